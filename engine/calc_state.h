@@ -1,0 +1,64 @@
+// The calculation state shared by the grid thread, its workers and the kernels.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "dot.h"
+#include "recurrence.h"
+
+namespace vortexa {
+
+// Strides of the three passes, coarse to fine.
+inline constexpr int StrideTable[3] = {16, 4, 1};
+
+// Kernel families.
+inline constexpr int kKernelExtended = 0;
+inline constexpr int kKernelSingle = 1;  // "SSE": single precision lanes
+inline constexpr int kKernelDouble = 2;  // "SSE2": double precision lanes
+
+struct TCalcState {
+  std::vector<TDot> Grid;  // row-major, row 0 on top; touch through LoadDot/StoreDot
+  int GridWidth = 0;
+  int GridHeight = 0;
+  std::vector<long double> ColRe;  // real part of every column
+  // Last pass (1..3) that finished each row, 0 = none since Start. A row's
+  // entry is stored with release after its dots and loaded with acquire.
+  std::vector<std::int16_t> RowPasses;
+  long double CenterX = 0;
+  long double CenterY = 0;
+  long double Step = 0;
+  int Limit = 1024;
+  bool IsMandel = true;
+  const TRecurrence* Formula = nullptr;
+  long double ParamRe = 0;
+  long double ParamIm = 0;
+  int Kernel = kKernelExtended;
+  std::atomic<std::int16_t> Pass{0};
+  std::atomic<int> NextRow{0};
+  int AxisRow = -1;
+  int LiveWorkers = 0;
+  std::mutex RowLock;
+  std::mutex CountLock;
+  std::condition_variable DoneEvent;  // with CountLock: LiveWorkers reached 0
+
+  // Imaginary part of a row; grows downwards on the screen.
+  long double RowIm(int row) const { return (row - GridHeight / 2) * Step + CenterY; }
+  TDot* RowPtr(int row) { return Grid.data() + static_cast<std::size_t>(row) * GridWidth; }
+  const TDot* RowPtr(int row) const {
+    return Grid.data() + static_cast<std::size_t>(row) * GridWidth;
+  }
+  int LoadRowPass(int row) const {
+    return std::atomic_ref<std::int16_t>(const_cast<std::int16_t&>(RowPasses[row]))
+        .load(std::memory_order_acquire);
+  }
+  void StoreRowPass(int row, int pass) {
+    std::atomic_ref<std::int16_t>(RowPasses[row])
+        .store(static_cast<std::int16_t>(pass), std::memory_order_release);
+  }
+};
+
+}  // namespace vortexa

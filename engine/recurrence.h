@@ -1,0 +1,19 @@
+// A user-defined recurrence that replaces z^2 + c in the extended-precision kernels.
+#pragma once
+
+#include "dot.h"
+
+namespace vortexa {
+
+class TRecurrence {
+ public:
+  virtual ~TRecurrence() = default;
+
+  // Same contract as IterateFPU: the smallest n >= 1 for which z(n-1) escapes
+  // (|z|^2 > 4), or kDotInside when none of z0 .. z(limit-1) does. Throws
+  // EFloatError (fp_errors.h) on overflow, division by zero or an invalid operation.
+  virtual TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
+                       int limit) const = 0;
+};
+
+}  // namespace vortexa
