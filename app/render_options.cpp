@@ -1,0 +1,147 @@
+#include "app/render_options.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <string_view>
+
+namespace vortexa {
+
+const char* const kRenderUsage =
+    "usage: vortexa-render [--center X,Y] [--range R] [--limit N] [--size WxH]\n"
+    "                      [--options BITS] [--colors C,HUE,SAT,HL,PERIOD]\n"
+    "                      [--counts FILE] [-o FILE]";
+
+namespace {
+
+template <typename Number>
+Number ParseNumber(std::string_view text, std::string_view what) {
+  Number value{};
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end)
+    throw EUsageError(std::string(what) + ": not a number: \"" + std::string(text) + "\"");
+  return value;
+}
+
+int ParseInt(std::string_view text, std::string_view what, int low, int high) {
+  const int value = ParseNumber<int>(text, what);
+  if (value < low || value > high)
+    throw EUsageError(std::string(what) + " must lie between " + std::to_string(low) + " and " +
+                      std::to_string(high));
+  return value;
+}
+
+// Splits "a<sep>b<sep>c" into exactly `count` parts.
+std::vector<std::string_view> SplitFields(std::string_view text, char separator, size_t count,
+                                          std::string_view what) {
+  std::vector<std::string_view> fields;
+  size_t start = 0;
+  for (size_t pos; (pos = text.find(separator, start)) != std::string_view::npos; start = pos + 1)
+    fields.push_back(text.substr(start, pos - start));
+  fields.push_back(text.substr(start));
+  if (fields.size() != count)
+    throw EUsageError(std::string(what) + " needs " + std::to_string(count) +
+                      " values separated by '" + separator + "'");
+  return fields;
+}
+
+void ApplyCenter(TRenderRequest& request, std::string_view value) {
+  const auto xy = SplitFields(value, ',', 2, "--center");
+  request.CenterX = ParseNumber<long double>(xy[0], "--center");
+  request.CenterY = ParseNumber<long double>(xy[1], "--center");
+  if (!std::isfinite(request.CenterX) || !std::isfinite(request.CenterY))
+    throw EUsageError("--center must be finite");
+}
+
+void ApplyRange(TRenderRequest& request, std::string_view value) {
+  request.Range = ParseNumber<long double>(value, "--range");
+  if (!std::isfinite(request.Range) || !(request.Range > 0))
+    throw EUsageError("--range must be a positive finite number");
+}
+
+void ApplySize(TRenderRequest& request, std::string_view value) {
+  const auto wh = SplitFields(value, 'x', 2, "--size");
+  request.Width = ParseInt(wh[0], "width", 1, 9999);
+  request.Height = ParseInt(wh[1], "height", 1, 9999);
+}
+
+void ApplyColors(TRenderRequest& request, std::string_view value) {
+  const auto f = SplitFields(value, ',', 5, "--colors");
+  request.Colors = {ParseInt(f[0], "colour count", 0, 2), ParseInt(f[1], "hue", 0, 63),
+                    ParseInt(f[2], "saturation", 0, 4), ParseInt(f[3], "highlight", 0, 6),
+                    ParseInt(f[4], "period", 0, 12)};
+}
+
+struct TOptionSpec {
+  std::string_view Name;
+  bool TakesValue;
+  void (*Apply)(TRenderRequest&, std::string_view value);  // value is empty for switches
+};
+
+const TOptionSpec kOptionSpecs[] = {
+    {"--center", true, ApplyCenter},
+    {"--range", true, ApplyRange},
+    {"--limit", true,
+     [](TRenderRequest& r, std::string_view v) { r.Limit = ParseInt(v, "--limit", 1, 65000); }},
+    {"--size", true, ApplySize},
+    {"--options", true,
+     [](TRenderRequest& r, std::string_view v) { r.Options = ParseInt(v, "--options", 0, 63); }},
+    {"--colors", true, ApplyColors},
+    {"--counts", true, [](TRenderRequest& r, std::string_view v) { r.CountsPath = v; }},
+    {"-o", true, [](TRenderRequest& r, std::string_view v) { r.OutputPath = v; }},
+};
+
+const TOptionSpec& FindOption(std::string_view name) {
+  for (const TOptionSpec& spec : kOptionSpecs)
+    if (spec.Name == name) return spec;
+  throw EUsageError("unknown option \"" + std::string(name) + "\"");
+}
+
+void CheckWritable(const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  std::error_code error;
+  if (fs::is_directory(target, error)) throw EUsageError("cannot write \"" + path + "\": a folder");
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  if (!fs::is_directory(folder, error) || access(folder.c_str(), W_OK) != 0)
+    throw EUsageError("cannot write \"" + path + "\": folder missing or not writable");
+  if (fs::exists(target, error) && access(target.c_str(), W_OK) != 0)
+    throw EUsageError("cannot write \"" + path + "\": not writable");
+}
+
+}  // namespace
+
+TRenderRequest ParseRenderArguments(const std::vector<std::string>& args) {
+  TRenderRequest request;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const TOptionSpec& spec = FindOption(args[i]);
+    if (!spec.TakesValue) {
+      spec.Apply(request, {});
+      continue;
+    }
+    if (i + 1 == args.size()) throw EUsageError(std::string(spec.Name) + " needs a value");
+    spec.Apply(request, args[++i]);
+  }
+  return request;
+}
+
+std::string PictureExtension(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
+}
+
+void CheckOutputPaths(const TRenderRequest& request) {
+  if (PictureExtension(request.OutputPath) != ".png")
+    throw EUsageError("cannot write \"" + request.OutputPath +
+                      "\": the picture must be a .png file");
+  CheckWritable(request.OutputPath);
+  if (!request.CountsPath.empty()) CheckWritable(request.CountsPath);
+}
+
+}  // namespace vortexa

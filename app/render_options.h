@@ -1,0 +1,50 @@
+// Command line of vortexa-render: what to compute and where to put it.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vortexa {
+
+// Colour tool bar positions: colour count index, hue, saturation, highlight, period.
+struct TColorPositions {
+  int ColorMode = 0;
+  int Hue = 0;
+  int Saturation = 0;
+  int Highlight = 0;
+  int Period = 4;
+};
+
+struct TRenderRequest {
+  long double CenterX = 0;
+  long double CenterY = 0;
+  long double Range = 2;
+  int Limit = 1000;
+  int Width = 590;
+  int Height = 400;
+  int Options = 0;
+  TColorPositions Colors;
+  std::string CountsPath;
+  std::string OutputPath = "vortexa.png";
+};
+
+// Bad input on the command line; the text names what was wrong.
+class EUsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Parses the arguments after the program name. Throws EUsageError.
+TRenderRequest ParseRenderArguments(const std::vector<std::string>& args);
+
+// Throws EUsageError when a file of the request could not be written, before
+// anything is computed or written.
+void CheckOutputPaths(const TRenderRequest& request);
+
+// The picture file's extension in lower case, with its dot.
+std::string PictureExtension(const std::string& path);
+
+extern const char* const kRenderUsage;
+
+}  // namespace vortexa

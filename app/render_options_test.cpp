@@ -1,0 +1,146 @@
+#include "app/render_options.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace vortexa {
+namespace {
+
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  std::istringstream in(line);
+  for (std::string word; in >> word;)
+    words.push_back(word);
+  return words;
+}
+
+TEST(RenderArguments, DefaultsAreTheHomeView) {
+  const TRenderRequest request = ParseRenderArguments({});
+  EXPECT_EQ(request.CenterX, 0);
+  EXPECT_EQ(request.CenterY, 0);
+  EXPECT_EQ(request.Range, 2);
+  EXPECT_EQ(request.Limit, 1000);
+  EXPECT_EQ(request.Width, 590);
+  EXPECT_EQ(request.Height, 400);
+  EXPECT_EQ(request.Colors.Period, 4);
+  EXPECT_TRUE(request.CountsPath.empty());
+}
+
+TEST(RenderArguments, ReadsEveryOption) {
+  const TRenderRequest request = ParseRenderArguments(
+      Words("--center -0.743643887037151,0.131825904205330 --range 1e-6 --limit 4000 "
+            "--size 1920x1080 --options 28 --colors 2,63,4,6,12 --counts c.raw -o out.png"));
+  EXPECT_EQ(request.CenterX, -0.743643887037151L);
+  EXPECT_EQ(request.CenterY, 0.131825904205330L);
+  EXPECT_EQ(request.Range, 1e-6L);
+  EXPECT_EQ(request.Limit, 4000);
+  EXPECT_EQ(request.Width, 1920);
+  EXPECT_EQ(request.Height, 1080);
+  EXPECT_EQ(request.Options, 28);
+  EXPECT_EQ(request.Colors.ColorMode, 2);
+  EXPECT_EQ(request.Colors.Hue, 63);
+  EXPECT_EQ(request.Colors.Saturation, 4);
+  EXPECT_EQ(request.Colors.Highlight, 6);
+  EXPECT_EQ(request.Colors.Period, 12);
+  EXPECT_EQ(request.CountsPath, "c.raw");
+  EXPECT_EQ(request.OutputPath, "out.png");
+}
+
+TEST(RenderArguments, CentreKeepsExtendedPrecision) {
+  const TRenderRequest request =
+      ParseRenderArguments({"--center", "0.123456789012345678,-1.00000000000000000001"});
+  EXPECT_EQ(request.CenterX, 0.123456789012345678L);
+  EXPECT_NE(static_cast<double>(request.CenterX), request.CenterX);
+}
+
+TEST(RenderArguments, RefusesBadInput) {
+  const char* bad[] = {
+      "--range 0",
+      "--range -1",
+      "--range inf",
+      "--range nan",
+      "--range 1e5000",
+      "--range abc",
+      "--limit 0",
+      "--limit 65001",
+      "--limit 12x",
+      "--size 0x10",
+      "--size 10000x10",
+      "--size 10x",
+      "--size 10",
+      "--options 64",
+      "--options -1",
+      "--colors 3,0,0,0,4",
+      "--colors 0,64,0,0,4",
+      "--colors 0,0,5,0,4",
+      "--colors 0,0,0,7,4",
+      "--colors 0,0,0,0,13",
+      "--colors 0,0,0,0",
+      "--center 1",
+      "--center 1,2,3",
+      "--center nan,0",
+      "--bogus 1",
+      "--limit",
+      "stray",
+  };
+  for (const char* line : bad)
+    EXPECT_THROW(ParseRenderArguments(Words(line)), EUsageError) << line;
+}
+
+TEST(RenderArguments, RefusesUnwritableOutput) {
+  const std::filesystem::path folder = testing::TempDir();
+  auto check = [](const std::string& output, const std::string& counts = "") {
+    TRenderRequest request;
+    request.OutputPath = output;
+    request.CountsPath = counts;
+    CheckOutputPaths(request);
+  };
+  EXPECT_NO_THROW(check((folder / "a.png").string(), (folder / "a.raw").string()));
+  EXPECT_NO_THROW(check((folder / "A.PNG").string()));
+  EXPECT_THROW(check((folder / "missing" / "a.png").string()), EUsageError);
+  EXPECT_THROW(check(folder.string()), EUsageError);
+  EXPECT_THROW(check((folder / "a.gif").string()), EUsageError);
+  EXPECT_THROW(check((folder / "a.png").string(), (folder / "no" / "c.raw").string()), EUsageError);
+}
+
+// The program itself: bad input gets status 2 and writes nothing.
+int RunRenderer(const std::string& arguments) {
+  const std::string command =
+      std::string(VORTEXA_RENDER_PATH) + " " + arguments + " >/dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RenderProgram, BadInputExitsWithTwoAndWritesNothing) {
+  const std::filesystem::path picture = std::filesystem::path(testing::TempDir()) / "bad.png";
+  std::filesystem::remove(picture);
+  for (const char* arguments : {"--range 0", "--limit 70000", "--size 0x5", "--frobnicate",
+                                "--counts /nonexistent/dir/c.raw"}) {
+    EXPECT_EQ(RunRenderer(std::string(arguments) + " -o " + picture.string()), 2) << arguments;
+    EXPECT_FALSE(std::filesystem::exists(picture)) << arguments;
+  }
+}
+
+TEST(RenderProgram, WritesPictureAndCounts) {
+  const std::filesystem::path folder = testing::TempDir();
+  const auto picture = folder / "small.png", counts = folder / "small.raw";
+  ASSERT_EQ(RunRenderer("--size 40x30 --limit 100 -o " + picture.string() + " --counts " +
+                        counts.string()),
+            0);
+  EXPECT_GT(std::filesystem::file_size(picture), 0u);
+  ASSERT_EQ(std::filesystem::file_size(counts), 40u * 30u * 2u);
+  // The centre dot of the home view lies in the set.
+  std::ifstream in(counts, std::ios::binary);
+  in.seekg((15 * 40 + 20) * 2);
+  unsigned char low = 0, high = 0;
+  in.read(reinterpret_cast<char*>(&low), 1).read(reinterpret_cast<char*>(&high), 1);
+  EXPECT_EQ(low | high << 8, 0xFFFF);
+}
+
+}  // namespace
+}  // namespace vortexa
