@@ -3,14 +3,19 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "calc_state.h"
+#include "calc_thread.h"
 
 namespace vortexa {
 
@@ -36,6 +41,10 @@ using TCalcStats = std::array<std::int32_t, 9>;
 // Source and destination rectangles of a scroll by (dx, dy) dots: old dot
 // (r, c) becomes (r + dy, c + dx).
 void ClipShift(int dx, int dy, int width, int height, TGridRect& src, TGridRect& dst);
+
+// Percent shown while a stage runs: base + nextRow * span / height, the
+// product in integers and the quotient rounded half to even.
+int StageProgress(int base, int span, int nextRow, int height);
 
 class TCalcGrid {
  public:
@@ -71,6 +80,9 @@ class TCalcGrid {
   long double GetStep() const;
   int GetKernel() const;
   int SimdLevel() const;
+  TCalcCommand Command() const;  // back to ccNone only when a command completes
+  long double ColRe(int col) const;
+  long double RowIm(int row) const;
   TDot GetDot(int row, int col) const;
   void SetDot(int row, int col, TDot value);
   const TDot* RowPtr(int row) const;  // read with LoadDot
@@ -82,6 +94,55 @@ class TCalcGrid {
                     TCalcStats& stats) const;
   void SuggestHistRange(int limit, int& low, int& high) const;
   TDot MinDot();
+
+ private:
+  struct TAbortSignal {};
+
+  std::unique_lock<std::mutex> LockIdle() const;
+  void UpdateScale();
+  void UpdateColumns();
+  void UpdateKernel();
+
+  void Execute();
+  void RunCommand(TCalcCommand command);
+  void ClearOrApplyShift();
+  void RunStandardSequence(bool fromFirstPass);
+  void SetStage(int base, int span);
+  void RunPass(int nextPass, int count);
+  void WaitForWorkers();
+  void Predict(int colOffset, int rowOffset);
+  bool CoarseNeighboursInside(int row, int col, int spacing) const;
+  void MarkPredictedBlock(int row, int col, int spacing);
+  void VerifyPredicted();
+  bool TouchesEscaped(int row, int col) const;
+  void RepairWindow(int row, int col);
+  void ApplyShift();
+  std::pair<int, int> ReuseScaled(float factor);  // column and row offset
+  void ResetUndecided();
+  std::vector<TDot> CopyGrid() const;
+
+  TCalcState FState;
+  std::atomic<TCalcCommand> FCommand{ccNone};
+  float FMagnify = 1.0f;
+  int FShiftX = 0;
+  int FShiftY = 0;
+  std::array<std::unique_ptr<TCalcThread>, 4> FWorkers;
+  std::atomic<int> FProgressBase{0};
+  std::atomic<int> FProgressSpan{0};
+  std::atomic<bool> FAbort{false};
+  long double FRange = 0;
+  int FSimdLevel = 0;
+  std::atomic<int> FOptions{0};
+  std::atomic<TDot> FMinCache{kDotInside};
+
+  // FRunning is true from Start until the command has ended; setters and Start
+  // wait for it to fall, which serialises them with the grid thread.
+  mutable std::mutex FThreadLock;
+  std::condition_variable FWake;
+  mutable std::condition_variable FIdle;
+  bool FRunning = false;
+  bool FTerminated = false;
+  std::thread FThread;  // last: the thread starts only when the rest is ready
 };
 
 }  // namespace vortexa

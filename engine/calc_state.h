@@ -51,6 +51,8 @@ struct TCalcState {
   const TDot* RowPtr(int row) const {
     return Grid.data() + static_cast<std::size_t>(row) * GridWidth;
   }
+  TDot LoadAt(int row, int col) const { return LoadDot(RowPtr(row)[col]); }
+  void StoreAt(int row, int col, TDot value) { StoreDot(RowPtr(row)[col], value); }
   int LoadRowPass(int row) const {
     return std::atomic_ref<std::int16_t>(const_cast<std::int16_t&>(RowPasses[row]))
         .load(std::memory_order_acquire);

@@ -1,0 +1,555 @@
+#include "calc_grid.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <system_error>
+
+#include "kernels.h"
+
+namespace vortexa {
+
+namespace {
+
+// Dot widths down to which single and double precision lanes are exact enough.
+constexpr long double kSingleLaneBound = 1e-6L;
+constexpr long double kDoubleLaneBound = 1e-15L;
+
+constexpr auto kAbortPollInterval = std::chrono::milliseconds(100);
+constexpr int kRepairRadius = 4;
+constexpr int kRescanDistance = 9;
+constexpr int kMaxScaleDivisor = 1 << 16;
+
+// Rows (or columns) of the old grid that a zoom by n keeps, and where the
+// kept dots start in the new grid.
+struct TScaledSpan {
+  int Low, High, Offset;
+};
+
+TScaledSpan ScaledSpan(int size, int n) {
+  const int half = size / 2;
+  const int q = half / n;
+  const int high = size % 2 != 0 ? half + q : half + (half - 1) / n;
+  return {half - q, high, half - q * n};
+}
+
+int ScaleDivisor(float factor) {
+  const double ratio = factor < 1 ? 1.0 / factor : factor;
+  return static_cast<int>(std::nearbyint(std::clamp(ratio, 1.0, double{kMaxScaleDivisor})));
+}
+
+// A custom recurrence that faults leaves the dot uncomputed, as a worker
+// would; keeping it predicted would make the repair scan return forever.
+TDot RepairDot(const TCalcState& state, long double re, long double im) {
+  try {
+    return IterateDot(state, re, im);
+  } catch (const std::exception&) {
+    return kDotUncomputed;
+  }
+}
+
+}  // namespace
+
+void ClipShift(int dx, int dy, int width, int height, TGridRect& src, TGridRect& dst) {
+  const auto clip = [](int d, int size, int& srcLow, int& srcHigh, int& dstLow, int& dstHigh) {
+    srcLow = d > 0 ? 0 : -d;
+    srcHigh = d > 0 ? size - d : size;
+    dstLow = d > 0 ? d : 0;
+    dstHigh = d > 0 ? size : size + d;
+  };
+  clip(dx, width, src.Left, src.Right, dst.Left, dst.Right);
+  clip(dy, height, src.Top, src.Bottom, dst.Top, dst.Bottom);
+}
+
+int StageProgress(int base, int span, int nextRow, int height) {
+  if (height <= 0) return base;
+  const std::int64_t product = std::int64_t{nextRow} * span;
+  std::int64_t quotient = product / height;
+  const std::int64_t twiceRemainder = 2 * (product % height);
+  if (twiceRemainder > height || (twiceRemainder == height && quotient % 2 != 0)) ++quotient;
+  return base + static_cast<int>(quotient);
+}
+
+TCalcGrid::TCalcGrid() : FSimdLevel(ProbeSimd()), FThread([this] { Execute(); }) {}
+
+TCalcGrid::~TCalcGrid() {
+  {
+    std::lock_guard lock(FThreadLock);
+    FTerminated = true;
+  }
+  FAbort = true;
+  FWake.notify_all();
+  FThread.join();
+}
+
+// --- Setting up ------------------------------------------------------------
+
+std::unique_lock<std::mutex> TCalcGrid::LockIdle() const {
+  std::unique_lock lock(FThreadLock);
+  FIdle.wait(lock, [this] { return !FRunning; });
+  return lock;
+}
+
+void TCalcGrid::SetSize(int width, int height) {
+  if (width < 0 || height < 0) throw std::invalid_argument("grid size must not be negative");
+  const auto lock = LockIdle();
+  FState.GridWidth = width;
+  FState.GridHeight = height;
+  FState.Grid.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                     kDotUncomputed);
+  FState.ColRe.assign(width, 0);
+  FState.RowPasses.assign(height, 0);
+  FState.AxisRow = -1;
+  FMinCache = kDotInside;
+  UpdateScale();
+  UpdateColumns();
+}
+
+void TCalcGrid::SetView(long double centerX, long double centerY, int limit, long double range) {
+  // Counts above the limit bound would collide with the inside marks.
+  if (limit < 1 || limit > kMaxLimit) throw std::invalid_argument("iteration limit out of range");
+  const auto lock = LockIdle();
+  FState.CenterX = centerX;
+  FState.CenterY = centerY;
+  FState.Limit = limit;
+  FRange = range;
+  UpdateScale();
+  UpdateColumns();
+}
+
+void TCalcGrid::SetFormula(bool isMandel, const TRecurrence* formula, long double paramRe,
+                           long double paramIm) {
+  const auto lock = LockIdle();
+  FState.IsMandel = isMandel;
+  FState.Formula = formula;
+  FState.ParamRe = paramRe;
+  FState.ParamIm = paramIm;
+  UpdateKernel();
+}
+
+void TCalcGrid::SetShift(int dx, int dy) {
+  const auto lock = LockIdle();
+  FShiftX = dx;
+  FShiftY = dy;
+}
+
+void TCalcGrid::SetMagnify(float factor) {
+  if (!(factor > 0) || !std::isfinite(factor))
+    throw std::invalid_argument("zoom factor must be positive");
+  const auto lock = LockIdle();
+  FMagnify = factor;
+}
+
+int TCalcGrid::Options() const {
+  return FOptions;
+}
+
+void TCalcGrid::SetOptions(int options) {
+  const auto lock = LockIdle();
+  FOptions = options;
+  UpdateKernel();
+}
+
+// The range is the distance from the centre to the nearer picture edge.
+void TCalcGrid::UpdateScale() {
+  const int side = std::min(FState.GridWidth, FState.GridHeight);
+  FState.Step = side > 0 ? 2 * FRange / side : 0;
+  UpdateKernel();
+}
+
+void TCalcGrid::UpdateColumns() {
+  for (int col = 0; col < FState.GridWidth; ++col)
+    FState.ColRe[col] = (col - FState.GridWidth / 2) * FState.Step + FState.CenterX;
+}
+
+// The lane kernels know only z^2 + c from z0 = 0.
+void TCalcGrid::UpdateKernel() {
+  const TCalcState& s = FState;
+  const bool plainMandelbrot = !s.Formula && s.IsMandel && s.ParamRe == 0 && s.ParamIm == 0;
+  int kernel = kKernelExtended;
+  if ((FOptions & kOptNoSimd) == 0 && plainMandelbrot) {
+    if (FSimdLevel >= 1 && s.Step > kSingleLaneBound)
+      kernel = kKernelSingle;
+    else if (FSimdLevel >= 2 && s.Step > kDoubleLaneBound)
+      kernel = kKernelDouble;
+  }
+  FState.Kernel = kernel;
+}
+
+// --- Running ---------------------------------------------------------------
+
+void TCalcGrid::Start(TCalcCommand command) {
+  const auto lock = LockIdle();
+  const bool mirror = (FOptions & kOptNoMirror) == 0;
+  FState.AxisRow = -1;
+  for (int row = 0; row < FState.GridHeight; ++row) {
+    FState.StoreRowPass(row, 0);
+    if (mirror && std::fabs(FState.RowIm(row)) <= FState.Step / 10) FState.AxisRow = row;
+  }
+  FCommand = command;
+  // Cleared here rather than on the grid thread, so that an Abort right after
+  // Start cannot be lost.
+  FAbort = false;
+  FRunning = true;
+  FWake.notify_one();
+}
+
+void TCalcGrid::Abort() {
+  FAbort = true;
+}
+
+bool TCalcGrid::IsIdle() const {
+  std::lock_guard lock(FThreadLock);
+  return !FRunning;
+}
+
+void TCalcGrid::WaitIdle() {
+  LockIdle();
+}
+
+bool TCalcGrid::WaitIdleFor(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(FThreadLock);
+  return FIdle.wait_for(lock, timeout, [this] { return !FRunning; });
+}
+
+int TCalcGrid::Progress() const {
+  return StageProgress(FProgressBase, FProgressSpan, FState.NextRow, FState.GridHeight);
+}
+
+void TCalcGrid::Execute() {
+  pthread_setname_np(pthread_self(), "CalcGrid");
+  std::unique_lock lock(FThreadLock);
+  for (;;) {
+    FWake.wait(lock, [this] { return FRunning || FTerminated; });
+    if (FTerminated) return;
+    const TCalcCommand command = FCommand;
+    lock.unlock();
+    try {
+      RunCommand(command);
+    } catch (const TAbortSignal&) {
+      // The command ends quietly; the dots written so far stay.
+    } catch (const std::exception&) {
+      // Out of memory or threads: the command ends as if aborted (FCommand
+      // keeps its value), and the thread stays ready for the next one.
+    }
+    lock.lock();
+    FRunning = false;
+    FIdle.notify_all();
+  }
+}
+
+void TCalcGrid::RunCommand(TCalcCommand command) {
+  SetStage(0, 0);
+  switch (command) {
+    case ccDraw:
+      FState.Pass = 0;
+      ClearOrApplyShift();
+      RunStandardSequence(true);
+      break;
+    case ccContinue:
+      FState.Pass = 0;
+      ResetUndecided();
+      RunStandardSequence(true);
+      break;
+    case ccDirect:
+      FState.Pass = 0;
+      ClearOrApplyShift();
+      FState.Pass = 2;
+      SetStage(0, 100);
+      RunPass(3, 4);
+      FState.Pass = 4;
+      break;
+    case ccMagnify: {
+      const auto [colOffset, rowOffset] = ReuseScaled(FMagnify);
+      // Kept dots every 2 or 4 dots already form the stride-4 lattice.
+      if (FMagnify == 4.0f || FMagnify == 2.0f) {
+        FState.Pass = 2;
+        Predict(colOffset, rowOffset);
+        RunStandardSequence(false);
+      } else {
+        FState.Pass = 0;
+        RunStandardSequence(true);
+      }
+      break;
+    }
+    case ccNone:
+      break;
+  }
+  SetStage(100, 0);
+  FCommand = ccNone;
+}
+
+void TCalcGrid::ClearOrApplyShift() {
+  if (FShiftX == 0 && FShiftY == 0)
+    Clear();
+  else
+    ApplyShift();
+}
+
+void TCalcGrid::RunStandardSequence(bool fromFirstPass) {
+  if (fromFirstPass) {
+    SetStage(0, 1);
+    RunPass(1, 2);
+    Predict(0, 0);
+    SetStage(1, 7);
+    RunPass(2, 4);
+    Predict(0, 0);
+  }
+  SetStage(8, 82);
+  RunPass(3, 4);
+  SetStage(90, 10);
+  VerifyPredicted();
+  FState.Pass = 4;
+}
+
+void TCalcGrid::SetStage(int base, int span) {
+  FProgressBase = base;
+  FProgressSpan = span;
+}
+
+void TCalcGrid::RunPass(int nextPass, int count) {
+  if (FAbort) throw TAbortSignal{};
+  if (FOptions & kOptSingleWorker) count = 1;
+  FState.NextRow = 0;
+  {
+    std::lock_guard lock(FState.CountLock);
+    FState.LiveWorkers = count;
+  }
+  for (int index = 0; index < count; ++index) {
+    try {
+      FWorkers[index] = std::make_unique<TCalcThread>(FState, index);
+    } catch (const std::system_error&) {
+      // The team shares one row counter, so fewer workers still finish the pass.
+      {
+        std::lock_guard lock(FState.CountLock);
+        FState.LiveWorkers -= count - index;
+      }
+      if (index == 0) throw;
+      break;
+    }
+  }
+  WaitForWorkers();
+  if (FAbort) throw TAbortSignal{};
+  FState.Pass = static_cast<std::int16_t>(nextPass);
+}
+
+void TCalcGrid::WaitForWorkers() {
+  {
+    std::unique_lock lock(FState.CountLock);
+    while (!FState.DoneEvent.wait_for(lock, kAbortPollInterval,
+                                      [this] { return FState.LiveWorkers == 0; })) {
+      if (!FAbort) continue;
+      for (const auto& worker : FWorkers)
+        if (worker) worker->Terminate();
+    }
+  }
+  for (auto& worker : FWorkers)
+    worker.reset();
+}
+
+// --- Prediction and its repair ---------------------------------------------
+
+void TCalcGrid::Predict(int colOffset, int rowOffset) {
+  if (FOptions & kOptNoPrediction) return;
+  const int spacing = StrideTable[FState.Pass - 1];
+  const int width = FState.GridWidth;
+  const int height = FState.GridHeight;
+  // Both loops test at their end, so the first row and column are always seen.
+  int row = rowOffset + spacing;
+  do {
+    int col = colOffset + spacing;
+    do {
+      if (CoarseNeighboursInside(row, col, spacing)) MarkPredictedBlock(row, col, spacing);
+      col += spacing;
+    } while (col < width - spacing);
+    row += spacing;
+  } while (row < height - spacing);
+}
+
+// On grids smaller than two spacings the first coarse point's neighbourhood
+// leaves the grid; such a point predicts nothing.
+bool TCalcGrid::CoarseNeighboursInside(int row, int col, int spacing) const {
+  if (row - spacing < 0 || row + spacing >= FState.GridHeight || col - spacing < 0 ||
+      col + spacing >= FState.GridWidth)
+    return false;
+  for (int i = -1; i <= 1; ++i)
+    for (int j = -1; j <= 1; ++j)
+      if (FState.LoadAt(row + i * spacing, col + j * spacing) < kInsideThreshold) return false;
+  return true;
+}
+
+// Marks exactly the next pass's dots of the block to the lower right.
+void TCalcGrid::MarkPredictedBlock(int row, int col, int spacing) {
+  const int next = spacing / 4;
+  for (int k = 0; k < 4; ++k)
+    for (int l = 0; l < 4; ++l)
+      if (k != 0 || l != 0) FState.StoreAt(row + k * next, col + l * next, kDotPredicted);
+}
+
+// Border dots are scanned too (their neighbourhood clipped): a zoom can
+// carry a predicted dot onto the border, and it must not survive next to an
+// escaped one.
+void TCalcGrid::VerifyPredicted() {
+  const int width = FState.GridWidth;
+  if (width == 0) return;
+  int row = 0;
+  int col = 0;
+  while (row < FState.GridHeight) {
+    if (FState.LoadAt(row, col) == kDotPredicted && TouchesEscaped(row, col)) {
+      RepairWindow(row, col);
+      // Repaired dots may now border predicted dots already passed over.
+      row = std::max(row - kRescanDistance, 0);
+      col = std::max(col - kRescanDistance, 0);
+      continue;
+    }
+    if (++col < width) continue;
+    col = 0;
+    FState.NextRow = ++row;
+    if (FAbort) throw TAbortSignal{};
+  }
+}
+
+bool TCalcGrid::TouchesEscaped(int row, int col) const {
+  for (int r = std::max(row - 1, 0); r <= std::min(row + 1, FState.GridHeight - 1); ++r)
+    for (int c = std::max(col - 1, 0); c <= std::min(col + 1, FState.GridWidth - 1); ++c)
+      if (FState.LoadAt(r, c) < kInsideThreshold) return true;
+  return false;
+}
+
+// Recomputes the predicted dots around (row, col) with the extended kernel:
+// this path never mirrors, so a wrong guess is fixed exactly where it was.
+void TCalcGrid::RepairWindow(int row, int col) {
+  const int lastRow = std::min(row + kRepairRadius, FState.GridHeight - 1);
+  const int lastCol = std::min(col + kRepairRadius, FState.GridWidth - 1);
+  for (int r = std::max(row - kRepairRadius, 0); r <= lastRow; ++r) {
+    const long double y = FState.RowIm(r);
+    for (int c = std::max(col - kRepairRadius, 0); c <= lastCol; ++c)
+      if (FState.LoadAt(r, c) == kDotPredicted)
+        FState.StoreAt(r, c, RepairDot(FState, FState.ColRe[c], y));
+  }
+}
+
+// --- Reuse after scrolls, zooms and limit changes --------------------------
+
+std::vector<TDot> TCalcGrid::CopyGrid() const {
+  std::vector<TDot> copy(FState.Grid.size());
+  for (std::size_t i = 0; i < copy.size(); ++i)
+    copy[i] = LoadDot(FState.Grid[i]);
+  return copy;
+}
+
+void TCalcGrid::ApplyShift() {
+  const std::vector<TDot> old = CopyGrid();
+  Clear();
+  const int width = FState.GridWidth;
+  TGridRect src, dst;
+  ClipShift(FShiftX, FShiftY, width, FState.GridHeight, src, dst);
+  for (int row = src.Top; row < src.Bottom; ++row)
+    for (int col = src.Left; col < src.Right; ++col)
+      FState.StoreAt(row + FShiftY, col + FShiftX,
+                     old[static_cast<std::size_t>(row) * width + col]);
+  FShiftX = 0;
+  FShiftY = 0;
+}
+
+std::pair<int, int> TCalcGrid::ReuseScaled(float factor) {
+  const bool shrink = factor < 1;
+  const int n = ScaleDivisor(factor);
+  const std::vector<TDot> old = CopyGrid();
+  Clear();
+  const int width = FState.GridWidth;
+  const int height = FState.GridHeight;
+  if (width == 0 || height == 0) return {0, 0};
+  const TScaledSpan rows = ScaledSpan(height, n);
+  const TScaledSpan cols = ScaledSpan(width, n);
+  const int hh = height / 2;
+  const int hw = width / 2;
+  const auto oldAt = [&](int row, int col) {
+    return old[static_cast<std::size_t>(row) * width + col];
+  };
+  for (int r = rows.Low; r <= rows.High; ++r) {
+    const int scaledRow = hh + (r - hh) * n;
+    for (int c = cols.Low; c <= cols.High; ++c) {
+      const int scaledCol = hw + (c - hw) * n;
+      if (shrink)
+        FState.StoreAt(r, c, oldAt(scaledRow, scaledCol));
+      else
+        FState.StoreAt(scaledRow, scaledCol, oldAt(r, c));
+    }
+  }
+  FState.StoreAt(hh, hw, kDotUncomputed);
+  return {cols.Offset, rows.Offset};
+}
+
+void TCalcGrid::ResetUndecided() {
+  for (TDot& dot : FState.Grid)
+    if (LoadDot(dot) > kInsideThreshold) StoreDot(dot, kDotUncomputed);
+}
+
+// --- Reading ---------------------------------------------------------------
+
+int TCalcGrid::GridWidth() const {
+  return FState.GridWidth;
+}
+int TCalcGrid::GridHeight() const {
+  return FState.GridHeight;
+}
+int TCalcGrid::Limit() const {
+  return FState.Limit;
+}
+int TCalcGrid::Pass() const {
+  return FState.Pass;
+}
+int TCalcGrid::AxisRow() const {
+  return FState.AxisRow;
+}
+long double TCalcGrid::GetStep() const {
+  return FState.Step;
+}
+int TCalcGrid::GetKernel() const {
+  return FState.Kernel;
+}
+int TCalcGrid::SimdLevel() const {
+  return FSimdLevel;
+}
+TCalcCommand TCalcGrid::Command() const {
+  return FCommand;
+}
+long double TCalcGrid::ColRe(int col) const {
+  return FState.ColRe[col];
+}
+long double TCalcGrid::RowIm(int row) const {
+  return FState.RowIm(row);
+}
+
+// Only the flat index is checked: a column past the row's end reads the next row.
+TDot TCalcGrid::GetDot(int row, int col) const {
+  const std::int64_t index = std::int64_t{row} * FState.GridWidth + col;
+  if (index < 0 || index >= static_cast<std::int64_t>(FState.Grid.size())) return kDotUncomputed;
+  return LoadDot(FState.Grid[index]);
+}
+
+void TCalcGrid::SetDot(int row, int col, TDot value) {
+  const std::int64_t index = std::int64_t{row} * FState.GridWidth + col;
+  if (index < 0 || index >= static_cast<std::int64_t>(FState.Grid.size())) return;
+  StoreDot(FState.Grid[index], value);
+}
+
+const TDot* TCalcGrid::RowPtr(int row) const {
+  return FState.RowPtr(row);
+}
+
+int TCalcGrid::RowPass(int row) const {
+  if (row < 0 || row >= FState.GridHeight) return 0;
+  return FState.LoadRowPass(row);
+}
+
+void TCalcGrid::Clear() {
+  for (TDot& dot : FState.Grid)
+    StoreDot(dot, kDotUncomputed);
+  FMinCache = kDotInside;
+}
+
+}  // namespace vortexa
