@@ -1,6 +1,9 @@
 #include "kernels.h"
 
+#include <atomic>
 #include <vector>
+
+#include "kernels_lanes.h"
 
 namespace vortexa {
 
@@ -9,7 +12,8 @@ TDot IterateFPU(long double cRe, long double cIm, long double zRe, long double z
     const long double re2 = zRe * zRe;
     const long double im2 = zIm * zIm;
     if (re2 + im2 > 4.0f) return static_cast<TDot>(n);
-    zIm = 2 * (zRe * zIm) + cIm;
+    const long double reIm = zRe * zIm;
+    zIm = (reIm + reIm) + cIm;
     zRe = (re2 - im2) + cRe;
   }
   return kDotInside;
@@ -25,55 +29,6 @@ TDot IterateDot(const TCalcState& state, long double re, long double im) {
   return IterateFPU(cRe, cIm, zRe, zIm, state.Limit);
 }
 
-namespace {
-
-template <typename Real>
-void IterateLanes(const Real* cRe, const Real* cIm, TDot* res, int count, int limit) {
-  for (int lane = 0; lane < count; ++lane) {
-    Real re = cRe[lane], im = cIm[lane];
-    res[lane] = kDotInside;
-    for (int n = 1; n <= limit; ++n) {
-      const Real re2 = re * re;
-      const Real im2 = im * im;
-      if (!(re2 + im2 <= Real(4))) {
-        res[lane] = static_cast<TDot>(n);
-        break;
-      }
-      const Real reIm = re * im;
-      re = (re2 - im2) + cRe[lane];
-      im = (reIm + reIm) + cIm[lane];
-    }
-  }
-}
-
-template <typename Real>
-void CalcRowLanes(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
-  std::vector<Real> re, im;
-  std::vector<int> cols;
-  for (int col = 0; col < state.GridWidth; col += stride) {
-    if (LoadDot(row[col]) != kDotUncomputed) continue;
-    cols.push_back(col);
-    re.push_back(static_cast<Real>(state.ColRe[col]));
-    im.push_back(static_cast<Real>(y));
-  }
-  std::vector<TDot> res(cols.size());
-  IterateLanes<Real>(re.data(), im.data(), res.data(), static_cast<int>(cols.size()), state.Limit);
-  for (std::size_t i = 0; i < cols.size(); ++i) {
-    StoreDot(row[cols[i]], res[i]);
-    if (mirror) StoreDot(mirror[cols[i]], res[i]);
-  }
-}
-
-}  // namespace
-
-void Iterate4(const float* cRe, const float* cIm, TDot* res, int count, int limit) {
-  IterateLanes<float>(cRe, cIm, res, count, limit);
-}
-
-void Iterate2(const double* cRe, const double* cIm, TDot* res, int count, int limit) {
-  IterateLanes<double>(cRe, cIm, res, count, limit);
-}
-
 void CalcRowFPU(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
   for (int col = 0; col < state.GridWidth; col += stride) {
     if (LoadDot(row[col]) == kDotUncomputed)
@@ -82,20 +37,197 @@ void CalcRowFPU(const TCalcState& state, TDot* row, TDot* mirror, int stride, lo
   }
 }
 
-void CalcRowSSE(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
-  CalcRowLanes<float>(state, row, mirror, stride, y);
+// The plain loop, one point after the other: the definition the vector units
+// must reproduce, and the fallback when none is usable.
+namespace lanes_scalar {
+namespace {
+template <typename Real>
+void RunPlain(const TLaneJob<Real>& job) {
+  for (int i = 0; i < job.Count; ++i) {
+    const Real cRe = job.CRe[i], cIm = job.CIm[i];
+    Real re = cRe, im = cIm;
+    TDot res = kDotInside;
+    for (int n = 1; n <= job.Limit; ++n) {
+      const Real re2 = re * re;
+      const Real im2 = im * im;
+      if (!(re2 + im2 <= Real(4))) {
+        res = static_cast<TDot>(n);
+        break;
+      }
+      const Real reIm = re * im;
+      re = (re2 - im2) + cRe;
+      im = (reIm + reIm) + cIm;
+    }
+    job.Res[i] = res;
+  }
+}
+}  // namespace
+void Run(const TLaneJob<float>& job) {
+  RunPlain(job);
+}
+void Run(const TLaneJob<double>& job) {
+  RunPlain(job);
+}
+}  // namespace lanes_scalar
+
+bool SimdUnitUsable(TSimdUnit unit) {
+  // __builtin_cpu_supports also checks that the operating system saves the
+  // wider registers.
+  switch (unit) {
+    case TSimdUnit::Scalar:
+      return true;
+    case TSimdUnit::Sse2:
+      return __builtin_cpu_supports("sse2");
+    case TSimdUnit::Avx2:
+      return __builtin_cpu_supports("avx2");
+    case TSimdUnit::Avx512:
+      return __builtin_cpu_supports("avx512f");
+  }
+  return false;
 }
 
-void CalcRowSSE2(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
-  CalcRowLanes<double>(state, row, mirror, stride, y);
+TSimdUnit BestSimdUnit() {
+  for (TSimdUnit unit : {TSimdUnit::Avx512, TSimdUnit::Avx2, TSimdUnit::Sse2})
+    if (SimdUnitUsable(unit)) return unit;
+  return TSimdUnit::Scalar;
 }
 
-int ProbeSimd() {
-  return __builtin_cpu_supports("sse2") ? 2 : __builtin_cpu_supports("sse") ? 1 : 0;
+const char* SimdUnitName(TSimdUnit unit) {
+  switch (unit) {
+    case TSimdUnit::Scalar:
+      return "scalar";
+    case TSimdUnit::Sse2:
+      return "sse2";
+    case TSimdUnit::Avx2:
+      return "avx2";
+    case TSimdUnit::Avx512:
+      return "avx512";
+  }
+  return "?";
+}
+
+namespace {
+std::atomic<TSimdUnit>& ActiveUnitSlot() {
+  static std::atomic<TSimdUnit> unit{BestSimdUnit()};
+  return unit;
+}
+}  // namespace
+
+TSimdUnit ActiveSimdUnit() {
+  return ActiveUnitSlot().load(std::memory_order_relaxed);
+}
+
+bool SetActiveSimdUnit(TSimdUnit unit) {
+  if (!SimdUnitUsable(unit)) return false;
+  ActiveUnitSlot().store(unit, std::memory_order_relaxed);
+  return true;
 }
 
 const char* SimdUnitName() {
-  return "scalar";
+  return SimdUnitName(ActiveSimdUnit());
+}
+
+template <typename Real>
+static void RunLanesOn(TSimdUnit unit, const TLaneJob<Real>& job) {
+  switch (unit) {
+    case TSimdUnit::Avx512:
+      lanes_avx512::Run(job);
+      return;
+    case TSimdUnit::Avx2:
+      lanes_avx2::Run(job);
+      return;
+    case TSimdUnit::Sse2:
+      lanes_sse2::Run(job);
+      return;
+    case TSimdUnit::Scalar:
+      lanes_scalar::Run(job);
+      return;
+  }
+}
+
+void RunLanes(TSimdUnit unit, const TLaneJob<float>& job) {
+  RunLanesOn(unit, job);
+}
+void RunLanes(TSimdUnit unit, const TLaneJob<double>& job) {
+  RunLanesOn(unit, job);
+}
+
+void Iterate4(const float* cRe, const float* cIm, TDot* res, int count, int limit) {
+  RunLanes(ActiveSimdUnit(), TLaneJob<float>{cRe, cIm, count, limit, res});
+}
+
+void Iterate2(const double* cRe, const double* cIm, TDot* res, int count, int limit) {
+  RunLanes(ActiveSimdUnit(), TLaneJob<double>{cRe, cIm, count, limit, res});
+}
+
+namespace {
+
+// Per-thread buffers of the row routines, kept between rows.
+template <typename Real>
+struct TRowBuffers {
+  std::vector<int> Cols;
+  std::vector<Real> Re, Im;
+  std::vector<TDot> Res;
+};
+
+template <typename Real>
+TRowBuffers<Real>& RowBuffers() {
+  thread_local TRowBuffers<Real> buffers;
+  return buffers;
+}
+
+template <typename Real>
+void CalcRowLanes(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+                  long double y) {
+  TRowBuffers<Real>& buf = RowBuffers<Real>();
+  const int width = state.GridWidth;
+  const std::size_t most = width > 0 ? static_cast<std::size_t>((width - 1) / stride + 1) : 0;
+  if (buf.Cols.size() < most) {
+    buf.Cols.resize(most);
+    buf.Re.resize(most);
+    buf.Im.resize(most);
+    buf.Res.resize(most);
+  }
+  const Real im = static_cast<Real>(y);
+  int count = 0;
+  for (int col = 0; col < width; col += stride) {
+    if (LoadDot(row[col]) != kDotUncomputed) continue;
+    buf.Cols[count] = col;
+    buf.Re[count] = static_cast<Real>(state.ColRe[col]);
+    buf.Im[count] = im;
+    ++count;
+  }
+  if (count == 0) return;
+  RunLanes(unit, TLaneJob<Real>{buf.Re.data(), buf.Im.data(), count, state.Limit, buf.Res.data()});
+  for (int i = 0; i < count; ++i) {
+    StoreDot(row[buf.Cols[i]], buf.Res[i]);
+    if (mirror) StoreDot(mirror[buf.Cols[i]], buf.Res[i]);
+  }
+}
+
+}  // namespace
+
+void CalcRowSingle(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+                   long double y) {
+  CalcRowLanes<float>(unit, state, row, mirror, stride, y);
+}
+
+void CalcRowDouble(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+                   long double y) {
+  CalcRowLanes<double>(unit, state, row, mirror, stride, y);
+}
+
+void CalcRowSSE(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
+  CalcRowSingle(ActiveSimdUnit(), state, row, mirror, stride, y);
+}
+
+void CalcRowSSE2(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
+  CalcRowDouble(ActiveSimdUnit(), state, row, mirror, stride, y);
+}
+
+int ProbeSimd() {
+  if (!SimdUnitUsable(TSimdUnit::Sse2)) return __builtin_cpu_supports("sse") ? 1 : 0;
+  return 2;
 }
 
 }  // namespace vortexa

@@ -1,0 +1,68 @@
+// Inside of the lane kernels: one streaming core per vector unit, each in its
+// own translation unit compiled for that unit, picked at run time.
+//
+// The core keeps several vectors of lanes in flight. Every lane iterates one
+// point and counts its own iterations, so a lane that has finished can take the
+// next point of the row at once instead of idling until its whole group is done
+// ("refill"). The count of a point depends only on its own arithmetic, so the
+// result equals the plain scalar loop whatever the width or the order.
+#pragma once
+
+#include "calc_state.h"
+#include "dot.h"
+
+namespace vortexa {
+
+enum class TSimdUnit { Scalar, Sse2, Avx2, Avx512 };
+
+// The widest unit this processor and operating system can run.
+TSimdUnit BestSimdUnit();
+bool SimdUnitUsable(TSimdUnit unit);
+const char* SimdUnitName(TSimdUnit unit);
+
+// The unit the public kernels use: BestSimdUnit() unless overridden, e.g. by a
+// benchmark comparing widths. Overriding with an unusable unit is refused.
+TSimdUnit ActiveSimdUnit();
+bool SetActiveSimdUnit(TSimdUnit unit);
+
+// Points of one lane job: c = (CRe[i], CIm[i]) for i < Count.
+template <typename Real>
+struct TLaneJob {
+  const Real* CRe = nullptr;
+  const Real* CIm = nullptr;
+  int Count = 0;
+  int Limit = 1;
+  TDot* Res = nullptr;  // Res[i] := smallest k >= 1 with |zk|^2 > 4 (or NaN), else kDotInside
+};
+
+// Runs a job on the given unit (which must be usable).
+void RunLanes(TSimdUnit unit, const TLaneJob<float>& job);
+void RunLanes(TSimdUnit unit, const TLaneJob<double>& job);
+
+// The row routines of both families on a given unit (which must be usable):
+// gather the row's uncomputed dots, run them as one job, store the counts into
+// the row and, if given, the mirror row.
+void CalcRowSingle(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+                   long double y);
+void CalcRowDouble(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+                   long double y);
+
+// The per-unit cores, defined in kernels_<unit>.cpp.
+namespace lanes_scalar {
+void Run(const TLaneJob<float>& job);
+void Run(const TLaneJob<double>& job);
+}  // namespace lanes_scalar
+namespace lanes_sse2 {
+void Run(const TLaneJob<float>& job);
+void Run(const TLaneJob<double>& job);
+}  // namespace lanes_sse2
+namespace lanes_avx2 {
+void Run(const TLaneJob<float>& job);
+void Run(const TLaneJob<double>& job);
+}  // namespace lanes_avx2
+namespace lanes_avx512 {
+void Run(const TLaneJob<float>& job);
+void Run(const TLaneJob<double>& job);
+}  // namespace lanes_avx512
+
+}  // namespace vortexa

@@ -1,0 +1,374 @@
+// The kernels against the plain definition of the escape count, on every
+// vector unit this processor has.
+#include "kernels.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kernels_lanes.h"
+
+namespace vortexa {
+namespace {
+
+// The lane definition written out once more, independently of the engine:
+// z1 = c is the first tested value; escape when not (re^2 + im^2 <= 4).
+template <typename Real>
+TDot ReferenceLaneCount(Real cRe, Real cIm, int limit) {
+  Real re = cRe, im = cIm;
+  for (int k = 1; k <= limit; ++k) {
+    const Real re2 = re * re, im2 = im * im;
+    if (!(re2 + im2 <= Real(4))) return static_cast<TDot>(k);
+    const Real t = re * im;
+    re = (re2 - im2) + cRe;
+    im = (t + t) + cIm;
+  }
+  return kDotInside;
+}
+
+struct TPoint {
+  double Re, Im;
+};
+
+// Points whose counts exercise the escape test at its edges.
+const std::vector<TPoint> kEdgePoints = {
+    {2, 0},   // |z1|^2 = 4 exactly: escapes at z2
+    {-2, 0},  // stays at 2 for ever: inside
+    {0, 2},   // |z1|^2 = 4 exactly, escapes at z2
+    {0, -2},     {-1, 0},       {0, 0},     {0.25, 0},      {-0.75, 0},  {0, 1},
+    {2.0001, 0}, {1e20, 0},     {0, 1e20},  {1e30, 1e30},   {-1e38, 5},  {1e300, 0},
+    {0.5, 0.5},  {-0.1, 0.651}, {-1.75, 0}, {-1.4, 0.0001}, {0.3, -0.5},
+};
+
+std::vector<TPoint> RandomPoints(int count, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::uniform_real_distribution<double> re(-2.2, 0.8), im(-1.3, 1.3);
+  std::vector<TPoint> points;
+  for (int i = 0; i < count; ++i)
+    points.push_back({re(gen), im(gen)});
+  return points;
+}
+
+// A fine lattice over the seahorse valley: neighbouring counts differ a lot,
+// so lanes finish at very different times.
+std::vector<TPoint> BoundaryPoints(double centerRe, double centerIm, double step, int side) {
+  std::vector<TPoint> points;
+  for (int r = 0; r < side; ++r)
+    for (int c = 0; c < side; ++c)
+      points.push_back({centerRe + (c - side / 2) * step, centerIm + (r - side / 2) * step});
+  return points;
+}
+
+std::vector<TPoint> AllTestPoints() {
+  std::vector<TPoint> points = kEdgePoints;
+  for (const TPoint& p : RandomPoints(3000, 7))
+    points.push_back(p);
+  for (const TPoint& p : BoundaryPoints(-0.7436438870, 0.1318259042, 2e-5, 40))
+    points.push_back(p);
+  for (const TPoint& p : BoundaryPoints(-1.25, 0.0, 4e-3, 30))
+    points.push_back(p);
+  points.push_back({std::numeric_limits<double>::quiet_NaN(), 0});
+  points.push_back({0, std::numeric_limits<double>::infinity()});
+  return points;
+}
+
+std::vector<TSimdUnit> AllUnits() {
+  return {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512};
+}
+
+template <typename Real>
+void ExpectJobMatchesReference(TSimdUnit unit, const std::vector<TPoint>& points, int limit) {
+  std::vector<Real> re, im;
+  for (const TPoint& p : points) {
+    re.push_back(static_cast<Real>(p.Re));
+    im.push_back(static_cast<Real>(p.Im));
+  }
+  std::vector<TDot> res(points.size(), 0);
+  RunLanes(unit, TLaneJob<Real>{re.data(), im.data(), static_cast<int>(points.size()), limit,
+                                res.data()});
+  int wrong = 0;
+  for (std::size_t i = 0; i < points.size() && wrong < 5; ++i) {
+    const TDot expected = ReferenceLaneCount(re[i], im[i], limit);
+    if (res[i] != expected) {
+      ++wrong;
+      ADD_FAILURE() << SimdUnitName(unit) << " " << sizeof(Real) * 8 << "-bit, limit " << limit
+                    << ", " << points.size() << " points: point " << i << " (" << re[i] << ", "
+                    << im[i] << ") got " << res[i] << ", expected " << expected;
+    }
+  }
+}
+
+class LaneUnitTest : public testing::TestWithParam<TSimdUnit> {
+ protected:
+  void SetUp() override {
+    if (!SimdUnitUsable(GetParam()))
+      GTEST_SKIP() << SimdUnitName(GetParam()) << " is not usable here";
+  }
+};
+
+TEST_P(LaneUnitTest, JobsOfEverySizeMatchThePlainLoop) {
+  const std::vector<TPoint> all = AllTestPoints();
+  // Sizes around every lane and vector count, and the whole set.
+  for (int size : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 100, 129}) {
+    const std::vector<TPoint> some(all.end() - size, all.end());
+    for (int limit : {1, 2, 3, 50}) {
+      ExpectJobMatchesReference<float>(GetParam(), some, limit);
+      ExpectJobMatchesReference<double>(GetParam(), some, limit);
+    }
+  }
+  for (int limit : {1, 2, 5, 100, 1000, 5000}) {
+    ExpectJobMatchesReference<float>(GetParam(), all, limit);
+    ExpectJobMatchesReference<double>(GetParam(), all, limit);
+  }
+}
+
+TEST_P(LaneUnitTest, EdgePointsGiveTheirKnownCounts) {
+  struct TCase {
+    TPoint C;
+    int Limit;
+    TDot Count;
+  };
+  const TCase cases[] = {
+      {{2, 0}, 10, 2},         {{0, 2}, 10, 2},  {{0, -2}, 10, 2},        {{-2, 0}, 10, kDotInside},
+      {{2, 0}, 1, kDotInside}, {{2.5, 0}, 1, 1}, {{0, 0}, 1, kDotInside}, {{1e30, 0}, 5, 1},
+  };
+  for (const TCase& c : cases) {
+    for (TDot (*run)(TSimdUnit, TPoint, int) :
+         {+[](TSimdUnit unit, TPoint p, int limit) {
+            const float re = static_cast<float>(p.Re), im = static_cast<float>(p.Im);
+            TDot res = 0;
+            RunLanes(unit, TLaneJob<float>{&re, &im, 1, limit, &res});
+            return res;
+          },
+          +[](TSimdUnit unit, TPoint p, int limit) {
+            TDot res = 0;
+            RunLanes(unit, TLaneJob<double>{&p.Re, &p.Im, 1, limit, &res});
+            return res;
+          }}) {
+      EXPECT_EQ(run(GetParam(), c.C, c.Limit), c.Count)
+          << "c = (" << c.C.Re << ", " << c.C.Im << "), limit " << c.Limit;
+    }
+  }
+}
+
+// A small state with one row of columns; the row itself lives outside the grid.
+void SetUpRow(TCalcState& state, int width, double left, double step, int limit) {
+  state.GridWidth = width;
+  state.GridHeight = 1;
+  state.Limit = limit;
+  for (int c = 0; c < width; ++c)
+    state.ColRe.push_back(left + c * step);
+}
+
+using TRowRoutine = void (*)(TSimdUnit, const TCalcState&, TDot*, TDot*, int, long double);
+
+template <typename Real>
+void ExpectRowMatchesReference(TSimdUnit unit, TRowRoutine routine, int width, int stride,
+                               bool withMirror, int presetEvery) {
+  const long double y = 0.1318259042;
+  TCalcState state;
+  SetUpRow(state, width, -0.7436438870 - 0.5e-4, 1e-7, 600);
+  std::vector<TDot> row(width, 0), mirror(width, 0);
+  // Some dots already known (kept from an earlier pass or predicted).
+  for (int c = 0; c < width; c += presetEvery)
+    row[c] = c % 2 ? kDotPredicted : 7;
+  const std::vector<TDot> before = row;
+  for (int c = 0; c < width; ++c)
+    mirror[c] = 0xABCD;
+  routine(unit, state, row.data(), withMirror ? mirror.data() : nullptr, stride, y);
+  for (int c = 0; c < width; ++c) {
+    const bool visited = c % stride == 0;
+    const bool computed = visited && before[c] == 0;
+    const TDot expected = computed ? ReferenceLaneCount(static_cast<Real>(state.ColRe[c]),
+                                                        static_cast<Real>(y), state.Limit)
+                                   : before[c];
+    ASSERT_EQ(row[c], expected) << SimdUnitName(unit) << " width " << width << " stride " << stride
+                                << " column " << c;
+    const TDot mirrored = withMirror && computed ? expected : 0xABCD;
+    ASSERT_EQ(mirror[c], mirrored) << "mirror, column " << c;
+  }
+}
+
+TEST_P(LaneUnitTest, RowsComputeOnlyUncomputedDotsAndMirrorThem) {
+  for (int width : {1, 5, 17, 64, 100, 590, 1921})
+    for (int stride : {16, 4, 1})
+      for (bool withMirror : {false, true})
+        for (int presetEvery : {3, 7, 1000000}) {
+          ExpectRowMatchesReference<float>(GetParam(), CalcRowSingle, width, stride, withMirror,
+                                           presetEvery);
+          ExpectRowMatchesReference<double>(GetParam(), CalcRowDouble, width, stride, withMirror,
+                                            presetEvery);
+        }
+}
+
+TEST_P(LaneUnitTest, RowWithoutUncomputedDotsIsLeftAlone) {
+  TCalcState state;
+  SetUpRow(state, 40, -2, 0.1, 100);
+  std::vector<TDot> row(40), mirror(40, 0);
+  for (int c = 0; c < 40; ++c)
+    row[c] = static_cast<TDot>(c % 3 ? 5 : kDotPredicted);
+  const std::vector<TDot> before = row;
+  CalcRowSingle(GetParam(), state, row.data(), mirror.data(), 1, 0.0L);
+  CalcRowDouble(GetParam(), state, row.data(), mirror.data(), 4, 0.0L);
+  EXPECT_EQ(row, before);
+  EXPECT_EQ(mirror, std::vector<TDot>(40, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllUnits, LaneUnitTest, testing::ValuesIn(AllUnits()),
+                         [](const testing::TestParamInfo<TSimdUnit>& info) {
+                           return std::string(SimdUnitName(info.param));
+                         });
+
+TEST(LaneDispatchTest, ActiveUnitIsTheWidestUsableAndCanBeForced) {
+  EXPECT_EQ(ActiveSimdUnit(), BestSimdUnit());
+  EXPECT_STREQ(SimdUnitName(), SimdUnitName(BestSimdUnit()));
+  EXPECT_TRUE(SimdUnitUsable(TSimdUnit::Scalar));
+  for (TSimdUnit unit : AllUnits()) {
+    EXPECT_EQ(SetActiveSimdUnit(unit), SimdUnitUsable(unit));
+    if (SimdUnitUsable(unit)) {
+      EXPECT_EQ(ActiveSimdUnit(), unit);
+    }
+  }
+  SetActiveSimdUnit(BestSimdUnit());
+}
+
+TEST(LaneDispatchTest, ProbeFindsBothFamiliesOnThisProcessor) {
+  // Every x86-64 processor has SSE2.
+  EXPECT_EQ(ProbeSimd(), 2);
+}
+
+TEST(LaneDispatchTest, PublicLaneKernelsUseTheActiveUnit) {
+  const float reF[5] = {2, -2, 0, 3, 0.3f}, imF[5] = {0, 0, 2, 0, 0.5f};
+  const double reD[5] = {2, -2, 0, 3, 0.3}, imD[5] = {0, 0, 2, 0, 0.5};
+  TDot resF[5] = {}, resD[5] = {};
+  Iterate4(reF, imF, resF, 5, 100);
+  Iterate2(reD, imD, resD, 5, 100);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(resF[i], ReferenceLaneCount(reF[i], imF[i], 100));
+    EXPECT_EQ(resD[i], ReferenceLaneCount(reD[i], imD[i], 100));
+  }
+}
+
+// The extended family tests z0 first, the lane families start at z1 = c: for
+// z0 = 0 the extended count is one more, and a first escape at z(limit) is
+// "inside" for the extended family.
+TEST(ExtendedKernelTest, CountsOneMoreThanTheLanesFromZeroStart) {
+  for (const TPoint& p : AllTestPoints()) {
+    if (std::isnan(p.Re) || std::isinf(p.Im)) continue;
+    for (int limit : {1, 2, 20, 500}) {
+      const long double re = p.Re, im = p.Im;
+      const TDot lanes = ReferenceLaneCount(re, im, limit);
+      const TDot extended = IterateFPU(re, im, 0, 0, limit);
+      const TDot expected = lanes == kDotInside || lanes == limit ? kDotInside : lanes + 1;
+      ASSERT_EQ(extended, expected) << "c = (" << p.Re << ", " << p.Im << "), limit " << limit;
+    }
+  }
+}
+
+TEST(ExtendedKernelTest, EdgesOfTheLimitAndTheStart) {
+  struct TCase {
+    long double CRe, CIm, ZRe, ZIm;
+    int Limit;
+    TDot Count;
+  };
+  const TCase cases[] = {
+      {3, 0, 0, 0, 1, kDotInside},  // limit 1 tests z0 = 0 only
+      {2, 0, 0, 0, 2, kDotInside},  // first escape at z2 = limit: inside
+      {2, 0, 0, 0, 3, 3},           // ... one more iteration finds it
+      {0, 2, 0, 0, 3, 3},           //
+      {-2, 0, 0, 0, 1000, kDotInside},
+      {0, 0, 2.5L, 0, 1000, 1},     // a start outside the circle escapes at once
+      {0.1L, 0.1L, 0, 3, 1000, 1},  //
+      {0, 0, 2, 0, 10, 2},          // |z0|^2 = 4 exactly is not an escape
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(IterateFPU(c.CRe, c.CIm, c.ZRe, c.ZIm, c.Limit), c.Count)
+        << "c = (" << static_cast<double>(c.CRe) << ", " << static_cast<double>(c.CIm)
+        << "), z0 = (" << static_cast<double>(c.ZRe) << ", " << static_cast<double>(c.ZIm)
+        << "), limit " << c.Limit;
+}
+
+TEST(ExtendedKernelTest, MandelbrotStartOutsideTheCircleGivesOneEverywhere) {
+  TCalcState state;
+  SetUpRow(state, 50, -2, 0.08, 300);
+  state.ParamRe = 1.5;
+  state.ParamIm = 1.5;
+  std::vector<TDot> row(50, 0);
+  CalcRowFPU(state, row.data(), nullptr, 1, 0.3L);
+  EXPECT_EQ(row, std::vector<TDot>(50, 1));
+}
+
+// Records the arguments it is called with.
+class TRecordingRecurrence : public TRecurrence {
+ public:
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
+               int limit) const override {
+    Args = {cRe, cIm, zRe, zIm};
+    Limit = limit;
+    return 42;
+  }
+  mutable std::vector<long double> Args;
+  mutable int Limit = 0;
+};
+
+TEST(ExtendedKernelTest, DotArrangementFollowsTheModeAndTheFormula) {
+  TCalcState state;
+  state.Limit = 77;
+  state.ParamRe = 0.25;
+  state.ParamIm = -0.5;
+  // Mandelbrot: c is the dot, z0 the parameter.
+  EXPECT_EQ(IterateDot(state, 1, 2), IterateFPU(1, 2, 0.25L, -0.5L, 77));
+  // Julia: c is the parameter, z0 the dot.
+  state.IsMandel = false;
+  EXPECT_EQ(IterateDot(state, 0.1L, 0.2L), IterateFPU(0.25L, -0.5L, 0.1L, 0.2L, 77));
+  TRecordingRecurrence formula;
+  state.Formula = &formula;
+  EXPECT_EQ(IterateDot(state, 0.1L, 0.2L), 42);
+  EXPECT_EQ(formula.Args, (std::vector<long double>{0.25L, -0.5L, 0.1L, 0.2L}));
+  EXPECT_EQ(formula.Limit, 77);
+  state.IsMandel = true;
+  IterateDot(state, 0.1L, 0.2L);
+  EXPECT_EQ(formula.Args, (std::vector<long double>{0.1L, 0.2L, 0.25L, -0.5L}));
+}
+
+TEST(ExtendedKernelTest, RowCopiesEveryVisitedDotIntoTheMirror) {
+  TCalcState state;
+  SetUpRow(state, 33, -2.1, 0.13, 200);
+  std::vector<TDot> row(33, 0), mirror(33, 0xABCD);
+  row[8] = kDotPredicted;
+  CalcRowFPU(state, row.data(), mirror.data(), 4, 0.2L);
+  for (int c = 0; c < 33; ++c) {
+    if (c % 4 != 0) {
+      EXPECT_EQ(row[c], 0);
+      EXPECT_EQ(mirror[c], 0xABCD);
+      continue;
+    }
+    const TDot expected = c == 8 ? kDotPredicted : IterateFPU(state.ColRe[c], 0.2L, 0, 0, 200);
+    EXPECT_EQ(row[c], expected) << "column " << c;
+    EXPECT_EQ(mirror[c], expected) << "column " << c;
+  }
+}
+
+TEST(ExtendedKernelTest, LimitOneMakesEveryZeroStartDotInsideButLanesSeeTheEscapes) {
+  TCalcState state;
+  SetUpRow(state, 60, -3, 0.1, 1);
+  std::vector<TDot> extended(60, 0), single(60, 0), dbl(60, 0);
+  CalcRowFPU(state, extended.data(), nullptr, 1, 0.0L);
+  CalcRowSSE(state, single.data(), nullptr, 1, 0.0L);
+  CalcRowSSE2(state, dbl.data(), nullptr, 1, 0.0L);
+  for (int c = 0; c < 60; ++c) {
+    const bool outside = std::fabs(static_cast<double>(state.ColRe[c])) > 2.0001;
+    const bool onCircle = std::fabs(std::fabs(static_cast<double>(state.ColRe[c])) - 2) < 1e-9;
+    EXPECT_EQ(extended[c], kDotInside);
+    if (onCircle) continue;  // rounding decides; covered by the reference comparisons
+    EXPECT_EQ(single[c], outside ? 1 : kDotInside) << "column " << c;
+    EXPECT_EQ(dbl[c], outside ? 1 : kDotInside) << "column " << c;
+  }
+}
+
+}  // namespace
+}  // namespace vortexa
