@@ -1,0 +1,30 @@
+// The custom-recurrence kernel: iterates a bound formula program in place of
+// z^2 + c in the extended-precision family.
+#pragma once
+
+#include "engine/recurrence.h"
+#include "formula/token_list.h"
+
+namespace vortexa {
+
+// Same arguments, escape test, count and results as IterateFPU, with
+// Z := program(Z, C) as the step. Throws EArithmeticError at the first
+// arithmetic fault and std::logic_error for a program that is not bound.
+TDot IterateFormula(const TTokenList& program, long double cRe, long double cIm, long double zRe,
+                    long double zIm, int limit);
+
+// Lets the engine run a bound program. It refers to the program, which must
+// outlive it and must not be rebuilt or rebound while a computation runs.
+class TFormulaRecurrence : public TRecurrence {
+ public:
+  explicit TFormulaRecurrence(const TTokenList& program) : FProgram(program) {}
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
+               int limit) const override {
+    return IterateFormula(FProgram, cRe, cIm, zRe, zIm, limit);
+  }
+
+ private:
+  const TTokenList& FProgram;
+};
+
+}  // namespace vortexa

@@ -1,0 +1,62 @@
+// TSyntax: checks a formula and converts it to a postfix token program by the
+// shunting-yard method.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "formula/parse.h"
+#include "formula/token_list.h"
+
+namespace vortexa {
+
+// Raised while converting; its text is one of the messages below.
+class ESyntaxError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+namespace syntax_message {
+inline constexpr const char* kMissingOperator = "演算子が抜けています";
+inline constexpr const char* kNumberOverflow = "数値が大きすぎてオーバーフローしました";
+inline constexpr const char* kBadNumber = "数値を表す文字列が不正です";
+inline constexpr const char* kCloseAfterOperator = "演算子の直後に閉じ括弧があります";
+inline constexpr const char* kEmptyBrackets = "括弧内が空です";
+inline constexpr const char* kTooManyClose = "\")\" が多すぎます";
+inline constexpr const char* kMisplacedOperator = "演算子の位置が不正です";
+inline constexpr const char* kRepeatedOperator = "演算子が連続しています";
+inline constexpr const char* kMissingFunctionBracket = "関数名の後に括弧が抜けています";
+inline constexpr const char* kUnusableChar = "利用できない文字です";
+inline constexpr const char* kUnknownName =
+    "演算子が抜けているか、定数/変数/関数として利用できない名前です";
+inline constexpr const char* kUnfinished = "式が途中で切れています";
+inline constexpr const char* kTooFewClose = "\")\" が足りません";
+}  // namespace syntax_message
+
+class TSyntax {
+ public:
+  // Converts text into program. On failure ErrorMessage and ErrorPos tell
+  // why and where; program then holds a fragment that must not be evaluated.
+  bool Check(TTokenList& program, std::string_view text);
+  const std::string& ErrorMessage() const { return FErrorMessage; }
+  int ErrorPos() const { return FParse.TokenPos(); }
+
+ private:
+  void Convert(TTokenList& program, std::string_view text);
+  bool OperandExpected() const;
+  [[noreturn]] void Fail(const char* message) const;
+  void HandleOperand(TTokenList& program);
+  void HandleOpenBracket();
+  void HandleCloseBracket(TTokenList& program);
+  void HandleOperator(TTokenList& program);
+  void HandleFunction();
+  void Finish(TTokenList& program);
+  std::unique_ptr<TToken> NewToken() const;
+
+  TTokenList FStack;
+  TParse FParse;
+  std::string FErrorMessage;
+};
+
+}  // namespace vortexa
