@@ -1,0 +1,163 @@
+#include "fav_tree.h"
+
+#include <algorithm>
+#include <set>
+
+#include "comma_text.h"
+#include "ini_file.h"
+#include "number_text.h"
+
+namespace vortexa {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kVersionSection = "Version";
+constexpr std::string_view kVersionKey = "No";
+constexpr std::string_view kFolderSection = "Folder";
+constexpr std::string_view kItemSection = "Item";
+constexpr std::string_view kWholeTreeKey = "-1";
+constexpr std::string_view kSubtreeKey = "-2";
+
+// Deeper nesting than any person builds means a damaged file; stopping there
+// keeps the reader's recursion within the stack.
+constexpr int kMaxFolderDepth = 1000;
+
+bool HasWholeTree(const TIniFile& ini) {
+  return !ini.ReadString(kFolderSection, kWholeTreeKey, "").empty();
+}
+
+// A line break would end the INI entry early; names keep their place as a blank.
+std::string SingleLine(std::string text) {
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return text;
+}
+
+void Number(TFavNode& folder, int& folderNo, int& itemNo) {
+  folder.FileNo = folderNo--;
+  for (const auto& child : folder.Children()) {
+    if (child->IsFolder()) {
+      Number(*child, folderNo, itemNo);
+    } else {
+      child->Item()->FileNo = itemNo++;
+    }
+  }
+}
+
+int FileNumber(const TFavNode& node) {
+  return node.IsFolder() ? node.FileNo : node.Item()->FileNo;
+}
+
+void WriteFolder(TIniFile& ini, const TFavNode& folder) {
+  std::vector<std::string> fields{folder.Text};
+  for (const auto& child : folder.Children())
+    fields.push_back(std::to_string(FileNumber(*child)));
+  ini.WriteString(kFolderSection, std::to_string(folder.FileNo), SingleLine(JoinCommaText(fields)));
+  for (const auto& child : folder.Children()) {
+    if (child->IsFolder()) {
+      WriteFolder(ini, *child);
+    } else {
+      ini.WriteString(kItemSection, std::to_string(child->Item()->FileNo),
+                      SingleLine(ItemToText(*child->Item())));
+    }
+  }
+}
+
+// Reads folder lines recursively; each folder line is read at most once, so
+// a damaged file whose lines refer back to themselves cannot loop.
+class TFolderReader {
+ public:
+  TFolderReader(const TIniFile& ini, int version, TMBList& favorites)
+      : FIni(ini), FVersion(version), FFavorites(favorites) {}
+
+  void Read(TFavNode& target, const std::string& key, int depth) {
+    FRead.insert(key);
+    const std::vector<std::string> fields =
+        SplitCommaText(FIni.ReadString(kFolderSection, key, ""));
+    if (fields.empty()) return;
+    if (!target.IsRoot()) target.Text = fields[0];
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+      if (ParseInt32(fields[i]).value_or(0) < 0) {
+        if (!FRead.contains(fields[i]) && depth < kMaxFolderDepth) {
+          Read(target.AddFolder(""), fields[i], depth + 1);
+        }
+      } else {
+        TMBItem& item = *FFavorites.GetItem(FFavorites.AddNew());
+        TextToItem(item, FIni.ReadString(kItemSection, fields[i], ""), FVersion);
+        target.AddItem(item);
+      }
+    }
+  }
+
+ private:
+  const TIniFile& FIni;
+  int FVersion;
+  TMBList& FFavorites;
+  std::set<std::string> FRead;
+};
+
+}  // namespace
+
+TFavNode::TFavNode(TFavNode* parent, std::string text, TMBItem* item)
+    : Text(std::move(text)), FParent(parent), FItem(item) {}
+
+TFavNode& TFavNode::AddFolder(std::string name) {
+  return *FChildren.emplace_back(std::make_unique<TFavNode>(this, std::move(name), nullptr));
+}
+
+TFavNode& TFavNode::AddItem(TMBItem& item) {
+  TFavNode& node = *FChildren.emplace_back(std::make_unique<TFavNode>(this, item.Name, &item));
+  node.TourMark = item.Tour != 0;
+  return node;
+}
+
+void TFavNode::RemoveChild(const TFavNode& child) {
+  std::erase_if(FChildren, [&](const auto& c) { return c.get() == &child; });
+}
+
+TFavNode* TFavNode::FindFolder(std::string_view name) {
+  if (!IsFolder()) return nullptr;
+  if (Text == name) return this;
+  for (const auto& child : FChildren) {
+    if (TFavNode* found = child->FindFolder(name)) return found;
+  }
+  return nullptr;
+}
+
+TFavTree::TFavTree(TMBList& favorites) : FFavorites(favorites) {
+  Reset();
+}
+
+void TFavTree::Reset() {
+  FRoot = std::make_unique<TFavNode>(nullptr, std::string(kRootFolderName), nullptr);
+}
+
+void TFavTree::SaveFolder(const fs::path& fileName, TFavNode& folder) {
+  TIniFile ini(fileName);
+  ini.EraseSection(kFolderSection);
+  ini.EraseSection(kItemSection);
+  int folderNo = folder.IsRoot() ? -1 : -2;
+  int itemNo = 1;
+  Number(folder, folderNo, itemNo);
+  ini.WriteInteger(kVersionSection, kVersionKey, kFormatVersion);
+  WriteFolder(ini, folder);
+  ini.UpdateFile();
+}
+
+int TFavTree::LoadFile(const fs::path& fileName, bool replace) {
+  const TIniFile ini(fileName);
+  if (replace) Reset();
+  TFavNode& target = replace ? *FRoot : FRoot->AddFolder("");
+  const int version = ini.ReadInteger(kVersionSection, kVersionKey, kFormatVersion);
+  const std::string_view startKey = HasWholeTree(ini) ? kWholeTreeKey : kSubtreeKey;
+  TFolderReader(ini, version, FFavorites).Read(target, std::string(startKey), 0);
+  return version;
+}
+
+bool TFavTree::IsWholeTree(const fs::path& fileName) {
+  return HasWholeTree(TIniFile(fileName));
+}
+
+}  // namespace vortexa

@@ -1,0 +1,77 @@
+// The favourites tree: folders with ordered children and favourites that
+// refer to records of the favourites TMBList, and its files.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mb_list.h"
+
+namespace vortexa {
+
+inline constexpr std::string_view kRootFolderName = "お気に入り";
+
+class TFavNode {
+ public:
+  TFavNode(TFavNode* parent, std::string text, TMBItem* item);
+  TFavNode(const TFavNode&) = delete;
+  TFavNode& operator=(const TFavNode&) = delete;
+
+  bool IsFolder() const { return FItem == nullptr; }
+  bool IsRoot() const { return FParent == nullptr; }
+  TFavNode* Parent() const { return FParent; }
+  TMBItem* Item() const { return FItem; }  // none for a folder
+  const std::vector<std::unique_ptr<TFavNode>>& Children() const { return FChildren; }
+
+  // Appended as the last child.
+  TFavNode& AddFolder(std::string name);
+  // Named after the item, with the tour mark when the item tours.
+  TFavNode& AddItem(TMBItem& item);
+  // Frees the child and everything below it.
+  void RemoveChild(const TFavNode& child);
+
+  // The first folder of that name in pre-order, this one included.
+  TFavNode* FindFolder(std::string_view name);
+
+  std::string Text;       // folder name, or the favourite's name as shown
+  bool TourMark = false;  // favourites only
+  int FileNo = 0;         // folder number in the file being written
+
+ private:
+  TFavNode* FParent;
+  TMBItem* FItem;
+  std::vector<std::unique_ptr<TFavNode>> FChildren;
+};
+
+class TFavTree {
+ public:
+  // Favourites read from files are appended to `favorites`, which must
+  // outlive the tree.
+  explicit TFavTree(TMBList& favorites);
+
+  TFavNode& Root() { return *FRoot; }
+  const TFavNode& Root() const { return *FRoot; }
+  // Leaves only an empty root; the records stay in the list.
+  void Reset();
+
+  // Writes `folder` and everything below it, keeping other sections of an
+  // existing file. Folders are numbered from -1 for the root and from -2
+  // for any other folder, favourites from 1 (into their FileNo).
+  void SaveFolder(const std::filesystem::path& fileName, TFavNode& folder);
+
+  // Reads a file into the root (replace) or into a new last folder of the
+  // root, and returns the file's version.
+  int LoadFile(const std::filesystem::path& fileName, bool replace);
+
+  // True when the file was written from the root folder.
+  static bool IsWholeTree(const std::filesystem::path& fileName);
+
+ private:
+  TMBList& FFavorites;
+  std::unique_ptr<TFavNode> FRoot;
+};
+
+}  // namespace vortexa

@@ -1,0 +1,255 @@
+#include "ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "number_text.h"
+#include "text_encoding.h"
+
+namespace vortexa {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return lower(x) == lower(y);
+  });
+}
+
+// Sections and entries alike, by their Name.
+template <typename List>
+auto FindNamed(List& list, std::string_view name) -> decltype(&*list.begin()) {
+  const auto found = std::find_if(
+      list.begin(), list.end(), [&](const auto& element) { return SameName(element.Name, name); });
+  return found == list.end() ? nullptr : &*found;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+void RequireSingleLine(std::string_view text) {
+  if (text.find_first_of("\r\n") != std::string_view::npos) {
+    throw std::invalid_argument("an INI entry cannot hold a line break");
+  }
+}
+
+std::runtime_error FileError(const std::string& action, const fs::path& file, int error) {
+  return std::runtime_error("cannot " + action + " " + file.string() + ": " + std::strerror(error));
+}
+
+std::string ReadBytes(const fs::path& file) {
+  std::error_code ec;
+  if (!fs::exists(file, ec)) return {};
+  if (fs::is_directory(file, ec)) {
+    throw FileError("read", file, EISDIR);
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw FileError("read", file, errno);
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw FileError("read", file, errno);
+  return bytes;
+}
+
+// A name of our own beside the target, so the final rename stays on one
+// file system.
+int CreateTemporaryBeside(const fs::path& target, fs::path& temporary) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = target;
+    temporary.replace_filename("." + target.filename().string() + "." + std::to_string(getpid()) +
+                               "." + std::to_string(counter++) + ".tmp");
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+// An existing file keeps its permissions; a new one gets the default ones.
+bool KeepPermissions(int fd, const fs::path& target) {
+  struct stat status {};
+  if (stat(target.c_str(), &status) != 0) return errno == ENOENT;
+  return fchmod(fd, status.st_mode & 07777) == 0;
+}
+
+void SyncFolder(const fs::path& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;  // the data is already safe in the file; this only hurries it
+  fsync(fd);
+  close(fd);
+}
+
+void ReplaceFile(const fs::path& fileName, std::string_view bytes) {
+  // Through a symbolic link (as dot-file managers make) the file it points
+  // to is replaced, not the link.
+  std::error_code ec;
+  fs::path target = fs::is_symlink(fileName, ec) ? fs::canonical(fileName, ec) : fileName;
+  if (ec || target.empty()) target = fileName;
+
+  fs::path temporary;
+  const int fd = CreateTemporaryBeside(target, temporary);
+  if (fd < 0) throw FileError("create a file beside", target, errno);
+  bool ok = WriteAll(fd, bytes) && KeepPermissions(fd, target) && fsync(fd) == 0;
+  int failure = ok ? 0 : errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    failure = errno;
+  }
+  if (ok && rename(temporary.c_str(), target.c_str()) != 0) {
+    ok = false;
+    failure = errno;
+  }
+  if (!ok) {
+    unlink(temporary.c_str());
+    throw FileError("write", target, failure);
+  }
+  SyncFolder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
+}
+
+}  // namespace
+
+TIniFile::TIniFile(fs::path fileName) : FFileName(std::move(fileName)) {
+  Parse(DecodeTextFile(ReadBytes(FFileName)));
+}
+
+// Lines that are neither a section head nor a key=value entry of a section
+// (comments, stray text) carry nothing the program reads and are dropped.
+void TIniFile::Parse(std::string_view text) {
+  TSection* section = nullptr;
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    const std::string_view line = Trimmed(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[' && line.back() == ']') {
+      section = &ObtainSection(Trimmed(line.substr(1, line.size() - 2)));
+      continue;
+    }
+    const auto equals = line.find('=');
+    if (section == nullptr || equals == std::string_view::npos) continue;
+    const std::string_view key = Trimmed(line.substr(0, equals));
+    if (FindNamed(section->Entries, key) == nullptr) {
+      section->Entries.push_back({std::string(key), std::string(Trimmed(line.substr(equals + 1)))});
+    }
+  }
+}
+
+TIniFile::TSection* TIniFile::FindSection(std::string_view name) {
+  return FindNamed(FSections, name);
+}
+
+const TIniFile::TSection* TIniFile::FindSection(std::string_view name) const {
+  return FindNamed(FSections, name);
+}
+
+TIniFile::TSection& TIniFile::ObtainSection(std::string_view name) {
+  if (TSection* found = FindSection(name)) return *found;
+  return FSections.emplace_back(TSection{std::string(name), {}});
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view fallback) const {
+  const TSection* s = FindSection(section);
+  const TEntry* entry = s ? FindNamed(s->Entries, key) : nullptr;
+  return std::string(entry ? std::string_view(entry->Value) : fallback);
+}
+
+std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                   std::int32_t fallback) const {
+  return ParseInt32(ReadString(section, key, "")).value_or(fallback);
+}
+
+bool TIniFile::SectionExists(std::string_view section) const {
+  return FindSection(section) != nullptr;
+}
+
+bool TIniFile::ValueExists(std::string_view section, std::string_view key) const {
+  const TSection* s = FindSection(section);
+  return s && FindNamed(s->Entries, key);
+}
+
+std::vector<std::string> TIniFile::ReadSections() const {
+  std::vector<std::string> names;
+  for (const TSection& s : FSections)
+    names.push_back(s.Name);
+  return names;
+}
+
+std::vector<std::string> TIniFile::ReadSection(std::string_view section) const {
+  std::vector<std::string> keys;
+  if (const TSection* s = FindSection(section)) {
+    for (const TEntry& e : s->Entries)
+      keys.push_back(e.Name);
+  }
+  return keys;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  RequireSingleLine(section);
+  RequireSingleLine(key);
+  RequireSingleLine(value);
+  if (key.find('=') != std::string_view::npos) {
+    throw std::invalid_argument("an INI key cannot hold \"=\"");
+  }
+  TSection& s = ObtainSection(section);
+  if (TEntry* entry = FindNamed(s.Entries, key)) {
+    entry->Value = value;
+  } else {
+    s.Entries.push_back({std::string(key), std::string(value)});
+  }
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::EraseSection(std::string_view section) {
+  std::erase_if(FSections, [&](const TSection& s) { return SameName(s.Name, section); });
+}
+
+void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
+  if (TSection* s = FindSection(section)) {
+    std::erase_if(s->Entries, [&](const TEntry& e) { return SameName(e.Name, key); });
+  }
+}
+
+std::string TIniFile::Text() const {
+  std::string text;
+  for (const TSection& s : FSections) {
+    text += "[" + s.Name + "]\n";
+    for (const TEntry& e : s.Entries)
+      text += e.Name + "=" + e.Value + "\n";
+    text += "\n";
+  }
+  return text;
+}
+
+void TIniFile::UpdateFile() const {
+  ReplaceFile(FFileName, Text());
+}
+
+}  // namespace vortexa

@@ -1,0 +1,155 @@
+#include "ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "test_files.h"
+#include "text_encoding.h"
+
+namespace vortexa {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TTempFolder;
+using testing::WriteBytes;
+
+TEST(IniFile, MissingFileIsAnEmptyDocument) {
+  TTempFolder folder;
+  const TIniFile ini(folder / "none.ini");
+  EXPECT_TRUE(ini.ReadSections().empty());
+  EXPECT_EQ(ini.ReadString("A", "b", "fallback"), "fallback");
+  EXPECT_EQ(ini.ReadInteger("A", "b", 7), 7);
+}
+
+TEST(IniFile, UnknownSectionsAndKeysSurviveARewriteInTheirOrder) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.ini",
+             "; a comment\r\n"
+             "[Window]\r\nLeft = 10\r\nTop=20\r\n\r\n"
+             "[Main]\r\nLimit=1000\r\nColor=2\r\n"
+             "[Plugins]\r\nfoo=bar=baz\r\n");
+  TIniFile ini(folder / "a.ini");
+  ini.WriteInteger("main", "LIMIT", 4000);
+  ini.WriteString("Main", "New", "x y");
+  ini.WriteString("Extra", "k", "v");
+  ini.UpdateFile();
+  EXPECT_EQ(ReadBytes(folder / "a.ini"),
+            "[Window]\nLeft=10\nTop=20\n\n"
+            "[Main]\nLimit=4000\nColor=2\nNew=x y\n\n"
+            "[Plugins]\nfoo=bar=baz\n\n"
+            "[Extra]\nk=v\n\n");
+}
+
+TEST(IniFile, ReadsValuesByCaseInsensitiveNames) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.ini", "[Version]\nNo=110\nText= spaced out \nBad=12x\nNo=999\n");
+  const TIniFile ini(folder / "a.ini");
+  EXPECT_EQ(ini.ReadInteger("VERSION", "no", 120), 110);  // the first of duplicates
+  EXPECT_EQ(ini.ReadString("version", "TEXT", ""), "spaced out");
+  EXPECT_EQ(ini.ReadInteger("Version", "Bad", 5), 5);
+  EXPECT_TRUE(ini.SectionExists("version"));
+  EXPECT_TRUE(ini.ValueExists("Version", "bad"));
+  EXPECT_FALSE(ini.ValueExists("Version", "none"));
+  EXPECT_EQ(ini.ReadSection("Version"), (std::vector<std::string>{"No", "Text", "Bad"}));
+}
+
+TEST(IniFile, EraseSectionAndDeleteKey) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.ini", "[A]\nx=1\ny=2\n[B]\nz=3\n");
+  TIniFile ini(folder / "a.ini");
+  ini.DeleteKey("a", "X");
+  ini.EraseSection("b");
+  EXPECT_EQ(ini.Text(), "[A]\ny=2\n\n");
+}
+
+TEST(IniFile, RefusesEntriesThatWouldBreakTheLineStructure) {
+  TTempFolder folder;
+  TIniFile ini(folder / "a.ini");
+  EXPECT_THROW(ini.WriteString("A", "k", "two\nlines"), std::invalid_argument);
+  EXPECT_THROW(ini.WriteString("A", "k", "cr\r"), std::invalid_argument);
+  EXPECT_THROW(ini.WriteString("A", "k=v", "x"), std::invalid_argument);
+  EXPECT_EQ(ini.Text(), "");
+}
+
+TEST(IniFile, UnreadableFileThrows) {
+  TTempFolder folder;
+  fs::create_directory(folder / "a.ini");
+  EXPECT_THROW(TIniFile(folder / "a.ini"), std::runtime_error);
+}
+
+TEST(IniFile, ShiftJisFileIsReadAsCodePage932) {
+  TTempFolder folder;
+  // "[Folder]", "-1=お気に入り,1" and "-2=作者おすすめ～" in code page 932.
+  WriteBytes(folder / "old.fav",
+             "[Folder]\r\n-1=\x82\xa8\x8b\x43\x82\xc9\x93\xfc\x82\xe8,1\r\n"
+             "-2=\x8d\xec\x8e\xd2\x82\xa8\x82\xb7\x82\xb7\x82\xdf\x81\x60\r\n");
+  const TIniFile ini(folder / "old.fav");
+  EXPECT_EQ(ini.ReadString("Folder", "-1", ""), "お気に入り,1");
+  EXPECT_EQ(ini.ReadString("Folder", "-2", ""), "作者おすすめ～");
+}
+
+TEST(IniFile, Utf8ByteOrderMarkIsSkipped) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.ini", "\xEF\xBB\xBF[Folder]\n-2=渦\n");
+  EXPECT_EQ(TIniFile(folder / "a.ini").ReadString("Folder", "-2", ""), "渦");
+}
+
+TEST(TextEncoding, Utf8Validity) {
+  EXPECT_TRUE(IsValidUtf8("plain ascii"));
+  EXPECT_TRUE(IsValidUtf8("お気に入り 𝔐"));
+  EXPECT_FALSE(IsValidUtf8("\x82\xa8"));          // Shift-JIS
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+  EXPECT_FALSE(IsValidUtf8("\xE3\x81"));          // cut short
+}
+
+TEST(TextEncoding, BytesInvalidInBothEncodingsBecomeReplacementCharacters) {
+  EXPECT_EQ(DecodeTextFile("a\x82\xa0\xFF"
+                           "b"),
+            "aあ\xEF\xBF\xBD"
+            "b");
+  EXPECT_EQ(DecodeTextFile("\x82"), "\xEF\xBF\xBD");
+}
+
+TEST(IniFile, UpdateFileReplacesTheTargetAndKeepsItsPermissions) {
+  TTempFolder folder;
+  const fs::path file = folder / "a.ini";
+  WriteBytes(file, "[A]\nx=1\n");
+  chmod(file.c_str(), 0640);
+  TIniFile ini(file);
+  ini.WriteString("A", "x", "2");
+  ini.UpdateFile();
+  EXPECT_EQ(ReadBytes(file), "[A]\nx=2\n\n");
+  EXPECT_EQ(fs::status(file).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
+}
+
+TEST(IniFile, UpdateFileWritesThroughASymbolicLink) {
+  TTempFolder folder;
+  WriteBytes(folder / "real.ini", "[A]\nx=1\n");
+  fs::create_symlink("real.ini", folder / "link.ini");
+  TIniFile ini(folder / "link.ini");
+  ini.WriteString("A", "x", "2");
+  ini.UpdateFile();
+  EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
+  EXPECT_EQ(ReadBytes(folder / "real.ini"), "[A]\nx=2\n\n");
+}
+
+TEST(IniFile, FailedWriteThrowsAndLeavesNothingBehind) {
+  TTempFolder folder;
+  TIniFile blocked(folder / "taken.ini");
+  blocked.WriteString("A", "x", "1");
+  fs::create_directory(folder / "taken.ini");  // a folder where the file should go
+  EXPECT_THROW(blocked.UpdateFile(), std::runtime_error);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
+
+  TIniFile nowhere(folder / "missing" / "a.ini");
+  nowhere.WriteString("A", "x", "1");
+  EXPECT_THROW(nowhere.UpdateFile(), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace vortexa

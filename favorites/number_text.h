@@ -1,0 +1,29 @@
+// Numbers as text in a form that does not depend on the user's locale, so
+// reproduction texts and files move between machines unchanged.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vortexa {
+
+// Significant digits used for a centre coordinate and for a range.
+inline constexpr int kCoordinateDigits = 18;
+inline constexpr int kRangeDigits = 5;
+
+// General format with at most `digits` significant digits (1 to 30): fixed
+// notation for 0 and for magnitudes from 0.0001 whose integer part fits in
+// `digits`, otherwise one digit, "." and the rest, then "E" and the exponent.
+// The decimal separator is always ".".
+std::string FormatGeneral(long double value, int digits);
+
+// A whole text as a decimal real ("1.5", "-2E-3", "+7"); none for anything
+// else, including blanks, "inf" and "nan".
+std::optional<long double> ParseExtended(std::string_view text);
+
+// A whole text as a decimal 32-bit integer with an optional sign.
+std::optional<std::int32_t> ParseInt32(std::string_view text);
+
+}  // namespace vortexa

@@ -1,0 +1,85 @@
+#include "number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace vortexa {
+namespace {
+
+struct TFormatCase {
+  long double Value;
+  int Digits;
+  const char* Text;
+};
+
+TEST(NumberText, GeneralFormat) {
+  const TFormatCase cases[] = {
+      {0.0001L, 5, "0.0001"},
+      {0.00001L, 5, "1E-5"},
+      {123456, 5, "1.2346E5"},
+      {2, 5, "2"},
+      {0, 5, "0"},
+      {-0.0L, 5, "0"},
+      {12345, 5, "12345"},
+      {99999.9L, 5, "1E5"},  // the rounded value decides the notation
+      {123.456L, 5, "123.46"},
+      {0.00012345678L, 5, "0.00012346"},
+      {1.5e-13L, 5, "1.5E-13"},
+      {-2.5e-7L, 5, "-2.5E-7"},
+      {0.01L, 5, "0.01"},
+      {-0.75L, 18, "-0.75"},
+      {0.1L, 18, "0.1"},
+      {-1.7433380976879299L, 18, "-1.7433380976879299"},
+      {1e20L, 18, "1E20"},
+      {123456789012345678.0L, 18, "123456789012345678"},
+      {1234567890123456789.0L, 18, "1.23456789012345679E18"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatGeneral(c.Value, c.Digits), c.Text) << c.Text;
+  }
+}
+
+TEST(NumberText, ParseExtendedTakesWholeDecimalTextsOnly) {
+  const std::pair<const char*, long double> good[] = {
+      {"1.5", 1.5L}, {"+7", 7}, {"-2E-3", -2e-3L}, {"1e5", 1e5L}, {"5.", 5}, {"0.1", 0.1L},
+  };
+  for (const auto& [text, value] : good)
+    EXPECT_EQ(ParseExtended(text), value) << text;
+  for (const char* text :
+       {"", "abc", "inf", "nan", "1e", "1e+", " 1", "1 ", "1,5", "+-1", "0x10"}) {
+    EXPECT_FALSE(ParseExtended(text)) << text;
+  }
+}
+
+TEST(NumberText, ParseInt32) {
+  EXPECT_EQ(ParseInt32("120"), 120);
+  EXPECT_EQ(ParseInt32("-2"), -2);
+  EXPECT_EQ(ParseInt32("+5"), 5);
+  EXPECT_EQ(ParseInt32("2147483647"), 2147483647);
+  for (const char* text : {"", "x", "1.5", "2147483648", "+-1", " 1", "1e3"}) {
+    EXPECT_FALSE(ParseInt32(text)) << text;
+  }
+}
+
+// Eighteen digits do not hold all of the 64-bit mantissa, so a round trip
+// must land within half a unit of the 18th digit and then format the same.
+TEST(NumberText, EighteenDigitRoundTripOfExtendedValues) {
+  std::mt19937_64 random(12345);
+  std::uniform_real_distribution<double> mantissa(-2.0, 2.0);
+  std::uniform_int_distribution<int> exponent(-40, 10);
+  for (int i = 0; i < 2000; ++i) {
+    const long double value =
+        std::ldexp(static_cast<long double>(mantissa(random)), exponent(random)) +
+        std::ldexp(static_cast<long double>(mantissa(random)), -60);
+    const std::string text = FormatGeneral(value, kCoordinateDigits);
+    const auto back = ParseExtended(text);
+    ASSERT_TRUE(back) << text;
+    EXPECT_LE(std::fabs(*back - value), std::fabs(value) * 6e-18L) << text;
+    EXPECT_EQ(FormatGeneral(*back, kCoordinateDigits), text);
+  }
+}
+
+}  // namespace
+}  // namespace vortexa

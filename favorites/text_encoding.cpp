@@ -1,0 +1,101 @@
+#include "text_encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace vortexa {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+// Length of the sequence a lead byte starts, 0 for a byte that cannot lead.
+int SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+// The range the second byte must lie in to rule out overlong forms,
+// surrogates and code points above U+10FFFF.
+bool ValidSecondByte(unsigned char lead, unsigned char second) {
+  switch (lead) {
+    case 0xE0:
+      return second >= 0xA0 && second <= 0xBF;
+    case 0xED:
+      return second >= 0x80 && second <= 0x9F;
+    case 0xF0:
+      return second >= 0x90 && second <= 0xBF;
+    case 0xF4:
+      return second >= 0x80 && second <= 0x8F;
+    default:
+      return second >= 0x80 && second <= 0xBF;
+  }
+}
+
+class TIconv {
+ public:
+  TIconv(const char* to, const char* from) : FHandle(iconv_open(to, from)) {
+    if (FHandle == reinterpret_cast<iconv_t>(-1)) {
+      throw std::runtime_error(std::string("no converter from ") + from + " to " + to);
+    }
+  }
+  ~TIconv() { iconv_close(FHandle); }
+  TIconv(const TIconv&) = delete;
+  TIconv& operator=(const TIconv&) = delete;
+
+  std::string Convert(std::string_view bytes) {
+    std::string out;
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+      char* outPtr = buffer;
+      std::size_t outLeft = sizeof buffer;
+      const std::size_t result = iconv(FHandle, &in, &inLeft, &outPtr, &outLeft);
+      out.append(buffer, outPtr - buffer);
+      if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+      // An invalid or truncated sequence: replace one byte and go on.
+      out += kReplacementCharacter;
+      ++in;
+      --inLeft;
+      iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+  }
+
+ private:
+  iconv_t FHandle;
+};
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const int length = SequenceLength(lead);
+    if (length == 0 || i + length > bytes.size()) return false;
+    for (int k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      const bool valid = k == 1 ? ValidSecondByte(lead, next) : (next & 0xC0) == 0x80;
+      if (!valid) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::string DecodeTextFile(std::string_view bytes) {
+  if (IsValidUtf8(bytes)) {
+    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+    return std::string(bytes);
+  }
+  return TIconv("UTF-8", "CP932").Convert(bytes);
+}
+
+}  // namespace vortexa
