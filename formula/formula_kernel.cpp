@@ -8,20 +8,23 @@ namespace vortexa {
 TDot IterateFormula(const TTokenList& program, long double cRe, long double cIm, long double zRe,
                     long double zIm, int limit) {
   if (program.StackDepth() == 0) throw std::logic_error("the formula program is not bound");
-  TEvalStack stack(program.StackDepth());
-  TComplex z{zRe, zIm};
+  // Two stacks taking turns: Z refers to the previous result where it lies,
+  // in the other stack, so it is never copied and never overwritten too soon.
+  TEvalStack stacks[2] = {TEvalStack(program.StackDepth()), TEvalStack(program.StackDepth())};
+  const TComplex start{zRe, zIm};
   const TComplex c{cRe, cIm};
+  const TComplex* z = &start;
   ClearArithmeticFaults();
   // A fault turns Z into infinity or NaN, which escapes or never does; either
   // way the sticky flags are tested before any count leaves the kernel.
   for (int n = 1; n <= limit; ++n) {
-    const long double re2 = z.Re * z.Re;
-    const long double im2 = z.Im * z.Im;
+    const long double re2 = z->Re * z->Re;
+    const long double im2 = z->Im * z->Im;
     if (re2 + im2 > 4.0f) {
       RaiseOnArithmeticFault();
       return static_cast<TDot>(n);
     }
-    z = stack.Run(program, z, c);
+    z = &stacks[n & 1].Run(program, *z, c);
   }
   RaiseOnArithmeticFault();
   return kDotInside;
