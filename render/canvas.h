@@ -1,0 +1,27 @@
+// TCanvas: what the picture needs from the window it is shown in. The main
+// window implements it; tests use an offscreen recorder with a virtual clock,
+// so animations run without a display and without real sleeping.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <cstdint>
+
+namespace vortexa {
+
+class TCanvas {
+ public:
+  virtual ~TCanvas() = default;
+
+  // Draws the image with source-over blending at (left, top) of the canvas.
+  virtual void Present(const QImage& image, int left, int top) = 0;
+  // Draws the whole image scaled into dest (nearest neighbour is enough).
+  virtual void PresentStretched(const QImage& image, const QRect& dest) = 0;
+  // Lets the window handle pending input and repaints between frames.
+  virtual void ProcessEvents() = 0;
+  // Monotonic milliseconds and a sleep in the same time base.
+  virtual std::int64_t NowMs() = 0;
+  virtual void SleepMs(int milliseconds) = 0;
+};
+
+}  // namespace vortexa
