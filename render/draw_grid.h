@@ -1,0 +1,149 @@
+// TDrawGrid: turns the calculation grid's counts into the picture: flat,
+// rotated or as a relief, with the masks, the information strip and the
+// hand-over to the window canvas.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QTransform>
+#include <cstdint>
+#include <vector>
+
+#include "engine/calc_grid.h"
+#include "render/bitmap32.h"
+#include "render/canvas.h"
+#include "render/fixed_point.h"
+#include "render/palette.h"
+#include "render/relief.h"
+
+namespace vortexa {
+
+// Frame counts of relief and colour animations adapt within these bounds.
+inline constexpr int kMinFrames = 6;
+inline constexpr int kMaxFrames = 16;
+// The relief step that always means the full relief.
+inline constexpr int kFullRelief = 16;
+inline constexpr int kInfoStripHeight = 20;
+inline constexpr int kFrameIntervalMs = 40;
+
+class TDrawGrid {
+ public:
+  // Neither the grid nor the canvas is owned.
+  TDrawGrid(TCalcGrid& grid, TCanvas& canvas);
+  TDrawGrid(const TDrawGrid&) = delete;
+  TDrawGrid& operator=(const TDrawGrid&) = delete;
+
+  // Colour side.
+  void SetColors(int colorCount, int hue, int saturation, int highlight) {
+    FPalette.SetColors(colorCount, hue, saturation, highlight);
+  }
+  void SetPeriod(int index) { FPalette.SetPeriod(index); }
+  void SetLimit(int limit) { FPalette.SetLimit(limit); }
+  TColor32 GetColor(TDot count) const { return FPalette.GetColor(count); }
+  TColor GetPaletteColor(int index) const { return FPalette.GetPaletteColor(index); }
+  const TPalette& Palette() const { return FPalette; }
+  // Animates from the current period to `index`, 0.01 × speed octaves per frame.
+  void ChangePeriod(int index, int speed);
+
+  // Size and placement.
+  void SetSize(int width, int height);
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  // Renders at an output size while the canvas shows the result shrunk into dest.
+  void BeginTempSize(int width, int height, const QRect& dest);
+  void EndTempSize();
+  bool TempMode() const { return FTempMode; }
+  void SetOrigin(int left, int top);
+
+  // Angles in whole degrees; setting them does not redraw.
+  void SetRotation(int angle);
+  void SetElevation(int angle);
+  int GetRotation() const { return FixedRound(FRotation); }
+  int GetElevation() const { return FixedRound(FElevation); }
+  bool IsFlat() const { return FElevation == Fixed(90); }
+  bool IsRotated() const { return FRotation != 0; }
+
+  // Relief direction ("凸" when convex) and wall thickness ("厚").
+  void SetConvex(bool value);
+  bool Convex() const { return FConvex; }
+  // Read only when the heights are next computed.
+  void SetThickWalls(bool value) { FThickWalls = value; }
+  // New counts or a new direction: the next relief render recomputes the heights.
+  void MarkHeightsStale() { FHeightsStale = true; }
+  bool HeightsStale() const { return FHeightsStale; }
+  const std::vector<THeight>& Heights() const { return FHeights; }
+
+  // Relief rise of an animation step 0..Frames(); kFullRelief is always the full relief.
+  void SetReliefStep(int step);
+  TFixed HeightScale() const { return FHeightScale; }
+  int Frames() const { return FFrames; }
+
+  // Grid-to-window (inverse: window-to-grid) mappings of positions or, when
+  // relative, of offsets.
+  QPoint RotatePoint(QPoint point, bool inverse, bool relative) const;
+  QPoint TiltPoint(QPoint point, bool inverse, bool relative) const;
+  // Regions of the picture area that no dot of the plane covers.
+  const std::vector<TPolygon32>& Masks() const { return FMasks; }
+
+  // Composes the whole picture and presents it; without full the walls stay out.
+  void Render(bool full);
+  void Flatten();
+  // The relief rises (down = false) or sinks to flat over Frames() frames.
+  void AnimateTilt(bool down);
+  // Shows the wall-marked dots white on black; returns their number.
+  int ShowCliffs();
+  void Present();
+  void DrawInfo(const QString& x, const QString& y, const QString& range, const QString& dest);
+
+  const TBitmap32& Picture() const { return FBitmap; }
+  TBitmap32& Picture() { return FBitmap; }
+  const TBitmap32& InfoStrip() const { return FInfoBitmap; }
+
+ private:
+  bool SameSizeAsGrid() const;
+  // Calls visit(j, column, row) for every target dot j of row i whose source
+  // dot under the rotation lies inside the picture.
+  template <typename Visit>
+  void ForEachSource(int i, Visit visit) const;
+  void RenderFlat();
+  void RenderFlatRotated();
+  void RenderRelief(bool full);
+  void ComputeHeights();
+  TColor32 WallAlpha(int row) const;
+  TColor32 FrontColor() const;
+  void RebuildMasks();
+  QPointF RotatedOutlineCorner(QPointF corner) const;
+  QTransform TiltTransform() const;
+  std::int64_t WaitFrame(int interval, std::int64_t& last, int minSleep);
+  void AdaptFrames(int frames, std::int64_t elapsed);
+
+  TCalcGrid& FGrid;
+  TCanvas& FCanvas;
+  TPalette FPalette;
+  TBitmap32 FBitmap;
+  TBitmap32 FInfoBitmap;
+  int FWidth = 0;
+  int FHeight = 0;
+  int FLeft = 0;
+  int FTop = 0;
+  bool FTempMode = false;
+  QRect FDestRect;
+  int FSavedWidth = 0;
+  int FSavedHeight = 0;
+  TFixed FRotation = 0;
+  TFixed FElevation = 0;
+  TFixed FRotSin = 0;
+  TFixed FRotCos = kFixedOne;
+  TFixed FElevSin = kFixedOne;
+  TFixed FElevCos = 0;
+  TFixed FHeightScale = 0;
+  bool FConvex = true;
+  bool FThickWalls = true;
+  bool FHeightsStale = true;
+  std::vector<THeight> FHeights;
+  std::vector<TPolygon32> FMasks;
+  int FFrames = kMaxFrames;
+};
+
+}  // namespace vortexa
