@@ -27,6 +27,9 @@ class TEvalStack {
       : FHeap(depth > kEvalStackSize ? std::make_unique_for_overwrite<TEvalEntry[]>(depth)
                                      : nullptr),
         FEntries(FHeap ? FHeap.get() : FInline.data()) {}
+  // FEntries may point into the object itself.
+  TEvalStack(const TEvalStack&) = delete;
+  TEvalStack& operator=(const TEvalStack&) = delete;
 
   // The value of a bound program; refers into the stack, Z, C or the program.
   const TComplex& Run(const TTokenList& program, const TComplex& z, const TComplex& c) {
