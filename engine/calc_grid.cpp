@@ -1,6 +1,8 @@
 #include "calc_grid.h"
 
 #include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +35,14 @@ TScaledSpan ScaledSpan(int size, int n) {
   const int q = half / n;
   const int high = size % 2 != 0 ? half + q : half + (half - 1) / n;
   return {half - q, high, half - q * n};
+}
+
+// One step below normal, so the window stays responsive; the workers inherit
+// it. On Linux the nice value is per thread. Best effort: a failure only costs
+// responsiveness.
+void LowerThreadPriority() {
+  const auto thread = static_cast<id_t>(gettid());
+  setpriority(PRIO_PROCESS, thread, getpriority(PRIO_PROCESS, thread) + 1);
 }
 
 int ScaleDivisor(float factor) {
@@ -220,6 +230,7 @@ int TCalcGrid::Progress() const {
 
 void TCalcGrid::Execute() {
   pthread_setname_np(pthread_self(), "CalcGrid");
+  LowerThreadPriority();
   std::unique_lock lock(FThreadLock);
   for (;;) {
     FWake.wait(lock, [this] { return FRunning || FTerminated; });

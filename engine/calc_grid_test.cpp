@@ -496,6 +496,26 @@ TEST(CalcGridReuse, ZoomBy2Or4RunsOnlyTheFinePass) {
   }
 }
 
+// Predicted dots carried by a zoom, even onto the border, are all repaired
+// once their neighbours turn out to escape.
+TEST(CalcGridReuse, ZoomedPredictionsNextToEscapedDotsAreRepaired) {
+  const float factors[] = {2, 4, 8, 16, 0.5f};
+  for (const float factor : factors) {
+    TCalcGrid grid;
+    grid.SetSize(64, 48);
+    grid.SetView(10, 10, 50, 1);  // every dot escapes
+    grid.SetOptions(kOptNoSimd);
+    RunToEnd(grid, ccDirect);
+    const std::vector<TDot> direct = Dots(grid);
+    for (int row = 0; row < 48; ++row)
+      for (int col = 0; col < 64; ++col)
+        grid.SetDot(row, col, kDotPredicted);
+    grid.SetMagnify(factor);
+    RunToEnd(grid, ccMagnify);
+    EXPECT_EQ(Dots(grid), direct) << "factor " << factor;
+  }
+}
+
 TEST(CalcGridReuse, ContinueRecomputesOnlyUndecidedDots) {
   struct TCase {
     TDot Before, After;

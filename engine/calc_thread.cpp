@@ -14,6 +14,7 @@ TCalcThread::~TCalcThread() {
 }
 
 void TCalcThread::Execute() {
+  // The lowered priority is inherited from the grid thread.
   pthread_setname_np(pthread_self(), "Calc");
   try {
     ComputeRows();
