@@ -1,6 +1,9 @@
 #include "kernels.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "kernels_lanes.h"
@@ -81,7 +84,7 @@ bool SimdUnitUsable(TSimdUnit unit) {
     case TSimdUnit::Avx2:
       return __builtin_cpu_supports("avx2");
     case TSimdUnit::Avx512:
-      return __builtin_cpu_supports("avx512f");
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("bmi2");
   }
   return false;
 }
@@ -152,22 +155,70 @@ void RunLanes(TSimdUnit unit, const TLaneJob<double>& job) {
   RunLanesOn(unit, job);
 }
 
+namespace {
+// The public lane kernels run through a per-thread result buffer, which has the
+// spare entry the cores need.
+template <typename Real>
+void IterateLanes(const Real* cRe, const Real* cIm, TDot* res, int count, int limit) {
+  thread_local std::vector<TDot> buffer;
+  if (buffer.size() < static_cast<std::size_t>(count) + 1) buffer.resize(count + 1);
+  RunLanes(ActiveSimdUnit(), TLaneJob<Real>{cRe, cIm, count, limit, buffer.data()});
+  std::copy(buffer.begin(), buffer.begin() + count, res);
+}
+}  // namespace
+
 void Iterate4(const float* cRe, const float* cIm, TDot* res, int count, int limit) {
-  RunLanes(ActiveSimdUnit(), TLaneJob<float>{cRe, cIm, count, limit, res});
+  IterateLanes(cRe, cIm, res, count, limit);
 }
 
 void Iterate2(const double* cRe, const double* cIm, TDot* res, int count, int limit) {
-  RunLanes(ActiveSimdUnit(), TLaneJob<double>{cRe, cIm, count, limit, res});
+  IterateLanes(cRe, cIm, res, count, limit);
 }
 
 namespace {
 
-// Per-thread buffers of the row routines, kept between rows.
+// Per-thread buffers of the row routines, kept between rows. Converting an
+// extended column position to the lane precision costs more than a lane
+// iteration, and the columns stay the same for a whole frame, so every thread
+// keeps the converted columns together with the bits they came from, and
+// converts again only where those bits changed.
 template <typename Real>
 struct TRowBuffers {
+  std::vector<std::uint64_t> ColMantissa;
+  std::vector<std::uint16_t> ColExponent;
+  std::vector<Real> ColValue;
   std::vector<int> Cols;
   std::vector<Real> Re, Im;
   std::vector<TDot> Res;
+
+  void Reserve(std::size_t width, std::size_t points) {
+    if (ColValue.size() < width) {
+      // All-zero bits are +0, whose conversion is 0: new entries are valid.
+      ColMantissa.resize(width, 0);
+      ColExponent.resize(width, 0);
+      ColValue.resize(width, Real(0));
+    }
+    if (Cols.size() < points) {
+      Cols.resize(points);
+      Re.resize(points);
+      Im.resize(points);
+      Res.resize(points + 1);
+    }
+  }
+
+  Real Column(const long double& x, int col) {
+    static_assert(sizeof(long double) >= 10, "x87 extended format expected");
+    std::uint64_t mantissa;
+    std::uint16_t exponent;
+    std::memcpy(&mantissa, &x, sizeof mantissa);
+    std::memcpy(&exponent, reinterpret_cast<const char*>(&x) + 8, sizeof exponent);
+    if (mantissa != ColMantissa[col] || exponent != ColExponent[col]) {
+      ColMantissa[col] = mantissa;
+      ColExponent[col] = exponent;
+      ColValue[col] = static_cast<Real>(x);
+    }
+    return ColValue[col];
+  }
 };
 
 template <typename Real>
@@ -181,27 +232,32 @@ void CalcRowLanes(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirr
                   long double y) {
   TRowBuffers<Real>& buf = RowBuffers<Real>();
   const int width = state.GridWidth;
-  const std::size_t most = width > 0 ? static_cast<std::size_t>((width - 1) / stride + 1) : 0;
-  if (buf.Cols.size() < most) {
-    buf.Cols.resize(most);
-    buf.Re.resize(most);
-    buf.Im.resize(most);
-    buf.Res.resize(most);
-  }
+  if (width <= 0) return;
+  buf.Reserve(static_cast<std::size_t>(width), static_cast<std::size_t>((width - 1) / stride + 1));
   const Real im = static_cast<Real>(y);
+  int* cols = buf.Cols.data();
+  Real* re = buf.Re.data();
+  Real* ims = buf.Im.data();
+  const long double* colRe = state.ColRe.data();
   int count = 0;
   for (int col = 0; col < width; col += stride) {
     if (LoadDot(row[col]) != kDotUncomputed) continue;
-    buf.Cols[count] = col;
-    buf.Re[count] = static_cast<Real>(state.ColRe[col]);
-    buf.Im[count] = im;
+    cols[count] = col;
+    re[count] = buf.Column(colRe[col], col);
+    ims[count] = im;
     ++count;
   }
   if (count == 0) return;
-  RunLanes(unit, TLaneJob<Real>{buf.Re.data(), buf.Im.data(), count, state.Limit, buf.Res.data()});
-  for (int i = 0; i < count; ++i) {
-    StoreDot(row[buf.Cols[i]], buf.Res[i]);
-    if (mirror) StoreDot(mirror[buf.Cols[i]], buf.Res[i]);
+  TDot* res = buf.Res.data();
+  RunLanes(unit, TLaneJob<Real>{re, ims, count, state.Limit, res});
+  if (mirror) {
+    for (int i = 0; i < count; ++i) {
+      StoreDot(row[cols[i]], res[i]);
+      StoreDot(mirror[cols[i]], res[i]);
+    }
+  } else {
+    for (int i = 0; i < count; ++i)
+      StoreDot(row[cols[i]], res[i]);
   }
 }
 

@@ -32,7 +32,9 @@ struct TLaneJob {
   const Real* CIm = nullptr;
   int Count = 0;
   int Limit = 1;
-  TDot* Res = nullptr;  // Res[i] := smallest k >= 1 with |zk|^2 > 4 (or NaN), else kDotInside
+  // Res[i] := smallest k >= 1 with |zk|^2 > 4 (or NaN), else kDotInside.
+  // Res[Count] is a spare entry the cores may overwrite.
+  TDot* Res = nullptr;
 };
 
 // Runs a job on the given unit (which must be usable).

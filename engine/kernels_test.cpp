@@ -87,7 +87,7 @@ void ExpectJobMatchesReference(TSimdUnit unit, const std::vector<TPoint>& points
     re.push_back(static_cast<Real>(p.Re));
     im.push_back(static_cast<Real>(p.Im));
   }
-  std::vector<TDot> res(points.size(), 0);
+  std::vector<TDot> res(points.size() + 1, 0);
   RunLanes(unit, TLaneJob<Real>{re.data(), im.data(), static_cast<int>(points.size()), limit,
                                 res.data()});
   int wrong = 0;
@@ -140,14 +140,14 @@ TEST_P(LaneUnitTest, EdgePointsGiveTheirKnownCounts) {
     for (TDot (*run)(TSimdUnit, TPoint, int) :
          {+[](TSimdUnit unit, TPoint p, int limit) {
             const float re = static_cast<float>(p.Re), im = static_cast<float>(p.Im);
-            TDot res = 0;
-            RunLanes(unit, TLaneJob<float>{&re, &im, 1, limit, &res});
-            return res;
+            TDot res[2] = {};
+            RunLanes(unit, TLaneJob<float>{&re, &im, 1, limit, res});
+            return res[0];
           },
           +[](TSimdUnit unit, TPoint p, int limit) {
-            TDot res = 0;
-            RunLanes(unit, TLaneJob<double>{&p.Re, &p.Im, 1, limit, &res});
-            return res;
+            TDot res[2] = {};
+            RunLanes(unit, TLaneJob<double>{&p.Re, &p.Im, 1, limit, res});
+            return res[0];
           }}) {
       EXPECT_EQ(run(GetParam(), c.C, c.Limit), c.Count)
           << "c = (" << c.C.Re << ", " << c.C.Im << "), limit " << c.Limit;
