@@ -55,7 +55,7 @@ int ScaleDivisor(float factor) {
 TDot RepairDot(const TCalcState& state, long double re, long double im) {
   try {
     return IterateDot(state, re, im);
-  } catch (const std::exception&) {
+  } catch (...) {
     return kDotUncomputed;
   }
 }
@@ -241,7 +241,7 @@ void TCalcGrid::Execute() {
       RunCommand(command);
     } catch (const TAbortSignal&) {
       // The command ends quietly; the dots written so far stay.
-    } catch (const std::exception&) {
+    } catch (...) {
       // Out of memory or threads: the command ends as if aborted (FCommand
       // keeps its value), and the thread stays ready for the next one.
     }
@@ -315,7 +315,10 @@ void TCalcGrid::RunStandardSequence(bool fromFirstPass) {
   FState.Pass = 4;
 }
 
+// A new stage counts from its own base, not on from the previous stage's rows,
+// so the percentage does not jump ahead and back.
 void TCalcGrid::SetStage(int base, int span) {
+  FState.NextRow = 0;
   FProgressBase = base;
   FProgressSpan = span;
 }
