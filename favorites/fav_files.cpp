@@ -1,0 +1,88 @@
+#include "fav_files.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "ini_file.h"
+
+namespace vortexa {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  const passwd* user = getpwuid(getuid());
+  return user && user->pw_dir ? fs::path(user->pw_dir) : fs::current_path();
+}
+
+int FileVersion(const fs::path& fileName) {
+  return TIniFile(fileName).ReadInteger("Version", "No", kFormatVersion);
+}
+
+void ReplaceRecommendedFolder(TFavTree& tree, const fs::path& recommendedFile) {
+  if (TFavNode* old = tree.Root().FindFolder(kRecommendedFolderName); old && !old->IsRoot()) {
+    old->Parent()->RemoveChild(*old);
+  }
+  tree.LoadFile(recommendedFile, false);
+}
+
+}  // namespace
+
+fs::path ConfigFolder() {
+  // Relative values are to be ignored, as the XDG base directory rules say.
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  const fs::path base = configHome && fs::path(configHome).is_absolute() ? fs::path(configHome)
+                                                                         : HomeFolder() / ".config";
+  return base / "vortexa";
+}
+
+fs::path OwnFavoritesFile() {
+  return ConfigFolder() / kOwnFavoritesFileName;
+}
+
+std::vector<fs::path> RecommendedFileFolders() {
+  std::vector<fs::path> folders;
+  std::error_code ec;
+  if (const fs::path program = fs::read_symlink("/proc/self/exe", ec); !ec) {
+    folders.push_back(program.parent_path());
+  }
+  folders.emplace_back(VORTEXA_DATA_DIR);
+  return folders;
+}
+
+std::optional<fs::path> FindRecommendedFile(std::span<const fs::path> folders) {
+  for (const fs::path& folder : folders) {
+    std::error_code ec;
+    if (fs::is_regular_file(folder / kRecommendedFileName, ec)) {
+      return folder / kRecommendedFileName;
+    }
+  }
+  return std::nullopt;
+}
+
+void LoadFavoritesAtStartUp(TFavTree& tree, const fs::path& ownFile,
+                            const std::optional<fs::path>& recommendedFile,
+                            const TConfirm& confirm) {
+  std::error_code ec;
+  if (!fs::exists(ownFile, ec)) {
+    tree.Reset();
+    if (recommendedFile) tree.LoadFile(*recommendedFile, false);
+    return;
+  }
+  const int version = tree.LoadFile(ownFile, true);
+  if (version < kFormatVersion && recommendedFile && version < FileVersion(*recommendedFile) &&
+      confirm(kReplaceRecommendedQuestion)) {
+    ReplaceRecommendedFolder(tree, *recommendedFile);
+  }
+}
+
+void SaveFavoritesAtExit(TFavTree& tree, const fs::path& ownFile) {
+  fs::create_directories(ownFile.parent_path());
+  tree.SaveFolder(ownFile, tree.Root());
+}
+
+}  // namespace vortexa

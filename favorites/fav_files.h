@@ -1,0 +1,52 @@
+// Where the favourites files live, and the favourites' start-up and exit.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fav_tree.h"
+
+namespace vortexa {
+
+inline constexpr std::string_view kRecommendedFolderName = "作者おすすめ";
+inline constexpr std::string_view kRecommendedFileName = "osusume.fav";
+inline constexpr std::string_view kOwnFavoritesFileName = "vortexa.fav";
+
+// Asked when the shipped recommendations are newer than those in the user's
+// favourites.
+inline constexpr std::string_view kReplaceRecommendedQuestion =
+    "作者おすすめフォルダがバージョンアップされています。\n"
+    "置き替えてもよろしいですか?\n"
+    "もしここで置き替えなくても、お気に入りの整理画面から\n"
+    "osusume.favファイルを読み込めば、いつでも置き替え\n"
+    "可能です。";
+
+// The per-user folder: $XDG_CONFIG_HOME/vortexa, by default ~/.config/vortexa.
+std::filesystem::path ConfigFolder();
+std::filesystem::path OwnFavoritesFile();
+
+// Beside the executable (as in the build tree), then the installed data folder.
+std::vector<std::filesystem::path> RecommendedFileFolders();
+std::optional<std::filesystem::path> FindRecommendedFile(
+    std::span<const std::filesystem::path> folders);
+
+// Answers an OK/Cancel question: true for OK.
+using TConfirm = std::function<bool(std::string_view question)>;
+
+// Fills the tree from the user's own file, or from the recommendations
+// alone on a first start; offers newer recommendations once after an
+// upgrade. Throws std::runtime_error when an existing file cannot be read,
+// so that the caller does not overwrite it at exit.
+void LoadFavoritesAtStartUp(TFavTree& tree, const std::filesystem::path& ownFile,
+                            const std::optional<std::filesystem::path>& recommendedFile,
+                            const TConfirm& confirm);
+
+// Writes the whole tree to the user's own file, creating its folder.
+void SaveFavoritesAtExit(TFavTree& tree, const std::filesystem::path& ownFile);
+
+}  // namespace vortexa
