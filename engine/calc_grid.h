@@ -53,7 +53,9 @@ class TCalcGrid {
   TCalcGrid(const TCalcGrid&) = delete;
   TCalcGrid& operator=(const TCalcGrid&) = delete;
 
-  // Setting up; a call while a command runs waits until it has ended.
+  // Setting up; a call while a command runs waits until it has ended. A
+  // negative size, a limit outside 1..kMaxLimit or a zoom factor that is not
+  // positive and finite throws std::invalid_argument.
   void SetSize(int width, int height);
   void SetView(long double centerX, long double centerY, int limit, long double range);
   void SetFormula(bool isMandel, const TRecurrence* formula, long double paramRe,
@@ -63,7 +65,9 @@ class TCalcGrid {
   int Options() const;
   void SetOptions(int options);
 
-  // Running.
+  // Running. Start waits for a running command to end, then wakes the grid
+  // thread. A command that is aborted (or fails) ends quietly with Command()
+  // keeping its value.
   void Start(TCalcCommand command);
   void Abort();
   bool IsIdle() const;
