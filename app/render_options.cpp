@@ -8,11 +8,13 @@
 #include <filesystem>
 #include <string_view>
 
+#include "favorites/mb_item.h"
+
 namespace vortexa {
 
 const char* const kRenderUsage =
-    "usage: vortexa-render [--center X,Y] [--range R] [--limit N] [--size WxH]\n"
-    "                      [--options BITS] [--colors C,HUE,SAT,HL,PERIOD]\n"
+    "usage: vortexa-render [--view TEXT] [--center X,Y] [--range R] [--limit N]\n"
+    "                      [--size WxH] [--options BITS] [--colors C,HUE,SAT,HL,PERIOD]\n"
     "                      [--counts FILE] [-o FILE]";
 
 namespace {
@@ -27,12 +29,15 @@ Number ParseNumber(std::string_view text, std::string_view what) {
   return value;
 }
 
-int ParseInt(std::string_view text, std::string_view what, int low, int high) {
-  const int value = ParseNumber<int>(text, what);
+int InRange(int value, std::string_view what, int low, int high) {
   if (value < low || value > high)
     throw EUsageError(std::string(what) + " must lie between " + std::to_string(low) + " and " +
                       std::to_string(high));
   return value;
+}
+
+int ParseInt(std::string_view text, std::string_view what, int low, int high) {
+  return InRange(ParseNumber<int>(text, what), what, low, high);
 }
 
 // Splits "a<sep>b<sep>c" into exactly `count` parts.
@@ -49,18 +54,26 @@ std::vector<std::string_view> SplitFields(std::string_view text, char separator,
   return fields;
 }
 
+void SetCenter(TRenderRequest& request, long double x, long double y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) throw EUsageError("the centre must be finite");
+  request.CenterX = x;
+  request.CenterY = y;
+}
+
+void SetRange(TRenderRequest& request, long double range) {
+  if (!std::isfinite(range) || !(range > 0))
+    throw EUsageError("the range must be a positive finite number");
+  request.Range = range;
+}
+
 void ApplyCenter(TRenderRequest& request, std::string_view value) {
   const auto xy = SplitFields(value, ',', 2, "--center");
-  request.CenterX = ParseNumber<long double>(xy[0], "--center");
-  request.CenterY = ParseNumber<long double>(xy[1], "--center");
-  if (!std::isfinite(request.CenterX) || !std::isfinite(request.CenterY))
-    throw EUsageError("--center must be finite");
+  SetCenter(request, ParseNumber<long double>(xy[0], "--center"),
+            ParseNumber<long double>(xy[1], "--center"));
 }
 
 void ApplyRange(TRenderRequest& request, std::string_view value) {
-  request.Range = ParseNumber<long double>(value, "--range");
-  if (!std::isfinite(request.Range) || !(request.Range > 0))
-    throw EUsageError("--range must be a positive finite number");
+  SetRange(request, ParseNumber<long double>(value, "--range"));
 }
 
 void ApplySize(TRenderRequest& request, std::string_view value) {
@@ -69,11 +82,29 @@ void ApplySize(TRenderRequest& request, std::string_view value) {
   request.Height = ParseInt(wh[1], "height", 1, 9999);
 }
 
+TColorPositions ColorsInRange(int colorMode, int hue, int saturation, int highlight, int period) {
+  return {InRange(colorMode, "colour count", 0, 2), InRange(hue, "hue", 0, 63),
+          InRange(saturation, "saturation", 0, 4), InRange(highlight, "highlight", 0, 6),
+          InRange(period, "period", 0, 12)};
+}
+
 void ApplyColors(TRenderRequest& request, std::string_view value) {
   const auto f = SplitFields(value, ',', 5, "--colors");
-  request.Colors = {ParseInt(f[0], "colour count", 0, 2), ParseInt(f[1], "hue", 0, 63),
-                    ParseInt(f[2], "saturation", 0, 4), ParseInt(f[3], "highlight", 0, 6),
-                    ParseInt(f[4], "period", 0, 12)};
+  request.Colors =
+      ColorsInRange(ParseNumber<int>(f[0], "colour count"), ParseNumber<int>(f[1], "hue"),
+                    ParseNumber<int>(f[2], "saturation"), ParseNumber<int>(f[3], "highlight"),
+                    ParseNumber<int>(f[4], "period"));
+}
+
+// A reproduction text carries the centre, range, limit and colours at once.
+void ApplyView(TRenderRequest& request, std::string_view value) {
+  const std::optional<TMBItem> view = ParseView(value);
+  if (!view) throw EUsageError("--view: not the text of a view: \"" + std::string(value) + "\"");
+  SetCenter(request, view->X, view->Y);
+  SetRange(request, view->Range);
+  request.Limit = InRange(view->Limit, "the limit", 1, 65000);
+  request.Colors =
+      ColorsInRange(view->ColorIndex, view->Hue, view->Saturation, view->Highlight, view->Period);
 }
 
 struct TOptionSpec {
@@ -83,6 +114,7 @@ struct TOptionSpec {
 };
 
 const TOptionSpec kOptionSpecs[] = {
+    {"--view", true, ApplyView},
     {"--center", true, ApplyCenter},
     {"--range", true, ApplyRange},
     {"--limit", true,

@@ -51,6 +51,20 @@ TEST(RenderArguments, ReadsEveryOption) {
   EXPECT_EQ(request.OutputPath, "out.png");
 }
 
+TEST(RenderArguments, ViewTextSetsCentreRangeLimitAndColours) {
+  const TRenderRequest request = ParseRenderArguments(
+      {"--view", "\"渦 1\",0,-0.75,0.1,0.01,2000,1,32,2,5,6,1", "--limit", "3000"});
+  EXPECT_EQ(request.CenterX, -0.75L);
+  EXPECT_EQ(request.CenterY, 0.1L);
+  EXPECT_EQ(request.Range, 0.01L);
+  EXPECT_EQ(request.Limit, 3000);  // a later option wins
+  EXPECT_EQ(request.Colors.ColorMode, 1);
+  EXPECT_EQ(request.Colors.Hue, 32);
+  EXPECT_EQ(request.Colors.Saturation, 2);
+  EXPECT_EQ(request.Colors.Highlight, 5);
+  EXPECT_EQ(request.Colors.Period, 6);
+}
+
 TEST(RenderArguments, CentreKeepsExtendedPrecision) {
   const TRenderRequest request =
       ParseRenderArguments({"--center", "0.123456789012345678,-1.00000000000000000001"});
@@ -84,6 +98,15 @@ TEST(RenderArguments, RefusesBadInput) {
       "--center 1",
       "--center 1,2,3",
       "--center nan,0",
+      "--view hello",
+      "--view 120,0,0,0,2,0,0,0,0,0,0,1",
+      "--view 120,0,0,0,2,1000,0,0,0,0,0",
+      "--view 120,0,0,0,2,70000,0,0,0,0,0,1",
+      "--view 120,0,0,0,0,1000,0,0,0,0,0,1",
+      "--view 120,0,0,0,-1,1000,0,0,0,0,0,1",
+      "--view 120,0,0,0,2,1000,3,0,0,0,0,1",
+      "--view 120,0,0,0,2,1000,0,64,0,0,0,1",
+      "--view 120,0,0,0,2,1000,0,0,0,0,13,1",
       "--bogus 1",
       "--limit",
       "stray",
@@ -119,8 +142,9 @@ int RunRenderer(const std::string& arguments) {
 TEST(RenderProgram, BadInputExitsWithTwoAndWritesNothing) {
   const std::filesystem::path picture = std::filesystem::path(testing::TempDir()) / "bad.png";
   std::filesystem::remove(picture);
-  for (const char* arguments : {"--range 0", "--limit 70000", "--size 0x5", "--frobnicate",
-                                "--counts /nonexistent/dir/c.raw"}) {
+  for (const char* arguments :
+       {"--range 0", "--limit 70000", "--size 0x5", "--frobnicate",
+        "--counts /nonexistent/dir/c.raw", "--view 120,0,0,0,2,0,0,0,0,0,0,1"}) {
     EXPECT_EQ(RunRenderer(std::string(arguments) + " -o " + picture.string()), 2) << arguments;
     EXPECT_FALSE(std::filesystem::exists(picture)) << arguments;
   }
