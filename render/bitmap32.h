@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPolygonF>
 #include <QRect>
+#include <cstddef>
+#include <cstdint>
 
 #include "render/palette.h"
 
@@ -14,6 +16,50 @@ namespace vortexa {
 using TPolygon32 = QPolygonF;
 
 enum class TCombineMode { Opaque, Blend };
+
+// Source-over blend of `color` by its own alpha onto an opaque pixel; red and
+// blue share one multiply, and the division by 255 rounds exactly.
+inline TColor32 BlendOnto(TColor32 color, TColor32 background) {
+  const std::uint32_t alpha = color >> 24, rest = 255 - alpha;
+  const auto divide255 = [](std::uint32_t packed) {
+    packed += 0x00800080u;
+    return ((packed + ((packed >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  };
+  const std::uint32_t redBlue =
+      divide255((color & 0x00FF00FFu) * alpha + (background & 0x00FF00FFu) * rest);
+  const std::uint32_t green =
+      divide255(((color >> 8) & 0xFFu) * alpha + ((background >> 8) & 0xFFu) * rest);
+  return (background & 0xFF000000u) | redBlue | (green << 8);
+}
+
+// The pixels of a bitmap for per-dot work: plain pointers, no call per dot.
+// Valid until the bitmap is resized or painted on.
+class TPixelView {
+ public:
+  TPixelView(TColor32* bits, int stride, int width, int height)
+      : FBits(bits), FStride(stride), FWidth(width), FHeight(height) {}
+
+  TColor32* Row(int y) const { return FBits + static_cast<std::ptrdiff_t>(y) * FStride; }
+  void SetPixelClipped(int x, int y, TColor32 color) const {
+    if (x >= 0 && y >= 0 && x < FWidth && y < FHeight) Row(y)[x] = color;
+  }
+  // Rows y1 to y2 inclusive, blended by the colour's alpha; nothing when y2 < y1.
+  void VertLineBlend(int x, int y1, int y2, TColor32 color) const {
+    if (x < 0 || x >= FWidth) return;
+    y1 = y1 < 0 ? 0 : y1;
+    y2 = y2 >= FHeight ? FHeight - 1 : y2;
+    const std::ptrdiff_t stride = FStride;
+    TColor32* pixel = Row(y1) + x;
+    for (int y = y1; y <= y2; ++y, pixel += stride)
+      *pixel = BlendOnto(color, *pixel);
+  }
+
+ private:
+  TColor32* FBits;
+  int FStride;
+  int FWidth;
+  int FHeight;
+};
 
 class TBitmap32 {
  public:
@@ -33,11 +79,12 @@ class TBitmap32 {
   }
   TColor32 Pixel(int x, int y) const { return Row(y)[x]; }
 
-  void SetPixelClipped(int x, int y, TColor32 color) {
-    if (x >= 0 && y >= 0 && x < Width() && y < Height()) Row(y)[x] = color;
+  TPixelView Pixels();
+
+  void SetPixelClipped(int x, int y, TColor32 color) { Pixels().SetPixelClipped(x, y, color); }
+  void VertLineBlend(int x, int y1, int y2, TColor32 color) {
+    Pixels().VertLineBlend(x, y1, y2, color);
   }
-  // Rows y1 to y2 inclusive, blended by the colour's alpha; nothing when y2 < y1.
-  void VertLineBlend(int x, int y1, int y2, TColor32 color);
   void FillRect(const QRect& rect, TColor32 color);
   void FillPolygon(const TPolygon32& polygon, TColor32 color);
 
@@ -51,8 +98,5 @@ class TBitmap32 {
   QImage FImage;
   TCombineMode FCombineMode = TCombineMode::Opaque;
 };
-
-// Source-over blend of `color` by its own alpha onto an opaque pixel.
-TColor32 BlendOnto(TColor32 color, TColor32 background);
 
 }  // namespace vortexa

@@ -266,17 +266,27 @@ void TDrawGrid::RenderFlat() {
   }
 }
 
+std::vector<const TDot*> TDrawGrid::CountRows() const {
+  std::vector<const TDot*> rows(FHeight);
+  for (int y = 0; y < FHeight; ++y)
+    rows[y] = FGrid.RowPtr(y);
+  return rows;
+}
+
 void TDrawGrid::RenderFlatRotated() {
+  const std::vector<const TDot*> counts = CountRows();
   for (int i = 0; i < FHeight; ++i) {
     TColor32* pixels = FBitmap.Row(i);
     ForEachSource(i, [&](int j, int column, int row) {
-      pixels[j] = FPalette.GetColor(LoadDot(FGrid.RowPtr(row)[column]));
+      pixels[j] = FPalette.GetColor(LoadDot(counts[row][column]));
     });
   }
 }
 
 void TDrawGrid::RenderRelief(bool full) {
   if (FHeightsStale) ComputeHeights();
+  const std::vector<const TDot*> counts = CountRows();
+  const TPixelView pixels = FBitmap.Pixels();
   const int bottom = FHeight - 1;
   const int limit = FPalette.ColorLimit();
   const TColor32 front = FrontColor();
@@ -291,16 +301,16 @@ void TDrawGrid::RenderRelief(bool full) {
       nextPlainRow = static_cast<int>(std::ceil((elevation / 1800 + 1.005L) * nextPlainRow));
     }
     ForEachSource(i, [&](int j, int column, int row) {
-      const TDot count = LoadDot(FGrid.RowPtr(row)[column]);
+      const TDot count = LoadDot(counts[row][column]);
       if (count > limit) return;
       const THeight height = FHeights[static_cast<std::size_t>(row) * FWidth + column];
       const int rise = FixedRound((height & kHeightBits) * FHeightScale);
       const int top = base - rise;
       const TColor32 color = FPalette.GetColor(count);
-      FBitmap.SetPixelClipped(j, top, color);
+      pixels.SetPixelClipped(j, top, color);
       if ((height & kWallMark) && wallAlpha != 0)
-        FBitmap.VertLineBlend(j, top + 2, top + rise / 2, color & wallAlpha);
-      if (i == bottom) FBitmap.VertLineBlend(j, top + 2, top + rise / 2, front);
+        pixels.VertLineBlend(j, top + 2, top + rise / 2, color & wallAlpha);
+      if (i == bottom) pixels.VertLineBlend(j, top + 2, top + rise / 2, front);
     });
   }
 }

@@ -106,6 +106,8 @@ class TDrawGrid {
   // dot under the rotation lies inside the picture.
   template <typename Visit>
   void ForEachSource(int i, Visit visit) const;
+  // The count rows, fetched once per picture rather than once per dot.
+  std::vector<const TDot*> CountRows() const;
   void RenderFlat();
   void RenderFlatRotated();
   void RenderRelief(bool full);
