@@ -10,9 +10,9 @@ namespace vortexa {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::TTempFolder;
-using testing::WriteBytes;
+using test_files::ReadBytes;
+using test_files::TTempFolder;
+using test_files::WriteBytes;
 
 // Sets an environment variable for one test and restores it afterwards.
 class TScopedEnv {

@@ -9,9 +9,9 @@ namespace vortexa {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::TTempFolder;
-using testing::WriteBytes;
+using test_files::ReadBytes;
+using test_files::TTempFolder;
+using test_files::WriteBytes;
 
 constexpr std::string_view kExampleFile =
     "[Version]\n"

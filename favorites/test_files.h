@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace vortexa::testing {
+namespace vortexa::test_files {
 
 class TTempFolder {
  public:
@@ -42,4 +42,4 @@ inline void WriteBytes(const std::filesystem::path& file, std::string_view bytes
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
-}  // namespace vortexa::testing
+}  // namespace vortexa::test_files
