@@ -47,7 +47,7 @@ namespace {
 template <typename Real>
 void RunPlain(const TLaneJob<Real>& job) {
   for (int i = 0; i < job.Count; ++i) {
-    const Real cRe = job.CRe[i], cIm = job.CIm[i];
+    const Real cRe = job.CRe[i], cIm = job.CIm[job.SharedCIm ? 0 : i];
     Real re = cRe, im = cIm;
     TDot res = kDotInside;
     for (int n = 1; n <= job.Limit; ++n) {
@@ -61,7 +61,7 @@ void RunPlain(const TLaneJob<Real>& job) {
       re = (re2 - im2) + cRe;
       im = (reIm + reIm) + cIm;
     }
-    job.Res[i] = res;
+    StoreCount(job, i, res);
   }
 }
 }  // namespace
@@ -188,8 +188,7 @@ struct TRowBuffers {
   std::vector<std::uint16_t> ColExponent;
   std::vector<Real> ColValue;
   std::vector<int> Cols;
-  std::vector<Real> Re, Im;
-  std::vector<TDot> Res;
+  std::vector<Real> Re;
 
   void Reserve(std::size_t width, std::size_t points) {
     if (ColValue.size() < width) {
@@ -201,23 +200,7 @@ struct TRowBuffers {
     if (Cols.size() < points) {
       Cols.resize(points);
       Re.resize(points);
-      Im.resize(points);
-      Res.resize(points + 1);
     }
-  }
-
-  Real Column(const long double& x, int col) {
-    static_assert(sizeof(long double) >= 10, "x87 extended format expected");
-    std::uint64_t mantissa;
-    std::uint16_t exponent;
-    std::memcpy(&mantissa, &x, sizeof mantissa);
-    std::memcpy(&exponent, reinterpret_cast<const char*>(&x) + 8, sizeof exponent);
-    if (mantissa != ColMantissa[col] || exponent != ColExponent[col]) {
-      ColMantissa[col] = mantissa;
-      ColExponent[col] = exponent;
-      ColValue[col] = static_cast<Real>(x);
-    }
-    return ColValue[col];
   }
 };
 
@@ -234,31 +217,32 @@ void CalcRowLanes(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirr
   const int width = state.GridWidth;
   if (width <= 0) return;
   buf.Reserve(static_cast<std::size_t>(width), static_cast<std::size_t>((width - 1) / stride + 1));
+  static_assert(sizeof(long double) >= 10, "x87 extended format expected");
   const Real im = static_cast<Real>(y);
-  int* cols = buf.Cols.data();
-  Real* re = buf.Re.data();
-  Real* ims = buf.Im.data();
+  int* __restrict cols = buf.Cols.data();
+  Real* __restrict re = buf.Re.data();
+  std::uint64_t* __restrict mantissas = buf.ColMantissa.data();
+  std::uint16_t* __restrict exponents = buf.ColExponent.data();
+  Real* __restrict values = buf.ColValue.data();
   const long double* colRe = state.ColRe.data();
   int count = 0;
   for (int col = 0; col < width; col += stride) {
     if (LoadDot(row[col]) != kDotUncomputed) continue;
+    std::uint64_t mantissa;
+    std::uint16_t exponent;
+    std::memcpy(&mantissa, &colRe[col], sizeof mantissa);
+    std::memcpy(&exponent, reinterpret_cast<const char*>(&colRe[col]) + 8, sizeof exponent);
+    if (mantissa != mantissas[col] || exponent != exponents[col]) [[unlikely]] {
+      mantissas[col] = mantissa;
+      exponents[col] = exponent;
+      values[col] = static_cast<Real>(colRe[col]);
+    }
     cols[count] = col;
-    re[count] = buf.Column(colRe[col], col);
-    ims[count] = im;
+    re[count] = values[col];
     ++count;
   }
   if (count == 0) return;
-  TDot* res = buf.Res.data();
-  RunLanes(unit, TLaneJob<Real>{re, ims, count, state.Limit, res});
-  if (mirror) {
-    for (int i = 0; i < count; ++i) {
-      StoreDot(row[cols[i]], res[i]);
-      StoreDot(mirror[cols[i]], res[i]);
-    }
-  } else {
-    for (int i = 0; i < count; ++i)
-      StoreDot(row[cols[i]], res[i]);
-  }
+  RunLanes(unit, TLaneJob<Real>{re, &im, count, state.Limit, row, cols, mirror, true});
 }
 
 }  // namespace

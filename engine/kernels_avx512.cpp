@@ -45,7 +45,8 @@ struct TSingle {
   static C ExpandC(C old, M m, C packed) { return _mm512_mask_expand_epi32(old, m, packed); }
   static V Compress(M m, V v) { return _mm512_maskz_compress_ps(m, v); }
   static C CompressC(M m, C v) { return _mm512_maskz_compress_epi32(m, v); }
-  static C MaskCompressC(C src, M m, C v) { return _mm512_mask_compress_epi32(src, m, v); }
+  static C BroadcastFirst(C v) { return _mm512_broadcastd_epi32(_mm512_castsi512_si128(v)); }
+  static C LoadIdx(const int* p, M m) { return _mm512_maskz_loadu_epi32(m, p); }
   static V Blend(V old, M m, V fresh) { return _mm512_mask_mov_ps(old, m, fresh); }
   static C BlendC(C old, M m, C fresh) { return _mm512_mask_mov_epi32(old, m, fresh); }
 };
@@ -80,13 +81,16 @@ struct TDouble {
   static C ExpandC(C old, M m, C packed) { return _mm512_mask_expand_epi64(old, m, packed); }
   static V Compress(M m, V v) { return _mm512_maskz_compress_pd(m, v); }
   static C CompressC(M m, C v) { return _mm512_maskz_compress_epi64(m, v); }
-  static C MaskCompressC(C src, M m, C v) { return _mm512_mask_compress_epi64(src, m, v); }
+  static C BroadcastFirst(C v) { return _mm512_broadcastq_epi64(_mm512_castsi512_si128(v)); }
+  static C LoadIdx(const int* p, M m) {
+    return _mm512_cvtepi32_epi64(_mm512_castsi512_si256(_mm512_maskz_loadu_epi32(m, p)));
+  }
   static V Blend(V old, M m, V fresh) { return _mm512_mask_mov_pd(old, m, fresh); }
   static C BlendC(C old, M m, C fresh) { return _mm512_mask_mov_epi64(old, m, fresh); }
 };
 
 // Escaped lanes to wait for before refilling, and iterations between checks.
-constexpr int kRefillBatch = 24;
+constexpr int kRefillBatch = 32;
 constexpr int kUnroll = 2;
 constexpr int kMaxVectors = 4;
 
@@ -146,7 +150,6 @@ class TRegisterCore {
     const typename T::V four = T::Set1(4);
     const typename T::C one = T::Set1C(1), limit = T::Set1C(job_.Limit);
     const typename T::C inside = T::Set1C(kDotInside);
-    const typename T::C spare = T::Set1C(job_.Count);
     for (;;) {
       // Finish the lanes that escaped or passed the limit; refill free lanes.
       int liveCount = 0;
@@ -156,16 +159,7 @@ class TRegisterCore {
         const M over = T::Over(occupied_[v], cnt[v], limit);
         const M done = static_cast<M>(~live[v] | over);
         const M finished = static_cast<M>(done & occupied_[v]);
-        if (finished) {
-          // A fixed number of stores costs less than a loop whose length the
-          // processor cannot predict: the lanes beyond the finished ones
-          // write to the spare result behind the last point.
-          alignas(64) Cnt doneIdx[kWidth], doneCnt[kWidth];
-          T::StoreC(doneIdx, T::MaskCompressC(spare, finished, idx[v]));
-          T::StoreC(doneCnt, T::CompressC(finished, T::BlendC(cnt[v], over, inside)));
-          for (int i = 0; i < kWidth; ++i)
-            job_.Res[doneIdx[i]] = static_cast<TDot>(doneCnt[i]);
-        }
+        if (finished) Store(finished, idx[v], T::BlendC(cnt[v], over, inside));
         live[v] = static_cast<M>(live[v] & ~done);
         occupied_[v] = live[v];
         const M free = static_cast<M>(~live[v] & kAll);
@@ -177,8 +171,11 @@ class TRegisterCore {
           const M fill = static_cast<M>(_pdep_u32(first, free));
           const M packed = static_cast<M>(first);
           cr[v] = T::Expand(cr[v], fill, T::LoadN(job_.CRe + next_, packed));
-          ci[v] = T::Expand(ci[v], fill, T::LoadN(job_.CIm + next_, packed));
-          idx[v] = T::ExpandC(idx[v], fill, T::AddC(T::Iota(), T::Set1C(next_)));
+          ci[v] = job_.SharedCIm ? T::Blend(ci[v], fill, T::Set1(job_.CIm[0]))
+                                 : T::Expand(ci[v], fill, T::LoadN(job_.CIm + next_, packed));
+          idx[v] = T::ExpandC(idx[v], fill,
+                              job_.Cols ? T::LoadIdx(job_.Cols + next_, packed)
+                                        : T::AddC(T::Iota(), T::Set1C(next_)));
           zr[v] = T::Blend(zr[v], fill, cr[v]);
           zi[v] = T::Blend(zi[v], fill, ci[v]);
           cnt[v] = T::BlendC(cnt[v], fill, one);
@@ -219,6 +216,34 @@ class TRegisterCore {
         for (int v = 0; v < V; ++v)
           liveCount += __builtin_popcount(live[v]);
       } while (liveCount > stop && steps < budget);
+    }
+  }
+
+  // Stores the counts of the finished lanes. A fixed number of stores costs
+  // less than a loop whose length the processor cannot predict: the stores
+  // beyond the finished lanes repeat the first finished lane's store, or,
+  // without Cols, go to the spare result behind the last point.
+  void Store(M finished, typename T::C idx, typename T::C count) {
+    alignas(64) Cnt at[kWidth], value[kWidth];
+    const typename T::C packedIdx = T::CompressC(finished, idx);
+    const typename T::C packedCount = T::CompressC(finished, count);
+    const M tail = static_cast<M>(~((1u << __builtin_popcount(finished)) - 1) & kAll);
+    if (job_.Cols) {
+      T::StoreC(at, T::BlendC(packedIdx, tail, T::BroadcastFirst(packedIdx)));
+      T::StoreC(value, T::BlendC(packedCount, tail, T::BroadcastFirst(packedCount)));
+      TDot* const res = job_.Res;
+      TDot* const mirror = job_.Mirror;
+      for (int i = 0; i < kWidth; ++i)
+        __atomic_store_n(&res[at[i]], static_cast<TDot>(value[i]), __ATOMIC_RELAXED);
+      if (mirror) {
+        for (int i = 0; i < kWidth; ++i)
+          __atomic_store_n(&mirror[at[i]], static_cast<TDot>(value[i]), __ATOMIC_RELAXED);
+      }
+    } else {
+      T::StoreC(at, T::BlendC(packedIdx, tail, T::Set1C(job_.Count)));
+      T::StoreC(value, packedCount);
+      for (int i = 0; i < kWidth; ++i)
+        job_.Res[at[i]] = static_cast<TDot>(value[i]);
     }
   }
 

@@ -25,17 +25,39 @@ const char* SimdUnitName(TSimdUnit unit);
 TSimdUnit ActiveSimdUnit();
 bool SetActiveSimdUnit(TSimdUnit unit);
 
-// Points of one lane job: c = (CRe[i], CIm[i]) for i < Count.
+// Points of one lane job: c = (CRe[i], CIm[i]) for i < Count, or
+// (CRe[i], CIm[0]) with SharedCIm.
 template <typename Real>
 struct TLaneJob {
   const Real* CRe = nullptr;
   const Real* CIm = nullptr;
   int Count = 0;
   int Limit = 1;
-  // Res[i] := smallest k >= 1 with |zk|^2 > 4 (or NaN), else kDotInside.
-  // Res[Count] is a spare entry the cores may overwrite.
+  // The count of point i is the smallest k >= 1 with |zk|^2 > 4 (or NaN), else
+  // kDotInside. Without Cols it goes to Res[i], and Res[Count] is a spare
+  // entry the cores may overwrite. With Cols it goes to the dots Res[Cols[i]]
+  // and, if given, Mirror[Cols[i]], as relaxed atomic stores; a core may store
+  // a finished count more than once.
   TDot* Res = nullptr;
+  const int* Cols = nullptr;
+  TDot* Mirror = nullptr;
+  // All points share the imaginary part CIm[0] (a row of dots).
+  bool SharedCIm = false;
 };
+
+// Stores a count where the job wants it (relaxed, like StoreDot; a builtin
+// rather than an inline function, so that the vector units' translation units
+// emit no shared inline code).
+template <typename Real>
+inline void StoreCount(const TLaneJob<Real>& job, int point, TDot count) {
+  if (!job.Cols) {
+    job.Res[point] = count;
+    return;
+  }
+  const int col = job.Cols[point];
+  __atomic_store_n(&job.Res[col], count, __ATOMIC_RELAXED);
+  if (job.Mirror) __atomic_store_n(&job.Mirror[col], count, __ATOMIC_RELAXED);
+}
 
 // Runs a job on the given unit (which must be usable).
 void RunLanes(TSimdUnit unit, const TLaneJob<float>& job);

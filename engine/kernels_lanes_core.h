@@ -179,7 +179,7 @@ class TLaneCore {
     for (std::uint64_t rest = lanes; rest != 0; rest &= rest - 1) {
       const int l = __builtin_ctzll(rest);
       const Cnt n = cnt_[l];
-      job_.Res[point_[l]] = n > job_.Limit ? kDotInside : static_cast<TDot>(n);
+      StoreCount(job_, point_[l], n > job_.Limit ? kDotInside : static_cast<TDot>(n));
       MakeEmpty(l);
     }
     occupied_ &= ~lanes;
@@ -199,7 +199,7 @@ class TLaneCore {
       const int l = __builtin_ctzll(rest);
       const int p = next_++;
       zre_[l] = cre_[l] = job_.CRe[p];
-      zim_[l] = cim_[l] = job_.CIm[p];
+      zim_[l] = cim_[l] = job_.CIm[job_.SharedCIm ? 0 : p];
       cnt_[l] = 1;
       point_[l] = p;
       start_[l] = clock_;
