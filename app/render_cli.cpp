@@ -7,20 +7,45 @@
 
 #include "app/render_options.h"
 #include "engine/calc_grid.h"
-#include "render/palette.h"
+#include "render/canvas.h"
+#include "render/draw_grid.h"
+#include "render/picture_file.h"
 
 namespace vortexa {
 namespace {
 
-QImage ComposeFlat(const TCalcGrid& grid, const TPalette& palette) {
-  QImage picture(grid.GridWidth(), grid.GridHeight(), QImage::Format_ARGB32);
-  for (int row = 0; row < grid.GridHeight(); ++row) {
-    const TDot* dots = grid.RowPtr(row);
-    auto* pixels = reinterpret_cast<TColor32*>(picture.scanLine(row));
-    for (int col = 0; col < grid.GridWidth(); ++col)
-      pixels[col] = palette.GetColor(LoadDot(dots[col]));
+// Nothing is shown on the command line: the picture is only written.
+class TNoCanvas : public TCanvas {
+ public:
+  void Present(const QImage&, int, int) override {}
+  void PresentStretched(const QImage&, const QRect&) override {}
+  void ProcessEvents() override {}
+  std::int64_t NowMs() override { return 0; }
+  void SleepMs(int) override {}
+};
+
+// Composes through the same Render the window uses.
+void ComposePicture(TDrawGrid& draw, const TRenderRequest& request) {
+  const TColorPositions& colors = request.Colors;
+  draw.SetColors(colors.ColorMode, colors.Hue * 4, colors.Saturation * 8, colors.Highlight * 8);
+  draw.SetPeriod(colors.Period);
+  draw.SetLimit(request.Limit);
+  draw.SetRotation(request.Rotation);
+  draw.SetElevation(request.Elevation);
+  draw.SetConvex(!request.Concave);
+  draw.SetThickWalls(!request.ThinWalls);
+  draw.Render(true);
+}
+
+// Throws TPictureFileError when the picture could not be written.
+void WritePicture(const QImage& picture, const TRenderRequest& request) {
+  const QString path = QString::fromStdString(request.OutputPath);
+  if (PictureExtension(request.OutputPath) != ".png") {
+    SavePicture(picture, path, request.JpegQuality);
+    return;
   }
-  return picture;
+  if (!picture.save(path, "PNG"))
+    throw TPictureFileError("cannot write \"" + request.OutputPath + "\"");
 }
 
 // Raw little-endian unsigned 16-bit counts, row-major, row 0 first.
@@ -39,8 +64,10 @@ bool WriteCounts(const TCalcGrid& grid, const std::string& path) {
 
 int Run(const TRenderRequest& request) {
   TCalcGrid grid;
+  TNoCanvas canvas;
+  TDrawGrid draw(grid, canvas);
   grid.SetOptions(request.Options);
-  grid.SetSize(request.Width, request.Height);
+  draw.SetSize(request.Width, request.Height);
   grid.SetView(request.CenterX, request.CenterY, request.Limit, request.Range);
 
   const auto start = std::chrono::steady_clock::now();
@@ -60,13 +87,11 @@ int Run(const TRenderRequest& request) {
     std::cerr << "vortexa-render: cannot write \"" << request.CountsPath << "\"\n";
     return 1;
   }
-  const TColorPositions& colors = request.Colors;
-  TPalette palette;
-  palette.SetColors(colors.ColorMode, colors.Hue * 4, colors.Saturation * 8, colors.Highlight * 8);
-  palette.SetPeriod(colors.Period);
-  palette.SetLimit(request.Limit);
-  if (!ComposeFlat(grid, palette).save(QString::fromStdString(request.OutputPath), "PNG")) {
-    std::cerr << "vortexa-render: cannot write \"" << request.OutputPath << "\"\n";
+  ComposePicture(draw, request);
+  try {
+    WritePicture(draw.Picture().Image(), request);
+  } catch (const TPictureFileError& error) {
+    std::cerr << "vortexa-render: " << error.what() << "\n";
     return 1;
   }
   return 0;

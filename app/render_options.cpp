@@ -15,7 +15,8 @@ namespace vortexa {
 const char* const kRenderUsage =
     "usage: vortexa-render [--view TEXT] [--center X,Y] [--range R] [--limit N]\n"
     "                      [--size WxH] [--options BITS] [--colors C,HUE,SAT,HL,PERIOD]\n"
-    "                      [--counts FILE] [-o FILE]";
+    "                      [--rotation DEG] [--elevation DEG] [--concave] [--thin-walls]\n"
+    "                      [--jpeg-quality 0|1|2] [--counts FILE] [-o FILE.png|.bmp|.jpg]";
 
 namespace {
 
@@ -123,6 +124,20 @@ const TOptionSpec kOptionSpecs[] = {
     {"--options", true,
      [](TRenderRequest& r, std::string_view v) { r.Options = ParseInt(v, "--options", 0, 63); }},
     {"--colors", true, ApplyColors},
+    {"--rotation", true,
+     [](TRenderRequest& r, std::string_view v) {
+       r.Rotation = ParseInt(v, "--rotation", -180, 180);
+     }},
+    {"--elevation", true,
+     [](TRenderRequest& r, std::string_view v) {
+       r.Elevation = ParseInt(v, "--elevation", 0, 90);
+     }},
+    {"--concave", false, [](TRenderRequest& r, std::string_view) { r.Concave = true; }},
+    {"--thin-walls", false, [](TRenderRequest& r, std::string_view) { r.ThinWalls = true; }},
+    {"--jpeg-quality", true,
+     [](TRenderRequest& r, std::string_view v) {
+       r.JpegQuality = ParseInt(v, "--jpeg-quality", 0, 2);
+     }},
     {"--counts", true, [](TRenderRequest& r, std::string_view v) { r.CountsPath = v; }},
     {"-o", true, [](TRenderRequest& r, std::string_view v) { r.OutputPath = v; }},
 };
@@ -169,9 +184,10 @@ std::string PictureExtension(const std::string& path) {
 }
 
 void CheckOutputPaths(const TRenderRequest& request) {
-  if (PictureExtension(request.OutputPath) != ".png")
+  const std::string extension = PictureExtension(request.OutputPath);
+  if (extension != ".png" && extension != ".bmp" && extension != ".jpg")
     throw EUsageError("cannot write \"" + request.OutputPath +
-                      "\": the picture must be a .png file");
+                      "\": the picture must be a .png, .bmp or .jpg file");
   CheckWritable(request.OutputPath);
   if (!request.CountsPath.empty()) CheckWritable(request.CountsPath);
 }

@@ -25,6 +25,13 @@ struct TRenderRequest {
   int Height = 400;
   int Options = 0;
   TColorPositions Colors;
+  // The relief: degrees of rotation and elevation (90 looks straight down),
+  // "凹" instead of "凸", and walls only at the steepest steps ("厚" unchecked).
+  int Rotation = 0;
+  int Elevation = 90;
+  bool Concave = false;
+  bool ThinWalls = false;
+  int JpegQuality = 1;  // 0, 1, 2: low, middle, high
   std::string CountsPath;
   std::string OutputPath = "vortexa.png";
 };

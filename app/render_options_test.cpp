@@ -65,6 +65,22 @@ TEST(RenderArguments, ViewTextSetsCentreRangeLimitAndColours) {
   EXPECT_EQ(request.Colors.Period, 6);
 }
 
+TEST(RenderArguments, ReliefAndFileOptions) {
+  const TRenderRequest plain = ParseRenderArguments({});
+  EXPECT_EQ(plain.Rotation, 0);
+  EXPECT_EQ(plain.Elevation, 90);
+  EXPECT_FALSE(plain.Concave);
+  EXPECT_FALSE(plain.ThinWalls);
+  EXPECT_EQ(plain.JpegQuality, 1);
+  const TRenderRequest relief = ParseRenderArguments(
+      Words("--rotation -180 --elevation 0 --concave --thin-walls --jpeg-quality 2 -o relief.jpg"));
+  EXPECT_EQ(relief.Rotation, -180);
+  EXPECT_EQ(relief.Elevation, 0);
+  EXPECT_TRUE(relief.Concave);
+  EXPECT_TRUE(relief.ThinWalls);
+  EXPECT_EQ(relief.JpegQuality, 2);
+}
+
 TEST(RenderArguments, CentreKeepsExtendedPrecision) {
   const TRenderRequest request =
       ParseRenderArguments({"--center", "0.123456789012345678,-1.00000000000000000001"});
@@ -107,6 +123,14 @@ TEST(RenderArguments, RefusesBadInput) {
       "--view 120,0,0,0,2,1000,3,0,0,0,0,1",
       "--view 120,0,0,0,2,1000,0,64,0,0,0,1",
       "--view 120,0,0,0,2,1000,0,0,0,0,13,1",
+      "--rotation 181",
+      "--rotation -181",
+      "--rotation 30.5",
+      "--elevation 91",
+      "--elevation -1",
+      "--jpeg-quality 3",
+      "--jpeg-quality",
+      "--concave yes",
       "--bogus 1",
       "--limit",
       "stray",
@@ -127,7 +151,10 @@ TEST(RenderArguments, RefusesUnwritableOutput) {
   EXPECT_NO_THROW(check((folder / "A.PNG").string()));
   EXPECT_THROW(check((folder / "missing" / "a.png").string()), EUsageError);
   EXPECT_THROW(check(folder.string()), EUsageError);
+  EXPECT_NO_THROW(check((folder / "a.bmp").string()));
+  EXPECT_NO_THROW(check((folder / "a.JPG").string()));
   EXPECT_THROW(check((folder / "a.gif").string()), EUsageError);
+  EXPECT_THROW(check((folder / "a.jpeg").string()), EUsageError);
   EXPECT_THROW(check((folder / "a.png").string(), (folder / "no" / "c.raw").string()), EUsageError);
 }
 
@@ -164,6 +191,29 @@ TEST(RenderProgram, WritesPictureAndCounts) {
   unsigned char low = 0, high = 0;
   in.read(reinterpret_cast<char*>(&low), 1).read(reinterpret_cast<char*>(&high), 1);
   EXPECT_EQ(low | high << 8, 0xFFFF);
+}
+
+// The relief goes through the window's composition into BMP and JPEG files.
+TEST(RenderProgram, WritesReliefAsBmpAndJpeg) {
+  const std::filesystem::path folder = testing::TempDir();
+  for (const char* name : {"relief.bmp", "relief.jpg"}) {
+    const auto picture = folder / name;
+    std::filesystem::remove(picture);
+    ASSERT_EQ(
+        RunRenderer("--size 40x30 --limit 100 --rotation 30 --elevation 40 -o " + picture.string()),
+        0)
+        << name;
+    std::ifstream in(picture, std::ios::binary);
+    char magic[2] = {};
+    in.read(magic, 2);
+    if (picture.extension() == ".bmp") {
+      EXPECT_EQ(std::string(magic, 2), "BM");
+      EXPECT_EQ(std::filesystem::file_size(picture), 54u + 120u * 30u);
+    } else {
+      EXPECT_EQ(static_cast<unsigned char>(magic[0]), 0xFF);
+      EXPECT_EQ(static_cast<unsigned char>(magic[1]), 0xD8);
+    }
+  }
 }
 
 }  // namespace
