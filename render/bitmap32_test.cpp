@@ -87,16 +87,6 @@ TEST(Bitmap32, DrawingHonoursTheSourcesCombineMode) {
   EXPECT_EQ(target.Pixel(1, 3), kBlack);
 }
 
-TEST(Bitmap32, StretchedDrawingFillsTheDestination) {
-  TBitmap32 target = Filled(6, 6, kBlack);
-  TBitmap32 source = Filled(2, 2, kRed);
-  source.Row(1)[1] = 0xFF00FF00;
-  target.DrawStretched(QRect(2, 2, 4, 4), source);
-  EXPECT_EQ(target.Pixel(2, 2), kRed);
-  EXPECT_EQ(target.Pixel(5, 5), 0xFF00FF00u);
-  EXPECT_EQ(target.Pixel(1, 1), kBlack);
-}
-
 TEST(Bitmap32, ZeroSizeIsEmptyAndSafe) {
   TBitmap32 bitmap;
   bitmap.SetSize(0, 5);

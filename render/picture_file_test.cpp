@@ -103,12 +103,5 @@ TEST_F(PictureFileTest, FailuresAreErrorsAndLeaveNoFile) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
 }
 
-TEST_F(PictureFileTest, ReplacingAnExistingFileKeepsItWhole) {
-  const QString path = Path("picture.bmp");
-  ASSERT_TRUE(SavePicture(TestPicture(8, 8), path));
-  ASSERT_TRUE(SavePicture(TestPicture(20, 10), path));
-  EXPECT_EQ(QImage(path).size(), QSize(20, 10));
-}
-
 }  // namespace
 }  // namespace vortexa
