@@ -1,0 +1,84 @@
+#include "form_parts.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace vortexa {
+
+namespace {
+
+constexpr std::array<int, TStatusPanels::kPanelCount - 1> kPanelWidths = {100, 75, 80};
+constexpr std::array<Qt::Alignment, TStatusPanels::kPanelCount> kPanelAlignments = {
+    Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignLeft};
+
+QColor FromWindowColor(TColor color) {
+  return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+}  // namespace
+
+TStatusPanels::TStatusPanels(QWidget* parent) : QWidget(parent) {
+  setFixedHeight(20);
+}
+
+void TStatusPanels::SetText(int panel, const QString& text) {
+  if (FTexts[panel] == text) return;
+  FTexts[panel] = text;
+  update(PanelRect(panel));
+}
+
+QRect TStatusPanels::PanelRect(int panel) const {
+  int left = 0;
+  for (int i = 0; i < panel; ++i)
+    left += kPanelWidths[i] + 2;
+  const int width = panel < kPanelCount - 1 ? kPanelWidths[panel] : this->width() - left;
+  return QRect(left, 1, width, height() - 2);
+}
+
+void TStatusPanels::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().button());
+  for (int panel = 0; panel < kPanelCount; ++panel) {
+    const QRect area = PanelRect(panel);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(area.adjusted(0, 0, -1, -1));
+    if (panel == 0 && FDrawPanel) {
+      painter.save();
+      FDrawPanel(painter, area.adjusted(1, 1, -1, -1));
+      painter.restore();
+      continue;
+    }
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(area.adjusted(3, 0, -3, 0), kPanelAlignments[panel] | Qt::AlignVCenter,
+                     FTexts[panel]);
+  }
+}
+
+TImageArea::TImageArea(QWidget* parent, const QImage& surface)
+    : QWidget(parent), FSurface(surface) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TImageArea::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  painter.fillRect(event->rect(), Qt::black);
+  painter.drawImage(0, 0, FSurface);
+}
+
+void TImageArea::mouseMoveEvent(QMouseEvent* event) {
+  if (FOnMouseMove) FOnMouseMove(event->position().toPoint(), event->buttons());
+}
+
+TColorStrip::TColorStrip(QWidget* parent, const TPalette& palette)
+    : QWidget(parent), FPalette(palette) {}
+
+void TColorStrip::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  for (int x = 0; x < width(); ++x) {
+    painter.setPen(FromWindowColor(FPalette.GetPaletteColor(PaletteStripIndex(x, width()))));
+    painter.drawLine(x, 0, x, height() - 1);
+  }
+}
+
+}  // namespace vortexa

@@ -1,0 +1,32 @@
+// vortexa: the explorer's window.
+#include <QApplication>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/draw_form.h"
+#include "favorites/fav_files.h"
+
+int main(int argc, char** argv) {
+  using namespace vortexa;
+  const auto start = std::chrono::steady_clock::now();
+  QApplication application(argc, argv);
+  const QStringList arguments = QCoreApplication::arguments();
+  const bool debug = arguments.size() > 1 && arguments[1] == "/debug";
+  TDrawForm form(debug, {OwnFavoritesFile(), FindRecommendedFile(RecommendedFileFolders())});
+
+  // For measuring start-up: report the time to the first finished picture and quit.
+  if (std::getenv("VORTEXA_QUIT_AFTER_FIRST_PICTURE")) {
+    QObject::connect(&form, &TDrawForm::DrawingEnded, &application, [&] {
+      const auto elapsed = std::chrono::steady_clock::now() - start;
+      std::printf("first picture after %lld ms\n",
+                  static_cast<long long>(
+                      std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+      std::fflush(stdout);
+      QTimer::singleShot(0, &form, &QWidget::close);
+    });
+  }
+  form.show();
+  return application.exec();
+}

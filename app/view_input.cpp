@@ -1,0 +1,66 @@
+#include "view_input.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/dot.h"
+#include "favorites/number_text.h"
+
+namespace vortexa {
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+constexpr char32_t kBackspace = 8;
+
+bool IsClipboardOrUndoCode(char32_t code) {
+  return code == 3 || code == 22 || code == 24 || code == 26;
+}
+
+bool IsDigit(char32_t code) {
+  return code >= U'0' && code <= U'9';
+}
+
+}  // namespace
+
+long double FieldToReal(std::string_view text, long double fallback) {
+  return ParseExtended(TrimBlanks(text)).value_or(fallback);
+}
+
+int FieldToLimit(std::string_view text) {
+  const int limit = ParseInt32(TrimBlanks(text)).value_or(kFallbackLimit);
+  return std::clamp(limit, 1, kMaxLimit);
+}
+
+TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view range,
+                        std::string_view limit) {
+  return {FieldToReal(x, kHomeCenter), FieldToReal(y, kHomeCenter), FieldToReal(range, kHomeRange),
+          FieldToLimit(limit)};
+}
+
+bool CoordinateCharAccepted(char32_t code) {
+  return IsDigit(code) || code == U'+' || code == U'-' || code == U'.' || code == U'E' ||
+         code == U'e' || code == kBackspace || IsClipboardOrUndoCode(code);
+}
+
+bool LimitCharAccepted(char32_t code) {
+  return IsDigit(code) || code == kBackspace || IsClipboardOrUndoCode(code);
+}
+
+std::string FormatElapsed(double milliseconds) {
+  // Adding half a tenth before cutting the hundredths off rounds to the tenth.
+  const long long total = static_cast<long long>(std::max(0.0, milliseconds) + 50);
+  const long long minutes = total / 60000 % 60;
+  const long long seconds = total / 1000 % 60;
+  const long long thousandths = total % 1000;
+  char text[16];
+  std::snprintf(text, sizeof text, "%02lld:%02lld.%03lld", minutes, seconds, thousandths);
+  return std::string(text, 7);
+}
+
+}  // namespace vortexa

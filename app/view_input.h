@@ -1,0 +1,40 @@
+// What the basic tool bar's fields accept and how their texts become a view.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vortexa {
+
+// The view the fields fall back to, and the one the home command returns to.
+inline constexpr long double kHomeCenter = 0;
+inline constexpr long double kHomeRange = 2;
+inline constexpr int kHomeLimit = 1000;
+// A limit that is not a number becomes this one.
+inline constexpr int kFallbackLimit = 4000;
+
+struct TViewState {
+  long double CenterX = kHomeCenter;
+  long double CenterY = kHomeCenter;
+  long double Range = kHomeRange;
+  int Limit = kHomeLimit;
+  bool operator==(const TViewState&) const = default;
+};
+
+// A coordinate or range field's text; `fallback` when it is not a number.
+long double FieldToReal(std::string_view text, long double fallback);
+// The limit field's text: kFallbackLimit when not a number, clamped to 1..65000.
+int FieldToLimit(std::string_view text);
+TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view range,
+                        std::string_view limit);
+
+// Typed characters the fields let through; everything else is dropped
+// (the control codes are copy, paste, cut and undo).
+bool CoordinateCharAccepted(char32_t code);
+bool LimitCharAccepted(char32_t code);
+
+// Elapsed time as minutes, seconds and tenths ("00:03.5"), rounded to the
+// nearest tenth; whole hours are dropped.
+std::string FormatElapsed(double milliseconds);
+
+}  // namespace vortexa

@@ -1,0 +1,61 @@
+#include "view_input.h"
+
+#include <gtest/gtest.h>
+
+namespace vortexa {
+namespace {
+
+TEST(ViewInputTest, FieldsBecomeTheViewWithFallbacks) {
+  struct TCase {
+    const char* x;
+    const char* y;
+    const char* range;
+    const char* limit;
+    TViewState expected;
+  };
+  const TCase cases[] = {
+      {"0", "0", "2", "1000", {0, 0, 2, 1000}},
+      {"abc", "-0.75", "", " 250", {0, -0.75L, 2, 250}},
+      {"1E-3", "+0.1", "1.5e-10", "70000", {0.001L, 0.1L, 1.5e-10L, 65000}},
+      {"", "", "x", "0", {0, 0, 2, 1}},
+      {"0", "0", "2", "-5", {0, 0, 2, 1}},
+      {"0", "0", "2", "abc", {0, 0, 2, 4000}},
+      {"0", "0", "2", "99999999999", {0, 0, 2, 4000}},
+      {"2E", "1e+", "inf", "", {0, 0, 2, 4000}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(c.x) + "|" + c.y + "|" + c.range + "|" + c.limit);
+    EXPECT_EQ(FieldsToView(c.x, c.y, c.range, c.limit), c.expected);
+  }
+}
+
+TEST(ViewInputTest, KeyFiltersPassOnlyNumberCharacters) {
+  for (char32_t code : {U'0', U'9', U'+', U'-', U'.', U'E', U'e', char32_t{8}, char32_t{3},
+                        char32_t{22}, char32_t{24}, char32_t{26}})
+    EXPECT_TRUE(CoordinateCharAccepted(code)) << int(code);
+  for (char32_t code :
+       {U'a', U'f', U'g', U'x', U' ', U',', char32_t{13}, char32_t{1}, char32_t{0x3000}, U'０'})
+    EXPECT_FALSE(CoordinateCharAccepted(code)) << int(code);
+
+  for (char32_t code :
+       {U'0', U'5', U'9', char32_t{8}, char32_t{3}, char32_t{22}, char32_t{24}, char32_t{26}})
+    EXPECT_TRUE(LimitCharAccepted(code)) << int(code);
+  for (char32_t code : {U'-', U'+', U'.', U'e', U'E', char32_t{13}, U' '})
+    EXPECT_FALSE(LimitCharAccepted(code)) << int(code);
+}
+
+TEST(ViewInputTest, ElapsedTimeRoundsToTenthsAndDropsHours) {
+  struct TCase {
+    double ms;
+    const char* text;
+  };
+  const TCase cases[] = {
+      {0, "00:00.0"},    {49, "00:00.0"},    {50, "00:00.1"},     {3500, "00:03.5"},
+      {3449, "00:03.4"}, {59960, "01:00.0"}, {754321, "12:34.3"}, {3600000 + 61000, "01:01.0"},
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(FormatElapsed(c.ms), c.text) << c.ms;
+}
+
+}  // namespace
+}  // namespace vortexa
