@@ -4,9 +4,12 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 #include "app/render_options.h"
 #include "engine/calc_grid.h"
+#include "formula/evaluate.h"
+#include "formula/formula_kernel.h"
 #include "render/canvas.h"
 #include "render/draw_grid.h"
 #include "render/picture_file.h"
@@ -69,6 +72,15 @@ int Run(const TRenderRequest& request) {
   grid.SetOptions(request.Options);
   draw.SetSize(request.Width, request.Height);
   grid.SetView(request.CenterX, request.CenterY, request.Limit, request.Range);
+  TTokenList program;
+  std::optional<TFormulaRecurrence> recurrence;
+  if (!request.Formula.empty()) {
+    CheckFormula(request.Formula, program);
+    BindParameters(program, request.A, request.B);
+    recurrence.emplace(program);
+  }
+  grid.SetFormula(request.IsMandel, recurrence ? &*recurrence : nullptr, request.ParamRe,
+                  request.ParamIm);
 
   const auto start = std::chrono::steady_clock::now();
   grid.Start(ccDraw);

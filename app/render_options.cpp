@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "favorites/mb_item.h"
+#include "formula/syntax.h"
 
 namespace vortexa {
 
@@ -16,6 +17,7 @@ const char* const kRenderUsage =
     "usage: vortexa-render [--view TEXT] [--center X,Y] [--range R] [--limit N]\n"
     "                      [--size WxH] [--options BITS] [--colors C,HUE,SAT,HL,PERIOD]\n"
     "                      [--rotation DEG] [--elevation DEG] [--concave] [--thin-walls]\n"
+    "                      [--julia RE,IM | --init RE,IM] [--formula TEXT [--a A] [--b B]]\n"
     "                      [--jpeg-quality 0|1|2] [--counts FILE] [-o FILE.png|.bmp|.jpg]";
 
 namespace {
@@ -108,6 +110,27 @@ void ApplyView(TRenderRequest& request, std::string_view value) {
       ColorsInRange(view->ColorIndex, view->Hue, view->Saturation, view->Highlight, view->Period);
 }
 
+long double ParseFinite(std::string_view text, std::string_view what) {
+  const long double value = ParseNumber<long double>(text, what);
+  if (!std::isfinite(value)) throw EUsageError(std::string(what) + " must be finite");
+  return value;
+}
+
+// --julia and --init: the later one wins, as with every repeated option.
+void SetParam(TRenderRequest& request, bool isMandel, std::string_view value,
+              std::string_view what) {
+  const auto reIm = SplitFields(value, ',', 2, what);
+  request.IsMandel = isMandel;
+  request.ParamRe = ParseFinite(reIm[0], what);
+  request.ParamIm = ParseFinite(reIm[1], what);
+}
+
+void ApplyFormula(TRenderRequest& request, std::string_view value) {
+  TTokenList program;
+  CheckFormula(value, program);
+  request.Formula = value;
+}
+
 struct TOptionSpec {
   std::string_view Name;
   bool TakesValue;
@@ -138,6 +161,12 @@ const TOptionSpec kOptionSpecs[] = {
      [](TRenderRequest& r, std::string_view v) {
        r.JpegQuality = ParseInt(v, "--jpeg-quality", 0, 2);
      }},
+    {"--julia", true,
+     [](TRenderRequest& r, std::string_view v) { SetParam(r, false, v, "--julia"); }},
+    {"--init", true, [](TRenderRequest& r, std::string_view v) { SetParam(r, true, v, "--init"); }},
+    {"--formula", true, ApplyFormula},
+    {"--a", true, [](TRenderRequest& r, std::string_view v) { r.A = ParseFinite(v, "--a"); }},
+    {"--b", true, [](TRenderRequest& r, std::string_view v) { r.B = ParseFinite(v, "--b"); }},
     {"--counts", true, [](TRenderRequest& r, std::string_view v) { r.CountsPath = v; }},
     {"-o", true, [](TRenderRequest& r, std::string_view v) { r.OutputPath = v; }},
 };
@@ -174,6 +203,13 @@ TRenderRequest ParseRenderArguments(const std::vector<std::string>& args) {
     spec.Apply(request, args[++i]);
   }
   return request;
+}
+
+void CheckFormula(std::string_view text, TTokenList& program) {
+  TSyntax syntax;
+  if (!syntax.Check(program, text))
+    throw EUsageError("--formula: " + syntax.ErrorMessage() + " at position " +
+                      std::to_string(syntax.ErrorPos()));
 }
 
 std::string PictureExtension(const std::string& path) {

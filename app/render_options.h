@@ -3,7 +3,10 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "formula/token_list.h"
 
 namespace vortexa {
 
@@ -34,6 +37,14 @@ struct TRenderRequest {
   int JpegQuality = 1;  // 0, 1, 2: low, middle, high
   std::string CountsPath;
   std::string OutputPath = "vortexa.png";
+  // Mandelbrot mode starts every dot at (ParamRe, ParamIm); Julia mode uses
+  // it as the constant C.
+  bool IsMandel = true;
+  long double ParamRe = 0;
+  long double ParamIm = 0;
+  std::string Formula;  // a checked recurrence in place of Z*Z+C, or empty
+  long double A = 0;
+  long double B = 0;
 };
 
 // Bad input on the command line; the text names what was wrong.
@@ -44,6 +55,10 @@ class EUsageError : public std::runtime_error {
 
 // Parses the arguments after the program name. Throws EUsageError.
 TRenderRequest ParseRenderArguments(const std::vector<std::string>& args);
+
+// Checks a recurrence formula into program. Throws EUsageError with the
+// check's message and its 0-based position.
+void CheckFormula(std::string_view text, TTokenList& program);
 
 // Throws EUsageError when a file of the request could not be written, before
 // anything is computed or written.

@@ -81,6 +81,30 @@ TEST(RenderArguments, ReliefAndFileOptions) {
   EXPECT_EQ(relief.JpegQuality, 2);
 }
 
+TEST(RenderArguments, ReadsModeAndFormula) {
+  const TRenderRequest julia = ParseRenderArguments(Words("--julia -0.75,0.1"));
+  EXPECT_FALSE(julia.IsMandel);
+  EXPECT_EQ(julia.ParamRe, -0.75L);
+  EXPECT_EQ(julia.ParamIm, 0.1L);
+  const TRenderRequest init =
+      ParseRenderArguments(Words("--julia 1,1 --init 0.5,-0.25 --formula z^3+A*C --a 2 --b -1.5"));
+  EXPECT_TRUE(init.IsMandel);
+  EXPECT_EQ(init.ParamRe, 0.5L);
+  EXPECT_EQ(init.ParamIm, -0.25L);
+  EXPECT_EQ(init.Formula, "z^3+A*C");
+  EXPECT_EQ(init.A, 2);
+  EXPECT_EQ(init.B, -1.5L);
+}
+
+TEST(RenderArguments, FormulaSyntaxErrorNamesMessageAndPosition) {
+  try {
+    ParseRenderArguments({"--formula", "Z-+C"});
+    FAIL() << "no error";
+  } catch (const EUsageError& error) {
+    EXPECT_STREQ(error.what(), "--formula: 演算子が連続しています at position 2");
+  }
+}
+
 TEST(RenderArguments, CentreKeepsExtendedPrecision) {
   const TRenderRequest request =
       ParseRenderArguments({"--center", "0.123456789012345678,-1.00000000000000000001"});
@@ -131,6 +155,14 @@ TEST(RenderArguments, RefusesBadInput) {
       "--jpeg-quality 3",
       "--jpeg-quality",
       "--concave yes",
+      "--julia 1",
+      "--julia nan,0",
+      "--init 1,2,3",
+      "--init x,0",
+      "--formula (Z",
+      "--formula sin(Z)",
+      "--a abc",
+      "--b inf",
       "--bogus 1",
       "--limit",
       "stray",
@@ -171,10 +203,25 @@ TEST(RenderProgram, BadInputExitsWithTwoAndWritesNothing) {
   std::filesystem::remove(picture);
   for (const char* arguments :
        {"--range 0", "--limit 70000", "--size 0x5", "--frobnicate",
-        "--counts /nonexistent/dir/c.raw", "--view 120,0,0,0,2,0,0,0,0,0,0,1"}) {
+        "--counts /nonexistent/dir/c.raw", "--formula Z-+C", "--view 120,0,0,0,2,0,0,0,0,0,0,1"}) {
     EXPECT_EQ(RunRenderer(std::string(arguments) + " -o " + picture.string()), 2) << arguments;
     EXPECT_FALSE(std::filesystem::exists(picture)) << arguments;
   }
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(RenderProgram, FormulaOfTheBuiltInRecurrenceGivesTheSameCounts) {
+  const std::filesystem::path folder = testing::TempDir();
+  const auto plain = folder / "plain.raw", custom = folder / "custom.raw";
+  const std::string common =
+      "--size 40x30 --limit 200 --options 32 -o " + (folder / "formula.png").string();
+  ASSERT_EQ(RunRenderer(common + " --counts " + plain.string()), 0);
+  ASSERT_EQ(RunRenderer(common + " --formula Z*Z+C --counts " + custom.string()), 0);
+  EXPECT_EQ(FileBytes(custom), FileBytes(plain));
 }
 
 TEST(RenderProgram, WritesPictureAndCounts) {
