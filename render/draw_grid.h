@@ -7,7 +7,9 @@
 #include <QRect>
 #include <QString>
 #include <QTransform>
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/calc_grid.h"
@@ -100,6 +102,43 @@ class TDrawGrid {
   TBitmap32& Picture() { return FBitmap; }
   const TBitmap32& InfoStrip() const { return FInfoBitmap; }
 
+  // ---- progressive display and view animations ----
+  // Ratio index of the magnify and reduce commands: ratio and animation frames.
+  static constexpr std::array<float, 8> kZoomRatio = {16, 8, 4, 2, 0.5f, 0.25f, 0.125f, 0.0625f};
+  static constexpr std::array<int, 8> kZoomFrames = {33, 30, 27, 24, 24, 27, 30, 33};
+
+  // What a zoom does to the colours and the relief after the new counts are in.
+  struct TColorMorph {
+    bool RaiseRelief = true;
+    int DHue = 0;  // steps per frame
+    int DSaturation = 0;
+    int DHighlight = 0;
+  };
+
+  // Called during the pass displays and zoom animations; setting abort during
+  // a pass display aborts the computation.
+  std::function<void(int percent, bool& abort)> OnProgress;
+
+  // Each returns only when the calculation grid's command has ended; meanwhile
+  // the canvas keeps processing events.
+  void Draw(bool noProgress);
+  // Computes without showing anything until the final picture.
+  void Redraw();
+  void DrawScrolled(QPoint offset);
+  void RaiseLimit();
+  void Zoom(int index, const TColorMorph& morph);
+  // Zooms by ratio about (cx + dx, cy + dy), drifting towards that point.
+  void ZoomTo(int dx, int dy, long double ratio);
+  void AnimateColors(const TColorMorph& morph);
+  // A w × h rectangle scaled about the centre (tipped: about a point nearer the
+  // bottom edge), moved by (−dx, −dy).
+  QRect ScaledRect(int width, int height, double scale, int dx, int dy, bool tipped) const;
+
+  // Mouse drag of the picture.
+  void TakeSnapshot();
+  void DrawShifted(QPoint offset);
+  void EndShift(QPoint offset);
+
  private:
   bool SameSizeAsGrid() const;
   // Calls visit(j, column, row) for every target dot j of row i whose source
@@ -119,6 +158,25 @@ class TDrawGrid {
   QTransform TiltTransform() const;
   std::int64_t WaitFrame(int interval, std::int64_t& last, int minSleep);
   void AdaptFrames(int frames, std::int64_t elapsed);
+
+  // ---- progressive display and view animations ----
+  void ShowPass(int pass, const QRect& skip);
+  void CopyComputedRows(int& row, int pass, int step, const QRect& skip, bool toPreview);
+  int BlockSize(int step, bool toPreview) const;
+  void CopyPreviewRows(int& pass, int& row);
+  void SleepUnlessIdle(int milliseconds);
+  void WaitUntilIdle();
+  void SinkRelief();
+  void FinishDraw();
+  // True when the handler asks for an abort.
+  bool ReportProgress(int percent);
+  void BeginZoomFrame();
+  void EndZoomFrame(int k, int frames, int interval, std::int64_t& last);
+  void FillMasks(TBitmap32& bitmap, TColor32 color) const;
+  void ReleaseAnimationBitmaps();
+  void AnimateZoom(int index);
+  void AnimateZoomTo(int dx, int dy, long double ratio);
+  void DrawCentreLines();
 
   TCalcGrid& FGrid;
   TCanvas& FCanvas;
@@ -146,6 +204,9 @@ class TDrawGrid {
   std::vector<THeight> FHeights;
   std::vector<TPolygon32> FMasks;
   int FFrames = kMaxFrames;
+  // Hold pictures only during an animation or a drag.
+  TBitmap32 FSnapshot;
+  TBitmap32 FPreview;
 };
 
 }  // namespace vortexa

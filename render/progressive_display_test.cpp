@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <chrono>
+#include <thread>
+
+#include "render/draw_grid.h"
+#include "render/recording_canvas.h"
+
+namespace vortexa {
+namespace {
+
+constexpr TColor32 kBlack = 0xFF000000;
+constexpr TColor32 kMarker = 0xFF123457;
+constexpr TColor32 kInner = 0xFF20C040;
+constexpr TColor32 kOuter = 0xFF4010A0;
+constexpr int kPrediction = kOptNoPrediction;  // predicted dots change after their pass
+
+// The virtual clock of the recorder, plus a short real pause per sleep so that
+// the grid's workers get the processor while the display loop "sleeps".
+class TYieldingCanvas : public TRecordingCanvas {
+ public:
+  void SleepMs(int milliseconds) override {
+    TRecordingCanvas::SleepMs(milliseconds);
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+};
+
+TColor32 PixelOf(const QImage& image, int x, int y) {
+  return reinterpret_cast<const TColor32*>(image.constScanLine(y))[x];
+}
+
+class ProgressiveDisplayTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "progressive_display_test";
+    static char* argv[] = {name, nullptr};
+    if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
+  }
+
+  void SetUpView(int width, int height, long double range, int limit, int options = kPrediction) {
+    grid.SetOptions(options);
+    draw.SetSize(width, height);
+    grid.SetView(-0.5L, 0, limit, range);
+  }
+  void SetRange(long double range, int limit) { grid.SetView(-0.5L, 0, limit, range); }
+  void PaintPicture(TColor32 color) {
+    draw.Picture().Clear(color);
+    canvas.presents.clear();
+    canvas.sleeps.clear();
+  }
+
+  // The colour of the dot at the top left of (x, y)'s block of the given step.
+  TColor32 LatticeColor(int x, int y, int step) const {
+    return draw.GetColor(grid.GetDot(y / step * step, x / step * step));
+  }
+  bool ShowsLattice(const QImage& image, int step) const {
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (PixelOf(image, x, y) != LatticeColor(x, y, step)) return false;
+    return true;
+  }
+  // Where a frame is neither the old picture nor a dot's own final colour:
+  // something coarser was drawn there.
+  bool DrawnCoarsely(const QImage& image, int x, int y) const {
+    const TColor32 pixel = PixelOf(image, x, y);
+    return pixel != kMarker && pixel != LatticeColor(x, y, 1);
+  }
+  int FirstPresentShowing(int step) const {
+    for (std::size_t i = 0; i < canvas.presents.size(); ++i)
+      if (ShowsLattice(canvas.presents[i].image, step)) return static_cast<int>(i);
+    return -1;
+  }
+  static bool AllOf(const QImage& image, TColor32 color) {
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (PixelOf(image, x, y) != color) return false;
+    return true;
+  }
+
+  TCalcGrid grid;
+  TYieldingCanvas canvas;
+  TDrawGrid draw{grid, canvas};
+};
+
+TEST_F(ProgressiveDisplayTest, DrawShowsThePassesCoarseToFineAndEndsWithTheFinalPicture) {
+  SetUpView(160, 120, 1.5L, 400);
+  draw.Draw(false);
+  ASSERT_TRUE(grid.IsIdle());
+  const int pass1 = FirstPresentShowing(16), pass2 = FirstPresentShowing(4);
+  const int last = static_cast<int>(canvas.presents.size()) - 1;
+  EXPECT_GE(pass1, 0);
+  EXPECT_GT(pass2, pass1);
+  EXPECT_GT(last, pass2);
+  EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
+  EXPECT_FALSE(canvas.sleeps.empty());
+}
+
+TEST_F(ProgressiveDisplayTest, DrawWithoutProgressShowsOnlyFullResolutionDots) {
+  SetUpView(96, 64, 1.5L, 300);
+  PaintPicture(kMarker);
+  draw.Draw(true);
+  EXPECT_EQ(grid.Pass(), 4);
+  for (const auto& present : canvas.presents)
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 96; ++x)
+        ASSERT_NE(PixelOf(present.image, x, y), kMarker) << "cleared first";
+  EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
+}
+
+TEST_F(ProgressiveDisplayTest, RedrawShowsOnlyTheFinalPicture) {
+  SetUpView(64, 48, 1.5L, 200);
+  int reports = 0;
+  draw.OnProgress = [&](int, bool&) { ++reports; };
+  draw.Redraw();
+  ASSERT_EQ(canvas.presents.size(), 1u);
+  EXPECT_TRUE(ShowsLattice(canvas.presents[0].image, 1));
+  EXPECT_EQ(reports, 0);
+  EXPECT_EQ(canvas.eventRounds, 0);
+}
+
+TEST_F(ProgressiveDisplayTest, AbortDuringPassOneEndsEveryPassDisplayAfterOneRound) {
+  // Mostly inside the set at the highest limit: far too slow to finish unaborted.
+  grid.SetOptions(kPrediction);
+  draw.SetSize(320, 240);
+  grid.SetView(-0.2L, 0, kMaxLimit, 0.3L);
+  std::vector<int> percents;
+  draw.OnProgress = [&](int percent, bool& abort) {
+    percents.push_back(percent);
+    abort = true;
+  };
+  draw.Draw(false);
+  EXPECT_EQ(percents.size(), 3u);
+  EXPECT_TRUE(grid.IsIdle());
+  EXPECT_EQ(grid.Command(), ccDraw) << "an aborted command keeps its code";
+  // The finish shows what the grid holds.
+  EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
+}
+
+TEST_F(ProgressiveDisplayTest, RaiseLimitShowsOnlyPassThree) {
+  SetUpView(96, 64, 1.5L, 50);
+  draw.Redraw();
+  SetRange(1.5L, 400);
+  draw.SetLimit(400);
+  PaintPicture(kMarker);
+  draw.RaiseLimit();
+  for (const auto& present : canvas.presents)
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 96; ++x)
+        ASSERT_FALSE(DrawnCoarsely(present.image, x, y)) << x << "," << y;
+  EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
+}
+
+TEST_F(ProgressiveDisplayTest, ScrollByNothingRedrawsAtMostTheLastBlockColumnAndRow) {
+  SetUpView(128, 96, 1.5L, 300);
+  draw.Redraw();
+  PaintPicture(kMarker);
+  draw.DrawScrolled(QPoint(0, 0));
+  for (const auto& present : canvas.presents)
+    for (int y = 0; y < 96 - 16; ++y)
+      for (int x = 0; x < 128 - 16; ++x)
+        ASSERT_FALSE(DrawnCoarsely(present.image, x, y)) << x << "," << y;
+  EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
+}
+
+TEST_F(ProgressiveDisplayTest, MagnifyByFourShowsNoPassTwoBlocks) {
+  SetUpView(128, 96, 1.6L, 300);
+  draw.Redraw();
+  PaintPicture(kMarker);
+  SetRange(0.4L, 300);
+  draw.Zoom(2, {});
+  ASSERT_TRUE(grid.IsIdle());
+  for (const auto& present : canvas.presents)
+    for (int y = 0; y < 96; ++y)
+      for (int x = 0; x < 128; ++x)
+        ASSERT_FALSE(DrawnCoarsely(present.image, x, y)) << x << "," << y;
+  EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
+}
+
+TEST_F(ProgressiveDisplayTest, ReducingLeavesTheShrunkenOldPictureToPassThree) {
+  SetUpView(128, 96, 0.4L, 300);
+  draw.Redraw();
+  PaintPicture(kMarker);
+  SetRange(1.6L, 300);
+  draw.Zoom(5, {});
+  const QRect shrunken = draw.ScaledRect(128, 96, 0.25, 0, 0, false);
+  ASSERT_EQ(shrunken, QRect(48, 36, 32, 24));
+  bool coarseOutside = false;
+  for (const auto& present : canvas.presents)
+    for (int y = 0; y < 96; ++y)
+      for (int x = 0; x < 128; ++x) {
+        if (shrunken.contains(x, y))
+          ASSERT_FALSE(DrawnCoarsely(present.image, x, y)) << x << "," << y;
+        else
+          coarseOutside = coarseOutside || DrawnCoarsely(present.image, x, y);
+      }
+  EXPECT_TRUE(coarseOutside) << "the preview and pass 2 fill the rest";
+  EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
+}
+
+// The old picture's middle half in one colour, so that the end of a
+// magnification by 2 shows that colour alone.
+class ZoomFramesTest : public ProgressiveDisplayTest {
+ protected:
+  void PaintTarget() {
+    PaintPicture(kOuter);
+    draw.Picture().FillRect(QRect(32, 24, 64, 48), kInner);
+  }
+};
+
+TEST_F(ZoomFramesTest, ZoomAnimationOffShowsOneFrameWithTheShortPace) {
+  const struct {
+    int options;
+    int frames, firstSleep;
+  } cases[] = {{kPrediction, 24, 40}, {kPrediction | kOptNoZoomAnimation, 1, 10}};
+  for (const auto& c : cases) {
+    SetUpView(128, 96, 1.6L, 300, c.options);
+    draw.Redraw();
+    PaintTarget();
+    SetRange(0.8L, 300);
+    draw.Zoom(3, {});
+    ASSERT_GE(canvas.presents.size(), std::size_t(c.frames)) << c.frames;
+    EXPECT_TRUE(AllOf(canvas.presents[c.frames - 1].image, kInner)) << c.frames;
+    if (c.frames > 1) EXPECT_FALSE(AllOf(canvas.presents[c.frames - 2].image, kInner));
+    EXPECT_EQ(canvas.sleeps.front(), c.firstSleep);
+  }
+}
+
+TEST_F(ZoomFramesTest, DriftingZoomWithoutDriftIsTheCentredZoom) {
+  SetUpView(128, 96, 1.6L, 300);
+  draw.Redraw();
+  PaintTarget();
+  SetRange(0.8L, 300);
+  draw.Zoom(3, {});
+  const std::vector<TRecordingCanvas::TPresent> centred(canvas.presents.begin(),
+                                                        canvas.presents.begin() + 24);
+  PaintTarget();
+  draw.ZoomTo(0, 0, 2.0L);
+  ASSERT_GE(canvas.presents.size(), 24u);
+  for (int k = 0; k < 24; ++k)
+    EXPECT_EQ(canvas.presents[k].image, centred[k].image) << "frame " << k + 1;
+}
+
+TEST_F(ZoomFramesTest, DriftingZoomEndsWithTheTargetPointCentred) {
+  SetUpView(128, 96, 1.6L, 300);
+  draw.Redraw();
+  PaintPicture(kOuter);
+  // A 2 × 2 patch around the old picture's point (cx + 20, cy − 10).
+  draw.Picture().FillRect(QRect(83, 37, 2, 2), kInner);
+  SetRange(0.2L, 300);
+  draw.ZoomTo(20, -10, 8.0L);
+  const int frames = 30;  // (log2 8 − 1) × 3 + 24
+  const QImage& last = canvas.presents[frames - 1].image;
+  EXPECT_EQ(PixelOf(last, 64, 48), kInner);
+  EXPECT_EQ(PixelOf(last, 64 - 10, 48), kOuter);
+}
+
+TEST_F(ProgressiveDisplayTest, ScaledRectScalesAboutTheCentreOrTheTippedPoint) {
+  const struct {
+    int elevation, width, height;
+    double scale;
+    int dx, dy;
+    bool tipped;
+    QRect expected;
+  } cases[] = {
+      {90, 100, 80, 2, 0, 0, false, QRect(-50, -40, 200, 160)},
+      {90, 100, 80, 0.5, 0, 0, false, QRect(25, 20, 50, 40)},
+      {90, 100, 80, 1, 10, -6, false, QRect(-10, 6, 100, 80)},
+      {90, 101, 80, 0.5, 0, 0, true, QRect(26, 20, 50, 40)},  // halves round to even
+      {30, 100, 80, 0.5, 0, 0, false, QRect(25, 20, 50, 40)},
+      {30, 100, 80, 0.5, 0, 0, true, QRect(25, 30, 50, 40)},
+      {30, 100, 80, 0.5, 0, 4, true, QRect(25, 28, 50, 40)},
+  };
+  for (const auto& c : cases) {
+    draw.SetElevation(c.elevation);
+    EXPECT_EQ(draw.ScaledRect(c.width, c.height, c.scale, c.dx, c.dy, c.tipped), c.expected)
+        << c.elevation << " " << c.width << " " << c.scale << " " << c.tipped;
+  }
+}
+
+TEST_F(ProgressiveDisplayTest, ColourAnimationAdaptsItsFramesToTheirSpeed) {
+  draw.SetSize(40, 30);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x)
+      grid.SetDot(y, x, static_cast<TDot>(1 + x + y));
+  ASSERT_EQ(draw.Frames(), kMaxFrames);
+  canvas.msPerPresent = 200;  // 16 frames take over 3 s
+  draw.AnimateColors({});
+  EXPECT_EQ(draw.Frames(), kMinFrames);
+  EXPECT_EQ(canvas.presents.size(), std::size_t(kMaxFrames));
+  canvas.msPerPresent = 0;  // 6 frames at 40 ms take 200 ms
+  draw.AnimateColors({});
+  EXPECT_EQ(draw.Frames(), kMaxFrames);
+  EXPECT_EQ(canvas.presents.size(), std::size_t(kMaxFrames + kMinFrames));
+  canvas.msPerPresent = 40;  // 16 frames at 40 ms: within the band, unchanged
+  draw.AnimateColors({});
+  EXPECT_EQ(draw.Frames(), kMaxFrames);
+}
+
+TEST_F(ProgressiveDisplayTest, ColourAnimationStepsTheColoursEveryFrame) {
+  draw.SetSize(8, 8);
+  draw.SetColors(2, 10, 1, 2);
+  TDrawGrid::TColorMorph morph;
+  morph.DHue = 2;
+  morph.DHighlight = 1;
+  draw.AnimateColors(morph);
+  EXPECT_EQ(draw.Palette().Hue(), 10 + 2 * kMaxFrames);
+  EXPECT_EQ(draw.Palette().Saturation(), 1);
+  EXPECT_EQ(draw.Palette().Highlight(), 2 + kMaxFrames);
+}
+
+TEST_F(ProgressiveDisplayTest, DragAtRestShowsAPlainCrossAndEndsWithTheShiftedPicture) {
+  draw.SetSize(40, 30);
+  draw.Picture().Clear(kBlack);
+  draw.TakeSnapshot();
+  draw.DrawShifted(QPoint(0, 0));
+  const QImage& cross = canvas.presents.back().image;
+  const int cx = 20, cy = 15;
+  for (int x : {0, 5, 39}) {
+    EXPECT_GT(PixelOf(cross, x, cy) & 0xFF, 0x70u) << x;
+    EXPECT_EQ(PixelOf(cross, x, cy - 1), kBlack) << x;
+  }
+  for (int y : {0, 5, 29}) {
+    EXPECT_GT(PixelOf(cross, cx, y) & 0xFF, 0x70u) << y;
+    EXPECT_EQ(PixelOf(cross, cx - 1, y), kBlack) << y;
+  }
+  draw.Picture().Clear(kMarker);
+  draw.TakeSnapshot();
+  draw.EndShift(QPoint(5, -3));
+  const QImage& shifted = canvas.presents.back().image;
+  EXPECT_EQ(PixelOf(shifted, 4, 10), kBlack);
+  EXPECT_EQ(PixelOf(shifted, 5, 10), kMarker);
+  EXPECT_EQ(PixelOf(shifted, 10, 26), kMarker);
+  EXPECT_EQ(PixelOf(shifted, 10, 27), kBlack);
+}
+
+}  // namespace
+}  // namespace vortexa
