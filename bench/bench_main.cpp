@@ -34,7 +34,8 @@ const TView kViews[] = {
     {"a_home", 0, 0, 2, 1000, kKernelSingle},
     {"b_seahorse_1e-6", -0.743643887037151L, 0.131825904205330L, 1e-6L, 4000, kKernelDouble},
     {"c_seahorse_1e-3", -0.743643887037151L, 0.131825904205330L, 1e-3L, 4000, kKernelSingle},
-    {"d_deep_2e-13", -0.743643887037151L, 0.131825904205330L, 2e-13L, 1500, kKernelExtended},
+    // The Misiurewicz point i: deep, yet most dots escape after a few dozen steps.
+    {"d_deep_i_1e-13", 0, 1, 1e-13L, 2000, kKernelExtended},
 };
 
 // The frame's points with the grid's plane mapping, rounded to the lane precision.

@@ -218,6 +218,28 @@ TEST_P(LaneUnitTest, RowWithoutUncomputedDotsIsLeftAlone) {
   EXPECT_EQ(mirror, std::vector<TDot>(40, 0));
 }
 
+// The row routines keep converted columns between rows; a new view must not
+// see the old columns, even when the column array stays where it is.
+TEST_P(LaneUnitTest, RowsFollowColumnsThatChangeInPlace) {
+  TCalcState state;
+  SetUpRow(state, 300, -2, 0.01, 200);
+  for (int round = 0; round < 3; ++round) {
+    std::vector<TDot> single(300, 0), dbl(300, 0);
+    CalcRowSingle(GetParam(), state, single.data(), nullptr, 1, 0.5L);
+    CalcRowDouble(GetParam(), state, dbl.data(), nullptr, 1, 0.5L);
+    for (int c = 0; c < 300; ++c) {
+      const double re = static_cast<double>(state.ColRe[c]);
+      ASSERT_EQ(single[c], ReferenceLaneCount(static_cast<float>(state.ColRe[c]), 0.5f, 200))
+          << "round " << round << " column " << c << " at " << re;
+      ASSERT_EQ(dbl[c], ReferenceLaneCount(static_cast<double>(state.ColRe[c]), 0.5, 200))
+          << "round " << round << " column " << c << " at " << re;
+    }
+    // Shift every column a little, by less than a float can tell for some.
+    for (long double& re : state.ColRe)
+      re += round == 0 ? 1e-12L : 0.003L;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllUnits, LaneUnitTest, testing::ValuesIn(AllUnits()),
                          [](const testing::TestParamInfo<TSimdUnit>& info) {
                            return std::string(SimdUnitName(info.param));
