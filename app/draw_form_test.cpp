@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -14,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 #include <fstream>
+
+#include "favorites/number_text.h"
 
 namespace vortexa {
 namespace {
@@ -122,7 +125,7 @@ TEST_F(DrawFormTest, BeginDrawRefusesWhileBusyAndEndDrawAlwaysPairs) {
 
 TEST_F(DrawFormTest, DrawButtonAbortsARunningDrawing) {
   auto form = StartForm();
-  // One worker, no prediction and the deepest limit keep the grid busy for long.
+  // One worker, no prediction and the deepest limit keep the grid busy.
   form->mnThread->trigger();
   form->mnPredict->trigger();
   int percentSeen = -1;
@@ -131,7 +134,11 @@ TEST_F(DrawFormTest, DrawButtonAbortsARunningDrawing) {
     EXPECT_EQ(form->btDraw->text(), "中止");
     form->btDraw->click();
   });
-  Draw(*form, "0", "0", "2", "65000");
+  // Inside the main cardioid every dot runs to the limit.
+  form->edX->setText("-0.2");
+  form->edRange->setText("0.2");
+  form->cbLimit->setEditText("65000");
+  form->btDrawClick();
   EXPECT_GE(percentSeen, 0);
   EXPECT_FALSE(form->Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
@@ -292,6 +299,34 @@ TEST_F(DrawFormTest, RestrictionSwitchesSetTheGridOptions) {
   form->mnThread->trigger();
   form->mnSymY->trigger();
   EXPECT_EQ(form->CalcGrid().Options(), kOptSingleWorker | kOptNoMirror);
+}
+
+TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
+  auto form = StartForm();
+  form->mnInfo->trigger();
+  TInfoForm* info = form->InfoForm();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->StatLimit(), 1000);
+  EXPECT_EQ(info->Stats()[4], form->DrawGrid().Width() * form->DrawGrid().Height());
+
+  form->cbLimit->setCurrentIndex(0);
+  form->cbLimitSelect();
+  EXPECT_EQ(info->StatLimit(), 250);
+
+  info->btDot->click();
+  const int top = form->TopPanel->height();
+  form->FormMouseMove(QPoint(10, top + 20));
+  EXPECT_EQ(info->lbXdot->text(), "[10]");
+  EXPECT_EQ(info->lbYdot->text(), "[20]");
+  const long double step = form->CalcGrid().GetStep();
+  EXPECT_EQ(info->lbXVal->text().toStdString(),
+            FormatGeneral(step * (10 - form->DrawGrid().Width() / 2), kCoordinateDigits));
+  form->DrawGrid().SetRotation(10);
+  form->FormMouseMove(QPoint(11, top + 20));
+  EXPECT_TRUE(info->lbXdot->text().isEmpty());
+
+  info->close();
+  EXPECT_FALSE(form->mnInfo->isChecked());
 }
 
 TEST(EffectiveOptionsTest, NoVectorUnitAlwaysKeepsTheVectorKernelsOff) {

@@ -1,0 +1,201 @@
+#include "info_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+
+#include "favorites/number_text.h"
+
+namespace vortexa {
+namespace {
+
+class TNullCanvas : public TCanvas {
+ public:
+  void Present(const QImage&, int, int) override {}
+  void PresentStretched(const QImage&, const QRect&) override {}
+  void ProcessEvents() override {}
+  std::int64_t NowMs() override { return 0; }
+  void SleepMs(int) override {}
+};
+
+constexpr int kWidth = 40;
+constexpr int kHeight = 30;
+
+class InfoFormTest : public ::testing::Test {
+ protected:
+  InfoFormTest() : FDrawGrid(FGrid, FCanvas) {
+    FDrawGrid.SetSize(kWidth, kHeight);
+    FDrawGrid.SetColors(2, 0, 0, 0);
+    FForm.Bind(&FDrawGrid, &FGrid);
+  }
+
+  // Counts spread over 1..1200, with a band of predicted and of limit-reached dots.
+  void FillSpread() {
+    for (int row = 0; row < kHeight; ++row)
+      for (int col = 0; col < kWidth; ++col) {
+        TDot value = static_cast<TDot>((row * kWidth + col) % 1200 + 1);
+        if (row == 3) value = kDotPredicted;
+        if (row == 4) value = kDotInside;
+        FGrid.SetDot(row, col, value);
+      }
+  }
+
+  void FillAll(TDot value) {
+    for (int row = 0; row < kHeight; ++row)
+      for (int col = 0; col < kWidth; ++col)
+        FGrid.SetDot(row, col, value);
+  }
+
+  TNullCanvas FCanvas;
+  TCalcGrid FGrid;
+  TDrawGrid FDrawGrid;
+  TInfoForm FForm;
+};
+
+TEST(FrequencyLineTest, LinesReadAsTheTableFormatsThem) {
+  struct TCase {
+    int offset, width, bin, count;
+    const char* line;
+  };
+  const TCase cases[] = {
+      {500, 1, 0, 7, "  501-  501： 7"},
+      {0, 8, 0, 3, "    1-    8： 3"},
+      {0, 8, 499, 0, " 3993- 4000： 0"},
+      {60000, 10, 499, 12345, "64991-65000： 12345"},
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(FrequencyLine(c.offset, c.width, c.bin, c.count).toStdString(), c.line);
+  EXPECT_EQ(OutOfRangeLine(12).toStdString(), "     範囲外： 12");
+}
+
+TEST_F(InfoFormTest, ShowsTheGridStatisticsForTheChosenRange) {
+  FillSpread();
+  FForm.UpdateStats(1000);
+  int low = 0, high = 0;
+  FGrid.SuggestHistRange(1000, low, high);
+  EXPECT_EQ(FForm.tbStart->value(), low);
+  EXPECT_EQ(FForm.tbEnd->value(), high);
+
+  const int offset = FForm.tbStart->value() * kHistStep;
+  const int width = FForm.tbEnd->value() - FForm.tbStart->value();
+  std::vector<std::int32_t> bins(kHistBins, 0);
+  TCalcStats stats;
+  FGrid.GetStatistics(offset, width, 1000, bins, stats);
+  EXPECT_EQ(FForm.Stats(), stats);
+  EXPECT_EQ(FForm.lbOKdotVal->text(), QString::number(stats[0]));
+  EXPECT_EQ(FForm.lbNGdotVal->text(), QString::number(stats[1]));
+  EXPECT_EQ(FForm.lbOverDotVal->text(), QString::number(stats[2]));
+  EXPECT_EQ(FForm.lbSkipDotVal->text(), QString::number(stats[3]));
+  EXPECT_EQ(FForm.lbTotalDotVal->text(), QString::number(kWidth * kHeight));
+  EXPECT_EQ(FForm.lbMaxVal->text(), QString::number(stats[6]));
+  EXPECT_EQ(FForm.lbMinVal->text(), "1");
+  EXPECT_EQ(stats[3], kWidth);
+
+  ASSERT_EQ(FForm.lbCount->count(), kHistBins + 1);
+  for (int i = 0; i < kHistBins; ++i)
+    ASSERT_EQ(FForm.lbCount->item(i)->text(), FrequencyLine(offset, width, i, bins[i])) << i;
+  EXPECT_EQ(FForm.lbCount->item(kHistBins)->text(), OutOfRangeLine(stats[5]));
+
+  // Bars stand on the bottom row in the colour of their bin's middle count.
+  for (int i = 0; i < kHistBins; ++i) {
+    const QRgb bottom = FForm.GraphBitmap().pixel(i, kGraphHeight - 1) & 0xFFFFFF;
+    if (bins[i] == 0) continue;
+    EXPECT_EQ(bottom, FDrawGrid.GetColor(offset + i * width + width / 2) & 0xFFFFFF) << i;
+  }
+  EXPECT_EQ(FForm.lbGraphMin->text(), QString::number(offset));
+  EXPECT_EQ(FForm.lbGraphMax->text(), QString::number(FForm.tbEnd->value() * kHistStep));
+}
+
+TEST_F(InfoFormTest, PictureInsideTheSetShowsAnEmptyHistogram) {
+  FillAll(kDotInside);
+  FForm.UpdateStats(1000);
+  EXPECT_EQ(FForm.lbOKdotVal->text(), "0");
+  EXPECT_EQ(FForm.lbMaxVal->text(), "0");
+  EXPECT_EQ(FForm.lbMinVal->text(), "65280");
+  for (int i = 0; i < kHistBins; ++i)
+    ASSERT_EQ(FForm.lbCount->item(i)->data(Qt::UserRole).toInt(), 0);
+  EXPECT_EQ(FForm.GraphBitmap().pixel(10, kGraphHeight - 1) & 0xFFFFFF, 0u);
+  EXPECT_EQ(FForm.tbStart->value(), 0);
+  EXPECT_EQ(FForm.tbEnd->value(), 1);
+}
+
+TEST_F(InfoFormTest, TrackBarsKeepTheStartBelowTheEnd) {
+  FillSpread();
+  FForm.cbAuto->setChecked(false);
+  FForm.UpdateStats(65000);
+  FForm.tbEnd->setValue(2);
+  FForm.tbStart->setValue(5);
+  EXPECT_EQ(FForm.tbStart->value(), 1);
+  FForm.tbEnd->setValue(1);
+  EXPECT_EQ(FForm.tbEnd->value(), 2);
+  EXPECT_EQ(FForm.lbCount->item(0)->text().left(12), "  501-  501：");
+  EXPECT_EQ(FForm.lbStartVal->text(), "500");
+  EXPECT_EQ(FForm.lbEndVal->text(), "1000");
+
+  // The limit caps the end: 400 allows one step, 65000 all 130.
+  FForm.UpdateStats(400);
+  FForm.tbEnd->setValue(5);
+  EXPECT_EQ(FForm.tbEnd->value(), 1);
+  EXPECT_EQ(FForm.tbStart->value(), 0);
+  FForm.UpdateStats(65000);
+  FForm.tbEnd->setValue(130);
+  EXPECT_EQ(FForm.tbEnd->value(), 130);
+}
+
+TEST_F(InfoFormTest, DotInspectorOutlinesPredictedLimitReachedAndOutsideDots) {
+  FillAll(40);
+  FGrid.SetDot(5, 5, kDotPredicted);
+  FGrid.SetDot(5, 6, kDotInside);
+  FGrid.SetDot(5, 7, 5);
+  FForm.UpdateStats(1000);
+  FForm.btDot->click();
+  EXPECT_TRUE(FForm.DotInspectorOn());
+
+  FForm.ShowDot(6, 5, 0.25L, -0.5L);
+  const auto& shapes = FForm.FDotShapes;
+  EXPECT_EQ(shapes[3]->PenColor(), QColor(Qt::white));  // left: predicted
+  EXPECT_EQ(shapes[3]->BrushColor(), QColor(Qt::black));
+  EXPECT_EQ(shapes[4]->PenColor(), QColor(Qt::red));  // centre: limit reached
+  EXPECT_EQ(shapes[4]->BrushColor(), QColor(Qt::black));
+  const QColor five = QColor::fromRgb(FDrawGrid.GetColor(5) & 0xFFFFFF);
+  EXPECT_EQ(shapes[5]->PenColor(), five);  // right: escaped
+  EXPECT_EQ(shapes[5]->BrushColor(), five);
+  EXPECT_EQ(FForm.lbDotState->text(), "集合内ドット");
+  EXPECT_EQ(FForm.lbDot->text(), "上限越");
+  EXPECT_EQ(FForm.lbXdot->text(), "[6]");
+  EXPECT_EQ(FForm.lbYdot->text(), "[5]");
+  EXPECT_EQ(FForm.lbXVal->text(), "0.25");
+  EXPECT_EQ(FForm.lbYVal->text(), "-0.5");
+
+  FForm.ShowDot(5, 5, 0, 0);
+  EXPECT_EQ(FForm.lbDot->text(), "予測");
+  FForm.ShowDot(7, 5, 0, 0);
+  EXPECT_EQ(FForm.lbDotState->text(), "集合外ドット");
+  EXPECT_EQ(FForm.lbDot->text(), "反復数 = 5");
+
+  // Beyond the top left corner everything is black.
+  FForm.ShowDot(0, 0, 0, 0);
+  for (int i : {0, 1, 2, 3, 6}) {
+    EXPECT_EQ(shapes[i]->PenColor(), QColor(Qt::black)) << i;
+    EXPECT_EQ(shapes[i]->BrushColor(), QColor(Qt::black)) << i;
+  }
+  FForm.ClearDot();
+  EXPECT_TRUE(FForm.lbXdot->text().isEmpty());
+  EXPECT_EQ(shapes[5]->PenColor(), QColor(Qt::black));
+}
+
+}  // namespace
+}  // namespace vortexa
+
+int main(int argc, char** argv) {
+  // Listing the tests at build time runs this too, without the test environment.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
