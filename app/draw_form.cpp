@@ -92,7 +92,6 @@ int EffectiveOptions(int options, int simdLevel) {
 TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent)
     : QMainWindow(parent),
       FDrawGrid(FCalcGrid, *this),
-      FPictureCommands(FCalcGrid, FDrawGrid, *this),
       FFavoriteTree(FFavorites),
       FFavoritesFiles(std::move(favoritesFiles)) {
   setWindowTitle("うずまきらんど");
@@ -131,8 +130,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   FImageArea->SetOnMouseMove([this](QPoint position, Qt::MouseButtons buttons) {
     if (buttons == Qt::NoButton) FormMouseMove(position + FImageArea->pos());
   });
-  FPictureCommands.SetOnProgress(
-      [this](int percent, bool& abort) { DrawProgress(percent, abort); });
+  FDrawGrid.OnProgress = [this](int percent, bool& abort) { DrawProgress(percent, abort); };
 
   FIdleTimer = new QTimer(this);
   FIdleTimer->setSingleShot(true);
@@ -421,7 +419,7 @@ void TDrawForm::ShowView() {
 void TDrawForm::DrawView() {
   // Passes are always shown as they finish.
   constexpr bool kNoProgress = false;
-  DrawCommand([this] { FPictureCommands.Draw(kNoProgress); });
+  DrawCommand([this] { FDrawGrid.Draw(kNoProgress); });
 }
 
 void TDrawForm::StoreView(TMBItem& item, const std::string& name) const {
@@ -540,7 +538,7 @@ void TDrawForm::cbLimitSelect() {
     FView.Limit = FieldToLimit(cbLimit->currentText().toStdString());
     if (FView.Limit > oldLimit) {
       ShowView();
-      FPictureCommands.RaiseLimit();
+      FDrawGrid.RaiseLimit();
     } else {
       // Counts above the new limit turn into the set's colour; nothing is computed.
       FDrawGrid.SetLimit(FView.Limit);

@@ -11,7 +11,6 @@
 #include <optional>
 
 #include "app/info_form.h"
-#include "app/picture_commands.h"
 #include "app/view_input.h"
 #include "engine/calc_grid.h"
 #include "favorites/fav_tree.h"
@@ -168,7 +167,6 @@ class TDrawForm : public QMainWindow, public TCanvas {
 
   TCalcGrid FCalcGrid;
   TDrawGrid FDrawGrid;
-  TPictureCommands FPictureCommands;
   TMBList FHistory;
   TMBList FFavorites;
   TFavTree FFavoriteTree;
