@@ -4,6 +4,7 @@
 // processor back to the grid's workers between rounds.
 #include <QPainter>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <stdexcept>
 #include <utility>
@@ -20,8 +21,6 @@ constexpr TColor32 kCentreLine = 0x7FFFFFFF;
 constexpr TColor32 kCentreLineShadow = 0x7F000000;
 // The display copies new rows this often; the engine is never waited for.
 constexpr int kPassDisplayMs = 50;
-// How often the end of a command is polled.
-constexpr int kPollMs = 10;
 constexpr int kNoAnimationIntervalMs = 10;
 constexpr int kMinFrameSleepMs = 10;
 constexpr int kPreviewScale = 4;
@@ -61,15 +60,14 @@ TColor32 Mean3(TColor32 a, TColor32 b, TColor32 c) {
 
 // ---- waiting and reporting ----
 
+// The grid's own timed wait rather than a sleep: the display wakes the moment
+// a command ends, so showing a computation adds no latency to it.
 void TDrawGrid::SleepUnlessIdle(int milliseconds) {
-  // Sliced so that the end of a command is seen within one poll interval.
-  for (int slept = 0; slept < milliseconds && !FGrid.IsIdle(); slept += kPollMs)
-    FCanvas.SleepMs(kPollMs);
+  FGrid.WaitIdleFor(std::chrono::milliseconds(milliseconds));
 }
 
 void TDrawGrid::WaitUntilIdle() {
-  while (!FGrid.IsIdle())
-    FCanvas.SleepMs(kPollMs);
+  FGrid.WaitIdle();
 }
 
 bool TDrawGrid::ReportProgress(int percent) {
@@ -145,10 +143,14 @@ void TDrawGrid::ShowPass(int pass, const QRect& skip) {
   int row = 0;
   do {
     SleepUnlessIdle(kPassDisplayMs);
-    // Rows a stopped command never finished must not keep the loop waiting.
+    // Once the command has ended the finish composes the whole picture, so
+    // showing the pass would only delay it; and rows a stopped command never
+    // finished must not keep the loop waiting.
     const bool ended = FGrid.IsIdle();
-    CopyComputedRows(row, pass, step, skip, false);
-    Present();
+    if (!ended) {
+      CopyComputedRows(row, pass, step, skip, false);
+      Present();
+    }
     FCanvas.ProcessEvents();
     if (ReportProgress(FGrid.Progress())) {
       FGrid.Abort();
