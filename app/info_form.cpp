@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -38,13 +39,23 @@ QLabel* MakeValueLabel(QWidget* parent, int x, int y) {
   return label;
 }
 
+// The value sits in the room the caption's spaces leave before its ")".
+QLabel* MakeBracketedValue(QWidget* parent, const QString& caption, int x, int y) {
+  QLabel* label = MakeLabel(parent, caption, x, y);
+  const QFontMetrics metrics(label->font());
+  const int right = x + metrics.horizontalAdvance(caption) - metrics.horizontalAdvance(')') - 2;
+  QLabel* value = MakeValueLabel(parent, right - kSummaryValueWidth, y);
+  value->raise();
+  return value;
+}
+
 QSlider* MakeTrackBar(QWidget* parent, int x, int y) {
   auto* bar = new QSlider(Qt::Horizontal, parent);
   bar->setRange(0, kTrackMax);
   bar->setPageStep(20);
   bar->setTickInterval(20);
   bar->setTickPosition(QSlider::TicksBelow);
-  bar->setGeometry(x, y, 300, 26);
+  bar->setGeometry(x, y, 260, 26);
   return bar;
 }
 
@@ -104,10 +115,8 @@ void TInfoForm::CreateSummary() {
   MakeLabel(this, "集合内ドット数 =", 10, 30);
   lbNGdotVal = MakeValueLabel(this, 150, 30);
   // The ideographic spaces leave room for the value inside the brackets.
-  MakeLabel(this, "(内上限越数 =　　　　　　)", 20, 50);
-  lbOverDotVal = MakeValueLabel(this, 120, 50);
-  MakeLabel(this, "(内予測数 =　　　　　　　 )", 20, 70);
-  lbSkipDotVal = MakeValueLabel(this, 120, 70);
+  lbOverDotVal = MakeBracketedValue(this, "(内上限越数 =　　　　　　)", 20, 50);
+  lbSkipDotVal = MakeBracketedValue(this, "(内予測数 =　　　　　　　 )", 20, 70);
   MakeLabel(this, "----------------------", 10, 90);
   MakeLabel(this, "ドット総数 =", 10, 110);
   lbTotalDotVal = MakeValueLabel(this, 150, 110);
@@ -143,14 +152,16 @@ void TInfoForm::CreateHistogram() {
   for (QLabel* label : {lbGraphMin, lbGraphMid, lbGraphMax})
     label->setStyleSheet(white);
 
-  MakeLabel(this, "上端(&U)：", 280, 266);
+  QLabel* lbEnd = MakeLabel(this, "上端(&U)：", 280, 266);
   lbEndVal = MakeValueLabel(this, 330, 266);
   tbEnd = MakeTrackBar(this, 430, 262);
-  MakeLabel(this, "下端(&D)：", 280, 298);
+  lbEnd->setBuddy(tbEnd);
+  QLabel* lbStart = MakeLabel(this, "下端(&D)：", 280, 298);
   lbStartVal = MakeValueLabel(this, 330, 298);
   tbStart = MakeTrackBar(this, 430, 294);
+  lbStart->setBuddy(tbStart);
   cbAuto = new QCheckBox("自動変更", this);
-  cbAuto->move(740, 280);
+  cbAuto->move(705, 280);
   cbAuto->setChecked(true);
   {
     const QSignalBlocker blockEnd(tbEnd);
