@@ -163,12 +163,11 @@ void TDrawGrid::ShowPass(int pass, const QRect& skip) {
 // ---- drawing commands ----
 
 void TDrawGrid::Draw(bool noProgress) {
-  FBitmap.Clear(kBlack);
   MarkHeightsStale();
-  if (noProgress) {
-    FGrid.Start(ccDirect);
-  } else {
-    FGrid.Start(ccDraw);
+  FGrid.Start(noProgress ? ccDirect : ccDraw);
+  // Cleared while the grid computes: nothing is shown before the first round.
+  FBitmap.Clear(kBlack);
+  if (!noProgress) {
     ShowPass(1, QRect());
     ShowPass(2, QRect());
   }

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 #include "engine/recurrence.h"
@@ -404,16 +405,14 @@ TEST_F(ProgressiveDisplayTest, ColourAnimationAdaptsItsFramesToTheirSpeed) {
   EXPECT_EQ(draw.Frames(), kMaxFrames);
 }
 
-TEST_F(ProgressiveDisplayTest, ColourAnimationStepsTheColoursEveryFrame) {
-  draw.SetSize(8, 8);
-  draw.SetColors(2, 10, 1, 2);
-  TDrawGrid::TColorMorph morph;
-  morph.DHue = 2;
-  morph.DHighlight = 1;
-  draw.AnimateColors(morph);
-  EXPECT_EQ(draw.Palette().Hue(), 10 + 2 * kMaxFrames);
-  EXPECT_EQ(draw.Palette().Saturation(), 1);
-  EXPECT_EQ(draw.Palette().Highlight(), 2 + kMaxFrames);
+TEST_F(ProgressiveDisplayTest, BadZoomArgumentsAreRefusedBeforeAnythingStarts) {
+  draw.SetSize(16, 16);
+  EXPECT_THROW(draw.Zoom(8, {}), std::out_of_range);
+  EXPECT_THROW(draw.Zoom(-1, {}), std::out_of_range);
+  EXPECT_THROW(draw.ZoomTo(0, 0, 0), std::invalid_argument);
+  EXPECT_THROW(draw.ZoomTo(0, 0, -2), std::invalid_argument);
+  EXPECT_TRUE(grid.IsIdle());
+  EXPECT_TRUE(canvas.presents.empty());
 }
 
 TEST_F(ProgressiveDisplayTest, DragAtRestShowsAPlainCrossAndEndsWithTheShiftedPicture) {
