@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -123,34 +124,73 @@ TEST_F(DrawFormTest, BeginDrawRefusesWhileBusyAndEndDrawAlwaysPairs) {
   form->EndDraw();
 }
 
+// Starts a drawing that runs long: every dot inside the main cardioid runs
+// to the deepest limit on one worker.
+void StartDeepDrawing(TDrawForm& form) {
+  form.mnThread->trigger();
+  form.mnPredict->trigger();
+  form.edX->setText("-0.2");
+  form.edRange->setText("0.2");
+  form.cbLimit->setEditText("65000");
+  form.btDrawClick();
+}
+
+bool HasUncomputedDots(const TCalcGrid& grid) {
+  for (int row = 0; row < grid.GridHeight(); ++row)
+    for (int col = 0; col < grid.GridWidth(); ++col)
+      if (grid.GetDot(row, col) == kDotUncomputed) return true;
+  return false;
+}
+
 TEST_F(DrawFormTest, DrawButtonAbortsARunningDrawing) {
   auto form = StartForm();
-  // One worker, no prediction and the deepest limit keep the grid busy.
-  form->mnThread->trigger();
-  form->mnPredict->trigger();
   int percentSeen = -1;
   QTimer::singleShot(0, form.get(), [&] {
     percentSeen = form->Progress();
     EXPECT_EQ(form->btDraw->text(), "中止");
     form->btDraw->click();
   });
-  // Inside the main cardioid every dot runs to the limit.
-  form->edX->setText("-0.2");
-  form->edRange->setText("0.2");
-  form->cbLimit->setEditText("65000");
-  form->btDrawClick();
+  StartDeepDrawing(*form);
   EXPECT_GE(percentSeen, 0);
   EXPECT_FALSE(form->Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
   EXPECT_TRUE(IsElapsedText(form->StatusText(3)));
-  EXPECT_EQ(form->DrawGrid().Picture().Pixel(0, 0) >> 24, 0xFFu);
-  // The grid stopped early and left dots uncomputed.
-  const TCalcGrid& grid = form->CalcGrid();
-  bool uncomputedLeft = false;
-  for (int row = 0; row < grid.GridHeight() && !uncomputedLeft; ++row)
-    for (int col = 0; col < grid.GridWidth(); ++col)
-      uncomputedLeft = uncomputedLeft || grid.GetDot(row, col) == kDotUncomputed;
-  EXPECT_TRUE(uncomputedLeft);
+  EXPECT_TRUE(HasUncomputedDots(form->CalcGrid()));
+}
+
+TEST_F(DrawFormTest, ClosingDuringADrawingAbortsItFirst) {
+  auto form = StartForm();
+  QTimer::singleShot(0, form.get(), [&] {
+    EXPECT_TRUE(form->Busy());
+    form->close();
+  });
+  StartDeepDrawing(*form);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_FALSE(form->Busy());
+  EXPECT_TRUE(HasUncomputedDots(form->CalcGrid()));
+  EXPECT_TRUE(std::filesystem::exists(OwnFile()));
+}
+
+TEST_F(DrawFormTest, ResizingDrawsAgainAtTheNewSizeWhenIdle) {
+  auto form = StartForm();
+  form->resize(360, 380);
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return form->DrawGrid().Width() == 360 && !form->Busy(); }, kWaitMs));
+  const QSize area = form->ImageAreaSize();
+  EXPECT_EQ(form->DrawGrid().Height(), area.height());
+  EXPECT_EQ(form->CalcGrid().GridWidth(), 360);
+  EXPECT_EQ(form->StatusText(1), QString("%1×%2").arg(area.width()).arg(area.height()));
+  // The same view again makes no new history entry.
+  EXPECT_EQ(form->History().Count(), 1);
+}
+
+TEST_F(DrawFormTest, DebugSwitchShowsTheDebugControls) {
+  for (bool debug : {false, true}) {
+    TDrawForm form(debug, TFavoritesFiles{OwnFile(), std::nullopt});
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             form.Button1, form.Button2, form.Button3, form.Button4, form.CheckBox1})
+      EXPECT_EQ(control->isVisibleTo(&form), debug);
+  }
 }
 
 TEST_F(DrawFormTest, FieldsFallBackAndClampWhenDrawing) {
