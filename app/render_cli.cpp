@@ -114,12 +114,17 @@ int Run(const TRenderRequest& request) {
 
 int main(int argc, char** argv) {
   using namespace vortexa;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << kRenderUsage << "\n";
+    return 0;
+  }
   TRenderRequest request;
   try {
-    request = ParseRenderArguments(std::vector<std::string>(argv + 1, argv + argc));
+    request = ParseRenderArguments(args);
     CheckOutputPaths(request);
   } catch (const EUsageError& error) {
-    std::cerr << "vortexa-render: " << error.what() << "\n" << kRenderUsage << "\n";
+    std::cerr << "vortexa-render: " << error.what() << " (see --help)\n";
     return 2;
   }
   return Run(request);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -190,22 +191,28 @@ TEST(RenderArguments, RefusesUnwritableOutput) {
   EXPECT_THROW(check((folder / "a.png").string(), (folder / "no" / "c.raw").string()), EUsageError);
 }
 
-// The program itself: bad input gets status 2 and writes nothing.
-int RunRenderer(const std::string& arguments) {
+std::string FileBytes(const std::filesystem::path& path);
+
+// The program itself; what it says on stderr goes to `errors` when given.
+int RunRenderer(const std::string& arguments, const std::filesystem::path& errors = "/dev/null") {
   const std::string command =
-      std::string(VORTEXA_RENDER_PATH) + " " + arguments + " >/dev/null 2>&1";
+      std::string(VORTEXA_RENDER_PATH) + " " + arguments + " >/dev/null 2>" + errors.string();
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(RenderProgram, BadInputExitsWithTwoAndWritesNothing) {
-  const std::filesystem::path picture = std::filesystem::path(testing::TempDir()) / "bad.png";
+TEST(RenderProgram, BadInputSaysOneLineExitsWithTwoAndWritesNothing) {
+  const std::filesystem::path folder = testing::TempDir();
+  const auto picture = folder / "bad.png", errors = folder / "errors.txt";
   std::filesystem::remove(picture);
   for (const char* arguments :
        {"--range 0", "--limit 70000", "--size 0x5", "--frobnicate",
         "--counts /nonexistent/dir/c.raw", "--formula Z-+C", "--view 120,0,0,0,2,0,0,0,0,0,0,1"}) {
-    EXPECT_EQ(RunRenderer(std::string(arguments) + " -o " + picture.string()), 2) << arguments;
+    EXPECT_EQ(RunRenderer(std::string(arguments) + " -o " + picture.string(), errors), 2)
+        << arguments;
     EXPECT_FALSE(std::filesystem::exists(picture)) << arguments;
+    const std::string said = FileBytes(errors);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
 }
 
