@@ -36,6 +36,8 @@ constexpr int kOneRowWidth = 590;  // narrower windows put the tool bars in two 
 constexpr int kHomePeriod = 4;
 constexpr int kFlatElevation = 90;
 constexpr int kCloseWaitMs = 100;
+constexpr int kMinWindowWidth = 280;
+constexpr int kMinWindowHeight = 400;
 constexpr int kDemoDurationMs = 18000;
 constexpr int kDemoWorkPerStepMs = 50;
 
@@ -93,7 +95,11 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
     : QMainWindow(parent),
       FDrawGrid(FCalcGrid, *this),
       FFavoriteTree(FFavorites),
-      FFavoritesFiles(std::move(favoritesFiles)) {
+      FFavoritesFiles(std::move(favoritesFiles)),
+      FKernelGlyphs{KernelGlyph(kKernelExtended), KernelGlyph(kKernelSingle),
+                    KernelGlyph(kKernelDouble)},
+      imBar(BarGlyph()),
+      imFolder(QPixmap::fromImage(FolderGlyph())) {
   setWindowTitle("うずまきらんど");
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -113,19 +119,8 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   CreateMenus();
   InstallFieldFilters();
 
-  FStatusBar->SetOwnerDraw([this](QPainter& painter, const QRect& rect) {
-    const QImage glyph = KernelGlyph(FCalcGrid.GetKernel());
-    painter.fillRect(rect, palette().button());
-    painter.drawImage(rect.left(), rect.top() + (rect.height() - glyph.height() + 1) / 2, glyph);
-    if (FProgress < 0) return;
-    const int left = rect.left() + 11, top = rect.top() + 2;
-    const int right = rect.left() + rect.width() - 1, bottom = rect.top() + rect.height() - 2;
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawRect(left, top, right - left - 1, bottom - top - 1);
-    const int barRight =
-        left + static_cast<int>(std::nearbyint((right - left) * FProgress / 100.0));
-    painter.drawImage(QRect(left, top, barRight - left, bottom - top), BarGlyph());
-  });
+  FStatusBar->SetOwnerDraw(
+      [this](QPainter& painter, const QRect& rect) { StatusBarDrawPanel(painter, rect); });
   FStatusBar->SetText(1, "2000×2000");
   FImageArea->SetOnMouseMove([this](QPoint position, Qt::MouseButtons buttons) {
     if (buttons == Qt::NoButton) FormMouseMove(position + FImageArea->pos());
@@ -143,8 +138,8 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   ApplyColors();
   ShowAngles();
   LoadFavorites();
-  setMinimumSize(280, 300);
-  resize(kOneRowWidth, 400);
+  setMinimumSize(kMinWindowWidth, kMinWindowHeight);
+  resize(kOneRowWidth, kMinWindowHeight);
   ApplyLayout();
 }
 
@@ -362,7 +357,7 @@ void TDrawForm::EndDraw() {
   EnableControls(true);
   QApplication::restoreOverrideCursor();
   FProgress = -1;
-  setMinimumSize(280, 300);
+  setMinimumSize(kMinWindowWidth, kMinWindowHeight);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   ShowElapsed(std::chrono::steady_clock::now() - FDrawStart);
   FStatusBar->repaint();
@@ -630,6 +625,20 @@ void TDrawForm::mnAboutClick() {
 
 // ---- status bar ----
 
+// Panel 0: the kernel in use and, while busy, the progress bar.
+void TDrawForm::StatusBarDrawPanel(QPainter& painter, const QRect& rect) {
+  const QImage& kernel = FKernelGlyphs[std::clamp(FCalcGrid.GetKernel(), 0, 2)];
+  painter.fillRect(rect, palette().button());
+  painter.drawImage(rect.left(), rect.top() + (rect.height() - kernel.height() + 1) / 2, kernel);
+  if (FProgress < 0) return;
+  const int left = rect.left() + 11, top = rect.top() + 2;
+  const int right = rect.left() + rect.width() - 1, bottom = rect.top() + rect.height() - 2;
+  painter.setPen(palette().color(QPalette::Dark));
+  painter.drawRect(left, top, right - left - 1, bottom - top - 1);
+  const int barRight = left + static_cast<int>(std::nearbyint((right - left) * FProgress / 100.0));
+  painter.drawImage(QRect(left, top, barRight - left, bottom - top), imBar);
+}
+
 void TDrawForm::ShowStatus(int panel, const QString& text) {
   FStatusBar->SetText(panel, text);
 }
@@ -747,7 +756,7 @@ void TDrawForm::BuildMenu() {
 void TDrawForm::AddFavoriteEntries(QMenu* menu, const TFavNode& folder) {
   for (const auto& child : folder.Children()) {
     if (child->IsFolder()) {
-      QMenu* sub = menu->addMenu(QIcon(QPixmap::fromImage(FolderGlyph())), Text(child->Text));
+      QMenu* sub = menu->addMenu(imFolder, Text(child->Text));
       AddFavoriteEntries(sub, *child);
       continue;
     }

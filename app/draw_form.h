@@ -2,9 +2,11 @@
 // drawing through the busy protocol, and is the canvas the picture is shown on.
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -147,6 +149,7 @@ class TDrawForm : public QMainWindow, public TCanvas {
   void AddFavoriteEntries(QMenu* menu, const TFavNode& folder);
   void ShowStatus(int panel, const QString& text);
   bool HasPicture() const;
+  void StatusBarDrawPanel(QPainter& painter, const QRect& rect);
   void RotationSweep();
   void ElevationSweep();
   void RotationDemo();
@@ -179,6 +182,10 @@ class TDrawForm : public QMainWindow, public TCanvas {
   TImageArea* FImageArea = nullptr;
   TStatusPanels* FStatusBar = nullptr;
   QTimer* FIdleTimer = nullptr;
+  // imFPU, imSSE and imSSE2 by kernel number.
+  std::array<QImage, 3> FKernelGlyphs;
+  QImage imBar;
+  QIcon imFolder;
 };
 
 }  // namespace vortexa
