@@ -179,6 +179,32 @@ TEST_F(ProgressiveDisplayTest, DrawShowsThePassesCoarseToFineAndEndsWithTheFinal
   EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
 }
 
+TEST_F(ProgressiveDisplayTest, RotatedPassTwoBlocksGrowSoThatTheyLeaveNoGaps) {
+  SetUpGatedView(TGatedRecurrence::kRange);
+  for (int count = 1; count <= 200; ++count)
+    ASSERT_NE(draw.GetColor(static_cast<TDot>(count)), kBlack) << count;
+  draw.SetRotation(45);
+  // Pass 3 waits until a round after pass 2 has ended was shown.
+  gate.Open = [this](int pass, int) { return pass <= 2 || stage >= 2; };
+  int passTwoFrame = -1;
+  draw.OnProgress = [&](int percent, bool&) {
+    if (stage == 1) {
+      passTwoFrame = static_cast<int>(canvas.presents.size()) - 1;
+      Advance(2);
+    }
+    if (percent >= 8) Advance(1);
+  };
+  draw.Draw(false);
+  ASSERT_GE(passTwoFrame, 0);
+  const QImage& shown = canvas.presents[passTwoFrame].image;
+  // Well inside the turned plane every dot is covered by some block.
+  for (int y = 0; y < 96; ++y)
+    for (int x = 0; x < 128; ++x)
+      if ((x - 64) * (x - 64) + (y - 48) * (y - 48) < 40 * 40) {
+        ASSERT_NE(PixelOf(shown, x, y), kBlack) << x << "," << y;
+      }
+}
+
 TEST_F(ProgressiveDisplayTest, DrawWithoutProgressShowsOnlyFullResolutionDots) {
   SetUpView(96, 64, 1.5L, 300);
   PaintPicture(kMarker);
