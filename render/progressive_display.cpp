@@ -19,7 +19,8 @@ constexpr TColor32 kBlack = 0xFF000000;
 constexpr TColor32 kTransparent = 0;
 constexpr TColor32 kCentreLine = 0x7FFFFFFF;
 constexpr TColor32 kCentreLineShadow = 0x7F000000;
-// The display copies new rows this often; the engine is never waited for.
+// While the grid computes, the display copies new rows this often and no more,
+// so that the workers keep the processor.
 constexpr int kPassDisplayMs = 50;
 constexpr int kNoAnimationIntervalMs = 10;
 constexpr int kMinFrameSleepMs = 10;
@@ -127,7 +128,7 @@ void TDrawGrid::CopyComputedRows(int& row, int pass, int step, const QRect& skip
         if (at.x() < 0 || at.y() < 0 || at.x() >= FWidth || at.y() >= FHeight) continue;
       }
       if (!IsFlat()) at = TiltPoint(at, false, false);
-      if (toPreview) at /= kPreviewScale;
+      if (toPreview) at = QPoint(at.x() / kPreviewScale, at.y() / kPreviewScale);
       const TColor32 color = FPalette.GetColor(count);
       if (block == 1)
         pixels.SetPixelClipped(at.x(), at.y(), color);
