@@ -8,7 +8,6 @@
 #include <functional>
 #include <mutex>
 #include <stdexcept>
-#include <thread>
 
 #include "engine/recurrence.h"
 #include "render/draw_grid.h"
@@ -21,17 +20,8 @@ constexpr TColor32 kBlack = 0xFF000000;
 constexpr TColor32 kMarker = 0xFF123457;
 constexpr TColor32 kInner = 0xFF20C040;
 constexpr TColor32 kOuter = 0xFF4010A0;
-constexpr int kPrediction = kOptNoPrediction;  // predicted dots change after their pass
-
-// The virtual clock of the recorder, plus a short real pause per sleep so that
-// the grid's workers get the processor while the display loop "sleeps".
-class TYieldingCanvas : public TRecordingCanvas {
- public:
-  void SleepMs(int milliseconds) override {
-    TRecordingCanvas::SleepMs(milliseconds);
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-};
+// Predicted dots may change after their pass has been shown.
+constexpr int kStableDots = kOptNoPrediction;
 
 // Stands in for a user formula whose dots the test lets through by pass and
 // row, so that what the display sees while the grid computes does not depend
@@ -80,7 +70,7 @@ class ProgressiveDisplayTest : public testing::Test {
     if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
   }
 
-  void SetUpView(int width, int height, long double range, int limit, int options = kPrediction) {
+  void SetUpView(int width, int height, long double range, int limit, int options = kStableDots) {
     grid.SetOptions(options);
     draw.SetSize(width, height);
     grid.SetView(-0.5L, 0, limit, range);
@@ -147,7 +137,7 @@ class ProgressiveDisplayTest : public testing::Test {
   TGatedRecurrence gate{128, 96};
   std::atomic<int> stage{0};
   TCalcGrid grid;
-  TYieldingCanvas canvas;
+  TRecordingCanvas canvas;
   TDrawGrid draw{grid, canvas};
 };
 
@@ -230,7 +220,7 @@ TEST_F(ProgressiveDisplayTest, RedrawShowsOnlyTheFinalPicture) {
 
 TEST_F(ProgressiveDisplayTest, AbortDuringPassOneEndsEveryPassDisplayAfterOneRound) {
   // Mostly inside the set at the highest limit: far too slow to finish unaborted.
-  grid.SetOptions(kPrediction);
+  grid.SetOptions(kStableDots);
   draw.SetSize(320, 240);
   grid.SetView(-0.2L, 0, kMaxLimit, 0.3L);
   std::vector<int> percents;
@@ -344,7 +334,7 @@ TEST_F(ZoomFramesTest, ZoomAnimationOffShowsOneFrameWithTheShortPace) {
   const struct {
     int options;
     int frames, firstSleep;
-  } cases[] = {{kPrediction, 24, 40}, {kPrediction | kOptNoZoomAnimation, 1, 10}};
+  } cases[] = {{kStableDots, 24, 40}, {kStableDots | kOptNoZoomAnimation, 1, 10}};
   for (const auto& c : cases) {
     SetUpView(128, 96, 1.6L, 300, c.options);
     draw.Redraw();
