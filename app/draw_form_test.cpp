@@ -193,6 +193,16 @@ TEST_F(DrawFormTest, DebugSwitchShowsTheDebugControls) {
   }
 }
 
+TEST_F(DrawFormTest, DebugButtonsTimeASweepAndCountCliffs) {
+  auto form = StartForm();
+  form->Button1->click();
+  EXPECT_EQ(form->DrawGrid().GetRotation(), 0);
+  EXPECT_TRUE(IsElapsedText(form->StatusText(3)));
+  form->Button4->click();
+  EXPECT_TRUE(QRegularExpression("^\\d+\\(\\d+%\\)$").match(form->StatusText(3)).hasMatch())
+      << form->StatusText(3).toStdString();
+}
+
 TEST_F(DrawFormTest, FieldsFallBackAndClampWhenDrawing) {
   struct TCase {
     const char* x;

@@ -65,16 +65,6 @@ QImage BarGlyph() {
   return image;
 }
 
-QImage ArrowGlyph() {
-  QImage image = Transparent(8, 8);
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(0, 96, 0));
-  painter.drawPolygon(QPolygon({QPoint(1, 0), QPoint(7, 4), QPoint(1, 8)}));
-  return image;
-}
-
 QImage FolderGlyph() {
   QImage image = Transparent(16, 16);
   QPainter painter(&image);

@@ -10,8 +10,6 @@ namespace vortexa {
 QImage KernelGlyph(int kernel);
 // 9 × 17 slice of the progress bar, stretched over its width.
 QImage BarGlyph();
-// 8 × 8 arrow pointing right.
-QImage ArrowGlyph();
 // 16 × 16 folder.
 QImage FolderGlyph();
 
