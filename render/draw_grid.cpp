@@ -420,7 +420,11 @@ void TDrawGrid::Present() {
     FCanvas.PresentStretched(FBitmap.Image(), FDestRect);
     return;
   }
-  FCanvas.Present(FBitmap.Image(), FLeft, FTop);
+  // Every composition is opaque; seen as RGB32 the window copies it instead of blending.
+  const QImage& picture = FBitmap.Image();
+  FCanvas.Present(QImage(picture.constBits(), picture.width(), picture.height(),
+                         picture.bytesPerLine(), QImage::Format_RGB32),
+                  FLeft, FTop);
   if (FTop == 0 && !(FGrid.Options() & kOptNoFullScreenInfo) && !FInfoBitmap.Empty())
     FCanvas.Present(FInfoBitmap.Image(), 0, FHeight - FInfoBitmap.Height());
 }

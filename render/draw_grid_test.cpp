@@ -103,6 +103,27 @@ TEST_F(DrawGridTest, PlainPictureColoursEveryDotAndInSetBlack) {
   EXPECT_TRUE(draw.Masks().empty());
 }
 
+// The window shows the picture without blending, so no composition may leave it translucent.
+TEST_F(DrawGridTest, EveryCompositionIsOpaque) {
+  Fill(40, 24, Landscape);
+  struct {
+    int rotation, elevation;
+    bool convex;
+  } views[] = {{0, 90, true}, {30, 90, true}, {0, 40, true}, {60, 25, false}, {-135, 10, true}};
+  for (const auto& v : views) {
+    draw.SetRotation(v.rotation);
+    draw.SetElevation(v.elevation);
+    draw.SetConvex(v.convex);
+    for (bool full : {false, true}) {
+      draw.Render(full);
+      for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 40; ++x)
+          ASSERT_EQ(Pixel(x, y) >> 24, 0xFFu)
+              << v.rotation << "/" << v.elevation << " " << x << "," << y;
+    }
+  }
+}
+
 TEST_F(DrawGridTest, Rotation180TurnsUpsideDownWithoutMasks) {
   Fill(10, 6, Landscape);
   draw.SetRotation(180);
