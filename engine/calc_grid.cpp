@@ -60,6 +60,24 @@ TDot RepairDot(const TCalcState& state, long double re, long double im) {
   }
 }
 
+// The first predicted dot of a row at or after col, or width if none. The
+// repair scan reads the whole grid while no worker exists and the window thread
+// only reads, so plain reads are race-free here, and they let the compiler test
+// a block of dots per instruction; most rows hold no predicted dot at all.
+int NextPredicted(const TDot* row, int col, int width) {
+  constexpr int kBlock = 32;
+  for (; col + kBlock <= width; col += kBlock) {
+    // A 16-bit accumulator, unlike a bool, keeps the loop in vector registers.
+    TDot found = 0;
+    for (int i = 0; i < kBlock; ++i)
+      found |= row[col + i] == kDotPredicted;
+    if (found) break;
+  }
+  for (; col < width; ++col)
+    if (row[col] == kDotPredicted) return col;
+  return width;
+}
+
 }  // namespace
 
 void ClipShift(int dx, int dy, int width, int height, TGridRect& src, TGridRect& dst) {
@@ -172,6 +190,7 @@ void TCalcGrid::UpdateScale() {
 void TCalcGrid::UpdateColumns() {
   for (int col = 0; col < FState.GridWidth; ++col)
     FState.ColRe[col] = (col - FState.GridWidth / 2) * FState.Step + FState.CenterX;
+  FState.UpdateLaneColumns();
 }
 
 // The lane kernels know only z^2 + c from z0 = 0.
@@ -411,14 +430,18 @@ void TCalcGrid::VerifyPredicted() {
   int row = 0;
   int col = 0;
   while (row < FState.GridHeight) {
-    if (FState.LoadAt(row, col) == kDotPredicted && TouchesEscaped(row, col)) {
-      RepairWindow(row, col);
-      // Repaired dots may now border predicted dots already passed over.
-      row = std::max(row - kRescanDistance, 0);
-      col = std::max(col - kRescanDistance, 0);
+    col = NextPredicted(FState.RowPtr(row), col, width);
+    if (col < width) {
+      if (TouchesEscaped(row, col)) {
+        RepairWindow(row, col);
+        // Repaired dots may now border predicted dots already passed over.
+        row = std::max(row - kRescanDistance, 0);
+        col = std::max(col - kRescanDistance, 0);
+      } else {
+        ++col;
+      }
       continue;
     }
-    if (++col < width) continue;
     col = 0;
     FState.NextRow = ++row;
     if (FAbort) throw TAbortSignal{};
@@ -561,8 +584,7 @@ int TCalcGrid::RowPass(int row) const {
 }
 
 void TCalcGrid::Clear() {
-  for (TDot& dot : FState.Grid)
-    StoreDot(dot, kDotUncomputed);
+  FillDots(FState.Grid.data(), FState.Grid.size(), kDotUncomputed);
   FMinCache = kDotInside;
 }
 

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 #include "dot.h"
@@ -25,6 +26,11 @@ struct TCalcState {
   int GridWidth = 0;
   int GridHeight = 0;
   std::vector<long double> ColRe;  // real part of every column
+  // ColRe rounded to the lane precisions, read by the lane row routines.
+  // Rounding an extended value costs more than a lane iteration, so it is done
+  // once per view (UpdateLaneColumns after every change of ColRe), not per row.
+  std::vector<float> ColReSingle;
+  std::vector<double> ColReDouble;
   // Last pass (1..3) that finished each row, 0 = none since Start. A row's
   // entry is stored with release after its dots and loaded with acquire.
   std::vector<std::int16_t> RowPasses;
@@ -44,6 +50,18 @@ struct TCalcState {
   std::mutex RowLock;
   std::mutex CountLock;
   std::condition_variable DoneEvent;  // with CountLock: LiveWorkers reached 0
+
+  void UpdateLaneColumns() {
+    ColReSingle.assign(ColRe.begin(), ColRe.end());
+    ColReDouble.assign(ColRe.begin(), ColRe.end());
+  }
+  template <typename Real>
+  const Real* LaneColRe() const {
+    if constexpr (std::is_same_v<Real, float>)
+      return ColReSingle.data();
+    else
+      return ColReDouble.data();
+  }
 
   // Imaginary part of a row; grows downwards on the screen.
   long double RowIm(int row) const { return (row - GridHeight / 2) * Step + CenterY; }

@@ -177,30 +177,16 @@ void Iterate2(const double* cRe, const double* cIm, TDot* res, int count, int li
 
 namespace {
 
-// Per-thread buffers of the row routines, kept between rows. Converting an
-// extended column position to the lane precision costs more than a lane
-// iteration, and the columns stay the same for a whole frame, so every thread
-// keeps the converted columns together with the bits they came from, and
-// converts again only where those bits changed.
+// Per-thread buffers of the row routines, kept between rows.
 template <typename Real>
 struct TRowBuffers {
-  std::vector<std::uint64_t> ColMantissa;
-  std::vector<std::uint16_t> ColExponent;
-  std::vector<Real> ColValue;
   std::vector<int> Cols;
   std::vector<Real> Re;
 
-  void Reserve(std::size_t width, std::size_t points) {
-    if (ColValue.size() < width) {
-      // All-zero bits are +0, whose conversion is 0: new entries are valid.
-      ColMantissa.resize(width, 0);
-      ColExponent.resize(width, 0);
-      ColValue.resize(width, Real(0));
-    }
-    if (Cols.size() < points) {
-      Cols.resize(points);
-      Re.resize(points);
-    }
+  void Reserve(std::size_t points) {
+    if (Cols.size() >= points) return;
+    Cols.resize(points);
+    Re.resize(points);
   }
 };
 
@@ -210,38 +196,62 @@ TRowBuffers<Real>& RowBuffers() {
   return buffers;
 }
 
+// Lists the columns 0, stride, 2 * stride, ... below width whose dot is still
+// uncomputed, with their real parts; returns how many. The stride-1 pass visits
+// most of a frame's dots, so there the row is read four dots per load: runs of
+// uncomputed dots are listed in bulk, and blocks without any are passed over.
+// Reads stay atomic: another worker may be writing this row as its mirror row.
+template <typename Real>
+int GatherUncomputed(const TDot* row, int width, int stride, const Real* __restrict colRe,
+                     int* __restrict cols, Real* __restrict re) {
+  int count = 0;
+  // A visited column is written at the end of the list and kept only if its
+  // dot is 0, which costs less than a branch the processor cannot predict.
+  const auto visit = [&](int col, TDot dot) {
+    cols[count] = col;
+    re[count] = colRe[col];
+    count += dot == kDotUncomputed;
+  };
+  int col = 0;
+  if (stride == 1) {
+    for (; col < width && !IsQuadAligned(row + col); ++col)
+      visit(col, LoadDot(row[col]));
+    while (width - col >= kDotsPerQuad) {
+      const TDotQuad quad = LoadDotQuad(row + col);
+      if (quad == 0) {
+        const int runStart = col;
+        do
+          col += kDotsPerQuad;
+        while (width - col >= kDotsPerQuad && LoadDotQuad(row + col) == 0);
+        std::memcpy(re + count, colRe + runStart, (col - runStart) * sizeof(Real));
+        for (int runCol = runStart; runCol < col; ++runCol)
+          cols[count++] = runCol;
+        continue;
+      }
+      if (HasUncomputedDot(quad)) {
+        for (int i = 0; i < kDotsPerQuad; ++i)
+          visit(col + i, QuadDot(quad, i));
+      }
+      col += kDotsPerQuad;
+    }
+  }
+  for (; col < width; col += stride)
+    visit(col, LoadDot(row[col]));
+  return count;
+}
+
 template <typename Real>
 void CalcRowLanes(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
                   long double y) {
-  TRowBuffers<Real>& buf = RowBuffers<Real>();
   const int width = state.GridWidth;
   if (width <= 0) return;
-  buf.Reserve(static_cast<std::size_t>(width), static_cast<std::size_t>((width - 1) / stride + 1));
-  static_assert(sizeof(long double) >= 10, "x87 extended format expected");
-  const Real im = static_cast<Real>(y);
-  int* __restrict cols = buf.Cols.data();
-  Real* __restrict re = buf.Re.data();
-  std::uint64_t* __restrict mantissas = buf.ColMantissa.data();
-  std::uint16_t* __restrict exponents = buf.ColExponent.data();
-  Real* __restrict values = buf.ColValue.data();
-  const long double* colRe = state.ColRe.data();
-  int count = 0;
-  for (int col = 0; col < width; col += stride) {
-    if (LoadDot(row[col]) != kDotUncomputed) continue;
-    std::uint64_t mantissa;
-    std::uint16_t exponent;
-    std::memcpy(&mantissa, &colRe[col], sizeof mantissa);
-    std::memcpy(&exponent, reinterpret_cast<const char*>(&colRe[col]) + 8, sizeof exponent);
-    if (mantissa != mantissas[col] || exponent != exponents[col]) [[unlikely]] {
-      mantissas[col] = mantissa;
-      exponents[col] = exponent;
-      values[col] = static_cast<Real>(colRe[col]);
-    }
-    cols[count] = col;
-    re[count] = values[col];
-    ++count;
-  }
+  TRowBuffers<Real>& buf = RowBuffers<Real>();
+  buf.Reserve(static_cast<std::size_t>((width - 1) / stride + 1));
+  int* cols = buf.Cols.data();
+  Real* re = buf.Re.data();
+  const int count = GatherUncomputed(row, width, stride, state.LaneColRe<Real>(), cols, re);
   if (count == 0) return;
+  const Real im = static_cast<Real>(y);
   RunLanes(unit, TLaneJob<Real>{re, &im, count, state.Limit, row, cols, mirror, true});
 }
 

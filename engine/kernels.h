@@ -21,6 +21,7 @@ void Iterate2(const double* cRe, const double* cIm, TDot* res, int count, int li
 
 // Row routines: visit columns 0, stride, 2*stride, ... below GridWidth,
 // compute the dots that are 0 and copy results into the mirror row if any.
+// The lane routines read the state's lane columns, CalcRowFPU reads ColRe.
 void CalcRowFPU(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y);
 void CalcRowSSE(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y);
 void CalcRowSSE2(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y);

@@ -65,7 +65,8 @@ void RunLanes(TSimdUnit unit, const TLaneJob<double>& job);
 
 // The row routines of both families on a given unit (which must be usable):
 // gather the row's uncomputed dots, run them as one job, store the counts into
-// the row and, if given, the mirror row.
+// the row and, if given, the mirror row. The real parts come from the state's
+// lane columns (TCalcState::UpdateLaneColumns).
 void CalcRowSingle(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
                    long double y);
 void CalcRowDouble(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
