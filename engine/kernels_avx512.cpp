@@ -20,10 +20,12 @@ struct TSingle {
   using C = __m512i;
   using M = __mmask16;
   static constexpr int kWidth = 16;
+  // Escaped lanes to wait for before refilling. Every refill round also
+  // stores counts into the row, so rounds of a few more lanes pay off.
+  static constexpr int kRefillBatch = 40;
   static V LoadN(const float* p, M m) { return _mm512_maskz_loadu_ps(m, p); }
-  static V Load(const float* p) { return _mm512_loadu_ps(p); }
   static void Store(float* p, V v) { _mm512_storeu_ps(p, v); }
-  static C LoadC(const Cnt* p) { return _mm512_loadu_si512(p); }
+  static C LoadCN(const Cnt* p, M m) { return _mm512_maskz_loadu_epi32(m, p); }
   static void StoreC(Cnt* p, C v) { _mm512_storeu_si512(p, v); }
   static V Set1(float x) { return _mm512_set1_ps(x); }
   static C Set1C(int x) { return _mm512_set1_epi32(x); }
@@ -58,10 +60,10 @@ struct TDouble {
   using C = __m512i;
   using M = __mmask8;
   static constexpr int kWidth = 8;
+  static constexpr int kRefillBatch = 32;  // escaped lanes to wait for before refilling
   static V LoadN(const double* p, M m) { return _mm512_maskz_loadu_pd(m, p); }
-  static V Load(const double* p) { return _mm512_loadu_pd(p); }
   static void Store(double* p, V v) { _mm512_storeu_pd(p, v); }
-  static C LoadC(const Cnt* p) { return _mm512_loadu_si512(p); }
+  static C LoadCN(const Cnt* p, M m) { return _mm512_maskz_loadu_epi64(m, p); }
   static void StoreC(Cnt* p, C v) { _mm512_storeu_si512(p, v); }
   static V Set1(double x) { return _mm512_set1_pd(x); }
   static C Set1C(int x) { return _mm512_set1_epi64(x); }
@@ -89,8 +91,7 @@ struct TDouble {
   static C BlendC(C old, M m, C fresh) { return _mm512_mask_mov_epi64(old, m, fresh); }
 };
 
-// Escaped lanes to wait for before refilling, and iterations between checks.
-constexpr int kRefillBatch = 32;
+// Iterations between checks of the live lanes.
 constexpr int kUnroll = 2;
 constexpr int kMaxVectors = 4;
 
@@ -139,12 +140,12 @@ class TRegisterCore {
     for (int v = 0; v < V; ++v) {
       const int lanes = handed_ - v * kWidth;
       const M m = static_cast<M>(lanes >= kWidth ? kAll : lanes > 0 ? (1u << lanes) - 1 : 0);
-      zr[v] = T::Load(hzr_ + v * kWidth);
-      zi[v] = T::Load(hzi_ + v * kWidth);
-      cr[v] = T::Load(hcr_ + v * kWidth);
-      ci[v] = T::Load(hci_ + v * kWidth);
-      cnt[v] = T::LoadC(hcnt_ + v * kWidth);
-      idx[v] = T::LoadC(hidx_ + v * kWidth);
+      zr[v] = T::LoadN(hzr_ + v * kWidth, m);
+      zi[v] = T::LoadN(hzi_ + v * kWidth, m);
+      cr[v] = T::LoadN(hcr_ + v * kWidth, m);
+      ci[v] = T::LoadN(hci_ + v * kWidth, m);
+      cnt[v] = T::LoadCN(hcnt_ + v * kWidth, m);
+      idx[v] = T::LoadCN(hidx_ + v * kWidth, m);
       live[v] = m;
     }
     const typename T::V four = T::Set1(4);
@@ -191,7 +192,7 @@ class TRegisterCore {
         HandOver<V>(zr, zi, cr, ci, cnt, idx, live);
         return (liveCount + kWidth - 1) / kWidth;
       }
-      int stop = supply ? liveCount - kRefillBatch : (V - 1) * kWidth;
+      int stop = supply ? liveCount - T::kRefillBatch : (V - 1) * kWidth;
       if (stop < 0) stop = 0;
       // Steps after which the oldest live lane has been tested at the limit.
       typename T::C most = T::Set1C(0);
@@ -219,10 +220,11 @@ class TRegisterCore {
     }
   }
 
-  // Stores the counts of the finished lanes. A fixed number of stores costs
-  // less than a loop whose length the processor cannot predict: the stores
-  // beyond the finished lanes repeat the first finished lane's store, or,
-  // without Cols, go to the spare result behind the last point.
+  // Stores the counts of the finished lanes. Fixed runs of stores cost less
+  // than a loop whose length the processor cannot predict: the stores beyond
+  // the finished lanes repeat the first finished lane's store, or, without
+  // Cols, go to the spare result behind the last point. Into the grid, the
+  // second half of the lanes is stored only when more than half finished.
   void Store(M finished, typename T::C idx, typename T::C count) {
     alignas(64) Cnt at[kWidth], value[kWidth];
     const typename T::C packedIdx = T::CompressC(finished, idx);
@@ -233,12 +235,15 @@ class TRegisterCore {
       T::StoreC(value, T::BlendC(packedCount, tail, T::BroadcastFirst(packedCount)));
       TDot* const res = job_.Res;
       TDot* const mirror = job_.Mirror;
-      for (int i = 0; i < kWidth; ++i)
-        __atomic_store_n(&res[at[i]], static_cast<TDot>(value[i]), __ATOMIC_RELAXED);
-      if (mirror) {
-        for (int i = 0; i < kWidth; ++i)
+      const auto storeLanes = [&](int first, int last) {
+        for (int i = first; i < last; ++i)
+          __atomic_store_n(&res[at[i]], static_cast<TDot>(value[i]), __ATOMIC_RELAXED);
+        if (!mirror) return;
+        for (int i = first; i < last; ++i)
           __atomic_store_n(&mirror[at[i]], static_cast<TDot>(value[i]), __ATOMIC_RELAXED);
-      }
+      };
+      storeLanes(0, kWidth / 2);
+      if (__builtin_popcount(finished) > kWidth / 2) storeLanes(kWidth / 2, kWidth);
     } else {
       T::StoreC(at, T::BlendC(packedIdx, tail, T::Set1C(job_.Count)));
       T::StoreC(value, packedCount);
@@ -274,13 +279,15 @@ class TRegisterCore {
   int next_ = 0;
   int handed_ = 0;
   M occupied_[kMaxVectors] = {};
-  // Room for a full vector stored behind the last packed lane.
-  alignas(64) Real hzr_[kLanes + kWidth] = {};
-  alignas(64) Real hzi_[kLanes + kWidth] = {};
-  alignas(64) Real hcr_[kLanes + kWidth] = {};
-  alignas(64) Real hci_[kLanes + kWidth] = {};
-  alignas(64) Cnt hcnt_[kLanes + kWidth] = {};
-  alignas(64) Cnt hidx_[kLanes + kWidth] = {};
+  // Room for a full vector stored behind the last packed lane. Only the first
+  // handed_ entries are ever read (masked loads), so the arrays are left
+  // uninitialised: clearing them for every row's job showed in frame profiles.
+  alignas(64) Real hzr_[kLanes + kWidth];
+  alignas(64) Real hzi_[kLanes + kWidth];
+  alignas(64) Real hcr_[kLanes + kWidth];
+  alignas(64) Real hci_[kLanes + kWidth];
+  alignas(64) Cnt hcnt_[kLanes + kWidth];
+  alignas(64) Cnt hidx_[kLanes + kWidth];
 };
 
 }  // namespace
