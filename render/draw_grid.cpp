@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 namespace vortexa {
 
@@ -245,24 +246,34 @@ void TDrawGrid::ForEachSource(int i, Visit visit) const {
 
 void TDrawGrid::Render(bool full) {
   if (FWidth == 0 || FHeight == 0) return;
-  FBitmap.Clear(kBlack);
-  if (SameSizeAsGrid()) {
-    if (!IsFlat())
-      RenderRelief(full);
-    else if (IsRotated())
+  if (!SameSizeAsGrid()) {
+    FBitmap.Clear(kBlack);  // counts of another size have nothing to show here
+  } else if (IsFlat() && !IsRotated()) {
+    RenderFlat();  // sets every pixel, so it needs no background
+  } else {
+    FBitmap.Clear(kBlack);
+    if (IsFlat())
       RenderFlatRotated();
     else
-      RenderFlat();
+      RenderRelief(full);
   }
   Present();
 }
 
 void TDrawGrid::RenderFlat() {
+  const TPixelView pixels = FBitmap.Pixels();
+  // Final counts are coloured a row at a time, vectorised; while the grid
+  // still computes each count is read on its own.
+  const bool final = FGrid.IsIdle();
   for (int y = 0; y < FHeight; ++y) {
     const TDot* counts = FGrid.RowPtr(y);
-    TColor32* pixels = FBitmap.Row(y);
+    TColor32* out = pixels.Row(y);
+    if (final) {
+      FPalette.ColorRow(counts, out, FWidth);
+      continue;
+    }
     for (int x = 0; x < FWidth; ++x)
-      pixels[x] = FPalette.GetColor(LoadDot(counts[x]));
+      out[x] = FPalette.GetColor(LoadDot(counts[x]));
   }
 }
 

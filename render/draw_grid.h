@@ -201,6 +201,9 @@ class TDrawGrid {
   bool FConvex = true;
   bool FThickWalls = true;
   bool FHeightsStale = true;
+  // A new drawing blanks the picture only when a pass is first shown: a quick
+  // one ends before that, and its finish covers the whole picture anyway.
+  bool FClearBeforeShowing = false;
   std::vector<THeight> FHeights;
   std::vector<TPolygon32> FMasks;
   int FFrames = kMaxFrames;

@@ -48,6 +48,9 @@ class TPalette {
   }
   TColor32 Entry(int index) const { return FPalette[index]; }
   TColor GetPaletteColor(int index) const;
+  // Colours `count` dots at once. The counts are read with plain loads, so
+  // nobody may write them meanwhile (the calculation grid must be idle).
+  void ColorRow(const TDot* counts, TColor32* out, int count) const;
 
   int ColorMode() const { return FColorMode; }
   int Hue() const { return FHue; }

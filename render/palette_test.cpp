@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace vortexa {
 namespace {
 
@@ -127,6 +129,26 @@ TEST(PaletteColor, AnimatedScaleStartsAtTheOldPeriod) {
   EXPECT_EQ(palette.PaletteIndex(77), 23);
   palette.SetPeriodScale(0);
   EXPECT_FALSE(palette.PeriodAnimating());
+}
+
+TEST(PaletteColor, WholeRowsColourAsSingleCounts) {
+  std::vector<TDot> counts;
+  for (int i = 0; i < 997; ++i)
+    counts.push_back(static_cast<TDot>(i * 67 % 1300));
+  counts.insert(counts.end(), {kDotPredicted, kDotInside, 1200, 1201, 0});
+  TPalette palette;
+  palette.SetColors(2, 30, 8, 40);
+  palette.SetLimit(1200);
+  for (float scale : {0.0f, 0.37f}) {
+    for (int period : {0, 4, 12}) {
+      palette.SetPeriod(period);
+      palette.SetPeriodScale(scale);
+      std::vector<TColor32> row(counts.size());
+      palette.ColorRow(counts.data(), row.data(), static_cast<int>(counts.size()));
+      for (size_t i = 0; i < counts.size(); ++i)
+        ASSERT_EQ(row[i], palette.GetColor(counts[i])) << i << " period " << period;
+    }
+  }
 }
 
 TEST(PaletteColor, WindowColourSwapsRedAndBlue) {

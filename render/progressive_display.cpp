@@ -83,6 +83,7 @@ void TDrawGrid::SinkRelief() {
 }
 
 void TDrawGrid::FinishDraw() {
+  FClearBeforeShowing = false;
   if (IsFlat())
     Render(true);
   else
@@ -149,6 +150,7 @@ void TDrawGrid::ShowPass(int pass, const QRect& skip) {
     // finished must not keep the loop waiting.
     const bool ended = FGrid.IsIdle();
     if (!ended) {
+      if (std::exchange(FClearBeforeShowing, false)) FBitmap.Clear(kBlack);
       CopyComputedRows(row, pass, step, skip, false);
       Present();
     }
@@ -166,8 +168,7 @@ void TDrawGrid::ShowPass(int pass, const QRect& skip) {
 void TDrawGrid::Draw(bool noProgress) {
   MarkHeightsStale();
   FGrid.Start(noProgress ? ccDirect : ccDraw);
-  // Cleared while the grid computes: nothing is shown before the first round.
-  FBitmap.Clear(kBlack);
+  FClearBeforeShowing = true;
   if (!noProgress) {
     ShowPass(1, QRect());
     ShowPass(2, QRect());
