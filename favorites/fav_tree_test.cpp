@@ -53,7 +53,8 @@ std::string Outline(const TFavNode& node) {
   if (!node.IsFolder()) return node.Text + (node.TourMark ? "*" : "");
   std::string text = node.Text + "[";
   for (std::size_t i = 0; i < node.Children().size(); ++i) {
-    text += (i ? " " : "") + Outline(*node.Children()[i]);
+    if (i) text += ' ';
+    text += Outline(*node.Children()[i]);
   }
   return text + "]";
 }
@@ -195,7 +196,8 @@ TEST(FavTree, DeepNestingIsCutOff) {
   TTempFolder folder;
   std::string file = "[Folder]\n";
   for (int i = 2; i < 5000; ++i) {
-    file += "-" + std::to_string(i) + "=f,-" + std::to_string(i + 1) + "\n";
+    file.append("-").append(std::to_string(i)).append("=f,-").append(std::to_string(i + 1));
+    file += '\n';
   }
   WriteBytes(folder / "a.fav", file);
   TMBList list;

@@ -71,8 +71,10 @@ int CreateTemporaryBeside(const fs::path& target, fs::path& temporary) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = target;
-    temporary.replace_filename("." + target.filename().string() + "." + std::to_string(getpid()) +
-                               "." + std::to_string(counter++) + ".tmp");
+    std::string name = ".";
+    name.append(target.filename().string()).append(".").append(std::to_string(getpid()));
+    name.append(".").append(std::to_string(counter++)).append(".tmp");
+    temporary.replace_filename(name);
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

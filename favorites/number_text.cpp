@@ -44,7 +44,7 @@ std::string Fixed(const TDecimal& d) {
 
 std::string Scientific(const TDecimal& d) {
   std::string text = d.Digits.substr(0, 1);
-  if (d.Digits.size() > 1) text += "." + d.Digits.substr(1);
+  if (d.Digits.size() > 1) text.append(".").append(d.Digits, 1);
   return text + "E" + std::to_string(d.Exponent);
 }
 
@@ -73,7 +73,8 @@ std::string FormatGeneral(long double value, int digits) {
   // The notation depends on the rounded value: 99999.9 with five digits is 1E5.
   const TDecimal decimal = RoundToDigits(std::fabs(value), digits);
   const bool fixed = decimal.Exponent >= -4 && decimal.Exponent < digits;
-  return (value < 0 ? "-" : "") + (fixed ? Fixed(decimal) : Scientific(decimal));
+  std::string text = value < 0 ? "-" : "";
+  return text.append(fixed ? Fixed(decimal) : Scientific(decimal));
 }
 
 std::optional<long double> ParseExtended(std::string_view text) {
