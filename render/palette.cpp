@@ -93,10 +93,13 @@ std::uint32_t TPalette::RoundedScaledIndex(TDot count) const {
 
 namespace {
 
-// Vectorised with table gathers where the processor has them.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void ColorRowAtPeriod(
-    const TDot* __restrict counts, TColor32* __restrict out, int count,
-    const TColor32* __restrict palette, int limit, int period) {
+using TColorRowFunction = void (*)(const TDot*, TColor32*, int, const TColor32*, int, int);
+
+// Plain loads and no branch, so that the loop vectorises.
+[[gnu::always_inline]] inline void ColorRowAtPeriod(const TDot* __restrict counts,
+                                                    TColor32* __restrict out, int count,
+                                                    const TColor32* __restrict palette, int limit,
+                                                    int period) {
   for (int x = 0; x < count; ++x) {
     const std::uint32_t value = counts[x];
     const TColor32 color = palette[((value << 6) >> period) & (kPaletteSize - 1)];
@@ -104,11 +107,33 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void ColorRowAtPeri
   }
 }
 
+// The same loop for each vector unit: the wider the vectors, the faster a
+// finished picture is coloured.
+[[gnu::target("avx512f")]] void ColorRowAvx512(const TDot* counts, TColor32* out, int count,
+                                               const TColor32* palette, int limit, int period) {
+  ColorRowAtPeriod(counts, out, count, palette, limit, period);
+}
+[[gnu::target("avx2")]] void ColorRowAvx2(const TDot* counts, TColor32* out, int count,
+                                          const TColor32* palette, int limit, int period) {
+  ColorRowAtPeriod(counts, out, count, palette, limit, period);
+}
+void ColorRowPlain(const TDot* counts, TColor32* out, int count, const TColor32* palette, int limit,
+                   int period) {
+  ColorRowAtPeriod(counts, out, count, palette, limit, period);
+}
+
+TColorRowFunction PickColorRow() {
+  if (__builtin_cpu_supports("avx512f")) return ColorRowAvx512;
+  if (__builtin_cpu_supports("avx2")) return ColorRowAvx2;
+  return ColorRowPlain;
+}
+
 }  // namespace
 
 void TPalette::ColorRow(const TDot* counts, TColor32* out, int count) const {
+  static const TColorRowFunction colorRowAtPeriod = PickColorRow();
   if (!FPeriodAnim)
-    return ColorRowAtPeriod(counts, out, count, FPalette.data(), FColorLimit, FPeriod);
+    return colorRowAtPeriod(counts, out, count, FPalette.data(), FColorLimit, FPeriod);
   for (int x = 0; x < count; ++x)
     out[x] = GetColor(counts[x]);
 }
