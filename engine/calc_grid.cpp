@@ -219,8 +219,10 @@ void TCalcGrid::Start(TCalcCommand command) {
   }
   FCommand = command;
   // Cleared here rather than on the grid thread, so that an Abort right after
-  // Start cannot be lost.
+  // Start cannot be lost, nor a wait for a pass see the last command's.
   FAbort = false;
+  FState.Pass = 0;
+  FRepairedAreas.clear();
   FRunning = true;
   FWake.notify_one();
 }
@@ -241,6 +243,20 @@ void TCalcGrid::WaitIdle() {
 bool TCalcGrid::WaitIdleFor(std::chrono::milliseconds timeout) {
   std::unique_lock lock(FThreadLock);
   return FIdle.wait_for(lock, timeout, [this] { return !FRunning; });
+}
+
+bool TCalcGrid::WaitPassFor(int pass, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(FThreadLock);
+  return FIdle.wait_for(lock, timeout, [&] { return !FRunning || FState.Pass >= pass; });
+}
+
+// Waiters for a pass are woken whenever the pass number changes.
+void TCalcGrid::SetPass(int pass) {
+  {
+    std::lock_guard lock(FThreadLock);
+    FState.Pass = static_cast<std::int16_t>(pass);
+  }
+  FIdle.notify_all();
 }
 
 int TCalcGrid::Progress() const {
@@ -274,32 +290,32 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
   SetStage(0, 0);
   switch (command) {
     case ccDraw:
-      FState.Pass = 0;
+      SetPass(0);
       ClearOrApplyShift();
       RunStandardSequence(true);
       break;
     case ccContinue:
-      FState.Pass = 0;
+      SetPass(0);
       ResetUndecided();
       RunStandardSequence(true);
       break;
     case ccDirect:
-      FState.Pass = 0;
+      SetPass(0);
       ClearOrApplyShift();
-      FState.Pass = 2;
+      SetPass(2);
       SetStage(0, 100);
       RunPass(3, 4);
-      FState.Pass = 4;
+      SetPass(4);
       break;
     case ccMagnify: {
       const auto [colOffset, rowOffset] = ReuseScaled(FMagnify);
       // Kept dots every 2 or 4 dots already form the stride-4 lattice.
       if (FMagnify == 4.0f || FMagnify == 2.0f) {
-        FState.Pass = 2;
+        SetPass(2);
         Predict(colOffset, rowOffset);
         RunStandardSequence(false);
       } else {
-        FState.Pass = 0;
+        SetPass(0);
         RunStandardSequence(true);
       }
       break;
@@ -331,7 +347,7 @@ void TCalcGrid::RunStandardSequence(bool fromFirstPass) {
   RunPass(3, 4);
   SetStage(90, 10);
   VerifyPredicted();
-  FState.Pass = 4;
+  SetPass(4);
 }
 
 // A new stage counts from its own base, not on from the previous stage's rows,
@@ -365,7 +381,7 @@ void TCalcGrid::RunPass(int nextPass, int count) {
   }
   WaitForWorkers();
   if (FAbort) throw TAbortSignal{};
-  FState.Pass = static_cast<std::int16_t>(nextPass);
+  SetPass(nextPass);
 }
 
 void TCalcGrid::WaitForWorkers() {
@@ -460,12 +476,16 @@ bool TCalcGrid::TouchesEscaped(int row, int col) const {
 void TCalcGrid::RepairWindow(int row, int col) {
   const int lastRow = std::min(row + kRepairRadius, FState.GridHeight - 1);
   const int lastCol = std::min(col + kRepairRadius, FState.GridWidth - 1);
-  for (int r = std::max(row - kRepairRadius, 0); r <= lastRow; ++r) {
+  const int firstRow = std::max(row - kRepairRadius, 0);
+  const int firstCol = std::max(col - kRepairRadius, 0);
+  for (int r = firstRow; r <= lastRow; ++r) {
     const long double y = FState.RowIm(r);
-    for (int c = std::max(col - kRepairRadius, 0); c <= lastCol; ++c)
+    for (int c = firstCol; c <= lastCol; ++c)
       if (FState.LoadAt(r, c) == kDotPredicted)
         FState.StoreAt(r, c, RepairDot(FState, FState.ColRe[c], y));
   }
+  // The picture code recolours just these areas after a shown final pass.
+  FRepairedAreas.push_back({firstCol, firstRow, lastCol + 1, lastRow + 1});
 }
 
 // --- Reuse after scrolls, zooms and limit changes --------------------------

@@ -73,6 +73,9 @@ class TCalcGrid {
   bool IsIdle() const;
   void WaitIdle();
   bool WaitIdleFor(std::chrono::milliseconds timeout);
+  // Waits until the pass with that number (1..3) has finished, the command
+  // has ended or the timeout has passed; true unless it timed out.
+  bool WaitPassFor(int pass, std::chrono::milliseconds timeout);
   int Progress() const;
 
   // Reading; during a command the values are those written so far.
@@ -91,6 +94,9 @@ class TCalcGrid {
   void SetDot(int row, int col, TDot value);
   const TDot* RowPtr(int row) const;  // read with LoadDot
   int RowPass(int row) const;         // acquire: the row's dots are visible after it
+  // Where the last command's repair changed predicted dots after its final
+  // pass; read only while idle.
+  const std::vector<TGridRect>& RepairedAreas() const { return FRepairedAreas; }
   void Clear();
 
   // Statistics over the whole grid.
@@ -113,6 +119,7 @@ class TCalcGrid {
   void RunStandardSequence(bool fromFirstPass);
   void SetStage(int base, int span);
   void RunPass(int nextPass, int count);
+  void SetPass(int pass);
   void WaitForWorkers();
   void Predict(int colOffset, int rowOffset);
   bool CoarseNeighboursInside(int row, int col, int spacing) const;
@@ -138,9 +145,11 @@ class TCalcGrid {
   int FSimdLevel = 0;
   std::atomic<int> FOptions{0};
   std::atomic<TDot> FMinCache{kDotInside};
+  std::vector<TGridRect> FRepairedAreas;
 
   // FRunning is true from Start until the command has ended; setters and Start
-  // wait for it to fall, which serialises them with the grid thread.
+  // wait for it to fall, which serialises them with the grid thread. FIdle
+  // also announces every finished pass.
   mutable std::mutex FThreadLock;
   std::condition_variable FWake;
   mutable std::condition_variable FIdle;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <future>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 #include "test_recurrences.h"
@@ -220,6 +222,50 @@ TEST_F(CalcGridPrediction, NoPredictedDotTouchesAnEscapedOne) {
   EXPECT_GT(predicted, 1000) << "the view should have a predicted interior";
 }
 
+// z^2 + c recording the dots asked after the final pass: those of the repair.
+class TRepairProbe : public TRecurrence {
+ public:
+  explicit TRepairProbe(const TCalcGrid& grid) : FGrid(grid) {}
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
+               int limit) const override {
+    if (FGrid.Pass() >= 3) {
+      std::lock_guard lock(FLock);
+      FCalls.push_back({cRe, cIm});
+    }
+    return IterateFPU(cRe, cIm, zRe, zIm, limit);
+  }
+  std::vector<test_support::TCall> Calls() const {
+    std::lock_guard lock(FLock);
+    return FCalls;
+  }
+
+ private:
+  const TCalcGrid& FGrid;
+  mutable std::mutex FLock;
+  mutable std::vector<test_support::TCall> FCalls;
+};
+
+TEST_F(CalcGridPrediction, RepairedAreasHoldEveryRepairedDot) {
+  TRepairProbe probe(grid);
+  grid.SetFormula(true, &probe, 0, 0);
+  grid.SetView(-0.5L, 0.56L, 500, 0.05L);  // filaments that fool the prediction
+  RunToEnd(grid, ccDraw);
+  const std::vector<TGridRect>& areas = grid.RepairedAreas();
+  ASSERT_FALSE(probe.Calls().empty()) << "the view should need repairs";
+  for (const test_support::TCall& call : probe.Calls()) {
+    const auto [row, col] = CellOf(grid, call);
+    EXPECT_TRUE(std::any_of(areas.begin(), areas.end(),
+                            [&](const TGridRect& area) {
+                              return col >= area.Left && col < area.Right && row >= area.Top &&
+                                     row < area.Bottom;
+                            }))
+        << row << "," << col;
+  }
+  grid.SetOptions(kOptNoSimd | kOptNoPrediction);
+  RunToEnd(grid, ccDraw);
+  EXPECT_TRUE(grid.RepairedAreas().empty());
+}
+
 TEST_F(CalcGridPrediction, PredictionOnlySkipsInsideDots) {
   RunToEnd(grid, ccDraw);
   const std::vector<TDot> staged = Dots(grid);
@@ -358,6 +404,23 @@ TEST(CalcGridControl, AbortDuringFirstPassKeepsItsDots) {
   held.HoldFirstCall = false;  // the grid is idle, so no worker reads it now
   RunToEnd(grid, ccDraw);
   EXPECT_EQ(grid.Command(), ccNone);
+}
+
+TEST(CalcGridControl, WaitForAPassEndsWhenItIsDoneOrTheCommandIs) {
+  TCalcGrid grid;
+  TProbeRecurrence held;
+  held.HoldFirstCall = true;
+  grid.SetSize(64, 48);
+  grid.SetView(-0.5L, 0, 50, 1.5L);
+  grid.SetFormula(true, &held, 0, 0);
+  grid.Start(ccDraw);
+  ASSERT_TRUE(held.WaitUntilHeld(10s));
+  EXPECT_FALSE(grid.WaitPassFor(1, 20ms));  // the first pass is held
+  held.Release();
+  EXPECT_TRUE(grid.WaitPassFor(3, kCommandTimeout));
+  EXPECT_GE(grid.Pass(), 3);
+  ASSERT_TRUE(grid.WaitIdleFor(kCommandTimeout));
+  EXPECT_TRUE(grid.WaitPassFor(3, 0ms));
 }
 
 TEST(CalcGridControl, SettersWaitForTheRunningCommand) {
