@@ -245,6 +245,7 @@ void TDrawGrid::ForEachSource(int i, Visit visit) const {
 }
 
 void TDrawGrid::Render(bool full) {
+  FFinalPassShown = false;
   if (FWidth == 0 || FHeight == 0) return;
   if (!SameSizeAsGrid()) {
     FBitmap.Clear(kBlack);  // counts of another size have nothing to show here

@@ -164,10 +164,10 @@ class TDrawGrid {
   void CopyComputedRows(int& row, int pass, int step, const QRect& skip, bool toPreview);
   int BlockSize(int step, bool toPreview) const;
   void CopyPreviewRows(int& pass, int& row);
-  void SleepUnlessIdle(int milliseconds);
   void WaitUntilIdle();
   void SinkRelief();
   void FinishDraw();
+  void RecolorRepairedAreas();
   // True when the handler asks for an abort.
   bool ReportProgress(int percent);
   void BeginZoomFrame();
@@ -204,6 +204,9 @@ class TDrawGrid {
   // A new drawing blanks the picture only when a pass is first shown: a quick
   // one ends before that, and its finish covers the whole picture anyway.
   bool FClearBeforeShowing = false;
+  // The last pass display coloured every dot of a plain picture at the final
+  // pass; any render of the whole picture makes it false again.
+  bool FFinalPassShown = false;
   std::vector<THeight> FHeights;
   std::vector<TPolygon32> FMasks;
   int FFrames = kMaxFrames;

@@ -61,12 +61,6 @@ TColor32 Mean3(TColor32 a, TColor32 b, TColor32 c) {
 
 // ---- waiting and reporting ----
 
-// The grid's own timed wait rather than a sleep: the display wakes the moment
-// a command ends, so showing a computation adds no latency to it.
-void TDrawGrid::SleepUnlessIdle(int milliseconds) {
-  FGrid.WaitIdleFor(std::chrono::milliseconds(milliseconds));
-}
-
 void TDrawGrid::WaitUntilIdle() {
   FGrid.WaitIdle();
 }
@@ -84,10 +78,25 @@ void TDrawGrid::SinkRelief() {
 
 void TDrawGrid::FinishDraw() {
   FClearBeforeShowing = false;
-  if (IsFlat())
+  if (std::exchange(FFinalPassShown, false) && IsFlat() && !IsRotated())
+    RecolorRepairedAreas();
+  else if (IsFlat())
     Render(true);
   else
     AnimateTilt(false);
+}
+
+// The picture already shows every dot of the final pass, coloured while the
+// grid repaired its predictions: only what the repair changed is left to do.
+void TDrawGrid::RecolorRepairedAreas() {
+  const TPixelView pixels = FBitmap.Pixels();
+  for (const TGridRect& area : FGrid.RepairedAreas()) {
+    for (int y = area.Top; y < area.Bottom; ++y) {
+      const TDot* counts = FGrid.RowPtr(y);
+      FPalette.ColorRow(counts + area.Left, pixels.Row(y) + area.Left, area.Right - area.Left);
+    }
+  }
+  Present();
 }
 
 // ---- pass display ----
@@ -143,23 +152,30 @@ void TDrawGrid::CopyComputedRows(int& row, int pass, int step, const QRect& skip
 void TDrawGrid::ShowPass(int pass, const QRect& skip) {
   const int step = StrideTable[pass - 1];
   int row = 0;
+  FFinalPassShown = false;
   do {
-    SleepUnlessIdle(kPassDisplayMs);
-    // Once the command has ended the finish composes the whole picture, so
-    // showing the pass would only delay it; and rows a stopped command never
+    // The grid's own timed wait rather than a sleep: the display wakes the
+    // moment the final pass is complete, to colour it on the core that the
+    // single-threaded repair leaves free, or the command ends.
+    FGrid.WaitPassFor(3, std::chrono::milliseconds(kPassDisplayMs));
+    // A display the computation has outrun is skipped: after the end the
+    // finish composes the whole picture, and rows a stopped command never
     // finished must not keep the loop waiting.
     const bool ended = FGrid.IsIdle();
-    if (!ended) {
+    const bool outrun = ended || (pass < 3 && FGrid.Pass() >= 3);
+    if (!outrun) {
       if (std::exchange(FClearBeforeShowing, false)) FBitmap.Clear(kBlack);
       CopyComputedRows(row, pass, step, skip, false);
       Present();
+      // Every dot of a plain picture now has its final pass's colour.
+      FFinalPassShown = pass == 3 && row >= FHeight && skip.isEmpty() && IsFlat() && !IsRotated();
     }
     FCanvas.ProcessEvents();
     if (ReportProgress(FGrid.Progress())) {
       FGrid.Abort();
       return;
     }
-    if (ended) return;
+    if (outrun) return;
   } while (row < FHeight);
 }
 

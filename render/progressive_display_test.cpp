@@ -9,6 +9,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "engine/kernels.h"
 #include "engine/recurrence.h"
 #include "render/draw_grid.h"
 #include "render/recording_canvas.h"
@@ -167,6 +168,53 @@ TEST_F(ProgressiveDisplayTest, DrawShowsThePassesCoarseToFineAndEndsWithTheFinal
   EXPECT_GT(pass3, pass2);
   EXPECT_GT(last, pass3);
   EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
+}
+
+// z^2 + c whose repair of predicted dots waits until the test opens it, so
+// that the display shows the final pass while the grid still repairs.
+class TRepairGate : public TRecurrence {
+ public:
+  explicit TRepairGate(const TCalcGrid& grid) : FGrid(grid) {}
+
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
+               int limit) const override {
+    if (FGrid.Pass() >= 3) {  // only the repair runs after the final pass
+      std::unique_lock lock(FLock);
+      FChanged.wait_for(lock, std::chrono::seconds(10), [this] { return FOpen; });
+    }
+    return IterateFPU(cRe, cIm, zRe, zIm, limit);
+  }
+  void Open() {
+    std::lock_guard lock(FLock);
+    FOpen = true;
+    FChanged.notify_all();
+  }
+
+ private:
+  const TCalcGrid& FGrid;
+  mutable std::mutex FLock;
+  mutable std::condition_variable FChanged;
+  bool FOpen = false;
+};
+
+TEST_F(ProgressiveDisplayTest, FinalPassShownDuringTheRepairEndsAsAFullRender) {
+  SetUpView(160, 120, 0.05L, 500, 0);
+  grid.SetView(-0.5L, 0.56L, 500, 0.05L);  // filaments that fool the prediction
+  TRepairGate repairGate(grid);
+  grid.SetFormula(true, &repairGate, 0, 0);
+  bool shownDuringRepair = false;
+  draw.OnProgress = [&](int, bool&) {
+    if (grid.Pass() < 3) return;
+    shownDuringRepair = shownDuringRepair || !grid.IsIdle();
+    repairGate.Open();
+  };
+  draw.Draw(false);
+  ASSERT_TRUE(grid.IsIdle());
+  ASSERT_TRUE(shownDuringRepair);
+  ASSERT_FALSE(grid.RepairedAreas().empty()) << "the view should need repairs";
+  const QImage finished = canvas.presents.back().image;
+  draw.Render(true);
+  EXPECT_EQ(finished, canvas.presents.back().image);
 }
 
 TEST_F(ProgressiveDisplayTest, RotatedPassTwoBlocksGrowSoThatTheyLeaveNoGaps) {
