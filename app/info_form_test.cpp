@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -13,15 +12,6 @@
 
 namespace vortexa {
 namespace {
-
-class TNullCanvas : public TCanvas {
- public:
-  void Present(const QImage&, int, int) override {}
-  void PresentStretched(const QImage&, const QRect&) override {}
-  void ProcessEvents() override {}
-  std::int64_t NowMs() override { return 0; }
-  void SleepMs(int) override {}
-};
 
 constexpr int kWidth = 40;
 constexpr int kHeight = 30;
@@ -191,11 +181,3 @@ TEST_F(InfoFormTest, DotInspectorOutlinesPredictedLimitReachedAndOutsideDots) {
 
 }  // namespace
 }  // namespace vortexa
-
-int main(int argc, char** argv) {
-  // Listing the tests at build time runs this too, without the test environment.
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

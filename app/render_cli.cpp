@@ -17,16 +17,6 @@
 namespace vortexa {
 namespace {
 
-// Nothing is shown on the command line: the picture is only written.
-class TNoCanvas : public TCanvas {
- public:
-  void Present(const QImage&, int, int) override {}
-  void PresentStretched(const QImage&, const QRect&) override {}
-  void ProcessEvents() override {}
-  std::int64_t NowMs() override { return 0; }
-  void SleepMs(int) override {}
-};
-
 // Composes through the same Render the window uses.
 void ComposePicture(TDrawGrid& draw, const TRenderRequest& request) {
   const TColorPositions& colors = request.Colors;
@@ -67,7 +57,7 @@ bool WriteCounts(const TCalcGrid& grid, const std::string& path) {
 
 int Run(const TRenderRequest& request) {
   TCalcGrid grid;
-  TNoCanvas canvas;
+  TNullCanvas canvas;
   TDrawGrid draw(grid, canvas);
   grid.SetOptions(request.Options);
   draw.SetSize(request.Width, request.Height);

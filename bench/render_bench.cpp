@@ -12,16 +12,6 @@
 namespace vortexa::bench {
 namespace {
 
-// Presenting is the window's cost, not the composition's.
-class TDiscardingCanvas : public TCanvas {
- public:
-  void Present(const QImage&, int, int) override {}
-  void PresentStretched(const QImage&, const QRect&) override {}
-  void ProcessEvents() override {}
-  std::int64_t NowMs() override { return 0; }
-  void SleepMs(int) override {}
-};
-
 // Seahorse valley: many slopes and steps, some of the set.
 struct TComputedView {
   TComputedView(int width, int height) {
@@ -33,7 +23,7 @@ struct TComputedView {
     grid.WaitIdle();
   }
   TCalcGrid grid;
-  TDiscardingCanvas canvas;
+  TNullCanvas canvas;
   TDrawGrid draw{grid, canvas};
 };
 

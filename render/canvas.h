@@ -24,4 +24,14 @@ class TCanvas {
   virtual void SleepMs(int milliseconds) = 0;
 };
 
+// For pictures that are composed but never shown, as on the command line.
+class TNullCanvas : public TCanvas {
+ public:
+  void Present(const QImage&, int, int) override {}
+  void PresentStretched(const QImage&, const QRect&) override {}
+  void ProcessEvents() override {}
+  std::int64_t NowMs() override { return 0; }
+  void SleepMs(int) override {}
+};
+
 }  // namespace vortexa
