@@ -377,16 +377,22 @@ TEST(CalcGridPasses, FaultingRecurrenceEndsOnlyItsWorker) {
 
 // --- Abort and serialisation --------------------------------------------------
 
-TEST(CalcGridControl, AbortDuringFirstPassKeepsItsDots) {
-  TCalcGrid grid;
-  TProbeRecurrence held;
+// Starts a draw on a 64 × 48 grid whose first computed dot waits until the
+// test releases it.
+void StartHeld(TCalcGrid& grid, TProbeRecurrence& held, int options = 0) {
   held.HoldFirstCall = true;
   grid.SetSize(64, 48);
   grid.SetView(-0.5L, 0, 50, 1.5L);
   grid.SetFormula(true, &held, 0, 0);
-  grid.SetOptions(kOptNoMirror);
+  grid.SetOptions(options);
   grid.Start(ccDraw);
   ASSERT_TRUE(held.WaitUntilHeld(kCommandTimeout));
+}
+
+TEST(CalcGridControl, AbortDuringFirstPassKeepsItsDots) {
+  TCalcGrid grid;
+  TProbeRecurrence held;
+  StartHeld(grid, held, kOptNoMirror);
   EXPECT_FALSE(grid.IsIdle());
   grid.Abort();
   held.Release();
@@ -409,12 +415,7 @@ TEST(CalcGridControl, AbortDuringFirstPassKeepsItsDots) {
 TEST(CalcGridControl, WaitForAPassEndsWhenItIsDoneOrTheCommandIs) {
   TCalcGrid grid;
   TProbeRecurrence held;
-  held.HoldFirstCall = true;
-  grid.SetSize(64, 48);
-  grid.SetView(-0.5L, 0, 50, 1.5L);
-  grid.SetFormula(true, &held, 0, 0);
-  grid.Start(ccDraw);
-  ASSERT_TRUE(held.WaitUntilHeld(10s));
+  StartHeld(grid, held);
   EXPECT_FALSE(grid.WaitPassFor(1, 20ms));  // the first pass is held
   held.Release();
   EXPECT_TRUE(grid.WaitPassFor(3, kCommandTimeout));
@@ -426,15 +427,10 @@ TEST(CalcGridControl, WaitForAPassEndsWhenItIsDoneOrTheCommandIs) {
 TEST(CalcGridControl, SettersWaitForTheRunningCommand) {
   TCalcGrid grid;
   TProbeRecurrence held;
-  held.HoldFirstCall = true;
-  grid.SetSize(32, 32);
-  grid.SetView(-0.5L, 0, 50, 1.5L);
-  grid.SetFormula(true, &held, 0, 0);
-  grid.Start(ccDraw);
-  ASSERT_TRUE(held.WaitUntilHeld(kCommandTimeout));
+  StartHeld(grid, held);
   auto resize = std::async(std::launch::async, [&grid] { grid.SetSize(8, 8); });
   EXPECT_EQ(resize.wait_for(20ms), std::future_status::timeout);
-  EXPECT_EQ(grid.GridWidth(), 32);
+  EXPECT_EQ(grid.GridWidth(), 64);
   held.Release();
   resize.get();
   EXPECT_TRUE(grid.IsIdle());
