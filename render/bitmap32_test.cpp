@@ -25,7 +25,8 @@ TEST(BlendOnto, WeighsByTheColoursAlpha) {
       {0x0AFFFFFF, kBlack, 0xFF0A0A0A},      // the faint walls
       {0x7F204060, 0xFFFFFFFF, 0xFF90A0B0},
   };
-  for (const auto& c : cases) EXPECT_EQ(BlendOnto(c.color, c.background), c.expected) << std::hex << c.color;
+  for (const auto& c : cases)
+    EXPECT_EQ(BlendOnto(c.color, c.background), c.expected) << std::hex << c.color;
 }
 
 TEST(Bitmap32, SetPixelClipsAtEveryEdge) {
@@ -55,7 +56,8 @@ TEST(Bitmap32, FillRectClips) {
   TBitmap32 bitmap = Filled(5, 4, kBlack);
   bitmap.FillRect(QRect(3, -2, 10, 4), kRed);
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(bitmap.Pixel(x, y), x >= 3 && y <= 1 ? kRed : kBlack);
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(bitmap.Pixel(x, y), x >= 3 && y <= 1 ? kRed : kBlack);
 }
 
 TEST(Bitmap32, PolygonOnPixelEdgesCoversWholePixelsOnly) {
