@@ -8,13 +8,11 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <thread>
 
 namespace vortexa {
 
 namespace {
 
-constexpr TColor32 kBlack = 0xFF000000;
 constexpr TColor32 kWhite = 0xFFFFFFFF;
 constexpr TColor32 kColorBits = 0x00FFFFFF;
 constexpr int kFrontHueOffset = 120;
@@ -248,11 +246,11 @@ void TDrawGrid::Render(bool full) {
   FFinalPassShown = false;
   if (FWidth == 0 || FHeight == 0) return;
   if (!SameSizeAsGrid()) {
-    FBitmap.Clear(kBlack);  // counts of another size have nothing to show here
+    FBitmap.Clear(kOpaqueBlack);  // counts of another size have nothing to show here
   } else if (IsFlat() && !IsRotated()) {
     RenderFlat();  // sets every pixel, so it needs no background
   } else {
-    FBitmap.Clear(kBlack);
+    FBitmap.Clear(kOpaqueBlack);
     if (IsFlat())
       RenderFlatRotated();
     else
@@ -356,7 +354,7 @@ int TDrawGrid::ShowCliffs() {
     TColor32* pixels = FBitmap.Row(y);
     for (int x = 0; x < FWidth; ++x) {
       const bool cliff = (heights[x] & kWallMark) != 0;
-      pixels[x] = cliff ? kWhite : kBlack;
+      pixels[x] = cliff ? kWhite : kOpaqueBlack;
       cliffs += cliff;
     }
   }

@@ -16,7 +16,8 @@ using TColor = std::uint32_t;
 
 inline constexpr int kPaletteSize = 1024;
 inline constexpr int kPeriodCount = 13;
-inline constexpr TColor32 kInsideColor = 0xFF000000;
+inline constexpr TColor32 kOpaqueBlack = 0xFF000000;
+inline constexpr TColor32 kInsideColor = kOpaqueBlack;
 
 // Iterations per palette cycle are 16 << period; the multiplier of period k is 2^(12 - k).
 int PeriodMultiplier(int period);

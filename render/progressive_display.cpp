@@ -15,7 +15,6 @@ namespace vortexa {
 
 namespace {
 
-constexpr TColor32 kBlack = 0xFF000000;
 constexpr TColor32 kTransparent = 0;
 constexpr TColor32 kCentreLine = 0x7FFFFFFF;
 constexpr TColor32 kCentreLineShadow = 0x7F000000;
@@ -49,7 +48,7 @@ TPolygon32 LinePolygon(QPoint a, QPoint b) {
 
 // The channel-wise mean of three colours, opaque.
 TColor32 Mean3(TColor32 a, TColor32 b, TColor32 c) {
-  TColor32 mean = kBlack;
+  TColor32 mean = kOpaqueBlack;
   for (int shift = 0; shift <= 16; shift += 8) {
     const TColor32 sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) + ((c >> shift) & 0xFF);
     mean |= (sum / 3) << shift;
@@ -164,7 +163,7 @@ void TDrawGrid::ShowPass(int pass, const QRect& skip) {
     const bool ended = FGrid.IsIdle();
     const bool outrun = ended || (pass < 3 && FGrid.Pass() >= 3);
     if (!outrun) {
-      if (std::exchange(FClearBeforeShowing, false)) FBitmap.Clear(kBlack);
+      if (std::exchange(FClearBeforeShowing, false)) FBitmap.Clear(kOpaqueBlack);
       CopyComputedRows(row, pass, step, skip, false);
       Present();
       // Every dot of a plain picture now has its final pass's colour.
@@ -195,7 +194,7 @@ void TDrawGrid::Draw(bool noProgress) {
 }
 
 void TDrawGrid::Redraw() {
-  FBitmap.Clear(kBlack);
+  FBitmap.Clear(kOpaqueBlack);
   MarkHeightsStale();
   FGrid.Start(ccDraw);
   WaitUntilIdle();
@@ -293,7 +292,7 @@ void TDrawGrid::BeginZoomFrame() {
 }
 
 void TDrawGrid::EndZoomFrame(int k, int frames, int interval, std::int64_t& last) {
-  FillMasks(FBitmap, kBlack);
+  FillMasks(FBitmap, kOpaqueBlack);
   Present();
   FCanvas.ProcessEvents();
   // An abort is acted on by the pass display that follows.
@@ -437,15 +436,15 @@ void TDrawGrid::DrawCentreLines() {
 }
 
 void TDrawGrid::DrawShifted(QPoint offset) {
-  FBitmap.Clear(kBlack);
+  FBitmap.Clear(kOpaqueBlack);
   FBitmap.Draw(offset.x(), offset.y(), FSnapshot);
   DrawCentreLines();
-  FillMasks(FBitmap, kBlack);
+  FillMasks(FBitmap, kOpaqueBlack);
   Present();
 }
 
 void TDrawGrid::EndShift(QPoint offset) {
-  FBitmap.Clear(kBlack);
+  FBitmap.Clear(kOpaqueBlack);
   FBitmap.Draw(offset.x(), offset.y(), FSnapshot);
   FSnapshot.SetSize(0, 0);
   Present();
