@@ -24,17 +24,16 @@ constexpr int kRepairRadius = 4;
 constexpr int kRescanDistance = 9;
 constexpr int kMaxScaleDivisor = 1 << 16;
 
-// Rows (or columns) of the old grid that a zoom by n keeps, and where the
-// kept dots start in the new grid.
+// Rows (or columns) of the old grid that a zoom by n about `anchor` keeps
+// (old row r goes to anchor + (r - anchor) * n), and where the kept dots
+// start in the new grid. The anchor lies inside the grid.
 struct TScaledSpan {
   int Low, High, Offset;
 };
 
-TScaledSpan ScaledSpan(int size, int n) {
-  const int half = size / 2;
-  const int q = half / n;
-  const int high = size % 2 != 0 ? half + q : half + (half - 1) / n;
-  return {half - q, high, half - q * n};
+TScaledSpan ScaledSpan(int size, int n, int anchor) {
+  const int q = anchor / n;
+  return {anchor - q, anchor + (size - 1 - anchor) / n, anchor - q * n};
 }
 
 // One step below normal, so the window stays responsive; the workers inherit
@@ -131,6 +130,7 @@ void TCalcGrid::SetSize(int width, int height) {
   FState.RowPasses.assign(height, 0);
   FState.AxisRow = -1;
   FMinCache = kDotInside;
+  FMagnifyAnchorX = FMagnifyAnchorY = 0;
   UpdateScale();
   UpdateColumns();
 }
@@ -163,11 +163,17 @@ void TCalcGrid::SetShift(int dx, int dy) {
   FShiftY = dy;
 }
 
-void TCalcGrid::SetMagnify(float factor) {
+void TCalcGrid::SetMagnify(float factor, int anchorDx, int anchorDy) {
   if (!(factor > 0) || !std::isfinite(factor))
     throw std::invalid_argument("zoom factor must be positive");
   const auto lock = LockIdle();
+  const int col = FState.GridWidth / 2 + anchorDx, row = FState.GridHeight / 2 + anchorDy;
+  if ((anchorDx != 0 || anchorDy != 0) &&
+      (col < 0 || col >= FState.GridWidth || row < 0 || row >= FState.GridHeight))
+    throw std::invalid_argument("zoom anchor must lie inside the grid");
   FMagnify = factor;
+  FMagnifyAnchorX = anchorDx;
+  FMagnifyAnchorY = anchorDy;
 }
 
 int TCalcGrid::Options() const {
@@ -519,17 +525,19 @@ std::pair<int, int> TCalcGrid::ReuseScaled(float factor) {
   const int width = FState.GridWidth;
   const int height = FState.GridHeight;
   if (width == 0 || height == 0) return {0, 0};
-  const TScaledSpan rows = ScaledSpan(height, n);
-  const TScaledSpan cols = ScaledSpan(width, n);
   const int hh = height / 2;
   const int hw = width / 2;
+  const int anchorRow = hh + FMagnifyAnchorY;
+  const int anchorCol = hw + FMagnifyAnchorX;
+  const TScaledSpan rows = ScaledSpan(height, n, anchorRow);
+  const TScaledSpan cols = ScaledSpan(width, n, anchorCol);
   const auto oldAt = [&](int row, int col) {
     return old[static_cast<std::size_t>(row) * width + col];
   };
   for (int r = rows.Low; r <= rows.High; ++r) {
-    const int scaledRow = hh + (r - hh) * n;
+    const int scaledRow = anchorRow + (r - anchorRow) * n;
     for (int c = cols.Low; c <= cols.High; ++c) {
-      const int scaledCol = hw + (c - hw) * n;
+      const int scaledCol = anchorCol + (c - anchorCol) * n;
       if (shrink)
         FState.StoreAt(r, c, oldAt(scaledRow, scaledCol));
       else

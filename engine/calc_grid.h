@@ -61,7 +61,8 @@ class TCalcGrid {
   void SetFormula(bool isMandel, const TRecurrence* formula, long double paramRe,
                   long double paramIm);
   void SetShift(int dx, int dy);
-  void SetMagnify(float factor);
+  // The zoom of ccMagnify; the dot (dx, dy) from the centre keeps its place.
+  void SetMagnify(float factor, int anchorDx = 0, int anchorDy = 0);
   int Options() const;
   void SetOptions(int options);
 
@@ -135,6 +136,8 @@ class TCalcGrid {
   TCalcState FState;
   std::atomic<TCalcCommand> FCommand{ccNone};
   float FMagnify = 1.0f;
+  int FMagnifyAnchorX = 0;
+  int FMagnifyAnchorY = 0;
   int FShiftX = 0;
   int FShiftY = 0;
   std::array<std::unique_ptr<TCalcThread>, 4> FWorkers;

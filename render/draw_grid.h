@@ -126,7 +126,9 @@ class TDrawGrid {
   void Redraw();
   void DrawScrolled(QPoint offset);
   void RaiseLimit();
-  void Zoom(int index, const TColorMorph& morph);
+  // Zooms by the table's ratio. The grid dot `anchor` dots from the centre,
+  // shown `shownAnchor` pixels from the picture's centre, keeps its place.
+  void Zoom(int index, const TColorMorph& morph, QPoint anchor = {}, QPoint shownAnchor = {});
   // Zooms by ratio about (cx + dx, cy + dy), drifting towards that point.
   void ZoomTo(int dx, int dy, long double ratio);
   void AnimateColors(const TColorMorph& morph);
@@ -174,7 +176,8 @@ class TDrawGrid {
   void EndZoomFrame(int k, int frames, int interval, std::int64_t& last);
   void FillMasks(TBitmap32& bitmap, TColor32 color) const;
   void ReleaseAnimationBitmaps();
-  void AnimateZoom(int index);
+  void AnimateZoom(int index, QPoint anchor);
+  static QPoint AnchorShift(QPoint anchor, double scale);
   void AnimateZoomTo(int dx, int dy, long double ratio);
   void DrawCentreLines();
 

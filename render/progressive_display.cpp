@@ -226,18 +226,20 @@ void TDrawGrid::RaiseLimit() {
   FinishDraw();
 }
 
-void TDrawGrid::Zoom(int index, const TColorMorph& morph) {
+void TDrawGrid::Zoom(int index, const TColorMorph& morph, QPoint anchor, QPoint shownAnchor) {
   const float ratio = kZoomRatio.at(index);
   SinkRelief();
   MarkHeightsStale();
-  FGrid.SetMagnify(ratio);
+  FGrid.SetMagnify(ratio, anchor.x(), anchor.y());
   FGrid.Start(ccMagnify);
-  AnimateZoom(index);
-  if (ratio > 4)
+  AnimateZoom(index, shownAnchor);
+  if (ratio > 4) {
     ShowPass(2, QRect());
-  else if (ratio < 1)
+  } else if (ratio < 1) {
     // Where the shrunken old picture lies, its dots are already the new ones.
-    ShowPass(2, ScaledRect(FWidth, FHeight, ratio, 0, 0, false));
+    const QPoint move = AnchorShift(anchor, ratio);
+    ShowPass(2, ScaledRect(FWidth, FHeight, ratio, move.x(), move.y(), false));
+  }
   ShowPass(3, QRect());
   WaitUntilIdle();
   AnimateColors(morph);
@@ -265,6 +267,12 @@ QRect TDrawGrid::ScaledRect(int width, int height, double scale, int dx, int dy,
   const int left = RoundHalfEven((width - scaledWidth) / 2.0 - dx);
   const int top = RoundHalfEven((2 - e) * (height - scaledHeight) / 2 - dy * e);
   return {left, top, scaledWidth, scaledHeight};
+}
+
+// The move that keeps a point `anchor` from the centre in place when a
+// picture is scaled about its centre.
+QPoint TDrawGrid::AnchorShift(QPoint anchor, double scale) {
+  return {RoundHalfEven(anchor.x() * (scale - 1)), RoundHalfEven(anchor.y() * (scale - 1))};
 }
 
 void TDrawGrid::FillMasks(TBitmap32& bitmap, TColor32 color) const {
@@ -306,7 +314,7 @@ void TDrawGrid::ReleaseAnimationBitmaps() {
   FSnapshot.SetCombineMode(TCombineMode::Opaque);
 }
 
-void TDrawGrid::AnimateZoom(int index) {
+void TDrawGrid::AnimateZoom(int index, QPoint anchor) {
   const bool reduce = index >= 4, strongMagnify = index <= 1;
   TakeSnapshot();
   const int cx = FWidth / 2, cy = FHeight / 2;
@@ -339,10 +347,12 @@ void TDrawGrid::AnimateZoom(int index) {
     QRect previewRect;
     if (usePreview) {
       CopyPreviewRows(pass, row);
-      previewRect = ScaledRect(FWidth, FHeight, z / ratio, 0, 0, true);
+      const QPoint move = AnchorShift(anchor, z / ratio);
+      previewRect = ScaledRect(FWidth, FHeight, z / ratio, move.x(), move.y(), true);
     }
     if (reduce) FBitmap.DrawStretched(previewRect, FPreview);
-    FBitmap.DrawStretched(ScaledRect(FWidth, FHeight, z, 0, 0, true), FSnapshot);
+    const QPoint move = AnchorShift(anchor, z);
+    FBitmap.DrawStretched(ScaledRect(FWidth, FHeight, z, move.x(), move.y(), true), FSnapshot);
     if (strongMagnify && pass >= 2 && z > kPreviewOverSnapshotZoom)
       FBitmap.DrawStretched(previewRect, FPreview);
     EndZoomFrame(k, frames, interval, last);
