@@ -1,16 +1,21 @@
 #include "draw_form.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
@@ -18,6 +23,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
+#include <span>
 #include <thread>
 
 #include "app/form_parts.h"
@@ -25,6 +31,7 @@
 #include "app/info_form.h"
 #include "favorites/fav_files.h"
 #include "favorites/number_text.h"
+#include "favorites/text_encoding.h"
 
 namespace vortexa {
 
@@ -33,8 +40,6 @@ namespace {
 constexpr int kToolBarHeight = 53;
 constexpr int kBasicToolBarWidth = 340;
 constexpr int kOneRowWidth = 590;  // narrower windows put the tool bars in two rows
-constexpr int kHomePeriod = 4;
-constexpr int kFlatElevation = 90;
 constexpr int kCloseWaitMs = 100;
 constexpr int kMinWindowWidth = 280;
 constexpr int kMinWindowHeight = 400;
@@ -72,6 +77,29 @@ QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
 
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+// Zoom items as the menus list them: (caption, hint, ratio index).
+struct TZoomItem {
+  const char* Caption;
+  const char* Hint;
+  int Index;
+};
+constexpr TZoomItem kMagnifyItems[] = {{"２倍", "２倍に拡大します", 3},
+                                       {"４倍", "４倍に拡大します", 2},
+                                       {"８倍", "８倍に拡大します", 1},
+                                       {"16倍", "16倍に拡大します", 0}};
+constexpr TZoomItem kReduceItems[] = {{"２分の１", "２分の１に縮小します", 4},
+                                      {"４分の１", "４分の１に縮小します", 5},
+                                      {"８分の１", "８分の１に縮小します", 6},
+                                      {"16分の１", "16分の１に縮小します", 7}};
+// Scroll items by tag; the centre (tag 4) has no action.
+constexpr const char* kScrollCaptions[] = {"左上", "左",   "左下", "上",  "",
+                                           "下",   "右上", "右",   "右下"};
+
 // Runs a handler reached from the event loop; an error becomes a message box
 // instead of ending the program.
 template <class THandler>
@@ -93,7 +121,7 @@ int EffectiveOptions(int options, int simdLevel) {
 
 TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent)
     : QMainWindow(parent),
-      FDrawGrid(FCalcGrid, *this),
+      FSession(*this),
       FFavoriteTree(FFavorites),
       FFavoritesFiles(std::move(favoritesFiles)),
       FKernelGlyphs{KernelGlyph(kKernelExtended), KernelGlyph(kKernelSingle),
@@ -101,12 +129,14 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
       imBar(BarGlyph()),
       imFolder(QPixmap::fromImage(FolderGlyph())) {
   setWindowTitle("うずまきらんど");
+  setAcceptDrops(true);
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   TopPanel = new QWidget(central);
   FImageArea = new TImageArea(central, FScreen);
+  FImageArea->installEventFilter(this);
   FStatusBar = new TStatusPanels(central);
   layout->addWidget(TopPanel);
   layout->addWidget(FImageArea, 1);
@@ -122,20 +152,17 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   FStatusBar->SetOwnerDraw(
       [this](QPainter& painter, const QRect& rect) { StatusBarDrawPanel(painter, rect); });
   FStatusBar->SetText(1, "2000×2000");
-  FImageArea->SetOnMouseMove([this](QPoint position, Qt::MouseButtons buttons) {
-    if (buttons == Qt::NoButton) FormMouseMove(position + FImageArea->pos());
-  });
-  FDrawGrid.OnProgress = [this](int percent, bool& abort) { DrawProgress(percent, abort); };
 
   FIdleTimer = new QTimer(this);
   FIdleTimer->setSingleShot(true);
   FIdleTimer->setInterval(0);
   connect(FIdleTimer, &QTimer::timeout, this, Guarded(this, [this] { ApplicationEventsIdle(); }));
 
-  FCalcGrid.SetOptions(EffectiveOptions(0, FCalcGrid.SimdLevel()));
-  mnSSE->setChecked(FCalcGrid.Options() & kOptNoSimd);
-  mnSSE->setEnabled(FCalcGrid.SimdLevel() != 0);
-  ApplyColors();
+  TCalcGrid& grid = FSession.CalcGrid();
+  FSession.SetOptions(EffectiveOptions(0, grid.SimdLevel()));
+  mnSSE->setChecked(grid.Options() & kOptNoSimd);
+  mnSSE->setEnabled(grid.SimdLevel() != 0);
+  FSession.SetObserver(this);
   ShowAngles();
   LoadFavorites();
   setMinimumSize(kMinWindowWidth, kMinWindowHeight);
@@ -144,6 +171,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
 }
 
 TDrawForm::~TDrawForm() {
+  FSession.SetObserver(nullptr);
   delete FInfoForm.data();
 }
 
@@ -188,7 +216,7 @@ void TDrawForm::CreateBasicToolBar() {
 
 void TDrawForm::CreateColorToolBar() {
   ColorToolBar = new QWidget(TopPanel);
-  ColorBar = new TColorStrip(ColorToolBar, FDrawGrid.Palette());
+  ColorBar = new TColorStrip(ColorToolBar, FSession.DrawGrid().Palette());
   ColorBar->setGeometry(4, 5, 110, 18);
   SetHint(ColorBar, "色パレット|この色を元にして計算結果に着色します");
   cbColor = new QComboBox(ColorToolBar);
@@ -237,8 +265,16 @@ void TDrawForm::CreateDebugControls(bool debug) {
 
 void TDrawForm::CreateMenus() {
   mnFile = menuBar()->addMenu("ファイル(&F)");
+  mnInfoCopy = mnFile->addAction("再現情報をコピー(&R)");
+  mnInfoCopy->setStatusTip("現在の画像の再現情報(テキスト)をクリップボードにコピーします");
+  connect(mnInfoCopy, &QAction::triggered, this, Guarded(this, [this] { mnInfoCopyClick(); }));
+  mnInfoPaste = mnFile->addAction("再現情報を貼り付け(&V)");
+  mnInfoPaste->setStatusTip("再現情報(テキスト)をクリップボードから貼り付け、画像を再現します");
+  connect(mnInfoPaste, &QAction::triggered, this, Guarded(this, [this] { mnInfoPasteClick(); }));
+  mnFile->addSeparator();
   mnExit = mnFile->addAction("終了(&X)");
   connect(mnExit, &QAction::triggered, this, &QWidget::close);
+  connect(mnFile, &QMenu::aboutToShow, this, [this] { mnFileClick(); });
 
   mnDisplay = menuBar()->addMenu("表示(&V)");
   mnDraw = mnDisplay->addAction("描画(&D)\tEnter");
@@ -247,21 +283,108 @@ void TDrawForm::CreateMenus() {
   mnInit = mnDisplay->addAction("初期位置(&I)\tHome");
   connect(mnInit, &QAction::triggered, this, Guarded(this, [this] { mnInitClick(); }));
   mnDisplay->addSeparator();
+  CreateZoomMenus();
+  CreateHistoryMenu();
+  mnDisplay->addSeparator();
   mnInfo = mnDisplay->addAction("統計情報(&I)...");
   mnInfo->setCheckable(true);
   mnInfo->setStatusTip("各種統計情報ウインドウの表示/非表示を切替えます");
   connect(mnInfo, &QAction::triggered, this, Guarded(this, [this] { mnInfoClick(); }));
+  connect(mnDisplay, &QMenu::aboutToShow, this, [this] { mnDisplayClick(); });
 
   mnFavorite = menuBar()->addMenu("お気に入り(&A)");
   mnFavorite->menuAction()->setStatusTip("お気に入りフォルダの内容を表示します");
   FFixedFavoriteItems = static_cast<int>(mnFavorite->actions().size());
 
   mnOption = menuBar()->addMenu("オプション(&O)");
+  CreateOptionMenus();
   CreateRestrictMenu();
 
   mnHelp = menuBar()->addMenu("ヘルプ(&H)");
   mnAbout = mnHelp->addAction("バージョン情報(&A)...");
   connect(mnAbout, &QAction::triggered, this, [this] { mnAboutClick(); });
+}
+
+void TDrawForm::CreateZoomMenus() {
+  const auto addZoomMenu = [this](const char* caption, const char* hint,
+                                  std::span<const TZoomItem> items) {
+    QMenu* menu = mnDisplay->addMenu(caption);
+    menu->menuAction()->setStatusTip(hint);
+    for (const TZoomItem& zoom : items) {
+      QAction* item = menu->addAction(zoom.Caption);
+      item->setStatusTip(zoom.Hint);
+      connect(item, &QAction::triggered, this,
+              Guarded(this, [this, index = zoom.Index] { FSession.Magnify(index); }));
+    }
+    return menu;
+  };
+  mnMagnify = addZoomMenu("拡大(&M)\tPageUp", "画像を拡大します", kMagnifyItems);
+  mnReduce = addZoomMenu("縮小(&R)\tPageDown", "画像を縮小します", kReduceItems);
+
+  // Scrolling by menu is for the keyboard-minded; it stays out of sight.
+  mnMove = mnDisplay->addMenu("スクロール(&C)");
+  mnMove->menuAction()->setStatusTip("任意の方向にスクロールします");
+  mnMove->menuAction()->setVisible(false);
+  for (int tag = 0; tag < static_cast<int>(std::size(kScrollCaptions)); ++tag) {
+    QAction* item = mnMove->addAction(kScrollCaptions[tag]);
+    if (tag == 4) continue;
+    item->setStatusTip(QString(kScrollCaptions[tag]) + "にスクロールします");
+    connect(item, &QAction::triggered, this,
+            Guarded(this, [this, tag] { FSession.MoveClick(tag); }));
+  }
+}
+
+void TDrawForm::CreateHistoryMenu() {
+  mnHistory = mnDisplay->addMenu("履歴(&H)");
+  mnHistory->menuAction()->setStatusTip("履歴を表示します");
+  mnPrev = mnHistory->addAction("前に戻る(&P)\tAlt+←");
+  mnPrev->setStatusTip("前の履歴に戻ります");
+  connect(mnPrev, &QAction::triggered, this,
+          Guarded(this, [this] { FSession.HistoryItemClick(-1); }));
+  mnNext = mnHistory->addAction("次に進む(&N)\tAlt+→");
+  mnNext->setStatusTip("次の履歴に進みます");
+  connect(mnNext, &QAction::triggered, this,
+          Guarded(this, [this] { FSession.HistoryItemClick(-2); }));
+  mnHistory->addSeparator();
+  FFixedHistoryItems = static_cast<int>(mnHistory->actions().size());
+  mnPrev->setEnabled(false);
+  mnNext->setEnabled(false);
+}
+
+// A radio submenu: one item checked, its position handed to `chosen`.
+QMenu* TDrawForm::AddRadioMenu(QMenu* parent, const QString& caption, const QString& hint,
+                               const QStringList& items, int checked,
+                               std::function<void(int)> chosen) {
+  QMenu* menu = parent->addMenu(caption);
+  menu->menuAction()->setStatusTip(hint);
+  auto* group = new QActionGroup(menu);
+  for (int position = 0; position < items.size(); ++position) {
+    QAction* item = menu->addAction(items[position]);
+    item->setCheckable(true);
+    item->setChecked(position == checked);
+    group->addAction(item);
+    connect(item, &QAction::triggered, this, [chosen, position] { chosen(position); });
+  }
+  return menu;
+}
+
+void TDrawForm::CreateOptionMenus() {
+  mnMagnifyRatio = AddRadioMenu(
+      mnOption, "拡大 / 縮小率(&M)", "一回の操作で拡大/縮小する率を設定します",
+      {"２倍 / ２分の１ (&2)", "４倍 / ４分の１ (&4)", "８倍 / ８分の１ (&8)",
+       "16倍 / 16分の１ (&16)"},
+      FSession.MagnifyRatio(), [this](int position) { FSession.SetMagnifyRatio(position); });
+  mnMoveRatio =
+      AddRadioMenu(mnOption, "スクロール量(&C)", "一回の操作でスクロールする量を設定します",
+                   {"1/4画面", "半画面", "全画面"}, FSession.MoveRatio(),
+                   [this](int position) { FSession.SetMoveRatio(position); });
+  mnMoveRatio->menuAction()->setVisible(false);
+  mnWheelAtPointer = mnOption->addAction("マウス位置を中心に拡大/縮小(&W)");
+  mnWheelAtPointer->setCheckable(true);
+  mnWheelAtPointer->setStatusTip("ホイールでの拡大/縮小をマウスポインタの位置を中心に行います");
+  connect(mnWheelAtPointer, &QAction::toggled, this,
+          [this](bool on) { FSession.SetZoomAtPointer(on); });
+  mnOption->addSeparator();
 }
 
 void TDrawForm::CreateRestrictMenu() {
@@ -337,43 +460,86 @@ void TDrawForm::SleepMs(int milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-// ---- busy protocol ----
+// ---- what the session reports ----
 
-bool TDrawForm::BeginDraw() {
-  if (FProgress != -1) return false;
-  EnableControls(false);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  FProgress = 0;
-  ShowStatus(3, "");
-  FStatusBar->repaint();
-  // The window keeps its size while the grid computes for it.
-  setFixedSize(size());
-  FDrawStart = std::chrono::steady_clock::now();
-  return true;
-}
-
-void TDrawForm::EndDraw() {
-  FAbortRequested = false;
-  EnableControls(true);
+void TDrawForm::BusyChanged(bool busy) {
+  EnableControls(!busy);
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ShowStatus(3, "");
+    FStatusBar->repaint();
+    // The window keeps its size while the grid computes for it.
+    setFixedSize(size());
+    return;
+  }
   QApplication::restoreOverrideCursor();
-  FProgress = -1;
   setMinimumSize(kMinWindowWidth, kMinWindowHeight);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  ShowElapsed(std::chrono::steady_clock::now() - FDrawStart);
+}
+
+void TDrawForm::CommandEnded(double elapsedMs) {
+  ShowElapsed(elapsedMs);
   FStatusBar->repaint();
   TopPanel->repaint();
-  if (mnInfo->isChecked() && FInfoForm) FInfoForm->UpdateStats(FView.Limit);
+  if (mnInfo->isChecked() && FInfoForm) FInfoForm->UpdateStats(FSession.View().Limit);
+  // A size the window took while it was drawing is drawn now.
+  const QSize area = ImageAreaSize();
+  if (area != QSize(FSession.DrawGrid().Width(), FSession.DrawGrid().Height()) &&
+      FIdleRedrawEnabled)
+    FIdleTimer->start();
   emit DrawingEnded();
 }
 
-bool TDrawForm::DrawCommand(const std::function<void()>& work) {
-  if (!BeginDraw()) return false;
-  struct TEndDraw {
-    TDrawForm& Form;
-    ~TEndDraw() { Form.EndDraw(); }
-  } endDraw{*this};
-  work();
-  return true;
+void TDrawForm::ProgressChanged() {
+  FStatusBar->repaint();
+}
+
+void TDrawForm::ViewShown() {
+  const std::pair<QLineEdit*, std::string> fields[] = {
+      {edX, FSession.XText()}, {edY, FSession.YText()}, {edRange, FSession.RangeText()}};
+  for (const auto& [field, text] : fields) {
+    field->setText(Text(text));
+    // A long number shows its start (the sign and the first digits).
+    field->setCursorPosition(0);
+  }
+  cbLimit->setEditText(QString::number(FSession.View().Limit));
+  for (QWidget* field : std::initializer_list<QWidget*>{edX, edY, edRange, cbLimit})
+    ClearEdited(field);
+}
+
+void TDrawForm::ColorsChanged() {
+  const TColorPositions& colors = FSession.Colors();
+  FColorsSuspended = true;
+  cbColor->setCurrentIndex(colors.ColorMode);
+  tbHue->setValue(colors.Hue);
+  tbSaturation->setValue(colors.Saturation);
+  tbHighlight->setValue(colors.Highlight);
+  cbTimes->setCurrentIndex(colors.Period);
+  FColorsSuspended = false;
+  ColorBar->update();
+  if (mnInfo->isChecked() && FInfoForm) FInfoForm->DrawHistogram();
+}
+
+void TDrawForm::AnglesChanged() {
+  ShowAngles();
+}
+
+void TDrawForm::StatusChanged(const std::string& text) {
+  ShowStatus(3, Text(text));
+}
+
+void TDrawForm::MouseCaptured(bool captured) {
+  if (captured)
+    FImageArea->grabMouse();
+  else
+    FImageArea->releaseMouse();
+}
+
+void TDrawForm::ScrollDragging(bool dragging) {
+  if (dragging)
+    QApplication::setOverrideCursor(Qt::ClosedHandCursor);
+  else
+    QApplication::restoreOverrideCursor();
 }
 
 void TDrawForm::EnableControls(bool enabled) {
@@ -384,78 +550,19 @@ void TDrawForm::EnableControls(bool enabled) {
       if (control != btDraw) control->setEnabled(enabled);
   btDraw->setText(enabled ? "描画" : "中止");
   SetHint(btDraw, enabled ? "再計算して描画" : "描画中止");
+  mnPrev->setEnabled(enabled && FSession.History().CanBack());
+  mnNext->setEnabled(enabled && FSession.History().CanForward());
   if (mnInfo->isChecked() && FInfoForm) FInfoForm->EnableRange(enabled);
 }
 
-void TDrawForm::DrawProgress(int percent, bool& abort) {
-  FProgress = percent;
-  FStatusBar->repaint();
-  abort = FAbortRequested;
-}
-
-void TDrawForm::ShowElapsed(std::chrono::steady_clock::duration elapsed) {
-  ShowStatus(3, Text(FormatElapsed(std::chrono::duration<double, std::milli>(elapsed).count())));
-}
-
-// ---- view ----
-
-void TDrawForm::ShowView() {
-  edX->setText(Text(FormatGeneral(FView.CenterX, kCoordinateDigits)));
-  edY->setText(Text(FormatGeneral(FView.CenterY, kCoordinateDigits)));
-  edRange->setText(Text(FormatGeneral(FView.Range, kRangeDigits)));
-  cbLimit->setEditText(QString::number(FView.Limit));
-  for (QWidget* field : std::initializer_list<QWidget*>{edX, edY, edRange, cbLimit})
-    ClearEdited(field);
-  FCalcGrid.SetView(FView.CenterX, FView.CenterY, FView.Limit, FView.Range);
-  FDrawGrid.DrawInfo(edX->text(), edY->text(), edRange->text(), FDestName);
-  FDrawGrid.SetLimit(FView.Limit);
-}
-
-void TDrawForm::DrawView() {
-  // Passes are always shown as they finish.
-  constexpr bool kNoProgress = false;
-  DrawCommand([this] { FDrawGrid.Draw(kNoProgress); });
-}
-
-void TDrawForm::StoreView(TMBItem& item, const std::string& name) const {
-  item.X = FView.CenterX;
-  item.Y = FView.CenterY;
-  item.Range = FView.Range;
-  item.Limit = FView.Limit;
-  item.Name = name;
-  item.ColorIndex = static_cast<std::int8_t>(cbColor->currentIndex());
-  item.Hue = static_cast<std::int8_t>(tbHue->value());
-  item.Saturation = static_cast<std::int8_t>(tbSaturation->value());
-  item.Highlight = static_cast<std::int8_t>(tbHighlight->value());
-  item.Period = static_cast<std::int8_t>(cbTimes->currentIndex());
-  item.Tour = 1;
-}
-
-// Records come from files and pasted texts: values outside the controls'
-// ranges are brought into them instead of reaching the palette or the grid.
-void TDrawForm::LoadView(const TMBItem& item) {
-  FView = {item.X, item.Y, item.Range, std::clamp(item.Limit, 1, kMaxLimit)};
-  FColorsSuspended = true;
-  cbColor->setCurrentIndex(std::clamp<int>(item.ColorIndex, 0, cbColor->count() - 1));
-  tbHue->setValue(item.Hue);
-  tbSaturation->setValue(item.Saturation);
-  tbHighlight->setValue(item.Highlight);
-  FColorsSuspended = false;
-  cbColorChange();
-  cbTimes->setCurrentIndex(std::clamp<int>(item.Period, 0, cbTimes->count() - 1));
-  FDrawGrid.SetPeriod(cbTimes->currentIndex());
-}
-
-void TDrawForm::AddHistory(const std::string& name) {
-  TMBItem* entry = FHistory.AddView(FView.CenterX, FView.CenterY, FView.Range);
-  if (!entry) return;
-  StoreView(*entry, name);
-  entry->Tour = 0;
+void TDrawForm::ShowElapsed(double milliseconds) {
+  ShowStatus(3, Text(FormatElapsed(milliseconds)));
 }
 
 void TDrawForm::ShowAngles() {
-  ShowStatus(2, QString::asprintf("%4d°%2d°", FDrawGrid.GetRotation(), FDrawGrid.GetElevation()) +
-                    (FDrawGrid.Convex() ? "凸 " : "凹 "));
+  const TDrawGrid& draw = FSession.DrawGrid();
+  ShowStatus(2, QString::asprintf("%4d°%2d°", draw.GetRotation(), draw.GetElevation()) +
+                    (draw.Convex() ? "凸 " : "凹 "));
 }
 
 // ---- fields ----
@@ -477,21 +584,21 @@ void TDrawForm::ClearEdited(QWidget* field) {
 }
 
 bool TDrawForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == FImageArea) return ImageAreaEvent(event);
   if (event->type() == QEvent::KeyPress) return FilterKey(watched, static_cast<QKeyEvent*>(event));
   return QMainWindow::eventFilter(watched, event);
 }
 
+// The window sees every key before the focused control: its own keys act
+// first, the fields then drop characters that cannot be part of their number.
 bool TDrawForm::FilterKey(QObject* watched, QKeyEvent* key) {
-  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-    Guarded(this, [this] { btDrawClick(); })();
-    return true;
-  }
+  if (FormKeyDown(*key)) return true;
   const bool coordinate = watched == edX || watched == edY || watched == edRange;
   const bool limit = watched == cbLimit || watched == cbLimit->lineEdit();
   if (!coordinate && !limit) return false;
-  // Copy, paste, cut and undo, whatever text the platform attaches to them.
-  for (auto command :
-       {QKeySequence::Copy, QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo})
+  // Copy, paste, cut, undo and select all, whatever text the platform attaches to them.
+  for (auto command : {QKeySequence::Copy, QKeySequence::Paste, QKeySequence::Cut,
+                       QKeySequence::Undo, QKeySequence::SelectAll})
     if (key->matches(command)) return false;
   const QList<uint> text = key->text().toUcs4();
   if (text.isEmpty() || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab ||
@@ -501,26 +608,105 @@ bool TDrawForm::FilterKey(QObject* watched, QKeyEvent* key) {
   return coordinate ? !CoordinateCharAccepted(code) : !LimitCharAccepted(code);
 }
 
+bool TDrawForm::FormKeyDown(const QKeyEvent& key) {
+  const Qt::KeyboardModifiers modifiers = key.modifiers();
+  switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Guarded(this, [this] { btDrawClick(); })();
+      return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      if (!FSession.Busy())
+        Guarded(this, [this, &key, modifiers] {
+          FSession.Magnify(WheelZoomIndex(key.key() == Qt::Key_PageUp, FSession.MagnifyRatio(),
+                                          modifiers & Qt::ShiftModifier,
+                                          modifiers & Qt::ControlModifier));
+        })();
+      return true;
+    case Qt::Key_Home:
+      if (!FSession.Busy()) Guarded(this, [this] { mnInitClick(); })();
+      return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+      if (!(modifiers & Qt::AltModifier)) return false;
+      QAction* step = key.key() == Qt::Key_Left ? mnPrev : mnNext;
+      if (!FSession.Busy() && step->isEnabled()) step->trigger();
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 void TDrawForm::keyPressEvent(QKeyEvent* event) {
   if (!FilterKey(this, event)) QMainWindow::keyPressEvent(event);
+}
+
+// ---- mouse ----
+
+TPointerState TDrawForm::PointerState(const QMouseEvent& event) const {
+  return {(event.buttons() & Qt::LeftButton) != 0, (event.buttons() & Qt::RightButton) != 0,
+          (event.modifiers() & Qt::ShiftModifier) != 0};
+}
+
+// Positions in the image area are positions in the picture.
+bool TDrawForm::ImageAreaEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      const auto& mouse = static_cast<const QMouseEvent&>(*event);
+      const int historyStep = mouse.button() == Qt::BackButton      ? -1
+                              : mouse.button() == Qt::ForwardButton ? -2
+                                                                    : 0;
+      QAction* step = historyStep == -1 ? mnPrev : mnNext;
+      if (historyStep != 0 && !FSession.Busy() && step->isEnabled())
+        step->trigger();
+      else
+        FSession.MousePress(mouse.position().toPoint(), PointerState(mouse));
+      return true;
+    }
+    case QEvent::MouseMove: {
+      const auto& mouse = static_cast<const QMouseEvent&>(*event);
+      const TPointerState state = PointerState(mouse);
+      if (!state.Left && !state.Right)
+        FormMouseMove(mouse.position().toPoint() + FImageArea->pos());
+      else
+        Guarded(this,
+                [this, &mouse, state] { FSession.MouseMove(mouse.position().toPoint(), state); })();
+      return true;
+    }
+    case QEvent::MouseButtonRelease: {
+      const auto& mouse = static_cast<const QMouseEvent&>(*event);
+      Guarded(this, [this, &mouse] {
+        FSession.MouseRelease(mouse.position().toPoint(), PointerState(mouse));
+      })();
+      return true;
+    }
+    case QEvent::Wheel: {
+      const auto& wheel = static_cast<const QWheelEvent&>(*event);
+      const int delta = wheel.angleDelta().y();
+      if (delta == 0) return true;
+      const bool rightHeld = (wheel.buttons() & Qt::RightButton) != 0;
+      // Zooms are refused while busy; the relief switch is not a drawing.
+      if (FSession.Busy() && !rightHeld) return true;
+      const TPointerState state{false, rightHeld, (wheel.modifiers() & Qt::ShiftModifier) != 0};
+      Guarded(this, [this, &wheel, delta, state] {
+        FSession.Wheel(delta > 0, state, (wheel.modifiers() & Qt::ControlModifier) != 0,
+                       wheel.position().toPoint());
+      })();
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 // ---- commands ----
 
 void TDrawForm::btDrawClick() {
-  if (FTourRunning) {
-    FTourRunning = false;
-    return;
-  }
-  if (Busy()) {
-    FAbortRequested = true;
-    return;
-  }
-  FView = FieldsToView(edX->text().toStdString(), edY->text().toStdString(),
-                       edRange->text().toStdString(), cbLimit->currentText().toStdString());
-  ShowView();
-  AddHistory("");
-  DrawView();
+  FSession.PressDraw(FieldsToView(edX->text().toStdString(), edY->text().toStdString(),
+                                  edRange->text().toStdString(),
+                                  cbLimit->currentText().toStdString()));
 }
 
 void TDrawForm::cbLimitSelect() {
@@ -528,36 +714,11 @@ void TDrawForm::cbLimitSelect() {
     btDrawClick();
     return;
   }
-  DrawCommand([this] {
-    const int oldLimit = FView.Limit;
-    FView.Limit = FieldToLimit(cbLimit->currentText().toStdString());
-    if (FView.Limit > oldLimit) {
-      ShowView();
-      FDrawGrid.RaiseLimit();
-    } else {
-      // Counts above the new limit turn into the set's colour; nothing is computed.
-      FDrawGrid.SetLimit(FView.Limit);
-      FDrawGrid.Render(true);
-    }
-  });
+  FSession.ChangeLimit(FieldToLimit(cbLimit->currentText().toStdString()));
 }
 
 void TDrawForm::mnInitClick() {
-  FView = TViewState{};
-  ShowView();
-  cbTimes->setCurrentIndex(kHomePeriod);
-  FDrawGrid.SetPeriod(kHomePeriod);
-  FColorsSuspended = true;
-  cbColor->setCurrentIndex(0);
-  for (QSlider* bar : {tbHue, tbSaturation, tbHighlight})
-    bar->setValue(0);
-  FColorsSuspended = false;
-  cbColorChange();
-  FDrawGrid.SetElevation(kFlatElevation);
-  FDrawGrid.SetRotation(0);
-  ShowAngles();
-  AddHistory("");
-  DrawView();
+  FSession.Home();
 }
 
 int TDrawForm::RestrictOptions() const {
@@ -571,30 +732,21 @@ int TDrawForm::RestrictOptions() const {
 }
 
 void TDrawForm::mnOptionClick() {
-  FCalcGrid.SetOptions(EffectiveOptions(RestrictOptions(), FCalcGrid.SimdLevel()));
+  FSession.SetOptions(EffectiveOptions(RestrictOptions(), FSession.CalcGrid().SimdLevel()));
 }
 
-void TDrawForm::ApplyColors() {
-  FDrawGrid.SetColors(cbColor->currentIndex(), tbHue->value() * 4, tbSaturation->value() * 8,
-                      tbHighlight->value() * 8);
-}
-
-bool TDrawForm::HasPicture() const {
-  return FDrawGrid.Width() > 0 && FDrawGrid.Height() > 0;
+TColorPositions TDrawForm::ColorControls() const {
+  return {cbColor->currentIndex(), tbHue->value(), tbSaturation->value(), tbHighlight->value(),
+          cbTimes->currentIndex()};
 }
 
 void TDrawForm::cbColorChange() {
   if (FColorsSuspended) return;
-  ApplyColors();
-  ColorBar->update();
-  if (HasPicture()) FDrawGrid.Render(true);
-  if (mnInfo->isChecked() && FInfoForm) FInfoForm->DrawHistogram();
+  FSession.SetColors(ColorControls());
 }
 
 void TDrawForm::cbTimesChange() {
-  FDrawGrid.SetPeriod(cbTimes->currentIndex());
-  if (HasPicture()) FDrawGrid.Render(true);
-  if (mnInfo->isChecked() && FInfoForm) FInfoForm->DrawHistogram();
+  FSession.SetColors(ColorControls());
 }
 
 void TDrawForm::mnInfoClick() {
@@ -605,16 +757,85 @@ void TDrawForm::mnInfoClick() {
   FInfoForm = new TInfoForm(this);
   FInfoForm->setAttribute(Qt::WA_DeleteOnClose);
   connect(FInfoForm, &TInfoForm::Closed, this, [this] { mnInfo->setChecked(false); });
-  FInfoForm->Bind(&FDrawGrid, &FCalcGrid);
+  FInfoForm->Bind(&FSession.DrawGrid(), &FSession.CalcGrid());
   FInfoForm->show();
-  FInfoForm->UpdateStats(FView.Limit);
+  FInfoForm->UpdateStats(FSession.View().Limit);
 }
 
 void TDrawForm::mnFavoriteItemClick(TMBItem& item) {
-  LoadView(item);
-  ShowView();
-  AddHistory(item.Name);
-  DrawView();
+  FSession.LoadView(item);
+  FSession.ShowView();
+  FSession.AddHistory(item.Name);
+  FSession.DrawView();
+}
+
+// The history menu: groups of entries by centre, newest first.
+void TDrawForm::mnDisplayClick() {
+  const QList<QAction*> entries = mnHistory->actions();
+  for (qsizetype i = FFixedHistoryItems; i < entries.size(); ++i) {
+    mnHistory->removeAction(entries[i]);
+    if (QMenu* group = entries[i]->menu()) group->deleteLater();
+    entries[i]->deleteLater();
+  }
+  for (const THistoryGroup& group : FSession.HistoryGroups()) {
+    QMenu* item = mnHistory->addMenu(Text(group.Caption));
+    item->menuAction()->setCheckable(true);
+    item->menuAction()->setChecked(group.Current);
+    for (const THistoryGroup::TEntry& entry : group.Entries) {
+      QAction* range = item->addAction(Text(entry.Caption));
+      range->setCheckable(true);
+      range->setChecked(entry.Current);
+      connect(range, &QAction::triggered, this,
+              Guarded(this, [this, index = entry.Index] { FSession.HistoryItemClick(index); }));
+    }
+  }
+}
+
+// ---- reproduction text ----
+
+void TDrawForm::mnFileClick() {
+  const std::optional<std::string> text = ClipboardText();
+  mnInfoPaste->setEnabled(text && FSession.AcceptsText(*text));
+}
+
+void TDrawForm::mnInfoCopyClick() {
+  QGuiApplication::clipboard()->setText(Text(FSession.ReproductionText()));
+}
+
+void TDrawForm::mnInfoPasteClick() {
+  if (const std::optional<std::string> text = ClipboardText()) FSession.PasteText(*text);
+}
+
+// Text from other programs comes as UTF-8 or, from older ones, as CP932.
+std::optional<std::string> TDrawForm::DroppedText(const QMimeData* data) const {
+  if (!data || !data->hasText()) return std::nullopt;
+  const QByteArray bytes = data->data("text/plain");
+  if (bytes.isEmpty()) return data->text().toStdString();
+  return DecodeTextFile(std::string_view(bytes.constData(), bytes.size()));
+}
+
+std::optional<std::string> TDrawForm::ClipboardText() const {
+  return DroppedText(QGuiApplication::clipboard()->mimeData());
+}
+
+void TDrawForm::dragEnterEvent(QDragEnterEvent* event) {
+  const std::optional<std::string> text = DroppedText(event->mimeData());
+  if (text && FSession.AcceptsText(*text)) event->acceptProposedAction();
+}
+
+void TDrawForm::dragMoveEvent(QDragMoveEvent* event) {
+  const std::optional<std::string> text = DroppedText(event->mimeData());
+  if (text && FSession.AcceptsText(*text))
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TDrawForm::dropEvent(QDropEvent* event) {
+  const std::optional<std::string> text = DroppedText(event->mimeData());
+  if (!text) return;
+  Guarded(this, [this, &text] { FSession.PasteText(*text); })();
+  event->acceptProposedAction();
 }
 
 void TDrawForm::mnAboutClick() {
@@ -627,15 +848,16 @@ void TDrawForm::mnAboutClick() {
 
 // Panel 0: the kernel in use and, while busy, the progress bar.
 void TDrawForm::StatusBarDrawPanel(QPainter& painter, const QRect& rect) {
-  const QImage& kernel = FKernelGlyphs[std::clamp(FCalcGrid.GetKernel(), 0, 2)];
+  const QImage& kernel = FKernelGlyphs[std::clamp(FSession.CalcGrid().GetKernel(), 0, 2)];
   painter.fillRect(rect, palette().button());
   painter.drawImage(rect.left(), rect.top() + (rect.height() - kernel.height() + 1) / 2, kernel);
-  if (FProgress < 0) return;
+  const int progress = FSession.Progress();
+  if (progress < 0) return;
   const int left = rect.left() + 11, top = rect.top() + 2;
   const int right = rect.left() + rect.width() - 1, bottom = rect.top() + rect.height() - 2;
   painter.setPen(palette().color(QPalette::Dark));
   painter.drawRect(left, top, right - left - 1, bottom - top - 1);
-  const int barRight = left + static_cast<int>(std::nearbyint((right - left) * FProgress / 100.0));
+  const int barRight = left + static_cast<int>(std::nearbyint((right - left) * progress / 100.0));
   painter.drawImage(QRect(left, top, barRight - left, bottom - top), imBar);
 }
 
@@ -671,27 +893,19 @@ QSize TDrawForm::ImageAreaSize() const {
 }
 
 void TDrawForm::ApplicationEventsIdle() {
-  if (Busy()) return;
+  if (FSession.Busy()) return;
   const QSize area = ImageAreaSize();
   if (area.isEmpty()) return;
   ShowStatus(1, QString("%1×%2").arg(area.width()).arg(area.height()));
   FScreen = QImage(area, QImage::Format_ARGB32_Premultiplied);
   FScreen.fill(Qt::black);
-  FDrawGrid.SetSize(area.width(), area.height());
-  FDrawGrid.SetOrigin(0, TopPanel->height());
-  ApplyColors();
+  FSession.Resize(area.width(), area.height(), TopPanel->height());
   ColorToolBar->update();
   btDrawClick();
 }
 
 void TDrawForm::closeEvent(QCloseEvent* event) {
-  if (FTourRunning) {
-    FTourRunning = false;
-    ProcessEvents();
-    SleepMs(kCloseWaitMs);
-  }
-  if (Busy()) {
-    FAbortRequested = true;
+  if (FSession.RequestStop()) {
     ProcessEvents();
     SleepMs(kCloseWaitMs);
   }
@@ -704,16 +918,14 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
 
 // position is a client position of the window.
 void TDrawForm::FormMouseMove(QPoint position) {
-  if (Busy() || !mnInfo->isChecked() || !FInfoForm || !FInfoForm->DotInspectorOn()) return;
-  if (!FDrawGrid.IsFlat() || FDrawGrid.IsRotated()) {
+  if (FSession.Busy() || !mnInfo->isChecked() || !FInfoForm || !FInfoForm->DotInspectorOn()) return;
+  if (!FSession.DrawGrid().IsFlat() || FSession.DrawGrid().IsRotated()) {
     FInfoForm->ClearDot();
     return;
   }
-  const long double step = FCalcGrid.GetStep();
-  const int x = position.x();
-  const int y = position.y() - TopPanel->height();
-  FInfoForm->ShowDot(x, y, FView.CenterX + step * (x - FDrawGrid.Width() / 2),
-                     FView.CenterY + step * (y - FDrawGrid.Height() / 2));
+  const QPoint dot(position.x(), position.y() - TopPanel->height());
+  const auto [re, im] = FSession.PointAt(dot);
+  FInfoForm->ShowDot(dot.x(), dot.y(), re, im);
 }
 
 // ---- favourites ----
@@ -774,27 +986,27 @@ void TDrawForm::AddFavoriteEntries(QMenu* menu, const TFavNode& folder) {
 void TDrawForm::RotationSweep() {
   const auto start = std::chrono::steady_clock::now();
   for (int angle = 0; angle <= 360; ++angle) {
-    FDrawGrid.SetRotation(angle);
-    FDrawGrid.Render(true);
+    FSession.DrawGrid().SetRotation(angle);
+    FSession.DrawGrid().Render(true);
   }
-  ShowElapsed(std::chrono::steady_clock::now() - start);
-  FDrawGrid.SetRotation(0);
-  FDrawGrid.Render(true);
+  ShowElapsed(MillisecondsSince(start));
+  FSession.DrawGrid().SetRotation(0);
+  FSession.DrawGrid().Render(true);
 }
 
 void TDrawForm::ElevationSweep() {
   const auto start = std::chrono::steady_clock::now();
   for (int angle = kFlatElevation; angle >= 0; --angle) {
-    FDrawGrid.SetElevation(angle);
-    FDrawGrid.Render(true);
+    FSession.DrawGrid().SetElevation(angle);
+    FSession.DrawGrid().Render(true);
   }
   for (int angle = 0; angle <= kFlatElevation; ++angle) {
-    FDrawGrid.SetElevation(angle);
-    FDrawGrid.Render(true);
+    FSession.DrawGrid().SetElevation(angle);
+    FSession.DrawGrid().Render(true);
   }
-  ShowElapsed(std::chrono::steady_clock::now() - start);
-  FDrawGrid.SetRotation(0);
-  FDrawGrid.Render(true);
+  ShowElapsed(MillisecondsSince(start));
+  FSession.DrawGrid().SetRotation(0);
+  FSession.DrawGrid().Render(true);
 }
 
 // One turn in about 18 s while the plane dips and rises; when frames are slow
@@ -806,7 +1018,8 @@ void TDrawForm::RotationDemo() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
   };
-  double phase = std::nearbyint(360 * std::acos(1 - FDrawGrid.GetElevation() / 90.0) / kPi);
+  double phase =
+      std::nearbyint(360 * std::acos(1 - FSession.DrawGrid().GetElevation() / 90.0) / kPi);
   int turned = 0;
   int stepSize = 1;
   double interval = 50;
@@ -816,12 +1029,12 @@ void TDrawForm::RotationDemo() {
     const int step = std::min(stepSize, 360 - turned);
     turned += step;
     phase += step;
-    FDrawGrid.SetRotation(FDrawGrid.GetRotation() + step);
+    FSession.DrawGrid().SetRotation(FSession.DrawGrid().GetRotation() + step);
     double height = 90 * (1 - std::cos(phase * kPi / 360));
     if (height > 90) height = 180 - height;
-    FDrawGrid.SetElevation(static_cast<int>(std::nearbyint(height)));
+    FSession.DrawGrid().SetElevation(static_cast<int>(std::nearbyint(height)));
     const double workStart = sinceStart();
-    FDrawGrid.Render(true);
+    FSession.DrawGrid().Render(true);
     ShowAngles();
     ProcessEvents();
     work += sinceStart() - workStart;
@@ -835,20 +1048,20 @@ void TDrawForm::RotationDemo() {
     SleepMs(static_cast<int>(std::max<double>(10, interval - elapsed)));
     last = NowMs();
   }
-  ShowElapsed(std::chrono::steady_clock::now() - start);
-  FDrawGrid.Render(true);
+  ShowElapsed(MillisecondsSince(start));
+  FSession.DrawGrid().Render(true);
 }
 
 void TDrawForm::ShowCliffsCount() {
-  const int cliffs = FDrawGrid.ShowCliffs();
-  const double dots = std::max(1, FDrawGrid.Width() * FDrawGrid.Height());
+  const int cliffs = FSession.DrawGrid().ShowCliffs();
+  const double dots = std::max(1, FSession.DrawGrid().Width() * FSession.DrawGrid().Height());
   ShowStatus(3, QString("%1(%2%)").arg(cliffs).arg(std::nearbyint(cliffs / dots * 100)));
 }
 
 void TDrawForm::CheckBox1Click() {
-  FDrawGrid.SetThickWalls(CheckBox1->isChecked());
-  FDrawGrid.MarkHeightsStale();
-  if (HasPicture()) FDrawGrid.Render(true);
+  FSession.DrawGrid().SetThickWalls(CheckBox1->isChecked());
+  FSession.DrawGrid().MarkHeightsStale();
+  FSession.RenderIfSized();
 }
 
 }  // namespace vortexa

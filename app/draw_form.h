@@ -1,5 +1,6 @@
-// TDrawForm: the main window. It holds the view, turns every command into a
-// drawing through the busy protocol, and is the canvas the picture is shown on.
+// TDrawForm: the main window. It shows the session's view and picture, turns
+// mouse, keys, menus and drops into session commands, and is the canvas the
+// picture is shown on.
 #pragma once
 
 #include <QIcon>
@@ -13,15 +14,16 @@
 #include <optional>
 
 #include "app/info_form.h"
-#include "app/view_input.h"
 #include "engine/calc_grid.h"
 #include "favorites/fav_tree.h"
 #include "favorites/mb_list.h"
 #include "render/canvas.h"
 #include "render/draw_grid.h"
+#include "session/session.h"
 
 class QAction;
 class QCheckBox;
+class QMimeData;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -46,7 +48,7 @@ struct TFavoritesFiles {
   std::optional<std::filesystem::path> RecommendedFile;
 };
 
-class TDrawForm : public QMainWindow, public TCanvas {
+class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   Q_OBJECT
 
  public:
@@ -61,22 +63,8 @@ class TDrawForm : public QMainWindow, public TCanvas {
   std::int64_t NowMs() override;
   void SleepMs(int milliseconds) override;
 
-  // The busy protocol every drawing command runs in.
-  bool BeginDraw();
-  void EndDraw();
-  // Runs work between BeginDraw and EndDraw; false when busy. EndDraw runs
-  // also when work throws, and the error goes on to the caller.
-  bool DrawCommand(const std::function<void()>& work);
+  TSession& Session() { return FSession; }
   void EnableControls(bool enabled);
-  void DrawProgress(int percent, bool& abort);
-  bool Busy() const { return FProgress >= 0; }
-  int Progress() const { return FProgress; }
-
-  void ShowView();
-  void DrawView();
-  void StoreView(TMBItem& item, const std::string& name) const;
-  void LoadView(const TMBItem& item);
-  void AddHistory(const std::string& name);
   void ShowAngles();
   // The hover over the picture at a client position of the window.
   void FormMouseMove(QPoint position);
@@ -92,14 +80,17 @@ class TDrawForm : public QMainWindow, public TCanvas {
   void cbTimesChange();
   void mnInfoClick();
   void mnFavoriteItemClick(TMBItem& item);
+  void mnDisplayClick();
+  void mnFileClick();
+  void mnInfoCopyClick();
+  void mnInfoPasteClick();
+  // Alt+arrows, PageUp/PageDown, Home and Enter; true when the key was used.
+  bool FormKeyDown(const QKeyEvent& key);
 
-  const TViewState& View() const { return FView; }
-  TCalcGrid& CalcGrid() { return FCalcGrid; }
-  TDrawGrid& DrawGrid() { return FDrawGrid; }
-  TMBList& History() { return FHistory; }
   TFavTree& Favorites() { return FFavoriteTree; }
   TInfoForm* InfoForm() const { return FInfoForm; }
   const QImage& Screen() const { return FScreen; }
+  QWidget* ImageArea() const;
   QString StatusText(int panel) const;
   QMenu* FavoriteMenu() const { return mnFavorite; }
   bool FieldEdited(const QWidget* field) const;
@@ -118,9 +109,11 @@ class TDrawForm : public QMainWindow, public TCanvas {
   QSlider *tbHue, *tbHighlight, *tbSaturation;
   QPushButton *Button1, *Button2, *Button3;
   QCheckBox* CheckBox1;
-  QAction *mnDraw, *mnInit, *mnInfo, *mnExit, *mnAbout;
+  QAction *mnDraw, *mnInit, *mnInfo, *mnExit, *mnAbout, *mnInfoCopy, *mnInfoPaste;
+  QAction *mnPrev, *mnNext, *mnWheelAtPointer;
   QAction *mnFSInfo, *mnAnimate, *mnThread, *mnPredict, *mnSymY, *mnSSE;
   QMenu *mnFile, *mnDisplay, *mnFavorite, *mnOption, *mnRestrict, *mnHelp;
+  QMenu *mnMagnify, *mnReduce, *mnMove, *mnHistory, *mnMagnifyRatio, *mnMoveRatio;
 
  signals:
   void DrawingEnded();
@@ -131,25 +124,47 @@ class TDrawForm : public QMainWindow, public TCanvas {
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
+  // TSessionObserver.
+  void BusyChanged(bool busy) override;
+  void ProgressChanged() override;
+  void ViewShown() override;
+  void ColorsChanged() override;
+  void AnglesChanged() override;
+  void StatusChanged(const std::string& text) override;
+  void CommandEnded(double elapsedMs) override;
+  void MouseCaptured(bool captured) override;
+  void ScrollDragging(bool dragging) override;
+
   void CreateBasicToolBar();
   void CreateColorToolBar();
   void CreateDebugControls(bool debug);
   void CreateMenus();
+  void CreateZoomMenus();
+  void CreateHistoryMenu();
+  void CreateOptionMenus();
   void CreateRestrictMenu();
+  QMenu* AddRadioMenu(QMenu* parent, const QString& caption, const QString& hint,
+                      const QStringList& items, int checked, std::function<void(int)> chosen);
   void ApplyLayout();
   void InstallFieldFilters();
   bool FilterKey(QObject* watched, QKeyEvent* key);
+  bool ImageAreaEvent(QEvent* event);
+  TPointerState PointerState(const QMouseEvent& event) const;
   void MarkEdited(QWidget* field);
   void ClearEdited(QWidget* field);
-  void ApplyColors();
+  TColorPositions ColorControls() const;
   void ApplicationEventsIdle();
-  void ShowElapsed(std::chrono::steady_clock::duration elapsed);
+  void ShowElapsed(double milliseconds);
   void AddFavoriteEntries(QMenu* menu, const TFavNode& folder);
   void ShowStatus(int panel, const QString& text);
-  bool HasPicture() const;
   void StatusBarDrawPanel(QPainter& painter, const QRect& rect);
+  std::optional<std::string> ClipboardText() const;
+  std::optional<std::string> DroppedText(const QMimeData* data) const;
   void RotationSweep();
   void ElevationSweep();
   void RotationDemo();
@@ -159,23 +174,16 @@ class TDrawForm : public QMainWindow, public TCanvas {
   void LoadFavorites();
   void SaveFavorites();
 
-  TViewState FView;
-  QString FDestName;  // destination shown in the information strip during tours
-  int FProgress = -1;
-  bool FAbortRequested = false;
-  bool FTourRunning = false;
+  TSession FSession;
   bool FColorsSuspended = false;  // several colour controls are being set at once
   bool FIdleRedrawEnabled = true;
-  std::chrono::steady_clock::time_point FDrawStart;
 
-  TCalcGrid FCalcGrid;
-  TDrawGrid FDrawGrid;
-  TMBList FHistory;
   TMBList FFavorites;
   TFavTree FFavoriteTree;
   TFavoritesFiles FFavoritesFiles;
   bool FFavoritesReadable = true;
   int FFixedFavoriteItems = 0;  // menu entries ahead of the favourites
+  int FFixedHistoryItems = 0;   // back, forward and their separator
   QPointer<TInfoForm> FInfoForm;
 
   QImage FScreen;  // what the image area shows

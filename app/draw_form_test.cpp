@@ -45,7 +45,8 @@ class DrawFormTest : public ::testing::Test {
 
   static void WaitIdleAfterDrawing(TDrawForm& form, int historyCount) {
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return form.History().Count() >= historyCount && !form.Busy(); }, kWaitMs));
+        [&] { return form.Session().History().Count() >= historyCount && !form.Session().Busy(); },
+        kWaitMs));
   }
 
   static void Draw(TDrawForm& form, const char* x, const char* y, const char* range,
@@ -69,7 +70,7 @@ class DrawFormTest : public ::testing::Test {
   }
 
   static TColor32 PicturePixel(TDrawForm& form, QPoint dot) {
-    return form.DrawGrid().Picture().Pixel(dot.x(), dot.y());
+    return form.Session().DrawGrid().Picture().Pixel(dot.x(), dot.y());
   }
 
   QTemporaryDir FConfig;
@@ -82,15 +83,15 @@ bool IsElapsedText(const QString& text) {
 TEST_F(DrawFormTest, StartUpDrawsTheHomeViewFromTheFields) {
   auto form = StartForm();
   EXPECT_EQ(form->windowTitle(), "うずまきらんど");
-  EXPECT_EQ(form->View(), (TViewState{0, 0, 2, 1000}));
+  EXPECT_EQ(form->Session().View(), (TViewState{0, 0, 2, 1000}));
   EXPECT_EQ(form->edX->text(), "0");
   EXPECT_EQ(form->edY->text(), "0");
   EXPECT_EQ(form->edRange->text(), "2");
   EXPECT_EQ(form->cbLimit->currentText(), "1000");
-  EXPECT_EQ(form->History().Count(), 1);
-  EXPECT_EQ(form->CalcGrid().Limit(), 1000);
+  EXPECT_EQ(form->Session().History().Count(), 1);
+  EXPECT_EQ(form->Session().CalcGrid().Limit(), 1000);
   const QSize area = form->ImageAreaSize();
-  EXPECT_EQ(form->DrawGrid().Width(), area.width());
+  EXPECT_EQ(form->Session().DrawGrid().Width(), area.width());
   EXPECT_EQ(form->StatusText(1), QString("%1×%2").arg(area.width()).arg(area.height()));
   EXPECT_EQ(form->StatusText(2), "   0°90°凸 ");
   EXPECT_TRUE(IsElapsedText(form->StatusText(3))) << form->StatusText(3).toStdString();
@@ -102,25 +103,26 @@ TEST_F(DrawFormTest, StartUpDrawsTheHomeViewFromTheFields) {
 
 TEST_F(DrawFormTest, BeginDrawRefusesWhileBusyAndEndDrawAlwaysPairs) {
   auto form = StartForm();
-  ASSERT_TRUE(form->BeginDraw());
-  EXPECT_FALSE(form->BeginDraw());
+  ASSERT_TRUE(form->Session().BeginDraw());
+  EXPECT_FALSE(form->Session().BeginDraw());
   EXPECT_EQ(form->btDraw->text(), "中止");
   EXPECT_TRUE(form->btDraw->isEnabled());
   EXPECT_FALSE(form->edX->isEnabled());
   EXPECT_FALSE(form->mnDisplay->menuAction()->isEnabled());
   EXPECT_TRUE(form->StatusText(3).isEmpty());
-  form->EndDraw();
-  EXPECT_FALSE(form->Busy());
+  form->Session().EndDraw();
+  EXPECT_FALSE(form->Session().Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
 
-  EXPECT_THROW(form->DrawCommand([] { throw std::runtime_error("lost"); }), std::runtime_error);
-  EXPECT_FALSE(form->Busy());
+  EXPECT_THROW(form->Session().DrawCommand([] { throw std::runtime_error("lost"); }),
+               std::runtime_error);
+  EXPECT_FALSE(form->Session().Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
   EXPECT_TRUE(form->edX->isEnabled());
   EXPECT_TRUE(form->mnDisplay->menuAction()->isEnabled());
   EXPECT_TRUE(IsElapsedText(form->StatusText(3)));
-  EXPECT_TRUE(form->BeginDraw());
-  form->EndDraw();
+  EXPECT_TRUE(form->Session().BeginDraw());
+  form->Session().EndDraw();
 }
 
 // Starts a drawing that runs long however fast the vector kernels are: every
@@ -147,42 +149,43 @@ TEST_F(DrawFormTest, DrawButtonAbortsARunningDrawing) {
   auto form = StartForm();
   int percentSeen = -1;
   QTimer::singleShot(0, form.get(), [&] {
-    percentSeen = form->Progress();
+    percentSeen = form->Session().Progress();
     EXPECT_EQ(form->btDraw->text(), "中止");
     form->btDraw->click();
   });
   StartDeepDrawing(*form);
   EXPECT_GE(percentSeen, 0);
-  EXPECT_FALSE(form->Busy());
+  EXPECT_FALSE(form->Session().Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
   EXPECT_TRUE(IsElapsedText(form->StatusText(3)));
-  EXPECT_TRUE(HasUncomputedDots(form->CalcGrid()));
+  EXPECT_TRUE(HasUncomputedDots(form->Session().CalcGrid()));
 }
 
 TEST_F(DrawFormTest, ClosingDuringADrawingAbortsItFirst) {
   auto form = StartForm();
   QTimer::singleShot(0, form.get(), [&] {
-    EXPECT_TRUE(form->Busy());
+    EXPECT_TRUE(form->Session().Busy());
     form->close();
   });
   StartDeepDrawing(*form);
   EXPECT_FALSE(form->isVisible());
-  EXPECT_FALSE(form->Busy());
-  EXPECT_TRUE(HasUncomputedDots(form->CalcGrid()));
+  EXPECT_FALSE(form->Session().Busy());
+  EXPECT_TRUE(HasUncomputedDots(form->Session().CalcGrid()));
   EXPECT_TRUE(std::filesystem::exists(OwnFile()));
 }
 
 TEST_F(DrawFormTest, ResizingDrawsAgainAtTheNewSizeWhenIdle) {
   auto form = StartForm();
   form->resize(360, 380);
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return form->DrawGrid().Width() == 360 && !form->Busy(); }, kWaitMs));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return form->Session().DrawGrid().Width() == 360 && !form->Session().Busy(); },
+      kWaitMs));
   const QSize area = form->ImageAreaSize();
-  EXPECT_EQ(form->DrawGrid().Height(), area.height());
-  EXPECT_EQ(form->CalcGrid().GridWidth(), 360);
+  EXPECT_EQ(form->Session().DrawGrid().Height(), area.height());
+  EXPECT_EQ(form->Session().CalcGrid().GridWidth(), 360);
   EXPECT_EQ(form->StatusText(1), QString("%1×%2").arg(area.width()).arg(area.height()));
   // The same view again makes no new history entry.
-  EXPECT_EQ(form->History().Count(), 1);
+  EXPECT_EQ(form->Session().History().Count(), 1);
 }
 
 TEST_F(DrawFormTest, DebugSwitchShowsTheDebugControls) {
@@ -197,7 +200,7 @@ TEST_F(DrawFormTest, DebugSwitchShowsTheDebugControls) {
 TEST_F(DrawFormTest, DebugButtonsTimeASweepAndCountCliffs) {
   auto form = StartForm();
   form->Button1->click();
-  EXPECT_EQ(form->DrawGrid().GetRotation(), 0);
+  EXPECT_EQ(form->Session().DrawGrid().GetRotation(), 0);
   EXPECT_TRUE(IsElapsedText(form->StatusText(3)));
   form->Button4->click();
   EXPECT_TRUE(QRegularExpression("^\\d+\\(\\d+%\\)$").match(form->StatusText(3)).hasMatch())
@@ -224,10 +227,10 @@ TEST_F(DrawFormTest, FieldsFallBackAndClampWhenDrawing) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::string(c.x) + "|" + c.range + "|" + c.limit);
     Draw(*form, c.x, "0", c.range, c.limit);
-    EXPECT_EQ(form->View(), c.view);
+    EXPECT_EQ(form->Session().View(), c.view);
     EXPECT_EQ(form->edRange->text(), c.shownRange);
     EXPECT_EQ(form->cbLimit->currentText(), c.shownLimit);
-    EXPECT_EQ(form->CalcGrid().Limit(), c.view.Limit);
+    EXPECT_EQ(form->Session().CalcGrid().Limit(), c.view.Limit);
   }
 }
 
@@ -244,7 +247,7 @@ TEST_F(DrawFormTest, TypingFiltersCharactersAndMarksTheField) {
   EXPECT_TRUE(form->FieldEdited(form->cbLimit));
   QTest::keyClick(form->edX, Qt::Key_Return);
   WaitIdleAfterDrawing(*form, 2);
-  EXPECT_EQ(form->View(), (TViewState{0.0015L, 0, 2, 700}));
+  EXPECT_EQ(form->Session().View(), (TViewState{0.0015L, 0, 2, 700}));
   EXPECT_FALSE(form->FieldEdited(form->edX));
   EXPECT_FALSE(form->FieldEdited(form->cbLimit));
   EXPECT_NE(form->edX->palette().color(QPalette::Text), QColor(0, 0, 255));
@@ -252,28 +255,28 @@ TEST_F(DrawFormTest, TypingFiltersCharactersAndMarksTheField) {
 
 TEST_F(DrawFormTest, LoweringTheLimitRecoloursAndRaisingItContinues) {
   auto form = StartForm();
-  TCalcGrid& grid = form->CalcGrid();
+  TCalcGrid& grid = form->Session().CalcGrid();
   // A count no computation produces there shows whether the grid was recomputed.
   const QPoint marked = FindDot(grid, 260, 1000);
   grid.SetDot(marked.y(), marked.x(), 777);
 
   form->cbLimit->setCurrentIndex(0);  // " 250"
   form->cbLimitSelect();
-  EXPECT_EQ(form->View().Limit, 250);
+  EXPECT_EQ(form->Session().View().Limit, 250);
   EXPECT_EQ(grid.Limit(), 1000);
   EXPECT_EQ(grid.GetDot(marked.y(), marked.x()), 777);
   EXPECT_EQ(PicturePixel(*form, marked), kInsideColor);
-  EXPECT_EQ(form->History().Count(), 1);
+  EXPECT_EQ(form->Session().History().Count(), 1);
 
   form->cbLimit->setCurrentIndex(3);  // " 2000"
   form->cbLimitSelect();
-  EXPECT_EQ(form->View().Limit, 2000);
+  EXPECT_EQ(form->Session().View().Limit, 2000);
   EXPECT_EQ(grid.Limit(), 2000);
   EXPECT_EQ(form->cbLimit->currentText(), "2000");
   EXPECT_EQ(grid.GetDot(marked.y(), marked.x()), 777);
-  EXPECT_EQ(PicturePixel(*form, marked), form->DrawGrid().GetColor(777));
+  EXPECT_EQ(PicturePixel(*form, marked), form->Session().DrawGrid().GetColor(777));
   FindDot(grid, 1000, 2000);
-  EXPECT_EQ(form->History().Count(), 1);
+  EXPECT_EQ(form->Session().History().Count(), 1);
 }
 
 TEST_F(DrawFormTest, LimitChosenWhileACoordinateIsEditedRunsTheDrawCommand) {
@@ -283,8 +286,8 @@ TEST_F(DrawFormTest, LimitChosenWhileACoordinateIsEditedRunsTheDrawCommand) {
   form->cbLimit->setCurrentIndex(0);
   form->cbLimitSelect();
   WaitIdleAfterDrawing(*form, 2);
-  EXPECT_EQ(form->View(), (TViewState{-1, 0, 2, 250}));
-  EXPECT_EQ(form->History().Count(), 2);
+  EXPECT_EQ(form->Session().View(), (TViewState{-1, 0, 2, 250}));
+  EXPECT_EQ(form->Session().History().Count(), 2);
 }
 
 TEST_F(DrawFormTest, InitialPositionResetsViewColoursAndAngles) {
@@ -296,40 +299,40 @@ TEST_F(DrawFormTest, InitialPositionResetsViewColoursAndAngles) {
   form->tbSaturation->setValue(3);
   form->cbTimes->setCurrentIndex(8);
   form->cbTimesChange();
-  form->DrawGrid().SetRotation(30);
-  form->DrawGrid().SetElevation(40);
+  form->Session().DrawGrid().SetRotation(30);
+  form->Session().DrawGrid().SetElevation(40);
   form->mnInitClick();
-  EXPECT_EQ(form->View(), (TViewState{0, 0, 2, 1000}));
+  EXPECT_EQ(form->Session().View(), (TViewState{0, 0, 2, 1000}));
   EXPECT_EQ(form->edRange->text(), "2");
   EXPECT_EQ(form->cbTimes->currentIndex(), 4);
   EXPECT_EQ(form->cbColor->currentIndex(), 0);
   EXPECT_EQ(form->tbHue->value(), 0);
   EXPECT_EQ(form->tbSaturation->value(), 0);
-  EXPECT_EQ(form->DrawGrid().Palette().Period(), 4);
-  EXPECT_EQ(form->DrawGrid().Palette().Hue(), 0);
+  EXPECT_EQ(form->Session().DrawGrid().Palette().Period(), 4);
+  EXPECT_EQ(form->Session().DrawGrid().Palette().Hue(), 0);
   EXPECT_EQ(form->StatusText(2), "   0°90°凸 ");
-  EXPECT_EQ(form->History().Count(), 3);
-  EXPECT_EQ(form->CalcGrid().Limit(), 1000);
+  EXPECT_EQ(form->Session().History().Count(), 3);
+  EXPECT_EQ(form->Session().CalcGrid().Limit(), 1000);
 }
 
 TEST_F(DrawFormTest, ColourControlsRenderAgainWithoutRecomputing) {
   auto form = StartForm();
-  TCalcGrid& grid = form->CalcGrid();
+  TCalcGrid& grid = form->Session().CalcGrid();
   const QPoint marked = FindDot(grid, 1, 1000);
   grid.SetDot(marked.y(), marked.x(), 123);
-  const TColor32 before = form->DrawGrid().GetColor(123);
+  const TColor32 before = form->Session().DrawGrid().GetColor(123);
 
   form->tbHue->setValue(20);
-  EXPECT_EQ(form->DrawGrid().Palette().Hue(), 80);
-  EXPECT_NE(form->DrawGrid().GetColor(123), before);
-  EXPECT_EQ(PicturePixel(*form, marked), form->DrawGrid().GetColor(123));
+  EXPECT_EQ(form->Session().DrawGrid().Palette().Hue(), 80);
+  EXPECT_NE(form->Session().DrawGrid().GetColor(123), before);
+  EXPECT_EQ(PicturePixel(*form, marked), form->Session().DrawGrid().GetColor(123));
 
   form->cbTimes->setCurrentIndex(6);
   form->cbTimesChange();
-  EXPECT_EQ(form->DrawGrid().Palette().Period(), 6);
-  EXPECT_EQ(PicturePixel(*form, marked), form->DrawGrid().GetColor(123));
+  EXPECT_EQ(form->Session().DrawGrid().Palette().Period(), 6);
+  EXPECT_EQ(PicturePixel(*form, marked), form->Session().DrawGrid().GetColor(123));
   EXPECT_EQ(grid.GetDot(marked.y(), marked.x()), 123);
-  EXPECT_EQ(form->History().Count(), 1);
+  EXPECT_EQ(form->Session().History().Count(), 1);
 }
 
 TEST_F(DrawFormTest, RestrictionSwitchesSetTheGridOptions) {
@@ -343,13 +346,13 @@ TEST_F(DrawFormTest, RestrictionSwitchesSetTheGridOptions) {
   for (const auto& [item, bit] : switches) {
     SCOPED_TRACE(item->text().toStdString());
     item->trigger();
-    EXPECT_EQ(form->CalcGrid().Options(), bit);
+    EXPECT_EQ(form->Session().CalcGrid().Options(), bit);
     item->trigger();
-    EXPECT_EQ(form->CalcGrid().Options(), 0);
+    EXPECT_EQ(form->Session().CalcGrid().Options(), 0);
   }
   form->mnThread->trigger();
   form->mnSymY->trigger();
-  EXPECT_EQ(form->CalcGrid().Options(), kOptSingleWorker | kOptNoMirror);
+  EXPECT_EQ(form->Session().CalcGrid().Options(), kOptSingleWorker | kOptNoMirror);
 }
 
 TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
@@ -358,7 +361,8 @@ TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
   TInfoForm* info = form->InfoForm();
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->StatLimit(), 1000);
-  EXPECT_EQ(info->Stats()[4], form->DrawGrid().Width() * form->DrawGrid().Height());
+  EXPECT_EQ(info->Stats()[4],
+            form->Session().DrawGrid().Width() * form->Session().DrawGrid().Height());
 
   form->cbLimit->setCurrentIndex(0);
   form->cbLimitSelect();
@@ -369,10 +373,10 @@ TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
   form->FormMouseMove(QPoint(10, top + 20));
   EXPECT_EQ(info->lbXdot->text(), "[10]");
   EXPECT_EQ(info->lbYdot->text(), "[20]");
-  const long double step = form->CalcGrid().GetStep();
+  const long double step = form->Session().CalcGrid().GetStep();
   EXPECT_EQ(info->lbXVal->text().toStdString(),
-            FormatGeneral(step * (10 - form->DrawGrid().Width() / 2), kCoordinateDigits));
-  form->DrawGrid().SetRotation(10);
+            FormatGeneral(step * (10 - form->Session().DrawGrid().Width() / 2), kCoordinateDigits));
+  form->Session().DrawGrid().SetRotation(10);
   form->FormMouseMove(QPoint(11, top + 20));
   EXPECT_TRUE(info->lbXdot->text().isEmpty());
 
@@ -407,18 +411,18 @@ TEST_F(DrawFormTest, ChoosingAFavouriteDrawsItsViewAndAddsHistory) {
 
   favorite->trigger();
   WaitIdleAfterDrawing(*form, 2);
-  EXPECT_EQ(form->View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
+  EXPECT_EQ(form->Session().View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
   EXPECT_EQ(form->edX->text(), "-0.75");
   EXPECT_EQ(form->cbColor->currentIndex(), 1);
   EXPECT_EQ(form->tbHue->value(), 32);
   EXPECT_EQ(form->tbSaturation->value(), 2);
   EXPECT_EQ(form->tbHighlight->value(), 3);
   EXPECT_EQ(form->cbTimes->currentIndex(), 6);
-  EXPECT_EQ(form->DrawGrid().Palette().Period(), 6);
-  EXPECT_EQ(form->CalcGrid().Limit(), 2000);
-  ASSERT_EQ(form->History().Count(), 2);
-  EXPECT_EQ(form->History().GetItem(1)->Name, "渦");
-  EXPECT_EQ(form->History().GetItem(1)->Hue, 32);
+  EXPECT_EQ(form->Session().DrawGrid().Palette().Period(), 6);
+  EXPECT_EQ(form->Session().CalcGrid().Limit(), 2000);
+  ASSERT_EQ(form->Session().History().Count(), 2);
+  EXPECT_EQ(form->Session().History().GetItem(1)->Name, "渦");
+  EXPECT_EQ(form->Session().History().GetItem(1)->Hue, 32);
 
   form->close();
   std::ifstream saved(OwnFile());
@@ -434,11 +438,11 @@ TEST_F(DrawFormTest, CorruptFavouriteValuesStayInsideTheControls) {
   item.Range = 2;
   item.ColorIndex = 9;
   item.Period = 100;
-  form->LoadView(item);
-  EXPECT_EQ(form->View().Limit, 65000);
+  form->Session().LoadView(item);
+  EXPECT_EQ(form->Session().View().Limit, 65000);
   EXPECT_EQ(form->cbColor->currentIndex(), 2);
   EXPECT_EQ(form->cbTimes->currentIndex(), 12);
-  EXPECT_EQ(form->DrawGrid().Palette().Period(), 12);
+  EXPECT_EQ(form->Session().DrawGrid().Palette().Period(), 12);
 }
 
 }  // namespace

@@ -66,10 +66,6 @@ void TImageArea::paintEvent(QPaintEvent* event) {
   painter.drawImage(0, 0, FSurface);
 }
 
-void TImageArea::mouseMoveEvent(QMouseEvent* event) {
-  if (FOnMouseMove) FOnMouseMove(event->position().toPoint(), event->buttons());
-}
-
 TColorStrip::TColorStrip(QWidget* parent, const TPalette& palette)
     : QWidget(parent), FPalette(palette) {}
 

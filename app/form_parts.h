@@ -31,21 +31,16 @@ class TStatusPanels : public QWidget {
   TDrawPanel FDrawPanel;
 };
 
-// Shows the window's picture surface and reports where the mouse moves.
+// Shows the window's picture surface; the window watches its mouse events.
 class TImageArea : public QWidget {
  public:
   TImageArea(QWidget* parent, const QImage& surface);
-  void SetOnMouseMove(std::function<void(QPoint, Qt::MouseButtons)> handler) {
-    FOnMouseMove = std::move(handler);
-  }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   const QImage& FSurface;
-  std::function<void(QPoint, Qt::MouseButtons)> FOnMouseMove;
 };
 
 // The palette strip: one column per pixel, entry Round(x × 1023 / (width − 1)).

@@ -7,17 +7,9 @@
 #include <vector>
 
 #include "formula/token_list.h"
+#include "session/view_input.h"
 
 namespace vortexa {
-
-// Colour tool bar positions: colour count index, hue, saturation, highlight, period.
-struct TColorPositions {
-  int ColorMode = 0;
-  int Hue = 0;
-  int Saturation = 0;
-  int Highlight = 0;
-  int Period = 4;
-};
 
 struct TRenderRequest {
   long double CenterX = 0;

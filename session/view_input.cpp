@@ -43,6 +43,13 @@ TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view
           FieldToLimit(limit)};
 }
 
+TColorPositions ClampColors(const TColorPositions& colors) {
+  const TColorPositions& top = kMaxColorPositions;
+  return {std::clamp(colors.ColorMode, 0, top.ColorMode), std::clamp(colors.Hue, 0, top.Hue),
+          std::clamp(colors.Saturation, 0, top.Saturation),
+          std::clamp(colors.Highlight, 0, top.Highlight), std::clamp(colors.Period, 0, top.Period)};
+}
+
 bool CoordinateCharAccepted(char32_t code) {
   return IsDigit(code) || code == U'+' || code == U'-' || code == U'.' || code == U'E' ||
          code == U'e' || code == kBackspace || IsClipboardOrUndoCode(code);

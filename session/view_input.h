@@ -13,6 +13,21 @@ inline constexpr int kHomeLimit = 1000;
 // A limit that is not a number becomes this one.
 inline constexpr int kFallbackLimit = 4000;
 
+// Positions of the colour tool bar: colour count index, hue, saturation,
+// highlight and period, and their largest values.
+struct TColorPositions {
+  int ColorMode = 0;
+  int Hue = 0;
+  int Saturation = 0;
+  int Highlight = 0;
+  int Period = 4;
+  bool operator==(const TColorPositions&) const = default;
+};
+inline constexpr TColorPositions kMaxColorPositions = {2, 63, 4, 6, 12};
+
+// Each position brought into its control's range.
+TColorPositions ClampColors(const TColorPositions& colors);
+
 struct TViewState {
   long double CenterX = kHomeCenter;
   long double CenterY = kHomeCenter;

@@ -1,0 +1,452 @@
+#include "session.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "favorites/number_text.h"
+
+namespace vortexa {
+
+namespace {
+
+// What zooms do to the colours and the relief once the new counts are in:
+// the relief rises again, the colours stay.
+constexpr TDrawGrid::TColorMorph kZoomMorph{};
+
+// Ratio positions step from ×2 (position 0) to ×16 (position 3).
+constexpr int kLastMagnifyIndex = 3;
+constexpr int kFirstReduceIndex = 4;
+
+// Appending rather than chaining operator+ keeps GCC 12 from false -Wrestrict alarms.
+std::string Concat(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (std::string_view part : parts)
+    text.append(part);
+  return text;
+}
+
+}  // namespace
+
+int WheelZoomIndex(bool up, int ratio, bool shift, bool ctrl) {
+  const int position = std::clamp(ratio - (shift ? 1 : 0) + (ctrl ? 1 : 0), 0, 3);
+  return up ? kLastMagnifyIndex - position : kFirstReduceIndex + position;
+}
+
+QPoint ScrollSigns(int tag) {
+  static constexpr std::array<QPoint, 9> kSigns = {QPoint(1, 1),  QPoint(1, 0),  QPoint(1, -1),
+                                                   QPoint(0, 1),  QPoint(0, 0),  QPoint(0, -1),
+                                                   QPoint(-1, 1), QPoint(-1, 0), QPoint(-1, -1)};
+  return kSigns.at(static_cast<std::size_t>(tag));
+}
+
+TSession::TSession(TCanvas& canvas) : FCanvas(canvas), FDrawGrid(FCalcGrid, canvas) {
+  FDrawGrid.OnProgress = [this](int percent, bool& abort) {
+    FProgress = percent;
+    if (FObserver) FObserver->ProgressChanged();
+    abort = FAbortRequested;
+  };
+  ApplyColors(FColors);
+}
+
+void TSession::Notify(void (TSessionObserver::*event)()) {
+  if (FObserver) (FObserver->*event)();
+}
+
+// ---- busy protocol ----
+
+bool TSession::BeginDraw() {
+  if (FProgress != -1) return false;
+  FProgress = 0;
+  FDrawStart = FCanvas.NowMs();
+  if (FObserver) FObserver->BusyChanged(true);
+  return true;
+}
+
+void TSession::EndDraw() {
+  FAbortRequested = false;
+  FProgress = -1;
+  if (FObserver) {
+    FObserver->BusyChanged(false);
+    FObserver->CommandEnded(static_cast<double>(FCanvas.NowMs() - FDrawStart));
+  }
+}
+
+bool TSession::DrawCommand(const std::function<void()>& work) {
+  if (!BeginDraw()) return false;
+  struct TEndDraw {
+    TSession& Session;
+    ~TEndDraw() { Session.EndDraw(); }
+  } endDraw{*this};
+  work();
+  return true;
+}
+
+bool TSession::RequestStop() {
+  const bool running = FTourRunning || Busy();
+  FTourRunning = false;
+  if (Busy()) FAbortRequested = true;
+  return running;
+}
+
+// ---- view ----
+
+std::string TSession::XText() const {
+  return FormatGeneral(FView.CenterX, kCoordinateDigits);
+}
+
+std::string TSession::YText() const {
+  return FormatGeneral(FView.CenterY, kCoordinateDigits);
+}
+
+std::string TSession::RangeText() const {
+  return FormatGeneral(FView.Range, kRangeDigits);
+}
+
+void TSession::ShowView() {
+  FCalcGrid.SetView(FView.CenterX, FView.CenterY, FView.Limit, FView.Range);
+  FDrawGrid.DrawInfo(QString::fromStdString(XText()), QString::fromStdString(YText()),
+                     QString::fromStdString(RangeText()), QString::fromStdString(FDestName));
+  FDrawGrid.SetLimit(FView.Limit);
+  Notify(&TSessionObserver::ViewShown);
+}
+
+void TSession::DrawView() {
+  // Passes are always shown as they finish.
+  constexpr bool kNoProgress = false;
+  DrawCommand([this] { FDrawGrid.Draw(kNoProgress); });
+}
+
+TMBItem TSession::StoreView(const std::string& name) const {
+  TMBItem item;
+  item.X = FView.CenterX;
+  item.Y = FView.CenterY;
+  item.Range = FView.Range;
+  item.Limit = FView.Limit;
+  item.Name = name;
+  item.ColorIndex = static_cast<std::int8_t>(FColors.ColorMode);
+  item.Hue = static_cast<std::int8_t>(FColors.Hue);
+  item.Saturation = static_cast<std::int8_t>(FColors.Saturation);
+  item.Highlight = static_cast<std::int8_t>(FColors.Highlight);
+  item.Period = static_cast<std::int8_t>(FColors.Period);
+  item.Tour = 1;
+  return item;
+}
+
+// Records come from files and pasted texts: values outside the controls'
+// ranges are brought into them instead of reaching the palette or the grid.
+void TSession::LoadView(const TMBItem& item) {
+  FView = {item.X, item.Y, item.Range, std::clamp(item.Limit, 1, kMaxLimit)};
+  // The draw that follows shows the new colours.
+  ApplyColors(
+      ClampColors({item.ColorIndex, item.Hue, item.Saturation, item.Highlight, item.Period}));
+}
+
+void TSession::AddHistory(const std::string& name) {
+  TMBItem* entry = FHistory.AddView(FView.CenterX, FView.CenterY, FView.Range);
+  if (!entry) return;
+  *entry = StoreView(name);
+  entry->Tour = 0;
+}
+
+// ---- commands ----
+
+void TSession::PressDraw(const TViewState& fields) {
+  if (FTourRunning) {
+    FTourRunning = false;
+    return;
+  }
+  if (Busy()) {
+    FAbortRequested = true;
+    return;
+  }
+  FView = fields;
+  ShowView();
+  AddHistory("");
+  DrawView();
+}
+
+void TSession::ChangeLimit(int limit) {
+  DrawCommand([this, limit] {
+    const int oldLimit = FView.Limit;
+    FView.Limit = std::clamp(limit, 1, kMaxLimit);
+    if (FView.Limit > oldLimit) {
+      ShowView();
+      FDrawGrid.RaiseLimit();
+    } else {
+      // Counts above the new limit turn into the set's colour; nothing is computed.
+      FDrawGrid.SetLimit(FView.Limit);
+      FDrawGrid.Render(true);
+    }
+  });
+}
+
+void TSession::Home() {
+  FView = TViewState{};
+  ShowView();
+  ApplyColors(TColorPositions{});
+  FDrawGrid.SetElevation(kFlatElevation);
+  FDrawGrid.SetRotation(0);
+  Notify(&TSessionObserver::AnglesChanged);
+  AddHistory("");
+  DrawView();
+}
+
+void TSession::ApplyColors(const TColorPositions& colors) {
+  FColors = colors;
+  FDrawGrid.SetColors(colors.ColorMode, colors.Hue * 4, colors.Saturation * 8,
+                      colors.Highlight * 8);
+  FDrawGrid.SetPeriod(colors.Period);
+  Notify(&TSessionObserver::ColorsChanged);
+}
+
+void TSession::RenderIfSized() {
+  if (FDrawGrid.Width() > 0 && FDrawGrid.Height() > 0) FDrawGrid.Render(true);
+}
+
+void TSession::SetColors(const TColorPositions& colors) {
+  ApplyColors(ClampColors(colors));
+  RenderIfSized();
+}
+
+void TSession::SetOptions(int options) {
+  FCalcGrid.SetOptions(options);
+}
+
+void TSession::Resize(int width, int height, int top) {
+  FDrawGrid.SetSize(width, height);
+  FDrawGrid.SetOrigin(0, top);
+}
+
+// ---- zoom and scroll ----
+
+void TSession::Magnify(int index) {
+  const float factor = TDrawGrid::kZoomRatio.at(static_cast<std::size_t>(index));
+  DrawCommand([this, index, factor] {
+    FView.Range /= factor;
+    ShowView();
+    AddHistory("");
+    FDrawGrid.Zoom(index, kZoomMorph);
+  });
+}
+
+// The point under the pointer keeps its place: the centre moves towards it by
+// (1 - 1/factor) of its distance, and the old counts are scaled about it.
+void TSession::MagnifyAt(int index, QPoint pointer) {
+  const float factor = TDrawGrid::kZoomRatio.at(static_cast<std::size_t>(index));
+  const int width = FDrawGrid.Width(), height = FDrawGrid.Height();
+  const QPoint shown = pointer - QPoint(width / 2, height / 2);
+  QPoint anchor = ConvertOffset(shown, true);
+  anchor.setX(std::clamp(anchor.x(), -(width / 2), width - 1 - width / 2));
+  anchor.setY(std::clamp(anchor.y(), -(height / 2), height - 1 - height / 2));
+  DrawCommand([this, index, factor, anchor, shown] {
+    const long double move = FCalcGrid.GetStep() * (1 - 1.0L / factor);
+    FView.CenterX += move * anchor.x();
+    FView.CenterY += move * anchor.y();
+    FView.Range /= factor;
+    ShowView();
+    AddHistory("");
+    FDrawGrid.Zoom(index, kZoomMorph, anchor, shown);
+  });
+}
+
+void TSession::Wheel(bool up, const TPointerState& state, bool ctrl, QPoint pointer) {
+  if (state.Right) {
+    SwitchRelief(up);
+    return;
+  }
+  const int index = WheelZoomIndex(up, FMagnifyRatio, state.Shift, ctrl);
+  if (FZoomAtPointer)
+    MagnifyAt(index, pointer);
+  else
+    Magnify(index);
+}
+
+void TSession::Scroll(QPoint offset) {
+  DrawCommand([this, offset] {
+    const long double step = FCalcGrid.GetStep();
+    FView.CenterX -= step * offset.x();
+    FView.CenterY -= step * offset.y();
+    ShowView();
+    AddHistory("");
+    FDrawGrid.DrawScrolled(offset);
+  });
+}
+
+void TSession::MoveClick(int tag) {
+  const QPoint signs = ScrollSigns(tag);
+  if (signs.isNull()) return;
+  const int divisor = kMoveDivisors.at(static_cast<std::size_t>(FMoveRatio));
+  Scroll({FDrawGrid.Width() / divisor * signs.x(), FDrawGrid.Height() / divisor * signs.y()});
+}
+
+void TSession::SwitchRelief(bool convex) {
+  if (FDrawGrid.Convex() == convex) return;
+  FDrawGrid.SetConvex(convex);
+  FDrawGrid.AnimateTilt(false);
+  Notify(&TSessionObserver::AnglesChanged);
+}
+
+QPoint TSession::ConvertOffset(QPoint offset, bool toGrid) const {
+  constexpr bool kRelative = true;
+  if (toGrid) {
+    if (!FDrawGrid.IsFlat()) offset = FDrawGrid.TiltPoint(offset, true, kRelative);
+    if (FDrawGrid.IsRotated()) offset = FDrawGrid.RotatePoint(offset, true, kRelative);
+  } else {
+    if (FDrawGrid.IsRotated()) offset = FDrawGrid.RotatePoint(offset, false, kRelative);
+    if (!FDrawGrid.IsFlat()) offset = FDrawGrid.TiltPoint(offset, false, kRelative);
+  }
+  return offset;
+}
+
+// ---- mouse drags ----
+
+void TSession::MousePress(QPoint position, const TPointerState& state) {
+  if (Busy() || !(state.Left || state.Right)) return;
+  FDragPosition = position;
+}
+
+void TSession::MouseMove(QPoint position, const TPointerState& state) {
+  if (Busy()) return;
+  if (state.Left && FDragState != TDragState::Angle) {
+    if (FDragState == TDragState::None) {
+      if (position == FDragPosition || FDrawGrid.GetElevation() < kMinDragElevation) return;
+      StartScrollDrag();
+    }
+    MoveScrollDrag(position, state.Shift);
+  } else if (state.Right && !state.Left && FDragState != TDragState::Scroll) {
+    if (FDragState == TDragState::None) {
+      if (position == FDragPosition) return;
+      FDragState = TDragState::Angle;
+      if (FObserver) FObserver->MouseCaptured(true);
+    }
+    MoveAngleDrag(position);
+  }
+}
+
+void TSession::MouseRelease(QPoint position, const TPointerState& state) {
+  if (Busy()) return;
+  const TDragState ended = std::exchange(FDragState, TDragState::None);
+  if (ended == TDragState::Scroll) EndScrollDrag(position, state.Shift);
+  if (ended == TDragState::Angle && FObserver) FObserver->MouseCaptured(false);
+}
+
+void TSession::StartScrollDrag() {
+  // The picture is dragged flat and rises again after the new counts are in.
+  if (!FDrawGrid.IsFlat()) FDrawGrid.Flatten();
+  FDragState = TDragState::Scroll;
+  FDrawGrid.TakeSnapshot();
+  if (FObserver) FObserver->ScrollDragging(true);
+}
+
+// Shift keeps only the larger movement along the grid's axes; a tie keeps the vertical one.
+QPoint TSession::LockedToAxis(QPoint offset) const {
+  QPoint grid = ConvertOffset(offset, true);
+  if (std::abs(grid.x()) > std::abs(grid.y()))
+    grid.setY(0);
+  else
+    grid.setX(0);
+  return ConvertOffset(grid, false);
+}
+
+void TSession::MoveScrollDrag(QPoint position, bool shift) {
+  QPoint offset = position - FDragPosition;
+  if (shift) offset = LockedToAxis(offset);
+  FDrawGrid.DrawShifted(offset);
+  const QPoint grid = ConvertOffset(offset, true);
+  const long double step = FCalcGrid.GetStep();
+  if (FObserver)
+    FObserver->StatusChanged(
+        Concat({"X=", FormatGeneral(FView.CenterX - step * grid.x(), kDragDigits),
+                ", Y=", FormatGeneral(FView.CenterY - step * grid.y(), kDragDigits)}));
+}
+
+void TSession::MoveAngleDrag(QPoint position) {
+  const int ey = (position.y() - FDragPosition.y()) / kPixelsPerDegree;
+  if (ey != 0) {
+    FDrawGrid.SetElevation(FDrawGrid.GetElevation() - ey);
+    FDragPosition.setY(position.y());
+  }
+  const int ex = (position.x() - FDragPosition.x()) / kPixelsPerDegree;
+  if (ex != 0) {
+    FDrawGrid.SetRotation(FDrawGrid.GetRotation() - ex);
+    FDragPosition.setX(position.x());
+  }
+  if (ex == 0 && ey == 0) return;
+  FDrawGrid.Render(true);
+  Notify(&TSessionObserver::AnglesChanged);
+}
+
+void TSession::EndScrollDrag(QPoint position, bool shift) {
+  if (FObserver) {
+    FObserver->StatusChanged("");
+    FObserver->ScrollDragging(false);
+  }
+  QPoint offset = position - FDragPosition;
+  if (shift) offset = LockedToAxis(offset);
+  FDrawGrid.EndShift(offset);
+  Scroll(ConvertOffset(offset, true));
+  if (!FDrawGrid.IsFlat()) FDrawGrid.AnimateTilt(false);
+}
+
+std::pair<long double, long double> TSession::PointAt(QPoint position) const {
+  const long double step = FCalcGrid.GetStep();
+  return {FView.CenterX + step * (position.x() - FDrawGrid.Width() / 2),
+          FView.CenterY + step * (position.y() - FDrawGrid.Height() / 2)};
+}
+
+// ---- history ----
+
+void TSession::HistoryItemClick(int tag) {
+  const TMBItem* entry = tag == -1   ? FHistory.Back()
+                         : tag == -2 ? FHistory.Forward()
+                                     : FHistory.GoTo(tag);
+  if (!entry) return;
+  LoadView(*entry);
+  ShowView();
+  DrawView();
+}
+
+std::vector<THistoryGroup> TSession::HistoryGroups() const {
+  std::vector<THistoryGroup> groups;
+  // Before the first entry no centre matches, so the newest entry opens a group.
+  std::optional<std::pair<long double, long double>> centre;
+  for (int i = FHistory.Count() - 1; i >= 0; --i) {
+    const TMBItem& entry = *FHistory.GetItem(i);
+    if (!centre || entry.X != centre->first || entry.Y != centre->second) {
+      THistoryGroup& group = groups.emplace_back();
+      group.Caption = Concat({"(", FormatGeneral(entry.X, kCoordinateDigits), ", ",
+                              FormatGeneral(entry.Y, kCoordinateDigits), ")"});
+      centre.emplace(entry.X, entry.Y);
+    }
+    THistoryGroup& group = groups.back();
+    if (!entry.Name.empty()) group.Caption = entry.Name;
+    const bool current = i == FHistory.Index();
+    group.Entries.push_back({FormatGeneral(entry.Range, kRangeDigits), i, current});
+    group.Current = group.Current || current;
+  }
+  return groups;
+}
+
+// ---- reproduction text ----
+
+std::string TSession::ReproductionText() const {
+  return ItemToText(StoreView(""));
+}
+
+bool TSession::AcceptsText(std::string_view text) const {
+  return !Busy() && ParseView(text).has_value();
+}
+
+bool TSession::PasteText(std::string_view text) {
+  if (Busy()) return false;
+  const std::optional<TMBItem> item = ParseView(text);
+  if (!item) return false;
+  LoadView(*item);
+  ShowView();
+  AddHistory("");
+  DrawView();
+  return true;
+}
+
+}  // namespace vortexa

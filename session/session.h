@@ -1,0 +1,216 @@
+// TSession: the explorer's commands without a window. It holds the view,
+// the colour positions, the history and the busy protocol, and moves the view
+// by zoom, scroll, drags, history and reproduction texts. A window shows what
+// it reports through TSessionObserver and turns its events into these calls;
+// the command-line renderer and the tests drive the same commands.
+#pragma once
+
+#include <QPoint>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "engine/calc_grid.h"
+#include "favorites/mb_item.h"
+#include "favorites/mb_list.h"
+#include "render/canvas.h"
+#include "render/draw_grid.h"
+#include "session/view_input.h"
+
+namespace vortexa {
+
+// What a window shows of the session; every call comes on the session's thread.
+class TSessionObserver {
+ public:
+  virtual ~TSessionObserver() = default;
+  // A command began (busy) or ended.
+  virtual void BusyChanged(bool /*busy*/) {}
+  virtual void ProgressChanged() {}
+  // The view was written into the engines: the fields show it again.
+  virtual void ViewShown() {}
+  // The colour positions were set from a stored view or the home command.
+  virtual void ColorsChanged() {}
+  virtual void AnglesChanged() {}
+  // Status panel 3: drag coordinates while dragging, emptied at release.
+  virtual void StatusChanged(const std::string& /*text*/) {}
+  // A command ended after so many milliseconds.
+  virtual void CommandEnded(double /*elapsedMs*/) {}
+  // An angle drag holds the mouse until the button is released.
+  virtual void MouseCaptured(bool /*captured*/) {}
+  virtual void ScrollDragging(bool /*dragging*/) {}
+};
+
+// Drag state: none, scroll drag (left button), angle drag (right button).
+enum class TDragState { None, Scroll, Angle };
+
+// Mouse buttons and modifier keys of one mouse event.
+struct TPointerState {
+  bool Left = false;
+  bool Right = false;
+  bool Shift = false;
+};
+
+// One group of the history menu: consecutive entries with one centre.
+struct THistoryGroup {
+  std::string Caption;  // the centre, or the name of an entry of the group
+  struct TEntry {
+    std::string Caption;  // the range
+    int Index = 0;        // position in the history
+    bool Current = false;
+  };
+  std::vector<TEntry> Entries;
+  bool Current = false;
+};
+
+// Scroll divisors of the scroll-amount positions: a quarter, half or whole picture.
+inline constexpr std::array<int, 3> kMoveDivisors = {4, 2, 1};
+// Wheel-ratio positions 0..3 stand for ×2, ×4, ×8 and ×16.
+inline constexpr int kDefaultMagnifyRatio = 1;
+// Angle drags turn or tip one degree per this many pixels.
+inline constexpr int kPixelsPerDegree = 4;
+// Below this elevation the picture cannot be dragged.
+inline constexpr int kMinDragElevation = 5;
+inline constexpr int kFlatElevation = 90;
+inline constexpr int kHomePeriod = 4;
+// Significant digits of the centre shown while a drag runs.
+inline constexpr int kDragDigits = 15;
+
+// Zoom-ratio index of a wheel notch (or PageUp/PageDown) at ratio position
+// `ratio`, Shift one position smaller, Ctrl one larger.
+int WheelZoomIndex(bool up, int ratio, bool shift, bool ctrl);
+
+// (dx, dy) signs of the scroll direction of a tag 0..8 (4 is no move).
+QPoint ScrollSigns(int tag);
+
+class TSession {
+ public:
+  // The canvas is not owned; it shows the pictures and runs the clock.
+  explicit TSession(TCanvas& canvas);
+  TSession(const TSession&) = delete;
+  TSession& operator=(const TSession&) = delete;
+
+  void SetObserver(TSessionObserver* observer) { FObserver = observer; }
+  TCalcGrid& CalcGrid() { return FCalcGrid; }
+  const TCalcGrid& CalcGrid() const { return FCalcGrid; }
+  TDrawGrid& DrawGrid() { return FDrawGrid; }
+  const TDrawGrid& DrawGrid() const { return FDrawGrid; }
+  TMBList& History() { return FHistory; }
+  const TMBList& History() const { return FHistory; }
+
+  // ---- busy protocol ----
+  bool BeginDraw();
+  void EndDraw();
+  // Runs work between BeginDraw and EndDraw; false when busy. EndDraw runs
+  // also when work throws, and the error goes on to the caller.
+  bool DrawCommand(const std::function<void()>& work);
+  bool Busy() const { return FProgress >= 0; }
+  int Progress() const { return FProgress; }
+  bool AbortRequested() const { return FAbortRequested; }
+  bool TourRunning() const { return FTourRunning; }
+  // Stops a tour and asks a drawing to abort; false when neither ran.
+  bool RequestStop();
+
+  // ---- view ----
+  const TViewState& View() const { return FView; }
+  const TColorPositions& Colors() const { return FColors; }
+  // The view as the fields show it: X and Y with 18 digits, range with 5.
+  std::string XText() const;
+  std::string YText() const;
+  std::string RangeText() const;
+  // Writes the view into the engines and has the fields show it; computes nothing.
+  void ShowView();
+  void DrawView();
+  TMBItem StoreView(const std::string& name) const;
+  // Takes view and colours from a record, brought into the controls' ranges.
+  void LoadView(const TMBItem& item);
+  void AddHistory(const std::string& name);
+
+  // ---- commands ----
+  // The draw button: stops a tour, aborts a drawing, or draws the fields' view.
+  void PressDraw(const TViewState& fields);
+  // A limit chosen from the list: more continues the computation, less recolours.
+  void ChangeLimit(int limit);
+  void Home();
+  // The colour tool bar changed: the picture is coloured anew, not recomputed.
+  void SetColors(const TColorPositions& colors);
+  void SetOptions(int options);
+  // Composes the picture anew from the counts, once it has a size.
+  void RenderIfSized();
+  void Resize(int width, int height, int top);
+
+  // ---- zoom and scroll ----
+  void Magnify(int index);
+  // One wheel notch; with the right button held it switches the relief instead.
+  // `pointer` (picture coordinates) is where the pointer is when zooming about it.
+  void Wheel(bool up, const TPointerState& state, bool ctrl, QPoint pointer);
+  void SetMagnifyRatio(int position) { FMagnifyRatio = std::clamp(position, 0, 3); }
+  int MagnifyRatio() const { return FMagnifyRatio; }
+  void SetZoomAtPointer(bool on) { FZoomAtPointer = on; }
+  bool ZoomAtPointer() const { return FZoomAtPointer; }
+  // Zooms by the table's ratio about a picture position, which stays where it is.
+  void MagnifyAt(int index, QPoint pointer);
+  void Scroll(QPoint offset);
+  void MoveClick(int tag);
+  void SetMoveRatio(int position) { FMoveRatio = std::clamp(position, 0, 2); }
+  int MoveRatio() const { return FMoveRatio; }
+  void SwitchRelief(bool convex);
+  // Between the displayed (turned and tipped) picture and the grid.
+  QPoint ConvertOffset(QPoint offset, bool toGrid) const;
+
+  // ---- mouse drags (positions in picture coordinates) ----
+  void MousePress(QPoint position, const TPointerState& state);
+  void MouseMove(QPoint position, const TPointerState& state);
+  void MouseRelease(QPoint position, const TPointerState& state);
+  TDragState DragState() const { return FDragState; }
+  // The plane's point under a picture position.
+  std::pair<long double, long double> PointAt(QPoint position) const;
+
+  // ---- history ----
+  // -1 back, -2 forward, otherwise the entry's position.
+  void HistoryItemClick(int tag);
+  std::vector<THistoryGroup> HistoryGroups() const;
+
+  // ---- reproduction text ----
+  std::string ReproductionText() const;
+  // A valid view in the text while idle.
+  bool AcceptsText(std::string_view text) const;
+  // Shows and draws the text's view; false when it is not one or busy.
+  bool PasteText(std::string_view text);
+
+ private:
+  void ApplyColors(const TColorPositions& colors);
+  QPoint LockedToAxis(QPoint offset) const;
+  void StartScrollDrag();
+  void MoveScrollDrag(QPoint position, bool shift);
+  void MoveAngleDrag(QPoint position);
+  void EndScrollDrag(QPoint position, bool shift);
+  void Notify(void (TSessionObserver::*event)());
+
+  TCanvas& FCanvas;
+  TCalcGrid FCalcGrid;
+  TDrawGrid FDrawGrid;
+  TMBList FHistory;
+  TViewState FView;
+  TColorPositions FColors;
+  TSessionObserver* FObserver = nullptr;
+
+  int FProgress = -1;
+  bool FAbortRequested = false;
+  bool FTourRunning = false;
+  std::int64_t FDrawStart = 0;
+  std::string FDestName;  // shown in the information strip during tours
+
+  int FMagnifyRatio = kDefaultMagnifyRatio;
+  int FMoveRatio = 0;
+  bool FZoomAtPointer = false;
+
+  TDragState FDragState = TDragState::None;
+  QPoint FDragPosition;  // the press; an angle drag moves it in whole degrees
+};
+
+}  // namespace vortexa
