@@ -2,13 +2,355 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "favorites/number_text.h"
 #include "render/recording_canvas.h"
 
 namespace vortexa {
 namespace {
 
-TEST(WheelZoomIndexTest, RatioPositionShiftAndCtrl) {
-  EXPECT_EQ(WheelZoomIndex(true, 1, false, false), 2);
+constexpr int kWidth = 400;
+constexpr int kHeight = 300;
+// Below a tool bar, as in a window: no information strip to draw.
+constexpr int kTop = 53;
+constexpr TPointerState kLeft{.Left = true};
+constexpr TPointerState kRight{.Right = true};
+constexpr TPointerState kNoButton{};
+
+// What the session reported, as a window would have shown it.
+class TObserverLog : public TSessionObserver {
+ public:
+  void StatusChanged(const std::string& text) override { Status = text; }
+  void MouseCaptured(bool captured) override { Captured = captured; }
+  void CommandEnded(double) override { ++Commands; }
+  std::string Status;
+  bool Captured = false;
+  int Commands = 0;
+};
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FCanvas.msPerPresent = 1;
+    FSession.SetObserver(&FLog);
+    FSession.Resize(kWidth, kHeight, kTop);
+    // No animation frames: the tests look at views and counts, not at movies.
+    FSession.SetOptions(kOptNoZoomAnimation);
+    FSession.PressDraw(TViewState{});
+  }
+
+  TRecordingCanvas FCanvas;
+  TSession FSession{FCanvas};
+  TObserverLog FLog;
+};
+
+TEST(WheelZoomIndexTest, ShiftAndCtrlMoveTheRatioPositionWithinItsRange) {
+  struct TCase {
+    bool up;
+    int ratio;
+    bool shift, ctrl;
+    int index;
+  };
+  // Zoom-in indexes 3..0 are ×2..×16, zoom-out indexes 4..7 are 1/2..1/16.
+  const TCase cases[] = {
+      {true, 1, false, false, 2}, {false, 1, false, false, 5}, {true, 0, true, false, 3},
+      {true, 0, false, true, 2},  {false, 3, false, true, 7},  {true, 3, false, true, 0},
+      {false, 2, true, false, 5}, {true, 2, true, true, 1},
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(WheelZoomIndex(c.up, c.ratio, c.shift, c.ctrl), c.index)
+        << c.up << c.ratio << c.shift << c.ctrl;
+}
+
+TEST_F(SessionTest, WheelZoomsByTheChosenRatioAboutTheCentre) {
+  FSession.Wheel(true, kNoButton, false, {10, 10});
+  EXPECT_EQ(FSession.View().Range, 0.5L);
+  EXPECT_EQ(FSession.RangeText(), "0.5");
+  EXPECT_EQ(FSession.View().CenterX, 0);
+  EXPECT_EQ(FSession.CalcGrid().GetStep(), 2 * 0.5L / kHeight);
+
+  // Ctrl cannot go past ×16: down at position 3 still multiplies by 16.
+  FSession.SetMagnifyRatio(3);
+  FSession.Wheel(false, kNoButton, true, {0, 0});
+  EXPECT_EQ(FSession.View().Range, 8);
+  EXPECT_EQ(FSession.History().Count(), 3);
+}
+
+TEST_F(SessionTest, RightButtonAndWheelSwitchTheReliefWithoutAView) {
+  FSession.Wheel(false, kRight, false, {0, 0});
+  EXPECT_FALSE(FSession.DrawGrid().Convex());
+  EXPECT_EQ(FSession.View().Range, 2);
+  EXPECT_EQ(FSession.History().Count(), 1);
+  FSession.Wheel(true, kRight, false, {0, 0});
+  EXPECT_TRUE(FSession.DrawGrid().Convex());
+}
+
+TEST_F(SessionTest, PressAndReleaseWithoutMovementChangeNothing) {
+  const std::size_t presents = FCanvas.presents.size();
+  FSession.MousePress({50, 50}, kLeft);
+  FSession.MouseMove({50, 50}, kLeft);
+  FSession.MouseRelease({50, 50}, kNoButton);
+  EXPECT_EQ(FCanvas.presents.size(), presents);
+  EXPECT_EQ(FSession.History().Count(), 1);
+  EXPECT_EQ(FSession.DragState(), TDragState::None);
+}
+
+TEST_F(SessionTest, ScrollDragMovesTheCentreByTheDraggedDots) {
+  FSession.MousePress({100, 100}, kLeft);
+  FSession.MouseMove({200, 100}, kLeft);
+  EXPECT_EQ(FSession.DragState(), TDragState::Scroll);
+  // 100 dots of 4 / 300 each, to the left.
+  const long double expectedX = -100 * (4.0L / 300);
+  EXPECT_EQ(FLog.Status, "X=" + FormatGeneral(expectedX, 15) + ", Y=0");
+  EXPECT_EQ(FSession.View().CenterX, 0) << "the view changes only at release";
+  FSession.MouseRelease({200, 100}, kNoButton);
+  EXPECT_EQ(FSession.DragState(), TDragState::None);
+  EXPECT_TRUE(FLog.Status.empty());
+  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(expectedX), 1e-15);
+  EXPECT_EQ(FSession.View().CenterY, 0);
+  EXPECT_EQ(FSession.History().Count(), 2);
+}
+
+TEST_F(SessionTest, ShiftLocksTheDragToTheLargerGridAxis) {
+  const TPointerState shiftLeft{.Left = true, .Shift = true};
+  FSession.MousePress({100, 100}, shiftLeft);
+  FSession.MouseMove({130, 110}, shiftLeft);
+  FSession.MouseRelease({130, 110}, {.Shift = true});
+  const long double step = 4.0L / 300;
+  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(-30 * step), 1e-15);
+  EXPECT_EQ(FSession.View().CenterY, 0);
+
+  FSession.MousePress({100, 100}, shiftLeft);
+  FSession.MouseMove({110, 130}, shiftLeft);
+  FSession.MouseRelease({110, 130}, {.Shift = true});
+  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(-30 * step), 1e-15);
+  EXPECT_NEAR(static_cast<double>(FSession.View().CenterY), static_cast<double>(-30 * step), 1e-15);
+}
+
+TEST_F(SessionTest, LowElevationRefusesTheDragAndAReliefIsDraggedFlat) {
+  FSession.DrawGrid().SetElevation(3);
+  FSession.MousePress({100, 100}, kLeft);
+  FSession.MouseMove({150, 100}, kLeft);
+  EXPECT_EQ(FSession.DragState(), TDragState::None);
+  FSession.MouseRelease({150, 100}, kNoButton);
+  EXPECT_EQ(FSession.History().Count(), 1);
+
+  FSession.DrawGrid().SetElevation(60);
+  FSession.MousePress({100, 100}, kLeft);
+  FSession.MouseMove({150, 100}, kLeft);
+  EXPECT_EQ(FSession.DrawGrid().HeightScale(), 0) << "flattened while dragged";
+  FSession.MouseRelease({150, 100}, kNoButton);
+  EXPECT_EQ(FSession.History().Count(), 2);
+  EXPECT_EQ(FSession.DrawGrid().GetElevation(), 60);
+  EXPECT_NE(FSession.DrawGrid().HeightScale(), 0) << "risen again after the recomputation";
+}
+
+TEST_F(SessionTest, AngleDragTurnsOneDegreePerFourPixelsAndLosesTheRest) {
+  FSession.DrawGrid().SetElevation(60);
+  FSession.MousePress({100, 100}, kRight);
+  FSession.MouseMove({100, 93}, kRight);  // 7 pixels up: 7 div 4 = 1 degree
+  EXPECT_EQ(FSession.DragState(), TDragState::Angle);
+  EXPECT_TRUE(FLog.Captured);
+  EXPECT_EQ(FSession.DrawGrid().GetElevation(), 61);
+  FSession.MouseMove({100, 90}, kRight);  // 3 more from the new reference: nothing
+  EXPECT_EQ(FSession.DrawGrid().GetElevation(), 61);
+  FSession.MouseMove({109, 90}, kRight);  // right lowers the rotation
+  EXPECT_EQ(FSession.DrawGrid().GetRotation(), -2);
+  FSession.MouseRelease({109, 90}, kNoButton);
+  EXPECT_FALSE(FLog.Captured);
+  EXPECT_EQ(FSession.History().Count(), 1);
+}
+
+TEST_F(SessionTest, ConvertOffsetUndoesTheTurnAndTilt) {
+  TDrawGrid& draw = FSession.DrawGrid();
+  EXPECT_EQ(FSession.ConvertOffset({17, -5}, true), QPoint(17, -5));
+  draw.SetRotation(90);
+  // A quarter turn: a movement along the screen's x runs along one grid axis only.
+  const QPoint grid = FSession.ConvertOffset({40, 0}, true);
+  EXPECT_EQ(std::abs(grid.x()) + std::abs(grid.y()), 40);
+  EXPECT_TRUE(grid.x() == 0 || grid.y() == 0);
+  draw.SetElevation(45);
+  const QPoint back = FSession.ConvertOffset(FSession.ConvertOffset({40, 24}, true), false);
+  EXPECT_LE(std::abs(back.x() - 40), 1);
+  EXPECT_LE(std::abs(back.y() - 24), 1);
+}
+
+TEST_F(SessionTest, HistoryGroupsByCentreNewestFirst) {
+  FSession.Magnify(3);
+  FSession.Magnify(3);
+  FSession.Scroll({40, 0});
+  const std::vector<THistoryGroup> groups = FSession.HistoryGroups();
+  ASSERT_EQ(groups.size(), 2u);
+  ASSERT_EQ(groups[0].Entries.size(), 1u);
+  EXPECT_TRUE(groups[0].Current);
+  EXPECT_EQ(groups[0].Entries[0].Index, 3);
+  EXPECT_EQ(groups[0].Entries[0].Caption, "0.5");
+  EXPECT_EQ(groups[1].Caption, "(0, 0)");
+  ASSERT_EQ(groups[1].Entries.size(), 3u);
+  EXPECT_EQ(groups[1].Entries[0].Caption, "0.5");
+  EXPECT_EQ(groups[1].Entries[1].Caption, "1");
+  EXPECT_EQ(groups[1].Entries[2].Caption, "2");
+
+  FSession.HistoryItemClick(-1);
+  const std::vector<THistoryGroup> after = FSession.HistoryGroups();
+  EXPECT_FALSE(after[0].Current);
+  EXPECT_TRUE(after[1].Current);
+  EXPECT_TRUE(after[1].Entries[0].Current);
+  EXPECT_EQ(FSession.View().Range, 0.5L);
+  EXPECT_EQ(FSession.History().Count(), 4) << "stepping adds no entry";
+}
+
+TEST_F(SessionTest, NamedEntryNamesItsGroup) {
+  FSession.AddHistory("");
+  TMBItem favourite = FSession.StoreView("渦");
+  favourite.X = 0.25L;
+  FSession.LoadView(favourite);
+  FSession.ShowView();
+  FSession.AddHistory("渦");
+  EXPECT_EQ(FSession.HistoryGroups()[0].Caption, "渦");
+  EXPECT_EQ(FSession.HistoryGroups()[1].Caption, "(0, 0)");
+}
+
+TEST_F(SessionTest, SteppingBackThenZoomingDropsTheEntriesAhead) {
+  FSession.Magnify(3);
+  FSession.Magnify(3);
+  FSession.HistoryItemClick(-1);
+  FSession.HistoryItemClick(-1);
+  EXPECT_FALSE(FSession.History().CanBack());
+  FSession.HistoryItemClick(-1);  // past the first entry: nothing
+  EXPECT_EQ(FSession.History().Index(), 0);
+  FSession.Magnify(4);
+  EXPECT_EQ(FSession.History().Count(), 2);
+  EXPECT_EQ(FSession.View().Range, 4);
+  EXPECT_FALSE(FSession.History().CanForward());
+}
+
+TEST_F(SessionTest, DrawingTheSameViewTwiceAddsOneEntry) {
+  FSession.PressDraw(TViewState{});
+  FSession.PressDraw(TViewState{});
+  EXPECT_EQ(FSession.History().Count(), 1);
+  FSession.PressDraw(TViewState{-0.5L, 0, 2, 1000});
+  EXPECT_EQ(FSession.History().Count(), 2);
+}
+
+TEST_F(SessionTest, ReproductionTextCarriesViewAndColoursToAnotherSession) {
+  FSession.SetColors({2, 20, 3, 5, 7});
+  FSession.PressDraw(TViewState{-0.75L, 0.1L, 0.01L, 2000});
+  const std::string text = FSession.ReproductionText();
+  EXPECT_EQ(text, "120,0,-0.75,0.1,0.01,2000,2,20,3,5,7,1");
+
+  TRecordingCanvas canvas;
+  TSession fresh(canvas);
+  fresh.Resize(80, 60, kTop);
+  ASSERT_TRUE(fresh.PasteText(text));
+  EXPECT_EQ(fresh.View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
+  EXPECT_EQ(fresh.Colors(), (TColorPositions{2, 20, 3, 5, 7}));
+  EXPECT_EQ(fresh.DrawGrid().Palette().Period(), 7);
+  EXPECT_EQ(fresh.CalcGrid().Limit(), 2000);
+  EXPECT_EQ(fresh.History().Count(), 1);
+}
+
+TEST_F(SessionTest, TextsThatAreNoViewAreRefused) {
+  EXPECT_TRUE(FSession.AcceptsText("120,0,-0.75,0.1,0.01,2000,2,20,3,5,7,1"));
+  EXPECT_FALSE(FSession.AcceptsText("120,0,-0.75,0.1,0.01,2000,2,20,3,5,7"));
+  EXPECT_FALSE(FSession.AcceptsText("hello"));
+  EXPECT_FALSE(FSession.PasteText("120,0,-0.75,0.1,0.01,2000,2,20,3,5,7"));
+  EXPECT_EQ(FSession.History().Count(), 1);
+  ASSERT_TRUE(FSession.BeginDraw());
+  EXPECT_FALSE(FSession.AcceptsText("120,0,-0.75,0.1,0.01,2000,2,20,3,5,7,1"));
+  EXPECT_FALSE(FSession.PasteText("120,0,-0.75,0.1,0.01,2000,2,20,3,5,7,1"));
+  FSession.EndDraw();
+}
+
+TEST_F(SessionTest, CommandsAreRefusedWhileBusy) {
+  ASSERT_TRUE(FSession.BeginDraw());
+  FSession.Magnify(3);
+  FSession.Scroll({10, 0});
+  FSession.MousePress({10, 10}, kLeft);
+  FSession.MouseMove({50, 10}, kLeft);
+  EXPECT_EQ(FSession.DragState(), TDragState::None);
+  EXPECT_EQ(FSession.View(), TViewState{});
+  // The draw button asks for an abort instead.
+  FSession.PressDraw(TViewState{1, 1, 1, 1});
+  EXPECT_TRUE(FSession.AbortRequested());
+  FSession.EndDraw();
+  EXPECT_FALSE(FSession.AbortRequested());
+  EXPECT_EQ(FSession.History().Count(), 1);
+}
+
+std::vector<TDot> GridCounts(const TCalcGrid& grid) {
+  std::vector<TDot> counts;
+  for (int row = 0; row < grid.GridHeight(); ++row)
+    for (int col = 0; col < grid.GridWidth(); ++col)
+      counts.push_back(grid.GetDot(row, col));
+  return counts;
+}
+
+TEST_F(SessionTest, ZoomAboutThePointerKeepsItsPointAndReusesExactCounts) {
+  FSession.SetZoomAtPointer(true);
+  FSession.SetOptions(kOptNoZoomAnimation | kOptNoPrediction | kOptNoMirror);
+  FSession.PressDraw(TViewState{-0.75L, 0.1L, 0.05L, 500});
+  for (const QPoint pointer : {QPoint(60, 200), QPoint(399, 0), QPoint(201, 150)}) {
+    const auto [re, im] = FSession.PointAt(pointer);
+    const long double range = FSession.View().Range;
+    FSession.Wheel(true, kNoButton, false, pointer);  // position 1: ×4
+    EXPECT_EQ(FSession.View().Range, range / 4);
+    const auto [reAfter, imAfter] = FSession.PointAt(pointer);
+    const long double step = FSession.CalcGrid().GetStep();
+    EXPECT_LE(std::fabs(reAfter - re), step / 1000);
+    EXPECT_LE(std::fabs(imAfter - im), step / 1000);
+
+    // Reused dots sit where the new view has them: drawing the view afresh
+    // gives the same counts.
+    const std::vector<TDot> zoomed = GridCounts(FSession.CalcGrid());
+    FSession.PressDraw(FSession.View());
+    const std::vector<TDot> fresh = GridCounts(FSession.CalcGrid());
+    int mismatches = 0;
+    for (std::size_t i = 0; i < fresh.size(); ++i)
+      mismatches += zoomed[i] != fresh[i];
+    EXPECT_EQ(mismatches, 0) << pointer.x() << "," << pointer.y();
+  }
+}
+
+TEST_F(SessionTest, ZoomOutAboutThePointerKeepsItsPoint) {
+  FSession.SetZoomAtPointer(true);
+  FSession.SetMagnifyRatio(0);
+  const QPoint pointer(20, 280);
+  const auto [re, im] = FSession.PointAt(pointer);
+  FSession.Wheel(false, kNoButton, false, pointer);
+  EXPECT_EQ(FSession.View().Range, 4);
+  const auto [reAfter, imAfter] = FSession.PointAt(pointer);
+  EXPECT_NEAR(static_cast<double>(reAfter), static_cast<double>(re), 1e-15);
+  EXPECT_NEAR(static_cast<double>(imAfter), static_cast<double>(im), 1e-15);
+}
+
+TEST_F(SessionTest, HomeRestoresViewColoursAndAngles) {
+  FSession.SetColors({1, 9, 2, 3, 8});
+  FSession.PressDraw(TViewState{0.3L, 0.1L, 0.5L, 2000});
+  FSession.DrawGrid().SetRotation(30);
+  FSession.DrawGrid().SetElevation(40);
+  FSession.Home();
+  EXPECT_EQ(FSession.View(), TViewState{});
+  EXPECT_EQ(FSession.Colors(), TColorPositions{});
+  EXPECT_EQ(FSession.DrawGrid().Palette().Period(), kHomePeriod);
+  EXPECT_EQ(FSession.DrawGrid().GetElevation(), 90);
+  EXPECT_EQ(FSession.DrawGrid().GetRotation(), 0);
+  EXPECT_EQ(FSession.History().Count(), 3);
+}
+
+TEST_F(SessionTest, MoveClickScrollsByTheChosenPartOfThePicture) {
+  FSession.MoveClick(1);  // left: content moves right by a quarter
+  const long double step = 4.0L / 300;
+  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(-100 * step),
+              1e-15);
+  FSession.SetMoveRatio(2);
+  FSession.MoveClick(8);  // right and down: a whole picture
+  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(300 * step), 1e-14);
+  EXPECT_NEAR(static_cast<double>(FSession.View().CenterY), static_cast<double>(300 * step), 1e-14);
+  const int entries = FSession.History().Count();
+  FSession.MoveClick(4);
+  EXPECT_EQ(FSession.History().Count(), entries);
 }
 
 }  // namespace
