@@ -887,6 +887,10 @@ void TDrawForm::resizeEvent(QResizeEvent* event) {
   if (FIdleRedrawEnabled) FIdleTimer->start();
 }
 
+QWidget* TDrawForm::ImageArea() const {
+  return FImageArea;
+}
+
 QSize TDrawForm::ImageAreaSize() const {
   return {centralWidget()->width(),
           centralWidget()->height() - TopPanel->height() - FStatusBar->height()};
@@ -899,7 +903,8 @@ void TDrawForm::ApplicationEventsIdle() {
   ShowStatus(1, QString("%1×%2").arg(area.width()).arg(area.height()));
   FScreen = QImage(area, QImage::Format_ARGB32_Premultiplied);
   FScreen.fill(Qt::black);
-  FSession.Resize(area.width(), area.height(), TopPanel->height());
+  FSession.Resize(area.width(), area.height());
+  FSession.SetOrigin(TopPanel->height());
   ColorToolBar->update();
   btDrawClick();
 }

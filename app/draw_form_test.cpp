@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -443,6 +447,200 @@ TEST_F(DrawFormTest, CorruptFavouriteValuesStayInsideTheControls) {
   EXPECT_EQ(form->cbColor->currentIndex(), 2);
   EXPECT_EQ(form->cbTimes->currentIndex(), 12);
   EXPECT_EQ(form->Session().DrawGrid().Palette().Period(), 12);
+}
+
+}  // namespace
+}  // namespace vortexa
+
+namespace vortexa {
+namespace {
+
+// Mouse events as the image area receives them from the system.
+void SendMouse(QWidget* area, QEvent::Type type, QPoint at, Qt::MouseButton button,
+               Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QMouseEvent event(type, at, area->mapToGlobal(at), button, held, modifiers);
+  QApplication::sendEvent(area, &event);
+}
+
+void SendWheel(QWidget* area, QPoint at, int delta, Qt::MouseButtons held = Qt::NoButton,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWheelEvent event(at, area->mapToGlobal(at), QPoint(), QPoint(0, delta), held, modifiers,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(area, &event);
+}
+
+TEST_F(DrawFormTest, KeysZoomGoHomeAndStepThroughTheHistory) {
+  auto form = StartForm();
+  form->edX->setFocus();
+  QTest::keyClick(form->edX, Qt::Key_PageUp);
+  EXPECT_EQ(form->Session().View().Range, 0.5L);
+  EXPECT_EQ(form->edRange->text(), "0.5");
+  QTest::keyClick(form->edX, Qt::Key_PageDown, Qt::ControlModifier);  // ×8 out
+  EXPECT_EQ(form->Session().View().Range, 4);
+  QTest::keyClick(form->edX, Qt::Key_PageUp, Qt::ShiftModifier);  // ×2 in
+  EXPECT_EQ(form->Session().View().Range, 2);
+  EXPECT_EQ(form->Session().History().Count(), 4);
+
+  QTest::keyClick(form->edX, Qt::Key_Left, Qt::AltModifier);
+  EXPECT_EQ(form->Session().View().Range, 4);
+  QTest::keyClick(form.get(), Qt::Key_Left, Qt::AltModifier);
+  EXPECT_EQ(form->Session().View().Range, 0.5L);
+  QTest::keyClick(form.get(), Qt::Key_Right, Qt::AltModifier);
+  EXPECT_EQ(form->Session().View().Range, 4);
+  EXPECT_EQ(form->edRange->text(), "4");
+  EXPECT_EQ(form->Session().History().Count(), 4);
+
+  form->Session().HistoryItemClick(0);
+  EXPECT_FALSE(form->mnPrev->isEnabled());
+  QTest::keyClick(form.get(), Qt::Key_Left, Qt::AltModifier);
+  EXPECT_EQ(form->Session().History().Index(), 0);
+
+  Draw(*form, "0.25", "0", "1", "500");
+  QTest::keyClick(form->edY, Qt::Key_Home);
+  EXPECT_EQ(form->Session().View(), (TViewState{0, 0, 2, 1000}));
+}
+
+TEST_F(DrawFormTest, FieldsShowTheStartOfLongNumbersAndSelectAllWithCtrlA) {
+  auto form = StartForm();
+  Draw(*form, "-0.743643887037151", "0.131825904205330", "1e-9", "1000");
+  EXPECT_EQ(form->edX->text(), "-0.743643887037151");
+  EXPECT_EQ(form->edX->cursorPosition(), 0);
+  form->edY->setFocus();
+  QTest::keyClick(form->edY, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(form->edY->selectedText(), form->edY->text());
+}
+
+TEST_F(DrawFormTest, WheelAndDragsOnThePictureMoveTheView) {
+  auto form = StartForm();
+  QWidget* area = form->ImageArea();
+  const QPoint middle(area->width() / 2, area->height() / 2);
+  SendWheel(area, middle, 120);
+  EXPECT_EQ(form->Session().View().Range, 0.5L);
+  SendWheel(area, middle, -120, Qt::NoButton, Qt::ControlModifier);
+  EXPECT_EQ(form->Session().View().Range, 4);
+
+  SendMouse(area, QEvent::MouseButtonPress, middle, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(area, QEvent::MouseMove, middle + QPoint(30, 0), Qt::NoButton, Qt::LeftButton);
+  EXPECT_TRUE(form->StatusText(3).startsWith("X=-")) << form->StatusText(3).toStdString();
+  SendMouse(area, QEvent::MouseButtonRelease, middle + QPoint(30, 0), Qt::LeftButton,
+            Qt::NoButton);
+  const long double step = form->Session().CalcGrid().GetStep();
+  EXPECT_NEAR(static_cast<double>(form->Session().View().CenterX),
+              static_cast<double>(-30 * step), 1e-15);
+
+  SendMouse(area, QEvent::MouseButtonPress, middle, Qt::RightButton, Qt::RightButton);
+  SendMouse(area, QEvent::MouseMove, middle + QPoint(0, 40), Qt::NoButton, Qt::RightButton);
+  EXPECT_EQ(form->Session().DrawGrid().GetElevation(), 80);
+  EXPECT_EQ(form->StatusText(2), "   0°80°凸 ");
+  SendMouse(area, QEvent::MouseButtonRelease, middle + QPoint(0, 40), Qt::RightButton,
+            Qt::NoButton);
+
+  const int entries = form->Session().History().Count();
+  SendMouse(area, QEvent::MouseButtonPress, middle, Qt::BackButton, Qt::BackButton);
+  EXPECT_EQ(form->Session().History().Index(), entries - 2);
+  SendMouse(area, QEvent::MouseButtonPress, middle, Qt::ForwardButton, Qt::ForwardButton);
+  EXPECT_EQ(form->Session().History().Index(), entries - 1);
+}
+
+TEST_F(DrawFormTest, WheelAtThePointerWhenChosenInTheOptions) {
+  auto form = StartForm();
+  QWidget* area = form->ImageArea();
+  EXPECT_FALSE(form->mnWheelAtPointer->isChecked());
+  form->mnWheelAtPointer->trigger();
+  const QPoint pointer(20, 30);
+  const auto [re, im] = form->Session().PointAt(pointer);
+  SendWheel(area, pointer, 120);
+  const auto [reAfter, imAfter] = form->Session().PointAt(pointer);
+  EXPECT_NEAR(static_cast<double>(reAfter), static_cast<double>(re), 1e-15);
+  EXPECT_NEAR(static_cast<double>(imAfter), static_cast<double>(im), 1e-15);
+}
+
+TEST_F(DrawFormTest, HistoryMenuListsGroupsWhenTheDisplayMenuOpens) {
+  auto form = StartForm();
+  form->Session().Magnify(3);
+  form->Session().Scroll({10, 0});
+  form->mnDisplayClick();
+  const QList<QAction*> items = form->mnHistory->actions();
+  ASSERT_EQ(items.size(), 5);  // back, forward, separator, two groups
+  EXPECT_TRUE(items[0]->isEnabled());
+  EXPECT_FALSE(items[1]->isEnabled());
+  ASSERT_NE(items[4]->menu(), nullptr);
+  EXPECT_EQ(items[4]->text(), "(0, 0)");
+  EXPECT_TRUE(items[3]->isChecked());
+  const QList<QAction*> ranges = items[4]->menu()->actions();
+  ASSERT_EQ(ranges.size(), 2);
+  EXPECT_EQ(ranges[1]->text(), "2");
+  ranges[1]->trigger();
+  EXPECT_EQ(form->Session().View(), (TViewState{0, 0, 2, 1000}));
+  form->mnDisplayClick();
+  EXPECT_TRUE(form->mnHistory->actions()[4]->isChecked());
+}
+
+TEST_F(DrawFormTest, CopiedTextPastesTheViewAndColoursIntoAnotherWindow) {
+  {
+    auto form = StartForm();
+    form->tbHue->setValue(12);
+    Draw(*form, "-0.75", "0.1", "0.01", "2000");
+    form->mnInfoCopy->trigger();
+  }
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "120,0,-0.75,0.1,0.01,2000,0,12,0,0,4,1");
+  auto fresh = StartForm();
+  fresh->mnFileClick();
+  ASSERT_TRUE(fresh->mnInfoPaste->isEnabled());
+  fresh->mnInfoPaste->trigger();
+  EXPECT_EQ(fresh->Session().View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
+  EXPECT_EQ(fresh->tbHue->value(), 12);
+  EXPECT_EQ(fresh->Session().History().Count(), 2);
+
+  QGuiApplication::clipboard()->setText("not a view");
+  fresh->mnFileClick();
+  EXPECT_FALSE(fresh->mnInfoPaste->isEnabled());
+  // Older programs put CP932 text there: "渦" in Shift-JIS.
+  auto* data = new QMimeData;
+  data->setData("text/plain", QByteArray("\x89\x51,0,0.25,0,1,500,0,0,0,0,4,1"));
+  QGuiApplication::clipboard()->setMimeData(data);
+  fresh->mnFileClick();
+  ASSERT_TRUE(fresh->mnInfoPaste->isEnabled());
+  fresh->mnInfoPaste->trigger();
+  EXPECT_EQ(fresh->Session().View(), (TViewState{0.25L, 0, 1, 500}));
+}
+
+TEST_F(DrawFormTest, DroppedTextIsTakenOnlyWhenItIsAView) {
+  auto form = StartForm();
+  const auto dragEnter = [&](const QString& text) {
+    QMimeData data;
+    data.setText(text);
+    QDragEnterEvent event(QPoint(10, 80), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &event);
+    return event.isAccepted();
+  };
+  EXPECT_FALSE(dragEnter("120,0,-0.75,0.1,0.01,2000,0,12,0,0,4"));  // 11 fields
+  EXPECT_TRUE(dragEnter("120,0,-0.75,0.1,0.01,2000,0,12,0,0,4,1"));
+
+  QMimeData data;
+  data.setText("120,0,-0.75,0.1,0.01,2000,0,12,0,0,4,1");
+  QDropEvent drop(QPointF(10, 80), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form.get(), &drop);
+  EXPECT_EQ(form->Session().View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
+  EXPECT_EQ(form->Session().History().Count(), 2);
+}
+
+TEST_F(DrawFormTest, AResizeDuringADrawingIsDrawnWhenItEnds) {
+  auto form = StartForm();
+  QTimer::singleShot(0, form.get(), [&] {
+    // A window manager may resize the window whatever size it asked for.
+    form->setMinimumSize(0, 0);
+    form->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    form->resize(360, 420);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->ImageAreaSize().width() == 360; }, kWaitMs));
+    EXPECT_TRUE(form->Session().Busy());
+    form->btDraw->click();
+  });
+  StartDeepDrawing(*form);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return form->Session().DrawGrid().Width() == 360 && !form->Session().Busy(); },
+      kWaitMs));
+  EXPECT_EQ(form->Session().DrawGrid().Height(), form->ImageAreaSize().height());
 }
 
 }  // namespace

@@ -213,8 +213,11 @@ void TSession::SetOptions(int options) {
   FCalcGrid.SetOptions(options);
 }
 
-void TSession::Resize(int width, int height, int top) {
+void TSession::Resize(int width, int height) {
   FDrawGrid.SetSize(width, height);
+}
+
+void TSession::SetOrigin(int top) {
   FDrawGrid.SetOrigin(0, top);
 }
 

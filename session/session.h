@@ -141,7 +141,10 @@ class TSession {
   void SetOptions(int options);
   // Composes the picture anew from the counts, once it has a size.
   void RenderIfSized();
-  void Resize(int width, int height, int top);
+  void Resize(int width, int height);
+  // Where the picture's top lies on the window: 0 in full screen, where the
+  // information strip is drawn.
+  void SetOrigin(int top);
 
   // ---- zoom and scroll ----
   void Magnify(int index);

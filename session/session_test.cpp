@@ -12,8 +12,6 @@ namespace {
 
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
-// Below a tool bar, as in a window: no information strip to draw.
-constexpr int kTop = 53;
 constexpr TPointerState kLeft{.Left = true};
 constexpr TPointerState kRight{.Right = true};
 constexpr TPointerState kNoButton{};
@@ -34,7 +32,7 @@ class SessionTest : public ::testing::Test {
   void SetUp() override {
     FCanvas.msPerPresent = 1;
     FSession.SetObserver(&FLog);
-    FSession.Resize(kWidth, kHeight, kTop);
+    FSession.Resize(kWidth, kHeight);
     // No animation frames: the tests look at views and counts, not at movies.
     FSession.SetOptions(kOptNoZoomAnimation);
     FSession.PressDraw(TViewState{});
@@ -242,7 +240,7 @@ TEST_F(SessionTest, ReproductionTextCarriesViewAndColoursToAnotherSession) {
 
   TRecordingCanvas canvas;
   TSession fresh(canvas);
-  fresh.Resize(80, 60, kTop);
+  fresh.Resize(80, 60);
   ASSERT_TRUE(fresh.PasteText(text));
   EXPECT_EQ(fresh.View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
   EXPECT_EQ(fresh.Colors(), (TColorPositions{2, 20, 3, 5, 7}));
