@@ -4,14 +4,14 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
@@ -471,6 +471,7 @@ void SendWheel(QWidget* area, QPoint at, int delta, Qt::MouseButtons held = Qt::
 
 TEST_F(DrawFormTest, KeysZoomGoHomeAndStepThroughTheHistory) {
   auto form = StartForm();
+  form->mnAnimate->trigger();  // no zoom movies: the test looks at views
   form->edX->setFocus();
   QTest::keyClick(form->edX, Qt::Key_PageUp);
   EXPECT_EQ(form->Session().View().Range, 0.5L);
@@ -512,6 +513,7 @@ TEST_F(DrawFormTest, FieldsShowTheStartOfLongNumbersAndSelectAllWithCtrlA) {
 
 TEST_F(DrawFormTest, WheelAndDragsOnThePictureMoveTheView) {
   auto form = StartForm();
+  form->mnAnimate->trigger();  // no zoom movies: the test looks at views
   QWidget* area = form->ImageArea();
   const QPoint middle(area->width() / 2, area->height() / 2);
   SendWheel(area, middle, 120);
@@ -522,11 +524,10 @@ TEST_F(DrawFormTest, WheelAndDragsOnThePictureMoveTheView) {
   SendMouse(area, QEvent::MouseButtonPress, middle, Qt::LeftButton, Qt::LeftButton);
   SendMouse(area, QEvent::MouseMove, middle + QPoint(30, 0), Qt::NoButton, Qt::LeftButton);
   EXPECT_TRUE(form->StatusText(3).startsWith("X=-")) << form->StatusText(3).toStdString();
-  SendMouse(area, QEvent::MouseButtonRelease, middle + QPoint(30, 0), Qt::LeftButton,
-            Qt::NoButton);
+  SendMouse(area, QEvent::MouseButtonRelease, middle + QPoint(30, 0), Qt::LeftButton, Qt::NoButton);
   const long double step = form->Session().CalcGrid().GetStep();
-  EXPECT_NEAR(static_cast<double>(form->Session().View().CenterX),
-              static_cast<double>(-30 * step), 1e-15);
+  EXPECT_NEAR(static_cast<double>(form->Session().View().CenterX), static_cast<double>(-30 * step),
+              1e-15);
 
   SendMouse(area, QEvent::MouseButtonPress, middle, Qt::RightButton, Qt::RightButton);
   SendMouse(area, QEvent::MouseMove, middle + QPoint(0, 40), Qt::NoButton, Qt::RightButton);
@@ -544,6 +545,7 @@ TEST_F(DrawFormTest, WheelAndDragsOnThePictureMoveTheView) {
 
 TEST_F(DrawFormTest, WheelAtThePointerWhenChosenInTheOptions) {
   auto form = StartForm();
+  form->mnAnimate->trigger();  // no zoom movies: the test looks at views
   QWidget* area = form->ImageArea();
   EXPECT_FALSE(form->mnWheelAtPointer->isChecked());
   form->mnWheelAtPointer->trigger();
@@ -557,6 +559,7 @@ TEST_F(DrawFormTest, WheelAtThePointerWhenChosenInTheOptions) {
 
 TEST_F(DrawFormTest, HistoryMenuListsGroupsWhenTheDisplayMenuOpens) {
   auto form = StartForm();
+  form->mnAnimate->trigger();  // no zoom movies: the test looks at views
   form->Session().Magnify(3);
   form->Session().Scroll({10, 0});
   form->mnDisplayClick();
@@ -634,6 +637,8 @@ TEST_F(DrawFormTest, AResizeDuringADrawingIsDrawnWhenItEnds) {
     form->resize(360, 420);
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->ImageAreaSize().width() == 360; }, kWaitMs));
     EXPECT_TRUE(form->Session().Busy());
+    // The fields the redraw takes over: a quick view.
+    form->cbLimit->setEditText("100");
     form->btDraw->click();
   });
   StartDeepDrawing(*form);
@@ -641,6 +646,7 @@ TEST_F(DrawFormTest, AResizeDuringADrawingIsDrawnWhenItEnds) {
       [&] { return form->Session().DrawGrid().Width() == 360 && !form->Session().Busy(); },
       kWaitMs));
   EXPECT_EQ(form->Session().DrawGrid().Height(), form->ImageAreaSize().height());
+  EXPECT_EQ(form->Session().CalcGrid().GridWidth(), 360);
 }
 
 }  // namespace
