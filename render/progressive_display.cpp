@@ -405,6 +405,12 @@ void TDrawGrid::AnimateZoomTo(int dx, int dy, long double ratio) {
 // ---- colour animation ----
 
 void TDrawGrid::AnimateColors(const TColorMorph& morph) {
+  // A flat picture whose colours stay would show the same frame N times over.
+  if (IsFlat() && morph.DHue == 0 && morph.DSaturation == 0 && morph.DHighlight == 0) {
+    SetReliefStep(kFullRelief);
+    Render(true);
+    return;
+  }
   const int frames = FFrames;
   const std::int64_t start = FCanvas.NowMs();
   std::int64_t last = start;

@@ -456,6 +456,16 @@ TEST_F(ProgressiveDisplayTest, ColourAnimationAdaptsItsFramesToTheirSpeed) {
     for (int x = 0; x < 40; ++x)
       grid.SetDot(y, x, static_cast<TDot>(1 + x + y));
   ASSERT_EQ(draw.Frames(), kMaxFrames);
+  // A flat picture whose colours stay has nothing to animate: one final frame.
+  draw.AnimateColors({});
+  EXPECT_EQ(canvas.presents.size(), 1u);
+  EXPECT_TRUE(canvas.sleeps.empty());
+  canvas.presents.clear();
+  draw.AnimateColors({.DHue = 1});
+  EXPECT_EQ(canvas.presents.size(), std::size_t(kMaxFrames));
+  canvas.presents.clear();
+
+  draw.SetElevation(60);
   canvas.msPerPresent = 200;  // 16 frames take over 3 s
   draw.AnimateColors({});
   EXPECT_EQ(draw.Frames(), kMinFrames);
