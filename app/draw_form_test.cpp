@@ -358,7 +358,7 @@ TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
   TInfoForm* info = form->InfoForm();
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->StatLimit(), 1000);
-  EXPECT_EQ(info->Stats()[4], form->DrawGrid().Width() * form->DrawGrid().Height());
+  EXPECT_EQ(info->Stats().Total, form->DrawGrid().Width() * form->DrawGrid().Height());
 
   form->cbLimit->setCurrentIndex(0);
   form->cbLimitSelect();

@@ -288,7 +288,7 @@ TEST_F(CalcGridPrediction, OffMeansNoPredictedDotsAndSameAsDirect) {
   TCalcStats stats;
   std::vector<std::int32_t> hist(10);
   grid.GetStatistics(0, 10, 64, hist, stats);
-  EXPECT_EQ(stats[3], 0);
+  EXPECT_EQ(stats.Predicted, 0);
 }
 
 TEST(CalcGridPasses, OneWorkerGivesTheSameGridAsSeveral) {
