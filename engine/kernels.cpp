@@ -49,6 +49,7 @@ namespace {
 template <typename Real>
 void RunPlain(const TLaneJob<Real>& job) {
   for (int i = 0; i < job.Count; ++i) {
+    if (StopRequested(job)) return;
     const Real cRe = job.CRe[i], cIm = job.CIm[job.SharedCIm ? 0 : i];
     Real re = cRe, im = cIm;
     TDot res = kDotInside;
