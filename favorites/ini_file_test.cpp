@@ -107,12 +107,13 @@ TEST(TextEncoding, Utf8Validity) {
   EXPECT_FALSE(IsValidUtf8("\xE3\x81"));          // cut short
 }
 
-// One stray byte spoils its own line only: "あ" in UTF-8, then in code
-// page 932, then a line valid in neither, which stays as it was.
+// One stray byte spoils its own line only: "渦" in UTF-8 (whose bytes read
+// as two other characters in code page 932), "あ" in code page 932, then a
+// line valid in neither, which stays as it was.
 TEST(TextEncoding, EachLineIsDecodedOnItsOwn) {
-  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF\xE3\x81\x82\n\x82\xa0\r\na\x82\xa0\xFF"
+  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF\xE6\xB8\xA6\n\x82\xa0\r\na\x82\xa0\xFF"
                            "b\n\x82"),
-            "\xE3\x81\x82\n\xE3\x81\x82\r\na\x82\xa0\xFF"
+            "\xE6\xB8\xA6\n\xE3\x81\x82\r\na\x82\xa0\xFF"
             "b\n\x82");
 }
 
