@@ -981,6 +981,7 @@ void TDrawForm::AddFavoriteEntries(QMenu* menu, const TFavNode& folder) {
     item.Tour = child->TourMark ? 1 : 0;
     item.Name = child->Text;
     QAction* entry = menu->addAction(Text(child->Text));
+    entry->setEnabled(item.IsView());  // a line kept unread from the file holds no view
     connect(entry, &QAction::triggered, this,
             Guarded(this, [this, &item] { mnFavoriteItemClick(item); }));
   }

@@ -28,11 +28,15 @@ bool SameName(std::string_view a, std::string_view b) {
   });
 }
 
-// Sections and entries alike, by their Name.
+// Sections and entries alike, by their Name; lines kept verbatim have none.
 template <typename List>
 auto FindNamed(List& list, std::string_view name) -> decltype(&*list.begin()) {
-  const auto found = std::find_if(
-      list.begin(), list.end(), [&](const auto& element) { return SameName(element.Name, name); });
+  const auto found = std::find_if(list.begin(), list.end(), [&](const auto& element) {
+    if constexpr (requires { element.Verbatim; }) {
+      if (element.Verbatim) return false;
+    }
+    return SameName(element.Name, name);
+  });
   return found == list.end() ? nullptr : &*found;
 }
 
@@ -135,26 +139,42 @@ void ReplaceFile(const fs::path& fileName, std::string_view bytes) {
 }  // namespace
 
 TIniFile::TIniFile(fs::path fileName) : FFileName(std::move(fileName)) {
-  Parse(DecodeTextFile(ReadBytes(FFileName)));
+  const std::string bytes = ReadBytes(FFileName);
+  std::string text;
+  try {
+    text = DecodeTextFile(bytes);
+  } catch (const std::runtime_error& error) {
+    throw std::runtime_error("cannot read " + FFileName.string() + ": " + error.what());
+  }
+  Parse(text);
 }
 
-// Lines that are neither a section head nor a key=value entry of a section
-// (comments, stray text) carry nothing the program reads and are dropped.
+// Lines that are neither a section head nor a new key=value entry of a
+// section (comments, stray text, a key read before) carry nothing the
+// program reads; they are kept where they stand, so that a rewrite loses
+// nothing. Empty lines are not kept: every section is followed by one.
 void TIniFile::Parse(std::string_view text) {
   TSection* section = nullptr;
   while (!text.empty()) {
     const auto end = text.find('\n');
-    const std::string_view line = Trimmed(text.substr(0, end));
+    std::string_view raw = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (line.empty() || line.front() == ';') continue;
+    if (raw.ends_with('\r')) raw.remove_suffix(1);
+    const std::string_view line = Trimmed(raw);
+    if (line.empty()) continue;
     if (line.front() == '[' && line.back() == ']') {
       section = &ObtainSection(Trimmed(line.substr(1, line.size() - 2)));
       continue;
     }
     const auto equals = line.find('=');
-    if (section == nullptr || equals == std::string_view::npos) continue;
-    const std::string_view key = Trimmed(line.substr(0, equals));
-    if (FindNamed(section->Entries, key) == nullptr) {
+    const std::string_view key =
+        equals == std::string_view::npos ? line : Trimmed(line.substr(0, equals));
+    if (section == nullptr) {
+      FPreamble.emplace_back(raw);
+    } else if (line.front() == ';' || equals == std::string_view::npos ||
+               FindNamed(section->Entries, key) != nullptr) {
+      section->Entries.push_back({{}, std::string(raw), true});
+    } else {
       section->Entries.push_back({std::string(key), std::string(Trimmed(line.substr(equals + 1)))});
     }
   }
@@ -205,7 +225,7 @@ std::vector<std::string> TIniFile::ReadSection(std::string_view section) const {
   std::vector<std::string> keys;
   if (const TSection* s = FindSection(section)) {
     for (const TEntry& e : s->Entries)
-      keys.push_back(e.Name);
+      if (!e.Verbatim) keys.push_back(e.Name);
   }
   return keys;
 }
@@ -235,16 +255,19 @@ void TIniFile::EraseSection(std::string_view section) {
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
   if (TSection* s = FindSection(section)) {
-    std::erase_if(s->Entries, [&](const TEntry& e) { return SameName(e.Name, key); });
+    std::erase_if(s->Entries,
+                  [&](const TEntry& e) { return !e.Verbatim && SameName(e.Name, key); });
   }
 }
 
 std::string TIniFile::Text() const {
   std::string text;
+  for (const std::string& line : FPreamble)
+    text += line + "\n";
   for (const TSection& s : FSections) {
     text += "[" + s.Name + "]\n";
     for (const TEntry& e : s.Entries)
-      text += e.Name + "=" + e.Value + "\n";
+      text += (e.Verbatim ? e.Value : e.Name + "=" + e.Value) + "\n";
     text += "\n";
   }
   return text;

@@ -121,13 +121,15 @@ bool SavePicture(const QImage& picture, const QString& fileName, int jpegQuality
   const QString extension = QFileInfo(fileName).suffix().toLower();
   if (extension != QLatin1String("bmp") && extension != QLatin1String("jpg")) return false;
   if (picture.isNull()) throw TPictureFileError("there is no picture to save");
-  const QByteArray encoded = EncodeByExtension(picture, extension, jpegQuality);
-  // Written beside the target and renamed over it only when complete.
+  WriteFileWhole(fileName, EncodeByExtension(picture, extension, jpegQuality));
+  return true;
+}
+
+void WriteFileWhole(const QString& fileName, const QByteArray& bytes) {
   QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(encoded) != encoded.size() || !file.commit())
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
     throw TPictureFileError("cannot write \"" + fileName.toStdString() +
                             "\": " + file.errorString().toStdString());
-  return true;
 }
 
 }  // namespace vortexa
