@@ -3,10 +3,13 @@
 #include <jpeglib.h>
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include "favorites/whole_file.h"
 
 namespace vortexa {
 
@@ -126,10 +129,12 @@ bool SavePicture(const QImage& picture, const QString& fileName, int jpegQuality
 }
 
 void WriteFileWhole(const QString& fileName, const QByteArray& bytes) {
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    throw TPictureFileError("cannot write \"" + fileName.toStdString() +
-                            "\": " + file.errorString().toStdString());
+  try {
+    WriteFileWhole(std::filesystem::path(fileName.toStdString()),
+                   std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  } catch (const std::runtime_error& error) {
+    throw TPictureFileError(error.what());
+  }
 }
 
 }  // namespace vortexa
