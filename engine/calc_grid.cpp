@@ -125,8 +125,8 @@ void TCalcGrid::SetSize(int width, int height) {
   const auto lock = LockIdle();
   FState.GridWidth = width;
   FState.GridHeight = height;
-  FState.Grid.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                     kDotUncomputed);
+  FState.Grid =
+      TPageBuffer<TDot>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   FState.ColRe.assign(width, 0);
   FState.RowPasses.assign(height, 0);
   FState.AxisRow = -1;

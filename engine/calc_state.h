@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dot.h"
+#include "page_buffer.h"
 #include "recurrence.h"
 
 namespace vortexa {
@@ -22,7 +23,9 @@ inline constexpr int kKernelSingle = 1;  // "SSE": single precision lanes
 inline constexpr int kKernelDouble = 2;  // "SSE2": double precision lanes
 
 struct TCalcState {
-  std::vector<TDot> Grid;  // row-major, row 0 on top; touch through LoadDot/StoreDot
+  // Row-major, row 0 on top; touch through LoadDot/StoreDot. Fresh pages, so a
+  // new size costs no pass over the dots before the first command clears them.
+  TPageBuffer<TDot> Grid;
   int GridWidth = 0;
   int GridHeight = 0;
   std::vector<long double> ColRe;  // real part of every column
