@@ -1,6 +1,7 @@
 // Picture files: 24-bit BMP and baseline JPEG, chosen by the file name's extension.
 #pragma once
 
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 #include <stdexcept>
@@ -23,7 +24,14 @@ class TPictureFileError : public std::runtime_error {
 bool SavePicture(const QImage& picture, const QString& fileName,
                  int jpegQuality = kDefaultJpegQuality);
 
-QByteArray EncodeBmp(const QImage& picture);
-QByteArray EncodeJpeg(const QImage& picture, int quality);
+// Stream the picture to the device without a full-size copy of it; throw
+// TPictureFileError when the device does not take every byte.
+void WriteBmp(const QImage& picture, QIODevice& device);
+void WriteJpeg(const QImage& picture, int quality, QIODevice& device);
+
+// Throws TPictureFileError when the device does not take every byte.
+void WriteAll(QIODevice& device, const void* data, std::size_t size);
+// The picture as 32-bit pixels, without a copy when it has them already.
+QImage WithThirtyTwoBitPixels(const QImage& picture);
 
 }  // namespace vortexa
