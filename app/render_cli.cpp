@@ -7,12 +7,14 @@
 #include <optional>
 
 #include "app/render_options.h"
+#include "app/stage_clock.h"
 #include "engine/calc_grid.h"
 #include "formula/evaluate.h"
 #include "formula/formula_kernel.h"
 #include "render/canvas.h"
 #include "render/draw_grid.h"
 #include "render/picture_file.h"
+#include "render/png_file.h"
 
 namespace vortexa {
 namespace {
@@ -30,15 +32,19 @@ void ComposePicture(TDrawGrid& draw, const TRenderRequest& request) {
   draw.Render(true);
 }
 
-// Throws TPictureFileError when the picture could not be written.
-void WritePicture(const QImage& picture, const TRenderRequest& request) {
+// Throws TPictureFileError when the picture could not be written. BMP and
+// JPEG stream to the file, so their encoding includes the writing.
+void WritePicture(const QImage& picture, const TRenderRequest& request, TStageClock& clock) {
   const QString path = QString::fromStdString(request.OutputPath);
   if (PictureExtension(request.OutputPath) != ".png") {
     SavePicture(picture, path, request.JpegQuality);
+    clock.Lap("encoding");
     return;
   }
-  if (!picture.save(path, "PNG"))
-    throw TPictureFileError("cannot write \"" + request.OutputPath + "\"");
+  const TPngImage png = EncodePng(picture);
+  clock.Lap("encoding");
+  SavePng(png, path);
+  clock.Lap("write");
 }
 
 // Raw little-endian unsigned 16-bit counts, row-major, row 0 first.
@@ -55,7 +61,7 @@ bool WriteCounts(const TCalcGrid& grid, const std::string& path) {
   return static_cast<bool>(out.flush());
 }
 
-int Run(const TRenderRequest& request) {
+int Run(const TRenderRequest& request, TStageClock& clock) {
   TCalcGrid grid;
   TNullCanvas canvas;
   TDrawGrid draw(grid, canvas);
@@ -72,10 +78,12 @@ int Run(const TRenderRequest& request) {
   grid.SetFormula(request.IsMandel, recurrence ? &*recurrence : nullptr, request.ParamRe,
                   request.ParamIm);
 
+  clock.Lap("allocation");
   const auto start = std::chrono::steady_clock::now();
   grid.Start(ccDraw);
   grid.WaitIdle();
   const auto elapsed = std::chrono::steady_clock::now() - start;
+  clock.Lap("computation");
 
   std::vector<std::int32_t> hist(500);
   TCalcStats stats;
@@ -84,14 +92,16 @@ int Run(const TRenderRequest& request) {
               static_cast<long long>(
                   std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
               stats[0], stats[1], stats[3]);
+  clock.Lap("statistics");
 
   if (!request.CountsPath.empty() && !WriteCounts(grid, request.CountsPath)) {
     std::cerr << "vortexa-render: cannot write \"" << request.CountsPath << "\"\n";
     return 1;
   }
   ComposePicture(draw, request);
+  clock.Lap("composition");
   try {
-    WritePicture(draw.Picture().Image(), request);
+    WritePicture(draw.Picture().Image(), request, clock);
   } catch (const TPictureFileError& error) {
     std::cerr << "vortexa-render: " << error.what() << "\n";
     return 1;
@@ -104,6 +114,7 @@ int Run(const TRenderRequest& request) {
 
 int main(int argc, char** argv) {
   using namespace vortexa;
+  TStageClock clock;
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     std::cout << kRenderUsage << "\n";
@@ -117,5 +128,8 @@ int main(int argc, char** argv) {
     std::cerr << "vortexa-render: " << error.what() << " (see --help)\n";
     return 2;
   }
-  return Run(request);
+  const int status = Run(request, clock);
+  clock.Lap("teardown");
+  if (request.Timings) std::cerr << clock.Line() << "\n";
+  return status;
 }

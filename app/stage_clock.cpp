@@ -1,0 +1,55 @@
+#include "app/stage_clock.h"
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+namespace vortexa {
+
+namespace {
+
+long PageFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt + usage.ru_majflt;
+}
+
+template <typename Clock>
+double Milliseconds(typename Clock::duration duration) {
+  return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+std::string Format(const char* format, double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+}  // namespace
+
+TStageClock::TStageClock()
+    : FStart(TClock::now()),
+      FLast(FStart),
+      FFaultsAtStart(PageFaults()),
+      FLastFaults(FFaultsAtStart) {}
+
+void TStageClock::Lap(const char* stage) {
+  const auto now = TClock::now();
+  const long faults = PageFaults();
+  FLaps.push_back({stage, Milliseconds<TClock>(now - FLast), faults - FLastFaults});
+  FLast = now;
+  FLastFaults = faults;
+}
+
+std::string TStageClock::Line() const {
+  std::string line = "timings:";
+  for (const TLap& lap : FLaps)
+    line += " " + std::string(lap.Stage) + "=" + Format("%.2f", lap.Ms) + "ms/" +
+            std::to_string(lap.Faults) + "flt";
+  line += " start-up-faults=" + std::to_string(FFaultsAtStart);
+  line += " main-start=" + Format("%.3f", Milliseconds<TClock>(FStart.time_since_epoch()));
+  line += " main-end=" + Format("%.3f", Milliseconds<TClock>(TClock::now().time_since_epoch()));
+  return line;
+}
+
+}  // namespace vortexa
