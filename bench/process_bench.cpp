@@ -3,7 +3,11 @@
 // Each round starts every program once, one after the other, so that all see
 // the same machine load; the figures are medians over the rounds.
 //
-//   vortexa-process-bench [ROUNDS]
+//   vortexa-process-bench [ROUNDS [EARLIER-VORTEXA-RENDER]]
+//
+// An earlier build of vortexa-render, when given, runs in the same rounds
+// for a before-and-after comparison of the whole process (it need not know
+// --timings).
 //
 // Needs no display. XaoS (`apt-get install xaos`) is only compared when it is
 // on the PATH; it is never a dependency of the program.
@@ -133,8 +137,23 @@ constexpr const char* kStageOrder[] = {"start-up",    "allocation",   "computati
                                        "composition", "encoding",     "write",       "teardown",
                                        "exit",        "whole process"};
 
+// The median of the per-round ratios of others to ours.
+double MedianRatio(const std::vector<double>& others,
+                   const std::vector<std::map<std::string, double>>& runs) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < others.size(); ++i)
+    ratios.push_back(others[i] / runs[i].at("whole process"));
+  return Median(ratios);
+}
+
+struct TOthers {
+  std::vector<double> XaosMs;
+  std::vector<double> EarlierMs;
+  std::vector<double> EarlierFaults;
+};
+
 void Report(const TView& view, const std::vector<std::map<std::string, double>>& runs,
-            const std::vector<double>& xaosMs) {
+            const TOthers& others) {
   const auto median = [&](const std::string& key) {
     std::vector<double> values;
     for (const auto& run : runs)
@@ -155,14 +174,17 @@ void Report(const TView& view, const std::vector<std::map<std::string, double>>&
     ratios.push_back(run.at("whole process") / std::max(run.at("computation printed"), 1.0));
   std::printf("  whole process / computation printed: median %.2f (computation %.0f ms)\n",
               Median(ratios), median("computation printed"));
-  if (xaosMs.empty()) return;
-  std::vector<double> speedups;
-  for (std::size_t i = 0; i < xaosMs.size(); ++i)
-    speedups.push_back(xaosMs[i] / runs[i].at("whole process"));
-  std::printf(
-      "  xaos -render, same view, size and limit: median %.1f ms; %.1f times the time "
-      "of vortexa-render (median of per-round ratios)\n",
-      Median(xaosMs), Median(speedups));
+  if (!others.EarlierMs.empty())
+    std::printf(
+        "  earlier vortexa-render: median %.1f ms, %.0f faults; %.2f times this one's time "
+        "(median of per-round ratios)\n",
+        Median(others.EarlierMs), Median(others.EarlierFaults),
+        MedianRatio(others.EarlierMs, runs));
+  if (!others.XaosMs.empty())
+    std::printf(
+        "  xaos -render, same view, size and limit: median %.1f ms; %.2f times the time "
+        "of vortexa-render (median of per-round ratios)\n",
+        Median(others.XaosMs), MedianRatio(others.XaosMs, runs));
 }
 
 fs::path XaosScript(const fs::path& dir, const TView& view) {
@@ -180,7 +202,7 @@ bool OnPath(const std::string& program) {
   return false;
 }
 
-int Main(int rounds) {
+int Main(int rounds, const std::string& earlier) {
   const fs::path dir =
       fs::temp_directory_path() / ("vortexa-process-bench-" + std::to_string(getpid()));
   fs::create_directories(dir);
@@ -205,14 +227,22 @@ int Main(int rounds) {
                                                "1920x1080",
                                                "-basename",
                                                (dir / "xaos").string()};
+    std::vector<std::string> earlierArgs = render;
+    earlierArgs[0] = earlier;
+    earlierArgs.erase(earlierArgs.begin() + 3);  // --timings
     std::vector<std::map<std::string, double>> runs;
-    std::vector<double> xaosMs;
+    TOthers others;
     RunProcess(render, dir);  // warms the file cache
     for (int round = 0; round < rounds; ++round) {
       runs.push_back(Stages(RunProcess(render, dir)));
-      if (compare) xaosMs.push_back(RunProcess(xaosArgs, dir).WallMs);
+      if (!earlier.empty()) {
+        const TProcessRun run = RunProcess(earlierArgs, dir);
+        others.EarlierMs.push_back(run.WallMs);
+        others.EarlierFaults.push_back(static_cast<double>(run.Faults));
+      }
+      if (compare) others.XaosMs.push_back(RunProcess(xaosArgs, dir).WallMs);
     }
-    Report(view, runs, xaosMs);
+    Report(view, runs, others);
   }
   fs::remove_all(dir);
   return 0;
@@ -224,7 +254,7 @@ int Main(int rounds) {
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 15;
   try {
-    return vortexa::bench::Main(std::max(rounds, 1));
+    return vortexa::bench::Main(std::max(rounds, 1), argc > 2 ? argv[2] : "");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "vortexa-process-bench: %s\n", error.what());
     return 1;

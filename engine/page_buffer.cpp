@@ -15,11 +15,6 @@ std::size_t RoundUp(std::size_t value, std::size_t unit) {
   return (value + unit - 1) / unit * unit;
 }
 
-// Huge pages only pay for buffers that fill one; smaller ones keep 4 KiB pages.
-std::size_t MappedBytes(std::size_t bytes) {
-  return bytes < kHugePage ? bytes : RoundUp(bytes, kHugePage);
-}
-
 void* Map(std::size_t bytes) {
   void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (pages == MAP_FAILED) throw std::bad_alloc();
@@ -28,23 +23,24 @@ void* Map(std::size_t bytes) {
 
 }  // namespace
 
-void* MapPages(std::size_t bytes) {
-  const std::size_t mapped = MappedBytes(bytes);
-  if (mapped < kHugePage) return Map(mapped);
+TMapping MapPages(std::size_t bytes, TPages pages) {
+  // Below half a huge page, small pages waste less than a huge one saves.
+  if (pages == TPages::Small || bytes < kHugePage / 2) return {Map(bytes), bytes};
+  const std::size_t mapped = RoundUp(bytes, kHugePage);
   // Over-map by one huge page, then give back the ends around an aligned span.
   auto* raw = static_cast<std::uint8_t*>(Map(mapped + kHugePage));
   const auto address = reinterpret_cast<std::uintptr_t>(raw);
   auto* aligned = raw + (RoundUp(address, kHugePage) - address);
   if (aligned != raw) munmap(raw, aligned - raw);
-  munmap(aligned + mapped, raw + mapped + kHugePage - aligned - mapped);
+  munmap(aligned + mapped, raw + kHugePage - aligned);
   // Only a hint: where the system offers no transparent huge pages (EINVAL)
   // the buffer simply keeps its 4 KiB pages.
   madvise(aligned, mapped, MADV_HUGEPAGE);
-  return aligned;
+  return {aligned, mapped};
 }
 
-void UnmapPages(void* pages, std::size_t bytes) {
-  munmap(pages, MappedBytes(bytes));
+void UnmapPages(const TMapping& mapping) {
+  munmap(mapping.Pages, mapping.Bytes);
 }
 
 }  // namespace vortexa

@@ -9,12 +9,20 @@
 
 namespace vortexa {
 
-// Fresh zero-filled memory of at least `bytes` (> 0), page-aligned; buffers of
-// a huge page or more are aligned to huge pages and advised to use them.
-// Throws std::bad_alloc.
-void* MapPages(std::size_t bytes);
-// Returns memory from MapPages with the same byte count.
-void UnmapPages(void* pages, std::size_t bytes);
+// Huge pages pay where a buffer is filled anyway; a buffer of which only a
+// part is written (room for a result of unknown size) keeps small pages.
+enum class TPages { Small, Huge };
+
+struct TMapping {
+  void* Pages = nullptr;
+  std::size_t Bytes = 0;  // as mapped
+};
+
+// Fresh zero-filled memory of at least `bytes` (> 0), page-aligned. With Huge,
+// a buffer of half a huge page or more is aligned to huge pages, rounded up to
+// whole ones and advised to use them. Throws std::bad_alloc.
+TMapping MapPages(std::size_t bytes, TPages pages);
+void UnmapPages(const TMapping& mapping);
 
 // A fixed-size array on its own pages; its elements start as zero bytes and
 // no page is touched before the first access.
@@ -24,32 +32,32 @@ class TPageBuffer {
 
  public:
   TPageBuffer() = default;
-  explicit TPageBuffer(std::size_t size)
-      : FData(size == 0 ? nullptr : static_cast<T*>(MapPages(size * sizeof(T)))), FSize(size) {}
+  explicit TPageBuffer(std::size_t size, TPages pages = TPages::Huge)
+      : FMapping(size == 0 ? TMapping{} : MapPages(size * sizeof(T), pages)), FSize(size) {}
   ~TPageBuffer() {
-    if (FData) UnmapPages(FData, FSize * sizeof(T));
+    if (FMapping.Pages) UnmapPages(FMapping);
   }
   TPageBuffer(TPageBuffer&& other) noexcept
-      : FData(std::exchange(other.FData, nullptr)), FSize(std::exchange(other.FSize, 0)) {}
+      : FMapping(std::exchange(other.FMapping, {})), FSize(std::exchange(other.FSize, 0)) {}
   TPageBuffer& operator=(TPageBuffer&& other) noexcept {
-    std::swap(FData, other.FData);
+    std::swap(FMapping, other.FMapping);
     std::swap(FSize, other.FSize);
     return *this;
   }
 
-  T* data() { return FData; }
-  const T* data() const { return FData; }
+  T* data() { return static_cast<T*>(FMapping.Pages); }
+  const T* data() const { return static_cast<const T*>(FMapping.Pages); }
   std::size_t size() const { return FSize; }
   bool empty() const { return FSize == 0; }
-  T& operator[](std::size_t i) { return FData[i]; }
-  const T& operator[](std::size_t i) const { return FData[i]; }
-  T* begin() { return FData; }
-  T* end() { return FData + FSize; }
-  const T* begin() const { return FData; }
-  const T* end() const { return FData + FSize; }
+  T& operator[](std::size_t i) { return data()[i]; }
+  const T& operator[](std::size_t i) const { return data()[i]; }
+  T* begin() { return data(); }
+  T* end() { return data() + FSize; }
+  const T* begin() const { return data(); }
+  const T* end() const { return data() + FSize; }
 
  private:
-  T* FData = nullptr;
+  TMapping FMapping;
   std::size_t FSize = 0;
 };
 

@@ -30,11 +30,14 @@ TEST(PageBufferTest, SmallAndLargeBuffersStartZeroAndHoldEveryElement) {
   }
 }
 
-TEST(PageBufferTest, BuffersOfAHugePageOrMoreAreAlignedToHugePages) {
-  for (std::size_t bytes : {kHugePage, 3 * kHugePage + 5}) {
+TEST(PageBufferTest, BuffersOfHalfAHugePageOrMoreAreAlignedToHugePagesUnlessSmallOnesAreAsked) {
+  for (std::size_t bytes : {kHugePage / 2, kHugePage, 3 * kHugePage + 5}) {
     TPageBuffer<std::uint8_t> buffer(bytes);
     EXPECT_EQ(Address(buffer.data()) % kHugePage, 0u) << bytes;
     buffer[bytes - 1] = 1;
+    TPageBuffer<std::uint8_t> small(bytes, TPages::Small);
+    small[bytes - 1] = 1;
+    EXPECT_EQ(small[0], 0);
   }
 }
 

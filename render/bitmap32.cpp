@@ -21,15 +21,9 @@ int PaddedStride(int width) {
   return lines * kCacheLine;
 }
 
-struct TMappedPixels {
-  std::size_t Bytes;
-  void* Bits;
-};
-
-void UnmapPixels(void* info) {
-  auto* pages = static_cast<TMappedPixels*>(info);
-  UnmapPages(pages->Bits, pages->Bytes);
-  delete pages;
+void UnmapPixels(void* mapping) {
+  UnmapPages(*static_cast<TMapping*>(mapping));
+  delete static_cast<TMapping*>(mapping);
 }
 
 void ConfigurePainter(QPainter& painter, TCombineMode mode) {
@@ -49,10 +43,10 @@ void TBitmap32::SetSize(int width, int height) {
   // Fresh pages: every composition writes its pixels anyway, so nothing is
   // cleared ahead of it, and a large picture sits on huge pages.
   const std::size_t bytes = static_cast<std::size_t>(stride) * height;
-  auto pages = std::make_unique<TMappedPixels>(TMappedPixels{bytes, MapPages(bytes)});
-  FImage = QImage(static_cast<uchar*>(pages->Bits), width, height, stride, QImage::Format_ARGB32,
-                  UnmapPixels, pages.get());
-  pages.release();  // the image unmaps the pixels when its last copy goes
+  auto mapping = std::make_unique<TMapping>(MapPages(bytes, TPages::Huge));
+  FImage = QImage(static_cast<uchar*>(mapping->Pages), width, height, stride, QImage::Format_ARGB32,
+                  UnmapPixels, mapping.get());
+  mapping.release();  // the image unmaps the pixels when its last copy goes
 }
 
 void TBitmap32::Clear(TColor32 color) {

@@ -133,8 +133,9 @@ void Compress(std::span<const std::uint8_t> rows, int level, TPngImage& png) {
   const std::unique_ptr<libdeflate_compressor, TCompressorDeleter> compressor(
       libdeflate_alloc_compressor(level));
   if (!compressor) throw TPictureFileError("PNG compression level must be 1 to 12");
-  png.Compressed =
-      TPageBuffer<std::uint8_t>(libdeflate_zlib_compress_bound(compressor.get(), rows.size()));
+  // Room for the worst case, of which only the written part is ever touched.
+  png.Compressed = TPageBuffer<std::uint8_t>(
+      libdeflate_zlib_compress_bound(compressor.get(), rows.size()), TPages::Small);
   png.CompressedSize = libdeflate_zlib_compress(compressor.get(), rows.data(), rows.size(),
                                                 png.Compressed.data(), png.Compressed.size());
   if (png.CompressedSize == 0) throw TPictureFileError("PNG compression failed");

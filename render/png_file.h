@@ -17,12 +17,12 @@ namespace vortexa {
 // Row filters of the PNG format that the encoder offers.
 enum class TPngFilter : std::uint8_t { None = 0, Sub = 1, Up = 2 };
 
-// Unfiltered rows at libdeflate's level 1: on this program's pictures the
-// fastest choice and, with indexed colour, within a few per cent of the
-// smallest file (see bench/png_bench.cpp).
+// Unfiltered rows at libdeflate's level 2: on this program's pictures no
+// filter gives the smallest files, and levels 1 and 2 are the fastest, level 2
+// a little smaller (measured by bench/png_bench.cpp).
 struct TPngSettings {
   TPngFilter Filter = TPngFilter::None;
-  int Level = 1;  // libdeflate's 1..12
+  int Level = 2;  // libdeflate's 1..12
 };
 
 // A picture compressed and ready to be written.
