@@ -1,10 +1,12 @@
 #include "render/png_file.h"
 
+#include <emmintrin.h>
 #include <libdeflate.h>
 
 #include <QSaveFile>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <span>
 
@@ -65,6 +67,17 @@ const std::uint32_t* PixelRow(const QImage& image, int y) {
   return reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
 }
 
+constexpr int kRun = 8;
+
+// True when the kRun pixels from `pixels` all equal `color`.
+bool RunContinues(const std::uint32_t* pixels, std::uint32_t color) {
+  const __m128i same = _mm_set1_epi32(static_cast<int>(color));
+  const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+  const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 4));
+  const __m128i equal = _mm_and_si128(_mm_cmpeq_epi32(low, same), _mm_cmpeq_epi32(high, same));
+  return _mm_movemask_epi8(equal) == 0xFFFF;
+}
+
 // Rows of palette indexes, each after its filter-type byte; false when the
 // picture has more than 256 colours.
 bool FillIndexedRows(const QImage& image, std::uint8_t* rows, TColorIndex& colors) {
@@ -73,16 +86,21 @@ bool FillIndexedRows(const QImage& image, std::uint8_t* rows, TColorIndex& color
     const std::uint32_t* pixels = PixelRow(image, y);
     std::uint8_t* out = rows + static_cast<std::size_t>(y) * (width + 1);
     *out++ = 0;
-    // Neighbouring pixels mostly share their colour.
+    // Neighbouring pixels mostly share their colour: runs go eight at a time.
     std::uint32_t last = ~pixels[0];
     int index = 0;
-    for (int x = 0; x < width; ++x) {
+    for (int x = 0; x < width;) {
+      if (x + kRun <= width && RunContinues(pixels + x, last)) {
+        std::memset(out + x, index, kRun);
+        x += kRun;
+        continue;
+      }
       if (pixels[x] != last) {
         last = pixels[x];
         index = colors.IndexOf(last);
         if (index < 0) return false;
       }
-      out[x] = static_cast<std::uint8_t>(index);
+      out[x++] = static_cast<std::uint8_t>(index);
     }
   }
   return true;
