@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -120,6 +121,15 @@ TEST_F(PictureFileTest, JpegIsTheFileOfTheTwentyFourBitPicture) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), ReferenceJpeg(picture, kJpegQualities[quality])) << quality;
   }
+}
+
+TEST_F(PictureFileTest, ADeviceThatTakesNoBytesIsAnError) {
+  const QImage picture = TestPicture(300, 200);
+  QByteArray bytes;
+  QBuffer readOnly(&bytes);
+  ASSERT_TRUE(readOnly.open(QIODevice::ReadOnly));
+  EXPECT_THROW(WriteBmp(picture, readOnly), TPictureFileError);
+  EXPECT_THROW(WriteJpeg(picture, 90, readOnly), TPictureFileError);
 }
 
 TEST_F(PictureFileTest, OtherExtensionsWriteNothing) {

@@ -72,6 +72,10 @@ TEST(PngFileTest, EveryFilterAndLevelDecodesToThePixels) {
   }
   EXPECT_THROW(EncodePng(BandedPicture(4, 4, 2), {TPngFilter::None, 13}), TPictureFileError);
   EXPECT_THROW(EncodePng(QImage()), TPictureFileError);
+  QByteArray bytes;
+  QBuffer readOnly(&bytes);
+  ASSERT_TRUE(readOnly.open(QIODevice::ReadOnly));
+  EXPECT_THROW(WritePng(EncodePng(BandedPicture(4, 4, 2)), readOnly), TPictureFileError);
 }
 
 // The picture of a view as the renderer composes it, written by the old way
