@@ -49,6 +49,7 @@ struct TProcessRun {
   double SpawnedAtMs = 0;  // monotonic clock, as the child's --timings line has it
   double EndedAtMs = 0;
   long Faults = 0;
+  double ProcessorMs = 0;  // user and system time of all its threads
   std::string Out;
   std::string Err;
 };
@@ -89,6 +90,8 @@ TProcessRun RunProcess(const std::vector<std::string>& args, const fs::path& dir
   run.SpawnedAtMs = MonotonicMs(start);
   run.EndedAtMs = MonotonicMs(end);
   run.Faults = usage.ru_minflt + usage.ru_majflt;
+  run.ProcessorMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                    (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
   run.Out = ReadFile(out);
   run.Err = ReadFile(err);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
@@ -117,6 +120,7 @@ std::map<std::string, double> Stages(const TProcessRun& run) {
   stages["computation printed"] = Number(run.Out, "ms");
   stages["whole process"] = run.WallMs;
   stages["whole process faults"] = static_cast<double>(run.Faults);
+  stages["processor time"] = run.ProcessorMs;
   return stages;
 }
 
@@ -137,19 +141,26 @@ constexpr const char* kStageOrder[] = {"start-up",    "allocation",   "computati
                                        "composition", "encoding",     "write",       "teardown",
                                        "exit",        "whole process"};
 
-// The median of the per-round ratios of others to ours.
-double MedianRatio(const std::vector<double>& others,
+// The median of the per-round ratios of the others' wall times to ours.
+double MedianRatio(const std::vector<TProcessRun>& others,
                    const std::vector<std::map<std::string, double>>& runs) {
   std::vector<double> ratios;
   for (std::size_t i = 0; i < others.size(); ++i)
-    ratios.push_back(others[i] / runs[i].at("whole process"));
+    ratios.push_back(others[i].WallMs / runs[i].at("whole process"));
   return Median(ratios);
 }
 
+template <typename Field>
+double MedianOf(const std::vector<TProcessRun>& runs, Field field) {
+  std::vector<double> values;
+  for (const TProcessRun& run : runs)
+    values.push_back(static_cast<double>(run.*field));
+  return Median(values);
+}
+
 struct TOthers {
-  std::vector<double> XaosMs;
-  std::vector<double> EarlierMs;
-  std::vector<double> EarlierFaults;
+  std::vector<TProcessRun> Xaos;
+  std::vector<TProcessRun> Earlier;
 };
 
 void Report(const TView& view, const std::vector<std::map<std::string, double>>& runs,
@@ -174,17 +185,20 @@ void Report(const TView& view, const std::vector<std::map<std::string, double>>&
     ratios.push_back(run.at("whole process") / std::max(run.at("computation printed"), 1.0));
   std::printf("  whole process / computation printed: median %.2f (computation %.0f ms)\n",
               Median(ratios), median("computation printed"));
-  if (!others.EarlierMs.empty())
+  std::printf("  processor time of vortexa-render: median %.1f ms\n", median("processor time"));
+  if (!others.Earlier.empty())
     std::printf(
-        "  earlier vortexa-render: median %.1f ms, %.0f faults; %.2f times this one's time "
-        "(median of per-round ratios)\n",
-        Median(others.EarlierMs), Median(others.EarlierFaults),
-        MedianRatio(others.EarlierMs, runs));
-  if (!others.XaosMs.empty())
+        "  earlier vortexa-render: median %.1f ms, %.0f faults, processor %.1f ms; %.2f times "
+        "this one's time (median of per-round ratios)\n",
+        MedianOf(others.Earlier, &TProcessRun::WallMs),
+        MedianOf(others.Earlier, &TProcessRun::Faults),
+        MedianOf(others.Earlier, &TProcessRun::ProcessorMs), MedianRatio(others.Earlier, runs));
+  if (!others.Xaos.empty())
     std::printf(
-        "  xaos -render, same view, size and limit: median %.1f ms; %.2f times the time "
-        "of vortexa-render (median of per-round ratios)\n",
-        Median(others.XaosMs), MedianRatio(others.XaosMs, runs));
+        "  xaos -render, same view, size and limit: median %.1f ms, processor %.1f ms; %.2f "
+        "times the time of vortexa-render (median of per-round ratios)\n",
+        MedianOf(others.Xaos, &TProcessRun::WallMs),
+        MedianOf(others.Xaos, &TProcessRun::ProcessorMs), MedianRatio(others.Xaos, runs));
 }
 
 fs::path XaosScript(const fs::path& dir, const TView& view) {
@@ -235,12 +249,8 @@ int Main(int rounds, const std::string& earlier) {
     RunProcess(render, dir);  // warms the file cache
     for (int round = 0; round < rounds; ++round) {
       runs.push_back(Stages(RunProcess(render, dir)));
-      if (!earlier.empty()) {
-        const TProcessRun run = RunProcess(earlierArgs, dir);
-        others.EarlierMs.push_back(run.WallMs);
-        others.EarlierFaults.push_back(static_cast<double>(run.Faults));
-      }
-      if (compare) others.XaosMs.push_back(RunProcess(xaosArgs, dir).WallMs);
+      if (!earlier.empty()) others.Earlier.push_back(RunProcess(earlierArgs, dir));
+      if (compare) others.Xaos.push_back(RunProcess(xaosArgs, dir));
     }
     Report(view, runs, others);
   }
