@@ -14,8 +14,7 @@ long PageFaults() {
   return usage.ru_minflt + usage.ru_majflt;
 }
 
-template <typename Clock>
-double Milliseconds(typename Clock::duration duration) {
+double Milliseconds(std::chrono::steady_clock::duration duration) {
   return std::chrono::duration<double, std::milli>(duration).count();
 }
 
@@ -36,7 +35,7 @@ TStageClock::TStageClock()
 void TStageClock::Lap(const char* stage) {
   const auto now = TClock::now();
   const long faults = PageFaults();
-  FLaps.push_back({stage, Milliseconds<TClock>(now - FLast), faults - FLastFaults});
+  FLaps.push_back({stage, Milliseconds(now - FLast), faults - FLastFaults});
   FLast = now;
   FLastFaults = faults;
 }
@@ -47,8 +46,8 @@ std::string TStageClock::Line() const {
     line += " " + std::string(lap.Stage) + "=" + Format("%.2f", lap.Ms) + "ms/" +
             std::to_string(lap.Faults) + "flt";
   line += " start-up-faults=" + std::to_string(FFaultsAtStart);
-  line += " main-start=" + Format("%.3f", Milliseconds<TClock>(FStart.time_since_epoch()));
-  line += " main-end=" + Format("%.3f", Milliseconds<TClock>(TClock::now().time_since_epoch()));
+  line += " main-start=" + Format("%.3f", Milliseconds(FStart.time_since_epoch()));
+  line += " main-end=" + Format("%.3f", Milliseconds(TClock::now().time_since_epoch()));
   return line;
 }
 
