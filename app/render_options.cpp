@@ -19,7 +19,8 @@ const char* const kRenderUsage =
     "                      [--size WxH] [--options BITS] [--colors C,HUE,SAT,HL,PERIOD]\n"
     "                      [--rotation DEG] [--elevation DEG] [--concave] [--thin-walls]\n"
     "                      [--julia RE,IM | --init RE,IM] [--formula TEXT [--a A] [--b B]]\n"
-    "                      [--jpeg-quality 0|1|2] [--counts FILE] [-o FILE.png|.bmp|.jpg]";
+    "                      [--jpeg-quality 0|1|2] [--counts FILE] [-o FILE.png|.bmp|.jpg]\n"
+    "                      [--timings]";
 
 namespace {
 
@@ -170,6 +171,7 @@ const TOptionRule kOptionRules[] = {
     {"--b", true, [](TRenderRequest& r, std::string_view v) { r.B = ParseFinite(v, "--b"); }},
     {"--counts", true, [](TRenderRequest& r, std::string_view v) { r.CountsPath = v; }},
     {"-o", true, [](TRenderRequest& r, std::string_view v) { r.OutputPath = v; }},
+    {"--timings", false, [](TRenderRequest& r, std::string_view) { r.Timings = true; }},
 };
 
 const TOptionRule& FindOption(std::string_view name) {

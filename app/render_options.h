@@ -37,6 +37,7 @@ struct TRenderRequest {
   std::string Formula;  // a checked recurrence in place of Z*Z+C, or empty
   long double A = 0;
   long double B = 0;
+  bool Timings = false;  // one line on stderr: time and page faults of every stage
 };
 
 // Bad input on the command line; the text names what was wrong.

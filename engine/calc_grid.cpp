@@ -60,7 +60,7 @@ TDot RepairDot(TCalcState& state, long double re, long double im) {
   }
 }
 
-std::int64_t CountUncomputed(const std::vector<TDot>& grid) {
+std::int64_t CountUncomputed(std::span<const TDot> grid) {
   return std::count_if(grid.begin(), grid.end(),
                        [](const TDot& dot) { return LoadDot(dot) == kDotUncomputed; });
 }
@@ -130,8 +130,8 @@ void TCalcGrid::SetSize(int width, int height) {
   const auto lock = LockIdle();
   FState.GridWidth = width;
   FState.GridHeight = height;
-  FState.Grid.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                     kDotUncomputed);
+  FState.Grid =
+      TPageBuffer<TDot>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   FState.ColRe.assign(width, 0);
   FState.RowPasses.assign(height, 0);
   FState.AxisRow = -1;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dot.h"
+#include "page_buffer.h"
 #include "recurrence.h"
 
 namespace vortexa {
@@ -32,7 +33,9 @@ struct TCalcFault {
 };
 
 struct TCalcState {
-  std::vector<TDot> Grid;  // row-major, row 0 on top; touch through LoadDot/StoreDot
+  // Row-major, row 0 on top; touch through LoadDot/StoreDot. Fresh pages, so a
+  // new size costs no pass over the dots before the first command clears them.
+  TPageBuffer<TDot> Grid;
   int GridWidth = 0;
   int GridHeight = 0;
   std::vector<long double> ColRe;  // real part of every column

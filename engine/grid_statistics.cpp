@@ -12,12 +12,6 @@ namespace {
 constexpr int kSuggestBinWidth = 500;
 constexpr int kSuggestLastBin = 130;
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  std::int64_t q = a / b;
-  if (a % b != 0 && (a < 0) != (b < 0)) --q;
-  return q;
-}
-
 }  // namespace
 
 int TCalcGrid::GetStatistics(int offset, int binWidth, int limit, std::span<std::int32_t> hist,
@@ -26,7 +20,11 @@ int TCalcGrid::GetStatistics(int offset, int binWidth, int limit, std::span<std:
   std::int32_t escaped = 0, over = 0, predicted = 0, outside = 0;
   int maxCount = 0;
   int minCount = kInsideThreshold;
-  long double sum = 0;
+  // Exact in integers (fewer than 2^31 dots below 2^16 each), and without the
+  // extended-precision add that would chain every dot to the one before.
+  std::int64_t sum = 0;
+  // Counts 1 + offset onwards fall into the bins, binWidth counts to a bin.
+  const std::int64_t binned = std::int64_t{binWidth} * static_cast<std::int64_t>(hist.size());
   for (const TDot& dot : FState.Grid) {
     const int value = LoadDot(dot);
     if (value == kDotPredicted) {
@@ -39,16 +37,17 @@ int TCalcGrid::GetStatistics(int offset, int binWidth, int limit, std::span<std:
       maxCount = std::max(maxCount, value);
       minCount = std::min(minCount, value);
       ++escaped;
-      const std::int64_t bin = FloorDiv(std::int64_t{value} - 1 - offset, binWidth);
-      if (bin >= 0 && bin < static_cast<std::int64_t>(hist.size()))
-        ++hist[bin];
+      const std::int64_t fromFirstBin = std::int64_t{value} - 1 - offset;
+      if (fromFirstBin >= 0 && fromFirstBin < binned)
+        ++hist[static_cast<std::uint64_t>(fromFirstBin) / static_cast<std::uint32_t>(binWidth)];
       else
         ++outside;
       sum += value;
     }
   }
   const auto total = static_cast<std::int32_t>(FState.Grid.size());
-  const auto mean = total > 0 ? static_cast<std::int32_t>(std::llrint(sum / total)) : 0;
+  const auto mean =
+      total > 0 ? static_cast<std::int32_t>(std::llrint(static_cast<long double>(sum) / total)) : 0;
   stats = {.Escaped = escaped,
            .Inside = over + predicted,
            .OverLimit = over,

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace vortexa {
 
@@ -60,33 +61,53 @@ void SyncFolder(const fs::path& folder) {
   close(fd);
 }
 
-}  // namespace
-
-void WriteFileWhole(const fs::path& fileName, std::string_view bytes) {
-  // Through a symbolic link (as dot-file managers make) the file it points
-  // to is replaced, not the link.
+// Through a symbolic link (as dot-file managers make) the file it points to is
+// replaced, not the link.
+fs::path LinkTarget(const fs::path& fileName) {
   std::error_code ec;
   fs::path target = fs::is_symlink(fileName, ec) ? fs::canonical(fileName, ec) : fileName;
-  if (ec || target.empty()) target = fileName;
+  return ec || target.empty() ? fileName : target;
+}
 
-  fs::path temporary;
-  const int fd = CreateTemporaryBeside(target, temporary);
-  if (fd < 0) throw FileError("create a file beside", target, errno);
-  bool ok = WriteAll(fd, bytes) && KeepPermissions(fd, target) && fsync(fd) == 0;
-  int failure = ok ? 0 : errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    failure = errno;
+}  // namespace
+
+TWholeFile::TWholeFile(const fs::path& fileName) : FTarget(LinkTarget(fileName)) {
+  FFile = CreateTemporaryBeside(FTarget, FTemporary);
+  if (FFile < 0) throw FileError("create a file beside", FTarget, errno);
+}
+
+TWholeFile::~TWholeFile() {
+  if (FFile < 0) return;
+  close(FFile);
+  unlink(FTemporary.c_str());
+}
+
+void TWholeFile::Fail(const char* action, int error) {
+  if (FFile >= 0) close(FFile);
+  FFile = -1;
+  unlink(FTemporary.c_str());
+  throw FileError(action, FTarget, error);
+}
+
+void TWholeFile::Write(std::string_view bytes) {
+  if (!WriteAll(FFile, bytes)) Fail("write", errno);
+}
+
+void TWholeFile::Commit() {
+  if (!KeepPermissions(FFile, FTarget) || fsync(FFile) != 0) Fail("write", errno);
+  const int file = std::exchange(FFile, -1);
+  if (close(file) != 0 || rename(FTemporary.c_str(), FTarget.c_str()) != 0) {
+    const int error = errno;
+    unlink(FTemporary.c_str());
+    throw FileError("write", FTarget, error);
   }
-  if (ok && rename(temporary.c_str(), target.c_str()) != 0) {
-    ok = false;
-    failure = errno;
-  }
-  if (!ok) {
-    unlink(temporary.c_str());
-    throw FileError("write", target, failure);
-  }
-  SyncFolder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
+  SyncFolder(FTarget.parent_path().empty() ? fs::path(".") : FTarget.parent_path());
+}
+
+void WriteFileWhole(const fs::path& fileName, std::string_view bytes) {
+  TWholeFile file(fileName);
+  file.Write(bytes);
+  file.Commit();
 }
 
 }  // namespace vortexa

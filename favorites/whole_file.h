@@ -13,4 +13,26 @@ namespace vortexa {
 // permissions. Throws std::runtime_error naming the file and the reason.
 void WriteFileWhole(const std::filesystem::path& fileName, std::string_view bytes);
 
+// The same for a file written piece by piece: the pieces go to a temporary
+// file beside the target, and Commit puts it in the target's place. Without
+// Commit nothing is left behind. Throws std::runtime_error naming the file
+// and the reason.
+class TWholeFile {
+ public:
+  explicit TWholeFile(const std::filesystem::path& fileName);
+  ~TWholeFile();
+  TWholeFile(const TWholeFile&) = delete;
+  TWholeFile& operator=(const TWholeFile&) = delete;
+
+  void Write(std::string_view bytes);
+  void Commit();
+
+ private:
+  [[noreturn]] void Fail(const char* action, int error);
+
+  std::filesystem::path FTarget;
+  std::filesystem::path FTemporary;
+  int FFile = -1;
+};
+
 }  // namespace vortexa

@@ -2,8 +2,9 @@
 
 #include <QPainter>
 #include <algorithm>
-#include <cstdlib>
-#include <new>
+#include <memory>
+
+#include "engine/page_buffer.h"
 
 namespace vortexa {
 
@@ -20,6 +21,11 @@ int PaddedStride(int width) {
   return lines * kCacheLine;
 }
 
+void UnmapPixels(void* mapping) {
+  UnmapPages(*static_cast<TMapping*>(mapping));
+  delete static_cast<TMapping*>(mapping);
+}
+
 void ConfigurePainter(QPainter& painter, TCombineMode mode) {
   painter.setCompositionMode(mode == TCombineMode::Blend ? QPainter::CompositionMode_SourceOver
                                                          : QPainter::CompositionMode_Source);
@@ -34,11 +40,13 @@ void TBitmap32::SetSize(int width, int height) {
     return;
   }
   const int stride = PaddedStride(width);
+  // Fresh pages: every composition writes its pixels anyway, so nothing is
+  // cleared ahead of it, and a large picture sits on huge pages.
   const std::size_t bytes = static_cast<std::size_t>(stride) * height;
-  void* data = std::aligned_alloc(kCacheLine, bytes);
-  if (!data) throw std::bad_alloc();
-  FImage = QImage(static_cast<uchar*>(data), width, height, stride, QImage::Format_ARGB32,
-                  std::free, data);
+  auto mapping = std::make_unique<TMapping>(MapPages(bytes, TPages::Huge));
+  FImage = QImage(static_cast<uchar*>(mapping->Pages), width, height, stride, QImage::Format_ARGB32,
+                  UnmapPixels, mapping.get());
+  mapping.release();  // the image unmaps the pixels when its last copy goes
 }
 
 void TBitmap32::Clear(TColor32 color) {

@@ -78,7 +78,7 @@ void TDrawGrid::SetSize(int width, int height) {
   FGrid.SetSize(FWidth, FHeight);
   SetReliefStep(kFullRelief);
   RebuildMasks();
-  FHeights.assign(static_cast<std::size_t>(FWidth) * FHeight, 0);
+  FHeights = {};
   FHeightsStale = true;
   FFrames = kMaxFrames;
 }
@@ -145,6 +145,7 @@ void TDrawGrid::SetReliefStep(int step) {
 void TDrawGrid::ComputeHeights() {
   const int limit = FPalette.ColorLimit();
   const std::vector<THeight> byCount = HeightsByCount(FGrid.MinDot(), limit, FConvex);
+  AllocateHeights();
   for (int y = 0; y < FHeight; ++y) {
     const TDot* counts = FGrid.RowPtr(y);
     THeight* heights = FHeights.data() + static_cast<std::size_t>(y) * FWidth;
@@ -156,6 +157,12 @@ void TDrawGrid::ComputeHeights() {
   MarkBorderWalls(FHeights, FWidth, FHeight);
   MarkWalls(FHeights, FWidth, FHeight, FThickWalls);
   FHeightsStale = false;
+}
+
+// Flat pictures never need the heights, so they get their buffer only here.
+void TDrawGrid::AllocateHeights() {
+  const std::size_t size = static_cast<std::size_t>(FWidth) * FHeight;
+  if (FHeights.size() != size) FHeights = TPageBuffer<THeight>(size);
 }
 
 // ---- point mappings ----
@@ -348,6 +355,7 @@ void TDrawGrid::Flatten() {
 int TDrawGrid::ShowCliffs() {
   if (FWidth == 0 || FHeight == 0) return 0;
   if (FHeightsStale && SameSizeAsGrid()) ComputeHeights();
+  AllocateHeights();  // without counts to compute them from, no dot has a wall
   int cliffs = 0;
   for (int y = 0; y < FHeight; ++y) {
     const THeight* heights = FHeights.data() + static_cast<std::size_t>(y) * FWidth;

@@ -10,9 +10,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "engine/calc_grid.h"
+#include "engine/page_buffer.h"
 #include "render/bitmap32.h"
 #include "render/canvas.h"
 #include "render/fixed_point.h"
@@ -74,7 +76,8 @@ class TDrawGrid {
   // New counts or a new direction: the next relief render recomputes the heights.
   void MarkHeightsStale() { FHeightsStale = true; }
   bool HeightsStale() const { return FHeightsStale; }
-  const std::vector<THeight>& Heights() const { return FHeights; }
+  // Empty until a relief or the wall view first needs them.
+  std::span<const THeight> Heights() const { return FHeights; }
 
   // Relief rise of an animation step 0..Frames(); kFullRelief is always the full relief.
   void SetReliefStep(int step);
@@ -153,6 +156,7 @@ class TDrawGrid {
   void RenderFlatRotated();
   void RenderRelief(bool full);
   void ComputeHeights();
+  void AllocateHeights();
   TColor32 WallAlpha(int row) const;
   TColor32 FrontColor() const;
   void RebuildMasks();
@@ -210,7 +214,7 @@ class TDrawGrid {
   // The last pass display coloured every dot of a plain picture at the final
   // pass; any render of the whole picture makes it false again.
   bool FFinalPassShown = false;
-  std::vector<THeight> FHeights;
+  TPageBuffer<THeight> FHeights;
   std::vector<TPolygon32> FMasks;
   int FFrames = kMaxFrames;
   // Hold pictures only during an animation or a drag.

@@ -189,6 +189,22 @@ TEST_F(DrawGridTest, ElevationNinetyTakesTheFlatBranchWithoutHeights) {
   EXPECT_EQ(draw.HeightScale(), Fixed(static_cast<double>(static_cast<float>(9 * 0.00045625))));
 }
 
+TEST_F(DrawGridTest, HeightsExistOnlyOnceAReliefOrTheWallViewNeedsThem) {
+  Fill(100, 70, Landscape);
+  draw.Render(true);
+  draw.SetRotation(30);
+  draw.Render(true);
+  EXPECT_TRUE(draw.Heights().empty());  // flat pictures, turned or not, need no heights
+  draw.SetElevation(40);
+  draw.Render(true);
+  EXPECT_EQ(draw.Heights().size(), 100u * 70u);
+  draw.SetSize(30, 20);
+  EXPECT_TRUE(draw.Heights().empty());
+  // The wall view computes them: on uncomputed dots only the two outer rows and columns.
+  EXPECT_EQ(draw.ShowCliffs(), 30 * 20 - 26 * 16);
+  EXPECT_EQ(draw.Heights().size(), 30u * 20u);
+}
+
 TEST_F(DrawGridTest, HeightsRiseOrSinkWithTheDirection) {
   Fill(8, 8, [](int x, int y) { return TDot(1 + x + 8 * y); });
   grid.SetDot(7, 7, 4000);

@@ -1,8 +1,10 @@
 // Picture files: 24-bit BMP and baseline JPEG, chosen by the file name's extension.
 #pragma once
 
+#include <QIODevice>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <stdexcept>
 
 namespace vortexa {
@@ -23,13 +25,19 @@ class TPictureFileError : public std::runtime_error {
 bool SavePicture(const QImage& picture, const QString& fileName,
                  int jpegQuality = kDefaultJpegQuality);
 
-// Writes `bytes` beside fileName and renames the result over it only when
-// complete, so a failure (a full disk) leaves any earlier file as it was.
-// Throws TPictureFileError naming the file and the reason (the picture
-// files' form of the plain WriteFileWhole).
-void WriteFileWhole(const QString& fileName, const QByteArray& bytes);
+// Stream the picture to the device without a full-size copy of it; throw
+// TPictureFileError when the device does not take every byte.
+void WriteBmp(const QImage& picture, QIODevice& device);
+void WriteJpeg(const QImage& picture, int quality, QIODevice& device);
 
-QByteArray EncodeBmp(const QImage& picture);
-QByteArray EncodeJpeg(const QImage& picture, int quality);
+// Throws TPictureFileError when the device does not take every byte.
+void WriteAll(QIODevice& device, const void* data, std::size_t size);
+// Hands `write` a device on a file beside fileName, and puts the file in its
+// place only when `write` returns, so a failure (a full disk) never leaves a
+// half-written file and keeps any earlier one. Throws TPictureFileError
+// naming the file and the reason.
+void WriteWhole(const QString& fileName, const std::function<void(QIODevice&)>& write);
+// The picture as 32-bit pixels, without a copy when it has them already.
+QImage WithThirtyTwoBitPixels(const QImage& picture);
 
 }  // namespace vortexa

@@ -1,7 +1,9 @@
 #include "render/picture_file.h"
 
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -79,6 +81,55 @@ TEST_F(PictureFileTest, JpegDecodesWithinItsLoss) {
   }
   EXPECT_THROW(SavePicture(picture, Path("bad.jpg"), 3), TPictureFileError);
   EXPECT_FALSE(QFile::exists(Path("bad.jpg")));
+}
+
+// The plain way to a JPEG file: the picture converted to 24-bit rows first.
+QByteArray ReferenceJpeg(const QImage& picture, int quality) {
+  const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = rgb.width();
+  info.image_height = rgb.height();
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  for (int y = 0; y < rgb.height(); ++y) {
+    JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(y));
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  QByteArray bytes(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+  std::free(buffer);
+  return bytes;
+}
+
+// Read in place from the 32-bit pixels, the file is the one 24-bit rows give.
+TEST_F(PictureFileTest, JpegIsTheFileOfTheTwentyFourBitPicture) {
+  const QImage picture = TestPicture(250, 37);
+  for (int quality : {0, 1, 2}) {
+    const QString path = Path("same.jpg");
+    ASSERT_TRUE(SavePicture(picture, path, quality));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), ReferenceJpeg(picture, kJpegQualities[quality])) << quality;
+  }
+}
+
+TEST_F(PictureFileTest, ADeviceThatTakesNoBytesIsAnError) {
+  const QImage picture = TestPicture(300, 200);
+  QByteArray bytes;
+  QBuffer readOnly(&bytes);
+  ASSERT_TRUE(readOnly.open(QIODevice::ReadOnly));
+  EXPECT_THROW(WriteBmp(picture, readOnly), TPictureFileError);
+  EXPECT_THROW(WriteJpeg(picture, 90, readOnly), TPictureFileError);
 }
 
 TEST_F(PictureFileTest, OtherExtensionsWriteNothing) {

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk
 )

@@ -1,0 +1,91 @@
+// The renderer's picture files hold exactly the picture that the window's
+// composition makes from the same counts: the files are decoded by Qt's
+// readers and compared pixel by pixel with a picture composed here from the
+// counts the renderer wrote beside them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/calc_grid.h"
+#include "render/canvas.h"
+#include "render/draw_grid.h"
+
+namespace vortexa {
+namespace {
+
+constexpr int kWidth = 160, kHeight = 100;
+
+int RunRenderer(const std::string& arguments) {
+  const std::string command =
+      std::string(VORTEXA_RENDER_PATH) + " " + arguments + " >/dev/null 2>/dev/null";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<TDot> ReadCounts(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<TDot> counts;
+  for (int low, high; (low = in.get()) != EOF && (high = in.get()) != EOF;)
+    counts.push_back(static_cast<TDot>(low | high << 8));
+  return counts;
+}
+
+// The default colours, the limit and the angles applied as the window does,
+// to counts set dot by dot.
+QImage ComposeFromCounts(const std::vector<TDot>& counts, int limit, int rotation, int elevation) {
+  TCalcGrid grid;
+  TNullCanvas canvas;
+  TDrawGrid draw(grid, canvas);
+  draw.SetSize(kWidth, kHeight);
+  for (int row = 0; row < kHeight; ++row)
+    for (int col = 0; col < kWidth; ++col)
+      grid.SetDot(row, col, counts[row * kWidth + col]);
+  draw.SetColors(0, 0, 0, 0);
+  draw.SetPeriod(4);
+  draw.SetLimit(limit);
+  draw.SetRotation(rotation);
+  draw.SetElevation(elevation);
+  draw.Render(true);
+  return draw.Picture().Image().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(RenderPictures, FilesDecodeToThePictureComposedFromTheirCounts) {
+  const std::filesystem::path folder = testing::TempDir();
+  const auto counts = folder / "pictures.raw";
+  const struct {
+    const char* View;
+    int Limit, Rotation, Elevation;
+    char PngColorType;  // few colours: indexed; blended walls: RGB
+  } cases[] = {{"--center -0.6,0.2 --range 1.1", 1000, 0, 90, 3},
+               {"--center -0.743643887037151,0.131825904205330 --range 1e-3", 4000, 30, 40, 2}};
+  for (const auto& c : cases)
+    for (const char* name : {"picture.png", "picture.bmp"}) {
+      const auto picture = folder / name;
+      std::filesystem::remove(picture);
+      ASSERT_EQ(RunRenderer("--size 160x100 " + std::string(c.View) + " --limit " +
+                            std::to_string(c.Limit) + " --rotation " + std::to_string(c.Rotation) +
+                            " --elevation " + std::to_string(c.Elevation) + " --counts " +
+                            counts.string() + " -o " + picture.string()),
+                0);
+      const std::vector<TDot> dots = ReadCounts(counts);
+      ASSERT_EQ(dots.size(), std::size_t{kWidth} * kHeight);
+      const QImage expected = ComposeFromCounts(dots, c.Limit, c.Rotation, c.Elevation);
+      std::ifstream file(picture, std::ios::binary);
+      const std::string bytes(std::istreambuf_iterator<char>(file), {});
+      if (picture.extension() == ".png") {
+        EXPECT_EQ(bytes.at(25), c.PngColorType) << c.View;
+      }
+      const QImage decoded = QImage::fromData(QByteArray(bytes.data(), bytes.size()));
+      ASSERT_FALSE(decoded.isNull()) << name << c.View;
+      EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32), expected) << name << c.View;
+    }
+}
+
+}  // namespace
+}  // namespace vortexa
