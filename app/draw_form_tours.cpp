@@ -195,7 +195,8 @@ void TDrawForm::mnTourSNDFileClick() {
 
 void TDrawForm::mnAddClick() {
   FFavForm->SetMode(TFavForm::kAddMode);
-  FFavForm->edName->setText(Text("(" + FSession.XText() + ", " + FSession.YText() + ")"));
+  FFavForm->edName->setText(
+      QString("(%1, %2)").arg(Text(FSession.XText()), Text(FSession.YText())));
   FFavForm->BuildTree(FFavoriteTree.Root());
   if (FFavForm->exec() != QDialog::Accepted) return;
   TMBItem& item = *FFavorites.GetItem(FFavorites.AddNew());
