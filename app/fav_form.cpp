@@ -1,5 +1,6 @@
 #include "fav_form.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDragMoveEvent>
@@ -48,6 +49,22 @@ class TIndentDelegate : public QStyledItemDelegate {
     QStyledItemDelegate::paint(painter, indented, index);
   }
 };
+
+// A question whose buttons speak the interface's language.
+QMessageBox::StandardButton AskInJapanese(QWidget* parent, const QString& title,
+                                          const QString& text,
+                                          QMessageBox::StandardButtons buttons) {
+  QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
+  const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+      {QMessageBox::Yes, "はい(&Y)"},
+      {QMessageBox::No, "いいえ(&N)"},
+      {QMessageBox::YesToAll, "すべてはい(&A)"},
+      {QMessageBox::NoToAll, "すべていいえ(&L)"},
+      {QMessageBox::Cancel, "キャンセル"}};
+  for (const auto& [button, caption] : captions)
+    if (QAbstractButton* shown = box.button(button)) shown->setText(caption);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
 
 int Depth(const QTreeWidgetItem* node) {
   int depth = 0;
@@ -144,7 +161,7 @@ TFavForm::TFavForm(TMBList& favorites, QWidget* parent) : QDialog(parent), FFavo
   layout->addWidget(BottomPanel);
 
   Ask = [this](const QString& text, QMessageBox::StandardButtons buttons) {
-    return QMessageBox::question(this, windowTitle(), text, buttons);
+    return AskInJapanese(this, windowTitle(), text, buttons);
   };
   ChooseFile = [this](bool save) {
     const QString start = QString::fromStdString(FFolderDir.string());

@@ -5,10 +5,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
+#include <QTest>
 #include <QTimer>
 
 #include "app/draw_form.h"
@@ -316,6 +319,41 @@ TEST_F(FavMenuTest, AFolderWithThirtyOneEntriesScrollsAndKeepsThemAll) {
   EXPECT_EQ(tourFolder->actions().size(), 31);
   EXPECT_TRUE(tourFolder->style()->styleHint(QStyle::SH_Menu_Scrollable, nullptr, tourFolder));
   EXPECT_EQ(form->TourCandidates().size(), 31u);
+}
+
+TEST_F(FavMenuTest, ATourShowsTheArrivalPanelAndEnterStopsIt) {
+  auto form = StartForm();
+  form->resize(300, 330);
+  form->show();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return form->Session().History().Count() >= 1 && !form->Session().Busy(); }, 30000));
+  form->SetTourSound(1);
+  // A name wider than the panel widens it.
+  const TMBItem here = form->Session().StoreView("とても長い名前のお気に入りの行き先です");
+  bool arrived = false, buttonSwapped = false;
+  int panelWidth = 0, labelWidth = 0;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (arrived || !form->ArrivePanel->isVisible()) return;
+    arrived = true;
+    panelWidth = form->ArrivePanel->width();
+    labelWidth = form->lbDestName->width();
+    buttonSwapped = form->btTour->isHidden() && form->imTour->isVisible();
+    QTest::keyClick(form->edX, Qt::Key_Return);
+  });
+  poll.start(20);
+  QElapsedTimer clock;
+  clock.start();
+  form->TourToFavorite(here);
+  EXPECT_LT(clock.elapsed(), 2500);
+  ASSERT_TRUE(arrived);
+  EXPECT_GT(labelWidth + 16, 200);
+  EXPECT_EQ(panelWidth, labelWidth + 16);
+  EXPECT_TRUE(buttonSwapped);
+  EXPECT_FALSE(form->Session().TourRunning());
+  EXPECT_FALSE(form->Session().Busy());
+  EXPECT_FALSE(form->ArrivePanel->isVisible());
+  EXPECT_TRUE(form->btTour->isVisible());
 }
 
 }  // namespace
