@@ -29,6 +29,9 @@ class TTourLog : public TSessionObserver, public TTourObserver {
  public:
   explicit TTourLog(const TSession& session) : FSession(session) {}
   void ViewShown() override { Views.push_back(FSession.View()); }
+  void ColorsChanged() override {
+    if (Hues.empty() || Hues.back() != FSession.Colors().Hue) Hues.push_back(FSession.Colors().Hue);
+  }
   void ArrivalShown(const std::string& name) override {
     Arrivals.push_back(name);
     ArrivalAt = Clock ? Clock() : 0;
@@ -40,6 +43,7 @@ class TTourLog : public TSessionObserver, public TTourObserver {
   void TourStateChanged(bool running) override { States.push_back(running); }
 
   std::vector<TViewState> Views;
+  std::vector<int> Hues;  // each new hue once
   std::vector<std::string> Arrivals;
   std::vector<bool> States;
   int Steps = 0;
@@ -182,6 +186,20 @@ TEST_F(TourTest, ANearDestinationIsReachedByTheApproachAlone) {
   EXPECT_EQ(FSession.View(), (TViewState{dest.X, dest.Y, FSession.View().Range, 3000}));
   EXPECT_NEAR(static_cast<double>(FSession.View().Range), 2.0 / 3, 1e-15);
   EXPECT_EQ(FSession.Colors(), (TColorPositions{1, 40, 3, 5, 7}));
+}
+
+TEST_F(TourTest, TheHueDriftsOneWayWrapsAndPausesWhereThePeriodStays) {
+  // Three ×4 steps after an approach by 1; period, saturation and highlight
+  // stay, so every step but the last may pause. 0.1 drifts downwards and
+  // always pauses, for round(0.1 × 4 + 4) = 4 extra steps.
+  TMBItem dest = Favourite("色", 0.25L, 0, 2.0L / 64, 1000);
+  dest.Period = 4;
+  dest.Saturation = 0;
+  dest.Highlight = 0;
+  FTour.SetRandom([] { return 0.1; });
+  FLog.Hues.clear();
+  ASSERT_TRUE(FTour.TourToFavorite(dest));
+  EXPECT_EQ(FLog.Hues, (std::vector<int>{63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 40}));
 }
 
 TEST_F(TourTest, AStopDuringTheFirstStepEndsWithoutArrivalOrHistory) {
