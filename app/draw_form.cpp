@@ -26,8 +26,11 @@
 #include <span>
 #include <thread>
 
+#include "app/arrival_sound.h"
+#include "app/fav_form.h"
 #include "app/form_parts.h"
 #include "app/glyphs.h"
+#include "app/handlers.h"
 #include "app/info_form.h"
 #include "favorites/fav_files.h"
 #include "favorites/number_text.h"
@@ -51,13 +54,6 @@ const char* const kLimitItems[] = {" 250",  " 500",   " 1000",  " 2000", " 4000"
 const char* const kPeriodItems[] = {" 極短/16", " 極短/8", " 極短/4", " 極短/2",  "極短周期",
                                     "短周期",   "中周期",  "長周期",  "極長周期", " 極長*2",
                                     " 極長*4",  " 極長*8", " 極長*16"};
-
-// A hint is the short text for the tool tip, "|", and the long text for the status bar.
-void SetHint(QWidget* widget, const QString& hint) {
-  const auto bar = hint.indexOf('|');
-  widget->setToolTip(bar < 0 ? hint : hint.left(bar));
-  widget->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-}
 
 QLabel* AddLabel(QWidget* parent, const QString& text, int x, int y) {
   auto* label = new QLabel(text, parent);
@@ -100,19 +96,6 @@ constexpr TZoomItem kReduceItems[] = {{"２分の１", "２分の１に縮小し
 constexpr const char* kScrollCaptions[] = {"左上", "左",   "左下", "上",  "",
                                            "下",   "右上", "右",   "右下"};
 
-// Runs a handler reached from the event loop; an error becomes a message box
-// instead of ending the program.
-template <class THandler>
-auto Guarded(QWidget* owner, THandler handler) {
-  return [owner, handler] {
-    try {
-      handler();
-    } catch (const std::exception& error) {
-      QMessageBox::critical(owner, "うずまきらんど", QString::fromUtf8(error.what()));
-    }
-  };
-}
-
 }  // namespace
 
 int EffectiveOptions(int options, int simdLevel) {
@@ -147,6 +130,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   CreateColorToolBar();
   CreateDebugControls(debug);
   CreateMenus();
+  CreateTourControls();
   InstallFieldFilters();
 
   FStatusBar->SetOwnerDraw(
@@ -163,7 +147,9 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   mnSSE->setChecked(grid.Options() & kOptNoSimd);
   mnSSE->setEnabled(grid.SimdLevel() != 0);
   FSession.SetObserver(this);
+  FTour.SetObserver(this);
   ShowAngles();
+  FFavForm = new TFavForm(FFavorites, this);
   LoadFavorites();
   setMinimumSize(kMinWindowWidth, kMinWindowHeight);
   resize(kOneRowWidth, kMinWindowHeight);
@@ -172,6 +158,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
 
 TDrawForm::~TDrawForm() {
   FSession.SetObserver(nullptr);
+  FTour.SetObserver(nullptr);
   delete FInfoForm.data();
 }
 
@@ -294,6 +281,7 @@ void TDrawForm::CreateMenus() {
 
   mnFavorite = menuBar()->addMenu("お気に入り(&A)");
   mnFavorite->menuAction()->setStatusTip("お気に入りフォルダの内容を表示します");
+  CreateFavoriteCommands();
   FFixedFavoriteItems = static_cast<int>(mnFavorite->actions().size());
 
   mnOption = menuBar()->addMenu("オプション(&O)");
@@ -385,6 +373,7 @@ void TDrawForm::CreateOptionMenus() {
   connect(mnWheelAtPointer, &QAction::toggled, this,
           [this](bool on) { FSession.SetZoomAtPointer(on); });
   mnOption->addSeparator();
+  CreateTourMenus();
 }
 
 void TDrawForm::CreateRestrictMenu() {
@@ -547,7 +536,7 @@ void TDrawForm::EnableControls(bool enabled) {
     item->setEnabled(enabled);
   for (QWidget* toolBar : {BasicToolBar, ColorToolBar})
     for (QWidget* control : toolBar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-      if (control != btDraw) control->setEnabled(enabled);
+      if (control != btDraw && control != imTour) control->setEnabled(enabled);
   btDraw->setText(enabled ? "描画" : "中止");
   SetHint(btDraw, enabled ? "再計算して描画" : "描画中止");
   mnPrev->setEnabled(enabled && FSession.History().CanBack());
@@ -986,6 +975,7 @@ void TDrawForm::AddFavoriteEntries(QMenu* menu, const TFavNode& folder) {
     connect(entry, &QAction::triggered, this,
             Guarded(this, [this, &item] { mnFavoriteItemClick(item); }));
   }
+  FitMenuHeight(menu);
 }
 
 // ---- debug controls ----

@@ -20,6 +20,7 @@
 #include "render/canvas.h"
 #include "render/draw_grid.h"
 #include "session/session.h"
+#include "session/tour.h"
 
 class QAction;
 class QCheckBox;
@@ -34,6 +35,8 @@ class QTimer;
 
 namespace vortexa {
 
+class TArrivalSound;
+class TFavForm;
 class TStatusPanels;
 class TImageArea;
 class TColorStrip;
@@ -42,13 +45,20 @@ class TColorStrip;
 // never uses the vector kernels.
 int EffectiveOptions(int options, int simdLevel);
 
+// A favourites menu longer than this scrolls.
+inline constexpr int kMenuColumnEntries = 30;
+void FitMenuHeight(QMenu* menu);
+
 // Where the window's favourites come from and go to.
 struct TFavoritesFiles {
   std::filesystem::path OwnFile;
   std::optional<std::filesystem::path> RecommendedFile;
 };
 
-class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
+class TDrawForm : public QMainWindow,
+                  public TCanvas,
+                  private TSessionObserver,
+                  private TTourObserver {
   Q_OBJECT
 
  public:
@@ -115,6 +125,40 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   QMenu *mnFile, *mnDisplay, *mnFavorite, *mnOption, *mnRestrict, *mnHelp;
   QMenu *mnMagnify, *mnReduce, *mnMove, *mnHistory, *mnMagnifyRatio, *mnMoveRatio;
 
+  // ---- favourites commands and tours (draw_form_tours.cpp) ----
+  void mnAddClick();
+  void mnModifyClick();
+  void mnTourClick();
+  void TourToFavorite(const TMBItem& dest);
+  void mnRandTourClick();
+  void btTourPressed();
+  void btTourClick();
+  void TimerTimer();
+  void mnTourSNDFileClick();
+  // Settings of the tour menus, kept here for the settings file.
+  void SetTourSpeed(int position);
+  int TourSpeed() const { return FTour.Speed(); }
+  // 0: the arrival sound plays, 1: off.
+  void SetTourSound(int position);
+  int TourSound() const { return FTourSound; }
+  void SetSoundFile(const QString& file) { FSoundFile = file; }
+  const QString& SoundFile() const { return FSoundFile; }
+  void SetFavoriteDir(std::filesystem::path folder) { FFavoriteDir = std::move(folder); }
+  const std::filesystem::path& FavoriteDir() const { return FFavoriteDir; }
+  TTour& Tour() { return FTour; }
+  TFavForm* FavForm() const { return FFavForm; }
+  // The favourites that random tours choose from, in list order.
+  std::vector<const TMBItem*> TourCandidates() const;
+
+  QAction *mnAdd, *mnModify, *mnRandTour, *mnAutoTour, *pmRandTour;
+  QAction *mnTourSNDFile, *mnTourSNDOff;
+  QMenu *mnDest, *mnTourSpeed, *mnTourSND, *PopupMenu;
+  QPushButton* btTour;
+  QLabel* imTour;
+  QWidget* ArrivePanel;
+  QLabel *lbArrive, *lbDestName;
+  QTimer* Timer;
+
  signals:
   void DrawingEnded();
 
@@ -174,6 +218,18 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   void LoadFavorites();
   void SaveFavorites();
 
+  // Tours (draw_form_tours.cpp).
+  void CreateFavoriteCommands();
+  void CreateTourControls();
+  void CreateTourMenus();
+  void CopyFavoriteMenu(QMenu* parent, const TFavNode& folder);
+  void TourStateChanged(bool running) override;
+  void TourStatus(const std::string& text) override;
+  void ArrivalShown(const std::string& name) override;
+  void ArrivalHidden() override;
+  void TourStepEnded() override;
+  void TooFewCandidates() override;
+
   TSession FSession;
   bool FColorsSuspended = false;  // several colour controls are being set at once
   bool FIdleRedrawEnabled = true;
@@ -194,6 +250,14 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   std::array<QImage, 3> FKernelGlyphs;
   QImage imBar;
   QIcon imFolder;
+
+  TTour FTour{FSession};
+  TFavForm* FFavForm = nullptr;
+  std::unique_ptr<TArrivalSound> FArrivalSound;
+  int FTourSound = 0;
+  QString FSoundFile;
+  std::filesystem::path FFavoriteDir;
+  bool FTimerFired = false;  // the tour button was held: no random tour on release
 };
 
 }  // namespace vortexa

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-multimedia-dev
   libjpeg62-turbo-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk

@@ -200,6 +200,12 @@ void TSession::ApplyColors(const TColorPositions& colors) {
   Notify(&TSessionObserver::ColorsChanged);
 }
 
+void TSession::ChangePeriod(int period, int speed) {
+  FDrawGrid.ChangePeriod(period, speed);
+  FColors.Period = period;
+  Notify(&TSessionObserver::ColorsChanged);
+}
+
 void TSession::RenderIfSized() {
   if (FDrawGrid.Width() > 0 && FDrawGrid.Height() > 0) FDrawGrid.Render(true);
 }

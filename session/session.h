@@ -101,6 +101,7 @@ class TSession {
   const TDrawGrid& DrawGrid() const { return FDrawGrid; }
   TMBList& History() { return FHistory; }
   const TMBList& History() const { return FHistory; }
+  TCanvas& Canvas() { return FCanvas; }
 
   // ---- busy protocol ----
   bool BeginDraw();
@@ -114,6 +115,15 @@ class TSession {
   bool TourRunning() const { return FTourRunning; }
   // Stops a tour and asks a drawing to abort; false when neither ran.
   bool RequestStop();
+  // ---- for tours (session/tour.h), which run inside a command ----
+  void SetTourRunning(bool running) { FTourRunning = running; }
+  // The destination shown in the information strip; empty outside tours.
+  void SetDestName(std::string name) { FDestName = std::move(name); }
+  const std::string& DestName() const { return FDestName; }
+  // The view moves without being shown; ShowView shows it.
+  void SetView(const TViewState& view) { FView = view; }
+  // The colour period glides to `period` at `speed` (see TDrawGrid::ChangePeriod).
+  void ChangePeriod(int period, int speed);
 
   // ---- view ----
   const TViewState& View() const { return FView; }

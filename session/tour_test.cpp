@@ -1,0 +1,271 @@
+#include "tour.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "render/recording_canvas.h"
+
+namespace vortexa {
+namespace {
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 48;
+constexpr int kMedium = 1;
+
+// A recording canvas on which a test can act while the tour handles input.
+class TInputCanvas : public TRecordingCanvas {
+ public:
+  void ProcessEvents() override {
+    TRecordingCanvas::ProcessEvents();
+    if (OnEvents) OnEvents();
+  }
+  std::function<void()> OnEvents;
+};
+
+// What the window would show: every shown view and the tour's reports.
+class TTourLog : public TSessionObserver, public TTourObserver {
+ public:
+  explicit TTourLog(const TSession& session) : FSession(session) {}
+  void ViewShown() override { Views.push_back(FSession.View()); }
+  void ColorsChanged() override {
+    if (Hues.empty() || Hues.back() != FSession.Colors().Hue) Hues.push_back(FSession.Colors().Hue);
+  }
+  void ArrivalShown(const std::string& name) override {
+    Arrivals.push_back(name);
+    ArrivalAt = Clock ? Clock() : 0;
+    if (OnArrival) OnArrival();
+  }
+  void ArrivalHidden() override { HiddenAt = Clock ? Clock() : 0; }
+  void TourStepEnded() override { ++Steps; }
+  void TooFewCandidates() override { ++Refusals; }
+  void TourStateChanged(bool running) override { States.push_back(running); }
+
+  std::vector<TViewState> Views;
+  std::vector<int> Hues;  // each new hue once
+  std::vector<std::string> Arrivals;
+  std::vector<bool> States;
+  int Steps = 0;
+  int Refusals = 0;
+  std::int64_t ArrivalAt = 0, HiddenAt = 0;
+  std::function<std::int64_t()> Clock;
+  std::function<void()> OnArrival;
+
+ private:
+  const TSession& FSession;
+};
+
+TMBItem Favourite(const std::string& name, long double x, long double y, long double range,
+                  int limit) {
+  TMBItem item;
+  item.Name = name;
+  item.X = x;
+  item.Y = y;
+  item.Range = range;
+  item.Limit = limit;
+  item.ColorIndex = 1;
+  item.Hue = 40;
+  item.Saturation = 3;
+  item.Highlight = 5;
+  item.Period = 7;
+  item.Tour = 1;
+  return item;
+}
+
+class TourTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FSession.SetObserver(&FLog);
+    FTour.SetObserver(&FLog);
+    FLog.Clock = [this] { return FCanvas.now; };
+    FSession.Resize(kWidth, kHeight);
+    FSession.SetOptions(kOptNoZoomAnimation);
+    FSession.PressDraw(TViewState{});
+    FTour.SetSpeed(kMedium);
+    // The hue drifts upwards and no hue pause comes.
+    FTour.SetRandom([] { return 0.99; });
+  }
+
+  // The draw button (or Enter) while a tour runs.
+  void PressStop() { FSession.PressDraw(FSession.View()); }
+
+  // The views shown since the tour started, without the first one (the start).
+  std::vector<TViewState> FlightViews(std::size_t from) const {
+    return {FLog.Views.begin() + static_cast<std::ptrdiff_t>(from) + 1, FLog.Views.end()};
+  }
+
+  TInputCanvas FCanvas;
+  TSession FSession{FCanvas};
+  TTour FTour{FSession};
+  TTourLog FLog{FSession};
+};
+
+TEST(TourPaceTest, SpeedsFollowTheMenuTable) {
+  // (zoom-in factor, zoom-out factor, pause ticks, hue-pause chance) per position.
+  const struct {
+    int in, out, wait;
+    double chance;
+  } table[] = {{2, 4, 12, 0.4}, {4, 8, 10, 0.3}, {8, 16, 8, 0.2}, {16, 16, 6, 0.1}};
+  for (int s = 0; s < 4; ++s) {
+    const TTourPace pace = TourPace(s);
+    EXPECT_EQ(1 << pace.ZoomIn, table[s].in) << s;
+    EXPECT_EQ(1 << (pace.ZoomOut + 1), table[s].out) << s;
+    EXPECT_EQ(pace.Wait, table[s].wait) << s;
+    EXPECT_NEAR(pace.HuePauseChance, table[s].chance, 1e-12) << s;
+  }
+}
+
+TEST_F(TourTest, FromHomeToADeepViewInThePictureTakesAnApproachAndSeventeenSteps) {
+  const TMBItem dest = Favourite("渦", -0.75L, 0.1L, 1e-10L, 2000);
+  const std::size_t start = FLog.Views.size();
+  ASSERT_TRUE(FTour.TourToFavorite(dest));
+
+  // log2(2 / 1e-10) = 34.2: 17 steps of ×4 after an approach by 2e10 / 4^17.
+  const std::vector<TViewState> views = FlightViews(start);
+  ASSERT_EQ(views.size(), 18u);
+  for (std::size_t k = 0; k < views.size(); ++k) {
+    const long double expected = 1e-10L * std::pow(4.0L, 17 - static_cast<int>(k));
+    EXPECT_NEAR(static_cast<double>(views[k].Range / expected), 1.0, 1e-12) << k;
+    EXPECT_EQ(views[k].CenterX, dest.X);
+    EXPECT_EQ(views[k].CenterY, dest.Y);
+  }
+  // The limit climbs from 1000 to 2000 in 18 equal parts.
+  EXPECT_EQ(views.front().Limit, 1056);
+  EXPECT_EQ(views[8].Limit, 1500);
+  EXPECT_EQ(views.back().Limit, 2000);
+  EXPECT_EQ(FLog.Steps, 18);
+  EXPECT_EQ(FSession.Colors(), (TColorPositions{1, 40, 3, 5, 7}));
+  EXPECT_EQ(FLog.Arrivals, std::vector<std::string>{"渦"});
+  EXPECT_EQ(FSession.History().GetItem(FSession.History().Index())->Name, "渦");
+  EXPECT_EQ(FLog.States, (std::vector<bool>{true, false}));
+  EXPECT_FALSE(FSession.Busy());
+  EXPECT_TRUE(FSession.DestName().empty());
+}
+
+TEST_F(TourTest, FromADeepViewTheTourZoomsOutUntilTheDestinationIsInThePicture) {
+  FSession.PressDraw({0, 0, 1e-6L, 1000});
+  const TMBItem dest = Favourite("外", -0.75L, 0.1L, 0.01L, 1000);
+  const std::size_t start = FLog.Views.size();
+  ASSERT_TRUE(FTour.TourToFavorite(dest));
+
+  // ×8 while the range is at most 0.2, then ×2 with limit 4000; the picture
+  // is 64 × 48 dots, so x = -0.75 lies in it once 32 dots reach it.
+  const long double ranges[] = {8e-6L,     6.4e-5L,   5.12e-4L,  4.096e-3L,
+                                0.032768L, 0.262144L, 0.524288L, 1.048576L};
+  const int limits[] = {1429, 1858, 2287, 2716, 3145, 3574, 4000, 4000};
+  const std::vector<TViewState> views = FlightViews(start);
+  ASSERT_GT(views.size(), 8u);
+  for (std::size_t k = 0; k < 8; ++k) {
+    EXPECT_NEAR(static_cast<double>(views[k].Range / ranges[k]), 1.0, 1e-12) << k;
+    EXPECT_EQ(views[k].Limit, limits[k]) << k;
+    EXPECT_EQ(views[k].CenterX, 0);
+  }
+  // Then the approach onto the destination: 1.048576 / 0.01 = 104.9 = 4^3 × 1.64.
+  EXPECT_EQ(views[8].CenterX, dest.X);
+  EXPECT_NEAR(static_cast<double>(views.back().Range), 0.01, 1e-15);
+  EXPECT_EQ(views.size(), 8u + 1 + 3);
+  EXPECT_EQ(views.back().Limit, 1000);
+}
+
+TEST_F(TourTest, ADestinationEqualToTheViewArrivesAtOnce) {
+  const TMBItem here = FSession.StoreView("ここ");
+  const std::size_t start = FLog.Views.size();
+  ASSERT_TRUE(FTour.TourToFavorite(here));
+  EXPECT_EQ(FLog.Steps, 0);
+  EXPECT_EQ(FLog.Views.size(), start + 1);  // only the start is shown
+  EXPECT_EQ(FLog.Arrivals, std::vector<std::string>{"ここ"});
+  EXPECT_EQ(FLog.HiddenAt - FLog.ArrivalAt, kArrivalTicks * kTourTickMs);
+}
+
+TEST_F(TourTest, ANearDestinationIsReachedByTheApproachAlone) {
+  // Range 2 / 3: less than one ×4 step, so the approach brings everything.
+  const TMBItem dest = Favourite("近", 0.25L, -0.25L, 2.0L / 3, 3000);
+  ASSERT_TRUE(FTour.TourToFavorite(dest));
+  EXPECT_EQ(FLog.Steps, 1);
+  EXPECT_EQ(FSession.View(), (TViewState{dest.X, dest.Y, FSession.View().Range, 3000}));
+  EXPECT_NEAR(static_cast<double>(FSession.View().Range), 2.0 / 3, 1e-15);
+  EXPECT_EQ(FSession.Colors(), (TColorPositions{1, 40, 3, 5, 7}));
+}
+
+TEST_F(TourTest, TheHueDriftsOneWayWrapsAndPausesWhereThePeriodStays) {
+  // Three ×4 steps after an approach by 1; period, saturation and highlight
+  // stay, so every step but the last may pause. 0.1 drifts downwards and
+  // always pauses, for round(0.1 × 4 + 4) = 4 extra steps.
+  TMBItem dest = Favourite("色", 0.25L, 0, 2.0L / 64, 1000);
+  dest.Period = 4;
+  dest.Saturation = 0;
+  dest.Highlight = 0;
+  FTour.SetRandom([] { return 0.1; });
+  FLog.Hues.clear();
+  ASSERT_TRUE(FTour.TourToFavorite(dest));
+  EXPECT_EQ(FLog.Hues, (std::vector<int>{63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 40}));
+}
+
+TEST_F(TourTest, AStopDuringTheFirstStepEndsWithoutArrivalOrHistory) {
+  const int entries = FSession.History().Count();
+  FCanvas.OnEvents = [this] { PressStop(); };
+  ASSERT_TRUE(FTour.TourToFavorite(Favourite("渦", -0.75L, 0.1L, 1e-10L, 2000)));
+  EXPECT_EQ(FLog.Steps, 0);
+  EXPECT_TRUE(FLog.Arrivals.empty());
+  EXPECT_EQ(FSession.History().Count(), entries);
+  EXPECT_FALSE(FSession.Busy());
+  EXPECT_FALSE(FSession.TourRunning());
+  // The view stays where the first step put it.
+  EXPECT_EQ(FSession.View().CenterX, -0.75L);
+}
+
+TEST_F(TourTest, AStopCutsTheArrivalPauseShortButTheViewIsRecorded) {
+  FLog.OnArrival = [this] { FCanvas.OnEvents = [this] { PressStop(); }; };
+  ASSERT_TRUE(FTour.TourToFavorite(Favourite("近", 0.25L, -0.25L, 2.0L / 3, 3000)));
+  EXPECT_LT(FLog.HiddenAt - FLog.ArrivalAt, 2 * kTourTickMs);
+  EXPECT_EQ(FSession.History().GetItem(FSession.History().Index())->Name, "近");
+}
+
+TEST_F(TourTest, ATourIsRefusedWhileBusy) {
+  ASSERT_TRUE(FSession.BeginDraw());
+  EXPECT_FALSE(FTour.TourToFavorite(FSession.StoreView("x")));
+  FSession.EndDraw();
+}
+
+TEST_F(TourTest, RandomToursNeedTwoCandidates) {
+  const TMBItem only = Favourite("一", 0, 0, 1, 1000);
+  ASSERT_TRUE(FTour.RandomTour({&only}));
+  EXPECT_EQ(FLog.Refusals, 1);
+  EXPECT_TRUE(FLog.Arrivals.empty());
+  EXPECT_FALSE(FSession.Busy());
+}
+
+TEST_F(TourTest, TwoCandidatesAlternateAndAStoppedDestinationStaysPending) {
+  const TMBItem a = Favourite("A", -0.5L, 0, 0.5L, 1000);
+  const TMBItem b = Favourite("B", 0.25L, 0, 0.5L, 1000);
+  // Choices spread over [0, 1): the tour itself must avoid repeats.
+  double next = 0;
+  FTour.SetRandom([&next] { return next = std::fmod(next + 0.3, 1.0); });
+  FLog.OnArrival = [this] {
+    if (FLog.Arrivals.size() == 4) PressStop();
+  };
+  ASSERT_TRUE(FTour.RandomTour({&a, &b}));
+  ASSERT_EQ(FLog.Arrivals.size(), 4u);
+  for (std::size_t k = 1; k < 4; ++k)
+    EXPECT_NE(FLog.Arrivals[k], FLog.Arrivals[k - 1]);
+  // Two candidates: the recent list keeps one entry and one new.
+  EXPECT_LE(FTour.RecentDestinations().size(), 2u);
+  EXPECT_FALSE(FTour.RecentDestinations().back().Pending);
+
+  // Stopped on the way, the next random tour goes to the same destination.
+  FLog.OnArrival = nullptr;
+  FCanvas.OnEvents = [this] { PressStop(); };
+  FLog.Arrivals.clear();
+  ASSERT_TRUE(FTour.RandomTour({&a, &b}));
+  const TRecentDest pending = FTour.RecentDestinations().back();
+  EXPECT_TRUE(pending.Pending);
+  FCanvas.OnEvents = nullptr;
+  FLog.OnArrival = [this] { PressStop(); };
+  ASSERT_TRUE(FTour.RandomTour({&a, &b}));
+  ASSERT_EQ(FLog.Arrivals.size(), 1u);
+  EXPECT_EQ(FLog.Arrivals[0], pending.Position == 0 ? "A" : "B");
+}
+
+}  // namespace
+}  // namespace vortexa
