@@ -77,19 +77,19 @@ TEST_F(InfoFormTest, ShowsTheGridStatisticsForTheChosenRange) {
   TCalcStats stats;
   FGrid.GetStatistics(offset, width, 1000, bins, stats);
   EXPECT_EQ(FForm.Stats(), stats);
-  EXPECT_EQ(FForm.lbOKdotVal->text(), QString::number(stats[0]));
-  EXPECT_EQ(FForm.lbNGdotVal->text(), QString::number(stats[1]));
-  EXPECT_EQ(FForm.lbOverDotVal->text(), QString::number(stats[2]));
-  EXPECT_EQ(FForm.lbSkipDotVal->text(), QString::number(stats[3]));
+  EXPECT_EQ(FForm.lbOKdotVal->text(), QString::number(stats.Escaped));
+  EXPECT_EQ(FForm.lbNGdotVal->text(), QString::number(stats.Inside));
+  EXPECT_EQ(FForm.lbOverDotVal->text(), QString::number(stats.OverLimit));
+  EXPECT_EQ(FForm.lbSkipDotVal->text(), QString::number(stats.Predicted));
   EXPECT_EQ(FForm.lbTotalDotVal->text(), QString::number(kWidth * kHeight));
-  EXPECT_EQ(FForm.lbMaxVal->text(), QString::number(stats[6]));
+  EXPECT_EQ(FForm.lbMaxVal->text(), QString::number(stats.MaxCount));
   EXPECT_EQ(FForm.lbMinVal->text(), "1");
-  EXPECT_EQ(stats[3], kWidth);
+  EXPECT_EQ(stats.Predicted, kWidth);
 
   ASSERT_EQ(FForm.lbCount->count(), kHistBins + 1);
   for (int i = 0; i < kHistBins; ++i)
     ASSERT_EQ(FForm.lbCount->item(i)->text(), FrequencyLine(offset, width, i, bins[i])) << i;
-  EXPECT_EQ(FForm.lbCount->item(kHistBins)->text(), OutOfRangeLine(stats[5]));
+  EXPECT_EQ(FForm.lbCount->item(kHistBins)->text(), OutOfRangeLine(stats.OutsideBins));
 
   // Bars stand on the bottom row in the colour of their bin's middle count.
   for (int i = 0; i < kHistBins; ++i) {

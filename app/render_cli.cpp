@@ -76,6 +76,11 @@ int Run(const TRenderRequest& request) {
   grid.Start(ccDraw);
   grid.WaitIdle();
   const auto elapsed = std::chrono::steady_clock::now() - start;
+  if (const TCalcFault fault = grid.LastFault(); fault.Failed) {
+    std::cerr << "vortexa-render: " << fault.UncomputedDots
+              << " dots could not be computed: " << fault.Error << "\n";
+    return 1;
+  }
 
   std::vector<std::int32_t> hist(500);
   TCalcStats stats;
@@ -83,7 +88,7 @@ int Run(const TRenderRequest& request) {
   std::printf("kernel=%d ms=%lld escaped=%d inside=%d predicted=%d\n", grid.GetKernel(),
               static_cast<long long>(
                   std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
-              stats[0], stats[1], stats[3]);
+              stats.Escaped, stats.Inside, stats.Predicted);
 
   if (!request.CountsPath.empty() && !WriteCounts(grid, request.CountsPath)) {
     std::cerr << "vortexa-render: cannot write \"" << request.CountsPath << "\"\n";

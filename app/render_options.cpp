@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "engine/dot.h"
 #include "favorites/mb_item.h"
 #include "formula/syntax.h"
 
@@ -105,7 +106,7 @@ void ApplyView(TRenderRequest& request, std::string_view value) {
   if (!view) throw EUsageError("--view: not the text of a view: \"" + std::string(value) + "\"");
   SetCenter(request, view->X, view->Y);
   SetRange(request, view->Range);
-  request.Limit = InRange(view->Limit, "the limit", 1, 65000);
+  request.Limit = InRange(view->Limit, "the limit", 1, kMaxLimit);
   request.Colors =
       ColorsInRange(view->ColorIndex, view->Hue, view->Saturation, view->Highlight, view->Period);
 }
@@ -142,7 +143,7 @@ const TOptionSpec kOptionSpecs[] = {
     {"--center", true, ApplyCenter},
     {"--range", true, ApplyRange},
     {"--limit", true,
-     [](TRenderRequest& r, std::string_view v) { r.Limit = ParseInt(v, "--limit", 1, 65000); }},
+     [](TRenderRequest& r, std::string_view v) { r.Limit = ParseInt(v, "--limit", 1, kMaxLimit); }},
     {"--size", true, ApplySize},
     {"--options", true,
      [](TRenderRequest& r, std::string_view v) { r.Options = ParseInt(v, "--options", 0, 63); }},
