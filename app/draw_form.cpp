@@ -28,6 +28,7 @@
 
 #include "app/form_parts.h"
 #include "app/glyphs.h"
+#include "app/guarded.h"
 #include "app/info_form.h"
 #include "favorites/fav_files.h"
 #include "favorites/number_text.h"
@@ -100,19 +101,6 @@ constexpr TZoomItem kReduceItems[] = {{"２分の１", "２分の１に縮小し
 constexpr const char* kScrollCaptions[] = {"左上", "左",   "左下", "上",  "",
                                            "下",   "右上", "右",   "右下"};
 
-// Runs a handler reached from the event loop; an error becomes a message box
-// instead of ending the program.
-template <class THandler>
-auto Guarded(QWidget* owner, THandler handler) {
-  return [owner, handler] {
-    try {
-      handler();
-    } catch (const std::exception& error) {
-      QMessageBox::critical(owner, "うずまきらんど", QString::fromUtf8(error.what()));
-    }
-  };
-}
-
 }  // namespace
 
 int EffectiveOptions(int options, int simdLevel) {
@@ -147,6 +135,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   CreateColorToolBar();
   CreateDebugControls(debug);
   CreateMenus();
+  CreateExprsMenu(debug);
   InstallFieldFilters();
 
   FStatusBar->SetOwnerDraw(
@@ -173,6 +162,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
 TDrawForm::~TDrawForm() {
   FSession.SetObserver(nullptr);
   delete FInfoForm.data();
+  delete FExprsForm.data();
 }
 
 // ---- construction ----
@@ -479,6 +469,7 @@ void TDrawForm::BusyChanged(bool busy) {
 
 void TDrawForm::CommandEnded(double elapsedMs) {
   ShowElapsed(elapsedMs);
+  ShowFault();
   FStatusBar->repaint();
   TopPanel->repaint();
   if (mnInfo->isChecked() && FInfoForm) FInfoForm->UpdateStats(FSession.View().Limit);
@@ -557,6 +548,16 @@ void TDrawForm::EnableControls(bool enabled) {
 
 void TDrawForm::ShowElapsed(double milliseconds) {
   ShowStatus(3, Text(FormatElapsed(milliseconds)));
+}
+
+// A custom recurrence that faulted left dots uncomputed: the picture is not whole.
+void TDrawForm::ShowFault() {
+  const TCalcFault fault = FSession.CalcGrid().LastFault();
+  if (!fault.Failed) return;
+  ShowStatus(3, QString("%1  演算エラーで %2 点を計算できませんでした (%3)")
+                    .arg(FStatusBar->Text(3))
+                    .arg(fault.UncomputedDots)
+                    .arg(QString::fromStdString(fault.Error)));
 }
 
 void TDrawForm::ShowAngles() {
@@ -760,6 +761,31 @@ void TDrawForm::mnInfoClick() {
   FInfoForm->Bind(&FSession.DrawGrid(), &FSession.CalcGrid());
   FInfoForm->show();
   FInfoForm->UpdateStats(FSession.View().Limit);
+}
+
+// ---- formula window ----
+
+void TDrawForm::CreateExprsMenu(bool debug) {
+  mnExprs = mnDisplay->addAction("数式指定(&E)...");
+  mnExprs->setCheckable(true);
+  mnExprs->setVisible(debug);
+  connect(mnExprs, &QAction::triggered, this, Guarded(this, [this] { mnExprsClick(); }));
+}
+
+void TDrawForm::mnExprsClick() {
+  if (!mnExprs->isChecked()) {
+    if (FExprsForm) FExprsForm->close();
+    return;
+  }
+  FExprsForm = new TExprsForm(FSession, this);
+  FExprsForm->setAttribute(Qt::WA_DeleteOnClose);
+  connect(FExprsForm, &TExprsForm::Closed, this, [this] { mnExprs->setChecked(false); });
+  connect(FExprsForm, &TExprsForm::FormulaChanged, this, [this] { DrawContinue(); });
+  FExprsForm->show();
+}
+
+void TDrawForm::DrawContinue() {
+  FSession.DrawContinue();
 }
 
 void TDrawForm::mnFavoriteItemClick(TMBItem& item) {

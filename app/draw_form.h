@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/exprs_form.h"
 #include "app/info_form.h"
 #include "engine/calc_grid.h"
 #include "favorites/fav_tree.h"
@@ -79,6 +80,9 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   void cbColorChange();
   void cbTimesChange();
   void mnInfoClick();
+  void mnExprsClick();
+  // Recomputes the picture after the formula window changed the formula.
+  void DrawContinue();
   void mnFavoriteItemClick(TMBItem& item);
   void mnDisplayClick();
   void mnFileClick();
@@ -89,6 +93,7 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
 
   TFavTree& Favorites() { return FFavoriteTree; }
   TInfoForm* InfoForm() const { return FInfoForm; }
+  TExprsForm* ExprsForm() const { return FExprsForm; }
   const QImage& Screen() const { return FScreen; }
   QWidget* ImageArea() const;
   QString StatusText(int panel) const;
@@ -109,6 +114,7 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   QSlider *tbHue, *tbHighlight, *tbSaturation;
   QPushButton *Button1, *Button2, *Button3;
   QCheckBox* CheckBox1;
+  QAction* mnExprs;
   QAction *mnDraw, *mnInit, *mnInfo, *mnExit, *mnAbout, *mnInfoCopy, *mnInfoPaste;
   QAction *mnPrev, *mnNext, *mnWheelAtPointer;
   QAction *mnFSInfo, *mnAnimate, *mnThread, *mnPredict, *mnSymY, *mnSSE;
@@ -144,6 +150,7 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   void CreateColorToolBar();
   void CreateDebugControls(bool debug);
   void CreateMenus();
+  void CreateExprsMenu(bool debug);
   void CreateZoomMenus();
   void CreateHistoryMenu();
   void CreateOptionMenus();
@@ -160,6 +167,7 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   TColorPositions ColorControls() const;
   void ApplicationEventsIdle();
   void ShowElapsed(double milliseconds);
+  void ShowFault();
   void AddFavoriteEntries(QMenu* menu, const TFavNode& folder);
   void ShowStatus(int panel, const QString& text);
   void StatusBarDrawPanel(QPainter& painter, const QRect& rect);
@@ -185,6 +193,7 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   int FFixedFavoriteItems = 0;  // menu entries ahead of the favourites
   int FFixedHistoryItems = 0;   // back, forward and their separator
   QPointer<TInfoForm> FInfoForm;
+  QPointer<TExprsForm> FExprsForm;
 
   QImage FScreen;  // what the image area shows
   TImageArea* FImageArea = nullptr;
