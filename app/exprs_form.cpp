@@ -84,7 +84,7 @@ std::string Utf8(const QLineEdit* edit) {
 }  // namespace
 
 TExprsForm::TExprsForm(TSession& session, QWidget* parent)
-    : QDialog(parent), FSession(session), FPadBitmap(kPadSize, kPadSize, QImage::Format_RGB888) {
+    : QDialog(parent), FSession(session), FPadBitmap(kPadSize, kPadSize, QImage::Format_RGB32) {
   setWindowTitle("数式指定");
   setFixedSize(612, 372);
   CreateFormulaControls();
