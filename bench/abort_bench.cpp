@@ -1,7 +1,8 @@
 // vortexa-abort-bench: how long an abort takes to end a drawing, with every
-// kernel family and with a user formula. The grid looks at the abort request
-// every 100 ms and its workers stop at their next dot (or round of lane
-// iterations), so each stop should take at most about 100 ms plus one dot.
+// kernel family and with a user formula. Abort asks the workers to stop at
+// once and they stop at their next dot (or round of lane iterations); the grid
+// thread repeats the request every 100 ms. So each stop should take about one
+// dot, and never more than 100 ms plus one dot.
 //
 // Each view lies inside the set at the highest limit, so every dot costs the
 // whole limit and a row takes from milliseconds (lanes) to seconds (formula):

@@ -112,7 +112,7 @@ TCalcGrid::~TCalcGrid() {
     std::lock_guard lock(FThreadLock);
     FTerminated = true;
   }
-  FAbort = true;
+  Abort();
   FWake.notify_all();
   FThread.join();
 }
@@ -252,8 +252,13 @@ void TCalcGrid::Start(TCalcCommand command) {
   FWake.notify_one();
 }
 
+// The workers are asked to stop at once rather than at the grid thread's next
+// look, so a stop waits for one dot, not for the rest of a 100 ms slice. A pass
+// starting at this moment clears the request; the grid thread then raises it
+// again at its next look, since FAbort stays set.
 void TCalcGrid::Abort() {
   FAbort = true;
+  FState.RequestStop(true);
 }
 
 bool TCalcGrid::IsIdle() const {
