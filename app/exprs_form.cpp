@@ -209,6 +209,8 @@ void TExprsForm::UpdateParams() {
   FState.SetParameters(a, b);
   for (const auto& [edit, value] : {std::pair{edAVal, a}, std::pair{edBVal, b}}) {
     edit->setText(QString::fromStdString(FormatGeneral(value, kParameterDigits)));
+    // A long number shows its start (the sign and the first digits).
+    edit->setCursorPosition(0);
     edit->repaint();
   }
   if (cbAuto->isChecked()) ApplyFormula();
