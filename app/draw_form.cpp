@@ -470,6 +470,9 @@ void TDrawForm::BusyChanged(bool busy) {
 void TDrawForm::CommandEnded(double elapsedMs) {
   ShowElapsed(elapsedMs);
   ShowFault();
+  // The command that just ended computed the formula it started with.
+  if (std::exchange(FContinuePending, false))
+    QTimer::singleShot(0, this, Guarded(this, [this] { DrawContinue(); }));
   FStatusBar->repaint();
   TopPanel->repaint();
   if (mnInfo->isChecked() && FInfoForm) FInfoForm->UpdateStats(FSession.View().Limit);
@@ -785,7 +788,7 @@ void TDrawForm::mnExprsClick() {
 }
 
 void TDrawForm::DrawContinue() {
-  FSession.DrawContinue();
+  if (!FSession.DrawContinue()) FContinuePending = true;
 }
 
 void TDrawForm::mnFavoriteItemClick(TMBItem& item) {

@@ -81,7 +81,8 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   void cbTimesChange();
   void mnInfoClick();
   void mnExprsClick();
-  // Recomputes the picture after the formula window changed the formula.
+  // Recomputes the picture after the formula window changed the formula;
+  // while another command runs, once it has ended.
   void DrawContinue();
   void mnFavoriteItemClick(TMBItem& item);
   void mnDisplayClick();
@@ -185,6 +186,7 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   TSession FSession;
   bool FColorsSuspended = false;  // several colour controls are being set at once
   bool FIdleRedrawEnabled = true;
+  bool FContinuePending = false;  // the formula changed while a command ran
 
   TMBList FFavorites;
   TFavTree FFavoriteTree;

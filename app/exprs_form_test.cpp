@@ -315,6 +315,22 @@ TEST_F(ExprsFormTest, ReopeningShowsTheDefaultsAndClosingDoesNotRedraw) {
   EXPECT_TRUE(reopened.Label5->text().isEmpty());
 }
 
+TEST_F(ExprsFormTest, FormulaChangedWhileTheMainWindowDrawsIsDrawnAfterwards) {
+  TExprsForm& form = Exprs();
+  form.rbJulia->click();
+  form.edZ0->setText("0.3");
+  // Clicked from inside the drawing's message processing; a high limit keeps
+  // the Mandelbrot drawing busy for a while.
+  QTimer::singleShot(0, form.Button1, &QPushButton::click);
+  FForm->Session().PressDraw({0, 0, 2, 20000});
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return !FForm->Session().Busy() && Grid().GetDot(0, 0) != kDotUncomputed; }, kWaitMs));
+  QTest::qWait(50);
+  EXPECT_FALSE(FForm->Session().Busy());
+  // The Julia set of 0.3 is dust: every dot escapes.
+  EXPECT_LT(MismatchShare(Grid(), Quadratic, true, {0.3L, 0}), 0.01);
+}
+
 // The engine computes with one program while the window rebuilds and
 // rebinds its own for every marker step (run under ThreadSanitizer too).
 TEST_F(ExprsFormTest, DraggingWhileTheEngineRunsNeverTouchesItsProgram) {
