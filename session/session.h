@@ -224,10 +224,9 @@ class TSession {
   bool FZoomAtPointer = false;
 
   TDragState FDragState = TDragState::None;
-  QPoint FDragPosition;
+  QPoint FDragPosition;  // the press; an angle drag moves it in whole degrees
 
-  std::shared_ptr<const TRecurrence> FFormula;  // what the engine runs, or null  // the press; an
-                                                // angle drag moves it in whole degrees
+  std::shared_ptr<const TRecurrence> FFormula;  // what the engine runs, or null
 };
 
 }  // namespace vortexa
