@@ -101,6 +101,42 @@ TEST_F(InfoFormTest, ShowsTheGridStatisticsForTheChosenRange) {
   EXPECT_EQ(FForm.lbGraphMax->text(), QString::number(FForm.tbEnd->value() * kHistStep));
 }
 
+// Dots of the bar's colour standing on the bottom row of graph column x.
+int BarHeight(const QImage& graph, int x) {
+  const QRgb colour = graph.pixel(x, kGraphHeight - 1);
+  if ((colour & 0xFFFFFF) == 0) return 0;
+  int height = 0;
+  while (height < kGraphHeight && graph.pixel(x, kGraphHeight - 1 - height) == colour)
+    ++height;
+  return height;
+}
+
+// With the range 0 to 500 every bin holds one count. The tallest bin (160
+// dots) is 200 high; the others Round(dots * 200 / 160), half to even, and
+// at least 2: worked out by hand below.
+TEST_F(InfoFormTest, BarHeightsAreInProportionToTheTallestBin) {
+  const struct {
+    TDot Count;
+    int Dots;
+    int Height;
+  } bars[] = {
+      {2, 160, 200}, {3, 60, 75}, {4, 3, 4},   {5, 4, 5},      {6, 1, 2},
+      {7, 2, 2},     {8, 6, 8},   {9, 10, 12}, {11, 100, 125},
+  };
+  FillAll(kDotInside);
+  int dot = 0;
+  for (const auto& bar : bars)
+    for (int k = 0; k < bar.Dots; ++k, ++dot)
+      FGrid.SetDot(dot / kWidth, dot % kWidth, bar.Count);
+  FForm.cbAuto->setChecked(false);
+  FForm.UpdateStats(500);
+  ASSERT_EQ(FForm.tbStart->value(), 0);
+  ASSERT_EQ(FForm.tbEnd->value(), 1);
+  for (const auto& bar : bars)
+    EXPECT_EQ(BarHeight(FForm.GraphBitmap(), bar.Count - 1), bar.Height) << "count " << bar.Count;
+  EXPECT_EQ(BarHeight(FForm.GraphBitmap(), 9), 0);  // count 10: no dot, no bar
+}
+
 TEST_F(InfoFormTest, PictureInsideTheSetShowsAnEmptyHistogram) {
   FillAll(kDotInside);
   FForm.UpdateStats(1000);

@@ -464,8 +464,9 @@ TEST_F(CalcGridPrediction, RepairedAreasHoldEveryRepairedDot) {
   ASSERT_FALSE(probe.Calls().empty()) << "the view should need repairs";
   for (const test_support::TCall& call : probe.Calls()) {
     const auto [row, col] = CellOf(grid, call);
+    // Copied into the lambda: clang 14 cannot capture structured bindings.
     EXPECT_TRUE(std::any_of(areas.begin(), areas.end(),
-                            [&](const TGridRect& area) {
+                            [&, row = row, col = col](const TGridRect& area) {
                               return col >= area.Left && col < area.Right && row >= area.Top &&
                                      row < area.Bottom;
                             }))
@@ -1022,7 +1023,8 @@ TEST(CalcGridReuse, ZoomKeepsScaledDotsAndRecomputesTheCentre) {
       const int n = factor < 1 ? static_cast<int>(1 / factor) : static_cast<int>(factor);
       const int hh = height / 2, hw = width / 2;
       // Old dot (hh + d, hw + e) lies at new (hh + d*n, hw + e*n) after enlarging.
-      const auto source = [&](int row, int col) -> int {
+      // Copied into the lambda: clang 14 cannot capture structured bindings.
+      const auto source = [&, width = width, height = height](int row, int col) -> int {
         if (factor > 1) {
           if ((row - hh) % n != 0 || (col - hw) % n != 0) return -1;
           return (hh + (row - hh) / n) * width + hw + (col - hw) / n;
