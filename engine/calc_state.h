@@ -60,7 +60,8 @@ struct TCalcState {
   std::mutex RowLock;
   std::mutex CountLock;
   std::condition_variable DoneEvent;  // with CountLock: LiveWorkers reached 0
-  // Raised by the grid thread to stop the team of the current pass; the row
+  // Raised by the grid (Abort, and its thread's look every 100 ms after one)
+  // to stop the team of the current pass, cleared when a pass starts; the row
   // routines look at it between dots, so a stop never waits for a whole row.
   bool StopFlag = false;  // touch through RequestStop/StopRequested
   mutable std::mutex FaultLock;
