@@ -131,6 +131,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   CreateDebugControls(debug);
   CreateMenus();
   CreateTourControls();
+  CreateExprsMenu(debug);
   InstallFieldFilters();
 
   FStatusBar->SetOwnerDraw(
@@ -160,6 +161,7 @@ TDrawForm::~TDrawForm() {
   FSession.SetObserver(nullptr);
   FTour.SetObserver(nullptr);
   delete FInfoForm.data();
+  delete FExprsForm.data();
 }
 
 // ---- construction ----
@@ -468,6 +470,10 @@ void TDrawForm::BusyChanged(bool busy) {
 
 void TDrawForm::CommandEnded(double elapsedMs) {
   ShowElapsed(elapsedMs);
+  ShowFault();
+  // The command that just ended computed the formula it started with.
+  if (std::exchange(FContinuePending, false))
+    QTimer::singleShot(0, this, Guarded(this, [this] { DrawContinue(); }));
   FStatusBar->repaint();
   TopPanel->repaint();
   if (mnInfo->isChecked() && FInfoForm) FInfoForm->UpdateStats(FSession.View().Limit);
@@ -546,6 +552,16 @@ void TDrawForm::EnableControls(bool enabled) {
 
 void TDrawForm::ShowElapsed(double milliseconds) {
   ShowStatus(3, Text(FormatElapsed(milliseconds)));
+}
+
+// A custom recurrence that faulted left dots uncomputed: the picture is not whole.
+void TDrawForm::ShowFault() {
+  const TCalcFault fault = FSession.CalcGrid().LastFault();
+  if (!fault.Failed) return;
+  ShowStatus(3, QString("%1  演算エラーで %2 点を計算できませんでした (%3)")
+                    .arg(FStatusBar->Text(3))
+                    .arg(fault.UncomputedDots)
+                    .arg(QString::fromStdString(fault.Error)));
 }
 
 void TDrawForm::ShowAngles() {
@@ -750,6 +766,31 @@ void TDrawForm::mnInfoClick() {
   FInfoForm->Bind(&FSession.DrawGrid(), &FSession.CalcGrid());
   FInfoForm->show();
   FInfoForm->UpdateStats(FSession.View().Limit);
+}
+
+// ---- formula window ----
+
+void TDrawForm::CreateExprsMenu(bool debug) {
+  mnExprs = mnDisplay->addAction("数式指定(&E)...");
+  mnExprs->setCheckable(true);
+  mnExprs->setVisible(debug);
+  connect(mnExprs, &QAction::triggered, this, Guarded(this, [this] { mnExprsClick(); }));
+}
+
+void TDrawForm::mnExprsClick() {
+  if (!mnExprs->isChecked()) {
+    if (FExprsForm) FExprsForm->close();
+    return;
+  }
+  FExprsForm = new TExprsForm(FSession, this);
+  FExprsForm->setAttribute(Qt::WA_DeleteOnClose);
+  connect(FExprsForm, &TExprsForm::Closed, this, [this] { mnExprs->setChecked(false); });
+  connect(FExprsForm, &TExprsForm::FormulaChanged, this, [this] { DrawContinue(); });
+  FExprsForm->show();
+}
+
+void TDrawForm::DrawContinue() {
+  if (!FSession.DrawContinue()) FContinuePending = true;
 }
 
 void TDrawForm::mnFavoriteItemClick(TMBItem& item) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/exprs_form.h"
 #include "app/info_form.h"
 #include "engine/calc_grid.h"
 #include "favorites/fav_tree.h"
@@ -89,6 +90,10 @@ class TDrawForm : public QMainWindow,
   void cbColorChange();
   void cbTimesChange();
   void mnInfoClick();
+  void mnExprsClick();
+  // Recomputes the picture after the formula window changed the formula;
+  // while another command runs, once it has ended.
+  void DrawContinue();
   void mnFavoriteItemClick(TMBItem& item);
   void mnDisplayClick();
   void mnFileClick();
@@ -99,6 +104,7 @@ class TDrawForm : public QMainWindow,
 
   TFavTree& Favorites() { return FFavoriteTree; }
   TInfoForm* InfoForm() const { return FInfoForm; }
+  TExprsForm* ExprsForm() const { return FExprsForm; }
   const QImage& Screen() const { return FScreen; }
   QWidget* ImageArea() const;
   QString StatusText(int panel) const;
@@ -119,6 +125,7 @@ class TDrawForm : public QMainWindow,
   QSlider *tbHue, *tbHighlight, *tbSaturation;
   QPushButton *Button1, *Button2, *Button3;
   QCheckBox* CheckBox1;
+  QAction* mnExprs;
   QAction *mnDraw, *mnInit, *mnInfo, *mnExit, *mnAbout, *mnInfoCopy, *mnInfoPaste;
   QAction *mnPrev, *mnNext, *mnWheelAtPointer;
   QAction *mnFSInfo, *mnAnimate, *mnThread, *mnPredict, *mnSymY, *mnSSE;
@@ -188,6 +195,7 @@ class TDrawForm : public QMainWindow,
   void CreateColorToolBar();
   void CreateDebugControls(bool debug);
   void CreateMenus();
+  void CreateExprsMenu(bool debug);
   void CreateZoomMenus();
   void CreateHistoryMenu();
   void CreateOptionMenus();
@@ -204,6 +212,7 @@ class TDrawForm : public QMainWindow,
   TColorPositions ColorControls() const;
   void ApplicationEventsIdle();
   void ShowElapsed(double milliseconds);
+  void ShowFault();
   void AddFavoriteEntries(QMenu* menu, const TFavNode& folder);
   void ShowStatus(int panel, const QString& text);
   void StatusBarDrawPanel(QPainter& painter, const QRect& rect);
@@ -233,6 +242,7 @@ class TDrawForm : public QMainWindow,
   TSession FSession;
   bool FColorsSuspended = false;  // several colour controls are being set at once
   bool FIdleRedrawEnabled = true;
+  bool FContinuePending = false;  // the formula changed while a command ran
 
   TMBList FFavorites;
   TFavTree FFavoriteTree;
@@ -241,6 +251,7 @@ class TDrawForm : public QMainWindow,
   int FFixedFavoriteItems = 0;  // menu entries ahead of the favourites
   int FFixedHistoryItems = 0;   // back, forward and their separator
   QPointer<TInfoForm> FInfoForm;
+  QPointer<TExprsForm> FExprsForm;
 
   QImage FScreen;  // what the image area shows
   TImageArea* FImageArea = nullptr;

@@ -13,7 +13,9 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   QApplication application(argc, argv);
   const QStringList arguments = QCoreApplication::arguments();
-  const bool debug = arguments.size() > 1 && arguments[1] == "/debug";
+  // "--debug" too, as Linux users spell switches.
+  const bool debug =
+      arguments.size() > 1 && (arguments[1] == "/debug" || arguments[1] == "--debug");
   TDrawForm form(debug, {OwnFavoritesFile(), FindRecommendedFile(RecommendedFileFolders())});
 
   // For measuring start-up: report the time to the first finished picture and quit.

@@ -459,4 +459,19 @@ bool TSession::PasteText(std::string_view text) {
   return true;
 }
 
+// ---- formula ----
+
+void TSession::SetFormula(bool isMandel, std::shared_ptr<const TRecurrence> formula,
+                          long double paramRe, long double paramIm) {
+  // The picture being computed is of the old formula; the engine takes the
+  // new one once its thread is idle.
+  if (Busy()) FCalcGrid.Abort();
+  FCalcGrid.SetFormula(isMandel, formula.get(), paramRe, paramIm);
+  FFormula = std::move(formula);
+}
+
+bool TSession::DrawContinue() {
+  return DrawCommand([this] { FDrawGrid.Redraw(); });
+}
+
 }  // namespace vortexa

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -195,6 +196,16 @@ class TSession {
   // Shows and draws the text's view; false when it is not one or busy.
   bool PasteText(std::string_view text);
 
+  // ---- formula ----
+  // Gives the engine a mode, a recurrence (null for z^2 + c) and the initial
+  // value or Julia constant. The session keeps the recurrence alive while
+  // the engine may read it; a computation still running is stopped first.
+  void SetFormula(bool isMandel, std::shared_ptr<const TRecurrence> formula, long double paramRe,
+                  long double paramIm);
+  // Recomputes the picture after the formula changed, without showing the
+  // passes; false when busy.
+  bool DrawContinue();
+
  private:
   void ApplyColors(const TColorPositions& colors);
   QPoint LockedToAxis(QPoint offset) const;
@@ -224,6 +235,8 @@ class TSession {
 
   TDragState FDragState = TDragState::None;
   QPoint FDragPosition;  // the press; an angle drag moves it in whole degrees
+
+  std::shared_ptr<const TRecurrence> FFormula;  // what the engine runs, or null
 };
 
 }  // namespace vortexa
