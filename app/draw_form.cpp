@@ -168,6 +168,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   setMinimumSize(kMinWindowWidth, kMinWindowHeight);
   resize(kOneRowWidth, kMinWindowHeight);
   ApplyLayout();
+  FSettings = DefaultSettings();
 }
 
 TDrawForm::~TDrawForm() {
@@ -273,6 +274,7 @@ void TDrawForm::CreateMenus() {
   connect(mnInfoPaste, &QAction::triggered, this, Guarded(this, [this] { mnInfoPasteClick(); }));
   mnFile->addSeparator();
   mnExit = mnFile->addAction("終了(&X)");
+  CreateOutputMenu();
   connect(mnExit, &QAction::triggered, this, &QWidget::close);
   connect(mnFile, &QMenu::aboutToShow, this, [this] { mnFileClick(); });
 
@@ -285,6 +287,7 @@ void TDrawForm::CreateMenus() {
   mnDisplay->addSeparator();
   CreateZoomMenus();
   CreateHistoryMenu();
+  CreateSizeMenu();
   mnDisplay->addSeparator();
   mnInfo = mnDisplay->addAction("統計情報(&I)...");
   mnInfo->setCheckable(true);
@@ -771,6 +774,7 @@ void TDrawForm::mnFavoriteItemClick(TMBItem& item) {
 
 // The history menu: groups of entries by centre, newest first.
 void TDrawForm::mnDisplayClick() {
+  UpdateSizeMenu();
   const QList<QAction*> entries = mnHistory->actions();
   for (qsizetype i = FFixedHistoryItems; i < entries.size(); ++i) {
     mnHistory->removeAction(entries[i]);
@@ -915,6 +919,7 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
     SleepMs(kCloseWaitMs);
   }
   if (FInfoForm) FInfoForm->close();
+  SaveSettings();
   SaveFavorites();
   event->accept();
 }

@@ -20,6 +20,7 @@
 #include "render/canvas.h"
 #include "render/draw_grid.h"
 #include "session/session.h"
+#include "session/settings.h"
 
 class QAction;
 class QCheckBox;
@@ -31,16 +32,21 @@ class QMenu;
 class QPushButton;
 class QSlider;
 class QTimer;
+class QPrinter;
 
 namespace vortexa {
 
 class TStatusPanels;
+class TSizeForm;
 class TImageArea;
 class TColorStrip;
 
 // Restriction bits after the rule that a processor without vector units
 // never uses the vector kernels.
 int EffectiveOptions(int options, int simdLevel);
+
+// Where a printed picture goes on a page: at the top left, keeping its aspect.
+QRect PrintedPictureRect(QSize picture, QSize page);
 
 // Where the window's favourites come from and go to.
 struct TFavoritesFiles {
@@ -115,6 +121,40 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   QMenu *mnFile, *mnDisplay, *mnFavorite, *mnOption, *mnRestrict, *mnHelp;
   QMenu *mnMagnify, *mnReduce, *mnMove, *mnHistory, *mnMagnifyRatio, *mnMoveRatio;
 
+  // ---- settings and image sizes (draw_form_settings.cpp) ----
+  // Reads the settings file and applies it; closing the window writes it.
+  void LoadSettings(const std::filesystem::path& file);
+  // What the window holds now, as the settings file keeps it.
+  TSettings CurrentSettings() const;
+  // Values other windows keep here too (tour speed and sound).
+  TSettings& Settings() { return FSettings; }
+  // The user's sizes (width × 10000 + height), top to bottom.
+  std::vector<int> UserImageSizes() const;
+  void mnSizeClick(int tag);
+  void mnSizeAddClick();
+  void mnSizeDelClick();
+  QMenu *mnSize, *mnJPEG;
+  QAction *mnSizeAdd, *mnSizeDel;
+
+  // ---- picture output (draw_form_output.cpp) ----
+  // Writes the current picture by the file name's extension: false for an
+  // extension that is not a picture format. Errors throw.
+  bool SavePicture(const QString& fileName) const;
+  bool RenderAtSize(const QString& fileName, int width, int height);
+  void PrintPicture(QPrinter& printer) const;
+  void mnSaveClick();
+  void mnCopyClick();
+  void mnSizeSaveClick(bool copy);
+  void mnPrintClick();
+  QAction *mnSave, *mnCopy, *mnSizeSave, *mnSizeCopy, *mnPrint;
+  QLabel *lbTmpMode, *lbTmpSize;
+  // Dialogs the commands open; tests answer them without a user.
+  std::function<QString(const QString& folder)> SaveFileDialog;
+  std::function<bool(const QString& question)> ConfirmDialog;
+  std::function<int(TSizeForm& form)> SizeDialog;
+  // The JPEG quality submenu's checked position.
+  int JpegPosition() const;
+
  signals:
   void DrawingEnded();
 
@@ -173,6 +213,20 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   void mnAboutClick();
   void LoadFavorites();
   void SaveFavorites();
+
+  void CreateSizeMenu();
+  void AddSizeItem(int tag, const QString& caption, QAction* before);
+  void UpdateSizeMenu();
+  void SaveSettings();
+  void CreateOutputMenu();
+  void TempSizeShown(bool on) override;
+  QRect TempSizeArea() const;
+  // Runs a menu command; an error becomes a message box.
+  void Guard(const std::function<void()>& handler);
+
+  TSettings FSettings;
+  std::optional<TSettingsFile> FSettingsFile;
+  QAction* mnP16 = nullptr;  // ends the user's sizes
 
   TSession FSession;
   bool FColorsSuspended = false;  // several colour controls are being set at once

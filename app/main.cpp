@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   const QStringList arguments = QCoreApplication::arguments();
   const bool debug = arguments.size() > 1 && arguments[1] == "/debug";
   TDrawForm form(debug, {OwnFavoritesFile(), FindRecommendedFile(RecommendedFileFolders())});
+  form.LoadSettings(ConfigFolder() / kSettingsFileName);
 
   // For measuring start-up: report the time to the first finished picture and quit.
   if (std::getenv("VORTEXA_QUIT_AFTER_FIRST_PICTURE")) {
