@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -306,6 +307,7 @@ void TDrawForm::CreateMenus() {
   mnHelp = menuBar()->addMenu("ヘルプ(&H)");
   mnAbout = mnHelp->addAction("バージョン情報(&A)...");
   connect(mnAbout, &QAction::triggered, this, [this] { mnAboutClick(); });
+  CreateScreenMenus();
 }
 
 void TDrawForm::CreateZoomMenus() {
@@ -896,6 +898,7 @@ QWidget* TDrawForm::ImageArea() const {
 }
 
 QSize TDrawForm::ImageAreaSize() const {
+  if (FullScreen()) return screen()->size();
   return {centralWidget()->width(),
           centralWidget()->height() - TopPanel->height() - FStatusBar->height()};
 }
@@ -908,7 +911,7 @@ void TDrawForm::ApplicationEventsIdle() {
   FScreen = QImage(area, QImage::Format_ARGB32_Premultiplied);
   FScreen.fill(Qt::black);
   FSession.Resize(area.width(), area.height());
-  FSession.SetOrigin(TopPanel->height());
+  FSession.SetOrigin(PictureTop());
   ColorToolBar->update();
   btDrawClick();
 }
@@ -919,6 +922,7 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
     SleepMs(kCloseWaitMs);
   }
   if (FInfoForm) FInfoForm->close();
+  if (FullScreen()) mnFullScreenClick();
   SaveSettings();
   SaveFavorites();
   event->accept();
@@ -928,12 +932,13 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
 
 // position is a client position of the window.
 void TDrawForm::FormMouseMove(QPoint position) {
+  if (FullScreen()) FullScreenMouseMove(position);
   if (FSession.Busy() || !mnInfo->isChecked() || !FInfoForm || !FInfoForm->DotInspectorOn()) return;
   if (!FSession.DrawGrid().IsFlat() || FSession.DrawGrid().IsRotated()) {
     FInfoForm->ClearDot();
     return;
   }
-  const QPoint dot(position.x(), position.y() - TopPanel->height());
+  const QPoint dot(position.x(), position.y() - PictureTop());
   const auto [re, im] = FSession.PointAt(dot);
   FInfoForm->ShowDot(dot.x(), dot.y(), re, im);
 }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "app/info_form.h"
 #include "engine/calc_grid.h"
@@ -47,6 +48,9 @@ int EffectiveOptions(int options, int simdLevel);
 
 // Where a printed picture goes on a page: at the top left, keeping its aspect.
 QRect PrintedPictureRect(QSize picture, QSize page);
+
+// The manual's first page in the first of the folders that holds it.
+std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem::path> folders);
 
 // Where the window's favourites come from and go to.
 struct TFavoritesFiles {
@@ -155,6 +159,17 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   // The JPEG quality submenu's checked position.
   int JpegPosition() const;
 
+  // ---- full screen and help (draw_form_screen.cpp) ----
+  bool FullScreen() const;
+  bool BarsShown() const;
+  void mnFullScreenClick();
+  void ToggleBars();
+  // A mouse move without buttons in full screen, at a position below the menu bar.
+  void FullScreenMouseMove(QPoint position);
+  void mnShowHelpClick();
+  QAction *mnFullScreen, *mnShowHelp;
+  std::function<void(const QString& text)> InformDialog;
+
  signals:
   void DrawingEnded();
 
@@ -223,6 +238,11 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   QRect TempSizeArea() const;
   // Runs a menu command; an error becomes a message box.
   void Guard(const std::function<void()>& handler);
+
+  void CreateScreenMenus();
+  void ShowFullScreenNotice();
+  int PictureTop() const;
+  QRect FSavedBounds;  // the window's bounds before full screen; null outside it
 
   TSettings FSettings;
   std::optional<TSettingsFile> FSettingsFile;

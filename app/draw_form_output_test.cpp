@@ -289,3 +289,69 @@ TEST_F(OutputTest, PrintingToAPdfFileWritesTheTitledDocument) {
 
 }  // namespace
 }  // namespace vortexa
+
+namespace vortexa {
+namespace {
+
+TEST_F(OutputTest, FullScreenHidesTheBarsKeepsThePictureAndRestoresTheBounds) {
+  WriteBytes(Path("vortexa.ini"), "[Version]\nNo=120\n[Main]\nFSNotice=0\n");
+  auto form = StartForm();
+  QStringList notices;
+  form->InformDialog = [&](const QString& text) { notices << text; };
+  form->move(120, 80);
+  form->resize(640, 480);
+  QApplication::processEvents();
+  const QRect bounds = form->geometry();
+
+  form->mnFullScreenClick();
+  WaitIdle(*form);
+  const QSize screen = form->screen()->size();
+  EXPECT_TRUE(form->FullScreen());
+  EXPECT_FALSE(form->BarsShown());
+  EXPECT_EQ(form->mnFullScreen->text(), "全画面表示解除(&F)");
+  EXPECT_EQ(form->ImageAreaSize(), screen);
+  EXPECT_EQ(form->Session().DrawGrid().Width(), screen.width());
+  EXPECT_EQ(notices.size(), 1);
+
+  // The bars come at the top edge and leave when the mouse goes down; the
+  // picture stays where it is on the screen meanwhile.
+  const QImage hidden = form->Screen().copy();
+  form->FormMouseMove(QPoint(100, 4));
+  EXPECT_TRUE(form->BarsShown());
+  const int below = form->centralWidget()->y() + form->ImageArea()->y();
+  EXPECT_GT(below, 0);
+  EXPECT_EQ(form->Screen().copy(0, 0, 200, 100), hidden.copy(0, below, 200, 100));
+  form->FormMouseMove(QPoint(100, form->TopPanel->height() + 5));
+  EXPECT_TRUE(form->BarsShown());
+  form->FormMouseMove(QPoint(100, form->TopPanel->height() + 11));
+  EXPECT_FALSE(form->BarsShown());
+
+  form->mnFullScreenClick();
+  WaitIdle(*form);
+  EXPECT_FALSE(form->FullScreen());
+  EXPECT_TRUE(form->BarsShown());
+  EXPECT_EQ(form->geometry(), bounds);
+  EXPECT_EQ(form->mnFullScreen->text(), "全画面表示(&F)");
+  // The notice is shown once the settings say it was.
+  form->mnFullScreenClick();
+  EXPECT_EQ(notices.size(), 1);
+  // Choosing a size leaves full screen first.
+  form->mnSizeClick(6400480);
+  WaitIdle(*form);
+  EXPECT_FALSE(form->FullScreen());
+  EXPECT_EQ(form->ImageAreaSize(), QSize(640, 480));
+}
+
+TEST(HelpTest, TheManualIsFoundInTheFirstFolderThatHoldsIt) {
+  QTemporaryDir folder;
+  const fs::path base = folder.path().toStdString();
+  fs::create_directories(base / "b" / "manual");
+  WriteBytes(base / "b" / "manual" / "index.html", "<html></html>");
+  const std::vector<fs::path> folders = {base / "a", base / "b"};
+  EXPECT_EQ(FindManual(folders), base / "b" / "manual" / "index.html");
+  const std::vector<fs::path> none = {base / "a"};
+  EXPECT_EQ(FindManual(none), std::nullopt);
+}
+
+}  // namespace
+}  // namespace vortexa

@@ -172,6 +172,7 @@ void TDrawForm::UpdateSizeMenu() {
 // The window grows or shrinks by what the picture area lacks; the tool bars
 // take two rows when the new width is narrow, which the height accounts for.
 void TDrawForm::mnSizeClick(int tag) {
+  if (FullScreen()) mnFullScreenClick();
   const QSize area = ImageAreaSize();
   const int newWidth = width() + tag / 10000 - area.width();
   const int topPanel = newWidth >= kOneRowWindowWidth ? kToolBarRowHeight : 2 * kToolBarRowHeight;
