@@ -144,13 +144,15 @@ class TDrawForm : public QMainWindow, public TCanvas, private TSessionObserver {
   // Writes the current picture by the file name's extension: false for an
   // extension that is not a picture format. Errors throw.
   bool SavePicture(const QString& fileName) const;
+  // True when the picture was written or copied (not when busy or aborted).
   bool RenderAtSize(const QString& fileName, int width, int height);
   void PrintPicture(QPrinter& printer) const;
   void mnSaveClick();
   void mnCopyClick();
   void mnSizeSaveClick(bool copy);
   void mnPrintClick();
-  QAction *mnSave, *mnCopy, *mnSizeSave, *mnSizeCopy, *mnPrint;
+  void mnWallClick();
+  QAction *mnSave, *mnCopy, *mnSizeSave, *mnSizeCopy, *mnPrint, *mnWall;
   QLabel *lbTmpMode, *lbTmpSize;
   // Dialogs the commands open; tests answer them without a user.
   std::function<QString(const QString& folder)> SaveFileDialog;

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -12,10 +13,12 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScreen>
 #include <cmath>
 
 #include "app/draw_form.h"
 #include "app/size_form.h"
+#include "app/wallpaper.h"
 #include "render/picture_file.h"
 
 namespace vortexa {
@@ -105,6 +108,9 @@ void TDrawForm::CreateOutputMenu() {
   mnPrint = new QAction("印刷(&P)...", mnFile);
   mnPrint->setStatusTip("現在の画像を印刷します");
   connect(mnPrint, &QAction::triggered, this, [this] { Guard([this] { mnPrintClick(); }); });
+  mnWall = new QAction("壁紙に設定(&W)", mnFile);
+  mnWall->setStatusTip("現在の画像を画面サイズで計算し、デスクトップの壁紙に設定します");
+  connect(mnWall, &QAction::triggered, this, [this] { Guard([this] { mnWallClick(); }); });
 
   QAction* first = mnFile->actions().value(0);
   mnFile->insertActions(first, {mnSave, mnCopy, mnSizeSave, mnSizeCopy});
@@ -123,6 +129,7 @@ void TDrawForm::CreateOutputMenu() {
   mnJPEG->actions()[kDefaultJpegQuality]->setChecked(true);
   mnFile->insertMenu(first, mnJPEG);
   mnFile->insertSeparator(first);
+  mnFile->insertAction(first, mnWall);
   mnFile->insertAction(first, mnPrint);
   mnFile->insertSeparator(first);
 
@@ -163,12 +170,32 @@ bool TDrawForm::RenderAtSize(const QString& fileName, int width, int height) {
   lbTmpMode->move(kTempMargin,
                   ImageArea()->height() - lbTmpMode->sizeHint().height() - kTempMargin);
   const QRect shown = TempSizeRect(width, height, TempSizeArea());
-  return FSession.RenderAtSize(width, height, shown, [&](const QImage& picture) {
+  bool delivered = false;
+  FSession.RenderAtSize(width, height, shown, [&](const QImage& picture) {
     if (fileName.isEmpty())
       QGuiApplication::clipboard()->setImage(picture);
     else
       WritePicture(picture, fileName, JpegPosition());
+    delivered = true;
   });
+  return delivered;
+}
+
+// The desktop is checked first: on one this program cannot ask, nothing is computed.
+void TDrawForm::mnWallClick() {
+  const TDesktop desktop = RunningDesktop();
+  if (desktop == TDesktop::Unsupported) {
+    InformDialog(
+        "このデスクトップ環境での壁紙の設定には対応していません。\n"
+        "対応しているのは GNOME、Cinnamon、MATE、KDE Plasma、XFCE です。");
+    return;
+  }
+  if (!ConfirmDialog("現在の画像を壁紙に設定します。よろしいですか？")) return;
+  const QString file = WallpaperFile();
+  if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+    throw std::runtime_error("フォルダを作成できません: " + file.toStdString());
+  const QSize size = screen()->size();
+  if (RenderAtSize(file, size.width(), size.height())) ApplyWallpaper(desktop, file);
 }
 
 void TDrawForm::mnSaveClick() {

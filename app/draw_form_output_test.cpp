@@ -16,6 +16,7 @@
 
 #include "app/draw_form.h"
 #include "app/size_form.h"
+#include "app/wallpaper.h"
 #include "favorites/test_files.h"
 
 namespace vortexa {
@@ -351,6 +352,62 @@ TEST(HelpTest, TheManualIsFoundInTheFirstFolderThatHoldsIt) {
   EXPECT_EQ(FindManual(folders), base / "b" / "manual" / "index.html");
   const std::vector<fs::path> none = {base / "a"};
   EXPECT_EQ(FindManual(none), std::nullopt);
+}
+
+}  // namespace
+}  // namespace vortexa
+
+namespace vortexa {
+namespace {
+
+TEST(WallpaperTest, EachDesktopGetsItsOwnCommandsAndOthersNone) {
+  EXPECT_EQ(DesktopFromName("ubuntu:GNOME"), TDesktop::Gnome);
+  EXPECT_EQ(DesktopFromName("X-Cinnamon"), TDesktop::Cinnamon);
+  EXPECT_EQ(DesktopFromName("KDE"), TDesktop::Plasma);
+  EXPECT_EQ(DesktopFromName("XFCE"), TDesktop::Xfce);
+  EXPECT_EQ(DesktopFromName("LXQt"), TDesktop::Unsupported);
+  EXPECT_EQ(DesktopFromName(""), TDesktop::Unsupported);
+
+  const QString file = "/home/a b/Vortexa_a.png";
+  const std::vector<QStringList> gnome = WallpaperCommands(TDesktop::Gnome, file);
+  ASSERT_EQ(gnome.size(), 3u);
+  EXPECT_EQ(gnome[0], (QStringList{"gsettings", "set", "org.gnome.desktop.background",
+                                   "picture-uri", "file:///home/a%20b/Vortexa_a.png"}));
+  EXPECT_EQ(gnome[1][3], "picture-uri-dark");
+  EXPECT_EQ(WallpaperCommands(TDesktop::Plasma, file),
+            (std::vector<QStringList>{{"plasma-apply-wallpaperimage", file}}));
+  const std::vector<QStringList> xfce =
+      WallpaperCommands(TDesktop::Xfce, file,
+                        {"/backdrop/screen0/monitor0/workspace0/last-image",
+                         "/backdrop/screen0/monitor0/workspace0/image-style",
+                         "/backdrop/screen0/monitorHDMI-1/workspace0/last-image"});
+  ASSERT_EQ(xfce.size(), 2u);
+  EXPECT_EQ(xfce[1],
+            (QStringList{"xfconf-query", "-c", "xfce4-desktop", "-p",
+                         "/backdrop/screen0/monitorHDMI-1/workspace0/last-image", "-s", file}));
+  EXPECT_TRUE(WallpaperCommands(TDesktop::Unsupported, file).empty());
+  EXPECT_THROW(ApplyWallpaper(TDesktop::Unsupported, file), std::runtime_error);
+}
+
+TEST(WallpaperTest, TheFileNameIsTheSameForTheSameUser) {
+  const QString file = WallpaperFile();
+  EXPECT_TRUE(file.contains("/vortexa/Vortexa_"));
+  EXPECT_TRUE(file.endsWith(".png"));
+  EXPECT_EQ(WallpaperFile(), file);
+}
+
+TEST_F(OutputTest, AnUnsupportedDesktopGetsAMessageAndNothingElse) {
+  qputenv("XDG_CURRENT_DESKTOP", "LXQt");
+  qputenv("XDG_DATA_HOME", FFolder.path().toUtf8());
+  auto form = StartForm();
+  QStringList told;
+  bool asked = false;
+  form->InformDialog = [&](const QString& text) { told << text; };
+  form->ConfirmDialog = [&](const QString&) { return asked = true; };
+  form->mnWallClick();
+  EXPECT_EQ(told.size(), 1);
+  EXPECT_FALSE(asked);
+  EXPECT_FALSE(fs::exists(Path("vortexa")));
 }
 
 }  // namespace
