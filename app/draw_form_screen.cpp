@@ -74,12 +74,19 @@ void TDrawForm::mnFullScreenClick() {
     if (isMaximized()) showNormal();
     FSavedBounds = geometry();
     showFullScreen();
+    // Without a window manager the request alone leaves the window where it was.
+    setGeometry(screen()->geometry());
     mnFullScreen->setText(kLeaveCaption);
     if (BarsShown()) ToggleBars();
   } else {
     if (!BarsShown()) ToggleBars();
     showNormal();
     setGeometry(FSavedBounds);
+    // The window system may put the full-screen bounds back once it has left
+    // full screen; the saved bounds then come again.
+    QTimer::singleShot(0, this, [this, bounds = FSavedBounds] {
+      if (!FullScreen()) setGeometry(bounds);
+    });
     FSavedBounds = QRect();
     mnFullScreen->setText(kEnterCaption);
   }
