@@ -262,6 +262,16 @@ TEST(SizeFormTest, TheEditsTakeDigitsAndEditingKeysOnly) {
   EXPECT_EQ(form.edWidth->text(), "1234");
   QTest::keyClick(form.edWidth, Qt::Key_Backspace);
   EXPECT_EQ(form.edWidth->text(), "123");
+  // Tab still moves on, and Enter still reaches the OK button.
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  form.edWidth->setFocus();
+  QTest::keyClick(form.edWidth, Qt::Key_Tab);
+  EXPECT_TRUE(form.edHeight->hasFocus());
+  form.edHeight->setText("50");
+  QTest::keyClick(form.edHeight, Qt::Key_Return);
+  EXPECT_EQ(form.result(), QDialog::Accepted);
   for (char32_t code : {U'3', char32_t(3), char32_t(22), char32_t(24), char32_t(26), char32_t(8)})
     EXPECT_TRUE(SizeCharAccepted(code));
   for (char32_t code : {U'a', U'-', char32_t(1), U'１'})

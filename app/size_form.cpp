@@ -128,7 +128,19 @@ bool TSizeForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
   const auto* key = static_cast<const QKeyEvent*>(event);
   const QList<uint> text = key->text().toUcs4();
-  if (text.isEmpty() || key->key() == Qt::Key_Delete) return false;
+  // Moving between controls, the default button and cancelling are no typing.
+  switch (key->key()) {
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      return false;
+    default:
+      break;
+  }
+  if (text.isEmpty()) return false;
   return !SizeCharAccepted(text.front());
 }
 
