@@ -691,10 +691,11 @@ bool TDrawForm::ImageAreaEvent(QEvent* event) {
       const auto& wheel = static_cast<const QWheelEvent&>(*event);
       const int delta = wheel.angleDelta().y();
       if (delta == 0) return true;
-      const bool rightHeld = (wheel.buttons() & Qt::RightButton) != 0;
-      // Zooms are refused while busy; the relief switch is not a drawing.
-      if (FSession.Busy() && !rightHeld) return true;
-      const TPointerState state{false, rightHeld, (wheel.modifiers() & Qt::ShiftModifier) != 0};
+      // The notch is used up while busy: a relief animation must not run
+      // inside the drawing's own display loop.
+      if (FSession.Busy()) return true;
+      const TPointerState state{false, (wheel.buttons() & Qt::RightButton) != 0,
+                                (wheel.modifiers() & Qt::ShiftModifier) != 0};
       Guarded(this, [this, &wheel, delta, state] {
         FSession.Wheel(delta > 0, state, (wheel.modifiers() & Qt::ControlModifier) != 0,
                        wheel.position().toPoint());
@@ -991,6 +992,7 @@ void TDrawForm::AddFavoriteEntries(QMenu* menu, const TFavNode& folder) {
     item.Tour = child->TourMark ? 1 : 0;
     item.Name = child->Text;
     QAction* entry = menu->addAction(Text(child->Text));
+    entry->setEnabled(item.IsView());  // a line kept unread from the file holds no view
     connect(entry, &QAction::triggered, this,
             Guarded(this, [this, &item] { mnFavoriteItemClick(item); }));
   }

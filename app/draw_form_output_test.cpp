@@ -250,8 +250,9 @@ TEST(SizeFormTest, SizesFrom10To9999AreAcceptedAndTheRestRefused) {
     form.btOKClick();
     EXPECT_EQ(form.result() == QDialog::Accepted, c.accepted) << c.width << "×" << c.height;
     EXPECT_EQ(message.isEmpty(), c.accepted);
-    if (!c.accepted)
+    if (!c.accepted) {
       EXPECT_EQ(message, "画像サイズは縦横10ドット以上9999ドット以下を指定して下さい。");
+    }
   }
 }
 
@@ -348,8 +349,9 @@ TEST_F(OutputTest, FullScreenHidesTheBarsKeepsThePictureAndRestoresTheBounds) {
   EXPECT_EQ(notices.size(), 1);
   // Choosing a size leaves full screen first.
   form->mnSizeClick(6400480);
-  WaitIdle(*form);
   EXPECT_FALSE(form->FullScreen());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->ImageAreaSize() == QSize(640, 480); }, kWaitMs));
+  WaitIdle(*form);
   EXPECT_EQ(form->ImageAreaSize(), QSize(640, 480));
 }
 

@@ -79,13 +79,14 @@ void TDrawForm::mnFullScreenClick() {
     mnFullScreen->setText(kLeaveCaption);
     if (BarsShown()) ToggleBars();
   } else {
+    const QRect full = geometry();
     if (!BarsShown()) ToggleBars();
     showNormal();
     setGeometry(FSavedBounds);
     // The window system may put the full-screen bounds back once it has left
     // full screen; the saved bounds then come again.
-    QTimer::singleShot(0, this, [this, bounds = FSavedBounds] {
-      if (!FullScreen()) setGeometry(bounds);
+    QTimer::singleShot(0, this, [this, bounds = FSavedBounds, full] {
+      if (!FullScreen() && geometry() == full) setGeometry(bounds);
     });
     FSavedBounds = QRect();
     mnFullScreen->setText(kEnterCaption);

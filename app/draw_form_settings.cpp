@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSlider>
+#include <QTimer>
 
 #include "app/draw_form.h"
 
@@ -17,6 +18,7 @@ constexpr int kToolBarRowHeight = 53;
 constexpr int kOneRowWindowWidth = 590;
 // A window is put back where it was only when this much of its corner is on a screen.
 constexpr int kVisibleCorner = 40;
+constexpr int kAfterFullScreenMs = 50;
 
 struct TSizePreset {
   const char* Caption;
@@ -172,7 +174,12 @@ void TDrawForm::UpdateSizeMenu() {
 // The window grows or shrinks by what the picture area lacks; the tool bars
 // take two rows when the new width is narrow, which the height accounts for.
 void TDrawForm::mnSizeClick(int tag) {
-  if (FullScreen()) mnFullScreenClick();
+  if (FullScreen()) {
+    // The size is set once the window system has given the normal window back.
+    mnFullScreenClick();
+    QTimer::singleShot(kAfterFullScreenMs, this, [this, tag] { mnSizeClick(tag); });
+    return;
+  }
   const QSize area = ImageAreaSize();
   const int newWidth = width() + tag / 10000 - area.width();
   const int topPanel = newWidth >= kOneRowWindowWidth ? kToolBarRowHeight : 2 * kToolBarRowHeight;

@@ -365,7 +365,7 @@ TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
   TInfoForm* info = form->InfoForm();
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->StatLimit(), 1000);
-  EXPECT_EQ(info->Stats()[4],
+  EXPECT_EQ(info->Stats().Total,
             form->Session().DrawGrid().Width() * form->Session().DrawGrid().Height());
 
   form->cbLimit->setCurrentIndex(0);

@@ -266,18 +266,18 @@ void TInfoForm::FillFrequencyTable(const std::vector<std::int32_t>& bins) {
     lbCount->addItem(item);
     FMaxBinCount = std::max(FMaxBinCount, bins[i]);
   }
-  lbCount->addItem(OutOfRangeLine(FStats[5]));
+  lbCount->addItem(OutOfRangeLine(FStats.OutsideBins));
   lbCount->setUpdatesEnabled(true);
 }
 
 void TInfoForm::ShowSummary() {
-  lbOKdotVal->setNum(FStats[0]);
-  lbNGdotVal->setNum(FStats[1]);
-  lbOverDotVal->setNum(FStats[2]);
-  lbSkipDotVal->setNum(FStats[3]);
-  lbTotalDotVal->setNum(FStats[4]);
-  lbMaxVal->setNum(FStats[6]);
-  lbMinVal->setNum(FStats[7]);
+  lbOKdotVal->setNum(FStats.Escaped);
+  lbNGdotVal->setNum(FStats.Inside);
+  lbOverDotVal->setNum(FStats.OverLimit);
+  lbSkipDotVal->setNum(FStats.Predicted);
+  lbTotalDotVal->setNum(FStats.Total);
+  lbMaxVal->setNum(FStats.MaxCount);
+  lbMinVal->setNum(FStats.MinCount);
 }
 
 void TInfoForm::DrawHistogram() {

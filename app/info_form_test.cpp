@@ -77,19 +77,19 @@ TEST_F(InfoFormTest, ShowsTheGridStatisticsForTheChosenRange) {
   TCalcStats stats;
   FGrid.GetStatistics(offset, width, 1000, bins, stats);
   EXPECT_EQ(FForm.Stats(), stats);
-  EXPECT_EQ(FForm.lbOKdotVal->text(), QString::number(stats[0]));
-  EXPECT_EQ(FForm.lbNGdotVal->text(), QString::number(stats[1]));
-  EXPECT_EQ(FForm.lbOverDotVal->text(), QString::number(stats[2]));
-  EXPECT_EQ(FForm.lbSkipDotVal->text(), QString::number(stats[3]));
+  EXPECT_EQ(FForm.lbOKdotVal->text(), QString::number(stats.Escaped));
+  EXPECT_EQ(FForm.lbNGdotVal->text(), QString::number(stats.Inside));
+  EXPECT_EQ(FForm.lbOverDotVal->text(), QString::number(stats.OverLimit));
+  EXPECT_EQ(FForm.lbSkipDotVal->text(), QString::number(stats.Predicted));
   EXPECT_EQ(FForm.lbTotalDotVal->text(), QString::number(kWidth * kHeight));
-  EXPECT_EQ(FForm.lbMaxVal->text(), QString::number(stats[6]));
+  EXPECT_EQ(FForm.lbMaxVal->text(), QString::number(stats.MaxCount));
   EXPECT_EQ(FForm.lbMinVal->text(), "1");
-  EXPECT_EQ(stats[3], kWidth);
+  EXPECT_EQ(stats.Predicted, kWidth);
 
   ASSERT_EQ(FForm.lbCount->count(), kHistBins + 1);
   for (int i = 0; i < kHistBins; ++i)
     ASSERT_EQ(FForm.lbCount->item(i)->text(), FrequencyLine(offset, width, i, bins[i])) << i;
-  EXPECT_EQ(FForm.lbCount->item(kHistBins)->text(), OutOfRangeLine(stats[5]));
+  EXPECT_EQ(FForm.lbCount->item(kHistBins)->text(), OutOfRangeLine(stats.OutsideBins));
 
   // Bars stand on the bottom row in the colour of their bin's middle count.
   for (int i = 0; i < kHistBins; ++i) {
@@ -99,6 +99,42 @@ TEST_F(InfoFormTest, ShowsTheGridStatisticsForTheChosenRange) {
   }
   EXPECT_EQ(FForm.lbGraphMin->text(), QString::number(offset));
   EXPECT_EQ(FForm.lbGraphMax->text(), QString::number(FForm.tbEnd->value() * kHistStep));
+}
+
+// Dots of the bar's colour standing on the bottom row of graph column x.
+int BarHeight(const QImage& graph, int x) {
+  const QRgb colour = graph.pixel(x, kGraphHeight - 1);
+  if ((colour & 0xFFFFFF) == 0) return 0;
+  int height = 0;
+  while (height < kGraphHeight && graph.pixel(x, kGraphHeight - 1 - height) == colour)
+    ++height;
+  return height;
+}
+
+// With the range 0 to 500 every bin holds one count. The tallest bin (160
+// dots) is 200 high; the others Round(dots * 200 / 160), half to even, and
+// at least 2: worked out by hand below.
+TEST_F(InfoFormTest, BarHeightsAreInProportionToTheTallestBin) {
+  const struct {
+    TDot Count;
+    int Dots;
+    int Height;
+  } bars[] = {
+      {2, 160, 200}, {3, 60, 75}, {4, 3, 4},   {5, 4, 5},      {6, 1, 2},
+      {7, 2, 2},     {8, 6, 8},   {9, 10, 12}, {11, 100, 125},
+  };
+  FillAll(kDotInside);
+  int dot = 0;
+  for (const auto& bar : bars)
+    for (int k = 0; k < bar.Dots; ++k, ++dot)
+      FGrid.SetDot(dot / kWidth, dot % kWidth, bar.Count);
+  FForm.cbAuto->setChecked(false);
+  FForm.UpdateStats(500);
+  ASSERT_EQ(FForm.tbStart->value(), 0);
+  ASSERT_EQ(FForm.tbEnd->value(), 1);
+  for (const auto& bar : bars)
+    EXPECT_EQ(BarHeight(FForm.GraphBitmap(), bar.Count - 1), bar.Height) << "count " << bar.Count;
+  EXPECT_EQ(BarHeight(FForm.GraphBitmap(), 9), 0);  // count 10: no dot, no bar
 }
 
 TEST_F(InfoFormTest, PictureInsideTheSetShowsAnEmptyHistogram) {

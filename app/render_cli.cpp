@@ -1,8 +1,8 @@
 // vortexa-render: computes one view through the engine and writes its picture.
+#include <QBuffer>
 #include <QImage>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <optional>
 
@@ -30,29 +30,32 @@ void ComposePicture(TDrawGrid& draw, const TRenderRequest& request) {
   draw.Render(true);
 }
 
-// Throws TPictureFileError when the picture could not be written.
+// Every file appears under its name only when written completely. Throws
+// TPictureFileError when the picture could not be written.
 void WritePicture(const QImage& picture, const TRenderRequest& request) {
   const QString path = QString::fromStdString(request.OutputPath);
   if (PictureExtension(request.OutputPath) != ".png") {
     SavePicture(picture, path, request.JpegQuality);
     return;
   }
-  if (!picture.save(path, "PNG"))
-    throw TPictureFileError("cannot write \"" + request.OutputPath + "\"");
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!picture.save(&buffer, "PNG")) throw TPictureFileError("PNG encoding failed");
+  WriteFileWhole(path, png);
 }
 
 // Raw little-endian unsigned 16-bit counts, row-major, row 0 first.
-bool WriteCounts(const TCalcGrid& grid, const std::string& path) {
-  std::ofstream out(path, std::ios::binary);
+void WriteCounts(const TCalcGrid& grid, const std::string& path) {
+  QByteArray bytes;
+  bytes.reserve(static_cast<qsizetype>(grid.GridWidth()) * grid.GridHeight() * 2);
   for (int row = 0; row < grid.GridHeight(); ++row) {
     const TDot* dots = grid.RowPtr(row);
     for (int col = 0; col < grid.GridWidth(); ++col) {
       const TDot dot = LoadDot(dots[col]);
-      const char bytes[2] = {static_cast<char>(dot & 0xFF), static_cast<char>(dot >> 8)};
-      out.write(bytes, 2);
+      bytes.append(static_cast<char>(dot & 0xFF)).append(static_cast<char>(dot >> 8));
     }
   }
-  return static_cast<bool>(out.flush());
+  WriteFileWhole(QString::fromStdString(path), bytes);
 }
 
 int Run(const TRenderRequest& request) {
@@ -76,6 +79,11 @@ int Run(const TRenderRequest& request) {
   grid.Start(ccDraw);
   grid.WaitIdle();
   const auto elapsed = std::chrono::steady_clock::now() - start;
+  if (const TCalcFault fault = grid.LastFault(); fault.Failed) {
+    std::cerr << "vortexa-render: " << fault.UncomputedDots
+              << " dots could not be computed: " << fault.Error << "\n";
+    return 1;
+  }
 
   std::vector<std::int32_t> hist(500);
   TCalcStats stats;
@@ -83,20 +91,25 @@ int Run(const TRenderRequest& request) {
   std::printf("kernel=%d ms=%lld escaped=%d inside=%d predicted=%d\n", grid.GetKernel(),
               static_cast<long long>(
                   std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
-              stats[0], stats[1], stats[3]);
+              stats.Escaped, stats.Inside, stats.Predicted);
 
-  if (!request.CountsPath.empty() && !WriteCounts(grid, request.CountsPath)) {
-    std::cerr << "vortexa-render: cannot write \"" << request.CountsPath << "\"\n";
-    return 1;
-  }
+  if (!request.CountsPath.empty()) WriteCounts(grid, request.CountsPath);
   ComposePicture(draw, request);
-  try {
-    WritePicture(draw.Picture().Image(), request);
-  } catch (const TPictureFileError& error) {
-    std::cerr << "vortexa-render: " << error.what() << "\n";
-    return 1;
-  }
+  WritePicture(draw.Picture().Image(), request);
   return 0;
+}
+
+// Failures end the program with one line on stderr and exit status 1.
+int RunReporting(const TRenderRequest& request) {
+  try {
+    return Run(request);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "vortexa-render: not enough memory for a " << request.Width << "x"
+              << request.Height << " picture\n";
+  } catch (const std::exception& error) {
+    std::cerr << "vortexa-render: " << error.what() << "\n";
+  }
+  return 1;
 }
 
 }  // namespace
@@ -117,5 +130,5 @@ int main(int argc, char** argv) {
     std::cerr << "vortexa-render: " << error.what() << " (see --help)\n";
     return 2;
   }
-  return Run(request);
+  return RunReporting(request);
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "engine/dot.h"
 #include "favorites/mb_item.h"
 #include "formula/syntax.h"
 
@@ -105,7 +106,7 @@ void ApplyView(TRenderRequest& request, std::string_view value) {
   if (!view) throw EUsageError("--view: not the text of a view: \"" + std::string(value) + "\"");
   SetCenter(request, view->X, view->Y);
   SetRange(request, view->Range);
-  request.Limit = InRange(view->Limit, "the limit", 1, 65000);
+  request.Limit = InRange(view->Limit, "the limit", 1, kMaxLimit);
   request.Colors =
       ColorsInRange(view->ColorIndex, view->Hue, view->Saturation, view->Highlight, view->Period);
 }
@@ -131,18 +132,18 @@ void ApplyFormula(TRenderRequest& request, std::string_view value) {
   request.Formula = value;
 }
 
-struct TOptionSpec {
+struct TOptionRule {
   std::string_view Name;
   bool TakesValue;
   void (*Apply)(TRenderRequest&, std::string_view value);  // value is empty for switches
 };
 
-const TOptionSpec kOptionSpecs[] = {
+const TOptionRule kOptionRules[] = {
     {"--view", true, ApplyView},
     {"--center", true, ApplyCenter},
     {"--range", true, ApplyRange},
     {"--limit", true,
-     [](TRenderRequest& r, std::string_view v) { r.Limit = ParseInt(v, "--limit", 1, 65000); }},
+     [](TRenderRequest& r, std::string_view v) { r.Limit = ParseInt(v, "--limit", 1, kMaxLimit); }},
     {"--size", true, ApplySize},
     {"--options", true,
      [](TRenderRequest& r, std::string_view v) { r.Options = ParseInt(v, "--options", 0, 63); }},
@@ -171,9 +172,9 @@ const TOptionSpec kOptionSpecs[] = {
     {"-o", true, [](TRenderRequest& r, std::string_view v) { r.OutputPath = v; }},
 };
 
-const TOptionSpec& FindOption(std::string_view name) {
-  for (const TOptionSpec& spec : kOptionSpecs)
-    if (spec.Name == name) return spec;
+const TOptionRule& FindOption(std::string_view name) {
+  for (const TOptionRule& rule : kOptionRules)
+    if (rule.Name == name) return rule;
   throw EUsageError("unknown option \"" + std::string(name) + "\"");
 }
 
@@ -194,13 +195,13 @@ void CheckWritable(const std::string& path) {
 TRenderRequest ParseRenderArguments(const std::vector<std::string>& args) {
   TRenderRequest request;
   for (size_t i = 0; i < args.size(); ++i) {
-    const TOptionSpec& spec = FindOption(args[i]);
-    if (!spec.TakesValue) {
-      spec.Apply(request, {});
+    const TOptionRule& rule = FindOption(args[i]);
+    if (!rule.TakesValue) {
+      rule.Apply(request, {});
       continue;
     }
-    if (i + 1 == args.size()) throw EUsageError(std::string(spec.Name) + " needs a value");
-    spec.Apply(request, args[++i]);
+    if (i + 1 == args.size()) throw EUsageError(std::string(rule.Name) + " needs a value");
+    rule.Apply(request, args[++i]);
   }
   return request;
 }

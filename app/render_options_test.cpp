@@ -194,9 +194,11 @@ TEST(RenderArguments, RefusesUnwritableOutput) {
 std::string FileBytes(const std::filesystem::path& path);
 
 // The program itself; what it says on stderr goes to `errors` when given.
-int RunRenderer(const std::string& arguments, const std::filesystem::path& errors = "/dev/null") {
-  const std::string command =
-      std::string(VORTEXA_RENDER_PATH) + " " + arguments + " >/dev/null 2>" + errors.string();
+// `limits` are shell commands run before it, such as resource limits.
+int RunRenderer(const std::string& arguments, const std::filesystem::path& errors = "/dev/null",
+                const std::string& limits = "") {
+  const std::string command = limits + " exec " + std::string(VORTEXA_RENDER_PATH) + " " +
+                              arguments + " >/dev/null 2>" + errors.string();
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -268,6 +270,60 @@ TEST(RenderProgram, WritesReliefAsBmpAndJpeg) {
       EXPECT_EQ(static_cast<unsigned char>(magic[1]), 0xD8);
     }
   }
+}
+
+std::size_t LineCount(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// A full disk, here a file size limit of one block: one line that says why,
+// exit status 1, and every earlier file as it was, with nothing left beside it.
+TEST(RenderProgram, FailedWriteSaysWhyAndKeepsTheEarlierFile) {
+  const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "full-disk";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directory(folder);
+  const auto errors = folder / "errors.txt";
+  const std::string sized = "--size 200x150 --limit 100 ";
+  const std::pair<std::string, std::string> targets[] = {
+      {"old.png", ""}, {"old.bmp", ""}, {"old.jpg", ""}, {"counts.png", "old.raw"}};
+  for (const auto& [picture, counts] : targets) {
+    const auto target = folder / (counts.empty() ? picture : counts);
+    std::ofstream(target) << "earlier";
+    const std::string arguments = sized + "-o " + (folder / picture).string() +
+                                  (counts.empty() ? "" : " --counts " + (folder / counts).string());
+    EXPECT_EQ(RunRenderer(arguments, errors, "trap '' XFSZ; ulimit -f 1;"), 1) << target;
+    EXPECT_EQ(FileBytes(target), "earlier") << target;
+    const std::string said = FileBytes(errors);
+    EXPECT_EQ(LineCount(said), 1u) << said;
+    EXPECT_NE(said.find("File too large"), std::string::npos) << said;
+    EXPECT_NE(said.find(target.string()), std::string::npos) << said;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      EXPECT_TRUE(entry.path().filename().string().starts_with("old") || entry.path() == errors)
+          << entry.path();
+    }
+    std::filesystem::remove(target);
+  }
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VORTEXA_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define VORTEXA_SANITIZED 1
+#endif
+#endif
+
+TEST(RenderProgram, RunningOutOfMemorySaysSoInOneLine) {
+#ifdef VORTEXA_SANITIZED
+  GTEST_SKIP() << "sanitizers reserve more address space than the limit allows";
+#endif
+  const std::filesystem::path folder = testing::TempDir();
+  const auto picture = folder / "huge.png", errors = folder / "errors.txt";
+  std::filesystem::remove(picture);
+  EXPECT_EQ(RunRenderer("--size 9999x9999 -o " + picture.string(), errors, "ulimit -v 600000;"), 1);
+  const std::string said = FileBytes(errors);
+  EXPECT_EQ(said, "vortexa-render: not enough memory for a 9999x9999 picture\n");
+  EXPECT_FALSE(std::filesystem::exists(picture));
 }
 
 }  // namespace

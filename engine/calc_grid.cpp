@@ -51,12 +51,18 @@ int ScaleDivisor(float factor) {
 
 // A custom recurrence that faults leaves the dot uncomputed, as a worker
 // would; keeping it predicted would make the repair scan return forever.
-TDot RepairDot(const TCalcState& state, long double re, long double im) {
+TDot RepairDot(TCalcState& state, long double re, long double im) {
   try {
     return IterateDot(state, re, im);
-  } catch (...) {
+  } catch (const std::exception& error) {
+    state.RecordError(error);
     return kDotUncomputed;
   }
+}
+
+std::int64_t CountUncomputed(const std::vector<TDot>& grid) {
+  return std::count_if(grid.begin(), grid.end(),
+                       [](const TDot& dot) { return LoadDot(dot) == kDotUncomputed; });
 }
 
 // The first predicted dot of a row at or after col, or width if none. The
@@ -215,9 +221,18 @@ void TCalcGrid::UpdateKernel() {
 
 // --- Running ---------------------------------------------------------------
 
+// Mirroring copies a row onto its partner across the real axis, which is
+// exact only when the picture is symmetric: the recurrence commutes with
+// conjugation and its parameter (the start value of the Mandelbrot mode, the
+// constant of the Julia mode) is real.
+bool TCalcGrid::MirrorIsExact() const {
+  const TCalcState& s = FState;
+  return s.ParamIm == 0 && (!s.Formula || s.Formula->IsConjugationSymmetric());
+}
+
 void TCalcGrid::Start(TCalcCommand command) {
   const auto lock = LockIdle();
-  const bool mirror = (FOptions & kOptNoMirror) == 0;
+  const bool mirror = (FOptions & kOptNoMirror) == 0 && MirrorIsExact();
   FState.AxisRow = -1;
   for (int row = 0; row < FState.GridHeight; ++row) {
     FState.StoreRowPass(row, 0);
@@ -229,6 +244,10 @@ void TCalcGrid::Start(TCalcCommand command) {
   FAbort = false;
   FState.Pass = 0;
   FRepairedAreas.clear();
+  {
+    std::lock_guard faultLock(FState.FaultLock);
+    FState.Fault = {};
+  }
   FRunning = true;
   FWake.notify_one();
 }
@@ -282,14 +301,27 @@ void TCalcGrid::Execute() {
       RunCommand(command);
     } catch (const TAbortSignal&) {
       // The command ends quietly; the dots written so far stay.
-    } catch (...) {
+    } catch (const std::exception& error) {
       // Out of memory or threads: the command ends as if aborted (FCommand
-      // keeps its value), and the thread stays ready for the next one.
+      // keeps its value) and reports the error; the thread stays ready for
+      // the next one.
+      FState.RecordError(error);
     }
+    CountFaultyDots();
     lock.lock();
     FRunning = false;
     FIdle.notify_all();
   }
+}
+
+void TCalcGrid::CountFaultyDots() {
+  std::lock_guard lock(FState.FaultLock);
+  if (FState.Fault.Failed) FState.Fault.UncomputedDots = CountUncomputed(FState.Grid);
+}
+
+TCalcFault TCalcGrid::LastFault() const {
+  std::lock_guard lock(FState.FaultLock);
+  return FState.Fault;
 }
 
 void TCalcGrid::RunCommand(TCalcCommand command) {
@@ -368,6 +400,7 @@ void TCalcGrid::RunPass(int nextPass, int count) {
   if (FAbort) throw TAbortSignal{};
   if (FOptions & kOptSingleWorker) count = 1;
   FState.NextRow = 0;
+  FState.RequestStop(false);
   {
     std::lock_guard lock(FState.CountLock);
     FState.LiveWorkers = count;
@@ -395,9 +428,7 @@ void TCalcGrid::WaitForWorkers() {
     std::unique_lock lock(FState.CountLock);
     while (!FState.DoneEvent.wait_for(lock, kAbortPollInterval,
                                       [this] { return FState.LiveWorkers == 0; })) {
-      if (!FAbort) continue;
-      for (const auto& worker : FWorkers)
-        if (worker) worker->Terminate();
+      if (FAbort) FState.RequestStop(true);
     }
   }
   for (auto& worker : FWorkers)
@@ -477,21 +508,45 @@ bool TCalcGrid::TouchesEscaped(int row, int col) const {
   return false;
 }
 
-// Recomputes the predicted dots around (row, col) with the extended kernel:
-// this path never mirrors, so a wrong guess is fixed exactly where it was.
+// Recomputes the predicted dots around (row, col). This path never mirrors,
+// so a wrong guess is fixed exactly where it was.
 void TCalcGrid::RepairWindow(int row, int col) {
   const int lastRow = std::min(row + kRepairRadius, FState.GridHeight - 1);
   const int lastCol = std::min(col + kRepairRadius, FState.GridWidth - 1);
   const int firstRow = std::max(row - kRepairRadius, 0);
   const int firstCol = std::max(col - kRepairRadius, 0);
+  std::array<int, 2 * kRepairRadius + 1> cols;
   for (int r = firstRow; r <= lastRow; ++r) {
-    const long double y = FState.RowIm(r);
+    int count = 0;
     for (int c = firstCol; c <= lastCol; ++c)
-      if (FState.LoadAt(r, c) == kDotPredicted)
-        FState.StoreAt(r, c, RepairDot(FState, FState.ColRe[c], y));
+      if (FState.LoadAt(r, c) == kDotPredicted) cols[count++] = c;
+    RepairDots(r, cols.data(), count);
   }
   // The picture code recolours just these areas after a shown final pass.
   FRepairedAreas.push_back({firstCol, firstRow, lastCol + 1, lastRow + 1});
+}
+
+// With the family that draws the view, so that a repaired dot gets the count
+// the passes would have given it. An abort is honoured between dots.
+void TCalcGrid::RepairDots(int row, const int* cols, int count) {
+  if (count == 0) return;
+  if (FAbort) throw TAbortSignal{};
+  const long double y = FState.RowIm(row);
+  TDot* dots = FState.RowPtr(row);
+  switch (FState.Kernel) {
+    case kKernelExtended:
+      for (int i = 0; i < count; ++i) {
+        if (FAbort) throw TAbortSignal{};
+        StoreDot(dots[cols[i]], RepairDot(FState, FState.ColRe[cols[i]], y));
+      }
+      break;
+    case kKernelSingle:
+      CalcDotsSSE(FState, dots, cols, count, y);
+      break;
+    default:
+      CalcDotsSSE2(FState, dots, cols, count, y);
+      break;
+  }
 }
 
 // --- Reuse after scrolls, zooms and limit changes --------------------------

@@ -35,8 +35,19 @@ struct TGridRect {
   bool operator==(const TGridRect&) const = default;
 };
 
-// (escaped, inside, over-limit, predicted, total, outside bins, max, min, mean)
-using TCalcStats = std::array<std::int32_t, 9>;
+// Counts over the whole grid for the statistics window.
+struct TCalcStats {
+  std::int32_t Escaped = 0;      // counts up to the limit (an uncomputed dot counts as 0)
+  std::int32_t Inside = 0;       // OverLimit + Predicted
+  std::int32_t OverLimit = 0;    // above the limit: no escape within it
+  std::int32_t Predicted = 0;    // predicted inside, never computed
+  std::int32_t Total = 0;        // every dot
+  std::int32_t OutsideBins = 0;  // escaped dots outside the histogram's bins
+  std::int32_t MaxCount = 0;     // of the escaped dots
+  std::int32_t MinCount = 0;     // of the escaped dots; 0xFF00 when there are none
+  std::int32_t Mean = 0;         // of all dots, inside ones counting as the limit
+  bool operator==(const TCalcStats&) const = default;
+};
 
 // Source and destination rectangles of a scroll by (dx, dy) dots: old dot
 // (r, c) becomes (r + dy, c + dx).
@@ -67,8 +78,8 @@ class TCalcGrid {
   void SetOptions(int options);
 
   // Running. Start waits for a running command to end, then wakes the grid
-  // thread. A command that is aborted (or fails) ends quietly with Command()
-  // keeping its value.
+  // thread. A command that is aborted ends quietly with Command() keeping its
+  // value; one that fails keeps its value too and reports why in LastFault().
   void Start(TCalcCommand command);
   void Abort();
   bool IsIdle() const;
@@ -98,6 +109,9 @@ class TCalcGrid {
   // Where the last command's repair changed predicted dots after its final
   // pass; read only while idle.
   const std::vector<TGridRect>& RepairedAreas() const { return FRepairedAreas; }
+  // What the last command could not compute (a faulting custom recurrence,
+  // or no memory or threads); reset by Start, complete once idle.
+  TCalcFault LastFault() const;
   void Clear();
 
   // Statistics over the whole grid.
@@ -113,9 +127,11 @@ class TCalcGrid {
   void UpdateScale();
   void UpdateColumns();
   void UpdateKernel();
+  bool MirrorIsExact() const;
 
   void Execute();
   void RunCommand(TCalcCommand command);
+  void CountFaultyDots();
   void ClearOrApplyShift();
   void RunStandardSequence(bool fromFirstPass);
   void SetStage(int base, int span);
@@ -128,6 +144,7 @@ class TCalcGrid {
   void VerifyPredicted();
   bool TouchesEscaped(int row, int col) const;
   void RepairWindow(int row, int col);
+  void RepairDots(int row, const int* cols, int count);
   void ApplyShift();
   std::pair<int, int> ReuseScaled(float factor);  // column and row offset
   void ResetUndecided();

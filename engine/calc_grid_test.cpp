@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <future>
 #include <limits>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "test_recurrences.h"
@@ -37,6 +40,91 @@ std::pair<int, int> CellOf(const TCalcGrid& grid, const test_support::TCall& cal
   const long double step = grid.GetStep();
   return {static_cast<int>(std::lround((call.Im - grid.RowIm(0)) / step)),
           static_cast<int>(std::lround((call.Re - grid.ColRe(0)) / step))};
+}
+
+// --- The definitions of the three families, written out independently -------
+
+// Extended precision from z0 = 0: the smallest n >= 1 for which z(n-1)
+// escapes, testing z0 first.
+TDot ReferenceExtended(long double cRe, long double cIm, int limit) {
+  long double re = 0, im = 0;
+  for (int n = 1; n <= limit; ++n) {
+    const long double re2 = re * re, im2 = im * im;
+    if (re2 + im2 > 4) return static_cast<TDot>(n);
+    const long double t = re * im;
+    re = (re2 - im2) + cRe;
+    im = (t + t) + cIm;
+  }
+  return kDotInside;
+}
+
+// A lane in single or double precision: z1 = c is tested first, a NaN escapes.
+template <typename Real>
+TDot ReferenceLane(Real cRe, Real cIm, int limit) {
+  Real re = cRe, im = cIm;
+  for (int k = 1; k <= limit; ++k) {
+    const Real re2 = re * re, im2 = im * im;
+    if (!(re2 + im2 <= Real(4))) return static_cast<TDot>(k);
+    const Real t = re * im;
+    re = (re2 - im2) + cRe;
+    im = (t + t) + cIm;
+  }
+  return kDotInside;
+}
+
+struct TViewSpec {
+  long double X, Y, Range;
+  int Limit;
+};
+
+// Every dot of a width x height picture of the view by the family's definition,
+// with the plane mapping done here: dot size 2 * range / the shorter side,
+// column c at (c - width div 2) * size + X, row r at (r - height div 2) * size + Y.
+std::vector<TDot> ReferenceGrid(const TViewSpec& view, int width, int height, int family) {
+  const long double step = 2 * view.Range / std::min(width, height);
+  std::vector<TDot> dots;
+  for (int row = 0; row < height; ++row) {
+    const long double im = (row - height / 2) * step + view.Y;
+    for (int col = 0; col < width; ++col) {
+      const long double re = (col - width / 2) * step + view.X;
+      if (family == kKernelSingle)
+        dots.push_back(
+            ReferenceLane<float>(static_cast<float>(re), static_cast<float>(im), view.Limit));
+      else if (family == kKernelDouble)
+        dots.push_back(
+            ReferenceLane<double>(static_cast<double>(re), static_cast<double>(im), view.Limit));
+      else
+        dots.push_back(ReferenceExtended(re, im, view.Limit));
+    }
+  }
+  return dots;
+}
+
+int CountDiffering(const std::vector<TDot>& a, const std::vector<TDot>& b) {
+  int differing = 0;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    differing += a[i] != b[i];
+  return differing;
+}
+
+// Predicted dots that touch an escaped dot (a value below 0xFF00); the repair
+// leaves none.
+int PredictedNextToEscaped(const TCalcGrid& grid) {
+  int touching = 0;
+  for (int row = 0; row < grid.GridHeight(); ++row)
+    for (int col = 0; col < grid.GridWidth(); ++col) {
+      if (grid.GetDot(row, col) != kDotPredicted) continue;
+      bool touches = false;
+      for (int r = std::max(row - 1, 0); r <= std::min(row + 1, grid.GridHeight() - 1); ++r)
+        for (int c = std::max(col - 1, 0); c <= std::min(col + 1, grid.GridWidth() - 1); ++c)
+          touches |= grid.GetDot(r, c) < kInsideThreshold;
+      touching += touches;
+    }
+  return touching;
+}
+
+int CountPredicted(const std::vector<TDot>& dots) {
+  return static_cast<int>(std::count(dots.begin(), dots.end(), kDotPredicted));
 }
 
 // Every dot (row-major) gets 1 + its index, so a moved dot tells where it came from.
@@ -96,6 +184,82 @@ TEST(CalcGridMapping, AxisRowFoundByStart) {
   }
 }
 
+TEST(CalcGridMapping, AxisRowToleranceIsATenthOfADot) {
+  TCalcGrid grid;
+  grid.SetSize(590, 400);
+  grid.SetView(0, 0, 100, 2);
+  const long double tenth = grid.GetStep() / 10;
+  const long double above = tenth * (1 + 1e-12L);
+  const std::pair<long double, int> cases[] = {
+      {tenth, 200}, {-tenth, 200}, {tenth / 2, 200}, {above, -1}, {-above, -1},
+  };
+  for (const auto& [centerY, axisRow] : cases) {
+    // Row 200 lies exactly at the centre's imaginary part.
+    grid.SetView(0, centerY, 100, 2);
+    RunToEnd(grid, ccNone);
+    EXPECT_EQ(grid.AxisRow(), axisRow)
+        << "centre y " << static_cast<double>(centerY / tenth) << " tenths of a dot";
+  }
+}
+
+// Mirroring is exact only for settings symmetric about the real axis.
+TEST(CalcGridMapping, AxisRowOnlyForSymmetricSettings) {
+  TProbeRecurrence symmetric, asymmetric;
+  asymmetric.Symmetric = false;
+  struct TCase {
+    const char* Name;
+    bool IsMandel;
+    const TRecurrence* Formula;
+    long double ParamRe, ParamIm;
+    int AxisRow;
+  };
+  const TCase cases[] = {
+      {"plain", true, nullptr, 0, 0, 200},
+      {"real start value", true, nullptr, 0.3L, 0, 200},
+      {"complex start value", true, nullptr, 0.3L, 0.1L, -1},
+      {"real Julia constant", false, nullptr, -0.75L, 0, 200},
+      {"complex Julia constant", false, nullptr, -0.75L, 0.1L, -1},
+      {"symmetric recurrence", true, &symmetric, 0, 0, 200},
+      {"symmetric recurrence, complex start", true, &symmetric, 0, -0.2L, -1},
+      {"asymmetric recurrence", true, &asymmetric, 0, 0, -1},
+      {"asymmetric recurrence, Julia", false, &asymmetric, 0.25L, 0, -1},
+  };
+  for (const TCase& c : cases) {
+    TCalcGrid grid;
+    grid.SetSize(590, 400);
+    grid.SetView(0, 0, 100, 2);
+    grid.SetFormula(c.IsMandel, c.Formula, c.ParamRe, c.ParamIm);
+    RunToEnd(grid, ccNone);
+    EXPECT_EQ(grid.AxisRow(), c.AxisRow) << c.Name;
+  }
+}
+
+// A Julia constant or a start value off the real axis gives an asymmetric
+// picture; with real ones the mirrored picture is the computed one. (The
+// prediction lattice is not symmetric about the axis, so it stays off.)
+TEST(CalcGridMapping, MirrorOnDrawsWhatMirrorOffDraws) {
+  struct TCase {
+    bool IsMandel;
+    long double ParamRe, ParamIm;
+  };
+  const TCase cases[] = {
+      {false, -0.75L, 0.1L}, {true, 0, 0.3L}, {false, -0.75L, 0}, {true, -0.2L, 0}};
+  for (const TCase& c : cases) {
+    TCalcGrid grid;
+    grid.SetSize(120, 90);
+    grid.SetView(0, 0, 200, 1.6L);
+    grid.SetFormula(c.IsMandel, nullptr, c.ParamRe, c.ParamIm);
+    grid.SetOptions(kOptNoPrediction);
+    RunToEnd(grid, ccDraw);
+    const std::vector<TDot> byDefault = Dots(grid);
+    grid.SetOptions(kOptNoPrediction | kOptNoMirror);
+    RunToEnd(grid, ccDraw);
+    EXPECT_EQ(CountDiffering(byDefault, Dots(grid)), 0)
+        << (c.IsMandel ? "start value " : "Julia constant ") << static_cast<double>(c.ParamRe)
+        << "," << static_cast<double>(c.ParamIm);
+  }
+}
+
 TEST(CalcGridMapping, KernelChoice) {
   TCalcGrid grid;
   if (grid.SimdLevel() < 2) GTEST_SKIP() << "needs both lane families";
@@ -129,6 +293,50 @@ TEST(CalcGridMapping, KernelChoice) {
     grid.SetView(0, 0, 100, c.Step);
     EXPECT_EQ(grid.GetStep(), c.Step);
     EXPECT_EQ(grid.GetKernel(), c.Kernel) << "step " << static_cast<double>(c.Step);
+  }
+}
+
+// Each family draws exactly its own definition, with and without prediction
+// and mirroring: the workers' row routines, and the repair of predictions,
+// which must count like the family that draws the view.
+TEST(CalcGridFamilies, CountsFollowTheFamilysDefinition) {
+  struct TCase {
+    const char* Name;
+    TViewSpec View;
+    int Family;
+  };
+  const TCase cases[] = {
+      {"home", {0, 0, 2, 1000}, kKernelSingle},
+      {"thin filaments", {-0.1L, 0.651L, 0.02L, 1000}, kKernelSingle},
+      {"seahorse valley", {-0.743643887037151L, 0.131825904205330L, 1e-6L, 1000}, kKernelDouble},
+      {"deep at i", {0, 1, 5e-14L, 500}, kKernelExtended},
+  };
+  constexpr int kWidth = 160, kHeight = 120;
+  for (const TCase& c : cases) {
+    TCalcGrid grid;
+    if (grid.SimdLevel() < 2) GTEST_SKIP() << "needs both lane families";
+    const std::vector<TDot> expected = ReferenceGrid(c.View, kWidth, kHeight, c.Family);
+    // The view tells the families apart, so a wrong one cannot pass.
+    for (const int other : {kKernelExtended, kKernelSingle, kKernelDouble})
+      if (other != c.Family) {
+        ASSERT_GT(CountDiffering(expected, ReferenceGrid(c.View, kWidth, kHeight, other)), 0)
+            << c.Name << " against family " << other;
+      }
+    grid.SetSize(kWidth, kHeight);
+    grid.SetView(c.View.X, c.View.Y, c.View.Limit, c.View.Range);
+    for (const int options : {0, kOptNoPrediction | kOptNoMirror}) {
+      grid.SetOptions(options);
+      RunToEnd(grid, ccDraw);
+      EXPECT_EQ(grid.GetKernel(), c.Family) << c.Name;
+      const std::vector<TDot> dots = Dots(grid);
+      int wrong = 0;
+      for (std::size_t i = 0; i < dots.size(); ++i)
+        if (dots[i] != kDotPredicted && dots[i] != expected[i] && ++wrong <= 3)
+          ADD_FAILURE() << c.Name << ", options " << options << ": dot " << i / kWidth << ","
+                        << i % kWidth << " is " << dots[i] << ", expected " << expected[i];
+      EXPECT_EQ(wrong, 0) << c.Name << ", options " << options;
+    }
+    EXPECT_EQ(CountPredicted(Dots(grid)), 0) << c.Name;
   }
 }
 
@@ -229,11 +437,13 @@ class TRepairProbe : public TRecurrence {
   TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
                int limit) const override {
     if (FGrid.Pass() >= 3) {
+      if (FaultInRepair) throw std::runtime_error("fault in the repair");
       std::lock_guard lock(FLock);
       FCalls.push_back({cRe, cIm});
     }
     return IterateFPU(cRe, cIm, zRe, zIm, limit);
   }
+  bool FaultInRepair = false;
   std::vector<test_support::TCall> Calls() const {
     std::lock_guard lock(FLock);
     return FCalls;
@@ -254,8 +464,9 @@ TEST_F(CalcGridPrediction, RepairedAreasHoldEveryRepairedDot) {
   ASSERT_FALSE(probe.Calls().empty()) << "the view should need repairs";
   for (const test_support::TCall& call : probe.Calls()) {
     const auto [row, col] = CellOf(grid, call);
+    // Copied into the lambda: clang 14 cannot capture structured bindings.
     EXPECT_TRUE(std::any_of(areas.begin(), areas.end(),
-                            [&](const TGridRect& area) {
+                            [&, row = row, col = col](const TGridRect& area) {
                               return col >= area.Left && col < area.Right && row >= area.Top &&
                                      row < area.Bottom;
                             }))
@@ -279,6 +490,107 @@ TEST_F(CalcGridPrediction, PredictionOnlySkipsInsideDots) {
   }
 }
 
+// Thin filaments cross predicted blocks; the repair must follow them through
+// rows above and below, rescan what it has passed, and reach far enough.
+TEST(CalcGridRepair, NoPredictedDotTouchesAnEscapedOneAmongThinFilaments) {
+  TCalcGrid grid;
+  grid.SetSize(800, 600);
+  grid.SetView(-0.1L, 0.651L, 4000, 0.02L);
+  RunToEnd(grid, ccDraw);
+  const std::vector<TDot> staged = Dots(grid);
+  EXPECT_GT(CountPredicted(staged), 100000) << "the view should have a predicted interior";
+  EXPECT_FALSE(grid.RepairedAreas().empty()) << "the view should need repairs";
+  EXPECT_EQ(PredictedNextToEscaped(grid), 0);
+  grid.SetOptions(kOptNoPrediction);
+  RunToEnd(grid, ccDraw);
+  const std::vector<TDot> direct = Dots(grid);
+  int wrong = 0;
+  for (std::size_t i = 0; i < staged.size(); ++i)
+    wrong += staged[i] != kDotPredicted && staged[i] != direct[i];
+  EXPECT_EQ(wrong, 0);
+}
+
+// One escaped dot in a predicted grid: the first predicted dot the scan finds
+// next to it, (31, 47), gets the 9 x 9 window around it recomputed, which
+// leaves no predicted neighbour, so nothing else is repaired.
+TEST(CalcGridRepair, RepairRecomputesTheWindowOfFourDotsAroundTheFirstTouchingDot) {
+  TMarkerGrid marked(96, 64);
+  TCalcGrid& grid = marked.Grid;
+  grid.SetOptions(kOptNoMirror);
+  for (int row = 0; row < 64; ++row)
+    for (int col = 0; col < 96; ++col)
+      grid.SetDot(row, col, kDotPredicted);
+  // A lattice point of the first pass: no prediction overwrites it.
+  grid.SetDot(31, 48, 5);
+  grid.SetShift(0, 1);  // moves it to (32, 48); row 0 is computed
+  RunToEnd(grid, ccDraw);
+  for (int row = 0; row < 64; ++row)
+    for (int col = 0; col < 96; ++col) {
+      const bool repaired = row >= 27 && row <= 35 && col >= 43 && col <= 51;
+      const TDot expected = row == 32 && col == 48 ? 5
+                            : row == 0 || repaired ? kDotInside
+                                                   : kDotPredicted;
+      ASSERT_EQ(grid.GetDot(row, col), expected) << row << "," << col;
+    }
+}
+
+// On a grid whose every dot is inside, the first prediction marks the
+// second pass's dots and the second one the third pass's, so neither pass
+// computes the interior of a block surrounded by inside dots.
+TEST(CalcGridRepair, BothPredictionsMarkTheNextPassesDots) {
+  TCalcGrid grid;
+  TProbeRecurrence inside;
+  inside.Fixed = kDotInside;
+  grid.SetSize(129, 97);
+  grid.SetView(-0.5L, 0.3L, 50, 1.5L);
+  grid.SetFormula(true, &inside, 0, 0);
+  grid.SetOptions(kOptNoMirror);
+  RunToEnd(grid, ccDraw);
+  // The block to the lower right of (16, 16) has inside points all round.
+  EXPECT_EQ(grid.GetDot(16, 16), kDotInside);
+  EXPECT_EQ(grid.GetDot(20, 20), kDotPredicted);  // marked after the first pass
+  EXPECT_EQ(grid.GetDot(28, 16), kDotPredicted);
+  EXPECT_EQ(grid.GetDot(17, 17), kDotPredicted);  // marked after the second pass
+  EXPECT_EQ(grid.GetDot(21, 23), kDotPredicted);
+  for (const test_support::TCall& call : inside.Calls()) {
+    const auto [row, col] = CellOf(grid, call);
+    ASSERT_FALSE(row > 16 && row < 32 && col > 16 && col < 32)
+        << "computed " << row << "," << col << " inside a predicted block";
+  }
+}
+
+// A zoom by 2 or 4 keeps the old dots on a lattice that starts at an offset
+// from the top left; prediction must look at exactly those dots. The grid's
+// halves (74 rows, 101 columns) give different offsets for rows and columns.
+TEST(CalcGridRepair, ZoomBy2Or4PredictsFromTheKeptDots) {
+  constexpr int kWidth = 202, kHeight = 148;
+  for (const float factor : {2.0f, 4.0f}) {
+    TCalcGrid grid;
+    grid.SetSize(kWidth, kHeight);
+    grid.SetView(-0.2L, 0.05L, 400, 1.2L);
+    grid.SetOptions(kOptNoMirror);  // the axis lies between rows here
+    RunToEnd(grid, ccDraw);
+    grid.SetView(-0.2L, 0.05L, 400, 1.2L / factor);
+    grid.SetMagnify(factor);
+    RunToEnd(grid, ccMagnify);
+    const std::vector<TDot> zoomed = Dots(grid);
+    EXPECT_EQ(PredictedNextToEscaped(grid), 0) << "factor " << factor;
+    grid.SetOptions(kOptNoPrediction | kOptNoMirror);
+    RunToEnd(grid, ccDraw);
+    const std::vector<TDot> direct = Dots(grid);
+    grid.SetOptions(kOptNoMirror);
+    RunToEnd(grid, ccDraw);
+    const int fresh = CountPredicted(Dots(grid));
+    ASSERT_GT(fresh, 5000) << "the view should have a predicted interior";
+    // The kept lattice spares about as much as the coarse passes would.
+    EXPECT_GT(CountPredicted(zoomed), fresh / 2) << "factor " << factor;
+    int wrong = 0;
+    for (std::size_t i = 0; i < zoomed.size(); ++i)
+      wrong += zoomed[i] != kDotPredicted && zoomed[i] != direct[i];
+    EXPECT_EQ(wrong, 0) << "factor " << factor;
+  }
+}
+
 TEST_F(CalcGridPrediction, OffMeansNoPredictedDotsAndSameAsDirect) {
   grid.SetOptions(kOptNoSimd | kOptNoPrediction);
   RunToEnd(grid, ccDraw);
@@ -288,18 +600,59 @@ TEST_F(CalcGridPrediction, OffMeansNoPredictedDotsAndSameAsDirect) {
   TCalcStats stats;
   std::vector<std::int32_t> hist(10);
   grid.GetStatistics(0, 10, 64, hist, stats);
-  EXPECT_EQ(stats[3], 0);
+  EXPECT_EQ(stats.Predicted, 0);
 }
 
-TEST(CalcGridPasses, OneWorkerGivesTheSameGridAsSeveral) {
-  TCalcGrid grid;
-  grid.SetSize(96, 64);
-  grid.SetView(-0.5L, 0.1L, 100, 1.5L);
-  RunToEnd(grid, ccDraw);
-  const std::vector<TDot> team = Dots(grid);
-  grid.SetOptions(kOptSingleWorker);
-  RunToEnd(grid, ccDraw);
-  EXPECT_EQ(team, Dots(grid));
+// z^2 + c that notes how many dots are being computed at once. Its first
+// calls each wait a little for company, so that a team shows itself.
+class TOverlapProbe : public TRecurrence {
+ public:
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
+               int limit) const override {
+    {
+      std::unique_lock lock(FLock);
+      FMostAtOnce = std::max(FMostAtOnce, ++FAtOnce);
+      FChanged.notify_all();
+      if (FWaits > 0) {
+        --FWaits;
+        FChanged.wait_for(lock, 100ms, [this] { return FAtOnce > 1; });
+      }
+    }
+    const TDot dot = IterateFPU(cRe, cIm, zRe, zIm, limit);
+    std::lock_guard lock(FLock);
+    --FAtOnce;
+    return dot;
+  }
+  bool IsConjugationSymmetric() const override { return true; }
+  int MostAtOnce() const {
+    std::lock_guard lock(FLock);
+    return FMostAtOnce;
+  }
+
+ private:
+  mutable std::mutex FLock;
+  mutable std::condition_variable FChanged;
+  mutable int FAtOnce = 0, FMostAtOnce = 0, FWaits = 4;
+};
+
+TEST(CalcGridPasses, SingleWorkerOptionComputesOneDotAtATime) {
+  const TViewSpec view{-0.5L, 0.1L, 1.5L, 100};
+  const std::vector<TDot> expected = ReferenceGrid(view, 96, 64, kKernelExtended);
+  for (const bool single : {false, true}) {
+    TCalcGrid grid;
+    TOverlapProbe probe;
+    grid.SetSize(96, 64);
+    grid.SetView(view.X, view.Y, view.Limit, view.Range);
+    grid.SetFormula(true, &probe, 0, 0);
+    grid.SetOptions(kOptNoPrediction | (single ? kOptSingleWorker : 0));
+    RunToEnd(grid, ccDraw);
+    if (single) {
+      EXPECT_EQ(probe.MostAtOnce(), 1);
+    } else {
+      EXPECT_GT(probe.MostAtOnce(), 1);
+    }
+    EXPECT_EQ(CountDiffering(Dots(grid), expected), 0) << (single ? "one worker" : "team");
+  }
 }
 
 TEST(CalcGridPasses, TinyGridsComplete) {
@@ -364,15 +717,46 @@ TEST(CalcGridPasses, FaultingRecurrenceEndsOnlyItsWorker) {
   RunToEnd(grid, ccDraw);
   EXPECT_EQ(grid.Command(), ccNone);
   EXPECT_EQ(grid.Pass(), 4);
+  int faulting = 0;
   for (int row = 0; row < 48; ++row)
     for (int col = 0; col < 48; ++col) {
       const bool faults = row == 16 && grid.ColRe(col) > 0;
+      faulting += faults;
       if (faults) {
         EXPECT_EQ(grid.GetDot(row, col), kDotUncomputed) << row << "," << col;
       } else {
         EXPECT_NE(grid.GetDot(row, col), kDotUncomputed) << row << "," << col;
       }
     }
+  const TCalcFault fault = grid.LastFault();
+  EXPECT_TRUE(fault.Failed);
+  EXPECT_EQ(fault.Error, "arithmetic fault");
+  EXPECT_EQ(fault.UncomputedDots, faulting);
+
+  faulty.ThrowWhen = nullptr;  // idle: no worker reads it now
+  RunToEnd(grid, ccDraw);
+  EXPECT_FALSE(grid.LastFault().Failed);
+  EXPECT_EQ(grid.LastFault().UncomputedDots, 0);
+}
+
+// A fault met while repairing a prediction is kept as well; the dot stays
+// uncomputed rather than predicted, so the scan still ends.
+TEST(CalcGridPasses, FaultInTheRepairIsReported) {
+  TCalcGrid grid;
+  TRepairProbe faultyRepair(grid);
+  faultyRepair.FaultInRepair = true;
+  grid.SetSize(100, 100);
+  grid.SetView(-0.5L, 0.56L, 500, 0.05L);  // filaments that fool the prediction
+  grid.SetFormula(true, &faultyRepair, 0, 0);
+  RunToEnd(grid, ccDraw);
+  const std::vector<TDot> dots = Dots(grid);
+  const auto uncomputed = std::count(dots.begin(), dots.end(), kDotUncomputed);
+  EXPECT_GT(uncomputed, 0);
+  const TCalcFault fault = grid.LastFault();
+  EXPECT_TRUE(fault.Failed);
+  EXPECT_EQ(fault.Error, "fault in the repair");
+  EXPECT_EQ(fault.UncomputedDots, uncomputed);
+  EXPECT_EQ(grid.Pass(), 4);
 }
 
 // --- Abort and serialisation --------------------------------------------------
@@ -412,6 +796,123 @@ TEST(CalcGridControl, AbortDuringFirstPassKeepsItsDots) {
   EXPECT_EQ(grid.Command(), ccNone);
 }
 
+// z^2 + c that holds, in every stage of a command (the grid's Pass(): 0 to 2
+// for the passes, 3 for the repair), the first dot asked from the stage's hold
+// row on, until the test releases it; it counts the dots asked in each stage.
+class TStageGate : public TRecurrence {
+ public:
+  TStageGate(const TCalcGrid& grid, std::array<int, 4> holdRows)
+      : FGrid(grid), FHoldRows(holdRows) {}
+
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
+               int limit) const override {
+    const int stage = FGrid.Pass();
+    const int row = static_cast<int>(std::lround((cIm - FGrid.RowIm(0)) / FGrid.GetStep()));
+    std::unique_lock lock(FLock);
+    ++FCalls[stage];
+    if (stage < 4 && row >= FHoldRows[stage] && !FHeld[stage]) {
+      FHeld[stage] = true;
+      FHeldRow = row;
+      FHeldStage = stage;
+      FChanged.notify_all();
+      FChanged.wait(lock, [&] { return FHeldStage != stage; });
+    }
+    return IterateFPU(cRe, cIm, zRe, zIm, limit);
+  }
+
+  // The row of the dot held in the stage, or -1 if the command ended first.
+  int WaitUntilHeld(int stage) const {
+    std::unique_lock lock(FLock);
+    const bool held = FChanged.wait_for(lock, kCommandTimeout,
+                                        [&] { return FHeldStage == stage || FGrid.IsIdle(); });
+    return held && FHeldStage == stage ? FHeldRow : -1;
+  }
+  void Release() {
+    std::lock_guard lock(FLock);
+    FHeldStage = -1;
+    FChanged.notify_all();
+  }
+  int Calls(int stage) const {
+    std::lock_guard lock(FLock);
+    return FCalls[stage];
+  }
+
+ private:
+  const TCalcGrid& FGrid;
+  const std::array<int, 4> FHoldRows;
+  mutable std::mutex FLock;
+  mutable std::condition_variable FChanged;
+  mutable int FCalls[5] = {};
+  mutable bool FHeld[5] = {};
+  mutable int FHeldRow = -1;
+  mutable int FHeldStage = -1;
+};
+
+// Percent while a stage runs: base + rows handed out * span / height, the
+// quotient rounded half to even (nearbyint in the default rounding mode).
+int ExpectedPercent(int base, int span, int rowsHandedOut, int height) {
+  return base +
+         static_cast<int>(std::nearbyint(static_cast<double>(rowsHandedOut) * span / height));
+}
+
+// The filaments view on 100 x 100 dots, one worker taking rows in order.
+void StartStagedView(TCalcGrid& grid, TStageGate& gate) {
+  grid.SetSize(100, 100);
+  grid.SetView(-0.5L, 0.56L, 500, 0.05L);
+  grid.SetFormula(true, &gate, 0, 0);
+  grid.SetOptions(kOptSingleWorker | kOptNoMirror);
+  grid.Start(ccDraw);
+}
+
+TEST(CalcGridControl, ProgressFollowsEachStagesShare) {
+  TCalcGrid grid;
+  // Late rows tell the shares apart best; the repair's first rows below 50
+  // are far enough down.
+  TStageGate gate(grid, {90, 90, 90, 50});
+  StartStagedView(grid, gate);
+  struct TStage {
+    int Base, Span, Stride;
+  };
+  const TStage stages[] = {{0, 1, 16}, {1, 7, 4}, {8, 82, 1}};
+  for (int stage = 0; stage < 3; ++stage) {
+    const int row = gate.WaitUntilHeld(stage);
+    ASSERT_GE(row, 90) << "stage " << stage;
+    // The one worker has taken the rows up to the held one.
+    const TStage& s = stages[stage];
+    EXPECT_EQ(grid.Progress(), ExpectedPercent(s.Base, s.Span, row + s.Stride, 100))
+        << "stage " << stage << ", row " << row;
+    gate.Release();
+  }
+  // The repair counts the rows it has scanned; its window reaches 4 rows
+  // either side of the scanned row.
+  const int row = gate.WaitUntilHeld(3);
+  ASSERT_GE(row, 50) << "the view should need repairs in its lower half";
+  const int progress = grid.Progress();
+  EXPECT_GE(progress, ExpectedPercent(90, 10, row - 4, 100)) << "row " << row;
+  EXPECT_LE(progress, ExpectedPercent(90, 10, row + 4, 100)) << "row " << row;
+  gate.Release();
+  ASSERT_TRUE(grid.WaitIdleFor(kCommandTimeout));
+  EXPECT_EQ(grid.Progress(), 100);
+}
+
+TEST(CalcGridControl, AbortStopsTheRepairAtTheNextDot) {
+  TCalcGrid grid;
+  TStageGate gate(grid, {0, 0, 0, 0});
+  StartStagedView(grid, gate);
+  for (int stage = 0; stage < 3; ++stage) {
+    ASSERT_GE(gate.WaitUntilHeld(stage), 0);
+    gate.Release();
+  }
+  ASSERT_GE(gate.WaitUntilHeld(3), 0) << "the view should need repairs";
+  grid.Abort();
+  gate.Release();
+  ASSERT_TRUE(grid.WaitIdleFor(kCommandTimeout));
+  EXPECT_EQ(gate.Calls(3), 1);
+  EXPECT_EQ(grid.Pass(), 3);
+  EXPECT_EQ(grid.Command(), ccDraw);
+  EXPECT_GT(PredictedNextToEscaped(grid), 0);
+}
+
 TEST(CalcGridControl, WaitForAPassEndsWhenItIsDoneOrTheCommandIs) {
   TCalcGrid grid;
   TProbeRecurrence held;
@@ -438,13 +939,31 @@ TEST(CalcGridControl, SettersWaitForTheRunningCommand) {
   EXPECT_EQ(grid.Command(), ccNone);
 }
 
-TEST(CalcGridControl, DestroyingABusyGridEndsItsCommand) {
+// Destruction aborts a running command rather than waiting for it: here the
+// command would take minutes, and no dot is asked for once the grid is gone.
+TEST(CalcGridControl, DestroyingABusyGridAbortsItsCommand) {
+  struct TSlowRecurrence : TRecurrence {
+    mutable std::atomic<int> Calls{0};
+    TDot Iterate(long double, long double, long double, long double, int) const override {
+      ++Calls;
+      std::this_thread::sleep_for(1ms);
+      return kDotInside;
+    }
+  } slow;
   auto grid = std::make_unique<TCalcGrid>();
-  grid->SetSize(200, 150);
-  grid->SetView(-0.1L, 0, kMaxLimit, 0.05L);  // all inside: a long computation
-  grid->SetOptions(kOptNoSimd);
+  grid->SetSize(400, 300);
+  grid->SetFormula(true, &slow, 0, 0);
+  grid->SetOptions(kOptNoPrediction);
   grid->Start(ccDraw);
+  while (slow.Calls == 0)
+    std::this_thread::sleep_for(1ms);
+  const auto start = std::chrono::steady_clock::now();
   grid.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  const int calls = slow.Calls;
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(slow.Calls, calls);
+  EXPECT_LT(calls, 400 * 300 / 4);
 }
 
 // --- Reuse after scrolls, zooms and limit changes ----------------------------
@@ -504,7 +1023,8 @@ TEST(CalcGridReuse, ZoomKeepsScaledDotsAndRecomputesTheCentre) {
       const int n = factor < 1 ? static_cast<int>(1 / factor) : static_cast<int>(factor);
       const int hh = height / 2, hw = width / 2;
       // Old dot (hh + d, hw + e) lies at new (hh + d*n, hw + e*n) after enlarging.
-      const auto source = [&](int row, int col) -> int {
+      // Copied into the lambda: clang 14 cannot capture structured bindings.
+      const auto source = [&, width = width, height = height](int row, int col) -> int {
         if (factor > 1) {
           if ((row - hh) % n != 0 || (col - hw) % n != 0) return -1;
           return (hh + (row - hh) / n) * width + hw + (col - hw) / n;

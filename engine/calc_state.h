@@ -4,7 +4,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <mutex>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -20,6 +22,14 @@ inline constexpr int StrideTable[3] = {16, 4, 1};
 inline constexpr int kKernelExtended = 0;
 inline constexpr int kKernelSingle = 1;  // "SSE": single precision lanes
 inline constexpr int kKernelDouble = 2;  // "SSE2": double precision lanes
+
+// What the last command could not compute: the first error a worker or the
+// repair met, and how many dots were still uncomputed when the command ended.
+struct TCalcFault {
+  bool Failed = false;
+  std::string Error;
+  std::int64_t UncomputedDots = 0;
+};
 
 struct TCalcState {
   std::vector<TDot> Grid;  // row-major, row 0 on top; touch through LoadDot/StoreDot
@@ -50,6 +60,25 @@ struct TCalcState {
   std::mutex RowLock;
   std::mutex CountLock;
   std::condition_variable DoneEvent;  // with CountLock: LiveWorkers reached 0
+  // Raised by the grid thread to stop the team of the current pass; the row
+  // routines look at it between dots, so a stop never waits for a whole row.
+  bool StopFlag = false;  // touch through RequestStop/StopRequested
+  mutable std::mutex FaultLock;
+  TCalcFault Fault;  // under FaultLock
+
+  void RequestStop(bool stop) {
+    std::atomic_ref<bool>(StopFlag).store(stop, std::memory_order_relaxed);
+  }
+  bool StopRequested() const {
+    return std::atomic_ref<bool>(const_cast<bool&>(StopFlag)).load(std::memory_order_relaxed);
+  }
+  // Keeps the first error of a command; later ones are consequences or repeats.
+  void RecordError(const std::exception& error) {
+    std::lock_guard lock(FaultLock);
+    if (Fault.Failed) return;
+    Fault.Failed = true;
+    Fault.Error = error.what();
+  }
 
   void UpdateLaneColumns() {
     ColReSingle.assign(ColRe.begin(), ColRe.end());

@@ -18,9 +18,11 @@ void TCalcThread::Execute() {
   pthread_setname_np(pthread_self(), "Calc");
   try {
     ComputeRows();
-  } catch (...) {
+  } catch (const std::exception& error) {
     // A fault of a custom recurrence ends this worker only: the others go on
-    // taking rows, and the dots it did not reach stay uncomputed.
+    // taking rows, and the dots it did not reach stay uncomputed. The grid
+    // reports the first such error with the command's result.
+    FState.RecordError(error);
   }
   CountOut();
 }
@@ -31,8 +33,9 @@ void TCalcThread::ComputeRows() {
   int row = 0;
   while (TakeRow(stride, row)) {
     CalcRow(row, stride);
+    // A row left at a stop request is not finished.
+    if (FState.StopRequested()) return;
     FState.StoreRowPass(row, passIndex + 1);
-    if (FTerminated.load(std::memory_order_relaxed)) return;
   }
 }
 

@@ -3,7 +3,6 @@
 // write the dots (and mirror rows) straight into the grid.
 #pragma once
 
-#include <atomic>
 #include <thread>
 
 #include "calc_state.h"
@@ -19,8 +18,8 @@ class TCalcThread {
   TCalcThread(const TCalcThread&) = delete;
   TCalcThread& operator=(const TCalcThread&) = delete;
 
-  // Asks the worker to stop after the row in hand.
-  void Terminate() { FTerminated.store(true, std::memory_order_relaxed); }
+  // The grid stops a team through the state (RequestStop): every worker then
+  // ends at the next dot of the row in hand.
   int Index() const { return FIndex; }
 
  private:
@@ -33,7 +32,6 @@ class TCalcThread {
 
   TCalcState& FState;
   const int FIndex;
-  std::atomic<bool> FTerminated{false};
   std::thread FThread;  // last: the thread starts only when the rest is ready
 };
 

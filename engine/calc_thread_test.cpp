@@ -31,7 +31,9 @@ bool WaitForTeam(TCalcState& state) {
   return state.DoneEvent.wait_for(lock, 30s, [&] { return state.LiveWorkers == 0; });
 }
 
-TEST(CalcThread, TerminateStopsAfterTheRowInHand) {
+// A stop reaches a worker inside its row: it ends at the next dot, and the
+// row it left is not reported finished.
+TEST(CalcThread, StopEndsTheRowInHandAtTheNextDot) {
   TCalcState state;
   TProbeRecurrence held;
   held.HoldFirstCall = true;
@@ -39,16 +41,31 @@ TEST(CalcThread, TerminateStopsAfterTheRowInHand) {
   state.LiveWorkers = 1;
   TCalcThread worker(state, 0);
   ASSERT_TRUE(held.WaitUntilHeld(30s));
-  worker.Terminate();
+  state.RequestStop(true);
   held.Release();
   ASSERT_TRUE(WaitForTeam(state));
   EXPECT_EQ(state.NextRow, 1);
-  EXPECT_EQ(state.LoadRowPass(0), 3);
-  EXPECT_EQ(state.LoadRowPass(1), 0);
-  for (int col = 0; col < 8; ++col) {
-    EXPECT_NE(state.LoadAt(0, col), kDotUncomputed);
-    EXPECT_EQ(state.LoadAt(1, col), kDotUncomputed);
+  EXPECT_EQ(held.Calls().size(), 1u);
+  EXPECT_NE(state.LoadAt(0, 0), kDotUncomputed);
+  for (int col = 1; col < 8; ++col)
+    EXPECT_EQ(state.LoadAt(0, col), kDotUncomputed) << col;
+  EXPECT_EQ(state.LoadRowPass(0), 0);
+}
+
+// A fault ends its worker, which keeps the error for the grid to report.
+TEST(CalcThread, FaultIsKeptInTheState) {
+  TCalcState state;
+  TProbeRecurrence faulty;
+  faulty.ThrowWhen = [](long double, long double) { return true; };
+  PrepareState(state, 4, 3, faulty);
+  state.LiveWorkers = 1;
+  {
+    TCalcThread worker(state, 0);
+    ASSERT_TRUE(WaitForTeam(state));
   }
+  EXPECT_TRUE(state.Fault.Failed);
+  EXPECT_EQ(state.Fault.Error, "arithmetic fault");
+  EXPECT_EQ(faulty.Calls().size(), 1u);
 }
 
 TEST(CalcThread, SurplusWorkersEndAtOnce) {

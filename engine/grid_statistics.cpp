@@ -49,7 +49,15 @@ int TCalcGrid::GetStatistics(int offset, int binWidth, int limit, std::span<std:
   }
   const auto total = static_cast<std::int32_t>(FState.Grid.size());
   const auto mean = total > 0 ? static_cast<std::int32_t>(std::llrint(sum / total)) : 0;
-  stats = {escaped, over + predicted, over, predicted, total, outside, maxCount, minCount, mean};
+  stats = {.Escaped = escaped,
+           .Inside = over + predicted,
+           .OverLimit = over,
+           .Predicted = predicted,
+           .Total = total,
+           .OutsideBins = outside,
+           .MaxCount = maxCount,
+           .MinCount = minCount,
+           .Mean = mean};
   return mean;
 }
 

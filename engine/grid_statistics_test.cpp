@@ -72,7 +72,7 @@ TEST(GridStatistics, CountsExtremesMeanAndBins) {
     const int mean = grid.GetStatistics(c.Offset, c.BinWidth, c.Limit, hist, stats);
     EXPECT_EQ(stats, c.Stats) << c.Name;
     EXPECT_EQ(hist, c.Hist) << c.Name;
-    EXPECT_EQ(mean, c.Stats[8]) << c.Name;
+    EXPECT_EQ(mean, c.Stats.Mean) << c.Name;
   }
 }
 

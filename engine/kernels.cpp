@@ -34,8 +34,10 @@ TDot IterateDot(const TCalcState& state, long double re, long double im) {
 
 void CalcRowFPU(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
   for (int col = 0; col < state.GridWidth; col += stride) {
-    if (LoadDot(row[col]) == kDotUncomputed)
+    if (LoadDot(row[col]) == kDotUncomputed) {
+      if (state.StopRequested()) return;
       StoreDot(row[col], IterateDot(state, state.ColRe[col], y));
+    }
     if (mirror) StoreDot(mirror[col], LoadDot(row[col]));
   }
 }
@@ -47,6 +49,7 @@ namespace {
 template <typename Real>
 void RunPlain(const TLaneJob<Real>& job) {
   for (int i = 0; i < job.Count; ++i) {
+    if (StopRequested(job)) return;
     const Real cRe = job.CRe[i], cIm = job.CIm[job.SharedCIm ? 0 : i];
     Real re = cRe, im = cIm;
     TDot res = kDotInside;
@@ -252,7 +255,20 @@ void CalcRowLanes(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirr
   const int count = GatherUncomputed(row, width, stride, state.LaneColRe<Real>(), cols, re);
   if (count == 0) return;
   const Real im = static_cast<Real>(y);
-  RunLanes(unit, TLaneJob<Real>{re, &im, count, state.Limit, row, cols, mirror, true});
+  RunLanes(unit,
+           TLaneJob<Real>{re, &im, count, state.Limit, row, cols, mirror, true, &state.StopFlag});
+}
+
+template <typename Real>
+void CalcDotsLanes(const TCalcState& state, TDot* row, const int* cols, int count, long double y) {
+  TRowBuffers<Real>& buf = RowBuffers<Real>();
+  buf.Reserve(static_cast<std::size_t>(count));
+  const Real* colRe = state.LaneColRe<Real>();
+  for (int i = 0; i < count; ++i)
+    buf.Re[i] = colRe[cols[i]];
+  const Real im = static_cast<Real>(y);
+  RunLanes(ActiveSimdUnit(),
+           TLaneJob<Real>{buf.Re.data(), &im, count, state.Limit, row, cols, nullptr, true});
 }
 
 }  // namespace
@@ -273,6 +289,14 @@ void CalcRowSSE(const TCalcState& state, TDot* row, TDot* mirror, int stride, lo
 
 void CalcRowSSE2(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
   CalcRowDouble(ActiveSimdUnit(), state, row, mirror, stride, y);
+}
+
+void CalcDotsSSE(const TCalcState& state, TDot* row, const int* cols, int count, long double y) {
+  CalcDotsLanes<float>(state, row, cols, count, y);
+}
+
+void CalcDotsSSE2(const TCalcState& state, TDot* row, const int* cols, int count, long double y) {
+  CalcDotsLanes<double>(state, row, cols, count, y);
 }
 
 int ProbeSimd() {

@@ -22,9 +22,18 @@ void Iterate2(const double* cRe, const double* cIm, TDot* res, int count, int li
 // Row routines: visit columns 0, stride, 2*stride, ... below GridWidth,
 // compute the dots that are 0 and copy results into the mirror row if any.
 // The lane routines read the state's lane columns, CalcRowFPU reads ColRe.
+// Once the state's stop is requested they return at the next dot (or round of
+// lane iterations), leaving the rest of the row uncomputed.
 void CalcRowFPU(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y);
 void CalcRowSSE(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y);
 void CalcRowSSE2(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y);
+
+// The listed dots of a row (columns cols[0 .. count-1]) computed by a lane
+// family exactly as its row routine would compute them, without mirroring;
+// the repair of predictions uses them so that a repaired dot equals a
+// computed one.
+void CalcDotsSSE(const TCalcState& state, TDot* row, const int* cols, int count, long double y);
+void CalcDotsSSE2(const TCalcState& state, TDot* row, const int* cols, int count, long double y);
 
 // 0 no vector unit usable, 1 single precision lanes, 2 double precision lanes too.
 int ProbeSimd();

@@ -186,7 +186,7 @@ class TRegisterCore {
         }
         liveCount += __builtin_popcount(live[v]);
       }
-      if (liveCount == 0) return 0;
+      if (liveCount == 0 || StopRequested(job_)) return 0;
       const bool supply = next_ < job_.Count;
       if (!supply && V > 1 && liveCount <= (V - 1) * kWidth) {
         HandOver<V>(zr, zi, cr, ci, cnt, idx, live);

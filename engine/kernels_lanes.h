@@ -43,7 +43,16 @@ struct TLaneJob {
   TDot* Mirror = nullptr;
   // All points share the imaginary part CIm[0] (a row of dots).
   bool SharedCIm = false;
+  // When given and raised (read with relaxed atomic loads), the core stops
+  // between two rounds of iterations; points not finished keep their dots.
+  const bool* Stop = nullptr;
 };
+
+// Whether a job has been asked to stop (a builtin, like StoreCount).
+template <typename Real>
+inline bool StopRequested(const TLaneJob<Real>& job) {
+  return job.Stop && __atomic_load_n(job.Stop, __ATOMIC_RELAXED);
+}
 
 // Stores a count where the job wants it (relaxed, like StoreDot; a builtin
 // rather than an inline function, so that the vector units' translation units

@@ -69,6 +69,7 @@ class TLaneCore {
     if (job_.Count < kLanes) vectors_ = (job_.Count + kWidth - 1) / kWidth;
     Refill(FullBits(vectors_));
     while (occupied_ != 0) {
+      if (StopRequested(job_)) return;
       const int liveCount = CorePopcount(live_);
       int stopLive = 0;
       if (next_ < job_.Count) {

@@ -2,8 +2,10 @@
 // vector unit this processor has.
 #include "kernels.h"
 
+#include <cpuid.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -239,6 +241,21 @@ TEST_P(LaneUnitTest, RowWithoutUncomputedDotsIsLeftAlone) {
   EXPECT_EQ(mirror, std::vector<TDot>(40, 0));
 }
 
+// A raised stop ends a row job before its first count, on every unit.
+TEST_P(LaneUnitTest, StoppedRowComputesNothing) {
+  TCalcState state;
+  SetUpRow(state, 100, -2, 0.03, 100);
+  state.RequestStop(true);
+  std::vector<TDot> single(100, 0), dbl(100, 0);
+  CalcRowSingle(GetParam(), state, single.data(), nullptr, 1, 0.5L);
+  CalcRowDouble(GetParam(), state, dbl.data(), nullptr, 1, 0.5L);
+  EXPECT_EQ(single, std::vector<TDot>(100, 0));
+  EXPECT_EQ(dbl, std::vector<TDot>(100, 0));
+  state.RequestStop(false);
+  CalcRowSingle(GetParam(), state, single.data(), nullptr, 1, 0.5L);
+  EXPECT_EQ(std::count(single.begin(), single.end(), 0), 0);
+}
+
 // Columns changed in place and updated must not leave the rows with the old
 // rounded columns, even for changes a float cannot tell.
 TEST_P(LaneUnitTest, RowsFollowColumnsThatChangeInPlace) {
@@ -267,22 +284,51 @@ INSTANTIATE_TEST_SUITE_P(AllUnits, LaneUnitTest, testing::ValuesIn(AllUnits()),
                            return std::string(SimdUnitName(info.param));
                          });
 
-TEST(LaneDispatchTest, ActiveUnitIsTheWidestUsableAndCanBeForced) {
-  EXPECT_EQ(ActiveSimdUnit(), BestSimdUnit());
-  EXPECT_STREQ(SimdUnitName(), SimdUnitName(BestSimdUnit()));
-  EXPECT_TRUE(SimdUnitUsable(TSimdUnit::Scalar));
-  for (TSimdUnit unit : AllUnits()) {
-    EXPECT_EQ(SetActiveSimdUnit(unit), SimdUnitUsable(unit));
-    if (SimdUnitUsable(unit)) {
-      EXPECT_EQ(ActiveSimdUnit(), unit);
-    }
-  }
-  SetActiveSimdUnit(BestSimdUnit());
+// What the processor and the operating system offer, read here from the
+// processor's feature flags and the register state the system saves.
+struct TCpuFeatures {
+  bool Sse = false, Sse2 = false, Avx2 = false, Avx512 = false;
+};
+
+TCpuFeatures ReadCpuFeatures() {
+  TCpuFeatures features;
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (!__get_cpuid(1, &a, &b, &c, &d)) return features;
+  features.Sse = (d >> 25) & 1;
+  features.Sse2 = (d >> 26) & 1;
+  const bool osSavesRegisters = (c >> 27) & 1;  // OSXSAVE
+  if (!osSavesRegisters || !__get_cpuid_count(7, 0, &a, &b, &c, &d)) return features;
+  unsigned low = 0, high = 0;
+  __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+  const bool avxState = (low & 0x6) == 0x6;       // SSE and AVX registers
+  const bool avx512State = (low & 0xE6) == 0xE6;  // and the AVX-512 ones
+  features.Avx2 = avxState && ((b >> 5) & 1);
+  features.Avx512 = avx512State && ((b >> 16) & 1) && ((b >> 8) & 1);  // AVX-512F, BMI2
+  return features;
 }
 
-TEST(LaneDispatchTest, ProbeFindsBothFamiliesOnThisProcessor) {
-  // Every x86-64 processor has SSE2.
-  EXPECT_EQ(ProbeSimd(), 2);
+TEST(LaneDispatchTest, ProbeAndUnitsFollowTheProcessorFlags) {
+  const TCpuFeatures cpu = ReadCpuFeatures();
+  EXPECT_EQ(ProbeSimd(), cpu.Sse2 ? 2 : cpu.Sse ? 1 : 0);
+  EXPECT_TRUE(SimdUnitUsable(TSimdUnit::Scalar));
+  EXPECT_EQ(SimdUnitUsable(TSimdUnit::Sse2), cpu.Sse2);
+  EXPECT_EQ(SimdUnitUsable(TSimdUnit::Avx2), cpu.Avx2);
+  EXPECT_EQ(SimdUnitUsable(TSimdUnit::Avx512), cpu.Avx512);
+  const TSimdUnit widest = cpu.Avx512 ? TSimdUnit::Avx512
+                           : cpu.Avx2 ? TSimdUnit::Avx2
+                           : cpu.Sse2 ? TSimdUnit::Sse2
+                                      : TSimdUnit::Scalar;
+  EXPECT_EQ(BestSimdUnit(), widest);
+  EXPECT_EQ(ActiveSimdUnit(), widest);
+}
+
+TEST(LaneDispatchTest, ForcingAUnitTakesOnlyUsableOnes) {
+  for (TSimdUnit unit : AllUnits()) {
+    const TSimdUnit before = ActiveSimdUnit();
+    EXPECT_EQ(SetActiveSimdUnit(unit), SimdUnitUsable(unit));
+    EXPECT_EQ(ActiveSimdUnit(), SimdUnitUsable(unit) ? unit : before);
+  }
+  SetActiveSimdUnit(BestSimdUnit());
 }
 
 TEST(LaneDispatchTest, PublicLaneKernelsUseTheActiveUnit) {

@@ -15,6 +15,12 @@ class TRecurrence {
   // std::exception, which ends the worker that met it.
   virtual TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
                        int limit) const = 0;
+
+  // True when one step commutes exactly with complex conjugation,
+  // f(conj z, conj c) = conj f(z, c), in the arithmetic it uses; with a real
+  // parameter its picture is then symmetric about the real axis and may be
+  // mirrored. A recurrence that cannot tell is never mirrored.
+  virtual bool IsConjugationSymmetric() const { return false; }
 };
 
 }  // namespace vortexa

@@ -27,6 +27,7 @@ class TProbeRecurrence : public TRecurrence {
   std::optional<TDot> Fixed;
   std::function<bool(long double re, long double im)> ThrowWhen;
   bool HoldFirstCall = false;
+  bool Symmetric = true;  // plain z^2 + c and a fixed result both are
 
   TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
                int limit) const override {
@@ -40,6 +41,8 @@ class TProbeRecurrence : public TRecurrence {
     if (ThrowWhen && ThrowWhen(cRe, cIm)) throw std::runtime_error("arithmetic fault");
     return Fixed ? *Fixed : IterateFPU(cRe, cIm, zRe, zIm, limit);
   }
+
+  bool IsConjugationSymmetric() const override { return Symmetric; }
 
   std::vector<TCall> Calls() const {
     std::lock_guard lock(FLock);

@@ -59,6 +59,8 @@ std::string ReadPlainField(std::string_view line, std::size_t& pos) {
 }  // namespace
 
 std::string JoinCommaText(std::span<const std::string> fields) {
+  // An empty line reads back as no field at all, so a lone empty field is quoted.
+  if (fields.size() == 1 && fields[0].empty()) return Quoted("");
   std::string line;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) line += ',';

@@ -21,6 +21,7 @@ TEST(CommaText, JoinQuotesOnlyFieldsThatNeedIt) {
       {{"tab\there"}, "\"tab\there\""},
       {{"渦", "作者おすすめ"}, "渦,作者おすすめ"},
       {{"", "x", ""}, ",x,"},
+      {{""}, "\"\""},
       {{}, ""},
   };
   for (const auto& c : cases)
@@ -56,6 +57,8 @@ TEST(CommaText, SplitFollowsTheReadingRules) {
 TEST(CommaText, AwkwardFieldsSurviveARoundTrip) {
   const TFields fields = {"(0, 0)", "\"quoted\"", "a,b", " lead", "trail ", "", "渦 巻", "x"};
   EXPECT_EQ(SplitCommaText(JoinCommaText(fields)), fields);
+  for (const TFields& few : {TFields{}, TFields{""}, TFields{"", ""}, TFields{"\""}})
+    EXPECT_EQ(SplitCommaText(JoinCommaText(few)), few) << JoinCommaText(few);
 }
 
 }  // namespace

@@ -74,15 +74,27 @@ void LoadFavoritesAtStartUp(TFavTree& tree, const fs::path& ownFile,
     return;
   }
   const int version = tree.LoadFile(ownFile, true);
+  tree.MarkSaved(version);
   if (version < kFormatVersion && recommendedFile && version < FileVersion(*recommendedFile) &&
       confirm(kReplaceRecommendedQuestion)) {
     ReplaceRecommendedFolder(tree, *recommendedFile);
   }
 }
 
+fs::path BackupFile(const fs::path& ownFile) {
+  fs::path backup = ownFile;
+  backup += ".bak";
+  return backup;
+}
+
 void SaveFavoritesAtExit(TFavTree& tree, const fs::path& ownFile) {
+  if (!tree.Changed()) return;
   fs::create_directories(ownFile.parent_path());
+  if (fs::exists(ownFile)) {
+    fs::copy_file(ownFile, BackupFile(ownFile), fs::copy_options::overwrite_existing);
+  }
   tree.SaveFolder(ownFile, tree.Root());
+  tree.MarkSaved(kFormatVersion);
 }
 
 }  // namespace vortexa

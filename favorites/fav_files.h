@@ -40,13 +40,20 @@ using TConfirm = std::function<bool(std::string_view question)>;
 
 // Fills the tree from the user's own file, or from the recommendations
 // alone on a first start; offers newer recommendations once after an
-// upgrade. Throws std::runtime_error when an existing file cannot be read,
-// so that the caller does not overwrite it at exit.
+// upgrade. Throws std::runtime_error when an existing file cannot be read
+// whole, so that the caller does not overwrite it at exit.
 void LoadFavoritesAtStartUp(TFavTree& tree, const std::filesystem::path& ownFile,
                             const std::optional<std::filesystem::path>& recommendedFile,
                             const TConfirm& confirm);
 
-// Writes the whole tree to the user's own file, creating its folder.
+// Where the previous own file is kept when it is replaced.
+std::filesystem::path BackupFile(const std::filesystem::path& ownFile);
+
+// Writes the whole tree to the user's own file, creating its folder, when
+// it differs from what was read at start-up or written last (a first start
+// writes the recommendations the tree was filled with). The previous file,
+// if any, is first copied to its backup. Throws std::runtime_error or
+// std::filesystem::filesystem_error on failure, leaving the file as it was.
 void SaveFavoritesAtExit(TFavTree& tree, const std::filesystem::path& ownFile);
 
 }  // namespace vortexa

@@ -121,6 +121,174 @@ TEST(FavFiles, OlderRecommendationsAreNotOffered) {
   });
 }
 
+// Every favourite as "path/name = view", a kept line as "path/name : line".
+void ListViews(const TFavNode& folder, const std::string& path, std::vector<std::string>& out) {
+  for (const auto& child : folder.Children()) {
+    const std::string name = path + "/" + child->Text;
+    if (child->IsFolder()) {
+      out.push_back(name + "/");
+      ListViews(*child, name, out);
+    } else if (child->KeptLine) {
+      out.push_back(name + " : " + *child->KeptLine);
+    } else {
+      out.push_back(name + " = " + ItemToText(*child->Item()));
+    }
+  }
+}
+
+std::vector<std::string> Views(const TFavTree& tree) {
+  std::vector<std::string> out;
+  ListViews(tree.Root(), "", out);
+  return out;
+}
+
+std::vector<std::string> LoadViews(const fs::path& own) {
+  TMBList list;
+  TFavTree tree(list);
+  LoadFavoritesAtStartUp(tree, own, std::nullopt, [](std::string_view) { return false; });
+  return Views(tree);
+}
+
+// UTF-8 as UTF-16 code units in the given byte order, with the byte order
+// mark; enough for the characters of the Basic Multilingual Plane used here.
+std::string Utf16(std::string_view utf8, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+    unsigned unit = length == 1 ? lead : length == 2 ? lead & 0x1F : lead & 0x0F;
+    for (int k = 1; k < length; ++k)
+      unit = unit << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += length;
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return out;
+}
+
+const std::string kJapaneseFavorites =
+    "[Version]\nNo=120\n\n[Folder]\n-1=お気に入り,1,-2\n-2=作者おすすめ,2\n\n[Item]\n"
+    "1=\"(0, 0)\",0,0,0,2,1000,0,0,0,0,0,1\n2=渦,0,-0.75,0.1,0.01,2000,1,32,0,0,4,1\n";
+const std::vector<std::string> kJapaneseViews = {
+    "/(0, 0) = \"(0, 0)\",0,0,0,2,1000,0,0,0,0,0,1",
+    "/作者おすすめ/",
+    "/作者おすすめ/渦 = 渦,0,-0.75,0.1,0.01,2000,1,32,0,0,4,1",
+};
+
+// A file that only reads as the damaged files users have: each must come
+// through a start and an exit with every name and view intact, whether the
+// exit writes the favourites or not.
+struct TDamagedFile {
+  const char* Name;
+  std::string Bytes;
+  std::vector<std::string> Views;
+};
+
+std::vector<TDamagedFile> DamagedFiles() {
+  std::string nested = "[Folder]\n-1=お気に入り,-2\n";
+  std::vector<std::string> nestedViews;
+  std::string path;
+  for (int depth = 1; depth <= 1200; ++depth) {
+    const std::string name = "深" + std::to_string(depth);
+    const std::string next = depth < 1200 ? std::to_string(-depth - 2) : "1";
+    nested += std::to_string(-depth - 1) + "=" + name + "," + next + "\n";
+    path += "/" + name;
+    nestedViews.push_back(path + "/");
+  }
+  nested += "\n[Item]\n1=底,0,-0.1,0.651,0.02,4000,2,63,4,6,12,0\n";
+  nestedViews.push_back(path + "/底 = 底,0,-0.1,0.651,0.02,4000,2,63,4,6,12,0");
+
+  std::vector<std::string> keptViews = kJapaneseViews;
+  keptViews.insert(keptViews.end(),
+                   {"/新 : 新,0,0.25,0,0.5,300,0,0,0,0,0,1,99", "/切れ : 切れ,0,0.3,0.1,0.0"});
+  std::string kept = kJapaneseFavorites;
+  kept.replace(kept.find("1,-2\n"), 5, "1,-2,3,4\n");
+  kept += "3=新,0,0.25,0,0.5,300,0,0,0,0,0,1,99\n4=切れ,0,0.3,0.1,0.0";
+
+  std::string stray = kJapaneseFavorites;
+  stray.insert(stray.find("[Item]"), "; stray \x81\xFF byte\n");
+
+  return {
+      {"a stray byte that is not UTF-8", stray, kJapaneseViews},
+      {"UTF-16, little endian", Utf16(kJapaneseFavorites, false), kJapaneseViews},
+      {"UTF-16, big endian", Utf16(kJapaneseFavorites, true), kJapaneseViews},
+      {"a 13-field line and a cut-off last line", kept, keptViews},
+      {"folders nested 1200 deep", nested, nestedViews},
+  };
+}
+
+TEST(FavFiles, DamagedFilesComeThroughStartAndExitIntact) {
+  for (const TDamagedFile& file : DamagedFiles()) {
+    TTempFolder folder;
+    const fs::path own = folder / "vortexa.fav";
+    WriteBytes(own, file.Bytes);
+    TMBList list;
+    TFavTree tree(list);
+    LoadFavoritesAtStartUp(tree, own, std::nullopt, [](std::string_view) { return false; });
+    EXPECT_EQ(Views(tree), file.Views) << file.Name;
+
+    // Nothing changed: the file stays as it was, byte for byte.
+    SaveFavoritesAtExit(tree, own);
+    EXPECT_EQ(ReadBytes(own), file.Bytes) << file.Name;
+    EXPECT_FALSE(fs::exists(BackupFile(own))) << file.Name;
+
+    // A change writes the file, keeps the old one, and loses nothing.
+    tree.Root().AddFolder("追加");
+    SaveFavoritesAtExit(tree, own);
+    EXPECT_EQ(ReadBytes(BackupFile(own)), file.Bytes) << file.Name;
+    std::vector<std::string> expected = file.Views;
+    expected.push_back("/追加/");
+    EXPECT_EQ(LoadViews(own), expected) << file.Name;
+  }
+}
+
+TEST(FavFiles, LinesThatAreNoEntryAreWrittenBackAsTheyWere) {
+  TTempFolder folder;
+  const fs::path own = folder / "vortexa.fav";
+  WriteBytes(own, "; \x81\xFF note\n" + kJapaneseFavorites + "[Mine]\nk=v\n# \xFF\n");
+  TMBList list;
+  TFavTree tree(list);
+  LoadFavoritesAtStartUp(tree, own, std::nullopt, [](std::string_view) { return false; });
+  tree.Root().AddFolder("追加");
+  SaveFavoritesAtExit(tree, own);
+  const std::string written = ReadBytes(own);
+  EXPECT_TRUE(written.starts_with("; \x81\xFF note\n[Version]")) << written;
+  EXPECT_NE(written.find("[Mine]\nk=v\n# \xFF\n"), std::string::npos) << written;
+}
+
+TEST(FavFiles, FileThatCannotBeReadWholeThrowsAndIsLeftAlone) {
+  std::string tooDeep = "[Folder]\n-1=お気に入り,-2\n";
+  for (int depth = 1; depth <= kMaxFolderDepth + 1; ++depth)
+    tooDeep += std::to_string(-depth - 1) + "=f," + std::to_string(-depth - 2) + "\n";
+  for (const std::string& bytes : {tooDeep, std::string("\xFF\xFE[\0V", 5)}) {
+    TTempFolder folder;
+    const fs::path own = folder / "vortexa.fav";
+    WriteBytes(own, bytes);
+    TMBList list;
+    TFavTree tree(list);
+    tree.Root().AddFolder("before");
+    EXPECT_THROW(
+        LoadFavoritesAtStartUp(tree, own, std::nullopt, [](std::string_view) { return false; }),
+        std::runtime_error);
+    EXPECT_EQ(Outline(tree.Root()), "お気に入り[before[]]");
+  }
+}
+
+TEST(FavFiles, AnOlderFormatIsWrittenOnceInTheCurrentOne) {
+  TTempFolder folder;
+  const fs::path own = folder / "vortexa.fav";
+  WriteBytes(own, FavFile(110, "-1=root,1\n", "1=mine,0,0,0,2,100,0,12,0,0,2,0\n"));
+  TMBList list;
+  TFavTree tree(list);
+  LoadFavoritesAtStartUp(tree, own, std::nullopt, [](std::string_view) { return false; });
+  SaveFavoritesAtExit(tree, own);
+  const std::string upgraded = ReadBytes(own);
+  EXPECT_NE(upgraded.find("1=mine,0,0,0,2,100,0,32,0,0,6,0\n"), std::string::npos) << upgraded;
+  fs::remove(BackupFile(own));
+  SaveFavoritesAtExit(tree, own);
+  EXPECT_FALSE(fs::exists(BackupFile(own)));
+}
+
 TEST(FavFiles, SaveAtExitCreatesTheFolderAndWritesTheWholeTree) {
   TTempFolder folder;
   const fs::path own = folder / "config" / "vortexa" / "vortexa.fav";

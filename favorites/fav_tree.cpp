@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <stdexcept>
 
 #include "comma_text.h"
 #include "ini_file.h"
@@ -19,10 +20,6 @@ constexpr std::string_view kFolderSection = "Folder";
 constexpr std::string_view kItemSection = "Item";
 constexpr std::string_view kWholeTreeKey = "-1";
 constexpr std::string_view kSubtreeKey = "-2";
-
-// Deeper nesting than any person builds means a damaged file; stopping there
-// keeps the reader's recursion within the stack.
-constexpr int kMaxFolderDepth = 1000;
 
 bool HasWholeTree(const TIniFile& ini) {
   return !ini.ReadString(kFolderSection, kWholeTreeKey, "").empty();
@@ -58,15 +55,30 @@ void WriteFolder(TIniFile& ini, const TFavNode& folder) {
   for (const auto& child : folder.Children()) {
     if (child->IsFolder()) {
       WriteFolder(ini, *child);
-    } else {
+    } else if (!child->KeptLine) {
       ini.WriteString(kItemSection, std::to_string(child->Item()->FileNo),
                       SingleLine(ItemToText(*child->Item())));
+    } else if (!child->KeptLine->empty()) {
+      ini.WriteString(kItemSection, std::to_string(child->Item()->FileNo), *child->KeptLine);
     }
   }
 }
 
+// Numbers `folder` and its subtree and writes them with the format version
+// in place of any earlier Folder and Item sections.
+void WriteTree(TIniFile& ini, TFavNode& folder) {
+  ini.EraseSection(kFolderSection);
+  ini.EraseSection(kItemSection);
+  int folderNo = folder.IsRoot() ? -1 : -2;
+  int itemNo = 1;
+  Number(folder, folderNo, itemNo);
+  ini.WriteInteger(kVersionSection, kVersionKey, kFormatVersion);
+  WriteFolder(ini, folder);
+}
+
 // Reads folder lines recursively; each folder line is read at most once, so
-// a damaged file whose lines refer back to themselves cannot loop.
+// a damaged file whose lines refer back to themselves cannot loop. An item
+// line that does not read whole as a view is kept as it was.
 class TFolderReader {
  public:
   TFolderReader(const TIniFile& ini, int version, TMBList& favorites)
@@ -79,19 +91,34 @@ class TFolderReader {
     if (fields.empty()) return;
     if (!target.IsRoot()) target.Text = fields[0];
     for (std::size_t i = 1; i < fields.size(); ++i) {
-      if (ParseInt32(fields[i]).value_or(0) < 0) {
-        if (!FRead.contains(fields[i]) && depth < kMaxFolderDepth) {
-          Read(target.AddFolder(""), fields[i], depth + 1);
+      if (ParseInt32(fields[i]).value_or(0) >= 0) {
+        ReadItem(target, fields[i]);
+      } else if (!FRead.contains(fields[i])) {
+        if (depth == kMaxFolderDepth) {
+          throw std::runtime_error("folders nested more than " + std::to_string(kMaxFolderDepth) +
+                                   " deep");
         }
-      } else {
-        TMBItem& item = *FFavorites.GetItem(FFavorites.AddNew());
-        TextToItem(item, FIni.ReadString(kItemSection, fields[i], ""), FVersion);
-        target.AddItem(item);
+        Read(target.AddFolder(""), fields[i], depth + 1);
       }
     }
   }
 
  private:
+  void ReadItem(TFavNode& target, const std::string& key) {
+    TMBItem& item = *FFavorites.GetItem(FFavorites.AddNew());
+    const std::string line = FIni.ReadString(kItemSection, key, "");
+    if (ReadsWholeAsItem(line, FVersion)) {
+      TextToItem(item, line, FVersion);
+      target.AddItem(item);
+      return;
+    }
+    TFavNode& node = target.AddItem(item);
+    node.KeptLine = line;
+    if (const std::vector<std::string> fields = SplitCommaText(line); !fields.empty()) {
+      node.Text = fields[0];
+    }
+  }
+
   const TIniFile& FIni;
   int FVersion;
   TMBList& FFavorites;
@@ -136,23 +163,43 @@ void TFavTree::Reset() {
 
 void TFavTree::SaveFolder(const fs::path& fileName, TFavNode& folder) {
   TIniFile ini(fileName);
-  ini.EraseSection(kFolderSection);
-  ini.EraseSection(kItemSection);
-  int folderNo = folder.IsRoot() ? -1 : -2;
-  int itemNo = 1;
-  Number(folder, folderNo, itemNo);
-  ini.WriteInteger(kVersionSection, kVersionKey, kFormatVersion);
-  WriteFolder(ini, folder);
+  WriteTree(ini, folder);
   ini.UpdateFile();
+}
+
+std::string TFavTree::FolderText(TFavNode& folder) {
+  TIniFile ini;
+  WriteTree(ini, folder);
+  return ini.Text();
+}
+
+void TFavTree::MarkSaved(int version) {
+  FSavedText = FolderText(*FRoot);
+  FSavedVersion = version;
+}
+
+bool TFavTree::Changed() {
+  return !FSavedText || FSavedVersion != kFormatVersion || FolderText(*FRoot) != *FSavedText;
 }
 
 int TFavTree::LoadFile(const fs::path& fileName, bool replace) {
   const TIniFile ini(fileName);
-  if (replace) Reset();
-  TFavNode& target = replace ? *FRoot : FRoot->AddFolder("");
   const int version = ini.ReadInteger(kVersionSection, kVersionKey, kFormatVersion);
-  const std::string_view startKey = HasWholeTree(ini) ? kWholeTreeKey : kSubtreeKey;
-  TFolderReader(ini, version, FFavorites).Read(target, std::string(startKey), 0);
+  const std::string startKey(HasWholeTree(ini) ? kWholeTreeKey : kSubtreeKey);
+  TFolderReader reader(ini, version, FFavorites);
+  if (replace) {
+    auto root = std::make_unique<TFavNode>(nullptr, std::string(kRootFolderName), nullptr);
+    reader.Read(*root, startKey, 0);
+    FRoot = std::move(root);
+    return version;
+  }
+  TFavNode& target = FRoot->AddFolder("");
+  try {
+    reader.Read(target, startKey, 0);
+  } catch (const std::exception&) {
+    FRoot->RemoveChild(target);
+    throw;
+  }
   return version;
 }
 

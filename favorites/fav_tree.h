@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,10 @@
 namespace vortexa {
 
 inline constexpr std::string_view kRootFolderName = "お気に入り";
+
+// Far deeper than any person nests folders, and shallow enough for the
+// recursive readers and writers of the tree.
+inline constexpr int kMaxFolderDepth = 4096;
 
 class TFavNode {
  public:
@@ -39,6 +44,10 @@ class TFavNode {
   std::string Text;       // folder name, or the favourite's name as shown
   bool TourMark = false;  // favourites only
   int FileNo = 0;         // folder number in the file being written
+  // A favourite whose line the reader could not take as a view: the line as
+  // it was (empty when the file had none), written back unchanged in place
+  // of the blank record the favourite holds.
+  std::optional<std::string> KeptLine;
 
  private:
   TFavNode* FParent;
@@ -63,15 +72,29 @@ class TFavTree {
   void SaveFolder(const std::filesystem::path& fileName, TFavNode& folder);
 
   // Reads a file into the root (replace) or into a new last folder of the
-  // root, and returns the file's version.
+  // root, and returns the file's version. Throws std::runtime_error for a
+  // file that cannot be read whole (folders nested beyond kMaxFolderDepth
+  // among them), leaving the tree as it was.
   int LoadFile(const std::filesystem::path& fileName, bool replace);
+
+  // Notes the whole tree as it stands as what the user's file holds, in
+  // the format `version`.
+  void MarkSaved(int version);
+  // Whether the whole tree, written now, would differ from what was noted
+  // as saved (a file of an older format always differs).
+  bool Changed();
 
   // True when the file was written from the root folder.
   static bool IsWholeTree(const std::filesystem::path& fileName);
 
  private:
+  // The Folder and Item sections that `folder` is written as.
+  std::string FolderText(TFavNode& folder);
+
   TMBList& FFavorites;
   std::unique_ptr<TFavNode> FRoot;
+  std::optional<std::string> FSavedText;  // none until noted
+  int FSavedVersion = 0;
 };
 
 }  // namespace vortexa

@@ -192,14 +192,20 @@ TEST(FavTree, MissingItemLineGivesABlankFavourite) {
   EXPECT_EQ(tree.Root().Children()[0]->Text, "");
 }
 
-TEST(FavTree, DeepNestingIsCutOff) {
-  TTempFolder folder;
+// The root reads line -2; folders -3 ... -(last + 1) each lie inside the one
+// before, last - 1 deep.
+std::string NestedFolders(int last) {
   std::string file = "[Folder]\n";
-  for (int i = 2; i < 5000; ++i) {
+  for (int i = 2; i <= last; ++i) {
     file.append("-").append(std::to_string(i)).append("=f,-").append(std::to_string(i + 1));
     file += '\n';
   }
-  WriteBytes(folder / "a.fav", file);
+  return file;
+}
+
+TEST(FavTree, NestingUpToTheBoundIsReadWholeAndDeeperIsRefused) {
+  TTempFolder folder;
+  WriteBytes(folder / "a.fav", NestedFolders(kMaxFolderDepth + 1));
   TMBList list;
   TFavTree tree(list);
   tree.LoadFile(folder / "a.fav", true);
@@ -208,7 +214,11 @@ TEST(FavTree, DeepNestingIsCutOff) {
        node = node->Children()[0].get()) {
     ++depth;
   }
-  EXPECT_EQ(depth, 1000);
+  EXPECT_EQ(depth, kMaxFolderDepth);
+
+  WriteBytes(folder / "b.fav", NestedFolders(kMaxFolderDepth + 2));
+  EXPECT_THROW(tree.LoadFile(folder / "b.fav", false), std::runtime_error);
+  EXPECT_EQ(tree.Root().Children().size(), 1u);  // the refused file added nothing
 }
 
 TEST(FavTree, OlderFilesAreReadWithTheirVersion) {

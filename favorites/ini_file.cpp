@@ -1,11 +1,6 @@
 #include "ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -14,6 +9,7 @@
 
 #include "number_text.h"
 #include "text_encoding.h"
+#include "whole_file.h"
 
 namespace vortexa {
 
@@ -28,11 +24,15 @@ bool SameName(std::string_view a, std::string_view b) {
   });
 }
 
-// Sections and entries alike, by their Name.
+// Sections and entries alike, by their Name; lines kept verbatim have none.
 template <typename List>
 auto FindNamed(List& list, std::string_view name) -> decltype(&*list.begin()) {
-  const auto found = std::find_if(
-      list.begin(), list.end(), [&](const auto& element) { return SameName(element.Name, name); });
+  const auto found = std::find_if(list.begin(), list.end(), [&](const auto& element) {
+    if constexpr (requires { element.Verbatim; }) {
+      if (element.Verbatim) return false;
+    }
+    return SameName(element.Name, name);
+  });
   return found == list.end() ? nullptr : &*found;
 }
 
@@ -65,96 +65,45 @@ std::string ReadBytes(const fs::path& file) {
   return bytes;
 }
 
-// A name of our own beside the target, so the final rename stays on one
-// file system.
-int CreateTemporaryBeside(const fs::path& target, fs::path& temporary) {
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = target;
-    std::string name = ".";
-    name.append(target.filename().string()).append(".").append(std::to_string(getpid()));
-    name.append(".").append(std::to_string(counter++)).append(".tmp");
-    temporary.replace_filename(name);
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
-
-// An existing file keeps its permissions; a new one gets the default ones.
-bool KeepPermissions(int fd, const fs::path& target) {
-  struct stat status {};
-  if (stat(target.c_str(), &status) != 0) return errno == ENOENT;
-  return fchmod(fd, status.st_mode & 07777) == 0;
-}
-
-void SyncFolder(const fs::path& folder) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;  // the data is already safe in the file; this only hurries it
-  fsync(fd);
-  close(fd);
-}
-
-void ReplaceFile(const fs::path& fileName, std::string_view bytes) {
-  // Through a symbolic link (as dot-file managers make) the file it points
-  // to is replaced, not the link.
-  std::error_code ec;
-  fs::path target = fs::is_symlink(fileName, ec) ? fs::canonical(fileName, ec) : fileName;
-  if (ec || target.empty()) target = fileName;
-
-  fs::path temporary;
-  const int fd = CreateTemporaryBeside(target, temporary);
-  if (fd < 0) throw FileError("create a file beside", target, errno);
-  bool ok = WriteAll(fd, bytes) && KeepPermissions(fd, target) && fsync(fd) == 0;
-  int failure = ok ? 0 : errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    failure = errno;
-  }
-  if (ok && rename(temporary.c_str(), target.c_str()) != 0) {
-    ok = false;
-    failure = errno;
-  }
-  if (!ok) {
-    unlink(temporary.c_str());
-    throw FileError("write", target, failure);
-  }
-  SyncFolder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
-}
-
 }  // namespace
 
 TIniFile::TIniFile(fs::path fileName) : FFileName(std::move(fileName)) {
-  Parse(DecodeTextFile(ReadBytes(FFileName)));
+  const std::string bytes = ReadBytes(FFileName);
+  std::string text;
+  try {
+    text = DecodeTextFile(bytes);
+  } catch (const std::runtime_error& error) {
+    throw std::runtime_error("cannot read " + FFileName.string() + ": " + error.what());
+  }
+  Parse(text);
 }
 
-// Lines that are neither a section head nor a key=value entry of a section
-// (comments, stray text) carry nothing the program reads and are dropped.
+// Lines that are neither a section head nor a new key=value entry of a
+// section (comments, stray text, a key read before) carry nothing the
+// program reads; they are kept where they stand, so that a rewrite loses
+// nothing. Empty lines are not kept: every section is followed by one.
 void TIniFile::Parse(std::string_view text) {
   TSection* section = nullptr;
   while (!text.empty()) {
     const auto end = text.find('\n');
-    const std::string_view line = Trimmed(text.substr(0, end));
+    std::string_view raw = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (line.empty() || line.front() == ';') continue;
+    if (raw.ends_with('\r')) raw.remove_suffix(1);
+    const std::string_view line = Trimmed(raw);
+    if (line.empty()) continue;
     if (line.front() == '[' && line.back() == ']') {
       section = &ObtainSection(Trimmed(line.substr(1, line.size() - 2)));
       continue;
     }
     const auto equals = line.find('=');
-    if (section == nullptr || equals == std::string_view::npos) continue;
-    const std::string_view key = Trimmed(line.substr(0, equals));
-    if (FindNamed(section->Entries, key) == nullptr) {
+    const std::string_view key =
+        equals == std::string_view::npos ? line : Trimmed(line.substr(0, equals));
+    if (section == nullptr) {
+      FPreamble.emplace_back(raw);
+    } else if (line.front() == ';' || equals == std::string_view::npos ||
+               FindNamed(section->Entries, key) != nullptr) {
+      section->Entries.push_back({{}, std::string(raw), true});
+    } else {
       section->Entries.push_back({std::string(key), std::string(Trimmed(line.substr(equals + 1)))});
     }
   }
@@ -205,7 +154,7 @@ std::vector<std::string> TIniFile::ReadSection(std::string_view section) const {
   std::vector<std::string> keys;
   if (const TSection* s = FindSection(section)) {
     for (const TEntry& e : s->Entries)
-      keys.push_back(e.Name);
+      if (!e.Verbatim) keys.push_back(e.Name);
   }
   return keys;
 }
@@ -235,23 +184,26 @@ void TIniFile::EraseSection(std::string_view section) {
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
   if (TSection* s = FindSection(section)) {
-    std::erase_if(s->Entries, [&](const TEntry& e) { return SameName(e.Name, key); });
+    std::erase_if(s->Entries,
+                  [&](const TEntry& e) { return !e.Verbatim && SameName(e.Name, key); });
   }
 }
 
 std::string TIniFile::Text() const {
   std::string text;
+  for (const std::string& line : FPreamble)
+    text += line + "\n";
   for (const TSection& s : FSections) {
     text += "[" + s.Name + "]\n";
     for (const TEntry& e : s.Entries)
-      text += e.Name + "=" + e.Value + "\n";
+      text += (e.Verbatim ? e.Value : e.Name + "=" + e.Value) + "\n";
     text += "\n";
   }
   return text;
 }
 
 void TIniFile::UpdateFile() const {
-  ReplaceFile(FFileName, Text());
+  WriteFileWhole(FFileName, Text());
 }
 
 }  // namespace vortexa

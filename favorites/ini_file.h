@@ -1,7 +1,8 @@
 // TIniFile: an INI document read whole into memory and written whole.
-// Sections and keys that nobody asked for survive a rewrite in their order;
-// names compare without regard to ASCII case, as on the platform the format
-// comes from.
+// Sections and keys that nobody asked for survive a rewrite in their order,
+// and so do lines that are no entry (comments, stray text, a repeated key):
+// they are written back as they were. Names compare without regard to ASCII
+// case, as on the platform the format comes from.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,8 @@ class TIniFile {
   // a missing file is an empty document. Throws std::runtime_error when the
   // file exists but cannot be read.
   explicit TIniFile(std::filesystem::path fileName);
+  // An empty document that belongs to no file, for building a text.
+  TIniFile() = default;
 
   const std::filesystem::path& FileName() const { return FFileName; }
 
@@ -34,6 +37,7 @@ class TIniFile {
   // is refused with std::invalid_argument.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
+  // The whole section goes, with the lines in it that were no entry.
   void EraseSection(std::string_view section);
   void DeleteKey(std::string_view section, std::string_view key);
 
@@ -49,6 +53,7 @@ class TIniFile {
   struct TEntry {
     std::string Name;  // the key
     std::string Value;
+    bool Verbatim = false;  // a line that is no entry, in Value as it was read
   };
   struct TSection {
     std::string Name;
@@ -61,6 +66,7 @@ class TIniFile {
   TSection& ObtainSection(std::string_view name);
 
   std::filesystem::path FFileName;
+  std::vector<std::string> FPreamble;  // lines before the first section
   std::vector<TSection> FSections;
 };
 

@@ -22,12 +22,12 @@ TEST(IniFile, MissingFileIsAnEmptyDocument) {
   EXPECT_EQ(ini.ReadInteger("A", "b", 7), 7);
 }
 
-TEST(IniFile, UnknownSectionsAndKeysSurviveARewriteInTheirOrder) {
+TEST(IniFile, UnknownSectionsKeysAndOtherLinesSurviveARewriteInTheirOrder) {
   TTempFolder folder;
   WriteBytes(folder / "a.ini",
              "; a comment\r\n"
-             "[Window]\r\nLeft = 10\r\nTop=20\r\n\r\n"
-             "[Main]\r\nLimit=1000\r\nColor=2\r\n"
+             "[Window]\r\nLeft = 10\r\n  stray text \r\nTop=20\r\n\r\n"
+             "[Main]\r\nLimit=1000\r\n;; note \xFF\r\nColor=2\r\nlimit=7\r\n"
              "[Plugins]\r\nfoo=bar=baz\r\n");
   TIniFile ini(folder / "a.ini");
   ini.WriteInteger("main", "LIMIT", 4000);
@@ -35,10 +35,12 @@ TEST(IniFile, UnknownSectionsAndKeysSurviveARewriteInTheirOrder) {
   ini.WriteString("Extra", "k", "v");
   ini.UpdateFile();
   EXPECT_EQ(ReadBytes(folder / "a.ini"),
-            "[Window]\nLeft=10\nTop=20\n\n"
-            "[Main]\nLimit=4000\nColor=2\nNew=x y\n\n"
+            "; a comment\n"
+            "[Window]\nLeft=10\n  stray text \nTop=20\n\n"
+            "[Main]\nLimit=4000\n;; note \xFF\nColor=2\nlimit=7\nNew=x y\n\n"
             "[Plugins]\nfoo=bar=baz\n\n"
             "[Extra]\nk=v\n\n");
+  EXPECT_EQ(ini.ReadSection("Main"), (std::vector<std::string>{"Limit", "Color", "New"}));
 }
 
 TEST(IniFile, ReadsValuesByCaseInsensitiveNames) {
@@ -105,12 +107,37 @@ TEST(TextEncoding, Utf8Validity) {
   EXPECT_FALSE(IsValidUtf8("\xE3\x81"));          // cut short
 }
 
-TEST(TextEncoding, BytesInvalidInBothEncodingsBecomeReplacementCharacters) {
-  EXPECT_EQ(DecodeTextFile("a\x82\xa0\xFF"
-                           "b"),
-            "aあ\xEF\xBF\xBD"
-            "b");
-  EXPECT_EQ(DecodeTextFile("\x82"), "\xEF\xBF\xBD");
+// One stray byte spoils its own line only: "渦" in UTF-8 (whose bytes read
+// as two other characters in code page 932), "あ" in code page 932, then a
+// line valid in neither, which stays as it was.
+TEST(TextEncoding, EachLineIsDecodedOnItsOwn) {
+  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF\xE6\xB8\xA6\n\x82\xa0\r\na\x82\xa0\xFF"
+                           "b\n\x82"),
+            "\xE6\xB8\xA6\n\xE3\x81\x82\r\na\x82\xa0\xFF"
+            "b\n\x82");
+}
+
+// A literal with its NUL bytes.
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
+}
+
+TEST(TextEncoding, Utf16IsRecognisedByItsByteOrderMark) {
+  // "[A]\n渦=1" (U+6E26) in both byte orders.
+  EXPECT_EQ(DecodeTextFile(Bytes("\xFF\xFE[\0A\0]\0\n\0\x26\x6E=\0"
+                                 "1\0")),
+            "[A]\n渦=1");
+  EXPECT_EQ(DecodeTextFile(Bytes("\xFE\xFF\0[\0A\0]\0\n\x6E\x26\0=\0"
+                                 "1")),
+            "[A]\n渦=1");
+}
+
+TEST(TextEncoding, TextThatCannotBeTakenWholeThrows) {
+  EXPECT_THROW(DecodeTextFile(Bytes("\xFF\xFE[\0A")), std::runtime_error);         // odd length
+  EXPECT_THROW(DecodeTextFile(Bytes("\xFF\xFE\x00\xD8=\0")), std::runtime_error);  // lone surrogate
+  EXPECT_THROW(DecodeTextFile(Bytes("[\0A\0]\0")), std::runtime_error);  // UTF-16 without its mark
+  EXPECT_THROW(DecodeTextFile(Bytes("\xFF\xFE\0\0[\0\0\0")), std::runtime_error);  // UTF-32
 }
 
 TEST(IniFile, UpdateFileReplacesTheTargetAndKeepsItsPermissions) {

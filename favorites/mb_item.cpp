@@ -49,6 +49,24 @@ void ConvertOldColors(TMBItem& item) {
   item.Period = static_cast<std::int8_t>(item.Period + 4);
 }
 
+int VersionOf(const std::vector<std::string>& fields, int version) {
+  if (version != 0) return version;
+  version = fields.empty() ? 0 : ParseInt32(fields[0]).value_or(0);
+  return version == 0 ? kFormatVersion : version;
+}
+
+bool AllReal(const std::vector<std::string>& fields, std::size_t first, std::size_t count) {
+  for (std::size_t i = first; i < first + count; ++i)
+    if (!ParseExtended(fields[i])) return false;
+  return true;
+}
+
+bool AllInteger(const std::vector<std::string>& fields, std::size_t first, std::size_t count) {
+  for (std::size_t i = first; i < first + count; ++i)
+    if (!ParseInt32(fields[i])) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string ItemToText(const TMBItem& item) {
@@ -71,10 +89,7 @@ std::string ItemToText(const TMBItem& item) {
 
 bool TextToItem(TMBItem& item, std::string_view text, int version) {
   const std::vector<std::string> fields = SplitCommaText(text);
-  if (version == 0) {
-    version = fields.empty() ? 0 : ParseInt32(fields[0]).value_or(0);
-    if (version == 0) version = kFormatVersion;
-  }
+  version = VersionOf(fields, version);
   const TFieldReader reader{fields};
   if (version >= kNameFirstVersion) {
     if (fields.size() != kFieldCount) return false;
@@ -95,6 +110,15 @@ bool TextToItem(TMBItem& item, std::string_view text, int version) {
   item.Name = fields[4];
   ReadColors(item, reader, 5);
   return true;
+}
+
+bool ReadsWholeAsItem(std::string_view text, int version) {
+  const std::vector<std::string> fields = SplitCommaText(text);
+  if (VersionOf(fields, version) >= kNameFirstVersion) {
+    return fields.size() == kFieldCount && AllReal(fields, 2, 3) && AllInteger(fields, 5, 7);
+  }
+  return fields.size() == kOldestFieldCount && AllReal(fields, 0, 3) && AllInteger(fields, 3, 1) &&
+         AllInteger(fields, 5, 6);
 }
 
 std::optional<TMBItem> ParseView(std::string_view text) {

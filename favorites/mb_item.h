@@ -38,6 +38,11 @@ std::string ItemToText(const TMBItem& item);
 // format leaves the item unchanged and gives false.
 bool TextToItem(TMBItem& item, std::string_view text, int version);
 
+// Whether `text` reads whole with the rules of format `version` (0: from its
+// first field): the field count of its format, and every number field a
+// number. Only such a text can be written back from its item unchanged.
+bool ReadsWholeAsItem(std::string_view text, int version);
+
 // The view in a pasted or dropped text, if it is one.
 std::optional<TMBItem> ParseView(std::string_view text);
 

@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <stdexcept>
 
 namespace vortexa {
@@ -10,7 +12,8 @@ namespace vortexa {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 
 // Length of the sequence a lead byte starts, 0 for a byte that cannot lead.
 int SequenceLength(unsigned char lead) {
@@ -49,7 +52,10 @@ class TIconv {
   TIconv(const TIconv&) = delete;
   TIconv& operator=(const TIconv&) = delete;
 
-  std::string Convert(std::string_view bytes) {
+  // The whole text converted, or nothing when any part of it is not valid
+  // in the source encoding.
+  std::optional<std::string> Convert(std::string_view bytes) {
+    iconv(FHandle, nullptr, nullptr, nullptr, nullptr);  // no state left from an earlier text
     std::string out;
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
@@ -59,12 +65,7 @@ class TIconv {
       std::size_t outLeft = sizeof buffer;
       const std::size_t result = iconv(FHandle, &in, &inLeft, &outPtr, &outLeft);
       out.append(buffer, outPtr - buffer);
-      if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-      // An invalid or truncated sequence: replace one byte and go on.
-      out += kReplacementCharacter;
-      ++in;
-      --inLeft;
-      iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
+      if (result == static_cast<std::size_t>(-1) && errno != E2BIG) return std::nullopt;
     }
     return out;
   }
@@ -90,12 +91,50 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::string DecodeTextFile(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) {
-    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
-    return std::string(bytes);
+namespace {
+
+std::string DecodeUtf16(std::string_view bytes, const char* encoding) {
+  std::optional<std::string> text = TIconv("UTF-8", encoding).Convert(bytes);
+  if (!text) throw std::runtime_error(std::string("not readable as ") + encoding);
+  return std::move(*text);
+}
+
+// Line by line; each line keeps its line break.
+std::string DecodeLines(std::string_view bytes) {
+  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+  TIconv codePage932("UTF-8", "CP932");
+  std::string text;
+  text.reserve(bytes.size());
+  while (!bytes.empty()) {
+    const std::size_t end = std::min(bytes.find('\n'), bytes.size() - 1) + 1;
+    const std::string_view line = bytes.substr(0, end);
+    bytes.remove_prefix(end);
+    if (IsValidUtf8(line)) {
+      text += line;
+    } else if (const std::optional<std::string> decoded = codePage932.Convert(line)) {
+      text += *decoded;
+    } else {
+      text += line;
+    }
   }
-  return TIconv("UTF-8", "CP932").Convert(bytes);
+  return text;
+}
+
+}  // namespace
+
+std::string DecodeTextFile(std::string_view bytes) {
+  std::string text;
+  if (bytes.starts_with(kUtf16LittleEndianMark)) {
+    text = DecodeUtf16(bytes.substr(2), "UTF-16LE");
+  } else if (bytes.starts_with(kUtf16BigEndianMark)) {
+    text = DecodeUtf16(bytes.substr(2), "UTF-16BE");
+  } else {
+    text = DecodeLines(bytes);
+  }
+  if (text.find('\0') != std::string::npos) {
+    throw std::runtime_error("not a text file (it holds NUL characters)");
+  }
+  return text;
 }
 
 }  // namespace vortexa

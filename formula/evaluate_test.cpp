@@ -155,6 +155,18 @@ TEST(EvaluateTest, FaultFlagsSeeExtendedArithmetic) {
   EXPECT_NO_THROW(RaiseOnArithmeticFault());
 }
 
+// Flags left set by arithmetic before the evaluation are not its fault.
+TEST(EvaluateTest, StaleFaultFlagsDoNotFailAnEvaluation) {
+  const TTokenList program = BoundProgram("Z*Z+C");
+  for (const int flag : {FE_DIVBYZERO, FE_OVERFLOW, FE_INVALID}) {
+    std::feraiseexcept(flag);
+    TComplex result{};
+    EXPECT_NO_THROW(Evaluate(program, {0.5L, 0.5L}, {0.25L, 0}, result)) << "flag " << flag;
+    EXPECT_EQ(result.Re, 0.25L);
+    EXPECT_EQ(result.Im, 0.5L);
+  }
+}
+
 TEST(EvaluateTest, RefusesProgramsThatAreNotReady) {
   TComplex result{};
   EXPECT_THROW(Evaluate(TTokenList{}, {}, {}, result), std::logic_error);

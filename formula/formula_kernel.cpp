@@ -1,5 +1,7 @@
 #include "formula/formula_kernel.h"
 
+#include <algorithm>
+
 #include "formula/eval_stack.h"
 #include "formula/evaluate.h"
 
@@ -28,6 +30,34 @@ TDot IterateFormula(const TTokenList& program, long double cRe, long double cIm,
   }
   RaiseOnArithmeticFault();
   return kDotInside;
+}
+
+bool KeepsConjugation(const TToken& token) {
+  switch (token.Id) {
+    case TTokenId::Z:
+    case TTokenId::C:
+    case TTokenId::Add:
+    case TTokenId::Sub:
+    case TTokenId::Mul:
+    case TTokenId::Div:
+    case TTokenId::Minus:
+    case TTokenId::Abs:
+    case TTokenId::Exp:
+      return true;
+    case TTokenId::A:
+    case TTokenId::B:
+    case TTokenId::E:
+    case TTokenId::Pi:
+    case TTokenId::Num:
+      return token.Value.Im == 0;
+    default:  // I, Ln, ^, and what no bound program holds
+      return false;
+  }
+}
+
+bool IsConjugationSymmetric(const TTokenList& program) {
+  return std::all_of(program.begin(), program.end(),
+                     [](const auto& token) { return KeepsConjugation(*token); });
 }
 
 }  // namespace vortexa

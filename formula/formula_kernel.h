@@ -13,6 +13,15 @@ namespace vortexa {
 TDot IterateFormula(const TTokenList& program, long double cRe, long double cIm, long double zRe,
                     long double zIm, int limit);
 
+// Whether a token keeps a program's step commuting with complex conjugation:
+// the variables, real constants, + - * /, the unary minus, Abs and Exp do, in
+// the extended arithmetic exactly as in theory. I does not, and neither do Ln
+// and ^: their principal branch maps the negative real axis off it
+// (Ln(-1) = i pi, (-1)^0.5 = i).
+bool KeepsConjugation(const TToken& token);
+// True when every token of the program keeps it.
+bool IsConjugationSymmetric(const TTokenList& program);
+
 // Lets the engine run a bound program. It refers to the program, which must
 // outlive it and must not be rebuilt or rebound while a computation runs.
 class TFormulaRecurrence : public TRecurrence {
@@ -22,6 +31,7 @@ class TFormulaRecurrence : public TRecurrence {
                int limit) const override {
     return IterateFormula(FProgram, cRe, cIm, zRe, zIm, limit);
   }
+  bool IsConjugationSymmetric() const override { return vortexa::IsConjugationSymmetric(FProgram); }
 
  private:
   const TTokenList& FProgram;

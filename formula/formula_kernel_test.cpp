@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -83,6 +84,55 @@ TEST(FormulaKernelEdgeTest, ArithmeticFaultsLeaveTheKernel) {
   EXPECT_THROW(IterateFormula(TTokenList{}, 0, 0, 0, 0, kLimit), std::logic_error);
 }
 
+TEST(FormulaKernelEdgeTest, StaleFaultFlagsDoNotFailADot) {
+  const TTokenList program = BoundProgram("Z*Z+C");
+  for (const int flag : {FE_DIVBYZERO, FE_OVERFLOW, FE_INVALID}) {
+    std::feraiseexcept(flag);
+    EXPECT_EQ(IterateFormula(program, 0.25L, 0, 0, 0, kLimit), kDotInside) << "flag " << flag;
+  }
+}
+
+// Whether a step commutes with conjugation, found by evaluating it: exactly
+// conjugate results for conjugate Z and C at every sample, the negative real
+// axis (both signs of zero) included.
+bool EvaluatesConjugateEverywhere(const TTokenList& program) {
+  const TComplex samples[] = {{0.3L, 0.7L}, {-1.2L, 0.4L}, {-1, 0},     {-0.5L, 0},
+                              {2, 0},       {0.1L, -1.9L}, {-3, 1e-9L}, {1e-3L, 2}};
+  for (const TComplex& z : samples)
+    for (const TComplex& c : samples) {
+      TComplex value{}, mirrored{};
+      Evaluate(program, z, c, value);
+      Evaluate(program, {z.Re, -z.Im}, {c.Re, -c.Im}, mirrored);
+      if (mirrored.Re != value.Re || mirrored.Im != -value.Im) return false;
+    }
+  return true;
+}
+
+// One program per class of token; the ones decided symmetric must be so.
+TEST(FormulaSymmetryTest, EachClassOfTokenIsDecidedByWhatItComputes) {
+  const std::pair<const char*, bool> cases[] = {
+      {"Z", true},        {"C", true},        {"Z*E+Pi+2.5+A*B", true},
+      {"Z+C-Z*C", true},  {"Z/(C+3)", true},  {"-Z+C", true},
+      {"Abs(Z)+C", true}, {"Exp(Z)*C", true}, {"Z*Z+C+0.2*I", false},
+      {"Z+I*0", false},   {"Ln(Z)+C", false}, {"Z^2+C", false},
+      {"Z^0.5", false},
+  };
+  for (const auto& [formula, symmetric] : cases) {
+    TSyntax syntax;
+    TTokenList program;
+    ASSERT_TRUE(syntax.Check(program, formula)) << formula;
+    BindParameters(program, 1.5L, -0.25L);
+    EXPECT_EQ(IsConjugationSymmetric(program), symmetric) << formula;
+    EXPECT_EQ(TFormulaRecurrence(program).IsConjugationSymmetric(), symmetric) << formula;
+    if (symmetric) {
+      EXPECT_TRUE(EvaluatesConjugateEverywhere(program)) << formula;
+    }
+  }
+  // The tokens that break it do break it somewhere.
+  for (const char* formula : {"Z+I", "Ln(Z)+C", "Z^2+C", "Z^0.5"})
+    EXPECT_FALSE(EvaluatesConjugateEverywhere(BoundProgram(formula))) << formula;
+}
+
 // A 64 x 64 picture of range 2 has a dot size of 1/16, so dots hit exact values.
 struct TGridRun {
   TCalcGrid Grid;
@@ -129,6 +179,22 @@ TEST(FormulaGridTest, JuliaModeOfZeroFillsTheUnitDisk) {
   }
 }
 
+// With I the picture is not symmetric, so it is not mirrored; without, the
+// mirrored picture is the computed one.
+TEST(FormulaGridTest, MirrorsOnlySymmetricPrograms) {
+  for (const auto& [formula, axisRow] : {std::pair{"Z*Z+C+0.2*I", -1}, std::pair{"Z*Z+C", 32}}) {
+    const TTokenList program = BoundProgram(formula);
+    const TFormulaRecurrence recurrence(program);
+    TGridRun mirrored(true, &recurrence, 0, 0, kOptNoPrediction);
+    TGridRun computed(true, &recurrence, 0, 0, kOptNoPrediction | kOptNoMirror);
+    EXPECT_EQ(mirrored.Grid.AxisRow(), axisRow) << formula;
+    for (int row = 0; row < 64; ++row)
+      for (int col = 0; col < 64; ++col)
+        ASSERT_EQ(mirrored.Grid.GetDot(row, col), computed.Grid.GetDot(row, col))
+            << formula << " " << row << "," << col;
+  }
+}
+
 TEST(FormulaGridTest, AFaultEndsOnlyTheWorkerThatMetIt) {
   // 0/(C-0.5) adds nothing, except at the one dot where C is 0.5.
   const TTokenList program = BoundProgram("Z*Z+C+0/(C-0.5)");
@@ -136,6 +202,11 @@ TEST(FormulaGridTest, AFaultEndsOnlyTheWorkerThatMetIt) {
   TGridRun faulty(true, &recurrence);
   const int faultRow = 32, faultCol = 40;
   EXPECT_EQ(faulty.Grid.GetDot(faultRow, faultCol), kDotUncomputed);
+  // Row 32 from column 40 on, less column 48, which the first pass computed.
+  const TCalcFault fault = faulty.Grid.LastFault();
+  EXPECT_TRUE(fault.Failed);
+  EXPECT_EQ(fault.Error, "arithmetic fault in the formula: invalid operation");
+  EXPECT_EQ(fault.UncomputedDots, 64 - faultCol - 1);
   for (int col = 0; col < faultCol; ++col)
     EXPECT_NE(faulty.Grid.GetDot(faultRow, col), kDotUncomputed) << col;
   for (int row = 0; row < 64; ++row) {

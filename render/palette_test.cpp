@@ -87,6 +87,46 @@ TEST(Palette, FullDesaturationIsGreyerButNotGrey) {
   EXPECT_NE(Red(c), Blue(c));
 }
 
+// Six colours, hue 0, flat lightness: entry i has hue Round(i / 4) + 170,
+// rounded half to even. Entries 514 and 522 lie on halves (128.5, 130.5)
+// and get hues 42 and 44: (255, 251, 1) and (248, 255, 1) by hand
+// (V = 255, M = 1; hue 42 is sextant 0 with f = 252, hue 44 sextant 1 with
+// f = 8). Rounding halves up would give hues 43 and 45 instead.
+TEST(Palette, SixColourHuesRoundHalvesToEven) {
+  TPalette palette;
+  palette.SetColors(2, 0, 0, 24);
+  EXPECT_EQ(palette.Entry(514), 0xFFFFFB01u);
+  EXPECT_EQ(palette.Entry(522), 0xFFF8FF01u);
+  EXPECT_EQ(palette.Entry(2), HslToRgb(170, 255, 128));  // 0.5 rounds down to 0
+  EXPECT_EQ(palette.Entry(6), HslToRgb(172, 255, 128));  // 1.5 rounds up to 2
+
+  // The same entries reached through the longer periods, where one entry
+  // spans several counts and the shift drops the fraction.
+  palette.SetLimit(65000);
+  const struct {
+    int Period;
+    TDot Count;
+    TColor32 Color;
+  } cases[] = {
+      {5, 257, 0xFFFFFB01},    {6, 522, 0xFFF8FF01},    {7, 1029, 0xFFFFFB01},
+      {8, 2090, 0xFFF8FF01},   {9, 4112, 0xFFFFFB01},   {10, 8352, 0xFFF8FF01},
+      {11, 16448, 0xFFFFFB01}, {12, 33408, 0xFFF8FF01},
+  };
+  for (const auto& c : cases) {
+    palette.SetPeriod(c.Period);
+    EXPECT_EQ(palette.GetColor(c.Count), c.Color) << "period " << c.Period;
+  }
+}
+
+// Three colours: entry 256 has t = 256 * 170 / 1024 = 42.5, rounded to 42,
+// and so has entry 768 on the way back.
+TEST(Palette, ThreeColourHuesRoundHalvesToEven) {
+  TPalette palette;
+  palette.SetColors(1, 0, 0, 24);
+  EXPECT_EQ(palette.Entry(256), HslToRgb(42 + 170, 255, 128));
+  EXPECT_EQ(palette.Entry(768), HslToRgb(42 + 170, 255, 128));
+}
+
 TEST(PaletteColor, CountsWalkThePaletteByPeriod) {
   TPalette palette;
   palette.SetLimit(65000);

@@ -3,10 +3,13 @@
 #include <jpeglib.h>
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include "favorites/whole_file.h"
 
 namespace vortexa {
 
@@ -121,13 +124,17 @@ bool SavePicture(const QImage& picture, const QString& fileName, int jpegQuality
   const QString extension = QFileInfo(fileName).suffix().toLower();
   if (extension != QLatin1String("bmp") && extension != QLatin1String("jpg")) return false;
   if (picture.isNull()) throw TPictureFileError("there is no picture to save");
-  const QByteArray encoded = EncodeByExtension(picture, extension, jpegQuality);
-  // Written beside the target and renamed over it only when complete.
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(encoded) != encoded.size() || !file.commit())
-    throw TPictureFileError("cannot write \"" + fileName.toStdString() +
-                            "\": " + file.errorString().toStdString());
+  WriteFileWhole(fileName, EncodeByExtension(picture, extension, jpegQuality));
   return true;
+}
+
+void WriteFileWhole(const QString& fileName, const QByteArray& bytes) {
+  try {
+    WriteFileWhole(std::filesystem::path(fileName.toStdString()),
+                   std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  } catch (const std::runtime_error& error) {
+    throw TPictureFileError(error.what());
+  }
 }
 
 }  // namespace vortexa

@@ -23,6 +23,12 @@ class TPictureFileError : public std::runtime_error {
 bool SavePicture(const QImage& picture, const QString& fileName,
                  int jpegQuality = kDefaultJpegQuality);
 
+// Writes `bytes` beside fileName and renames the result over it only when
+// complete, so a failure (a full disk) leaves any earlier file as it was.
+// Throws TPictureFileError naming the file and the reason (the picture
+// files' form of the plain WriteFileWhole).
+void WriteFileWhole(const QString& fileName, const QByteArray& bytes);
+
 QByteArray EncodeBmp(const QImage& picture);
 QByteArray EncodeJpeg(const QImage& picture, int quality);
 

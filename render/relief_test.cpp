@@ -97,6 +97,27 @@ TEST(MarkWalls, ThickWallsRaiseTheThresholdUntilAFifthIsMarked) {
   EXPECT_LT(MarkSteepDots(ramp, 40, 40, threshold), 0.2f);
 }
 
+// A flat field with 400 lone spikes, three dots apart, whose 3 x 3
+// neighbourhoods tile the 60 x 60 inner dots: the marked fraction at
+// threshold T is the share of spikes taller than T. 200 spikes rise 50,
+// 140 rise 120 and 60 rise 180. By hand: T = 20 marks all (1.0), the first
+// step is Trunc(0.8 * 100) = 80; T = 100 marks half (0.5), the next step is
+// Trunc(80 * (0.5 - 0.18) / (1.0 - 0.5)) = 51; T = 151 marks 0.15 and stops.
+TEST(MarkWalls, ThresholdSearchStepsAsComputedByHand) {
+  constexpr int kSide = 64;
+  std::vector<THeight> spikes(kSide * kSide, 0);
+  for (int k = 0; k < 400; ++k) {
+    const int x = 3 + 3 * (k % 20), y = 3 + 3 * (k / 20);
+    spikes[y * kSide + x] = k < 200 ? 50 : k < 340 ? 120 : 180;
+  }
+  EXPECT_EQ(MarkWalls(spikes, kSide, kSide, true), 151);
+  // The marks of the last pass: around the tallest spikes only.
+  EXPECT_TRUE(Marked(spikes, kSide, 3 + 3 * 19, 3 + 3 * 19));
+  EXPECT_TRUE(Marked(spikes, kSide, 4 + 3 * 19, 2 + 3 * 19));
+  EXPECT_FALSE(Marked(spikes, kSide, 3 + 3 * 5, 3 + 3 * 15));  // a spike of 120
+  EXPECT_FALSE(Marked(spikes, kSide, 3, 3));                   // a spike of 50
+}
+
 TEST(MarkWalls, PlateauOfFractionsStillEnds) {
   // Steps of 150 everywhere: the fraction stays at 1 until the threshold passes 150.
   std::vector<THeight> stripes(30 * 30);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the program need,
-# asking apt only when something is missing.
+# asking apt only when something is missing; --fuzz adds what fuzz/run.sh needs.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk
 )
+# fuzz/run.sh: clang with its libFuzzer and sanitizer run-times.
+if [[ ${1:-} == --fuzz ]]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -291,6 +291,7 @@ void TSession::MagnifyAt(int index, QPoint pointer) {
 }
 
 void TSession::Wheel(bool up, const TPointerState& state, bool ctrl, QPoint pointer) {
+  if (Busy()) return;
   if (state.Right) {
     SwitchRelief(up);
     return;

@@ -38,7 +38,7 @@ struct TViewState {
 
 // A coordinate or range field's text; `fallback` when it is not a number.
 long double FieldToReal(std::string_view text, long double fallback);
-// The limit field's text: kFallbackLimit when not a number, clamped to 1..65000.
+// The limit field's text: kFallbackLimit when not a number, clamped to 1..kMaxLimit.
 int FieldToLimit(std::string_view text);
 TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view range,
                         std::string_view limit);

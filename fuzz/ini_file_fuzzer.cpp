@@ -1,0 +1,27 @@
+// The INI reader: what it keeps of any file is written so that it reads back
+// the same.
+#include <cstdint>
+#include <string>
+
+#include "favorites/ini_file.h"
+#include "fuzz/fuzz_support.h"
+
+using namespace vortexa;
+using vortexa::fuzz::Require;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const auto file = vortexa::fuzz::WriteScratchFile("input.ini", vortexa::fuzz::AsText(data, size));
+  const TIniFile read(file);
+  read.UpdateFile();
+  Require(vortexa::fuzz::ReadScratchFile(file) == read.Text(), "the file holds the text");
+
+  const TIniFile reread(file);
+  Require(reread.Text() == read.Text(), "INI read-write-read");
+  Require(reread.ReadSections() == read.ReadSections(), "sections");
+  for (const std::string& section : read.ReadSections()) {
+    Require(reread.ReadSection(section) == read.ReadSection(section), "keys");
+    for (const std::string& key : read.ReadSection(section))
+      Require(reread.ReadString(section, key, "") == read.ReadString(section, key, ""), "value");
+  }
+  return 0;
+}
