@@ -347,6 +347,7 @@ TEST_F(OutputTest, FullScreenHidesTheBarsKeepsThePictureAndRestoresTheBounds) {
   // The notice is shown once the settings say it was.
   form->mnFullScreenClick();
   EXPECT_EQ(notices.size(), 1);
+  WaitIdle(*form);
   // Choosing a size leaves full screen first.
   form->mnSizeClick(6400480);
   EXPECT_FALSE(form->FullScreen());

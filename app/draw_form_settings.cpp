@@ -176,8 +176,15 @@ void TDrawForm::UpdateSizeMenu() {
 void TDrawForm::mnSizeClick(int tag) {
   if (FullScreen()) {
     // The size is set once the window system has given the normal window back.
+    // Nothing is drawn in between: a drawing would hold the window's size.
     mnFullScreenClick();
-    QTimer::singleShot(kAfterFullScreenMs, this, [this, tag] { mnSizeClick(tag); });
+    FIdleRedrawEnabled = false;
+    FIdleTimer->stop();
+    QTimer::singleShot(kAfterFullScreenMs, this, [this, tag] {
+      FIdleRedrawEnabled = true;
+      mnSizeClick(tag);
+      FIdleTimer->start();
+    });
     return;
   }
   const QSize area = ImageAreaSize();

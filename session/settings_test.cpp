@@ -97,7 +97,7 @@ TEST(Settings, PositionsOutsideTheirSubmenusFallBackToTheDefaults) {
   WriteBytes(file,
              "[Main]\nMoveRatio=3\nMagnifyRatio=-1\nJPEGQuality=7\nTourSpeed=4\nTourSound=2\n"
              "Options=255\n");
-  const TSettings& read = TSettingsFile(file).Loaded();
+  const TSettings read = TSettingsFile(file).Loaded();
   EXPECT_EQ(read.MoveRatio, 0);
   EXPECT_EQ(read.MagnifyRatio, 1);
   EXPECT_EQ(read.JpegQuality, 1);
