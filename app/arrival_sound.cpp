@@ -4,18 +4,7 @@
 #include <QSoundEffect>
 #include <QUrl>
 
-#include "favorites/fav_files.h"
-
 namespace vortexa {
-
-std::filesystem::path DefaultSoundFile() {
-  for (const std::filesystem::path& folder : RecommendedFileFolders()) {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(folder / kChimeFileName, error))
-      return folder / kChimeFileName;
-  }
-  return {};
-}
 
 TArrivalSound::TArrivalSound() = default;
 TArrivalSound::~TArrivalSound() = default;

@@ -4,17 +4,11 @@
 #pragma once
 
 #include <QString>
-#include <filesystem>
 #include <memory>
 
 class QSoundEffect;
 
 namespace vortexa {
-
-inline constexpr std::string_view kChimeFileName = "chime.wav";
-
-// The chime the program ships, beside the program or in the data folder.
-std::filesystem::path DefaultSoundFile();
 
 class TArrivalSound {
  public:

@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -155,6 +156,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   setMinimumSize(kMinWindowWidth, kMinWindowHeight);
   resize(kOneRowWidth, kMinWindowHeight);
   ApplyLayout();
+  FSettings = DefaultSettings();
 }
 
 TDrawForm::~TDrawForm() {
@@ -262,6 +264,7 @@ void TDrawForm::CreateMenus() {
   connect(mnInfoPaste, &QAction::triggered, this, Guarded(this, [this] { mnInfoPasteClick(); }));
   mnFile->addSeparator();
   mnExit = mnFile->addAction("終了(&X)");
+  CreateOutputMenu();
   connect(mnExit, &QAction::triggered, this, &QWidget::close);
   connect(mnFile, &QMenu::aboutToShow, this, [this] { mnFileClick(); });
 
@@ -274,6 +277,7 @@ void TDrawForm::CreateMenus() {
   mnDisplay->addSeparator();
   CreateZoomMenus();
   CreateHistoryMenu();
+  CreateSizeMenu();
   mnDisplay->addSeparator();
   mnInfo = mnDisplay->addAction("統計情報(&I)...");
   mnInfo->setCheckable(true);
@@ -293,6 +297,7 @@ void TDrawForm::CreateMenus() {
   mnHelp = menuBar()->addMenu("ヘルプ(&H)");
   mnAbout = mnHelp->addAction("バージョン情報(&A)...");
   connect(mnAbout, &QAction::triggered, this, [this] { mnAboutClick(); });
+  CreateScreenMenus();
 }
 
 void TDrawForm::CreateZoomMenus() {
@@ -802,6 +807,7 @@ void TDrawForm::mnFavoriteItemClick(TMBItem& item) {
 
 // The history menu: groups of entries by centre, newest first.
 void TDrawForm::mnDisplayClick() {
+  UpdateSizeMenu();
   const QList<QAction*> entries = mnHistory->actions();
   for (qsizetype i = FFixedHistoryItems; i < entries.size(); ++i) {
     mnHistory->removeAction(entries[i]);
@@ -923,6 +929,7 @@ QWidget* TDrawForm::ImageArea() const {
 }
 
 QSize TDrawForm::ImageAreaSize() const {
+  if (FullScreen()) return screen()->size();
   return {centralWidget()->width(),
           centralWidget()->height() - TopPanel->height() - FStatusBar->height()};
 }
@@ -935,7 +942,7 @@ void TDrawForm::ApplicationEventsIdle() {
   FScreen = QImage(area, QImage::Format_ARGB32_Premultiplied);
   FScreen.fill(Qt::black);
   FSession.Resize(area.width(), area.height());
-  FSession.SetOrigin(TopPanel->height());
+  FSession.SetOrigin(PictureTop());
   ColorToolBar->update();
   btDrawClick();
 }
@@ -946,6 +953,8 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
     SleepMs(kCloseWaitMs);
   }
   if (FInfoForm) FInfoForm->close();
+  if (FullScreen()) mnFullScreenClick();
+  SaveSettings();
   SaveFavorites();
   event->accept();
 }
@@ -954,12 +963,13 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
 
 // position is a client position of the window.
 void TDrawForm::FormMouseMove(QPoint position) {
+  if (FullScreen()) FullScreenMouseMove(position);
   if (FSession.Busy() || !mnInfo->isChecked() || !FInfoForm || !FInfoForm->DotInspectorOn()) return;
   if (!FSession.DrawGrid().IsFlat() || FSession.DrawGrid().IsRotated()) {
     FInfoForm->ClearDot();
     return;
   }
-  const QPoint dot(position.x(), position.y() - TopPanel->height());
+  const QPoint dot(position.x(), position.y() - PictureTop());
   const auto [re, im] = FSession.PointAt(dot);
   FInfoForm->ShowDot(dot.x(), dot.y(), re, im);
 }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "app/exprs_form.h"
 #include "app/info_form.h"
@@ -22,6 +23,7 @@
 #include "render/draw_grid.h"
 #include "session/session.h"
 #include "session/tour.h"
+#include "session/settings.h"
 
 class QAction;
 class QCheckBox;
@@ -33,12 +35,14 @@ class QMenu;
 class QPushButton;
 class QSlider;
 class QTimer;
+class QPrinter;
 
 namespace vortexa {
 
 class TArrivalSound;
 class TFavForm;
 class TStatusPanels;
+class TSizeForm;
 class TImageArea;
 class TColorStrip;
 
@@ -49,6 +53,11 @@ int EffectiveOptions(int options, int simdLevel);
 // A favourites menu longer than this scrolls.
 inline constexpr int kMenuColumnEntries = 30;
 void FitMenuHeight(QMenu* menu);
+// Where a printed picture goes on a page: at the top left, keeping its aspect.
+QRect PrintedPictureRect(QSize picture, QSize page);
+
+// The manual's first page in the first of the folders that holds it.
+std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem::path> folders);
 
 // Where the window's favourites come from and go to.
 struct TFavoritesFiles {
@@ -165,6 +174,52 @@ class TDrawForm : public QMainWindow,
   QWidget* ArrivePanel;
   QLabel *lbArrive, *lbDestName;
   QTimer* Timer;
+  // ---- settings and image sizes (draw_form_settings.cpp) ----
+  // Reads the settings file and applies it; closing the window writes it.
+  void LoadSettings(const std::filesystem::path& file);
+  // What the window holds now, as the settings file keeps it.
+  TSettings CurrentSettings() const;
+  // Values other windows keep here too (tour speed and sound).
+  TSettings& Settings() { return FSettings; }
+  // The user's sizes (width × 10000 + height), top to bottom.
+  std::vector<int> UserImageSizes() const;
+  void mnSizeClick(int tag);
+  void mnSizeAddClick();
+  void mnSizeDelClick();
+  QMenu *mnSize, *mnJPEG;
+  QAction *mnSizeAdd, *mnSizeDel;
+
+  // ---- picture output (draw_form_output.cpp) ----
+  // Writes the current picture by the file name's extension: false for an
+  // extension that is not a picture format. Errors throw.
+  bool SavePicture(const QString& fileName) const;
+  // True when the picture was written or copied (not when busy or aborted).
+  bool RenderAtSize(const QString& fileName, int width, int height);
+  void PrintPicture(QPrinter& printer) const;
+  void mnSaveClick();
+  void mnCopyClick();
+  void mnSizeSaveClick(bool copy);
+  void mnPrintClick();
+  void mnWallClick();
+  QAction *mnSave, *mnCopy, *mnSizeSave, *mnSizeCopy, *mnPrint, *mnWall;
+  QLabel *lbTmpMode, *lbTmpSize;
+  // Dialogs the commands open; tests answer them without a user.
+  std::function<QString(const QString& folder)> SaveFileDialog;
+  std::function<bool(const QString& question)> ConfirmDialog;
+  std::function<int(TSizeForm& form)> SizeDialog;
+  // The JPEG quality submenu's checked position.
+  int JpegPosition() const;
+
+  // ---- full screen and help (draw_form_screen.cpp) ----
+  bool FullScreen() const;
+  bool BarsShown() const;
+  void mnFullScreenClick();
+  void ToggleBars();
+  // A mouse move without buttons in full screen, at a position below the menu bar.
+  void FullScreenMouseMove(QPoint position);
+  void mnShowHelpClick();
+  QAction *mnFullScreen, *mnShowHelp;
+  std::function<void(const QString& text)> InformDialog;
 
  signals:
   void DrawingEnded();
@@ -238,6 +293,24 @@ class TDrawForm : public QMainWindow,
   void ArrivalHidden() override;
   void TourStepEnded() override;
   void TooFewCandidates() override;
+  void CreateSizeMenu();
+  void AddSizeItem(int tag, const QString& caption, QAction* before);
+  void UpdateSizeMenu();
+  void SaveSettings();
+  void CreateOutputMenu();
+  void TempSizeShown(bool on) override;
+  QRect TempSizeArea() const;
+  // Runs a menu command; an error becomes a message box.
+  void Guard(const std::function<void()>& handler);
+
+  void CreateScreenMenus();
+  void ShowFullScreenNotice();
+  int PictureTop() const;
+  QRect FSavedBounds;  // the window's bounds before full screen; null outside it
+
+  TSettings FSettings;
+  std::optional<TSettingsFile> FSettingsFile;
+  QAction* mnP16 = nullptr;  // ends the user's sizes
 
   TSession FSession;
   bool FColorsSuspended = false;  // several colour controls are being set at once

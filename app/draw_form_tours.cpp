@@ -148,7 +148,7 @@ void TDrawForm::CreateTourControls() {
   ArrivePanel = panel;
 
   FArrivalSound = std::make_unique<TArrivalSound>();
-  FSoundFile = QString::fromStdString(DefaultSoundFile().string());
+  FSoundFile = QString::fromStdString(DefaultSoundFile());
 }
 
 void TDrawForm::CreateTourMenus() {

@@ -1,5 +1,6 @@
 // vortexa: the explorer's window.
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -12,11 +13,13 @@ int main(int argc, char** argv) {
   using namespace vortexa;
   const auto start = std::chrono::steady_clock::now();
   QApplication application(argc, argv);
+  application.setWindowIcon(QIcon(":/icons/vortexa-256.png"));
   const QStringList arguments = QCoreApplication::arguments();
   // "--debug" too, as Linux users spell switches.
   const bool debug =
       arguments.size() > 1 && (arguments[1] == "/debug" || arguments[1] == "--debug");
   TDrawForm form(debug, {OwnFavoritesFile(), FindRecommendedFile(RecommendedFileFolders())});
+  form.LoadSettings(ConfigFolder() / kSettingsFileName);
 
   // For measuring start-up: report the time to the first finished picture and quit.
   if (std::getenv("VORTEXA_QUIT_AFTER_FIRST_PICTURE")) {

@@ -227,6 +227,43 @@ void TSession::SetOrigin(int top) {
   FDrawGrid.SetOrigin(0, top);
 }
 
+// ---- output at a size ----
+
+QRect TempSizeRect(int width, int height, const QRect& area) {
+  const int aw = area.width(), ah = area.height();
+  if (static_cast<double>(width) / height >= static_cast<double>(aw) / ah) {
+    const int h = static_cast<int>(std::nearbyint(static_cast<double>(height) * aw / width));
+    return {area.left(), area.top() + (ah - h) / 2, aw, h};
+  }
+  const int w = static_cast<int>(std::nearbyint(static_cast<double>(ah) * width / height));
+  return {area.left() + (aw - w) / 2, area.top(), w, ah};
+}
+
+bool TSession::RenderAtSize(int width, int height, const QRect& shown,
+                            const std::function<void(const QImage&)>& deliver) {
+  return DrawCommand([&] {
+    if (width == FDrawGrid.Width() && height == FDrawGrid.Height()) {
+      deliver(FDrawGrid.Picture().Image());
+      return;
+    }
+    // The window's size comes back also when the computation or the writing fails.
+    struct TWindowSize {
+      TSession& Session;
+      ~TWindowSize() {
+        Session.FDrawGrid.EndTempSize();
+        if (Session.FObserver) Session.FObserver->TempSizeShown(false);
+        Session.FAbortRequested = false;
+        Session.FDrawGrid.Draw(false);
+      }
+    } windowSize{*this};
+    FDrawGrid.BeginTempSize(width, height, shown);
+    if (FObserver) FObserver->TempSizeShown(true);
+    FDrawGrid.Draw(false);
+    if (FAbortRequested) return;
+    deliver(FDrawGrid.Picture().Image());
+  });
+}
+
 // ---- zoom and scroll ----
 
 void TSession::Magnify(int index) {

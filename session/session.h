@@ -5,7 +5,9 @@
 // the command-line renderer and the tests drive the same commands.
 #pragma once
 
+#include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -44,6 +46,8 @@ class TSessionObserver {
   // An angle drag holds the mouse until the button is released.
   virtual void MouseCaptured(bool /*captured*/) {}
   virtual void ScrollDragging(bool /*dragging*/) {}
+  // A picture at an output size is computed and shown shrunk (on), or that ended.
+  virtual void TempSizeShown(bool /*on*/) {}
 };
 
 // Drag state: none, scroll drag (left button), angle drag (right button).
@@ -84,6 +88,11 @@ inline constexpr int kDragDigits = 15;
 // Zoom-ratio index of a wheel notch (or PageUp/PageDown) at ratio position
 // `ratio`, Shift one position smaller, Ctrl one larger.
 int WheelZoomIndex(bool up, int ratio, bool shift, bool ctrl);
+
+// Where a picture of width × height is shown shrunk inside `area`: across the
+// full width with bands above and below when it is wider than the area, else
+// across the full height with bands left and right.
+QRect TempSizeRect(int width, int height, const QRect& area);
 
 // (dx, dy) signs of the scroll direction of a tag 0..8 (4 is no move).
 QPoint ScrollSigns(int tag);
@@ -156,6 +165,14 @@ class TSession {
   // Where the picture's top lies on the window: 0 in full screen, where the
   // information strip is drawn.
   void SetOrigin(int top);
+
+  // ---- output at a size ----
+  // Hands the picture at width × height to `deliver`: the current one when
+  // the size is the picture's, else the view computed anew at that size and
+  // shown shrunk into `shown`, after which the view is computed again at the
+  // picture's size. An aborted computation delivers nothing. False when busy.
+  bool RenderAtSize(int width, int height, const QRect& shown,
+                    const std::function<void(const QImage&)>& deliver);
 
   // ---- zoom and scroll ----
   void Magnify(int index);

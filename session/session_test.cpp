@@ -353,3 +353,100 @@ TEST_F(SessionTest, MoveClickScrollsByTheChosenPartOfThePicture) {
 
 }  // namespace
 }  // namespace vortexa
+
+namespace vortexa {
+namespace {
+
+TEST(TempSizeRectTest, WideOutputsGetBandsAboveAndBelowTallOnesLeftAndRight) {
+  // 560 / 300 ≈ 1.87: 3000 × 1000 is wider (height Round(1000 × 560 / 3000) = 187),
+  // 1920 × 1080 and 100 × 1000 are taller (width Round(300 × 1920 / 1080) = 533).
+  const QRect area(10, 63, 560, 300);
+  EXPECT_EQ(TempSizeRect(3000, 1000, area), QRect(10, 63 + (300 - 187) / 2, 560, 187));
+  EXPECT_EQ(TempSizeRect(1920, 1080, area), QRect(10 + (560 - 533) / 2, 63, 533, 300));
+  EXPECT_EQ(TempSizeRect(100, 1000, area), QRect(10 + (560 - 30) / 2, 63, 30, 300));
+  EXPECT_EQ(TempSizeRect(560, 300, area), area);
+}
+
+// Breaks into every drawing as soon as the window would handle events.
+class TAbortingCanvas : public TRecordingCanvas {
+ public:
+  void ProcessEvents() override {
+    TRecordingCanvas::ProcessEvents();
+    if (session && armed) session->RequestStop();
+  }
+  TSession* session = nullptr;
+  bool armed = false;
+};
+
+class RenderAtSizeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FCanvas.session = &FSession;
+    FSession.Resize(kWidth, kHeight);
+    FSession.SetOptions(kOptNoZoomAnimation);
+    FSession.PressDraw(TViewState{});
+  }
+
+  // The same view drawn by a session of its own at the output size.
+  static QImage Reference(int width, int height) {
+    TRecordingCanvas canvas;
+    TSession session(canvas);
+    session.Resize(width, height);
+    session.SetOptions(kOptNoZoomAnimation);
+    session.PressDraw(TViewState{});
+    return session.DrawGrid().Picture().Image().copy();
+  }
+
+  TAbortingCanvas FCanvas;
+  TSession FSession{FCanvas};
+};
+
+TEST_F(RenderAtSizeTest, TheCurrentSizeDeliversThePictureAsShownWithoutComputing) {
+  FSession.DrawGrid().SetRotation(30);  // a turned picture is delivered turned
+  FSession.DrawGrid().Render(true);
+  const QImage shown = FSession.DrawGrid().Picture().Image().copy();
+  const std::size_t presents = FCanvas.presents.size();
+  QImage delivered;
+  EXPECT_TRUE(FSession.RenderAtSize(kWidth, kHeight, QRect(),
+                                    [&](const QImage& picture) { delivered = picture.copy(); }));
+  EXPECT_EQ(delivered, shown);
+  EXPECT_EQ(FCanvas.presents.size(), presents);
+}
+
+TEST_F(RenderAtSizeTest, AnotherSizeIsComputedShownShrunkAndTheWindowSizeComesBack) {
+  const QRect shown(10, 60, 380, 100);
+  QImage delivered;
+  EXPECT_TRUE(FSession.RenderAtSize(700, 180, shown,
+                                    [&](const QImage& picture) { delivered = picture.copy(); }));
+  EXPECT_EQ(delivered.size(), QSize(700, 180));
+  EXPECT_EQ(delivered, Reference(700, 180));
+  EXPECT_TRUE(std::any_of(FCanvas.presents.begin(), FCanvas.presents.end(),
+                          [&](const auto& present) { return present.stretchedInto == shown; }));
+  EXPECT_EQ(FSession.DrawGrid().Width(), kWidth);
+  EXPECT_EQ(FSession.CalcGrid().GridWidth(), kWidth);
+  EXPECT_EQ(FSession.CalcGrid().GridHeight(), kHeight);
+  EXPECT_FALSE(FSession.Busy());
+}
+
+TEST_F(RenderAtSizeTest, AnAbortedComputationDeliversNothing) {
+  FCanvas.armed = true;
+  bool delivered = false;
+  FSession.RenderAtSize(640, 480, QRect(10, 60, 380, 100),
+                        [&](const QImage&) { delivered = true; });
+  FCanvas.armed = false;
+  EXPECT_FALSE(delivered);
+  EXPECT_FALSE(FSession.AbortRequested());
+  EXPECT_EQ(FSession.DrawGrid().Width(), kWidth);
+}
+
+TEST_F(RenderAtSizeTest, ABusySessionRefuses) {
+  bool delivered = false;
+  FSession.DrawCommand([&] {
+    EXPECT_FALSE(
+        FSession.RenderAtSize(kWidth, kHeight, QRect(), [&](const QImage&) { delivered = true; }));
+  });
+  EXPECT_FALSE(delivered);
+}
+
+}  // namespace
+}  // namespace vortexa

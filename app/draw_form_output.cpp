@@ -1,0 +1,260 @@
+// The main window's picture output: save, copy, output at a chosen size and print.
+#include <QAction>
+#include <QActionGroup>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QScreen>
+#include <cmath>
+
+#include "app/draw_form.h"
+#include "app/size_form.h"
+#include "app/wallpaper.h"
+#include "render/picture_file.h"
+
+namespace vortexa {
+
+namespace {
+
+constexpr int kTempMargin = 10;
+constexpr const char* kDocumentName = "うずまきらんど";
+
+const QString kBmpFilter = "ビットマップファイル (*.bmp)";
+const QString kJpegFilter = "JPEGファイル (*.jpg)";
+const QString kPngFilter = "PNGファイル (*.png)";
+
+void WritePng(const QImage& picture, const QString& fileName) {
+  QSaveFile file(fileName);
+  if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
+    throw TPictureFileError("cannot write " + fileName.toStdString() + ": " +
+                            file.errorString().toStdString());
+}
+
+// BMP and JPEG as the picture writers make them, PNG besides; false for any
+// other extension, which writes nothing.
+bool WritePicture(const QImage& picture, const QString& fileName, int jpegPosition) {
+  if (QFileInfo(fileName).suffix().toLower() == "png") {
+    WritePng(picture, fileName);
+    return true;
+  }
+  return SavePicture(picture, fileName, jpegPosition);
+}
+
+QString FolderOf(const QString& fileName) {
+  QString folder = QFileInfo(fileName).absolutePath();
+  if (!folder.endsWith('/')) folder += '/';
+  return folder;
+}
+
+// The save dialog: BMP by default, the extension following the chosen type.
+QString AskSaveFile(QWidget* owner, const QString& folder) {
+  QFileDialog dialog(owner, "画像保存先のファイル指定", folder);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters({kBmpFilter, kJpegFilter, kPngFilter});
+  dialog.setDefaultSuffix("bmp");
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog](const QString& filter) {
+                     dialog.setDefaultSuffix(filter == kJpegFilter  ? "jpg"
+                                             : filter == kPngFilter ? "png"
+                                                                    : "bmp");
+                   });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace
+
+// Where a picture at an output size is shown: the picture area within a
+// margin, above the labels that say so.
+QRect TDrawForm::TempSizeArea() const {
+  const int top = ImageArea()->y() + kTempMargin;
+  const int bottom = ImageArea()->y() + lbTmpMode->y() - kTempMargin;
+  return QRect(kTempMargin, top, FSession.DrawGrid().Width() - 2 * kTempMargin, bottom - top);
+}
+
+void TDrawForm::CreateOutputMenu() {
+  SaveFileDialog = [this](const QString& folder) { return AskSaveFile(this, folder); };
+  ConfirmDialog = [this](const QString& question) {
+    return QMessageBox::question(this, kDocumentName, question,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  };
+  SizeDialog = [](TSizeForm& form) { return form.exec(); };
+  mnSave = new QAction("画像を保存(&S)...", mnFile);
+  mnSave->setShortcut(QKeySequence("Ctrl+S"));
+  mnSave->setStatusTip("現在の画像をファイルに保存します");
+  connect(mnSave, &QAction::triggered, this, [this] { Guard([this] { mnSaveClick(); }); });
+  mnCopy = new QAction("画像をコピー(&C)", mnFile);
+  mnCopy->setShortcut(QKeySequence("Ctrl+C"));
+  mnCopy->setStatusTip("現在の画像をクリップボードにコピーします");
+  connect(mnCopy, &QAction::triggered, this, [this] { mnCopyClick(); });
+  mnSizeSave = new QAction("指定サイズで保存(&T)...", mnFile);
+  mnSizeSave->setStatusTip("サイズを指定して画像を保存します");
+  connect(mnSizeSave, &QAction::triggered, this,
+          [this] { Guard([this] { mnSizeSaveClick(false); }); });
+  mnSizeCopy = new QAction("指定サイズでコピー(&B)...", mnFile);
+  mnSizeCopy->setStatusTip("サイズを指定して画像をクリップボードにコピーします");
+  connect(mnSizeCopy, &QAction::triggered, this,
+          [this] { Guard([this] { mnSizeSaveClick(true); }); });
+  mnPrint = new QAction("印刷(&P)...", mnFile);
+  mnPrint->setStatusTip("現在の画像を印刷します");
+  connect(mnPrint, &QAction::triggered, this, [this] { Guard([this] { mnPrintClick(); }); });
+  mnWall = new QAction("壁紙に設定(&W)", mnFile);
+  mnWall->setStatusTip("現在の画像を画面サイズで計算し、デスクトップの壁紙に設定します");
+  connect(mnWall, &QAction::triggered, this, [this] { Guard([this] { mnWallClick(); }); });
+
+  QAction* first = mnFile->actions().value(0);
+  mnFile->insertActions(first, {mnSave, mnCopy, mnSizeSave, mnSizeCopy});
+  mnJPEG = new QMenu("JPEG画質(&J)", mnFile);
+  mnJPEG->menuAction()->setStatusTip("JPEG形式で保存する際の画質を設定します");
+  auto* group = new QActionGroup(mnJPEG);
+  const char* const qualities[][2] = {{"低(&L)", "品質:低 / ファイルサイズ:小"},
+                                      {"中(&M)", "品質:中 / ファイルサイズ:中"},
+                                      {"高(&H)", "品質:高 / ファイルサイズ:大"}};
+  for (const auto& [caption, hint] : qualities) {
+    QAction* item = mnJPEG->addAction(caption);
+    item->setStatusTip(hint);
+    item->setCheckable(true);
+    group->addAction(item);
+  }
+  mnJPEG->actions()[kDefaultJpegQuality]->setChecked(true);
+  mnFile->insertMenu(first, mnJPEG);
+  mnFile->insertSeparator(first);
+  mnFile->insertAction(first, mnWall);
+  mnFile->insertAction(first, mnPrint);
+  mnFile->insertSeparator(first);
+
+  lbTmpMode = new QLabel("拡大/縮小表示中", ImageArea());
+  lbTmpSize = new QLabel(ImageArea());
+  for (QLabel* label : {lbTmpMode, lbTmpSize}) {
+    label->setStyleSheet("color: white; background: black");
+    label->hide();
+  }
+}
+
+void TDrawForm::Guard(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    QMessageBox::critical(this, kDocumentName, QString::fromUtf8(error.what()));
+  }
+}
+
+void TDrawForm::TempSizeShown(bool on) {
+  const int top = ImageArea()->height() - lbTmpMode->sizeHint().height() - kTempMargin;
+  lbTmpMode->adjustSize();
+  lbTmpSize->adjustSize();
+  lbTmpMode->move(kTempMargin, top);
+  lbTmpSize->move(kTempMargin + lbTmpMode->width() + kTempMargin, top);
+  lbTmpMode->setVisible(on);
+  lbTmpSize->setVisible(on);
+  FScreen.fill(Qt::black);
+  ImageArea()->repaint();
+}
+
+bool TDrawForm::SavePicture(const QString& fileName) const {
+  return WritePicture(FSession.DrawGrid().Picture().Image(), fileName, JpegPosition());
+}
+
+bool TDrawForm::RenderAtSize(const QString& fileName, int width, int height) {
+  lbTmpSize->setText(QString("実画像サイズ %1×%2").arg(width).arg(height));
+  lbTmpMode->move(kTempMargin,
+                  ImageArea()->height() - lbTmpMode->sizeHint().height() - kTempMargin);
+  const QRect shown = TempSizeRect(width, height, TempSizeArea());
+  bool delivered = false;
+  FSession.RenderAtSize(width, height, shown, [&](const QImage& picture) {
+    if (fileName.isEmpty())
+      QGuiApplication::clipboard()->setImage(picture);
+    else
+      WritePicture(picture, fileName, JpegPosition());
+    delivered = true;
+  });
+  return delivered;
+}
+
+// The desktop is checked first: on one this program cannot ask, nothing is computed.
+void TDrawForm::mnWallClick() {
+  const TDesktop desktop = RunningDesktop();
+  if (desktop == TDesktop::Unsupported) {
+    InformDialog(
+        "このデスクトップ環境での壁紙の設定には対応していません。\n"
+        "対応しているのは GNOME、Cinnamon、MATE、KDE Plasma、XFCE です。");
+    return;
+  }
+  if (!ConfirmDialog("現在の画像を壁紙に設定します。よろしいですか？")) return;
+  const QString file = WallpaperFile();
+  if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+    throw std::runtime_error("フォルダを作成できません: " + file.toStdString());
+  const QSize size = screen()->size();
+  if (RenderAtSize(file, size.width(), size.height())) ApplyWallpaper(desktop, file);
+}
+
+void TDrawForm::mnSaveClick() {
+  const QString fileName = SaveFileDialog(QString::fromStdString(FSettings.SaveDir));
+  if (fileName.isEmpty()) return;
+  FSession.DrawCommand([this, &fileName] { SavePicture(fileName); });
+  FSettings.SaveDir = FolderOf(fileName).toStdString();
+}
+
+void TDrawForm::mnCopyClick() {
+  QGuiApplication::clipboard()->setImage(FSession.DrawGrid().Picture().Image());
+}
+
+void TDrawForm::mnSizeSaveClick(bool copy) {
+  const int pictureWidth = FSession.DrawGrid().Width();
+  const int pictureHeight = FSession.DrawGrid().Height();
+  TSizeForm form(this);
+  if (FSettings.SaveWidth != 0)
+    form.Prepare(FSettings.SaveWidth, FSettings.SaveHeight, pictureWidth, pictureHeight, mnSize);
+  else
+    form.Prepare(pictureWidth, pictureHeight, pictureWidth, pictureHeight, mnSize);
+  if (SizeDialog(form) != QDialog::Accepted) return;
+  const int width = form.ChosenWidth(), height = form.ChosenHeight();
+  QString fileName;
+  if (!copy) {
+    fileName = SaveFileDialog(QString::fromStdString(FSettings.SaveDir));
+    if (fileName.isEmpty()) return;
+    FSettings.SaveDir = FolderOf(fileName).toStdString();
+  }
+  FSettings.SaveWidth = width;
+  FSettings.SaveHeight = height;
+  RenderAtSize(fileName, width, height);
+}
+
+// The picture keeps its aspect and sits at the top left of the page.
+QRect PrintedPictureRect(QSize picture, QSize page) {
+  const float aspect = static_cast<float>(picture.height()) / static_cast<float>(picture.width());
+  const int pw = page.width(), ph = page.height();
+  if (static_cast<float>(ph) / static_cast<float>(pw) > aspect)
+    return {0, 0, pw, static_cast<int>(std::nearbyint(pw * aspect))};
+  return {0, 0, static_cast<int>(std::nearbyint(ph / aspect)), ph};
+}
+
+void TDrawForm::PrintPicture(QPrinter& printer) const {
+  const QImage& picture = FSession.DrawGrid().Picture().Image();
+  printer.setDocName(kDocumentName);
+  printer.setCreator(kDocumentName);
+  QPainter painter;
+  if (!painter.begin(&printer)) throw std::runtime_error("印刷を開始できません。");
+  const QSize page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
+  painter.drawImage(PrintedPictureRect(picture.size(), page), picture);
+  if (!painter.end()) throw std::runtime_error("印刷に失敗しました。");
+}
+
+void TDrawForm::mnPrintClick() {
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  PrintPicture(printer);
+}
+
+}  // namespace vortexa

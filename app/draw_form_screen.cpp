@@ -1,0 +1,134 @@
+// The main window's full screen, with bars that the mouse calls at the top
+// edge, and its help command.
+#include <QAction>
+#include <QDesktopServices>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/draw_form.h"
+#include "app/form_parts.h"
+#include "favorites/fav_files.h"
+
+namespace vortexa {
+
+namespace {
+
+constexpr int kShowBarsEdge = 5;     // pixels at the top that call the bars
+constexpr int kHideBarsMargin = 10;  // pixels below the tool bars that send them away
+constexpr const char* kEnterCaption = "全画面表示(&F)";
+constexpr const char* kLeaveCaption = "全画面表示解除(&F)";
+constexpr const char* kManualPage = "manual/index.html";
+
+}  // namespace
+
+std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem::path> folders) {
+  for (const std::filesystem::path& folder : folders)
+    if (std::filesystem::exists(folder / kManualPage)) return folder / kManualPage;
+  return std::nullopt;
+}
+
+void TDrawForm::CreateScreenMenus() {
+  mnFullScreen = new QAction(kEnterCaption, mnDisplay);
+  mnFullScreen->setShortcut(Qt::Key_F11);
+  mnFullScreen->setStatusTip("全画面表示への移行/解除を行います");
+  connect(mnFullScreen, &QAction::triggered, this, [this] { mnFullScreenClick(); });
+  mnDisplay->insertAction(mnSize->menuAction(), mnFullScreen);
+  addAction(mnFullScreen);  // F11 works also while the menu bar is hidden
+
+  mnShowHelp = new QAction("ヘルプ表示(&H)", mnHelp);
+  mnShowHelp->setShortcut(Qt::Key_F1);
+  mnShowHelp->setStatusTip("うずまきらんどヘルプを表示します");
+  connect(mnShowHelp, &QAction::triggered, this, [this] { mnShowHelpClick(); });
+  mnHelp->insertAction(mnHelp->actions().value(0), mnShowHelp);
+  mnHelp->insertSeparator(mnHelp->actions().value(1));
+  addAction(mnShowHelp);
+  InformDialog = [this](const QString& text) {
+    QMessageBox::information(this, "うずまきらんど", text);
+  };
+}
+
+bool TDrawForm::FullScreen() const {
+  return !FSavedBounds.isNull();
+}
+
+bool TDrawForm::BarsShown() const {
+  return FStatusBar->isVisibleTo(this);
+}
+
+// Where the picture's top lies in the image surface's coordinates: below the
+// tool bars, at the screen's top in full screen even while the bars cover it.
+int TDrawForm::PictureTop() const {
+  if (!FullScreen()) return TopPanel->height();
+  return BarsShown() ? -centralWidget()->y() : 0;
+}
+
+void TDrawForm::mnFullScreenClick() {
+  FIdleRedrawEnabled = false;
+  if (!FullScreen()) {
+    if (isMaximized()) showNormal();
+    FSavedBounds = geometry();
+    showFullScreen();
+    // Without a window manager the request alone leaves the window where it was.
+    setGeometry(screen()->geometry());
+    mnFullScreen->setText(kLeaveCaption);
+    if (BarsShown()) ToggleBars();
+  } else {
+    const QRect full = geometry();
+    if (!BarsShown()) ToggleBars();
+    showNormal();
+    setGeometry(FSavedBounds);
+    // The window system may put the full-screen bounds back once it has left
+    // full screen; the saved bounds then come again.
+    QTimer::singleShot(0, this, [this, bounds = FSavedBounds, full] {
+      if (!FullScreen() && geometry() == full) setGeometry(bounds);
+    });
+    FSavedBounds = QRect();
+    mnFullScreen->setText(kEnterCaption);
+  }
+  FIdleRedrawEnabled = true;
+  FIdleTimer->start();
+  if (FullScreen()) ShowFullScreenNotice();
+}
+
+void TDrawForm::ToggleBars() {
+  if (!FullScreen()) return;
+  const bool show = !BarsShown();
+  for (QWidget* bar :
+       {static_cast<QWidget*>(menuBar()), TopPanel, static_cast<QWidget*>(FStatusBar)})
+    bar->setVisible(show);
+  layout()->activate();
+  centralWidget()->layout()->activate();
+  FSession.SetOrigin(PictureTop());
+  if (!show) FSession.DrawGrid().DrawInfo(edX->text(), edY->text(), edRange->text(), QString());
+  FSession.DrawGrid().Present();
+}
+
+// position is a position in the window below its menu bar.
+void TDrawForm::FullScreenMouseMove(QPoint position) {
+  if (FSession.Busy()) return;
+  const int fromTop = position.y() + centralWidget()->y();
+  if (BarsShown() ? position.y() > TopPanel->height() + kHideBarsMargin : fromTop < kShowBarsEdge)
+    ToggleBars();
+}
+
+void TDrawForm::ShowFullScreenNotice() {
+  if (FSettings.FullScreenNotice != 0 && FSettings.Version >= kSettingsVersion) return;
+  InformDialog(
+      "全画面表示ではマウスカーソルを画面上端に動かすことにより、\n"
+      "メニュー、ツールバー類を表示することができます。");
+  FSettings.FullScreenNotice = 1;
+}
+
+// Without a manual the command does nothing.
+void TDrawForm::mnShowHelpClick() {
+  if (const auto manual = FindManual(RecommendedFileFolders()))
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual->string())));
+}
+
+}  // namespace vortexa

@@ -1,0 +1,229 @@
+// The main window's settings and its image-size menu.
+#include <QAction>
+#include <QActionGroup>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSlider>
+#include <QTimer>
+
+#include "app/draw_form.h"
+
+namespace vortexa {
+
+namespace {
+
+constexpr int kToolBarRowHeight = 53;
+constexpr int kOneRowWindowWidth = 590;
+// A window is put back where it was only when this much of its corner is on a screen.
+constexpr int kVisibleCorner = 40;
+constexpr int kAfterFullScreenMs = 50;
+
+struct TSizePreset {
+  const char* Caption;
+  int Tag;
+};
+constexpr TSizePreset kSizePresets[] = {
+    {"QVGA  <320×240>", 3200240},    {"VGA  <640×480>", 6400480},
+    {"SVGA  <800×600>", 8000600},    {"XGA  <1024×768>", 10240768},
+    {"WXGA  <1280×768>", 12800768},  {"WXGA+  <1440×900>", 14400900},
+    {"SXGA  <1280×1024>", 12801024}, {"SXGA+  <1400×1050>", 14001050},
+    {"WUXGA  <1920×1200>", 19201200}};
+
+int SizeTag(QSize size) {
+  return size.width() * 10000 + size.height();
+}
+
+QString SizeCaption(int tag) {
+  return QString("%1×%2").arg(tag / 10000).arg(tag % 10000);
+}
+
+int Tag(const QAction* item) {
+  return item->data().toInt();
+}
+
+// Checks the radio item at `position` of a submenu.
+void CheckPosition(QMenu* menu, int position) {
+  const QList<QAction*> items = menu->actions();
+  if (position >= 0 && position < items.size()) items[position]->setChecked(true);
+}
+
+int CheckedPosition(const QMenu* menu) {
+  const QList<QAction*> items = menu->actions();
+  for (qsizetype i = 0; i < items.size(); ++i)
+    if (items[i]->isChecked()) return static_cast<int>(i);
+  return 0;
+}
+
+}  // namespace
+
+// ---- settings ----
+
+void TDrawForm::LoadSettings(const std::filesystem::path& file) {
+  FSettingsFile.emplace(file);
+  if (!FSettingsFile->Warning().empty())
+    QMessageBox::warning(this, "うずまきらんど", QString::fromStdString(FSettingsFile->Warning()));
+  FSettings = FSettingsFile->Loaded();
+  const TSettings& s = FSettings;
+  resize(s.Width, s.Height);
+  if (QGuiApplication::screenAt(QPoint(s.Left, s.Top) + QPoint(kVisibleCorner, kVisibleCorner)))
+    move(s.Left, s.Top);
+  FSession.SetMoveRatio(s.MoveRatio);
+  CheckPosition(mnMoveRatio, s.MoveRatio);
+  FSession.SetMagnifyRatio(s.MagnifyRatio);
+  CheckPosition(mnMagnifyRatio, s.MagnifyRatio);
+  CheckPosition(mnJPEG, s.JpegQuality);
+  tbHue->setValue(s.Hue);
+  int bit = 1;
+  for (QAction* item : {mnFSInfo, mnAnimate, mnThread, mnPredict, mnSymY, mnSSE}) {
+    item->setChecked(s.Options & bit);
+    bit <<= 1;
+  }
+  mnOptionClick();
+  mnSSE->setChecked(FSession.CalcGrid().Options() & kOptNoSimd);
+  mnWheelAtPointer->setChecked(s.WheelAtPointer);
+  SetTourSpeed(s.TourSpeed);
+  SetTourSound(s.TourSound);
+  SetSoundFile(QString::fromStdString(s.TourSoundFile));
+  SetFavoriteDir(s.FavoriteDir);
+  for (const int tag : s.ImageSizes)
+    AddSizeItem(tag, SizeCaption(tag), mnP16);
+}
+
+TSettings TDrawForm::CurrentSettings() const {
+  TSettings s = FSettings;
+  s.Left = x();
+  s.Top = y();
+  s.Width = width();
+  s.Height = height();
+  s.MoveRatio = FSession.MoveRatio();
+  s.MagnifyRatio = FSession.MagnifyRatio();
+  s.JpegQuality = JpegPosition();
+  s.Options = FSession.CalcGrid().Options();
+  s.Hue = tbHue->value();
+  s.ImageSizes = UserImageSizes();
+  s.WheelAtPointer = mnWheelAtPointer->isChecked();
+  s.TourSpeed = TourSpeed();
+  s.TourSound = TourSound();
+  s.TourSoundFile = SoundFile().toStdString();
+  s.FavoriteDir = FavoriteDir().string();
+  return s;
+}
+
+int TDrawForm::JpegPosition() const {
+  return CheckedPosition(mnJPEG);
+}
+
+// An error while writing is shown; the file is never half written.
+void TDrawForm::SaveSettings() {
+  if (!FSettingsFile || !FSettingsFile->Writable()) return;
+  try {
+    FSettingsFile->Save(CurrentSettings());
+  } catch (const std::exception& error) {
+    QMessageBox::warning(this, "うずまきらんど", QString::fromUtf8(error.what()));
+  }
+}
+
+// ---- image-size menu ----
+
+void TDrawForm::CreateSizeMenu() {
+  mnSize = mnDisplay->addMenu("画像エリアサイズ(&S)");
+  mnSize->menuAction()->setStatusTip("画像エリアのサイズを指定します");
+  mnP16 = mnSize->addSeparator();
+  mnP16->setData(0);
+  for (const TSizePreset& preset : kSizePresets)
+    AddSizeItem(preset.Tag, preset.Caption, nullptr);
+  mnSize->addSeparator()->setData(1);
+  mnSizeAdd = mnSize->addAction("現サイズをメニューに追加(&A)");
+  mnSizeAdd->setStatusTip("現在の画像エリアサイズをメニューに追加します");
+  mnSizeAdd->setData(0);
+  connect(mnSizeAdd, &QAction::triggered, this, [this] { mnSizeAddClick(); });
+  mnSizeDel = mnSize->addAction("現サイズをメニューから削除(&D)");
+  mnSizeDel->setStatusTip("現在の画像エリアサイズをメニューから削除します");
+  mnSizeDel->setData(0);
+  connect(mnSizeDel, &QAction::triggered, this, [this] { mnSizeDelClick(); });
+}
+
+// Inserted before `before`, or at the end when it is null.
+void TDrawForm::AddSizeItem(int tag, const QString& caption, QAction* before) {
+  auto* item = new QAction(caption, mnSize);
+  item->setData(tag);
+  item->setStatusTip("画像エリアを " + SizeCaption(tag) + " にします");
+  mnSize->insertAction(before, item);
+  connect(item, &QAction::triggered, this, [this, tag] { mnSizeClick(tag); });
+}
+
+std::vector<int> TDrawForm::UserImageSizes() const {
+  std::vector<int> sizes;
+  for (const QAction* item : mnSize->actions()) {
+    if (item == mnP16) break;
+    sizes.push_back(Tag(item));
+  }
+  return sizes;
+}
+
+// Sizes that do not fit on the screen, and the current one, are not offered.
+void TDrawForm::UpdateSizeMenu() {
+  const QSize screenSize = screen()->size();
+  const int current = SizeTag(ImageAreaSize());
+  for (QAction* item : mnSize->actions()) {
+    const int tag = Tag(item);
+    if (tag == 0 || item->isSeparator()) continue;
+    item->setEnabled(tag / 10000 < screenSize.width() && tag % 10000 < screenSize.height() &&
+                     tag != current);
+  }
+  const std::vector<int> sizes = UserImageSizes();
+  const bool listed = std::find(sizes.begin(), sizes.end(), current) != sizes.end();
+  mnSizeAdd->setEnabled(!listed);
+  mnSizeDel->setEnabled(listed);
+}
+
+// The window grows or shrinks by what the picture area lacks; the tool bars
+// take two rows when the new width is narrow, which the height accounts for.
+void TDrawForm::mnSizeClick(int tag) {
+  if (FullScreen()) {
+    // The size is set once the window system has given the normal window back.
+    // Nothing is drawn in between: a drawing would hold the window's size.
+    mnFullScreenClick();
+    FIdleRedrawEnabled = false;
+    FIdleTimer->stop();
+    QTimer::singleShot(kAfterFullScreenMs, this, [this, tag] {
+      FIdleRedrawEnabled = true;
+      mnSizeClick(tag);
+      FIdleTimer->start();
+    });
+    return;
+  }
+  const QSize area = ImageAreaSize();
+  const int newWidth = width() + tag / 10000 - area.width();
+  const int topPanel = newWidth >= kOneRowWindowWidth ? kToolBarRowHeight : 2 * kToolBarRowHeight;
+  const int newHeight = height() + tag % 10000 - area.height() + topPanel - TopPanel->height();
+  resize(newWidth, newHeight);
+}
+
+void TDrawForm::mnSizeAddClick() {
+  const int tag = SizeTag(ImageAreaSize());
+  QAction* before = nullptr;
+  for (QAction* item : mnSize->actions())
+    if (Tag(item) == 0 || Tag(item) > tag) {
+      before = item;
+      break;
+    }
+  AddSizeItem(tag, SizeCaption(tag), before);
+}
+
+void TDrawForm::mnSizeDelClick() {
+  const int tag = SizeTag(ImageAreaSize());
+  for (QAction* item : mnSize->actions()) {
+    if (item == mnP16) return;
+    if (Tag(item) != tag) continue;
+    if (ConfirmDialog(SizeCaption(tag) + " をメニューから削除します。よろしいですか？")) {
+      mnSize->removeAction(item);
+      item->deleteLater();
+    }
+    return;
+  }
+}
+
+}  // namespace vortexa

@@ -1,0 +1,92 @@
+// TSettings: what the window keeps between runs, and vortexa.ini, the file
+// that holds it. The file is read whole at start-up and written whole at
+// close, so sections and keys this program does not know survive. A file that
+// cannot be read is moved aside under a new name and never overwritten.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "favorites/ini_file.h"
+
+namespace vortexa {
+
+inline constexpr int kSettingsVersion = 120;
+inline constexpr const char* kSettingsFileName = "vortexa.ini";
+
+// Positions of the radio submenus and their counts.
+inline constexpr int kMoveRatioPositions = 3;
+inline constexpr int kMagnifyRatioPositions = 4;
+inline constexpr int kJpegQualityPositions = 3;
+inline constexpr int kTourSpeedPositions = 4;
+inline constexpr int kTourSoundPositions = 2;
+inline constexpr int kTourSoundOff = 1;
+
+struct TSettings {
+  int Version = 0;  // "No" as read; 0 without a file
+  int Left = 100;
+  int Top = 100;
+  int Width = 590;
+  int Height = 400;
+  int MoveRatio = 0;
+  int MagnifyRatio = 1;
+  int AnimateRatio = 1;  // kept for older versions; nothing reads it
+  int JpegQuality = 1;
+  int TourSpeed = 1;
+  int TourSound = 0;  // 0 the sound file, 1 off
+  std::string TourSoundFile;
+  std::string FavoriteDir;
+  std::string SaveDir;
+  int SaveWidth = 0;
+  int SaveHeight = 0;
+  int FullScreenNotice = 0;
+  int Options = 0;
+  int Hue = 0;
+  // The user's image sizes, width × 10000 + height each, in menu order.
+  std::vector<int> ImageSizes;
+  bool WheelAtPointer = false;
+};
+
+// The settings a first start has: folders and the sound file of this user.
+TSettings DefaultSettings();
+
+// The user's documents folder with a trailing '/', as the desktop names it.
+std::string DocumentsFolder();
+// The chime the program ships, beside the program or in the installed data.
+std::string DefaultSoundFile();
+
+// "ImageSize": the values above 100000 in a comma-separated list; parts that
+// are not integers or too small are skipped.
+std::vector<int> ParseImageSizes(const std::string& text);
+std::string FormatImageSizes(const std::vector<int>& sizes);
+
+class TSettingsFile {
+ public:
+  // Reads the file; never throws for its content. An unreadable file is moved
+  // aside (Warning() says where) and the settings are the defaults.
+  explicit TSettingsFile(std::filesystem::path fileName);
+
+  const TSettings& Loaded() const { return FLoaded; }
+  // Empty when the file was read or did not exist.
+  const std::string& Warning() const { return FWarning; }
+  // False when an unreadable file could not be moved aside: it is left alone.
+  bool Writable() const { return FIni.has_value(); }
+
+  // Writes every key in the file's order, "No" as the current version, and
+  // replaces the file atomically. Throws std::runtime_error on failure and
+  // std::logic_error when the file is not writable.
+  void Save(const TSettings& settings);
+
+ private:
+  void Read();
+  void MoveAside(const std::string& reason);
+
+  std::filesystem::path FFileName;
+  std::optional<TIniFile> FIni;
+  TSettings FLoaded;
+  std::string FWarning;
+};
+
+}  // namespace vortexa
