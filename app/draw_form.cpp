@@ -715,6 +715,14 @@ bool TDrawForm::ImageAreaEvent(QEvent* event) {
 // ---- commands ----
 
 void TDrawForm::btDrawClick() {
+  // A range no view can have keeps the range in use, and says why.
+  if (!FSession.Busy() && !FSession.TourRunning() &&
+      RangeFieldRefused(edRange->text().toStdString())) {
+    edRange->setText(Text(FSession.RangeText()));
+    ClearEdited(edRange);
+    ShowStatus(3, Text(std::string(kRangeRefusedText)));
+    return;
+  }
   FSession.PressDraw(FieldsToView(edX->text().toStdString(), edY->text().toStdString(),
                                   edRange->text().toStdString(),
                                   cbLimit->currentText().toStdString()));

@@ -238,6 +238,19 @@ TEST_F(DrawFormTest, FieldsFallBackAndClampWhenDrawing) {
   }
 }
 
+TEST_F(DrawFormTest, ZeroOrNegativeRangeIsRefusedAndTheFieldKeepsTheRangeInUse) {
+  auto form = StartForm();
+  Draw(*form, "0", "0", "0.5", "1000");
+  for (const char* range : {"0", "-1", "-0", "0e5"}) {
+    SCOPED_TRACE(range);
+    Draw(*form, "0.25", "0", range, "1000");
+    EXPECT_EQ(form->Session().View(), (TViewState{0, 0, 0.5L, 1000}));
+    EXPECT_EQ(form->edRange->text(), "0.5");
+    EXPECT_EQ(form->StatusText(3).toStdString(), kRangeRefusedText);
+  }
+  EXPECT_EQ(form->Session().History().Count(), 2);
+}
+
 TEST_F(DrawFormTest, TypingFiltersCharactersAndMarksTheField) {
   auto form = StartForm();
   form->edX->clear();

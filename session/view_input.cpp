@@ -37,6 +37,11 @@ int FieldToLimit(std::string_view text) {
   return std::clamp(limit, 1, kMaxLimit);
 }
 
+bool RangeFieldRefused(std::string_view text) {
+  const std::optional<long double> range = ParseExtended(TrimBlanks(text));
+  return range && !(*range > 0);
+}
+
 TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view range,
                         std::string_view limit) {
   return {FieldToReal(x, kHomeCenter), FieldToReal(y, kHomeCenter), FieldToReal(range, kHomeRange),

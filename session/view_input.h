@@ -40,6 +40,11 @@ struct TViewState {
 long double FieldToReal(std::string_view text, long double fallback);
 // The limit field's text: kFallbackLimit when not a number, clamped to 1..kMaxLimit.
 int FieldToLimit(std::string_view text);
+// A range field holding a number that no view can have (zero, negative); the
+// draw command refuses it rather than falling back.
+bool RangeFieldRefused(std::string_view text);
+inline constexpr std::string_view kRangeRefusedText = "範囲には 0 より大きい数を指定してください";
+
 TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view range,
                         std::string_view limit);
 
