@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "kernels.h"
+#include "team_size.h"
 
 namespace vortexa {
 
@@ -23,6 +24,13 @@ constexpr auto kAbortPollInterval = std::chrono::milliseconds(100);
 constexpr int kRepairRadius = 4;
 constexpr int kRescanDistance = 9;
 constexpr int kMaxScaleDivisor = 1 << 16;
+// Smallest teams: two workers for the first pass, four for the others.
+constexpr int kFirstPassMinimumTeam = 2;
+constexpr int kPassMinimumTeam = 4;
+// A repair window goes to the team when its predicted dots may cost this many
+// iterations (each predicted dot up to the limit): below it, waking the team
+// costs more than it saves.
+constexpr std::int64_t kMinSharedRepairIterations = 100000;
 
 // Rows (or columns) of the old grid that a zoom by n keeps, and where the
 // kept dots start in the new grid.
@@ -100,7 +108,10 @@ int StageProgress(int base, int span, int nextRow, int height) {
   return base + static_cast<int>(quotient);
 }
 
-TCalcGrid::TCalcGrid() : FSimdLevel(ProbeSimd()), FThread([this] { Execute(); }) {}
+TCalcGrid::TCalcGrid()
+    : FFixedTeamSize(FixedTeamSizeFromEnvironment()),
+      FSimdLevel(ProbeSimd()),
+      FThread([this] { Execute(); }) {}
 
 TCalcGrid::~TCalcGrid() {
   {
@@ -180,6 +191,16 @@ void TCalcGrid::SetOptions(int options) {
   UpdateKernel();
 }
 
+int TCalcGrid::FixedTeamSize() const {
+  return FFixedTeamSize;
+}
+
+void TCalcGrid::SetFixedTeamSize(int size) {
+  if (size < 0 || size > kMaxTeamSize) throw std::invalid_argument("team size out of range");
+  const auto lock = LockIdle();
+  FFixedTeamSize = size;
+}
+
 // The range is the distance from the centre to the nearer picture edge.
 void TCalcGrid::UpdateScale() {
   const int side = std::min(FState.GridWidth, FState.GridHeight);
@@ -222,6 +243,7 @@ void TCalcGrid::Start(TCalcCommand command) {
   // Start cannot be lost, nor a wait for a pass see the last command's.
   FAbort = false;
   FState.Pass = 0;
+  FPassTeams = {};
   FRepairedAreas.clear();
   FRunning = true;
   FWake.notify_one();
@@ -280,6 +302,7 @@ void TCalcGrid::Execute() {
       // Out of memory or threads: the command ends as if aborted (FCommand
       // keeps its value), and the thread stays ready for the next one.
     }
+    FTeam.reset();
     lock.lock();
     FRunning = false;
     FIdle.notify_all();
@@ -304,7 +327,7 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
       ClearOrApplyShift();
       SetPass(2);
       SetStage(0, 100);
-      RunPass(3, 4);
+      RunPass(3, kPassMinimumTeam);
       SetPass(4);
       break;
     case ccMagnify: {
@@ -337,14 +360,14 @@ void TCalcGrid::ClearOrApplyShift() {
 void TCalcGrid::RunStandardSequence(bool fromFirstPass) {
   if (fromFirstPass) {
     SetStage(0, 1);
-    RunPass(1, 2);
+    RunPass(1, kFirstPassMinimumTeam);
     Predict(0, 0);
     SetStage(1, 7);
-    RunPass(2, 4);
+    RunPass(2, kPassMinimumTeam);
     Predict(0, 0);
   }
   SetStage(8, 82);
-  RunPass(3, 4);
+  RunPass(3, kPassMinimumTeam);
   SetStage(90, 10);
   VerifyPredicted();
   SetPass(4);
@@ -358,44 +381,38 @@ void TCalcGrid::SetStage(int base, int span) {
   FProgressSpan = span;
 }
 
-void TCalcGrid::RunPass(int nextPass, int count) {
+int TCalcGrid::TeamSizeFor(int minimum) const {
+  if (FOptions & kOptSingleWorker) return 1;
+  return TeamSize(minimum, FFixedTeamSize, FProcessors);
+}
+
+// Started once per command, as large as its largest pass: starting threads
+// for every pass costs more than a small view's whole computation.
+TWorkerTeam& TCalcGrid::Team() {
+  if (!FTeam) {
+    FProcessors = AllowedProcessorCount();
+    FTeam.emplace(FState, TeamSizeFor(kPassMinimumTeam));
+  }
+  return *FTeam;
+}
+
+void TCalcGrid::RunPass(int nextPass, int minimumTeam) {
   if (FAbort) throw TAbortSignal{};
-  if (FOptions & kOptSingleWorker) count = 1;
+  TWorkerTeam& team = Team();
+  const int count = std::min(TeamSizeFor(minimumTeam), team.Size());
+  FPassTeams[FState.Pass] = count;
   FState.NextRow = 0;
-  {
-    std::lock_guard lock(FState.CountLock);
-    FState.LiveWorkers = count;
-  }
-  for (int index = 0; index < count; ++index) {
-    try {
-      FWorkers[index] = std::make_unique<TCalcThread>(FState, index);
-    } catch (const std::system_error&) {
-      // The team shares one row counter, so fewer workers still finish the pass.
-      {
-        std::lock_guard lock(FState.CountLock);
-        FState.LiveWorkers -= count - index;
-      }
-      if (index == 0) throw;
-      break;
-    }
-  }
+  team.StartRows(count);
   WaitForWorkers();
   if (FAbort) throw TAbortSignal{};
   SetPass(nextPass);
 }
 
 void TCalcGrid::WaitForWorkers() {
-  {
-    std::unique_lock lock(FState.CountLock);
-    while (!FState.DoneEvent.wait_for(lock, kAbortPollInterval,
-                                      [this] { return FState.LiveWorkers == 0; })) {
-      if (!FAbort) continue;
-      for (const auto& worker : FWorkers)
-        if (worker) worker->Terminate();
-    }
-  }
-  for (auto& worker : FWorkers)
-    worker.reset();
+  std::unique_lock lock(FState.CountLock);
+  while (!FState.DoneEvent.wait_for(lock, kAbortPollInterval,
+                                    [this] { return FState.LiveWorkers == 0; }))
+    if (FAbort) FTeam->Terminate();
 }
 
 // --- Prediction and its repair ---------------------------------------------
@@ -473,19 +490,40 @@ bool TCalcGrid::TouchesEscaped(int row, int col) const {
 
 // Recomputes the predicted dots around (row, col) with the extended kernel:
 // this path never mirrors, so a wrong guess is fixed exactly where it was.
+// Every dot's value depends only on its place, and the scan goes on only when
+// the whole window is done, so sharing a window over the team changes nothing
+// but the time.
 void TCalcGrid::RepairWindow(int row, int col) {
   const int lastRow = std::min(row + kRepairRadius, FState.GridHeight - 1);
   const int lastCol = std::min(col + kRepairRadius, FState.GridWidth - 1);
   const int firstRow = std::max(row - kRepairRadius, 0);
   const int firstCol = std::max(col - kRepairRadius, 0);
-  for (int r = firstRow; r <= lastRow; ++r) {
-    const long double y = FState.RowIm(r);
+  FRepairDots.clear();
+  for (int r = firstRow; r <= lastRow; ++r)
     for (int c = firstCol; c <= lastCol; ++c)
-      if (FState.LoadAt(r, c) == kDotPredicted)
-        FState.StoreAt(r, c, RepairDot(FState, FState.ColRe[c], y));
+      if (FState.LoadAt(r, c) == kDotPredicted) FRepairDots.emplace_back(r, c);
+  const auto repair = [this](int index) {
+    const auto [r, c] = FRepairDots[index];
+    FState.StoreAt(r, c, RepairDot(FState, FState.ColRe[c], FState.RowIm(r)));
+  };
+  const int count = static_cast<int>(FRepairDots.size());
+  if (RepairWorthSharing(FRepairDots.size())) {
+    FTeam->StartItems(TeamSizeFor(kPassMinimumTeam), count, repair);
+    WaitForWorkers();
+    FTeam->RethrowItemError();
+    if (FAbort) throw TAbortSignal{};
+  } else {
+    for (int index = 0; index < count; ++index)
+      repair(index);
   }
   // The picture code recolours just these areas after a shown final pass.
   FRepairedAreas.push_back({firstCol, firstRow, lastCol + 1, lastRow + 1});
+}
+
+// A team of one gains nothing from the hand-over.
+bool TCalcGrid::RepairWorthSharing(std::size_t dots) const {
+  if (!FTeam || std::min(TeamSizeFor(kPassMinimumTeam), FTeam->Size()) < 2) return false;
+  return static_cast<std::int64_t>(dots) * FState.Limit >= kMinSharedRepairIterations;
 }
 
 // --- Reuse after scrolls, zooms and limit changes --------------------------
@@ -573,6 +611,10 @@ int TCalcGrid::SimdLevel() const {
 }
 TCalcCommand TCalcGrid::Command() const {
   return FCommand;
+}
+int TCalcGrid::PassTeamSize(int pass) const {
+  if (pass < 1 || pass > static_cast<int>(FPassTeams.size())) return 0;
+  return FPassTeams[pass - 1];
 }
 long double TCalcGrid::ColRe(int col) const {
   return FState.ColRe[col];

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <thread>
 #include <utility>
@@ -64,6 +65,13 @@ class TCalcGrid {
   void SetMagnify(float factor);
   int Options() const;
   void SetOptions(int options);
+  // Workers per pass: 0 follows the machine (at least two for the first pass
+  // and four for the others), n > 0 fixes the team at n. The default comes
+  // from VORTEXA_WORKERS; the single-worker option overrides either. Throws
+  // std::invalid_argument outside 0..kMaxTeamSize (the constructor throws
+  // likewise for a bad VORTEXA_WORKERS).
+  int FixedTeamSize() const;
+  void SetFixedTeamSize(int size);
 
   // Running. Start waits for a running command to end, then wakes the grid
   // thread. A command that is aborted (or fails) ends quietly with Command()
@@ -88,6 +96,9 @@ class TCalcGrid {
   int GetKernel() const;
   int SimdLevel() const;
   TCalcCommand Command() const;  // back to ccNone only when a command completes
+  // Workers of the pass with that number (1..3) in the last command, 0 if it
+  // did not run; read while idle.
+  int PassTeamSize(int pass) const;
   long double ColRe(int col) const;
   long double RowIm(int row) const;
   TDot GetDot(int row, int col) const;
@@ -118,7 +129,9 @@ class TCalcGrid {
   void ClearOrApplyShift();
   void RunStandardSequence(bool fromFirstPass);
   void SetStage(int base, int span);
-  void RunPass(int nextPass, int count);
+  int TeamSizeFor(int minimum) const;
+  TWorkerTeam& Team();
+  void RunPass(int nextPass, int minimumTeam);
   void SetPass(int pass);
   void WaitForWorkers();
   void Predict(int colOffset, int rowOffset);
@@ -127,6 +140,7 @@ class TCalcGrid {
   void VerifyPredicted();
   bool TouchesEscaped(int row, int col) const;
   void RepairWindow(int row, int col);
+  bool RepairWorthSharing(std::size_t dots) const;
   void ApplyShift();
   std::pair<int, int> ReuseScaled(float factor);  // column and row offset
   void ResetUndecided();
@@ -137,7 +151,11 @@ class TCalcGrid {
   float FMagnify = 1.0f;
   int FShiftX = 0;
   int FShiftY = 0;
-  std::array<std::unique_ptr<TCalcThread>, 4> FWorkers;
+  int FFixedTeamSize = 0;
+  int FProcessors = 1;               // allowed processors, read when a command starts its team
+  std::optional<TWorkerTeam> FTeam;  // started at a command's first pass, ended with it
+  std::array<int, 3> FPassTeams{};   // workers of each pass of the last command
+  std::vector<std::pair<int, int>> FRepairDots;  // row and column of a window's predicted dots
   std::atomic<int> FProgressBase{0};
   std::atomic<int> FProgressSpan{0};
   std::atomic<bool> FAbort{false};
