@@ -28,9 +28,9 @@ constexpr int kMaxScaleDivisor = 1 << 16;
 constexpr int kFirstPassMinimumTeam = 2;
 constexpr int kPassMinimumTeam = 4;
 // A repair window goes to the team when its predicted dots may cost this many
-// iterations (each predicted dot up to the limit): below it, waking the team
-// costs more than it saves.
-constexpr std::int64_t kMinSharedRepairIterations = 100000;
+// iterations (each predicted dot up to the limit), some 100 microseconds:
+// waking the team and waiting for it costs a few tens.
+constexpr std::int64_t kMinSharedRepairIterations = 50000;
 
 // Rows (or columns) of the old grid that a zoom by n keeps, and where the
 // kept dots start in the new grid.
