@@ -5,9 +5,11 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 
 #include "app/render_options.h"
 #include "engine/calc_grid.h"
+#include "engine/team_size.h"
 #include "formula/evaluate.h"
 #include "formula/formula_kernel.h"
 #include "render/canvas.h"
@@ -80,10 +82,12 @@ int Run(const TRenderRequest& request) {
   std::vector<std::int32_t> hist(500);
   TCalcStats stats;
   grid.GetStatistics(0, 1, request.Limit, hist, stats);
-  std::printf("kernel=%d ms=%lld escaped=%d inside=%d predicted=%d\n", grid.GetKernel(),
+  std::printf("kernel=%d ms=%lld escaped=%d inside=%d predicted=%d workers=%d,%d,%d\n",
+              grid.GetKernel(),
               static_cast<long long>(
                   std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
-              stats[0], stats[1], stats[3]);
+              stats[0], stats[1], stats[3], grid.PassTeamSize(1), grid.PassTeamSize(2),
+              grid.PassTeamSize(3));
 
   if (!request.CountsPath.empty() && !WriteCounts(grid, request.CountsPath)) {
     std::cerr << "vortexa-render: cannot write \"" << request.CountsPath << "\"\n";
@@ -115,6 +119,12 @@ int main(int argc, char** argv) {
     CheckOutputPaths(request);
   } catch (const EUsageError& error) {
     std::cerr << "vortexa-render: " << error.what() << " (see --help)\n";
+    return 2;
+  }
+  try {
+    FixedTeamSizeFromEnvironment();  // refused before anything is computed
+  } catch (const std::invalid_argument& error) {
+    std::cerr << "vortexa-render: " << error.what() << "\n";
     return 2;
   }
   return Run(request);
