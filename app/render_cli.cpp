@@ -82,12 +82,13 @@ int Run(const TRenderRequest& request) {
   std::vector<std::int32_t> hist(500);
   TCalcStats stats;
   grid.GetStatistics(0, 1, request.Limit, hist, stats);
-  std::printf("kernel=%d ms=%lld escaped=%d inside=%d predicted=%d workers=%d,%d,%d\n",
-              grid.GetKernel(),
-              static_cast<long long>(
-                  std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
-              stats[0], stats[1], stats[3], grid.PassTeamSize(1), grid.PassTeamSize(2),
-              grid.PassTeamSize(3));
+  std::printf(
+      "kernel=%d ms=%lld escaped=%d inside=%d predicted=%d workers=%d,%d,%d processors=%d\n",
+      grid.GetKernel(),
+      static_cast<long long>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
+      stats[0], stats[1], stats[3], grid.PassTeamSize(1), grid.PassTeamSize(2),
+      grid.PassTeamSize(3), AllowedProcessorCount());
 
   if (!request.CountsPath.empty() && !WriteCounts(grid, request.CountsPath)) {
     std::cerr << "vortexa-render: cannot write \"" << request.CountsPath << "\"\n";

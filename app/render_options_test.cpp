@@ -234,9 +234,9 @@ TEST(RenderProgram, EnvironmentFixesTheWorkersOfEveryPass) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
   ASSERT_EQ(run("3", ""), 0);
-  EXPECT_NE(FileBytes(said).find(" workers=3,3,3\n"), std::string::npos) << FileBytes(said);
+  EXPECT_NE(FileBytes(said).find(" workers=3,3,3 "), std::string::npos) << FileBytes(said);
   ASSERT_EQ(run("3", "--options 4"), 0);
-  EXPECT_NE(FileBytes(said).find(" workers=1,1,1\n"), std::string::npos) << FileBytes(said);
+  EXPECT_NE(FileBytes(said).find(" workers=1,1,1 "), std::string::npos) << FileBytes(said);
 
   std::filesystem::remove(picture);
   EXPECT_EQ(run("lots", ""), 2);
