@@ -49,7 +49,9 @@ void ScaleWithTheTeam(int rounds) {
   grid.SetSize(1920, 1080);
   grid.SetView(-0.743643887037151L, 0.131825904205330L, 4000, 1e-6L);
   std::vector<TTeamTimes> teams;
-  for (const int size : {1, 2, AllowedProcessorCount()})
+  int automaticTeams[3] = {};
+  // 0: the team the machine gets without VORTEXA_WORKERS.
+  for (const int size : {1, 2, AllowedProcessorCount(), 0})
     if (std::none_of(teams.begin(), teams.end(), [&](const auto& t) { return t.Size == size; }))
       teams.push_back({size, {}, {}, {}});
   for (int round = 0; round < rounds; ++round)
@@ -64,6 +66,9 @@ void ScaleWithTheTeam(int rounds) {
       team.TotalMs.push_back(MsSince(start));
       team.RepairMs.push_back(MsSince(repairStart));
       team.CoresBusy.push_back((ProcessCpuMs() - cpuStart) / team.TotalMs.back());
+      if (team.Size == 0)
+        for (int pass = 1; pass <= 3; ++pass)
+          automaticTeams[pass - 1] = grid.PassTeamSize(pass);
     }
   std::printf(
       "seahorse (-0.743643887037151, 0.131825904205330), range 1e-6, limit 4000, "
@@ -77,10 +82,14 @@ void ScaleWithTheTeam(int rounds) {
       speedup.push_back(one.TotalMs[round] / team.TotalMs[round]);
       repairSpeedup.push_back(one.RepairMs[round] / team.RepairMs[round]);
     }
+    const std::string name = team.Size > 0 ? std::to_string(team.Size) + " worker(s)"
+                                           : "automatic " + std::to_string(automaticTeams[0]) +
+                                                 "," + std::to_string(automaticTeams[1]) + "," +
+                                                 std::to_string(automaticTeams[2]);
     std::printf(
-        "  %2d worker(s): draw median %7.1f ms, %.2fx one worker (rounds %.2f..%.2f); "
+        "  %-16s: draw median %7.1f ms, %.2fx one worker (rounds %.2f..%.2f); "
         "repair %6.1f ms, %.2fx; processor time / wall time %.2f\n",
-        team.Size, Median(team.TotalMs), Median(speedup),
+        name.c_str(), Median(team.TotalMs), Median(speedup),
         *std::min_element(speedup.begin(), speedup.end()),
         *std::max_element(speedup.begin(), speedup.end()), Median(team.RepairMs),
         Median(repairSpeedup), Median(team.CoresBusy));

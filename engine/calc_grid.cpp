@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
-#include <system_error>
 
 #include "kernels.h"
 #include "team_size.h"
@@ -387,7 +386,7 @@ int TCalcGrid::TeamSizeFor(int minimum) const {
 }
 
 // Started once per command, as large as its largest pass: starting threads
-// for every pass costs more than a small view's whole computation.
+// for every pass costs a tenth of a small view's computation.
 TWorkerTeam& TCalcGrid::Team() {
   if (!FTeam) {
     FProcessors = AllowedProcessorCount();
