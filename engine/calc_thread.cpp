@@ -122,12 +122,18 @@ void TCalcThread::CountOut() {
 // --- The team -------------------------------------------------------------
 
 TWorkerTeam::TWorkerTeam(TCalcState& state, int size) : FState(state) {
-  FWorkers.reserve(size);
   try {
+    FWorkers.reserve(size);
     for (int index = 0; index < size; ++index)
       FWorkers.push_back(std::make_unique<TCalcThread>(FState, FJob, index));
   } catch (const std::system_error&) {
+    // The team shares one row counter, so fewer workers still finish every pass.
     if (FWorkers.empty()) throw;
+  } catch (...) {
+    // No destructor runs for a team that was never made: the workers already
+    // started must be told to stop before the members join them.
+    Post(TTeamJob::kStop, 0);
+    throw;
   }
 }
 
