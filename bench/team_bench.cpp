@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -34,14 +36,32 @@ double ProcessCpuMs() {
   return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
+// Processor time of this process's threads of that name, from the
+// scheduler's own nanosecond account.
+double ThreadsCpuMs(const std::string& name) {
+  double ms = 0;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    std::ifstream comm(task.path() / "comm");
+    std::string taskName;
+    std::getline(comm, taskName);
+    if (taskName != name) continue;
+    std::ifstream schedstat(task.path() / "schedstat");
+    double runNs = 0;
+    schedstat >> runNs;
+    ms += runNs / 1e6;
+  }
+  return ms;
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
 
 struct TTeamTimes {
+  explicit TTeamTimes(int size) : Size(size) {}
   int Size;
-  std::vector<double> TotalMs, RepairMs, CoresBusy;
+  std::vector<double> TotalMs, RepairMs, CoresBusy, CpuMs, GridCpuMs;
 };
 
 void ScaleWithTheTeam(int rounds) {
@@ -53,11 +73,12 @@ void ScaleWithTheTeam(int rounds) {
   // 0: the team the machine gets without VORTEXA_WORKERS.
   for (const int size : {1, 2, AllowedProcessorCount(), 0})
     if (std::none_of(teams.begin(), teams.end(), [&](const auto& t) { return t.Size == size; }))
-      teams.push_back({size, {}, {}, {}});
+      teams.emplace_back(size);
   for (int round = 0; round < rounds; ++round)
     for (TTeamTimes& team : teams) {
       grid.SetFixedTeamSize(team.Size);
       const double cpuStart = ProcessCpuMs();
+      const double gridCpuStart = ThreadsCpuMs("CalcGrid");
       const auto start = TClock::now();
       grid.Start(ccDraw);
       grid.WaitPassFor(3, std::chrono::minutes(10));
@@ -65,7 +86,10 @@ void ScaleWithTheTeam(int rounds) {
       grid.WaitIdle();
       team.TotalMs.push_back(MsSince(start));
       team.RepairMs.push_back(MsSince(repairStart));
-      team.CoresBusy.push_back((ProcessCpuMs() - cpuStart) / team.TotalMs.back());
+      const double cpuMs = ProcessCpuMs() - cpuStart;
+      team.CoresBusy.push_back(cpuMs / team.TotalMs.back());
+      team.CpuMs.push_back(cpuMs);
+      team.GridCpuMs.push_back(ThreadsCpuMs("CalcGrid") - gridCpuStart);
       if (team.Size == 0)
         for (int pass = 1; pass <= 3; ++pass)
           automaticTeams[pass - 1] = grid.PassTeamSize(pass);
@@ -75,6 +99,7 @@ void ScaleWithTheTeam(int rounds) {
       "1920x1080, %d rounds, %zu repaired windows; allowed processors %d\n",
       rounds, grid.RepairedAreas().size(), AllowedProcessorCount());
   const TTeamTimes& one = teams.front();
+  const int processors = AllowedProcessorCount();
   for (const TTeamTimes& team : teams) {
     // Ratios per round, each against the one-worker draw next to it.
     std::vector<double> speedup, repairSpeedup;
@@ -86,13 +111,21 @@ void ScaleWithTheTeam(int rounds) {
                                            : "automatic " + std::to_string(automaticTeams[0]) +
                                                  "," + std::to_string(automaticTeams[1]) + "," +
                                                  std::to_string(automaticTeams[2]);
+    // Whatever the load, the processor time of the draws tells what free
+    // cores would give: the grid thread's part runs alone, the workers' part
+    // is shared by the team (at most one worker per processor).
+    const int sharing = std::min(team.Size > 0 ? team.Size : automaticTeams[2], processors);
+    const double freeCoresMs =
+        Median(team.GridCpuMs) + (Median(team.CpuMs) - Median(team.GridCpuMs)) / sharing;
     std::printf(
-        "  %-16s: draw median %7.1f ms, %.2fx one worker (rounds %.2f..%.2f); "
-        "repair %6.1f ms, %.2fx; processor time / wall time %.2f\n",
+        "  %-16s: draw median %7.1f ms, %.2fx one worker (rounds %.2f..%.2f); repair %6.1f ms, "
+        "%.2fx; processor time / wall time %.2f; grid thread %.0f of %.0f processor ms, so on %d "
+        "free core(s) about %.2fx\n",
         name.c_str(), Median(team.TotalMs), Median(speedup),
         *std::min_element(speedup.begin(), speedup.end()),
         *std::max_element(speedup.begin(), speedup.end()), Median(team.RepairMs),
-        Median(repairSpeedup), Median(team.CoresBusy));
+        Median(repairSpeedup), Median(team.CoresBusy), Median(team.GridCpuMs), Median(team.CpuMs),
+        sharing, Median(one.CpuMs) / freeCoresMs);
   }
 }
 
