@@ -400,10 +400,25 @@ TEST(CalcGridTeams, EveryTeamSizeGivesThePlainCounts) {
         for (int pass = 1; pass <= 3; ++pass)
           ASSERT_EQ(grid.PassTeamSize(pass), size) << what << ", pass " << pass;
         ExpectPlainCounts(grid, view, what);
-        if (first.empty())
+        if (first.empty()) {
           first = Dots(grid);
-        else
-          ASSERT_EQ(Dots(grid), first) << what;  // the same dots predicted and repaired too
+          continue;
+        }
+        // The same dots predicted and repaired too, but for one known race:
+        // a row below the axis taken while its partner row is still in
+        // progress may compute a dot that the partner's copy marks predicted,
+        // or the copy may come first. Predicted blocks are not mirror images,
+        // so such a dot ends predicted or computed as the timing falls.
+        const bool mirrorRace = (options & (kOptNoPrediction | kOptNoMirror)) == 0;
+        const std::vector<TDot> dots = Dots(grid);
+        for (std::size_t i = 0; i < dots.size(); ++i) {
+          const int row = static_cast<int>(i) / 96;
+          if (mirrorRace && row > grid.AxisRow() &&
+              (dots[i] == kDotPredicted || first[i] == kDotPredicted))
+            continue;
+          ASSERT_EQ(dots[i], first[i])
+              << what << ", dot " << row << "," << i % 96 << ", axis " << grid.AxisRow();
+        }
       }
       const bool predicts = (options & kOptNoPrediction) == 0;
       EXPECT_EQ(std::count(first.begin(), first.end(), kDotPredicted) > 0, predicts) << view.Name;
