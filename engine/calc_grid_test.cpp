@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <future>
 #include <limits>
 #include <mutex>
@@ -821,6 +822,94 @@ TEST(CalcGridTeams, LargeRepairWindowsAreSharedOverTheTeam) {
     ASSERT_FALSE(grid.RepairedAreas().empty());
     EXPECT_EQ(probe.Names().count("Calc"), size == 1 ? 0u : 1u) << size << " workers";
   }
+}
+
+// A fault met by a worker sharing a repair window is kept in the state like
+// one met on the grid thread, with the dots it left uncomputed.
+TEST(CalcGridTeams, FaultInASharedRepairIsReported) {
+  TCalcGrid grid;
+  TRepairProbe faultyRepair(grid);
+  faultyRepair.FaultInRepair = true;
+  grid.SetSize(96, 64);
+  grid.SetView(-1.75L, 0, 4000, 0.01L);  // windows large enough to be shared
+  grid.SetFormula(true, &faultyRepair, 0, 0);
+  grid.SetFixedTeamSize(4);
+  RunToEnd(grid, ccDraw);
+  const std::vector<TDot> dots = Dots(grid);
+  const auto uncomputed = std::count(dots.begin(), dots.end(), kDotUncomputed);
+  EXPECT_GT(uncomputed, 0);
+  const TCalcFault fault = grid.LastFault();
+  EXPECT_TRUE(fault.Failed);
+  EXPECT_EQ(fault.Error, "fault in the repair");
+  EXPECT_EQ(fault.UncomputedDots, uncomputed);
+  EXPECT_EQ(grid.Pass(), 4);
+}
+
+// z^2 + c that holds the first repair dot a worker computes until released,
+// counting the repair's dots.
+class TSharedRepairGate : public TRecurrence {
+ public:
+  explicit TSharedRepairGate(const TCalcGrid& grid) : FGrid(grid) {}
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
+               int limit) const override {
+    if (FGrid.Pass() >= 3) {
+      char name[16] = {};
+      pthread_getname_np(pthread_self(), name, sizeof name);
+      std::unique_lock lock(FLock);
+      ++FCalls;
+      if (!FHeld && std::string(name) == "Calc") {
+        FHeld = true;
+        FChanged.notify_all();
+        FChanged.wait(lock, [&] { return FReleased; });
+      }
+    }
+    return IterateFPU(cRe, cIm, zRe, zIm, limit);
+  }
+  bool WaitUntilHeld() const {
+    std::unique_lock lock(FLock);
+    return FChanged.wait_for(lock, kCommandTimeout, [&] { return FHeld; });
+  }
+  void Release() {
+    std::lock_guard lock(FLock);
+    FReleased = true;
+    FChanged.notify_all();
+  }
+  int Calls() const {
+    std::lock_guard lock(FLock);
+    return FCalls;
+  }
+
+ private:
+  const TCalcGrid& FGrid;
+  mutable std::mutex FLock;
+  mutable std::condition_variable FChanged;
+  mutable bool FHeld = false;
+  bool FReleased = false;
+  mutable int FCalls = 0;
+};
+
+// An abort reaches the workers sharing a repair window: each ends at its
+// next dot, and the command ends quietly with the repair unfinished.
+TEST(CalcGridTeams, AbortStopsASharedRepairAtTheNextDot) {
+  constexpr int kTeam = 4;
+  TCalcGrid grid;
+  TSharedRepairGate gate(grid);
+  grid.SetSize(96, 64);
+  grid.SetView(-1.75L, 0, 4000, 0.01L);
+  grid.SetFormula(true, &gate, 0, 0);
+  grid.SetFixedTeamSize(kTeam);
+  grid.Start(ccDraw);
+  ASSERT_TRUE(gate.WaitUntilHeld()) << "a window should be shared";
+  grid.Abort();
+  const int callsAtAbort = gate.Calls();
+  gate.Release();
+  ASSERT_TRUE(grid.WaitIdleFor(kCommandTimeout));
+  // A worker may have begun one more dot while the abort was being raised.
+  EXPECT_LE(gate.Calls() - callsAtAbort, kTeam - 1);
+  EXPECT_EQ(grid.Pass(), 3);
+  EXPECT_EQ(grid.Command(), ccDraw);
+  EXPECT_FALSE(grid.LastFault().Failed);
+  EXPECT_GT(PredictedNextToEscaped(grid), 0);
 }
 
 TEST(CalcGridPasses, TinyGridsComplete) {
