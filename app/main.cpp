@@ -5,13 +5,21 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "app/draw_form.h"
+#include "engine/team_size.h"
 #include "favorites/fav_files.h"
 
 int main(int argc, char** argv) {
   using namespace vortexa;
   const auto start = std::chrono::steady_clock::now();
+  try {
+    FixedTeamSizeFromEnvironment();  // refused before the window opens
+  } catch (const std::invalid_argument& error) {
+    std::fprintf(stderr, "vortexa: %s\n", error.what());
+    return 2;
+  }
   QApplication application(argc, argv);
   application.setWindowIcon(QIcon(":/icons/vortexa-256.png"));
   const QStringList arguments = QCoreApplication::arguments();

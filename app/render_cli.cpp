@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 
 #include "app/render_options.h"
 #include "app/stage_clock.h"
 #include "engine/calc_grid.h"
+#include "engine/team_size.h"
 #include "favorites/whole_file.h"
 #include "formula/evaluate.h"
 #include "formula/formula_kernel.h"
@@ -94,10 +96,13 @@ int Run(const TRenderRequest& request, TStageClock& clock) {
 
   TCalcStats stats;
   grid.GetStatistics(0, 1, request.Limit, {}, stats);  // no histogram wanted
-  std::printf("kernel=%d ms=%lld escaped=%d inside=%d predicted=%d\n", grid.GetKernel(),
-              static_cast<long long>(
-                  std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
-              stats.Escaped, stats.Inside, stats.Predicted);
+  std::printf(
+      "kernel=%d ms=%lld escaped=%d inside=%d predicted=%d workers=%d,%d,%d processors=%d\n",
+      grid.GetKernel(),
+      static_cast<long long>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
+      stats.Escaped, stats.Inside, stats.Predicted, grid.PassTeamSize(1), grid.PassTeamSize(2),
+      grid.PassTeamSize(3), AllowedProcessorCount());
   clock.Lap("statistics");
 
   if (!request.CountsPath.empty()) WriteCounts(grid, request.CountsPath);
@@ -137,6 +142,12 @@ int main(int argc, char** argv) {
     CheckOutputPaths(request);
   } catch (const EUsageError& error) {
     std::cerr << "vortexa-render: " << error.what() << " (see --help)\n";
+    return 2;
+  }
+  try {
+    FixedTeamSizeFromEnvironment();  // refused before anything is computed
+  } catch (const std::invalid_argument& error) {
+    std::cerr << "vortexa-render: " << error.what() << "\n";
     return 2;
   }
   const int status = RunReporting(request, clock);

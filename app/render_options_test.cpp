@@ -223,6 +223,31 @@ std::string FileBytes(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The team size fixed by the environment shows in the output line; a bad one
+// is refused like bad arguments.
+TEST(RenderProgram, EnvironmentFixesTheWorkersOfEveryPass) {
+  const std::filesystem::path folder = testing::TempDir();
+  const auto picture = folder / "team.png", said = folder / "said.txt";
+  const auto run = [&](const std::string& workers, const std::string& arguments) {
+    const std::string command = "VORTEXA_WORKERS=" + workers + " " + VORTEXA_RENDER_PATH +
+                                " --size 40x30 " + arguments + " -o " + picture.string() + " >" +
+                                said.string() + " 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  ASSERT_EQ(run("3", ""), 0);
+  EXPECT_NE(FileBytes(said).find(" workers=3,3,3 "), std::string::npos) << FileBytes(said);
+  ASSERT_EQ(run("3", "--options 4"), 0);
+  EXPECT_NE(FileBytes(said).find(" workers=1,1,1 "), std::string::npos) << FileBytes(said);
+
+  std::filesystem::remove(picture);
+  EXPECT_EQ(run("lots", ""), 2);
+  EXPECT_FALSE(std::filesystem::exists(picture));
+  const std::string error = FileBytes(said);
+  EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+  EXPECT_NE(error.find("VORTEXA_WORKERS"), std::string::npos) << error;
+}
+
 TEST(RenderProgram, FormulaOfTheBuiltInRecurrenceGivesTheSameCounts) {
   const std::filesystem::path folder = testing::TempDir();
   const auto plain = folder / "plain.raw", custom = folder / "custom.raw";

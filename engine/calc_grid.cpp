@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
-#include <system_error>
 
 #include "kernels.h"
+#include "team_size.h"
 
 namespace vortexa {
 
@@ -23,6 +23,13 @@ constexpr auto kAbortPollInterval = std::chrono::milliseconds(100);
 constexpr int kRepairRadius = 4;
 constexpr int kRescanDistance = 9;
 constexpr int kMaxScaleDivisor = 1 << 16;
+// Smallest teams: two workers for the first pass, four for the others.
+constexpr int kFirstPassMinimumTeam = 2;
+constexpr int kPassMinimumTeam = 4;
+// A repair window goes to the team when its predicted dots may cost this many
+// iterations (each predicted dot up to the limit), some 100 microseconds:
+// waking the team and waiting for it costs a few tens.
+constexpr std::int64_t kMinSharedRepairIterations = 50000;
 
 // Rows (or columns) of the old grid that a zoom by n about `anchor` keeps
 // (old row r goes to anchor + (r - anchor) * n), and where the kept dots
@@ -66,7 +73,7 @@ std::int64_t CountUncomputed(std::span<const TDot> grid) {
 }
 
 // The first predicted dot of a row at or after col, or width if none. The
-// repair scan reads the whole grid while no worker exists and the window thread
+// repair scan reads the whole grid while no worker runs and the window thread
 // only reads, so plain reads are race-free here, and they let the compiler test
 // a block of dots per instruction; most rows hold no predicted dot at all.
 int NextPredicted(const TDot* row, int col, int width) {
@@ -105,7 +112,10 @@ int StageProgress(int base, int span, int nextRow, int height) {
   return base + static_cast<int>(quotient);
 }
 
-TCalcGrid::TCalcGrid() : FSimdLevel(ProbeSimd()), FThread([this] { Execute(); }) {}
+TCalcGrid::TCalcGrid()
+    : FFixedTeamSize(FixedTeamSizeFromEnvironment()),
+      FSimdLevel(ProbeSimd()),
+      FThread([this] { Execute(); }) {}
 
 TCalcGrid::~TCalcGrid() {
   {
@@ -192,6 +202,16 @@ void TCalcGrid::SetOptions(int options) {
   UpdateKernel();
 }
 
+int TCalcGrid::FixedTeamSize() const {
+  return FFixedTeamSize;
+}
+
+void TCalcGrid::SetFixedTeamSize(int size) {
+  if (size < 0 || size > kMaxTeamSize) throw std::invalid_argument("team size out of range");
+  const auto lock = LockIdle();
+  FFixedTeamSize = size;
+}
+
 // The range is the distance from the centre to the nearer picture edge.
 void TCalcGrid::UpdateScale() {
   const int side = std::min(FState.GridWidth, FState.GridHeight);
@@ -243,6 +263,7 @@ void TCalcGrid::Start(TCalcCommand command) {
   // Start cannot be lost, nor a wait for a pass see the last command's.
   FAbort = false;
   FState.Pass = 0;
+  FPassTeams = {};
   FRepairedAreas.clear();
   {
     std::lock_guard faultLock(FState.FaultLock);
@@ -312,6 +333,7 @@ void TCalcGrid::Execute() {
       // the next one.
       FState.RecordError(error);
     }
+    FTeam.reset();
     CountFaultyDots();
     lock.lock();
     FRunning = false;
@@ -347,7 +369,7 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
       ClearOrApplyShift();
       SetPass(2);
       SetStage(0, 100);
-      RunPass(3, 4);
+      RunPass(3, kPassMinimumTeam);
       SetPass(4);
       break;
     case ccMagnify: {
@@ -380,14 +402,14 @@ void TCalcGrid::ClearOrApplyShift() {
 void TCalcGrid::RunStandardSequence(bool fromFirstPass) {
   if (fromFirstPass) {
     SetStage(0, 1);
-    RunPass(1, 2);
+    RunPass(1, kFirstPassMinimumTeam);
     Predict(0, 0);
     SetStage(1, 7);
-    RunPass(2, 4);
+    RunPass(2, kPassMinimumTeam);
     Predict(0, 0);
   }
   SetStage(8, 82);
-  RunPass(3, 4);
+  RunPass(3, kPassMinimumTeam);
   SetStage(90, 10);
   VerifyPredicted();
   SetPass(4);
@@ -401,43 +423,39 @@ void TCalcGrid::SetStage(int base, int span) {
   FProgressSpan = span;
 }
 
-void TCalcGrid::RunPass(int nextPass, int count) {
+int TCalcGrid::TeamSizeFor(int minimum) const {
+  if (FOptions & kOptSingleWorker) return 1;
+  return TeamSize(minimum, FFixedTeamSize, FProcessors);
+}
+
+// Started once per command, as large as its largest pass: starting threads
+// for every pass costs a tenth of a small view's computation.
+TWorkerTeam& TCalcGrid::Team() {
+  if (!FTeam) {
+    FProcessors = AllowedProcessorCount();
+    FTeam.emplace(FState, TeamSizeFor(kPassMinimumTeam));
+  }
+  return *FTeam;
+}
+
+void TCalcGrid::RunPass(int nextPass, int minimumTeam) {
   if (FAbort) throw TAbortSignal{};
-  if (FOptions & kOptSingleWorker) count = 1;
+  TWorkerTeam& team = Team();
+  const int count = std::min(TeamSizeFor(minimumTeam), team.Size());
+  FPassTeams[FState.Pass] = count;
   FState.NextRow = 0;
-  FState.RequestStop(false);
-  {
-    std::lock_guard lock(FState.CountLock);
-    FState.LiveWorkers = count;
-  }
-  for (int index = 0; index < count; ++index) {
-    try {
-      FWorkers[index] = std::make_unique<TCalcThread>(FState, index);
-    } catch (const std::system_error&) {
-      // The team shares one row counter, so fewer workers still finish the pass.
-      {
-        std::lock_guard lock(FState.CountLock);
-        FState.LiveWorkers -= count - index;
-      }
-      if (index == 0) throw;
-      break;
-    }
-  }
+  // Posting the pass clears the stop request of the last one.
+  team.StartRows(count);
   WaitForWorkers();
   if (FAbort) throw TAbortSignal{};
   SetPass(nextPass);
 }
 
 void TCalcGrid::WaitForWorkers() {
-  {
-    std::unique_lock lock(FState.CountLock);
-    while (!FState.DoneEvent.wait_for(lock, kAbortPollInterval,
-                                      [this] { return FState.LiveWorkers == 0; })) {
-      if (FAbort) FState.RequestStop(true);
-    }
-  }
-  for (auto& worker : FWorkers)
-    worker.reset();
+  std::unique_lock lock(FState.CountLock);
+  while (!FState.DoneEvent.wait_for(lock, kAbortPollInterval,
+                                    [this] { return FState.LiveWorkers == 0; }))
+    if (FAbort) FTeam->Terminate();
 }
 
 // --- Prediction and its repair ---------------------------------------------
@@ -514,25 +532,45 @@ bool TCalcGrid::TouchesEscaped(int row, int col) const {
 }
 
 // Recomputes the predicted dots around (row, col). This path never mirrors,
-// so a wrong guess is fixed exactly where it was.
+// so a wrong guess is fixed exactly where it was. Every dot's value depends
+// only on its place, and the scan goes on only when the whole window is done,
+// so sharing a window's rows over the team changes nothing but the time.
 void TCalcGrid::RepairWindow(int row, int col) {
   const int lastRow = std::min(row + kRepairRadius, FState.GridHeight - 1);
   const int lastCol = std::min(col + kRepairRadius, FState.GridWidth - 1);
   const int firstRow = std::max(row - kRepairRadius, 0);
   const int firstCol = std::max(col - kRepairRadius, 0);
-  std::array<int, 2 * kRepairRadius + 1> cols;
+  constexpr int kWindowSide = 2 * kRepairRadius + 1;
+  std::array<std::array<int, kWindowSide>, kWindowSide> cols;
+  std::array<int, kWindowSide> counts{};
+  int dots = 0;
   for (int r = firstRow; r <= lastRow; ++r) {
-    int count = 0;
+    const int line = r - firstRow;
     for (int c = firstCol; c <= lastCol; ++c)
-      if (FState.LoadAt(r, c) == kDotPredicted) cols[count++] = c;
-    RepairDots(r, cols.data(), count);
+      if (FState.LoadAt(r, c) == kDotPredicted) cols[line][counts[line]++] = c;
+    dots += counts[line];
+  }
+  const auto repairLine = [&](int line) {
+    RepairDots(firstRow + line, cols[line].data(), counts[line]);
+  };
+  const int lines = lastRow - firstRow + 1;
+  if (RepairWorthSharing(dots)) {
+    FTeam->StartItems(TeamSizeFor(kPassMinimumTeam), lines, repairLine);
+    WaitForWorkers();
+    // An abort met by a worker comes back here as the item's error.
+    FTeam->RethrowItemError();
+    if (FAbort) throw TAbortSignal{};
+  } else {
+    for (int line = 0; line < lines; ++line)
+      repairLine(line);
   }
   // The picture code recolours just these areas after a shown final pass.
   FRepairedAreas.push_back({firstCol, firstRow, lastCol + 1, lastRow + 1});
 }
 
 // With the family that draws the view, so that a repaired dot gets the count
-// the passes would have given it. An abort is honoured between dots.
+// the passes would have given it. An abort is honoured between dots. Runs on
+// the grid thread or on a worker; a fault goes into the state under its lock.
 void TCalcGrid::RepairDots(int row, const int* cols, int count) {
   if (count == 0) return;
   if (FAbort) throw TAbortSignal{};
@@ -552,6 +590,12 @@ void TCalcGrid::RepairDots(int row, const int* cols, int count) {
       CalcDotsSSE2(FState, dots, cols, count, y);
       break;
   }
+}
+
+// A team of one gains nothing from the hand-over.
+bool TCalcGrid::RepairWorthSharing(int dots) const {
+  if (!FTeam || std::min(TeamSizeFor(kPassMinimumTeam), FTeam->Size()) < 2) return false;
+  return std::int64_t{dots} * FState.Limit >= kMinSharedRepairIterations;
 }
 
 // --- Reuse after scrolls, zooms and limit changes --------------------------
@@ -641,6 +685,10 @@ int TCalcGrid::SimdLevel() const {
 }
 TCalcCommand TCalcGrid::Command() const {
   return FCommand;
+}
+int TCalcGrid::PassTeamSize(int pass) const {
+  if (pass < 1 || pass > static_cast<int>(FPassTeams.size())) return 0;
+  return FPassTeams[pass - 1];
 }
 long double TCalcGrid::ColRe(int col) const {
   return FState.ColRe[col];

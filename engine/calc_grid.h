@@ -7,8 +7,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <thread>
 #include <utility>
@@ -76,6 +76,13 @@ class TCalcGrid {
   void SetMagnify(float factor, int anchorDx = 0, int anchorDy = 0);
   int Options() const;
   void SetOptions(int options);
+  // Workers per pass: 0 follows the machine (at least two for the first pass
+  // and four for the others), n > 0 fixes the team at n. The default comes
+  // from VORTEXA_WORKERS; the single-worker option overrides either. Throws
+  // std::invalid_argument outside 0..kMaxTeamSize (the constructor throws
+  // likewise for a bad VORTEXA_WORKERS).
+  int FixedTeamSize() const;
+  void SetFixedTeamSize(int size);
 
   // Running. Start waits for a running command to end, then wakes the grid
   // thread. A command that is aborted ends quietly with Command() keeping its
@@ -100,6 +107,9 @@ class TCalcGrid {
   int GetKernel() const;
   int SimdLevel() const;
   TCalcCommand Command() const;  // back to ccNone only when a command completes
+  // Workers of the pass with that number (1..3) in the last command, 0 if it
+  // did not run; read while idle.
+  int PassTeamSize(int pass) const;
   long double ColRe(int col) const;
   long double RowIm(int row) const;
   TDot GetDot(int row, int col) const;
@@ -135,7 +145,9 @@ class TCalcGrid {
   void ClearOrApplyShift();
   void RunStandardSequence(bool fromFirstPass);
   void SetStage(int base, int span);
-  void RunPass(int nextPass, int count);
+  int TeamSizeFor(int minimum) const;
+  TWorkerTeam& Team();
+  void RunPass(int nextPass, int minimumTeam);
   void SetPass(int pass);
   void WaitForWorkers();
   void Predict(int colOffset, int rowOffset);
@@ -145,6 +157,7 @@ class TCalcGrid {
   bool TouchesEscaped(int row, int col) const;
   void RepairWindow(int row, int col);
   void RepairDots(int row, const int* cols, int count);
+  bool RepairWorthSharing(int dots) const;
   void ApplyShift();
   std::pair<int, int> ReuseScaled(float factor);  // column and row offset
   void ResetUndecided();
@@ -157,7 +170,10 @@ class TCalcGrid {
   int FMagnifyAnchorY = 0;
   int FShiftX = 0;
   int FShiftY = 0;
-  std::array<std::unique_ptr<TCalcThread>, 4> FWorkers;
+  int FFixedTeamSize = 0;
+  int FProcessors = 1;               // allowed processors, read when a command starts its team
+  std::optional<TWorkerTeam> FTeam;  // started at a command's first pass, ended with it
+  std::array<int, 3> FPassTeams{};   // workers of each pass of the last command
   std::atomic<int> FProgressBase{0};
   std::atomic<int> FProgressSpan{0};
   std::atomic<bool> FAbort{false};

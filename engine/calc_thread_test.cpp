@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <stdexcept>
+#include <vector>
+
 #include "test_recurrences.h"
 
 namespace vortexa {
@@ -38,10 +42,10 @@ TEST(CalcThread, StopEndsTheRowInHandAtTheNextDot) {
   TProbeRecurrence held;
   held.HoldFirstCall = true;
   PrepareState(state, 8, 20, held);
-  state.LiveWorkers = 1;
-  TCalcThread worker(state, 0);
+  TWorkerTeam team(state, 1);
+  team.StartRows(1);
   ASSERT_TRUE(held.WaitUntilHeld(30s));
-  state.RequestStop(true);
+  team.Terminate();
   held.Release();
   ASSERT_TRUE(WaitForTeam(state));
   EXPECT_EQ(state.NextRow, 1);
@@ -50,6 +54,13 @@ TEST(CalcThread, StopEndsTheRowInHandAtTheNextDot) {
   for (int col = 1; col < 8; ++col)
     EXPECT_EQ(state.LoadAt(0, col), kDotUncomputed) << col;
   EXPECT_EQ(state.LoadRowPass(0), 0);
+
+  // The stop request belonged to that pass: the next one runs to its end.
+  state.NextRow = 0;
+  team.StartRows(1);
+  ASSERT_TRUE(WaitForTeam(state));
+  for (int row = 0; row < 20; ++row)
+    EXPECT_EQ(state.LoadRowPass(row), 3) << "row " << row;
 }
 
 // A fault ends its worker, which keeps the error for the grid to report.
@@ -58,9 +69,9 @@ TEST(CalcThread, FaultIsKeptInTheState) {
   TProbeRecurrence faulty;
   faulty.ThrowWhen = [](long double, long double) { return true; };
   PrepareState(state, 4, 3, faulty);
-  state.LiveWorkers = 1;
   {
-    TCalcThread worker(state, 0);
+    TWorkerTeam team(state, 1);
+    team.StartRows(1);
     ASSERT_TRUE(WaitForTeam(state));
   }
   EXPECT_TRUE(state.Fault.Failed);
@@ -72,9 +83,9 @@ TEST(CalcThread, SurplusWorkersEndAtOnce) {
   TCalcState state;
   TProbeRecurrence plain;
   PrepareState(state, 3, 2, plain);
-  state.LiveWorkers = 4;
   {
-    TCalcThread a(state, 0), b(state, 1), c(state, 2), d(state, 3);
+    TWorkerTeam team(state, 4);
+    team.StartRows(4);
     ASSERT_TRUE(WaitForTeam(state));
   }
   for (int row = 0; row < 2; ++row) {
@@ -90,9 +101,9 @@ TEST(CalcThread, MirrorRowGetsThePartnersDots) {
   PrepareState(state, 5, 7, plain);
   state.AxisRow = 3;
   state.Pass = 0;  // stride 16: only row 0, whose partner 6 is inside the grid
-  state.LiveWorkers = 1;
   {
-    TCalcThread worker(state, 0);
+    TWorkerTeam team(state, 1);
+    team.StartRows(1);
     ASSERT_TRUE(WaitForTeam(state));
   }
   EXPECT_EQ(state.LoadRowPass(0), 1);
@@ -102,6 +113,64 @@ TEST(CalcThread, MirrorRowGetsThePartnersDots) {
   for (int col = 1; col < 5; ++col)
     EXPECT_EQ(state.LoadAt(6, col), kDotUncomputed);
   EXPECT_EQ(plain.Calls().size(), 1u);  // stride 16 visits column 0 only
+}
+
+// One team, started once, carries out a coarse pass, a fine pass and an item
+// job in turn, each with its own number of workers.
+TEST(WorkerTeam, ServesOneJobAfterAnother) {
+  TCalcState state;
+  TProbeRecurrence plain;
+  PrepareState(state, 8, 40, plain);
+  TWorkerTeam team(state, 3);
+  ASSERT_EQ(team.Size(), 3);
+  state.Pass = 0;
+  team.StartRows(2);
+  ASSERT_TRUE(WaitForTeam(state));
+  for (int row = 0; row < 40; ++row)
+    EXPECT_EQ(state.LoadRowPass(row), row % 16 == 0 ? 1 : 0) << "row " << row;
+
+  state.Pass = 2;
+  state.NextRow = 0;
+  team.StartRows(3);
+  ASSERT_TRUE(WaitForTeam(state));
+  for (int row = 0; row < 40; ++row) {
+    EXPECT_EQ(state.LoadRowPass(row), 3) << "row " << row;
+    for (int col = 0; col < 8; ++col)
+      ASSERT_EQ(state.LoadAt(row, col),
+                IterateFPU(state.ColRe[col], state.RowIm(row), 0, 0, state.Limit))
+          << row << "," << col;
+  }
+
+  constexpr int kItems = 60;
+  std::vector<std::atomic<int>> done(kItems);
+  std::mutex lock;
+  std::set<std::thread::id> threads;
+  team.StartItems(2, kItems, [&](int item) {
+    ++done[item];
+    std::this_thread::sleep_for(1ms);  // long enough for every woken worker to join in
+    std::lock_guard guard(lock);
+    threads.insert(std::this_thread::get_id());
+  });
+  ASSERT_TRUE(WaitForTeam(state));
+  EXPECT_NO_THROW(team.RethrowItemError());
+  for (int item = 0; item < kItems; ++item)
+    EXPECT_EQ(done[item], 1) << "item " << item;
+  EXPECT_LE(threads.size(), 2u) << "the third worker should have sat the job out";
+  EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
+}
+
+TEST(WorkerTeam, AnItemErrorReachesTheCallerOnce) {
+  TCalcState state;
+  TWorkerTeam team(state, 2);
+  std::atomic<int> done{0};
+  team.StartItems(2, 20, [&](int item) {
+    if (item == 5) throw std::runtime_error("arithmetic fault");
+    ++done;
+  });
+  ASSERT_TRUE(WaitForTeam(state));
+  EXPECT_THROW(team.RethrowItemError(), std::runtime_error);
+  EXPECT_NO_THROW(team.RethrowItemError());
+  EXPECT_GE(done, 1);
 }
 
 }  // namespace
