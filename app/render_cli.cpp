@@ -17,16 +17,29 @@
 #include "render/draw_grid.h"
 #include "render/picture_file.h"
 #include "render/png_file.h"
+#include "session/session.h"
 
 namespace vortexa {
 namespace {
 
+// The request's view and colours, as a stored view the window would load.
+TMBItem RequestedView(const TRenderRequest& request) {
+  TMBItem view;
+  view.X = request.CenterX;
+  view.Y = request.CenterY;
+  view.Range = request.Range;
+  view.Limit = request.Limit;
+  const TColorPositions& colors = request.Colors;
+  view.ColorIndex = static_cast<std::int8_t>(colors.ColorMode);
+  view.Hue = static_cast<std::int8_t>(colors.Hue);
+  view.Saturation = static_cast<std::int8_t>(colors.Saturation);
+  view.Highlight = static_cast<std::int8_t>(colors.Highlight);
+  view.Period = static_cast<std::int8_t>(colors.Period);
+  return view;
+}
+
 // Composes through the same Render the window uses.
 void ComposePicture(TDrawGrid& draw, const TRenderRequest& request) {
-  const TColorPositions& colors = request.Colors;
-  draw.SetColors(colors.ColorMode, colors.Hue * 4, colors.Saturation * 8, colors.Highlight * 8);
-  draw.SetPeriod(colors.Period);
-  draw.SetLimit(request.Limit);
   draw.SetRotation(request.Rotation);
   draw.SetElevation(request.Elevation);
   draw.SetConvex(!request.Concave);
@@ -65,13 +78,17 @@ void WriteCounts(const TCalcGrid& grid, const std::string& path) {
   WriteFileWhole(path, bytes);
 }
 
+// The view goes through the window's session: loaded, shown and computed by
+// the same commands; only the bare computation is timed.
 int Run(const TRenderRequest& request, TStageClock& clock) {
-  TCalcGrid grid;
   TNullCanvas canvas;
-  TDrawGrid draw(grid, canvas);
-  grid.SetOptions(request.Options);
-  draw.SetSize(request.Width, request.Height);
-  grid.SetView(request.CenterX, request.CenterY, request.Limit, request.Range);
+  TSession session(canvas);
+  TCalcGrid& grid = session.CalcGrid();
+  TDrawGrid& draw = session.DrawGrid();
+  session.SetOptions(request.Options);
+  session.Resize(request.Width, request.Height);
+  session.LoadView(RequestedView(request));
+  session.ShowView();
   TTokenList program;
   std::optional<TFormulaRecurrence> recurrence;
   if (!request.Formula.empty()) {
