@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "reference_counts.h"
 #include "test_recurrences.h"
 
 namespace vortexa {
@@ -46,35 +47,8 @@ std::pair<int, int> CellOf(const TCalcGrid& grid, const test_support::TCall& cal
           static_cast<int>(std::lround((call.Re - grid.ColRe(0)) / step))};
 }
 
-// --- The definitions of the three families, written out independently -------
-
-// Extended precision from z0 = 0: the smallest n >= 1 for which z(n-1)
-// escapes, testing z0 first.
-TDot ReferenceExtended(long double cRe, long double cIm, int limit) {
-  long double re = 0, im = 0;
-  for (int n = 1; n <= limit; ++n) {
-    const long double re2 = re * re, im2 = im * im;
-    if (re2 + im2 > 4) return static_cast<TDot>(n);
-    const long double t = re * im;
-    re = (re2 - im2) + cRe;
-    im = (t + t) + cIm;
-  }
-  return kDotInside;
-}
-
-// A lane in single or double precision: z1 = c is tested first, a NaN escapes.
-template <typename Real>
-TDot ReferenceLane(Real cRe, Real cIm, int limit) {
-  Real re = cRe, im = cIm;
-  for (int k = 1; k <= limit; ++k) {
-    const Real re2 = re * re, im2 = im * im;
-    if (!(re2 + im2 <= Real(4))) return static_cast<TDot>(k);
-    const Real t = re * im;
-    re = (re2 - im2) + cRe;
-    im = (t + t) + cIm;
-  }
-  return kDotInside;
-}
+using test_support::ReferenceExtended;
+using test_support::ReferenceLane;
 
 struct TViewSpec {
   long double X, Y, Range;

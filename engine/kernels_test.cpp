@@ -15,24 +15,12 @@
 #include <vector>
 
 #include "kernels_lanes.h"
+#include "reference_counts.h"
 
 namespace vortexa {
 namespace {
 
-// The lane definition written out once more, independently of the engine:
-// z1 = c is the first tested value; escape when not (re^2 + im^2 <= 4).
-template <typename Real>
-TDot ReferenceLaneCount(Real cRe, Real cIm, int limit) {
-  Real re = cRe, im = cIm;
-  for (int k = 1; k <= limit; ++k) {
-    const Real re2 = re * re, im2 = im * im;
-    if (!(re2 + im2 <= Real(4))) return static_cast<TDot>(k);
-    const Real t = re * im;
-    re = (re2 - im2) + cRe;
-    im = (t + t) + cIm;
-  }
-  return kDotInside;
-}
+using test_support::ReferenceLane;
 
 struct TPoint {
   double Re, Im;
@@ -96,7 +84,7 @@ void ExpectJobMatchesReference(TSimdUnit unit, const std::vector<TPoint>& points
                                 res.data()});
   int wrong = 0;
   for (std::size_t i = 0; i < points.size() && wrong < 5; ++i) {
-    const TDot expected = ReferenceLaneCount(re[i], im[i], limit);
+    const TDot expected = ReferenceLane(re[i], im[i], limit);
     if (res[i] != expected) {
       ++wrong;
       ADD_FAILURE() << SimdUnitName(unit) << " " << sizeof(Real) * 8 << "-bit, limit " << limit
@@ -202,8 +190,8 @@ void ExpectRowMatchesReference(TSimdUnit unit, TRowRoutine routine, int width, i
   for (int c = 0; c < width; ++c) {
     const bool visited = c % stride == 0;
     const bool computed = visited && before[c] == 0;
-    const TDot expected = computed ? ReferenceLaneCount(static_cast<Real>(state.ColRe[c]),
-                                                        static_cast<Real>(y), state.Limit)
+    const TDot expected = computed ? ReferenceLane(static_cast<Real>(state.ColRe[c]),
+                                                   static_cast<Real>(y), state.Limit)
                                    : before[c];
     ASSERT_EQ(row[c], expected) << SimdUnitName(unit) << " width " << width << " stride " << stride
                                 << " known " << known.Name << " offset " << offset << " column "
@@ -267,9 +255,9 @@ TEST_P(LaneUnitTest, RowsFollowColumnsThatChangeInPlace) {
     CalcRowDouble(GetParam(), state, dbl.data(), nullptr, 1, 0.5L);
     for (int c = 0; c < 300; ++c) {
       const double re = static_cast<double>(state.ColRe[c]);
-      ASSERT_EQ(single[c], ReferenceLaneCount(static_cast<float>(state.ColRe[c]), 0.5f, 200))
+      ASSERT_EQ(single[c], ReferenceLane(static_cast<float>(state.ColRe[c]), 0.5f, 200))
           << "round " << round << " column " << c << " at " << re;
-      ASSERT_EQ(dbl[c], ReferenceLaneCount(static_cast<double>(state.ColRe[c]), 0.5, 200))
+      ASSERT_EQ(dbl[c], ReferenceLane(static_cast<double>(state.ColRe[c]), 0.5, 200))
           << "round " << round << " column " << c << " at " << re;
     }
     // Shift every column a little, by less than a float can tell for some.
@@ -338,8 +326,8 @@ TEST(LaneDispatchTest, PublicLaneKernelsUseTheActiveUnit) {
   Iterate4(reF, imF, resF, 5, 100);
   Iterate2(reD, imD, resD, 5, 100);
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(resF[i], ReferenceLaneCount(reF[i], imF[i], 100));
-    EXPECT_EQ(resD[i], ReferenceLaneCount(reD[i], imD[i], 100));
+    EXPECT_EQ(resF[i], ReferenceLane(reF[i], imF[i], 100));
+    EXPECT_EQ(resD[i], ReferenceLane(reD[i], imD[i], 100));
   }
 }
 
@@ -371,8 +359,8 @@ TEST(LaneRowConcurrencyTest, RowGatheredWhileItsPartnerMirrorsIntoIt) {
     done = true;
     window.join();
     for (int c = 0; c < kWidth; ++c) {
-      const TDot expected = ReferenceLaneCount(static_cast<float>(state.ColRe[c]),
-                                               static_cast<float>(y), state.Limit);
+      const TDot expected =
+          ReferenceLane(static_cast<float>(state.ColRe[c]), static_cast<float>(y), state.Limit);
       ASSERT_EQ(upper[c], expected) << "round " << round << " column " << c;
       ASSERT_EQ(lower[c], expected) << "round " << round << " column " << c;
     }
@@ -423,7 +411,7 @@ TEST(ExtendedKernelTest, CountsOneMoreThanTheLanesFromZeroStart) {
     if (std::isnan(p.Re) || std::isinf(p.Im)) continue;
     for (int limit : {1, 2, 20, 500}) {
       const long double re = p.Re, im = p.Im;
-      const TDot lanes = ReferenceLaneCount(re, im, limit);
+      const TDot lanes = ReferenceLane(re, im, limit);
       const TDot extended = IterateFPU(re, im, 0, 0, limit);
       const TDot expected = lanes == kDotInside || lanes == limit ? kDotInside : lanes + 1;
       ASSERT_EQ(extended, expected) << "c = (" << p.Re << ", " << p.Im << "), limit " << limit;

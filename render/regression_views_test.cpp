@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "engine/calc_grid.h"
+#include "engine/reference_counts.h"
 #include "favorites/mb_item.h"
 #include "favorites/number_text.h"
 #include "render/palette.h"
@@ -42,32 +43,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// ---- the count definitions, written out plainly ----
-
-// Extended family: the smallest n >= 1 for which z(n-1) escapes, z0 given.
-TDot ExtendedCount(long double cRe, long double cIm, long double zRe, long double zIm, int limit) {
-  for (int n = 1; n <= limit; ++n) {
-    if (zRe * zRe + zIm * zIm > 4) return static_cast<TDot>(n);
-    const long double re = (zRe * zRe - zIm * zIm) + cRe;
-    zIm = 2 * (zRe * zIm) + cIm;
-    zRe = re;
-  }
-  return kDotInside;
-}
-
-// Lane families: z1 = c is tested first; the smallest k >= 1 for which zk
-// escapes, where NaN and infinity escape.
-template <typename Real>
-TDot LaneCount(Real cRe, Real cIm, int limit) {
-  Real re = cRe, im = cIm;
-  for (int n = 1; n <= limit; ++n) {
-    if (!(re * re + im * im <= Real(4))) return static_cast<TDot>(n);
-    const Real next = (re * re - im * im) + cRe;
-    im = Real(2) * (re * im) + cIm;
-    re = next;
-  }
-  return kDotInside;
-}
+// The count definitions, written out plainly.
+using test_support::ReferenceExtended;
+using test_support::ReferenceLane;
 
 // ---- views ----
 
@@ -169,13 +147,13 @@ TCounts ReferenceCounts(const TRegressionView& v, int kernel) {
     for (int col = 0; col < v.Width; ++col) {
       const long double re = (col - v.Width / 2) * step + v.View.X;
       if (kernel == kKernelSingle) {
-        counts.push_back(LaneCount(static_cast<float>(re), static_cast<float>(im), limit));
+        counts.push_back(ReferenceLane(static_cast<float>(re), static_cast<float>(im), limit));
       } else if (kernel == kKernelDouble) {
-        counts.push_back(LaneCount(static_cast<double>(re), static_cast<double>(im), limit));
+        counts.push_back(ReferenceLane(static_cast<double>(re), static_cast<double>(im), limit));
       } else if (v.IsMandel) {
-        counts.push_back(ExtendedCount(re, im, v.ParamRe, v.ParamIm, limit));
+        counts.push_back(ReferenceExtended(re, im, v.ParamRe, v.ParamIm, limit));
       } else {
-        counts.push_back(ExtendedCount(v.ParamRe, v.ParamIm, re, im, limit));
+        counts.push_back(ReferenceExtended(v.ParamRe, v.ParamIm, re, im, limit));
       }
     }
   }
