@@ -22,8 +22,8 @@
 #include "render/canvas.h"
 #include "render/draw_grid.h"
 #include "session/session.h"
-#include "session/tour.h"
 #include "session/settings.h"
+#include "session/tour.h"
 
 class QAction;
 class QCheckBox;
