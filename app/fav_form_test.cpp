@@ -286,7 +286,7 @@ TEST_F(FavMenuTest, CancelAfterLoadingAWholeTreeLeavesTheMenuUnchanged) {
   EXPECT_EQ(entries[7]->text(), "z");
 
   // With OK the loaded tree replaces the menu.
-  WhenOpen(*form, [this](TFavForm& dialog) {
+  WhenOpen(*form, [](TFavForm& dialog) {
     dialog.btLoadClick();
     dialog.accept();
   });
