@@ -179,7 +179,7 @@ void TDrawForm::SetTourSpeed(int position) {
 }
 
 void TDrawForm::SetTourSound(int position) {
-  FTourSound = std::clamp(position, 0, 1);
+  FTourSound = std::clamp(position, 0, kTourSoundPositions - 1);
   mnTourSND->actions()[FTourSound]->setChecked(true);
 }
 

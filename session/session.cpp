@@ -29,7 +29,8 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 }  // namespace
 
 int WheelZoomIndex(bool up, int ratio, bool shift, bool ctrl) {
-  const int position = std::clamp(ratio - (shift ? 1 : 0) + (ctrl ? 1 : 0), 0, 3);
+  const int position =
+      std::clamp(ratio - (shift ? 1 : 0) + (ctrl ? 1 : 0), 0, kMagnifyRatioPositions - 1);
   return up ? kLastMagnifyIndex - position : kFirstReduceIndex + position;
 }
 

@@ -23,6 +23,7 @@
 #include "favorites/mb_list.h"
 #include "render/canvas.h"
 #include "render/draw_grid.h"
+#include "session/menu_positions.h"
 #include "session/view_input.h"
 
 namespace vortexa {
@@ -73,9 +74,7 @@ struct THistoryGroup {
 };
 
 // Scroll divisors of the scroll-amount positions: a quarter, half or whole picture.
-inline constexpr std::array<int, 3> kMoveDivisors = {4, 2, 1};
-// Wheel-ratio positions 0..3 stand for ×2, ×4, ×8 and ×16.
-inline constexpr int kDefaultMagnifyRatio = 1;
+inline constexpr std::array<int, kMoveRatioPositions> kMoveDivisors = {4, 2, 1};
 // Angle drags turn or tip one degree per this many pixels.
 inline constexpr int kPixelsPerDegree = 4;
 // Below this elevation the picture cannot be dragged.
@@ -179,7 +178,9 @@ class TSession {
   // One wheel notch; with the right button held it switches the relief instead.
   // `pointer` (picture coordinates) is where the pointer is when zooming about it.
   void Wheel(bool up, const TPointerState& state, bool ctrl, QPoint pointer);
-  void SetMagnifyRatio(int position) { FMagnifyRatio = std::clamp(position, 0, 3); }
+  void SetMagnifyRatio(int position) {
+    FMagnifyRatio = std::clamp(position, 0, kMagnifyRatioPositions - 1);
+  }
   int MagnifyRatio() const { return FMagnifyRatio; }
   void SetZoomAtPointer(bool on) { FZoomAtPointer = on; }
   bool ZoomAtPointer() const { return FZoomAtPointer; }
@@ -187,7 +188,7 @@ class TSession {
   void MagnifyAt(int index, QPoint pointer);
   void Scroll(QPoint offset);
   void MoveClick(int tag);
-  void SetMoveRatio(int position) { FMoveRatio = std::clamp(position, 0, 2); }
+  void SetMoveRatio(int position) { FMoveRatio = std::clamp(position, 0, kMoveRatioPositions - 1); }
   int MoveRatio() const { return FMoveRatio; }
   void SwitchRelief(bool convex);
   // Between the displayed (turned and tipped) picture and the grid.

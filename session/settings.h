@@ -10,19 +10,12 @@
 #include <vector>
 
 #include "favorites/ini_file.h"
+#include "session/menu_positions.h"
 
 namespace vortexa {
 
 inline constexpr int kSettingsVersion = 120;
 inline constexpr const char* kSettingsFileName = "vortexa.ini";
-
-// Positions of the radio submenus and their counts.
-inline constexpr int kMoveRatioPositions = 3;
-inline constexpr int kMagnifyRatioPositions = 4;
-inline constexpr int kJpegQualityPositions = 3;
-inline constexpr int kTourSpeedPositions = 4;
-inline constexpr int kTourSoundPositions = 2;
-inline constexpr int kTourSoundOff = 1;
 
 struct TSettings {
   int Version = 0;  // "No" as read; 0 without a file
@@ -31,10 +24,10 @@ struct TSettings {
   int Width = 590;
   int Height = 400;
   int MoveRatio = 0;
-  int MagnifyRatio = 1;
+  int MagnifyRatio = kDefaultMagnifyRatio;
   int AnimateRatio = 1;  // kept for older versions; nothing reads it
   int JpegQuality = 1;
-  int TourSpeed = 1;
+  int TourSpeed = kDefaultTourSpeed;
   int TourSound = 0;  // 0 the sound file, 1 off
   std::string TourSoundFile;
   std::string FavoriteDir;

@@ -15,8 +15,7 @@
 namespace vortexa {
 
 // Tour-speed positions 0 (slow) to 3 (fastest).
-inline constexpr int kDefaultTourSpeed = 1;
-inline constexpr int kFastestTourSpeed = 3;
+inline constexpr int kFastestTourSpeed = kTourSpeedPositions - 1;
 // Pauses are counted in these steps.
 inline constexpr int kTourTickMs = 100;
 // The arrival panel stays this many ticks, and the random tour rests as long again.
