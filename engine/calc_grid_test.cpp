@@ -408,7 +408,15 @@ TEST_F(CalcGridPrediction, NoPredictedDotTouchesAnEscapedOne) {
   EXPECT_GT(predicted, 1000) << "the view should have a predicted interior";
 }
 
-// z^2 + c recording the dots asked after the final pass: those of the repair.
+// The name the calling thread was given ("Calc" for the workers).
+std::string ThreadName() {
+  char name[16] = {};
+  pthread_getname_np(pthread_self(), name, sizeof name);
+  return name;
+}
+
+// z^2 + c recording the dots asked after the final pass, those of the
+// repair, and the names of the threads that computed them.
 class TRepairProbe : public TRecurrence {
  public:
   explicit TRepairProbe(const TCalcGrid& grid) : FGrid(grid) {}
@@ -418,6 +426,7 @@ class TRepairProbe : public TRecurrence {
       if (FaultInRepair) throw std::runtime_error("fault in the repair");
       std::lock_guard lock(FLock);
       FCalls.push_back({cRe, cIm});
+      FNames.insert(ThreadName());
     }
     return IterateFPU(cRe, cIm, zRe, zIm, limit);
   }
@@ -426,11 +435,16 @@ class TRepairProbe : public TRecurrence {
     std::lock_guard lock(FLock);
     return FCalls;
   }
+  std::set<std::string> ThreadNames() const {
+    std::lock_guard lock(FLock);
+    return FNames;
+  }
 
  private:
   const TCalcGrid& FGrid;
   mutable std::mutex FLock;
   mutable std::vector<test_support::TCall> FCalls;
+  mutable std::set<std::string> FNames;
 };
 
 TEST_F(CalcGridPrediction, RepairedAreasHoldEveryRepairedDot) {
@@ -757,44 +771,19 @@ TEST(CalcGridTeams, DirectPassOfEveryTeamSizeGivesThePlainCounts) {
   }
 }
 
-// z^2 + c recording the names of the threads that computed the repair's dots.
-class TRepairThreads : public TRecurrence {
- public:
-  explicit TRepairThreads(const TCalcGrid& grid) : FGrid(grid) {}
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
-    if (FGrid.Pass() >= 3) {
-      char name[16] = {};
-      pthread_getname_np(pthread_self(), name, sizeof name);
-      std::lock_guard lock(FLock);
-      FNames.insert(name);
-    }
-    return IterateFPU(cRe, cIm, zRe, zIm, limit);
-  }
-  std::set<std::string> Names() const {
-    std::lock_guard lock(FLock);
-    return FNames;
-  }
-
- private:
-  const TCalcGrid& FGrid;
-  mutable std::mutex FLock;
-  mutable std::set<std::string> FNames;
-};
-
 // Windows of many predicted dots at a high limit go to the workers; a team
 // of one leaves the whole repair on the grid thread.
 TEST(CalcGridTeams, LargeRepairWindowsAreSharedOverTheTeam) {
   for (const int size : {1, 4}) {
     TCalcGrid grid;
-    TRepairThreads probe(grid);
+    TRepairProbe probe(grid);
     grid.SetSize(96, 64);
     grid.SetView(-1.75L, 0, 4000, 0.01L);
     grid.SetFormula(true, &probe, 0, 0);
     grid.SetFixedTeamSize(size);
     RunToEnd(grid, ccDraw);
     ASSERT_FALSE(grid.RepairedAreas().empty());
-    EXPECT_EQ(probe.Names().count("Calc"), size == 1 ? 0u : 1u) << size << " workers";
+    EXPECT_EQ(probe.ThreadNames().count("Calc"), size == 1 ? 0u : 1u) << size << " workers";
   }
 }
 
@@ -827,11 +816,9 @@ class TSharedRepairGate : public TRecurrence {
   TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
                int limit) const override {
     if (FGrid.Pass() >= 3) {
-      char name[16] = {};
-      pthread_getname_np(pthread_self(), name, sizeof name);
       std::unique_lock lock(FLock);
       ++FCalls;
-      if (!FHeld && std::string(name) == "Calc") {
+      if (!FHeld && ThreadName() == "Calc") {
         FHeld = true;
         FChanged.notify_all();
         FChanged.wait(lock, [&] { return FReleased; });
