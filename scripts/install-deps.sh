@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev qt6-multimedia-dev
-  libjpeg62-turbo-dev libdeflate-dev
+  libjpeg62-turbo-dev libdeflate-dev libmpfr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk
 )
