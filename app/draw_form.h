@@ -56,6 +56,15 @@ void FitMenuHeight(QMenu* menu);
 // Where a printed picture goes on a page: at the top left, keeping its aspect.
 QRect PrintedPictureRect(QSize picture, QSize page);
 
+// Window pixels to device pixels at a screen's scale `ratio`. Sizes and
+// offsets round to the nearest pixel, halves up as the window system rounds
+// the window's own size; a position becomes the device pixel that holds it.
+QSize DeviceSize(QSize logical, double ratio);
+int DevicePixels(int logical, double ratio);
+QPoint DevicePoint(QPointF logical, double ratio);
+// The window pixels whose device size is nearest to `device`.
+QSize LogicalSize(QSize device, double ratio);
+
 // The manual's first page in the first of the folders that holds it.
 std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem::path> folders);
 
@@ -87,7 +96,7 @@ class TDrawForm : public QMainWindow,
   void EnableControls(bool enabled);
   void ShowAngles();
   // The hover over the picture at a client position of the window.
-  void FormMouseMove(QPoint position);
+  void FormMouseMove(QPointF position);
   // Builds the favourites menu from the favourites tree.
   void BuildMenu();
 
@@ -121,7 +130,11 @@ class TDrawForm : public QMainWindow,
   bool FieldEdited(const QWidget* field) const;
   // The restriction bits the menu's switches stand for.
   int RestrictOptions() const;
+  // The picture area in window pixels.
   QSize ImageAreaSize() const;
+  // The picture in dots: the picture area in the screen's device pixels, so
+  // that a scaled screen shows every dot on a pixel of its own.
+  QSize PictureSize() const;
 
   // Controls named as users and tests know them.
   QWidget *TopPanel, *BasicToolBar, *ColorToolBar;
@@ -229,6 +242,7 @@ class TDrawForm : public QMainWindow,
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -262,6 +276,11 @@ class TDrawForm : public QMainWindow,
   bool FilterKey(QObject* watched, QKeyEvent* key);
   bool ImageAreaEvent(QEvent* event);
   TPointerState PointerState(const QMouseEvent& event) const;
+  // Window pixels of this window's screen as dots of the picture.
+  int Dots(int pixels) const;
+  QPoint Dot(QPointF position) const;
+  // The window moved to a screen of another scale: the picture is drawn anew.
+  void ScreenChanged();
   void MarkEdited(QWidget* field);
   void ClearEdited(QWidget* field);
   TColorPositions ColorControls() const;
@@ -326,7 +345,9 @@ class TDrawForm : public QMainWindow,
   QPointer<TInfoForm> FInfoForm;
   QPointer<TExprsForm> FExprsForm;
 
-  QImage FScreen;  // what the image area shows
+  QImage FScreen;        // what the image area shows, in dots
+  QSize FChosenPicture;  // the size the image-size menu asked for last
+  bool FScreenWatched = false;
   TImageArea* FImageArea = nullptr;
   TStatusPanels* FStatusBar = nullptr;
   QTimer* FIdleTimer = nullptr;
