@@ -108,24 +108,6 @@ int EffectiveOptions(int options, int simdLevel) {
   return simdLevel == 0 ? options | kOptNoSimd : options;
 }
 
-int DevicePixels(int logical, double ratio) {
-  return static_cast<int>(std::lround(logical * ratio));
-}
-
-QSize DeviceSize(QSize logical, double ratio) {
-  return {DevicePixels(logical.width(), ratio), DevicePixels(logical.height(), ratio)};
-}
-
-QPoint DevicePoint(QPointF logical, double ratio) {
-  return {static_cast<int>(std::floor(logical.x() * ratio)),
-          static_cast<int>(std::floor(logical.y() * ratio))};
-}
-
-QSize LogicalSize(QSize device, double ratio) {
-  return {static_cast<int>(std::lround(device.width() / ratio)),
-          static_cast<int>(std::lround(device.height() / ratio))};
-}
-
 TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent)
     : QMainWindow(parent),
       FSession(*this),

@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 
+#include "app/device_pixels.h"
 #include "app/exprs_form.h"
 #include "app/info_form.h"
 #include "engine/calc_grid.h"
@@ -55,15 +56,6 @@ inline constexpr int kMenuColumnEntries = 30;
 void FitMenuHeight(QMenu* menu);
 // Where a printed picture goes on a page: at the top left, keeping its aspect.
 QRect PrintedPictureRect(QSize picture, QSize page);
-
-// Window pixels to device pixels at a screen's scale `ratio`. Sizes and
-// offsets round to the nearest pixel, halves up as the window system rounds
-// the window's own size; a position becomes the device pixel that holds it.
-QSize DeviceSize(QSize logical, double ratio);
-int DevicePixels(int logical, double ratio);
-QPoint DevicePoint(QPointF logical, double ratio);
-// The window pixels whose device size is nearest to `device`.
-QSize LogicalSize(QSize device, double ratio);
 
 // The manual's first page in the first of the folders that holds it.
 std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem::path> folders);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <fstream>
 
 #include "app/draw_form.h"
+#include "app/size_form.h"
 
 namespace vortexa {
 namespace {
@@ -108,6 +110,9 @@ TEST_F(DrawFormHiDpiTest, PictureIsComputedAtDevicePixelsAndTheStatusSaysSo) {
   const QString file = FConfig.filePath("picture.png");
   ASSERT_TRUE(form->SavePicture(file));
   EXPECT_EQ(QImage(file).size(), QSize(2 * area.width(), 2 * area.height()));
+  form->mnCopyClick();
+  EXPECT_EQ(QGuiApplication::clipboard()->image().size(),
+            QSize(2 * area.width(), 2 * area.height()));
 }
 
 // The painted area shows the picture dot for dot: every device pixel of the
@@ -255,6 +260,37 @@ TEST_F(DrawFormHiDpiTest, ImageSizeMenuGivesThePictureThatManyDots) {
   }
 }
 
+// Full screen covers the screen's device pixels; the bars that the mouse
+// calls leave the picture where it is on the screen, to the device pixel.
+TEST_F(DrawFormHiDpiTest, FullScreenKeepsThePictureInPlaceToTheDot) {
+  auto form = StartForm("scale2");
+  form->InformDialog = [](const QString&) {};
+  form->mnFullScreenClick();
+  const QSize screen = form->screen()->size();
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return form->Session().DrawGrid().Width() == 2 * screen.width() && !form->Session().Busy();
+      },
+      kWaitMs));
+  EXPECT_EQ(form->Session().DrawGrid().Height(), 2 * screen.height());
+  EXPECT_EQ(form->Session().DrawGrid().InfoStrip().Height(), 2 * kInfoStripHeight);
+
+  const QImage hidden = form->Screen().copy();
+  form->FormMouseMove(QPointF(100, 4));
+  ASSERT_TRUE(form->BarsShown());
+  const int below = 2 * (form->centralWidget()->y() + form->ImageArea()->y());
+  EXPECT_EQ(form->Screen().copy(0, 0, 400, 200), hidden.copy(0, below, 400, 200));
+  form->mnFullScreenClick();
+}
+
+// The wallpaper preset of the size dialog fills the screen's device pixels.
+TEST_F(DrawFormHiDpiTest, SizeDialogOffersTheScreenInDevicePixels) {
+  auto form = StartForm("scale2");
+  TSizeForm dialog(form.get());
+  dialog.Prepare(800, 600, 800, 600, form->mnSize);
+  EXPECT_EQ(dialog.mnScreen->text(), "画面サイズ[壁紙用] <1600×1200>");
+}
+
 // Moving to a screen of another scale draws the picture anew at its device size.
 TEST_F(DrawFormHiDpiTest, MovingToAnotherScreenDrawsAtItsScale) {
   auto form = StartForm("scale1");
@@ -275,9 +311,9 @@ int main(int argc, char** argv) {
   if (!folder.isValid()) return 1;
   const QString config = folder.filePath("screens.json");
   std::ofstream(config.toStdString()) << R"({"screens": [
-  {"name": "scale2", "x": 0, "y": 0, "width": 1600, "height": 1200, "dpr": 2},
-  {"name": "scale1", "x": 1600, "y": 0, "width": 1600, "height": 1200, "dpr": 1},
-  {"name": "scale15", "x": 3200, "y": 0, "width": 1600, "height": 1200, "dpr": 1.5}]})";
+  {"name": "scale2", "x": 0, "y": 0, "width": 800, "height": 600, "dpr": 2},
+  {"name": "scale1", "x": 800, "y": 0, "width": 1600, "height": 1200, "dpr": 1},
+  {"name": "scale15", "x": 2400, "y": 0, "width": 1600, "height": 1200, "dpr": 1.5}]})";
   qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
   qunsetenv("QT_SCALE_FACTOR");
   QApplication application(argc, argv);

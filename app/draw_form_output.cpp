@@ -195,7 +195,7 @@ void TDrawForm::mnWallClick() {
   const QString file = WallpaperFile();
   if (!QDir().mkpath(QFileInfo(file).absolutePath()))
     throw std::runtime_error("フォルダを作成できません: " + file.toStdString());
-  const QSize size = DeviceSize(screen()->size(), screen()->devicePixelRatio());
+  const QSize size = ScreenDeviceSize(*screen());
   if (RenderAtSize(file, size.width(), size.height())) ApplyWallpaper(desktop, file);
 }
 

@@ -166,7 +166,7 @@ std::vector<int> TDrawForm::UserImageSizes() const {
 // Sizes that do not fit on the screen, and the current one, are not offered.
 // Sizes are the picture's, in dots.
 void TDrawForm::UpdateSizeMenu() {
-  const QSize screenSize = DeviceSize(screen()->size(), devicePixelRatioF());
+  const QSize screenSize = ScreenDeviceSize(*screen());
   const int current = SizeTag(PictureSize());
   for (QAction* item : mnSize->actions()) {
     const int tag = Tag(item);
