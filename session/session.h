@@ -166,8 +166,8 @@ class TSession {
   // information keeps its size.
   void SetPixelRatio(double ratio);
   double PixelRatio() const { return FPixelRatio; }
-  // Where the picture's top lies on the window: 0 in full screen, where the
-  // information strip is drawn.
+  // Where the picture's top lies on the window, in dots: 0 in full screen,
+  // where the information strip is drawn.
   void SetOrigin(int top);
 
   // ---- output at a size ----
