@@ -23,6 +23,7 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <cmath>
 #include <span>
 #include <thread>
@@ -72,6 +73,10 @@ QSlider* AddTrackBar(QWidget* parent, int maximum, int pageStep, const QRect& ge
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+QString SizeText(QSize size) {
+  return QString("%1×%2").arg(size.width()).arg(size.height());
 }
 
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
@@ -426,18 +431,18 @@ void TDrawForm::ApplyLayout() {
 
 // ---- canvas ----
 
-// Canvas positions are client positions of the window; the image area lies
-// below the tool bars.
+// Canvas positions are client positions of the window in dots; the image
+// area lies below the tool bars.
 void TDrawForm::Present(const QImage& image, int left, int top) {
   QPainter painter(&FScreen);
-  painter.drawImage(left, top - FImageArea->y(), image);
+  painter.drawImage(left, top - Dots(FImageArea->y()), image);
   painter.end();
   FImageArea->repaint();
 }
 
 void TDrawForm::PresentStretched(const QImage& image, const QRect& dest) {
   QPainter painter(&FScreen);
-  painter.drawImage(dest.translated(0, -FImageArea->y()), image);
+  painter.drawImage(dest.translated(0, -Dots(FImageArea->y())), image);
   painter.end();
   FImageArea->repaint();
 }
@@ -483,8 +488,7 @@ void TDrawForm::CommandEnded(double elapsedMs) {
   TopPanel->repaint();
   if (mnInfo->isChecked() && FInfoForm) FInfoForm->UpdateStats(FSession.View().Limit);
   // A size the window took while it was drawing is drawn now.
-  const QSize area = ImageAreaSize();
-  if (area != QSize(FSession.DrawGrid().Width(), FSession.DrawGrid().Height()) &&
+  if (PictureSize() != QSize(FSession.DrawGrid().Width(), FSession.DrawGrid().Height()) &&
       FIdleRedrawEnabled)
     FIdleTimer->start();
   emit DrawingEnded();
@@ -660,7 +664,15 @@ TPointerState TDrawForm::PointerState(const QMouseEvent& event) const {
           (event.modifiers() & Qt::ShiftModifier) != 0};
 }
 
-// Positions in the image area are positions in the picture.
+int TDrawForm::Dots(int pixels) const {
+  return DevicePixels(pixels, devicePixelRatioF());
+}
+
+QPoint TDrawForm::Dot(QPointF position) const {
+  return DevicePoint(position, devicePixelRatioF());
+}
+
+// Positions in the image area are positions in the picture, as dots.
 bool TDrawForm::ImageAreaEvent(QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
@@ -672,23 +684,23 @@ bool TDrawForm::ImageAreaEvent(QEvent* event) {
       if (historyStep != 0 && !FSession.Busy() && step->isEnabled())
         step->trigger();
       else
-        FSession.MousePress(mouse.position().toPoint(), PointerState(mouse));
+        FSession.MousePress(Dot(mouse.position()), PointerState(mouse));
       return true;
     }
     case QEvent::MouseMove: {
       const auto& mouse = static_cast<const QMouseEvent&>(*event);
       const TPointerState state = PointerState(mouse);
       if (!state.Left && !state.Right)
-        FormMouseMove(mouse.position().toPoint() + FImageArea->pos());
+        FormMouseMove(mouse.position() + FImageArea->pos());
       else
         Guarded(this,
-                [this, &mouse, state] { FSession.MouseMove(mouse.position().toPoint(), state); })();
+                [this, &mouse, state] { FSession.MouseMove(Dot(mouse.position()), state); })();
       return true;
     }
     case QEvent::MouseButtonRelease: {
       const auto& mouse = static_cast<const QMouseEvent&>(*event);
       Guarded(this, [this, &mouse] {
-        FSession.MouseRelease(mouse.position().toPoint(), PointerState(mouse));
+        FSession.MouseRelease(Dot(mouse.position()), PointerState(mouse));
       })();
       return true;
     }
@@ -703,7 +715,7 @@ bool TDrawForm::ImageAreaEvent(QEvent* event) {
                                 (wheel.modifiers() & Qt::ShiftModifier) != 0};
       Guarded(this, [this, &wheel, delta, state] {
         FSession.Wheel(delta > 0, state, (wheel.modifiers() & Qt::ControlModifier) != 0,
-                       wheel.position().toPoint());
+                       Dot(wheel.position()));
       })();
       return true;
     }
@@ -927,8 +939,19 @@ bool TDrawForm::event(QEvent* event) {
 void TDrawForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   ApplyLayout();
-  const QSize area = ImageAreaSize();
-  ShowStatus(1, QString("%1×%2").arg(area.width()).arg(area.height()));
+  ShowStatus(1, SizeText(PictureSize()));
+  if (FIdleRedrawEnabled) FIdleTimer->start();
+}
+
+// The native window exists once the window is shown.
+void TDrawForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (std::exchange(FScreenWatched, true)) return;
+  connect(windowHandle(), &QWindow::screenChanged, this, [this] { ScreenChanged(); });
+}
+
+void TDrawForm::ScreenChanged() {
+  ShowStatus(1, SizeText(PictureSize()));
   if (FIdleRedrawEnabled) FIdleTimer->start();
 }
 
@@ -942,15 +965,28 @@ QSize TDrawForm::ImageAreaSize() const {
           centralWidget()->height() - TopPanel->height() - FStatusBar->height()};
 }
 
+// A size the image-size menu chose stays exact where rounding would miss it
+// by a dot (an odd size on a screen scaled by 2).
+QSize TDrawForm::PictureSize() const {
+  const QSize area = ImageAreaSize();
+  const double ratio = devicePixelRatioF();
+  if (!FChosenPicture.isEmpty() && LogicalSize(FChosenPicture, ratio) == area)
+    return FChosenPicture;
+  return DeviceSize(area, ratio);
+}
+
 void TDrawForm::ApplicationEventsIdle() {
   if (FSession.Busy()) return;
   const QSize area = ImageAreaSize();
   if (area.isEmpty()) return;
-  ShowStatus(1, QString("%1×%2").arg(area.width()).arg(area.height()));
-  FScreen = QImage(area, QImage::Format_ARGB32_Premultiplied);
+  const QSize picture = PictureSize();
+  ShowStatus(1, SizeText(picture));
+  FScreen = QImage(picture, QImage::Format_ARGB32_Premultiplied);
   FScreen.fill(Qt::black);
-  FSession.Resize(area.width(), area.height());
-  FSession.SetOrigin(PictureTop());
+  FImageArea->SetSurfaceExtent(area);
+  FSession.SetPixelRatio(devicePixelRatioF());
+  FSession.Resize(picture.width(), picture.height());
+  FSession.SetOrigin(Dots(PictureTop()));
   ColorToolBar->update();
   btDrawClick();
 }
@@ -970,14 +1006,14 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
 // ---- hover ----
 
 // position is a client position of the window.
-void TDrawForm::FormMouseMove(QPoint position) {
-  if (FullScreen()) FullScreenMouseMove(position);
+void TDrawForm::FormMouseMove(QPointF position) {
+  if (FullScreen()) FullScreenMouseMove(position.toPoint());
   if (FSession.Busy() || !mnInfo->isChecked() || !FInfoForm || !FInfoForm->DotInspectorOn()) return;
   if (!FSession.DrawGrid().IsFlat() || FSession.DrawGrid().IsRotated()) {
     FInfoForm->ClearDot();
     return;
   }
-  const QPoint dot(position.x(), position.y() - PictureTop());
+  const QPoint dot = Dot(QPointF(position.x(), position.y() - PictureTop()));
   const auto [re, im] = FSession.PointAt(dot);
   FInfoForm->ShowDot(dot.x(), dot.y(), re, im);
 }

@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 
+#include "app/device_pixels.h"
 #include "app/exprs_form.h"
 #include "app/info_form.h"
 #include "engine/calc_grid.h"
@@ -87,7 +88,7 @@ class TDrawForm : public QMainWindow,
   void EnableControls(bool enabled);
   void ShowAngles();
   // The hover over the picture at a client position of the window.
-  void FormMouseMove(QPoint position);
+  void FormMouseMove(QPointF position);
   // Builds the favourites menu from the favourites tree.
   void BuildMenu();
 
@@ -121,7 +122,11 @@ class TDrawForm : public QMainWindow,
   bool FieldEdited(const QWidget* field) const;
   // The restriction bits the menu's switches stand for.
   int RestrictOptions() const;
+  // The picture area in window pixels.
   QSize ImageAreaSize() const;
+  // The picture in dots: the picture area in the screen's device pixels, so
+  // that a scaled screen shows every dot on a pixel of its own.
+  QSize PictureSize() const;
 
   // Controls named as users and tests know them.
   QWidget *TopPanel, *BasicToolBar, *ColorToolBar;
@@ -229,6 +234,7 @@ class TDrawForm : public QMainWindow,
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -262,6 +268,11 @@ class TDrawForm : public QMainWindow,
   bool FilterKey(QObject* watched, QKeyEvent* key);
   bool ImageAreaEvent(QEvent* event);
   TPointerState PointerState(const QMouseEvent& event) const;
+  // Window pixels of this window's screen as dots of the picture.
+  int Dots(int pixels) const;
+  QPoint Dot(QPointF position) const;
+  // The window moved to a screen of another scale: the picture is drawn anew.
+  void ScreenChanged();
   void MarkEdited(QWidget* field);
   void ClearEdited(QWidget* field);
   TColorPositions ColorControls() const;
@@ -326,7 +337,9 @@ class TDrawForm : public QMainWindow,
   QPointer<TInfoForm> FInfoForm;
   QPointer<TExprsForm> FExprsForm;
 
-  QImage FScreen;  // what the image area shows
+  QImage FScreen;        // what the image area shows, in dots
+  QSize FChosenPicture;  // the size the image-size menu asked for last
+  bool FScreenWatched = false;
   TImageArea* FImageArea = nullptr;
   TStatusPanels* FStatusBar = nullptr;
   QTimer* FIdleTimer = nullptr;

@@ -74,12 +74,13 @@ QString AskSaveFile(QWidget* owner, const QString& folder) {
 
 }  // namespace
 
-// Where a picture at an output size is shown: the picture area within a
-// margin, above the labels that say so.
+// Where a picture at an output size is shown, in dots: the picture area
+// within a margin, above the labels that say so.
 QRect TDrawForm::TempSizeArea() const {
-  const int top = ImageArea()->y() + kTempMargin;
-  const int bottom = ImageArea()->y() + lbTmpMode->y() - kTempMargin;
-  return QRect(kTempMargin, top, FSession.DrawGrid().Width() - 2 * kTempMargin, bottom - top);
+  const int margin = Dots(kTempMargin);
+  const int top = Dots(ImageArea()->y() + kTempMargin);
+  const int bottom = Dots(ImageArea()->y() + lbTmpMode->y() - kTempMargin);
+  return QRect(margin, top, FSession.DrawGrid().Width() - 2 * margin, bottom - top);
 }
 
 void TDrawForm::CreateOutputMenu() {
@@ -194,7 +195,7 @@ void TDrawForm::mnWallClick() {
   const QString file = WallpaperFile();
   if (!QDir().mkpath(QFileInfo(file).absolutePath()))
     throw std::runtime_error("フォルダを作成できません: " + file.toStdString());
-  const QSize size = screen()->size();
+  const QSize size = ScreenDeviceSize(*screen());
   if (RenderAtSize(file, size.width(), size.height())) ApplyWallpaper(desktop, file);
 }
 

@@ -104,7 +104,7 @@ void TDrawForm::ToggleBars() {
     bar->setVisible(show);
   layout()->activate();
   centralWidget()->layout()->activate();
-  FSession.SetOrigin(PictureTop());
+  FSession.SetOrigin(Dots(PictureTop()));
   if (!show) FSession.DrawGrid().DrawInfo(edX->text(), edY->text(), edRange->text(), QString());
   FSession.DrawGrid().Present();
 }

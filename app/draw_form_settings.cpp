@@ -164,9 +164,10 @@ std::vector<int> TDrawForm::UserImageSizes() const {
 }
 
 // Sizes that do not fit on the screen, and the current one, are not offered.
+// Sizes are the picture's, in dots.
 void TDrawForm::UpdateSizeMenu() {
-  const QSize screenSize = screen()->size();
-  const int current = SizeTag(ImageAreaSize());
+  const QSize screenSize = ScreenDeviceSize(*screen());
+  const int current = SizeTag(PictureSize());
   for (QAction* item : mnSize->actions()) {
     const int tag = Tag(item);
     if (tag == 0 || item->isSeparator()) continue;
@@ -181,6 +182,8 @@ void TDrawForm::UpdateSizeMenu() {
 
 // The window grows or shrinks by what the picture area lacks; the tool bars
 // take two rows when the new width is narrow, which the height accounts for.
+// The size is the picture's in dots: on a scaled screen the area takes the
+// window pixels that hold that many device pixels.
 void TDrawForm::mnSizeClick(int tag) {
   if (FullScreen()) {
     // The size is set once the window system has given the normal window back.
@@ -195,15 +198,17 @@ void TDrawForm::mnSizeClick(int tag) {
     });
     return;
   }
+  FChosenPicture = QSize(tag / 10000, tag % 10000);
+  const QSize chosen = LogicalSize(FChosenPicture, devicePixelRatioF());
   const QSize area = ImageAreaSize();
-  const int newWidth = width() + tag / 10000 - area.width();
+  const int newWidth = width() + chosen.width() - area.width();
   const int topPanel = newWidth >= kOneRowWindowWidth ? kToolBarRowHeight : 2 * kToolBarRowHeight;
-  const int newHeight = height() + tag % 10000 - area.height() + topPanel - TopPanel->height();
+  const int newHeight = height() + chosen.height() - area.height() + topPanel - TopPanel->height();
   resize(newWidth, newHeight);
 }
 
 void TDrawForm::mnSizeAddClick() {
-  const int tag = SizeTag(ImageAreaSize());
+  const int tag = SizeTag(PictureSize());
   QAction* before = nullptr;
   for (QAction* item : mnSize->actions())
     if (Tag(item) == 0 || Tag(item) > tag) {
@@ -214,7 +219,7 @@ void TDrawForm::mnSizeAddClick() {
 }
 
 void TDrawForm::mnSizeDelClick() {
-  const int tag = SizeTag(ImageAreaSize());
+  const int tag = SizeTag(PictureSize());
   for (QAction* item : mnSize->actions()) {
     if (item == mnP16) return;
     if (Tag(item) != tag) continue;

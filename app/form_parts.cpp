@@ -63,7 +63,7 @@ TImageArea::TImageArea(QWidget* parent, const QImage& surface)
 void TImageArea::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.fillRect(event->rect(), Qt::black);
-  painter.drawImage(0, 0, FSurface);
+  painter.drawImage(QRect(QPoint(0, 0), FExtent), FSurface);
 }
 
 TColorStrip::TColorStrip(QWidget* parent, const TPalette& palette)

@@ -35,12 +35,16 @@ class TStatusPanels : public QWidget {
 class TImageArea : public QWidget {
  public:
   TImageArea(QWidget* parent, const QImage& surface);
+  // The window pixels the surface covers; its dots are spread over them
+  // exactly, one dot a device pixel when the surface has the device size.
+  void SetSurfaceExtent(QSize extent) { FExtent = extent; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   const QImage& FSurface;
+  QSize FExtent;
 };
 
 // The palette strip: one column per pixel, entry Round(x × 1023 / (width − 1)).

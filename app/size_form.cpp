@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include "app/device_pixels.h"
+
 namespace vortexa {
 
 namespace {
@@ -83,7 +85,7 @@ void TSizeForm::Prepare(int width, int height, int curWidth, int curHeight, cons
   edHeight->setText(QString::number(height));
   mnOrig->setText(QString("現在のサイズ <%1×%2>").arg(curWidth).arg(curHeight));
   mnOrig->setData(SizeTag(curWidth, curHeight));
-  const QSize screen = QGuiApplication::primaryScreen()->size();
+  const QSize screen = ScreenDeviceSize(*QGuiApplication::primaryScreen());
   mnScreen->setText(QString("画面サイズ[壁紙用] <%1×%2>").arg(screen.width()).arg(screen.height()));
   mnScreen->setData(SizeTag(screen.width(), screen.height()));
   // The main menu's presets end at its separator tagged 1.

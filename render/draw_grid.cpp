@@ -103,7 +103,7 @@ void TDrawGrid::SetOrigin(int left, int top) {
   if (top != 0)
     FInfoBitmap.SetSize(0, 0);
   else
-    FInfoBitmap.SetSize(FWidth, kInfoStripHeight);
+    FInfoBitmap.SetSize(FWidth, static_cast<int>(std::ceil(kInfoStripHeight * FPixelRatio)));
 }
 
 bool TDrawGrid::SameSizeAsGrid() const {
@@ -453,6 +453,7 @@ void TDrawGrid::DrawInfo(const QString& x, const QString& y, const QString& rang
   // Transparent where no text is, so the picture shows through the strip.
   FInfoBitmap.Clear(0);
   QPainter painter(&FInfoBitmap.Image());
+  painter.scale(FPixelRatio, FPixelRatio);
   QFont font(QStringLiteral("Noto Sans CJK JP"));
   font.setPixelSize(12);
   painter.setFont(font);
@@ -472,7 +473,7 @@ void TDrawGrid::DrawInfo(const QString& x, const QString& y, const QString& rang
     painter.drawText(pass.dx, baseline, QStringLiteral("X：") + x);
     painter.drawText(pass.dx + coordinateWidth + 10, baseline, QStringLiteral("Y：") + y);
     painter.drawText(rangeLeft, baseline, QStringLiteral("Range：") + range);
-    if (!dest.isEmpty() && rangeLeft + rangeWidth + 10 < FWidth)
+    if (!dest.isEmpty() && rangeLeft + rangeWidth + 10 < FWidth / FPixelRatio)
       painter.drawText(rangeLeft + rangeWidth + 10, baseline, QStringLiteral("To：") + dest);
   }
 }

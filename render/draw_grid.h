@@ -59,6 +59,9 @@ class TDrawGrid {
   void EndTempSize();
   bool TempMode() const { return FTempMode; }
   void SetOrigin(int left, int top);
+  // Dots per window pixel: the information strip's text keeps its size on
+  // the screen. Takes effect at the next SetOrigin.
+  void SetPixelRatio(double ratio) { FPixelRatio = ratio; }
 
   // Angles in whole degrees; setting them does not redraw.
   void SetRotation(int angle);
@@ -194,6 +197,7 @@ class TDrawGrid {
   int FHeight = 0;
   int FLeft = 0;
   int FTop = 0;
+  double FPixelRatio = 1;
   bool FTempMode = false;
   QRect FDestRect;
   int FSavedWidth = 0;

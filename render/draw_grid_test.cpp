@@ -304,6 +304,30 @@ TEST_F(DrawGridTest, DestinationLeftOutWhenItWouldNotFit) {
   EXPECT_NE(strip(900, ""), strip(900, "渦巻き"));
 }
 
+// On a screen scaled by 2 the strip and its text are twice as many dots, so
+// they look as they do on an unscaled screen.
+TEST_F(DrawGridTest, InfoStripKeepsItsSizeOnAScaledScreen) {
+  const auto textBounds = [&](int width, double ratio) {
+    Fill(width, 100, Landscape);
+    draw.SetPixelRatio(ratio);
+    draw.SetOrigin(0, 0);
+    draw.DrawInfo("-0.75", "0.1", "1.25", "");
+    const QImage& strip = draw.InfoStrip().Image();
+    QRect bounds;
+    for (int y = 0; y < strip.height(); ++y)
+      for (int x = 0; x < strip.width(); ++x)
+        if (qAlpha(strip.pixel(x, y)) != 0) bounds |= QRect(x, y, 1, 1);
+    return std::pair(strip.height(), bounds);
+  };
+  const auto [plainHeight, plain] = textBounds(1000, 1);
+  const auto [scaledHeight, scaled] = textBounds(2000, 2);
+  EXPECT_EQ(plainHeight, kInfoStripHeight);
+  EXPECT_EQ(scaledHeight, 2 * kInfoStripHeight);
+  EXPECT_NEAR(scaled.left(), 2 * plain.left(), 2);
+  EXPECT_NEAR(scaled.width(), 2 * plain.width(), 6);
+  EXPECT_NEAR(scaled.height(), 2 * plain.height(), 4);
+}
+
 TEST_F(DrawGridTest, TemporarySizeStretchesIntoTheDestination) {
   Fill(40, 30, Landscape);
   draw.BeginTempSize(80, 50, QRect(10, 10, 32, 20));

@@ -224,6 +224,11 @@ void TSession::Resize(int width, int height) {
   FDrawGrid.SetSize(width, height);
 }
 
+void TSession::SetPixelRatio(double ratio) {
+  FPixelRatio = ratio;
+  FDrawGrid.SetPixelRatio(ratio);
+}
+
 void TSession::SetOrigin(int top) {
   FDrawGrid.SetOrigin(0, top);
 }
@@ -410,12 +415,13 @@ void TSession::MoveScrollDrag(QPoint position, bool shift) {
 }
 
 void TSession::MoveAngleDrag(QPoint position) {
-  const int ey = (position.y() - FDragPosition.y()) / kPixelsPerDegree;
+  const double dotsPerDegree = kPixelsPerDegree * FPixelRatio;
+  const int ey = static_cast<int>((position.y() - FDragPosition.y()) / dotsPerDegree);
   if (ey != 0) {
     FDrawGrid.SetElevation(FDrawGrid.GetElevation() - ey);
     FDragPosition.setY(position.y());
   }
-  const int ex = (position.x() - FDragPosition.x()) / kPixelsPerDegree;
+  const int ex = static_cast<int>((position.x() - FDragPosition.x()) / dotsPerDegree);
   if (ex != 0) {
     FDrawGrid.SetRotation(FDrawGrid.GetRotation() - ex);
     FDragPosition.setX(position.x());

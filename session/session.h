@@ -161,8 +161,13 @@ class TSession {
   // Composes the picture anew from the counts, once it has a size.
   void RenderIfSized();
   void Resize(int width, int height);
-  // Where the picture's top lies on the window: 0 in full screen, where the
-  // information strip is drawn.
+  // Picture dots per window pixel (the screen's scale): angle drags turn by
+  // the same angle per distance on the screen, and the full-screen
+  // information keeps its size.
+  void SetPixelRatio(double ratio);
+  double PixelRatio() const { return FPixelRatio; }
+  // Where the picture's top lies on the window, in dots: 0 in full screen,
+  // where the information strip is drawn.
   void SetOrigin(int top);
 
   // ---- output at a size ----
@@ -194,7 +199,7 @@ class TSession {
   // Between the displayed (turned and tipped) picture and the grid.
   QPoint ConvertOffset(QPoint offset, bool toGrid) const;
 
-  // ---- mouse drags (positions in picture coordinates) ----
+  // ---- mouse drags (positions in picture coordinates, in dots) ----
   void MousePress(QPoint position, const TPointerState& state);
   void MouseMove(QPoint position, const TPointerState& state);
   void MouseRelease(QPoint position, const TPointerState& state);
@@ -251,6 +256,7 @@ class TSession {
   int FMoveRatio = 0;
   bool FZoomAtPointer = false;
 
+  double FPixelRatio = 1;
   TDragState FDragState = TDragState::None;
   QPoint FDragPosition;  // the press; an angle drag moves it in whole degrees
 

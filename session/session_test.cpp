@@ -160,6 +160,24 @@ TEST_F(SessionTest, AngleDragTurnsOneDegreePerFourPixelsAndLosesTheRest) {
   EXPECT_EQ(FSession.History().Count(), 1);
 }
 
+// On a scaled screen the mouse travels in dots: a degree still takes four
+// window pixels, 8 dots at scale 2 and 6 at scale 1.5.
+TEST_F(SessionTest, AngleDragTakesFourWindowPixelsADegreeOnAScaledScreen) {
+  const struct {
+    double ratio;
+    int dotsUp, elevation;
+  } cases[] = {{2, 7, 60}, {2, 8, 61}, {2, 17, 62}, {1.5, 5, 60}, {1.5, 6, 61}, {1.5, 12, 62}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.ratio << " " << c.dotsUp);
+    FSession.SetPixelRatio(c.ratio);
+    FSession.DrawGrid().SetElevation(60);
+    FSession.MousePress({100, 100}, kRight);
+    FSession.MouseMove({100, 100 - c.dotsUp}, kRight);
+    EXPECT_EQ(FSession.DrawGrid().GetElevation(), c.elevation);
+    FSession.MouseRelease({100, 100 - c.dotsUp}, kNoButton);
+  }
+}
+
 TEST_F(SessionTest, ConvertOffsetUndoesTheTurnAndTilt) {
   TDrawGrid& draw = FSession.DrawGrid();
   EXPECT_EQ(FSession.ConvertOffset({17, -5}, true), QPoint(17, -5));
