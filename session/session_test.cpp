@@ -10,6 +10,11 @@
 namespace vortexa {
 namespace {
 
+// A coordinate as a text reads it: the decimal value, not its long double.
+TDeepReal Decimal(const char* text) {
+  return *TDeepReal::FromDecimal(text);
+}
+
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
 constexpr TPointerState kLeft{.Left = true};
@@ -105,7 +110,7 @@ TEST_F(SessionTest, ScrollDragMovesTheCentreByTheDraggedDots) {
   FSession.MouseRelease({200, 100}, kNoButton);
   EXPECT_EQ(FSession.DragState(), TDragState::None);
   EXPECT_TRUE(FLog.Status.empty());
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(expectedX), 1e-15);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(expectedX), 1e-15);
   EXPECT_EQ(FSession.View().CenterY, 0);
   EXPECT_EQ(FSession.History().Count(), 2);
 }
@@ -116,14 +121,14 @@ TEST_F(SessionTest, ShiftLocksTheDragToTheLargerGridAxis) {
   FSession.MouseMove({130, 110}, shiftLeft);
   FSession.MouseRelease({130, 110}, {.Shift = true});
   const long double step = 4.0L / 300;
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(-30 * step), 1e-15);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(-30 * step), 1e-15);
   EXPECT_EQ(FSession.View().CenterY, 0);
 
   FSession.MousePress({100, 100}, shiftLeft);
   FSession.MouseMove({110, 130}, shiftLeft);
   FSession.MouseRelease({110, 130}, {.Shift = true});
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(-30 * step), 1e-15);
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterY), static_cast<double>(-30 * step), 1e-15);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(-30 * step), 1e-15);
+  EXPECT_NEAR(FSession.View().CenterY.ToDouble(), static_cast<double>(-30 * step), 1e-15);
 }
 
 TEST_F(SessionTest, LowElevationRefusesTheDragAndAReliefIsDraggedFlat) {
@@ -242,7 +247,7 @@ TEST_F(SessionTest, ReproductionTextCarriesViewAndColoursToAnotherSession) {
   TSession fresh(canvas);
   fresh.Resize(80, 60);
   ASSERT_TRUE(fresh.PasteText(text));
-  EXPECT_EQ(fresh.View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
+  EXPECT_EQ(fresh.View(), (TViewState{-0.75L, Decimal("0.1"), 0.01L, 2000}));
   EXPECT_EQ(fresh.Colors(), (TColorPositions{2, 20, 3, 5, 7}));
   EXPECT_EQ(fresh.DrawGrid().Palette().Period(), 7);
   EXPECT_EQ(fresh.CalcGrid().Limit(), 2000);
@@ -340,12 +345,11 @@ TEST_F(SessionTest, HomeRestoresViewColoursAndAngles) {
 TEST_F(SessionTest, MoveClickScrollsByTheChosenPartOfThePicture) {
   FSession.MoveClick(1);  // left: content moves right by a quarter
   const long double step = 4.0L / 300;
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(-100 * step),
-              1e-15);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(-100 * step), 1e-15);
   FSession.SetMoveRatio(2);
   FSession.MoveClick(8);  // right and down: a whole picture
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(300 * step), 1e-14);
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterY), static_cast<double>(300 * step), 1e-14);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(300 * step), 1e-14);
+  EXPECT_NEAR(FSession.View().CenterY.ToDouble(), static_cast<double>(300 * step), 1e-14);
   const int entries = FSession.History().Count();
   FSession.MoveClick(4);
   EXPECT_EQ(FSession.History().Count(), entries);

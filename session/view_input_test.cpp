@@ -5,6 +5,11 @@
 namespace vortexa {
 namespace {
 
+// A coordinate as a text reads it: the decimal value, not its long double.
+TDeepReal Decimal(const char* text) {
+  return *TDeepReal::FromDecimal(text);
+}
+
 TEST(ViewInputTest, FieldsBecomeTheViewWithFallbacks) {
   struct TCase {
     const char* x;
@@ -16,7 +21,7 @@ TEST(ViewInputTest, FieldsBecomeTheViewWithFallbacks) {
   const TCase cases[] = {
       {"0", "0", "2", "1000", {0, 0, 2, 1000}},
       {"abc", "-0.75", "", " 250", {0, -0.75L, 2, 250}},
-      {"1E-3", "+0.1", "1.5e-10", "70000", {0.001L, 0.1L, 1.5e-10L, 65000}},
+      {"1E-3", "+0.1", "1.5e-10", "70000", {Decimal("1E-3"), Decimal("0.1"), 1.5e-10L, 65000}},
       {"", "", "x", "0", {0, 0, 2, 1}},
       {"0", "0", "2", "-5", {0, 0, 2, 1}},
       {"0", "0", "2", "abc", {0, 0, 2, 4000}},
