@@ -84,7 +84,10 @@ std::string FormatGeneral(const TDeepReal& value, int digits) {
 }
 
 int CoordinateDigits(long double range) {
-  return DigitsForStep(std::fabs(range) / kRangeStepsPerRange, kCoordinateDigits);
+  // A range given as a power of ten ("1E-13") may be held a hair below it;
+  // it takes the digits of the power itself, not one more.
+  constexpr long double kHair = 1 + 1e-12L;
+  return DigitsForStep(std::fabs(range) / kRangeStepsPerRange * kHair, kCoordinateDigits);
 }
 
 std::optional<long double> ParseExtended(std::string_view text) {
