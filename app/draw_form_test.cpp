@@ -597,6 +597,26 @@ TEST_F(DrawFormTest, HistoryMenuListsGroupsWhenTheDisplayMenuOpens) {
   EXPECT_TRUE(form->mnHistory->actions()[4]->isChecked());
 }
 
+// Deep views: the fields take and show every digit the range needs, their
+// start in sight, and copying gives those digits to the clipboard.
+TEST_F(DrawFormTest, FieldsTakeAndShowDeepCentres) {
+  auto form = StartForm();
+  const char* x = "-1.7687788330000000000000000000000000001";  // 38 digits
+  Draw(*form, x, "0.25", "1e-33", "100");
+  EXPECT_EQ(form->Session().View().CenterX, Decimal(x));
+  EXPECT_EQ(form->edX->text(), QString(x));
+  EXPECT_EQ(form->edX->cursorPosition(), 0);
+  form->mnInfoCopy->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(),
+            QString("120,0,%1,0.25,1E-33,100,0,0,0,0,4,1").arg(x));
+  // Enter on fields that still show the view draws it again unchanged.
+  form->Session().Scroll({3, 0});
+  const TViewState scrolled = form->Session().View();
+  QTest::keyClick(form->edX, Qt::Key_Return);
+  WaitIdleAfterDrawing(*form, 1);
+  EXPECT_EQ(form->Session().View(), scrolled);
+}
+
 TEST_F(DrawFormTest, CopiedTextPastesTheViewAndColoursIntoAnotherWindow) {
   {
     auto form = StartForm();

@@ -265,6 +265,23 @@ TEST(RenderProgram, EnvironmentFixesTheWorkersOfEveryPass) {
   EXPECT_NE(error.find("VORTEXA_WORKERS"), std::string::npos) << error;
 }
 
+// A 34-digit centre on the command line and in a reproduction text: the
+// renderer says the view it drew with every digit.
+TEST(RenderProgram, PrintsTheViewWithEveryDigitOfADeepCentre) {
+  const std::filesystem::path folder = testing::TempDir();
+  const auto picture = folder / "deep.png", said = folder / "said.txt";
+  const std::string x = "-1.768778833000000000000000000000001";
+  const std::string y = "0.001738996073207466834921002345678";
+  const std::string text = "120,0," + x + "," + y + ",1E-30,100,0,0,0,0,4,1";
+  for (const std::string& arguments :
+       {"--center " + x + "," + y + " --range 1e-30 --limit 100", "--view " + text}) {
+    const std::string command = std::string(VORTEXA_RENDER_PATH) + " --size 40x30 " + arguments +
+                                " -o " + picture.string() + " >" + said.string();
+    ASSERT_EQ(std::system(command.c_str()), 0) << arguments;
+    EXPECT_NE(FileBytes(said).find("\nview=" + text + "\n"), std::string::npos) << FileBytes(said);
+  }
+}
+
 TEST(RenderProgram, FormulaOfTheBuiltInRecurrenceGivesTheSameCounts) {
   const std::filesystem::path folder = testing::TempDir();
   const auto plain = folder / "plain.raw", custom = folder / "custom.raw";
