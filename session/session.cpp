@@ -449,12 +449,10 @@ void TSession::EndScrollDrag(QPoint position, bool shift) {
   if (!FDrawGrid.IsFlat()) FDrawGrid.AnimateTilt(false);
 }
 
-std::pair<long double, long double> TSession::PointAt(QPoint position) const {
+std::pair<TDeepReal, TDeepReal> TSession::PointAt(QPoint position) const {
   const long double step = FCalcGrid.GetStep();
-  return {MovedCoordinate(FView.CenterX, step * (position.x() - FDrawGrid.Width() / 2), step)
-              .ToLongDouble(),
-          MovedCoordinate(FView.CenterY, step * (position.y() - FDrawGrid.Height() / 2), step)
-              .ToLongDouble()};
+  return {MovedCoordinate(FView.CenterX, step * (position.x() - FDrawGrid.Width() / 2), step),
+          MovedCoordinate(FView.CenterY, step * (position.y() - FDrawGrid.Height() / 2), step)};
 }
 
 // ---- history ----

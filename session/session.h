@@ -200,8 +200,8 @@ class TSession {
   void MouseMove(QPoint position, const TPointerState& state);
   void MouseRelease(QPoint position, const TPointerState& state);
   TDragState DragState() const { return FDragState; }
-  // The plane's point under a picture position.
-  std::pair<long double, long double> PointAt(QPoint position) const;
+  // The plane's point under a picture position, with every digit of the centre.
+  std::pair<TDeepReal, TDeepReal> PointAt(QPoint position) const;
 
   // ---- history ----
   // -1 back, -2 forward, otherwise the entry's position.

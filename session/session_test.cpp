@@ -324,8 +324,8 @@ TEST_F(SessionTest, ZoomOutAboutThePointerKeepsItsPoint) {
   FSession.Wheel(false, kNoButton, false, pointer);
   EXPECT_EQ(FSession.View().Range, 4);
   const auto [reAfter, imAfter] = FSession.PointAt(pointer);
-  EXPECT_NEAR(static_cast<double>(reAfter), static_cast<double>(re), 1e-15);
-  EXPECT_NEAR(static_cast<double>(imAfter), static_cast<double>(im), 1e-15);
+  EXPECT_NEAR(static_cast<double>(reAfter - re), 0, 1e-15);
+  EXPECT_NEAR(static_cast<double>(imAfter - im), 0, 1e-15);
 }
 
 TEST_F(SessionTest, HomeRestoresViewColoursAndAngles) {
@@ -448,6 +448,27 @@ TEST_F(DeepSessionTest, ScrollAtRange1e30MovesByExactlyTheDots) {
   FSession.MouseRelease({90, 100}, kLeft);
   EXPECT_EQ(FSession.View().CenterX - dragged.CenterX, 10 * step);
   EXPECT_EQ(FSession.View().CenterY, dragged.CenterY);
+}
+
+// At range 1e-300 the text carries 305 digits: a scrolled centre comes back
+// from it to a ten-thousandth of the range.
+TEST_F(DeepSessionTest, AViewAtRange1e300ScrollsAndTravelsAsText) {
+  ASSERT_TRUE(FSession.PasteText("120,0,-0.75,0.1,1E-300,100,0,0,0,0,4,1"));
+  const TViewState before = FSession.View();
+  const long double step = FSession.CalcGrid().GetStep();
+  FSession.Scroll({-5, 9});
+  EXPECT_EQ(FSession.View().CenterX - before.CenterX, 5 * step);
+  EXPECT_EQ(FSession.View().CenterY - before.CenterY, -9 * step);
+  const std::string text = FSession.ReproductionText();
+  EXPECT_GT(text.size(), 2u * 300);
+  TRecordingCanvas canvas;
+  TSession fresh(canvas);
+  fresh.Resize(kSide, kSide);
+  ASSERT_TRUE(fresh.PasteText(text));
+  EXPECT_EQ(fresh.ReproductionText(), text);
+  EXPECT_LE(std::fabs(fresh.View().CenterX - FSession.View().CenterX), 1e-304L);
+  EXPECT_LE(std::fabs(fresh.View().CenterY - FSession.View().CenterY), 1e-304L);
+  EXPECT_NE(fresh.View().CenterX, before.CenterX);
 }
 
 // The draw button takes the fields; while they still show the view, its

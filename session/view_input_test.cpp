@@ -34,6 +34,24 @@ TEST(ViewInputTest, FieldsBecomeTheViewWithFallbacks) {
   }
 }
 
+TEST(ViewInputTest, CoordinateFieldsKeepEveryDigit) {
+  const char* x = " -1.768778833000000000000000000000000000001 ";  // 40 digits, blanks around
+  const TViewState view = FieldsToView(x, "1e-45", "1e-36", "100");
+  EXPECT_EQ(view.CenterX, Decimal("-1.768778833000000000000000000000000000001"));
+  EXPECT_NE(view.CenterX, TDeepReal(view.CenterX.ToLongDouble()));
+  EXPECT_EQ(view.CenterY, Decimal("1e-45"));
+  EXPECT_EQ(FieldToCoordinate("1e99999"), 0) << "out of long double's range: the fallback";
+}
+
+// A move keeps every bit of the centre and of the offset, however deep.
+TEST(ViewInputTest, MovedCoordinateIsExact) {
+  const TDeepReal centre = Decimal("0.3");
+  const long double step = 1e-300L;
+  const TDeepReal moved = MovedCoordinate(centre, 12345 * step, step);
+  EXPECT_EQ(moved - centre, 12345 * step);
+  EXPECT_EQ(MovedCoordinate(moved, -12345 * step, step), centre);
+}
+
 TEST(ViewInputTest, KeyFiltersPassOnlyNumberCharacters) {
   for (char32_t code : {U'0', U'9', U'+', U'-', U'.', U'E', U'e', char32_t{8}, char32_t{3},
                         char32_t{22}, char32_t{24}, char32_t{26}})
