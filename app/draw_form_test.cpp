@@ -25,6 +25,11 @@
 namespace vortexa {
 namespace {
 
+// A coordinate as a text reads it: the decimal value, not its long double.
+TDeepReal Decimal(const char* text) {
+  return *TDeepReal::FromDecimal(text);
+}
+
 constexpr int kWaitMs = 30000;
 
 class DrawFormTest : public ::testing::Test {
@@ -264,7 +269,7 @@ TEST_F(DrawFormTest, TypingFiltersCharactersAndMarksTheField) {
   EXPECT_TRUE(form->FieldEdited(form->cbLimit));
   QTest::keyClick(form->edX, Qt::Key_Return);
   WaitIdleAfterDrawing(*form, 2);
-  EXPECT_EQ(form->Session().View(), (TViewState{0.0015L, 0, 2, 700}));
+  EXPECT_EQ(form->Session().View(), (TViewState{Decimal("0.0015"), 0, 2, 700}));
   EXPECT_FALSE(form->FieldEdited(form->edX));
   EXPECT_FALSE(form->FieldEdited(form->cbLimit));
   EXPECT_NE(form->edX->palette().color(QPalette::Text), QColor(0, 0, 255));
@@ -429,7 +434,7 @@ TEST_F(DrawFormTest, ChoosingAFavouriteDrawsItsViewAndAddsHistory) {
 
   favorite->trigger();
   WaitIdleAfterDrawing(*form, 2);
-  EXPECT_EQ(form->Session().View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
+  EXPECT_EQ(form->Session().View(), (TViewState{-0.75L, Decimal("0.1"), 0.01L, 2000}));
   EXPECT_EQ(form->edX->text(), "-0.75");
   EXPECT_EQ(form->cbColor->currentIndex(), 1);
   EXPECT_EQ(form->tbHue->value(), 32);
@@ -540,8 +545,7 @@ TEST_F(DrawFormTest, WheelAndDragsOnThePictureMoveTheView) {
   EXPECT_TRUE(form->StatusText(3).startsWith("X=-")) << form->StatusText(3).toStdString();
   SendMouse(area, QEvent::MouseButtonRelease, middle + QPoint(30, 0), Qt::LeftButton, Qt::NoButton);
   const long double step = form->Session().CalcGrid().GetStep();
-  EXPECT_NEAR(static_cast<double>(form->Session().View().CenterX), static_cast<double>(-30 * step),
-              1e-15);
+  EXPECT_NEAR(form->Session().View().CenterX.ToDouble(), static_cast<double>(-30 * step), 1e-15);
 
   SendMouse(area, QEvent::MouseButtonPress, middle, Qt::RightButton, Qt::RightButton);
   SendMouse(area, QEvent::MouseMove, middle + QPoint(0, 40), Qt::NoButton, Qt::RightButton);
@@ -567,8 +571,8 @@ TEST_F(DrawFormTest, WheelAtThePointerWhenChosenInTheOptions) {
   const auto [re, im] = form->Session().PointAt(pointer);
   SendWheel(area, pointer, 120);
   const auto [reAfter, imAfter] = form->Session().PointAt(pointer);
-  EXPECT_NEAR(static_cast<double>(reAfter), static_cast<double>(re), 1e-15);
-  EXPECT_NEAR(static_cast<double>(imAfter), static_cast<double>(im), 1e-15);
+  EXPECT_NEAR(static_cast<double>(reAfter - re), 0, 1e-15);
+  EXPECT_NEAR(static_cast<double>(imAfter - im), 0, 1e-15);
 }
 
 TEST_F(DrawFormTest, HistoryMenuListsGroupsWhenTheDisplayMenuOpens) {
@@ -593,6 +597,26 @@ TEST_F(DrawFormTest, HistoryMenuListsGroupsWhenTheDisplayMenuOpens) {
   EXPECT_TRUE(form->mnHistory->actions()[4]->isChecked());
 }
 
+// Deep views: the fields take and show every digit the range needs, their
+// start in sight, and copying gives those digits to the clipboard.
+TEST_F(DrawFormTest, FieldsTakeAndShowDeepCentres) {
+  auto form = StartForm();
+  const char* x = "-1.7687788330000000000000000000000000001";  // 38 digits
+  Draw(*form, x, "0.25", "1e-33", "100");
+  EXPECT_EQ(form->Session().View().CenterX, Decimal(x));
+  EXPECT_EQ(form->edX->text(), QString(x));
+  EXPECT_EQ(form->edX->cursorPosition(), 0);
+  form->mnInfoCopy->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(),
+            QString("120,0,%1,0.25,1E-33,100,0,0,0,0,4,1").arg(x));
+  // Enter on fields that still show the view draws it again unchanged.
+  form->Session().Scroll({3, 0});
+  const TViewState scrolled = form->Session().View();
+  QTest::keyClick(form->edX, Qt::Key_Return);
+  WaitIdleAfterDrawing(*form, 1);
+  EXPECT_EQ(form->Session().View(), scrolled);
+}
+
 TEST_F(DrawFormTest, CopiedTextPastesTheViewAndColoursIntoAnotherWindow) {
   {
     auto form = StartForm();
@@ -605,7 +629,7 @@ TEST_F(DrawFormTest, CopiedTextPastesTheViewAndColoursIntoAnotherWindow) {
   fresh->mnFileClick();
   ASSERT_TRUE(fresh->mnInfoPaste->isEnabled());
   fresh->mnInfoPaste->trigger();
-  EXPECT_EQ(fresh->Session().View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
+  EXPECT_EQ(fresh->Session().View(), (TViewState{-0.75L, Decimal("0.1"), 0.01L, 2000}));
   EXPECT_EQ(fresh->tbHue->value(), 12);
   EXPECT_EQ(fresh->Session().History().Count(), 2);
 
@@ -638,7 +662,7 @@ TEST_F(DrawFormTest, DroppedTextIsTakenOnlyWhenItIsAView) {
   data.setText("120,0,-0.75,0.1,0.01,2000,0,12,0,0,4,1");
   QDropEvent drop(QPointF(10, 80), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(form.get(), &drop);
-  EXPECT_EQ(form->Session().View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
+  EXPECT_EQ(form->Session().View(), (TViewState{-0.75L, Decimal("0.1"), 0.01L, 2000}));
   EXPECT_EQ(form->Session().History().Count(), 2);
 }
 

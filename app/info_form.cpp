@@ -352,11 +352,14 @@ void TInfoForm::ClearDot() {
     shape->SetColors(Qt::black, Qt::black);
 }
 
-void TInfoForm::ShowDot(int x, int y, long double cx, long double cy) {
+void TInfoForm::ShowDot(int x, int y, const TDeepReal& cx, const TDeepReal& cy) {
   lbXdot->setText(QString("[%1]").arg(x));
   lbYdot->setText(QString("[%1]").arg(y));
-  lbXVal->setText(QString::fromStdString(FormatGeneral(cx, kCoordinateDigits)));
-  lbYVal->setText(QString::fromStdString(FormatGeneral(cy, kCoordinateDigits)));
+  // A deep dot needs more digits than a shallow one to tell it from its neighbours.
+  const int digits =
+      FCalcGrid ? DigitsForStep(FCalcGrid->GetStep(), kCoordinateDigits) : kCoordinateDigits;
+  lbXVal->setText(QString::fromStdString(FormatGeneral(cx, digits)));
+  lbYVal->setText(QString::fromStdString(FormatGeneral(cy, digits)));
   for (int k = -1; k <= 1; ++k)
     for (int l = -1; l <= 1; ++l)
       ShowDotShape(FDotShapes[(k + 1) * 3 + (l + 1)], x + l, y + k);

@@ -63,7 +63,7 @@ class TInfoForm : public QDialog {
   void DrawHistogram();
   void EnableRange(bool enabled);
   // The inspector for column x, row y at the plane point (cx, cy).
-  void ShowDot(int x, int y, long double cx, long double cy);
+  void ShowDot(int x, int y, const TDeepReal& cx, const TDeepReal& cy);
   void ClearDot();
   bool DotInspectorOn() const;
 

@@ -198,6 +198,12 @@ TEST_F(InfoFormTest, DotInspectorOutlinesPredictedLimitReachedAndOutsideDots) {
   EXPECT_EQ(FForm.lbXVal->text(), "0.25");
   EXPECT_EQ(FForm.lbYVal->text(), "-0.5");
 
+  // In a deep view the dot's coordinates get the digits its size needs.
+  FGrid.SetView(0, 0, 1000, 1e-30L);
+  const TDeepReal x = *TDeepReal::FromDecimal("-1.768778833000000000000000000000001");
+  FForm.ShowDot(6, 5, x, 0.25L);
+  EXPECT_EQ(FForm.lbXVal->text(), "-1.768778833000000000000000000000001");
+
   FForm.ShowDot(5, 5, 0, 0);
   EXPECT_EQ(FForm.lbDot->text(), "予測");
   FForm.ShowDot(7, 5, 0, 0);

@@ -120,6 +120,8 @@ int Run(const TRenderRequest& request, TStageClock& clock) {
           std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
       stats.Escaped, stats.Inside, stats.Predicted, grid.PassTeamSize(1), grid.PassTeamSize(2),
       grid.PassTeamSize(3), AllowedProcessorCount());
+  // The view as the window would copy it, every digit of the centre kept.
+  std::printf("view=%s\n", session.ReproductionText().c_str());
   clock.Lap("statistics");
 
   if (!request.CountsPath.empty()) WriteCounts(grid, request.CountsPath);

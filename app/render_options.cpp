@@ -10,6 +10,7 @@
 
 #include "engine/dot.h"
 #include "favorites/mb_item.h"
+#include "favorites/number_text.h"
 #include "formula/syntax.h"
 
 namespace vortexa {
@@ -59,10 +60,19 @@ std::vector<std::string_view> SplitFields(std::string_view text, char separator,
   return fields;
 }
 
-void SetCenter(TRenderRequest& request, long double x, long double y) {
-  if (!std::isfinite(x) || !std::isfinite(y)) throw EUsageError("the centre must be finite");
+void SetCenter(TRenderRequest& request, const TDeepReal& x, const TDeepReal& y) {
+  if (!x.IsFinite() || !y.IsFinite()) throw EUsageError("the centre must be finite");
   request.CenterX = x;
   request.CenterY = y;
+}
+
+// A centre coordinate with every digit given: deep views need more than
+// long double holds.
+TDeepReal ParseCoordinate(std::string_view text, std::string_view what) {
+  const std::optional<TDeepReal> value = ParseDeep(text);
+  if (!value)
+    throw EUsageError(std::string(what) + ": not a number: \"" + std::string(text) + "\"");
+  return *value;
 }
 
 void SetRange(TRenderRequest& request, long double range) {
@@ -73,8 +83,7 @@ void SetRange(TRenderRequest& request, long double range) {
 
 void ApplyCenter(TRenderRequest& request, std::string_view value) {
   const auto xy = SplitFields(value, ',', 2, "--center");
-  SetCenter(request, ParseNumber<long double>(xy[0], "--center"),
-            ParseNumber<long double>(xy[1], "--center"));
+  SetCenter(request, ParseCoordinate(xy[0], "--center"), ParseCoordinate(xy[1], "--center"));
 }
 
 void ApplyRange(TRenderRequest& request, std::string_view value) {

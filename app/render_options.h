@@ -6,14 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/deep_real.h"
 #include "formula/token_list.h"
 #include "session/view_input.h"
 
 namespace vortexa {
 
 struct TRenderRequest {
-  long double CenterX = 0;
-  long double CenterY = 0;
+  TDeepReal CenterX;  // every digit given, for deep views
+  TDeepReal CenterY;
   long double Range = 2;
   int Limit = 1000;
   int Width = 590;

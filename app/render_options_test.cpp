@@ -9,8 +9,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "favorites/number_text.h"
+
 namespace vortexa {
 namespace {
+
+// A coordinate as a text reads it: the decimal value, not its long double.
+TDeepReal Decimal(const char* text) {
+  return *TDeepReal::FromDecimal(text);
+}
 
 std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;
@@ -36,8 +43,8 @@ TEST(RenderArguments, ReadsEveryOption) {
   const TRenderRequest request = ParseRenderArguments(
       Words("--center -0.743643887037151,0.131825904205330 --range 1e-6 --limit 4000 "
             "--size 1920x1080 --options 28 --colors 2,63,4,6,12 --counts c.raw -o out.png"));
-  EXPECT_EQ(request.CenterX, -0.743643887037151L);
-  EXPECT_EQ(request.CenterY, 0.131825904205330L);
+  EXPECT_EQ(request.CenterX, Decimal("-0.743643887037151"));
+  EXPECT_EQ(request.CenterY, Decimal("0.131825904205330"));
   EXPECT_EQ(request.Range, 1e-6L);
   EXPECT_EQ(request.Limit, 4000);
   EXPECT_EQ(request.Width, 1920);
@@ -56,7 +63,7 @@ TEST(RenderArguments, ViewTextSetsCentreRangeLimitAndColours) {
   const TRenderRequest request = ParseRenderArguments(
       {"--view", "\"渦 1\",0,-0.75,0.1,0.01,2000,1,32,2,5,6,1", "--limit", "3000"});
   EXPECT_EQ(request.CenterX, -0.75L);
-  EXPECT_EQ(request.CenterY, 0.1L);
+  EXPECT_EQ(request.CenterY, Decimal("0.1"));
   EXPECT_EQ(request.Range, 0.01L);
   EXPECT_EQ(request.Limit, 3000);  // a later option wins
   EXPECT_EQ(request.Colors.ColorMode, 1);
@@ -106,11 +113,21 @@ TEST(RenderArguments, FormulaSyntaxErrorNamesMessageAndPosition) {
   }
 }
 
-TEST(RenderArguments, CentreKeepsExtendedPrecision) {
-  const TRenderRequest request =
-      ParseRenderArguments({"--center", "0.123456789012345678,-1.00000000000000000001"});
-  EXPECT_EQ(request.CenterX, 0.123456789012345678L);
-  EXPECT_NE(static_cast<double>(request.CenterX), request.CenterX);
+// Deep views need centres beyond long double: every digit given comes
+// through, on the command line and in a reproduction text alike.
+TEST(RenderArguments, CentreKeepsEveryDigit) {
+  const std::string x = "-1.768778833000000000000000000000001";  // 34 digits
+  const std::string y = "0.001738996073207466834921002345678";
+  const TRenderRequest direct = ParseRenderArguments({"--center", x + "," + y, "--range", "1e-30"});
+  const TRenderRequest viaText =
+      ParseRenderArguments({"--view", "120,0," + x + "," + y + ",1E-30,2000,0,0,0,0,4,1"});
+  for (const TRenderRequest* request : {&direct, &viaText}) {
+    EXPECT_EQ(FormatGeneral(request->CenterX, 34), x);
+    EXPECT_EQ(FormatGeneral(request->CenterY, 34), y);
+    // Long double alone would lose the last digits.
+    EXPECT_NE(request->CenterX, TDeepReal(request->CenterX.ToLongDouble()));
+  }
+  EXPECT_EQ(viaText.Range, 1e-30L);
 }
 
 TEST(RenderArguments, RefusesBadInput) {
@@ -246,6 +263,23 @@ TEST(RenderProgram, EnvironmentFixesTheWorkersOfEveryPass) {
   const std::string error = FileBytes(said);
   EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
   EXPECT_NE(error.find("VORTEXA_WORKERS"), std::string::npos) << error;
+}
+
+// A 34-digit centre on the command line and in a reproduction text: the
+// renderer says the view it drew with every digit.
+TEST(RenderProgram, PrintsTheViewWithEveryDigitOfADeepCentre) {
+  const std::filesystem::path folder = testing::TempDir();
+  const auto picture = folder / "deep.png", said = folder / "said.txt";
+  const std::string x = "-1.768778833000000000000000000000001";
+  const std::string y = "0.001738996073207466834921002345678";
+  const std::string text = "120,0," + x + "," + y + ",1E-30,100,0,0,0,0,4,1";
+  for (const std::string& arguments :
+       {"--center " + x + "," + y + " --range 1e-30 --limit 100", "--view " + text}) {
+    const std::string command = std::string(VORTEXA_RENDER_PATH) + " --size 40x30 " + arguments +
+                                " -o " + picture.string() + " >" + said.string();
+    ASSERT_EQ(std::system(command.c_str()), 0) << arguments;
+    EXPECT_NE(FileBytes(said).find("\nview=" + text + "\n"), std::string::npos) << FileBytes(said);
+  }
 }
 
 TEST(RenderProgram, FormulaOfTheBuiltInRecurrenceGivesTheSameCounts) {

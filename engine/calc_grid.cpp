@@ -151,12 +151,13 @@ void TCalcGrid::SetSize(int width, int height) {
   UpdateColumns();
 }
 
-void TCalcGrid::SetView(long double centerX, long double centerY, int limit, long double range) {
+void TCalcGrid::SetView(const TDeepReal& centerX, const TDeepReal& centerY, int limit,
+                        long double range) {
   // Counts above the limit bound would collide with the inside marks.
   if (limit < 1 || limit > kMaxLimit) throw std::invalid_argument("iteration limit out of range");
   const auto lock = LockIdle();
-  FState.CenterX = centerX;
-  FState.CenterY = centerY;
+  FState.CenterX = centerX.ToLongDouble();
+  FState.CenterY = centerY.ToLongDouble();
   FState.Limit = limit;
   FRange = range;
   UpdateScale();

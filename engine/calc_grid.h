@@ -16,6 +16,7 @@
 
 #include "calc_state.h"
 #include "calc_thread.h"
+#include "deep_real.h"
 
 namespace vortexa {
 
@@ -68,7 +69,9 @@ class TCalcGrid {
   // negative size, a limit outside 1..kMaxLimit or a zoom factor that is not
   // positive and finite throws std::invalid_argument.
   void SetSize(int width, int height);
-  void SetView(long double centerX, long double centerY, int limit, long double range);
+  // The centre keeps every digit a deep view needs; the kernels read it
+  // rounded to long double.
+  void SetView(const TDeepReal& centerX, const TDeepReal& centerY, int limit, long double range);
   void SetFormula(bool isMandel, const TRecurrence* formula, long double paramRe,
                   long double paramIm);
   void SetShift(int dx, int dy);

@@ -80,6 +80,35 @@ TEST(FavTree, ReadsTheExampleFileBack) {
   EXPECT_EQ(ItemToText(*list.GetItem(1)), "渦,0,-0.75,0.1,0.01,2000,1,32,0,0,4,1");
 }
 
+// A deep favourite keeps its 40 digits through a file, and the shallow file
+// is written back byte for byte as it was read.
+constexpr std::string_view kDeepFile =
+    "[Version]\n"
+    "No=120\n"
+    "\n"
+    "[Folder]\n"
+    "-1=お気に入り,1,-2\n"
+    "-2=作者おすすめ,2,3\n"
+    "\n"
+    "[Item]\n"
+    "1=\"(0, 0)\",0,0,0,2,1000,0,0,0,0,0,1\n"
+    "2=渦,0,-0.75,0.1,0.01,2000,1,32,0,0,4,1\n"
+    "3=深,0,-1.768778833000000000000000000000000000001,"
+    "-0.0017389960732074668349210023456789012345,1E-36,5000,0,0,0,0,4,1\n"
+    "\n";
+
+TEST(FavTree, DeepCentresSurviveAFileAndShallowOnesAreWrittenAsBefore) {
+  TTempFolder folder;
+  for (const std::string_view text : {kExampleFile, kDeepFile}) {
+    WriteBytes(folder / "a.fav", text);
+    TMBList list;
+    TFavTree tree(list);
+    tree.LoadFile(folder / "a.fav", true);
+    tree.SaveFolder(folder / "b.fav", tree.Root());
+    EXPECT_EQ(ReadBytes(folder / "b.fav"), text);
+  }
+}
+
 TEST(FavTree, NumbersFoldersAndItemsInPreOrder) {
   TTempFolder folder;
   TMBList list;

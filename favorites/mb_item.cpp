@@ -26,6 +26,7 @@ constexpr std::int32_t kDefaultLimit = 4000;
 struct TFieldReader {
   const std::vector<std::string>& Fields;
 
+  TDeepReal Coordinate(std::size_t i) const { return ParseDeep(Fields[i]).value_or(TDeepReal()); }
   long double Real(std::size_t i, long double fallback) const {
     return ParseExtended(Fields[i]).value_or(fallback);
   }
@@ -70,11 +71,12 @@ bool AllInteger(const std::vector<std::string>& fields, std::size_t first, std::
 }  // namespace
 
 std::string ItemToText(const TMBItem& item) {
+  const int digits = CoordinateDigits(item.Range);
   const std::string fields[kFieldCount] = {
       item.Name.empty() ? std::to_string(kFormatVersion) : item.Name,
       "0",
-      FormatGeneral(item.X, kCoordinateDigits),
-      FormatGeneral(item.Y, kCoordinateDigits),
+      FormatGeneral(item.X, digits),
+      FormatGeneral(item.Y, digits),
       FormatGeneral(item.Range, kRangeDigits),
       std::to_string(item.Limit),
       std::to_string(item.ColorIndex),
@@ -94,8 +96,8 @@ bool TextToItem(TMBItem& item, std::string_view text, int version) {
   if (version >= kNameFirstVersion) {
     if (fields.size() != kFieldCount) return false;
     item.Name = fields[0];
-    item.X = reader.Real(2, 0);
-    item.Y = reader.Real(3, 0);
+    item.X = reader.Coordinate(2);
+    item.Y = reader.Coordinate(3);
     item.Range = reader.Real(4, kDefaultRange);
     item.Limit = reader.Integer(5, kDefaultLimit);
     ReadColors(item, reader, 6);
@@ -103,8 +105,8 @@ bool TextToItem(TMBItem& item, std::string_view text, int version) {
     return true;
   }
   if (fields.size() != kOldestFieldCount) return false;
-  item.X = reader.Real(0, 0);
-  item.Y = reader.Real(1, 0);
+  item.X = reader.Coordinate(0);
+  item.Y = reader.Coordinate(1);
   item.Range = reader.Real(2, kDefaultRange);
   item.Limit = reader.Integer(3, kDefaultLimit);
   item.Name = fields[4];

@@ -6,14 +6,17 @@
 #include <string>
 #include <string_view>
 
+#include "engine/deep_real.h"
+
 namespace vortexa {
 
 // The format number of reproduction texts and favourites files written now.
 inline constexpr int kFormatVersion = 120;
 
 struct TMBItem {
-  long double X = 0;
-  long double Y = 0;
+  // The centre keeps every digit of a deep view.
+  TDeepReal X;
+  TDeepReal Y;
   long double Range = 0;
   std::int32_t Limit = 0;  // 0 marks a blank item, not a view
   std::string Name;
@@ -30,7 +33,8 @@ struct TMBItem {
 };
 
 // Twelve comma-separated fields; an empty name is written as the format
-// number so that the first field is never empty.
+// number so that the first field is never empty. X and Y get the digits the
+// range needs (CoordinateDigits), so a shallow view reads as it always did.
 std::string ItemToText(const TMBItem& item);
 
 // Fills `item` from `text` read with the rules of format `version`; version 0

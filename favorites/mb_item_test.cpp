@@ -64,6 +64,21 @@ TEST(ReproductionText, ValuesSurviveARoundTrip) {
   EXPECT_EQ(ItemToText(back), ItemToText(original));
 }
 
+// A deep view's text gets the digits its range needs, and reads back to the
+// same text; a shallow view's text keeps 18 digits whatever its centre holds.
+TEST(ReproductionText, DeepCentresGetTheDigitsTheirRangeNeeds) {
+  const std::string deep =
+      "120,0,-1.768778833000000000000000000000000000001,"
+      "0.0017389960732074668349210023456789012345,1E-36,5000,0,0,0,0,4,1";
+  TMBItem item;
+  ASSERT_TRUE(TextToItem(item, deep, 0));
+  EXPECT_EQ(ItemToText(item), deep);
+
+  // The same centre in a shallow view: 18 digits, rounded.
+  item.Range = 0.01L;
+  EXPECT_EQ(ItemToText(item), "120,0,-1.768778833,0.00173899607320746683,0.01,5000,0,0,0,0,4,1");
+}
+
 struct TVersionCase {
   const char* Name;
   std::string Text;

@@ -8,21 +8,19 @@ namespace vortexa {
 
 namespace {
 
-// The rounded value as its significant digits (trailing zeros removed) and
-// the decimal exponent of the first one.
-struct TDecimal {
-  std::string Digits;
-  int Exponent = 0;
-};
+// DigitsForStep resolves a thousandth of its step: a tenth of the range
+// makes that a ten-thousandth of the range.
+constexpr long double kRangeStepsPerRange = 10;
 
-TDecimal RoundToDigits(long double magnitude, int digits) {
+TDeepDigits RoundToDigits(long double value, int digits) {
   char buffer[128];  // enough for 30 digits and a five-digit exponent
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                  std::chars_format::scientific, digits - 1)
                        .ptr;
   const std::string_view text(buffer, end - buffer);
   const auto e = text.find('e');
-  TDecimal result;
+  TDeepDigits result;
+  result.Negative = std::signbit(value);
   for (char c : text.substr(0, e)) {
     if (c != '.') result.Digits += c;
   }
@@ -33,19 +31,26 @@ TDecimal RoundToDigits(long double magnitude, int digits) {
   return result;
 }
 
-std::string Fixed(const TDecimal& d) {
+std::string Fixed(const TDeepDigits& d) {
   if (d.Exponent < 0) return "0." + std::string(-d.Exponent - 1, '0') + d.Digits;
-  const std::size_t integerDigits = d.Exponent + 1;
+  const auto integerDigits = static_cast<std::size_t>(d.Exponent + 1);
   if (d.Digits.size() <= integerDigits) {
     return d.Digits + std::string(integerDigits - d.Digits.size(), '0');
   }
   return d.Digits.substr(0, integerDigits) + "." + d.Digits.substr(integerDigits);
 }
 
-std::string Scientific(const TDecimal& d) {
+std::string Scientific(const TDeepDigits& d) {
   std::string text = d.Digits.substr(0, 1);
   if (d.Digits.size() > 1) text.append(".").append(d.Digits, 1);
   return text + "E" + std::to_string(d.Exponent);
+}
+
+// The notation depends on the rounded value: 99999.9 with five digits is 1E5.
+std::string Layout(const TDeepDigits& d, int digits) {
+  const bool fixed = d.Exponent >= -4 && d.Exponent < digits;
+  std::string text = d.Negative ? "-" : "";
+  return text.append(fixed ? Fixed(d) : Scientific(d));
 }
 
 // from_chars takes no "+" sign; a second sign after one is refused.
@@ -70,11 +75,19 @@ std::string FormatGeneral(long double value, int digits) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";
-  // The notation depends on the rounded value: 99999.9 with five digits is 1E5.
-  const TDecimal decimal = RoundToDigits(std::fabs(value), digits);
-  const bool fixed = decimal.Exponent >= -4 && decimal.Exponent < digits;
-  std::string text = value < 0 ? "-" : "";
-  return text.append(fixed ? Fixed(decimal) : Scientific(decimal));
+  return Layout(RoundToDigits(value, digits), digits);
+}
+
+std::string FormatGeneral(const TDeepReal& value, int digits) {
+  if (!value.IsFinite()) return FormatGeneral(value.ToLongDouble(), digits);
+  return Layout(value.ToDigits(digits), digits);
+}
+
+int CoordinateDigits(long double range) {
+  // A range given as a power of ten ("1E-13") may be held a hair below it;
+  // it takes the digits of the power itself, not one more.
+  constexpr long double kHair = 1 + 1e-12L;
+  return DigitsForStep(std::fabs(range) / kRangeStepsPerRange * kHair, kCoordinateDigits);
 }
 
 std::optional<long double> ParseExtended(std::string_view text) {
@@ -85,6 +98,13 @@ std::optional<long double> ParseExtended(std::string_view text) {
     return std::nullopt;
   }
   return ParseWhole<long double>(*digits);
+}
+
+std::optional<TDeepReal> ParseDeep(std::string_view text) {
+  // The long double reader decides what is a number (and refuses values out
+  // of its exponent range); the deep one then reads every digit.
+  if (!ParseExtended(text)) return std::nullopt;
+  return TDeepReal::FromDecimal(text);
 }
 
 std::optional<std::int32_t> ParseInt32(std::string_view text) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/deep_real.h"
+
 namespace vortexa {
 
 // Significant digits used for a centre coordinate and for a range.
@@ -18,10 +20,21 @@ inline constexpr int kRangeDigits = 5;
 // `digits`, otherwise one digit, "." and the rest, then "E" and the exponent.
 // The decimal separator is always ".".
 std::string FormatGeneral(long double value, int digits);
+// The same layout for a deep value, with any number of digits (1 or more).
+std::string FormatGeneral(const TDeepReal& value, int digits);
+
+// Significant digits of a view's centre coordinates: enough to resolve a
+// ten-thousandth of the range, as kCoordinateDigits do down to a range of
+// 1e-13 (a tenth of a dot of a picture 2000 dots high), and never fewer than
+// those; so only views deeper than that get longer texts.
+int CoordinateDigits(long double range);
 
 // A whole text as a decimal real ("1.5", "-2E-3", "+7"); none for anything
 // else, including blanks, "inf" and "nan".
 std::optional<long double> ParseExtended(std::string_view text);
+// The same texts as ParseExtended, every digit kept: a text with more digits
+// than long double holds keeps them all.
+std::optional<TDeepReal> ParseDeep(std::string_view text);
 
 // A whole text as a decimal 32-bit integer with an optional sign.
 std::optional<std::int32_t> ParseInt32(std::string_view text);

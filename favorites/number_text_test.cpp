@@ -81,5 +81,79 @@ TEST(NumberText, EighteenDigitRoundTripOfExtendedValues) {
   }
 }
 
+// Both overloads share one layout: a deep value holding a long double's
+// value is written exactly as the long double is.
+TEST(NumberText, DeepValuesTakeTheLongDoubleLayout) {
+  const TFormatCase cases[] = {
+      {0.0001L, 5, "0.0001"},
+      {0.00001L, 5, "1E-5"},
+      {99999.9L, 5, "1E5"},
+      {-2.5e-7L, 5, "-2.5E-7"},
+      {-0.0L, 5, "0"},
+      {-1.7433380976879299L, 18, "-1.7433380976879299"},
+      {123456789012345678.0L, 18, "123456789012345678"},
+      {1234567890123456789.0L, 18, "1.23456789012345679E18"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatGeneral(TDeepReal(c.Value), c.Digits), c.Text) << c.Text;
+  std::mt19937_64 random(54321);
+  std::uniform_real_distribution<double> mantissa(-2.0, 2.0);
+  std::uniform_int_distribution<int> exponent(-40, 10);
+  for (int i = 0; i < 2000; ++i) {
+    const long double value =
+        std::ldexp(static_cast<long double>(mantissa(random)), exponent(random)) +
+        std::ldexp(static_cast<long double>(mantissa(random)), -60);
+    ASSERT_EQ(FormatGeneral(TDeepReal(value), kCoordinateDigits),
+              FormatGeneral(value, kCoordinateDigits));
+  }
+}
+
+TEST(NumberText, DeepTextsKeepEveryDigit) {
+  const std::pair<const char*, const char*> cases[] = {
+      // 40 significant digits, fixed and scientific.
+      {"-1.768778833000000000000000000000000000001", "-1.768778833000000000000000000000000000001"},
+      {"0.00012345678901234567890123456789012345678",
+       "0.00012345678901234567890123456789012345678"},
+      {"+1.234567890123456789012345678901234567891e-40",
+       "1.234567890123456789012345678901234567891E-40"},
+      {"12.5000000000000000000000000000000000000000000", "12.5"},
+  };
+  for (const auto& [text, written] : cases) {
+    const std::optional<TDeepReal> value = ParseDeep(text);
+    ASSERT_TRUE(value) << text;
+    EXPECT_EQ(FormatGeneral(*value, 40), written);
+  }
+  // Rounded to nearest at the digits asked for.
+  EXPECT_EQ(FormatGeneral(*ParseDeep("0.123456789012345678901234567896"), 29),
+            "0.1234567890123456789012345679");
+}
+
+TEST(NumberText, ParseDeepTakesWhatParseExtendedTakes) {
+  for (const char* text : {"1.5", "+7", "-2E-3", "1e5", "5.", ".5", "1e-4900"}) {
+    ASSERT_TRUE(ParseDeep(text)) << text;
+    EXPECT_EQ(ParseDeep(text)->ToLongDouble(), *ParseExtended(text)) << text;
+  }
+  for (const char* text :
+       {"", "abc", "inf", "nan", "1e", "1e+", " 1", "1 ", "1,5", "+-1", "0x10", "1e5000"}) {
+    EXPECT_FALSE(ParseDeep(text)) << text;
+  }
+}
+
+// A ten-thousandth of the range, and never fewer than 18 digits: ranges down
+// to 1e-13 keep today's texts.
+TEST(NumberText, CoordinateDigitsFollowTheRange) {
+  const std::pair<long double, int> cases[] = {
+      {2, 18},      {1e-10L, 18}, {1.2346e-13L, 18}, {1e-13L, 18},  {1e-14L, 19},
+      {1e-30L, 35}, {3e-31L, 36}, {1e-300L, 305},    {-1e-30L, 35}, {0, 18},
+  };
+  for (const auto& [range, digits] : cases)
+    EXPECT_EQ(CoordinateDigits(range), digits) << static_cast<double>(range);
+  // Every power of ten as a text gives it: 1E-k resolved to 1E-(k+4).
+  for (int k = 14; k <= 4900; ++k) {
+    const std::string text = "1E-" + std::to_string(k);
+    ASSERT_EQ(CoordinateDigits(*ParseExtended(text)), k + 5) << text;
+  }
+}
+
 }  // namespace
 }  // namespace vortexa

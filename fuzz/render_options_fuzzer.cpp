@@ -27,7 +27,9 @@ bool Within(int value, int low, int high) {
 }
 
 void RequireBounded(const TRenderRequest& r) {
-  Require(std::isfinite(r.CenterX) && std::isfinite(r.CenterY), "finite centre");
+  Require(r.CenterX.IsFinite() && r.CenterY.IsFinite() && std::isfinite(r.CenterX.ToLongDouble()) &&
+              std::isfinite(r.CenterY.ToLongDouble()),
+          "finite centre");
   Require(std::isfinite(r.Range) && r.Range > 0, "positive finite range");
   Require(Within(r.Limit, 1, 65000), "limit");
   Require(Within(r.Width, 1, 9999) && Within(r.Height, 1, 9999), "size");

@@ -143,9 +143,9 @@ TCounts ReferenceCounts(const TRegressionView& v, int kernel) {
   TCounts counts;
   counts.reserve(static_cast<std::size_t>(v.Width) * v.Height);
   for (int row = 0; row < v.Height; ++row) {
-    const long double im = (row - v.Height / 2) * step + v.View.Y;
+    const long double im = (row - v.Height / 2) * step + v.View.Y.ToLongDouble();
     for (int col = 0; col < v.Width; ++col) {
-      const long double re = (col - v.Width / 2) * step + v.View.X;
+      const long double re = (col - v.Width / 2) * step + v.View.X.ToLongDouble();
       if (kernel == kKernelSingle) {
         counts.push_back(ReferenceLane(static_cast<float>(re), static_cast<float>(im), limit));
       } else if (kernel == kKernelDouble) {

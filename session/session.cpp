@@ -93,11 +93,11 @@ bool TSession::RequestStop() {
 // ---- view ----
 
 std::string TSession::XText() const {
-  return FormatGeneral(FView.CenterX, kCoordinateDigits);
+  return FormatGeneral(FView.CenterX, CoordinateDigits(FView.Range));
 }
 
 std::string TSession::YText() const {
-  return FormatGeneral(FView.CenterY, kCoordinateDigits);
+  return FormatGeneral(FView.CenterY, CoordinateDigits(FView.Range));
 }
 
 std::string TSession::RangeText() const {
@@ -161,7 +161,14 @@ void TSession::PressDraw(const TViewState& fields) {
     FAbortRequested = true;
     return;
   }
-  FView = fields;
+  // A field still showing the centre keeps all of it: its text is only the
+  // centre rounded to the digits shown, and drawing again must not move the view.
+  const int shownDigits = CoordinateDigits(FView.Range);
+  const bool keepX = FormatGeneral(fields.CenterX, shownDigits) == XText();
+  const bool keepY = FormatGeneral(fields.CenterY, shownDigits) == YText();
+  const TViewState shown = std::exchange(FView, fields);
+  if (keepX) FView.CenterX = shown.CenterX;
+  if (keepY) FView.CenterY = shown.CenterY;
   ShowView();
   AddHistory("");
   DrawView();
@@ -292,9 +299,9 @@ void TSession::MagnifyAt(int index, QPoint pointer) {
   anchor.setX(std::clamp(anchor.x(), -(width / 2), width - 1 - width / 2));
   anchor.setY(std::clamp(anchor.y(), -(height / 2), height - 1 - height / 2));
   DrawCommand([this, index, factor, anchor, shown] {
-    const long double move = FCalcGrid.GetStep() * (1 - 1.0L / factor);
-    FView.CenterX += move * anchor.x();
-    FView.CenterY += move * anchor.y();
+    const long double step = FCalcGrid.GetStep();
+    const long double move = step * (1 - 1.0L / factor);
+    MoveCentre(move * anchor.x(), move * anchor.y(), step / factor);
     FView.Range /= factor;
     ShowView();
     AddHistory("");
@@ -318,12 +325,16 @@ void TSession::Wheel(bool up, const TPointerState& state, bool ctrl, QPoint poin
 void TSession::Scroll(QPoint offset) {
   DrawCommand([this, offset] {
     const long double step = FCalcGrid.GetStep();
-    FView.CenterX -= step * offset.x();
-    FView.CenterY -= step * offset.y();
+    MoveCentre(-step * offset.x(), -step * offset.y(), step);
     ShowView();
     AddHistory("");
     FDrawGrid.DrawScrolled(offset);
   });
+}
+
+void TSession::MoveCentre(long double dx, long double dy, long double step) {
+  FView.CenterX = MovedCoordinate(FView.CenterX, dx, step);
+  FView.CenterY = MovedCoordinate(FView.CenterY, dy, step);
 }
 
 void TSession::MoveClick(int tag) {
@@ -408,10 +419,11 @@ void TSession::MoveScrollDrag(QPoint position, bool shift) {
   FDrawGrid.DrawShifted(offset);
   const QPoint grid = ConvertOffset(offset, true);
   const long double step = FCalcGrid.GetStep();
+  const int digits = DigitsForStep(step, kDragDigits);
   if (FObserver)
-    FObserver->StatusChanged(
-        Concat({"X=", FormatGeneral(FView.CenterX - step * grid.x(), kDragDigits),
-                ", Y=", FormatGeneral(FView.CenterY - step * grid.y(), kDragDigits)}));
+    FObserver->StatusChanged(Concat(
+        {"X=", FormatGeneral(MovedCoordinate(FView.CenterX, -step * grid.x(), step), digits),
+         ", Y=", FormatGeneral(MovedCoordinate(FView.CenterY, -step * grid.y(), step), digits)}));
 }
 
 void TSession::MoveAngleDrag(QPoint position) {
@@ -443,10 +455,10 @@ void TSession::EndScrollDrag(QPoint position, bool shift) {
   if (!FDrawGrid.IsFlat()) FDrawGrid.AnimateTilt(false);
 }
 
-std::pair<long double, long double> TSession::PointAt(QPoint position) const {
+std::pair<TDeepReal, TDeepReal> TSession::PointAt(QPoint position) const {
   const long double step = FCalcGrid.GetStep();
-  return {FView.CenterX + step * (position.x() - FDrawGrid.Width() / 2),
-          FView.CenterY + step * (position.y() - FDrawGrid.Height() / 2)};
+  return {MovedCoordinate(FView.CenterX, step * (position.x() - FDrawGrid.Width() / 2), step),
+          MovedCoordinate(FView.CenterY, step * (position.y() - FDrawGrid.Height() / 2), step)};
 }
 
 // ---- history ----
@@ -464,13 +476,14 @@ void TSession::HistoryItemClick(int tag) {
 std::vector<THistoryGroup> TSession::HistoryGroups() const {
   std::vector<THistoryGroup> groups;
   // Before the first entry no centre matches, so the newest entry opens a group.
-  std::optional<std::pair<long double, long double>> centre;
+  std::optional<std::pair<TDeepReal, TDeepReal>> centre;
   for (int i = FHistory.Count() - 1; i >= 0; --i) {
     const TMBItem& entry = *FHistory.GetItem(i);
     if (!centre || entry.X != centre->first || entry.Y != centre->second) {
       THistoryGroup& group = groups.emplace_back();
-      group.Caption = Concat({"(", FormatGeneral(entry.X, kCoordinateDigits), ", ",
-                              FormatGeneral(entry.Y, kCoordinateDigits), ")"});
+      const int digits = CoordinateDigits(entry.Range);
+      group.Caption =
+          Concat({"(", FormatGeneral(entry.X, digits), ", ", FormatGeneral(entry.Y, digits), ")"});
       centre.emplace(entry.X, entry.Y);
     }
     THistoryGroup& group = groups.back();

@@ -137,7 +137,8 @@ class TSession {
   // ---- view ----
   const TViewState& View() const { return FView; }
   const TColorPositions& Colors() const { return FColors; }
-  // The view as the fields show it: X and Y with 18 digits, range with 5.
+  // The view as the fields show it: X and Y with the digits the range needs
+  // (CoordinateDigits: 18 for all but deep views), range with 5.
   std::string XText() const;
   std::string YText() const;
   std::string RangeText() const;
@@ -204,8 +205,8 @@ class TSession {
   void MouseMove(QPoint position, const TPointerState& state);
   void MouseRelease(QPoint position, const TPointerState& state);
   TDragState DragState() const { return FDragState; }
-  // The plane's point under a picture position.
-  std::pair<long double, long double> PointAt(QPoint position) const;
+  // The plane's point under a picture position, with every digit of the centre.
+  std::pair<TDeepReal, TDeepReal> PointAt(QPoint position) const;
 
   // ---- history ----
   // -1 back, -2 forward, otherwise the entry's position.
@@ -231,6 +232,8 @@ class TSession {
 
  private:
   void ApplyColors(const TColorPositions& colors);
+  // Moves the centre by (dx, dy) in a view whose dot is `step`.
+  void MoveCentre(long double dx, long double dy, long double step);
   QPoint LockedToAxis(QPoint offset) const;
   void StartScrollDrag();
   void MoveScrollDrag(QPoint position, bool shift);

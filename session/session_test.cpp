@@ -10,6 +10,11 @@
 namespace vortexa {
 namespace {
 
+// A coordinate as a text reads it: the decimal value, not its long double.
+TDeepReal Decimal(const char* text) {
+  return *TDeepReal::FromDecimal(text);
+}
+
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
 constexpr TPointerState kLeft{.Left = true};
@@ -105,7 +110,7 @@ TEST_F(SessionTest, ScrollDragMovesTheCentreByTheDraggedDots) {
   FSession.MouseRelease({200, 100}, kNoButton);
   EXPECT_EQ(FSession.DragState(), TDragState::None);
   EXPECT_TRUE(FLog.Status.empty());
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(expectedX), 1e-15);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(expectedX), 1e-15);
   EXPECT_EQ(FSession.View().CenterY, 0);
   EXPECT_EQ(FSession.History().Count(), 2);
 }
@@ -116,14 +121,14 @@ TEST_F(SessionTest, ShiftLocksTheDragToTheLargerGridAxis) {
   FSession.MouseMove({130, 110}, shiftLeft);
   FSession.MouseRelease({130, 110}, {.Shift = true});
   const long double step = 4.0L / 300;
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(-30 * step), 1e-15);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(-30 * step), 1e-15);
   EXPECT_EQ(FSession.View().CenterY, 0);
 
   FSession.MousePress({100, 100}, shiftLeft);
   FSession.MouseMove({110, 130}, shiftLeft);
   FSession.MouseRelease({110, 130}, {.Shift = true});
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(-30 * step), 1e-15);
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterY), static_cast<double>(-30 * step), 1e-15);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(-30 * step), 1e-15);
+  EXPECT_NEAR(FSession.View().CenterY.ToDouble(), static_cast<double>(-30 * step), 1e-15);
 }
 
 TEST_F(SessionTest, LowElevationRefusesTheDragAndAReliefIsDraggedFlat) {
@@ -260,7 +265,7 @@ TEST_F(SessionTest, ReproductionTextCarriesViewAndColoursToAnotherSession) {
   TSession fresh(canvas);
   fresh.Resize(80, 60);
   ASSERT_TRUE(fresh.PasteText(text));
-  EXPECT_EQ(fresh.View(), (TViewState{-0.75L, 0.1L, 0.01L, 2000}));
+  EXPECT_EQ(fresh.View(), (TViewState{-0.75L, Decimal("0.1"), 0.01L, 2000}));
   EXPECT_EQ(fresh.Colors(), (TColorPositions{2, 20, 3, 5, 7}));
   EXPECT_EQ(fresh.DrawGrid().Palette().Period(), 7);
   EXPECT_EQ(fresh.CalcGrid().Limit(), 2000);
@@ -337,8 +342,8 @@ TEST_F(SessionTest, ZoomOutAboutThePointerKeepsItsPoint) {
   FSession.Wheel(false, kNoButton, false, pointer);
   EXPECT_EQ(FSession.View().Range, 4);
   const auto [reAfter, imAfter] = FSession.PointAt(pointer);
-  EXPECT_NEAR(static_cast<double>(reAfter), static_cast<double>(re), 1e-15);
-  EXPECT_NEAR(static_cast<double>(imAfter), static_cast<double>(im), 1e-15);
+  EXPECT_NEAR(static_cast<double>(reAfter - re), 0, 1e-15);
+  EXPECT_NEAR(static_cast<double>(imAfter - im), 0, 1e-15);
 }
 
 TEST_F(SessionTest, HomeRestoresViewColoursAndAngles) {
@@ -358,12 +363,11 @@ TEST_F(SessionTest, HomeRestoresViewColoursAndAngles) {
 TEST_F(SessionTest, MoveClickScrollsByTheChosenPartOfThePicture) {
   FSession.MoveClick(1);  // left: content moves right by a quarter
   const long double step = 4.0L / 300;
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(-100 * step),
-              1e-15);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(-100 * step), 1e-15);
   FSession.SetMoveRatio(2);
   FSession.MoveClick(8);  // right and down: a whole picture
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterX), static_cast<double>(300 * step), 1e-14);
-  EXPECT_NEAR(static_cast<double>(FSession.View().CenterY), static_cast<double>(300 * step), 1e-14);
+  EXPECT_NEAR(FSession.View().CenterX.ToDouble(), static_cast<double>(300 * step), 1e-14);
+  EXPECT_NEAR(FSession.View().CenterY.ToDouble(), static_cast<double>(300 * step), 1e-14);
   const int entries = FSession.History().Count();
   FSession.MoveClick(4);
   EXPECT_EQ(FSession.History().Count(), entries);
@@ -374,6 +378,151 @@ TEST_F(SessionTest, MoveClickScrollsByTheChosenPartOfThePicture) {
 
 namespace vortexa {
 namespace {
+
+// ---- deep views ----
+
+// A square picture of 256 dots: the home dot is 2 * 2 / 256 = 1/64, and every
+// zoom by two halves it exactly, so expected centres can be written down.
+class DeepSessionTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    FSession.Resize(kSide, kSide);
+    FSession.PressDraw(TViewState{});
+  }
+  static constexpr int kSide = 256;
+};
+
+// 34 significant digits each, far beyond long double's.
+constexpr const char* kDeepText =
+    "120,0,-1.768778833000000000000000000000001,0.001738996073207466834921002345678,"
+    "1E-30,100,0,0,0,0,4,1";
+
+TEST_F(DeepSessionTest, ADeepTextSurvivesPasteAndCopy) {
+  ASSERT_TRUE(FSession.PasteText(kDeepText));
+  EXPECT_EQ(FSession.ReproductionText(), kDeepText);
+  EXPECT_EQ(FSession.XText(), "-1.768778833000000000000000000000001");
+  EXPECT_EQ(FSession.YText(), "0.001738996073207466834921002345678");
+  EXPECT_NE(FSession.View().CenterX, TDeepReal(FSession.View().CenterX.ToLongDouble()));
+  // The history holds it whole too: back and forward bring it again.
+  FSession.Magnify(4);
+  FSession.HistoryItemClick(-1);
+  EXPECT_EQ(FSession.ReproductionText(), kDeepText);
+}
+
+// 130 wheel notches of ×2 about a pointer (a, b) dots from the centre: the
+// point under it, (a, b) / 64, stays; the centre moves half a dot of each
+// view towards it, which sums to (a, b) / 64 × (1 − 2^−130), a number of
+// 137 bits.
+TEST_F(DeepSessionTest, WheelZoomAboutThePointerFromHomeKeepsEveryDigit) {
+  FSession.SetZoomAtPointer(true);
+  FSession.SetMagnifyRatio(0);
+  constexpr int kNotches = 130, a = 100, b = -37;
+  for (int i = 0; i < kNotches; ++i)
+    FSession.Wheel(true, kNoButton, false, {kSide / 2 + a, kSide / 2 + b});
+  const long double range = FSession.View().Range;
+  EXPECT_EQ(range, std::ldexp(2.0L, -kNotches));
+  EXPECT_LT(range, 1e-30L);
+  EXPECT_EQ(FSession.History().Count(), kNotches + 1);
+  const TDeepReal expectedX = TDeepReal(a / 64.0L, 256) - std::ldexp(a / 64.0L, -kNotches);
+  const TDeepReal expectedY = TDeepReal(b / 64.0L, 256) - std::ldexp(b / 64.0L, -kNotches);
+  EXPECT_EQ(FSession.View().CenterX, expectedX);
+  EXPECT_EQ(FSession.View().CenterY, expectedY);
+
+  // The text holds the centre to half a unit of its last digit, and what it
+  // holds comes back whole in another session.
+  const std::string text = FSession.ReproductionText();
+  TRecordingCanvas canvas;
+  TSession fresh(canvas);
+  fresh.Resize(kSide, kSide);
+  ASSERT_TRUE(fresh.PasteText(text));
+  EXPECT_EQ(fresh.ReproductionText(), text);
+  const int digits = CoordinateDigits(range);
+  EXPECT_EQ(digits, 44);  // range 1.5e-39: to 1e-43, a ten-thousandth of it
+  EXPECT_LE(std::fabs(fresh.View().CenterX - expectedX), 0.5L * std::pow(10.0L, 1 - digits));
+  EXPECT_LE(std::fabs(fresh.View().CenterY - expectedY), 0.5L * std::pow(10.0L, -digits));
+}
+
+TEST_F(DeepSessionTest, ScrollAtRange1e30MovesByExactlyTheDots) {
+  ASSERT_TRUE(FSession.PasteText(kDeepText));
+  const TViewState before = FSession.View();
+  const long double step = FSession.CalcGrid().GetStep();
+  EXPECT_EQ(step, 2e-30L / kSide);
+  FSession.Scroll({7, -3});
+  EXPECT_EQ(FSession.View().CenterX - before.CenterX, -7 * step);
+  EXPECT_EQ(FSession.View().CenterY - before.CenterY, 3 * step);
+
+  // The scroll drag ends in the same scroll.
+  const TViewState dragged = FSession.View();
+  FSession.MousePress({100, 100}, kLeft);
+  FSession.MouseMove({90, 100}, kLeft);
+  // The status shows where the centre goes, to a thousandth of a dot.
+  const std::size_t comma = FLog.Status.find(", Y=");
+  ASSERT_EQ(FLog.Status.substr(0, 2), "X=");
+  ASSERT_NE(comma, std::string::npos);
+  const std::optional<TDeepReal> shownX = ParseDeep(FLog.Status.substr(2, comma - 2));
+  ASSERT_TRUE(shownX) << FLog.Status;
+  EXPECT_LE(std::fabs((*shownX - dragged.CenterX) - 10 * step), step / 1000) << FLog.Status;
+  FSession.MouseRelease({90, 100}, kLeft);
+  EXPECT_EQ(FSession.View().CenterX - dragged.CenterX, 10 * step);
+  EXPECT_EQ(FSession.View().CenterY, dragged.CenterY);
+}
+
+// At range 1e-300 the text carries 305 digits: a scrolled centre comes back
+// from it to a ten-thousandth of the range.
+TEST_F(DeepSessionTest, AViewAtRange1e300ScrollsAndTravelsAsText) {
+  ASSERT_TRUE(FSession.PasteText("120,0,-0.75,0.1,1E-300,100,0,0,0,0,4,1"));
+  const TViewState before = FSession.View();
+  const long double step = FSession.CalcGrid().GetStep();
+  FSession.Scroll({-5, 9});
+  EXPECT_EQ(FSession.View().CenterX - before.CenterX, 5 * step);
+  EXPECT_EQ(FSession.View().CenterY - before.CenterY, -9 * step);
+  const std::string text = FSession.ReproductionText();
+  EXPECT_GT(text.size(), 2u * 300);
+  TRecordingCanvas canvas;
+  TSession fresh(canvas);
+  fresh.Resize(kSide, kSide);
+  ASSERT_TRUE(fresh.PasteText(text));
+  EXPECT_EQ(fresh.ReproductionText(), text);
+  EXPECT_LE(std::fabs(fresh.View().CenterX - FSession.View().CenterX), 1e-304L);
+  EXPECT_LE(std::fabs(fresh.View().CenterY - FSession.View().CenterY), 1e-304L);
+  EXPECT_NE(fresh.View().CenterX, before.CenterX);
+}
+
+// The draw button takes the fields; while they still show the view, its
+// centre stays whole (the fields hold it only to the digits shown).
+TEST_F(DeepSessionTest, DrawingTheShownFieldsKeepsADeepCentre) {
+  ASSERT_TRUE(FSession.PasteText(kDeepText));
+  FSession.Scroll({1, 1});
+  const TViewState view = FSession.View();
+  const int entries = FSession.History().Count();
+  FSession.PressDraw(FieldsToView(FSession.XText(), FSession.YText(), FSession.RangeText(), "100"));
+  EXPECT_EQ(FSession.View(), view);
+  EXPECT_EQ(FSession.History().Count(), entries);
+  // A field typed anew is taken as typed.
+  FSession.PressDraw(FieldsToView("-1.5", FSession.YText(), FSession.RangeText(), "100"));
+  EXPECT_EQ(FSession.View().CenterX, -1.5L);
+  EXPECT_EQ(FSession.View().CenterY, view.CenterY);
+}
+
+// Two centres that differ only in the 30th digit are two places at 1e-30.
+TEST_F(DeepSessionTest, HistoryGroupsDeepCentresByTheirEveryDigit) {
+  const std::string near =
+      "120,0,-1.76877883300000000000000000001,0.001738996073207466834921002345678,"
+      "1E-30,100,0,0,0,0,4,1";
+  ASSERT_TRUE(FSession.PasteText(kDeepText));
+  FSession.Magnify(3);
+  ASSERT_TRUE(FSession.PasteText(near));
+  FSession.Magnify(3);
+  const std::vector<THistoryGroup> groups = FSession.HistoryGroups();
+  ASSERT_EQ(groups.size(), 3u);  // near, deep, home
+  EXPECT_EQ(groups[0].Caption,
+            "(-1.76877883300000000000000000001, 0.001738996073207466834921002345678)");
+  EXPECT_EQ(groups[0].Entries.size(), 2u);
+  EXPECT_EQ(groups[1].Caption,
+            "(-1.768778833000000000000000000000001, 0.001738996073207466834921002345678)");
+  EXPECT_EQ(groups[1].Entries.size(), 2u);
+}
 
 TEST(TempSizeRectTest, WideOutputsGetBandsAboveAndBelowTallOnesLeftAndRight) {
   // 560 / 300 ≈ 1.87: 3000 × 1000 is wider (height Round(1000 × 560 / 3000) = 187),

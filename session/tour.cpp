@@ -190,10 +190,14 @@ bool TTour::ZoomIn(const TMBItem& dest, int sign) {
   const double sStep = (target.Saturation - start.Saturation) / parts;
   const double hStep = (target.Highlight - start.Highlight) / parts;
   const long double d = FSession.CalcGrid().GetStep();
-  QPoint shift(RoundToInt((dest.X - view.CenterX) / d), RoundToInt((dest.Y - view.CenterY) / d));
+  // Deep differences: both centres may hold more digits than long double.
+  const long double toX = dest.X - view.CenterX, toY = dest.Y - view.CenterY;
+  QPoint shift(RoundToInt(toX / d), RoundToInt(toY / d));
 
-  const bool there = std::fabs(dest.X - view.CenterX) <= kSameCentre &&
-                     std::fabs(dest.Y - view.CenterY) <= kSameCentre &&
+  // In a deep view 1e-18 spans many of the destination's dots: its centre
+  // counts as reached only within a thousandth of one of them as well.
+  const long double sameCentre = std::min(kSameCentre, d * (destRange / view.Range) / 1000);
+  const bool there = std::fabs(toX) <= sameCentre && std::fabs(toY) <= sameCentre &&
                      std::fabs(ratio - 1) <= kSameRatio;
   if (!there) {
     view = {dest.X, dest.Y, view.Range / ratio, RoundLimit(l0 + lStep)};
@@ -265,10 +269,11 @@ bool TTour::DestinationInView(const TMBItem& dest) const {
   const double d = static_cast<double>(FSession.CalcGrid().GetStep());
   const double halfWidth = d * (FSession.DrawGrid().Width() / 2);
   const double halfHeight = d * (FSession.DrawGrid().Height() / 2);
-  const auto x = static_cast<double>(dest.X), y = static_cast<double>(dest.Y);
-  const auto cx = static_cast<double>(FSession.View().CenterX);
-  const auto cy = static_cast<double>(FSession.View().CenterY);
-  return x >= cx - halfWidth && x <= cx + halfWidth && y >= cy - halfHeight && y <= cy + halfHeight;
+  // The distances, not the coordinates, go into doubles: deep centres differ
+  // in digits far beyond a double's.
+  const auto x = static_cast<double>(dest.X - FSession.View().CenterX);
+  const auto y = static_cast<double>(dest.Y - FSession.View().CenterY);
+  return std::fabs(x) <= halfWidth && std::fabs(y) <= halfHeight;
 }
 
 int TTour::DriftHue(int hue, int sign) const {

@@ -188,6 +188,65 @@ TEST_F(TourTest, ANearDestinationIsReachedByTheApproachAlone) {
   EXPECT_EQ(FSession.Colors(), (TColorPositions{1, 40, 3, 5, 7}));
 }
 
+// ---- deep views ----
+
+TDeepReal Decimal(const char* text) {
+  return *TDeepReal::FromDecimal(text);
+}
+
+// A view at range 1e-30 with a centre of 34 digits.
+TViewState DeepStart() {
+  return {Decimal("-1.768778833000000000000000000000001"),
+          Decimal("0.001738996073207466834921002345678"), 1e-30L, 500};
+}
+
+// Five dots of the start away, 64 times deeper: the range is whole zoom
+// steps away, so only the centre calls for the approach step.
+TEST_F(TourTest, BetweenTwoDeepViewsTheTourLandsOnTheDestinationsEveryDigit) {
+  const TViewState start = DeepStart();
+  FSession.PressDraw(start);
+  const long double step = FSession.CalcGrid().GetStep();
+  TMBItem dest = Favourite("深", 0, 0, start.Range / 64, 500);
+  dest.X = start.CenterX.WithAtLeastBits(256) + 5 * step;
+  dest.Y = start.CenterY.WithAtLeastBits(256) - 2 * step;
+  const std::size_t first = FLog.Views.size();
+  ASSERT_TRUE(FTour.TourToFavorite(dest));
+
+  const std::vector<TViewState> views = FlightViews(first);
+  ASSERT_EQ(views.size(), 1u + 3);  // the approach, then three ×4 steps
+  for (const TViewState& view : views) {
+    EXPECT_EQ(view.CenterX, dest.X);
+    EXPECT_EQ(view.CenterY, dest.Y);
+  }
+  EXPECT_EQ(FSession.View().Range, dest.Range);
+  EXPECT_EQ(FSession.History().GetItem(FSession.History().Index())->X, dest.X);
+}
+
+// A destination a thousand of the start's pictures away: doubles cannot tell
+// the two centres apart, the deep distance can, so the tour zooms out first.
+TEST_F(TourTest, ADeepDestinationOutOfThePictureIsFlownToOverAZoomOut) {
+  const TViewState start = DeepStart();
+  FSession.PressDraw(start);
+  TMBItem dest = Favourite("遠", 0, 0, start.Range, 500);
+  dest.X = Decimal("-1.768778833000000000000000001000001");
+  dest.Y = start.CenterY;
+  const std::size_t first = FLog.Views.size();
+  ASSERT_TRUE(FTour.TourToFavorite(dest));
+
+  // 32 dots of 2 × range / 48 reach 1e-27 once the range is 1.5e-27: four ×8 steps.
+  const std::vector<TViewState> views = FlightViews(first);
+  ASSERT_GT(views.size(), 4u);
+  for (std::size_t k = 0; k < 4; ++k) {
+    EXPECT_EQ(views[k].Range, views[0].Range * std::pow(8.0L, static_cast<int>(k))) << k;
+    EXPECT_EQ(views[k].CenterX, start.CenterX) << k;
+  }
+  EXPECT_EQ(views[0].Range, start.Range * 8);
+  EXPECT_EQ(views[4].CenterX, dest.X);
+  EXPECT_EQ(FSession.View().CenterX, dest.X);
+  EXPECT_EQ(FSession.View().CenterY, dest.Y);
+  EXPECT_NEAR(static_cast<double>(FSession.View().Range / dest.Range), 1.0, 1e-12);
+}
+
 TEST_F(TourTest, TheHueDriftsOneWayWrapsAndPausesWhereThePeriodStays) {
   // Three ×4 steps after an approach by 1; period, saturation and highlight
   // stay, so every step but the last may pause. 0.1 drifts downwards and

@@ -32,6 +32,14 @@ long double FieldToReal(std::string_view text, long double fallback) {
   return ParseExtended(TrimBlanks(text)).value_or(fallback);
 }
 
+TDeepReal FieldToCoordinate(std::string_view text) {
+  return ParseDeep(TrimBlanks(text)).value_or(TDeepReal(kHomeCenter));
+}
+
+TDeepReal MovedCoordinate(const TDeepReal& coordinate, long double offset, long double step) {
+  return coordinate.WithAtLeastBits(BitsForStep(step)) + offset;
+}
+
 int FieldToLimit(std::string_view text) {
   const int limit = ParseInt32(TrimBlanks(text)).value_or(kFallbackLimit);
   return std::clamp(limit, 1, kMaxLimit);
@@ -44,7 +52,7 @@ bool RangeFieldRefused(std::string_view text) {
 
 TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view range,
                         std::string_view limit) {
-  return {FieldToReal(x, kHomeCenter), FieldToReal(y, kHomeCenter), FieldToReal(range, kHomeRange),
+  return {FieldToCoordinate(x), FieldToCoordinate(y), FieldToReal(range, kHomeRange),
           FieldToLimit(limit)};
 }
 

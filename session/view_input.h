@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/deep_real.h"
+
 namespace vortexa {
 
 // The view the fields fall back to, and the one the home command returns to.
@@ -29,15 +31,22 @@ inline constexpr TColorPositions kMaxColorPositions = {2, 63, 4, 6, 12};
 TColorPositions ClampColors(const TColorPositions& colors);
 
 struct TViewState {
-  long double CenterX = kHomeCenter;
-  long double CenterY = kHomeCenter;
+  // The centre keeps every digit a deep view needs.
+  TDeepReal CenterX = kHomeCenter;
+  TDeepReal CenterY = kHomeCenter;
   long double Range = kHomeRange;
   int Limit = kHomeLimit;
   bool operator==(const TViewState&) const = default;
 };
 
-// A coordinate or range field's text; `fallback` when it is not a number.
+// A range field's text; `fallback` when it is not a number.
 long double FieldToReal(std::string_view text, long double fallback);
+// A coordinate field's text with every digit it holds; the home centre when
+// it is not a number.
+TDeepReal FieldToCoordinate(std::string_view text);
+// A centre coordinate moved by `offset` in a view whose dot is `step`: the
+// coordinate first gets the bits that step needs, so no digit is lost.
+TDeepReal MovedCoordinate(const TDeepReal& coordinate, long double offset, long double step);
 // The limit field's text: kFallbackLimit when not a number, clamped to 1..kMaxLimit.
 int FieldToLimit(std::string_view text);
 // A range field holding a number that no view can have (zero, negative); the

@@ -5,6 +5,11 @@
 namespace vortexa {
 namespace {
 
+// A coordinate as a text reads it: the decimal value, not its long double.
+TDeepReal Decimal(const char* text) {
+  return *TDeepReal::FromDecimal(text);
+}
+
 TEST(ViewInputTest, FieldsBecomeTheViewWithFallbacks) {
   struct TCase {
     const char* x;
@@ -16,7 +21,7 @@ TEST(ViewInputTest, FieldsBecomeTheViewWithFallbacks) {
   const TCase cases[] = {
       {"0", "0", "2", "1000", {0, 0, 2, 1000}},
       {"abc", "-0.75", "", " 250", {0, -0.75L, 2, 250}},
-      {"1E-3", "+0.1", "1.5e-10", "70000", {0.001L, 0.1L, 1.5e-10L, 65000}},
+      {"1E-3", "+0.1", "1.5e-10", "70000", {Decimal("1E-3"), Decimal("0.1"), 1.5e-10L, 65000}},
       {"", "", "x", "0", {0, 0, 2, 1}},
       {"0", "0", "2", "-5", {0, 0, 2, 1}},
       {"0", "0", "2", "abc", {0, 0, 2, 4000}},
@@ -27,6 +32,24 @@ TEST(ViewInputTest, FieldsBecomeTheViewWithFallbacks) {
     SCOPED_TRACE(std::string(c.x) + "|" + c.y + "|" + c.range + "|" + c.limit);
     EXPECT_EQ(FieldsToView(c.x, c.y, c.range, c.limit), c.expected);
   }
+}
+
+TEST(ViewInputTest, CoordinateFieldsKeepEveryDigit) {
+  const char* x = " -1.768778833000000000000000000000000000001 ";  // 40 digits, blanks around
+  const TViewState view = FieldsToView(x, "1e-45", "1e-36", "100");
+  EXPECT_EQ(view.CenterX, Decimal("-1.768778833000000000000000000000000000001"));
+  EXPECT_NE(view.CenterX, TDeepReal(view.CenterX.ToLongDouble()));
+  EXPECT_EQ(view.CenterY, Decimal("1e-45"));
+  EXPECT_EQ(FieldToCoordinate("1e99999"), 0) << "out of long double's range: the fallback";
+}
+
+// A move keeps every bit of the centre and of the offset, however deep.
+TEST(ViewInputTest, MovedCoordinateIsExact) {
+  const TDeepReal centre = Decimal("0.3");
+  const long double step = 1e-300L;
+  const TDeepReal moved = MovedCoordinate(centre, 12345 * step, step);
+  EXPECT_EQ(moved - centre, 12345 * step);
+  EXPECT_EQ(MovedCoordinate(moved, -12345 * step, step), centre);
 }
 
 TEST(ViewInputTest, KeyFiltersPassOnlyNumberCharacters) {
