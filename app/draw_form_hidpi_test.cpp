@@ -82,7 +82,7 @@ void SendWheel(QWidget* area, QPointF at, int delta) {
 // 2 × range / min(width, height), column (c − width div 2).
 long double PlaneX(const TViewState& view, int width, int height, int column) {
   const long double dot = 2 * view.Range / std::min(width, height);
-  return view.CenterX + dot * (column - width / 2);
+  return view.CenterX.ToLongDouble() + dot * (column - width / 2);
 }
 
 TEST(DeviceSizeTest, SizesRoundToTheNearestPixelAndPositionsToTheHoldingPixel) {
@@ -182,8 +182,8 @@ TEST_F(DrawFormHiDpiTest, ScrollDragMovesTheViewByTheDotsUnderThePointer) {
   SendMouse(area, QEvent::MouseButtonRelease, start + QPointF(100, 0), Qt::LeftButton,
             Qt::NoButton);
   WaitForPicture(*form);
-  EXPECT_NEAR(static_cast<double>(form->Session().View().CenterX),
-              static_cast<double>(before.CenterX - 2 * 100 * dot), 1e-15);
+  EXPECT_NEAR(static_cast<double>(form->Session().View().CenterX - before.CenterX),
+              static_cast<double>(-2 * 100 * dot), 1e-15);
   EXPECT_EQ(form->Session().View().CenterY, before.CenterY);
 }
 
