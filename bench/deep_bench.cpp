@@ -3,16 +3,20 @@
 // same machine load. The figures are rates of useful iterations (the sum of
 // the counts, the limit for dots inside) per second of wall time and per
 // second of the process's processor time, which a loaded machine changes
-// less. The reference orbit's time is reported on its own.
+// less. The reference orbit's time is reported on its own. A second argument
+// picks the vector unit of the lane and deep kernels.
 #include <time.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "engine/calc_grid.h"
+#include "engine/kernels.h"
+#include "engine/kernels_lanes.h"
 
 namespace vortexa::bench {
 namespace {
@@ -83,6 +87,19 @@ int main(int argc, char** argv) {
   using namespace vortexa;
   using namespace vortexa::bench;
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+  if (argc > 2) {
+    const std::string unit = argv[2];
+    bool known = false;
+    for (TSimdUnit candidate :
+         {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512})
+      if (unit == SimdUnitName(candidate)) known = SetActiveSimdUnit(candidate);
+    if (!known) {
+      std::fprintf(stderr, "usage: vortexa-deep-bench [ROUNDS] [avx512|avx2|sse2|scalar]\n");
+      return 2;
+    }
+  }
+  std::printf("vector unit %s, %d x %d, range %Lg, limit %d, one worker\n", SimdUnitName(), kWidth,
+              kHeight, kRange, kLimit);
   TCalcGrid grid;
   grid.SetSize(kWidth, kHeight);
   std::vector<double> wallRatios, cpuRatios, deepRates, extRates, reference;

@@ -82,70 +82,80 @@ class TDeepCore {
 
   bool StopRequested() const { return job_.Stop && __atomic_load_n(job_.Stop, __ATOMIC_RELAXED); }
 
-  // Iterates the first NV vectors until a lane finishes (escaped or tested at
-  // the limit) or kDeepBlockSteps rounds have passed; reports the finished
-  // lanes and which of them escaped. Finished lanes keep the state of their
-  // last test.
+  // Iterates the first NV vectors until a lane escapes, or one has been
+  // tested at the limit, or kDeepBlockSteps rounds have passed; reports the
+  // finished lanes and which of them escaped. Every lane's count grows by one
+  // per round, so the rounds left to the oldest lane's limit bound the block.
+  // Finished lanes keep the state of their last test.
   template <int NV>
   void RunBlock(std::uint64_t& doneBits, std::uint64_t& escapedBits) {
-    V dr[NV], di[NV], dcr[NV], dci[NV], zre[NV], zim[NV], m[NV], cnt[NV];
+    V dr[NV], di[NV], zre[NV], zim[NV], m[NV];
     M occupied[NV];
+    int oldest = 0;
     for (int v = 0; v < NV; ++v) {
       dr[v] = T::Load(dr_ + v * kWidth);
       di[v] = T::Load(di_ + v * kWidth);
-      dcr[v] = T::Load(dcr_ + v * kWidth);
-      dci[v] = T::Load(dci_ + v * kWidth);
       zre[v] = T::Load(zre_ + v * kWidth);
       zim[v] = T::Load(zim_ + v * kWidth);
       m[v] = T::Load(m_ + v * kWidth);
-      cnt[v] = T::Load(cnt_ + v * kWidth);
       occupied[v] = T::ToMask(static_cast<unsigned>(occupied_ >> (v * kWidth)) & kWidthBits);
     }
+    for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
+      const int l = __builtin_ctzll(rest);
+      if (cnt_[l] > oldest) oldest = cnt_[l];
+    }
+    // Rounds until the oldest lane makes its test at the limit.
+    const int budget = job_.Limit - oldest;
+    const int steps = budget < kDeepBlockSteps ? budget : kDeepBlockSteps;
     const V four = T::Set1(4.0);
-    const V limit = T::Set1(static_cast<double>(job_.Limit));
     const V last = T::Set1(static_cast<double>(job_.Orbit->Last));
     const V one = T::Set1(1.0);
-    const V zero = T::Set1(0.0);
     const V firstRe = T::Set1(re_[1]);
     const V firstIm = T::Set1(im_[1]);
-    for (int step = 0; step < kDeepBlockSteps; ++step) {
+    int step = 0;
+    for (;; ++step) {
       V zr[NV], zi[NV], zz[NV];
-      M escaped[NV], done[NV];
-      unsigned anyDone = 0;
+      M escaped[NV];
+      unsigned anyEscaped = 0;
       for (int v = 0; v < NV; ++v) {
         zr[v] = T::Add(zre[v], dr[v]);
         zi[v] = T::Add(zim[v], di[v]);
         zz[v] = T::Add(T::Mul(zr[v], zr[v]), T::Mul(zi[v], zi[v]));
-        escaped[v] = T::Greater(zz[v], four);
-        done[v] = T::And(T::Or(escaped[v], T::GreaterEqual(cnt[v], limit)), occupied[v]);
-        anyDone |= T::Bits(done[v]);
+        escaped[v] = T::And(T::Greater(zz[v], four), occupied[v]);
+        anyEscaped |= T::Bits(escaped[v]);
       }
-      if (anyDone != 0) {
-        for (int v = 0; v < NV; ++v) {
-          doneBits |= std::uint64_t{T::Bits(done[v])} << (v * kWidth);
-          escapedBits |= std::uint64_t{T::Bits(T::And(escaped[v], occupied[v]))} << (v * kWidth);
-        }
+      if (anyEscaped != 0) {
+        for (int v = 0; v < NV; ++v)
+          escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
         break;
       }
+      if (step == steps) break;
       for (int v = 0; v < NV; ++v) {
         const V next = T::Add(m[v], one);
         const V nextRe = T::Gather(re_, next);
         const V nextIm = T::Gather(im_, next);
+        const V dcr = T::Load(dcr_ + v * kWidth);
+        const V dci = T::Load(dci_ + v * kWidth);
         const V dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
         const M rebase = T::Or(T::Less(zz[v], dd), T::GreaterEqual(m[v], last));
+        // After a rebase Z(0) = 0, so w = (0 + 0) + z = z.
         const V r = T::Blend(rebase, zr[v], dr[v]);
         const V i = T::Blend(rebase, zi[v], di[v]);
-        const V refRe = T::Blend(rebase, zero, zre[v]);
-        const V refIm = T::Blend(rebase, zero, zim[v]);
-        const V wr = T::Add(T::Add(refRe, refRe), r);
-        const V wi = T::Add(T::Add(refIm, refIm), i);
-        dr[v] = T::Add(T::Sub(T::Mul(wr, r), T::Mul(wi, i)), dcr[v]);
-        di[v] = T::Add(T::Add(T::Mul(wr, i), T::Mul(wi, r)), dci[v]);
+        const V wr = T::Blend(rebase, zr[v], T::Add(T::Add(zre[v], zre[v]), dr[v]));
+        const V wi = T::Blend(rebase, zi[v], T::Add(T::Add(zim[v], zim[v]), di[v]));
+        dr[v] = T::Add(T::Sub(T::Mul(wr, r), T::Mul(wi, i)), dcr);
+        di[v] = T::Add(T::Add(T::Mul(wr, i), T::Mul(wi, r)), dci);
         m[v] = T::Blend(rebase, one, next);
         zre[v] = T::Blend(rebase, firstRe, nextRe);
         zim[v] = T::Blend(rebase, firstIm, nextIm);
-        cnt[v] = T::Add(cnt[v], one);
       }
+    }
+    // Lanes tested at the limit without escaping are finished as well.
+    doneBits = escapedBits;
+    for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
+      const int l = __builtin_ctzll(rest);
+      cnt_[l] += step;
+      if (cnt_[l] >= job_.Limit) doneBits |= std::uint64_t{1} << l;
     }
     for (int v = 0; v < NV; ++v) {
       T::Store(dr_ + v * kWidth, dr[v]);
@@ -153,7 +163,6 @@ class TDeepCore {
       T::Store(zre_ + v * kWidth, zre[v]);
       T::Store(zim_ + v * kWidth, zim[v]);
       T::Store(m_ + v * kWidth, m[v]);
-      T::Store(cnt_ + v * kWidth, cnt[v]);
     }
   }
 
@@ -161,8 +170,7 @@ class TDeepCore {
   void Finish(std::uint64_t done, std::uint64_t escaped) {
     for (std::uint64_t rest = done; rest != 0; rest &= rest - 1) {
       const int l = __builtin_ctzll(rest);
-      const TDot count =
-          (escaped >> l) & 1 ? static_cast<TDot>(static_cast<int>(cnt_[l])) : kDotInside;
+      const TDot count = (escaped >> l) & 1 ? static_cast<TDot>(cnt_[l]) : kDotInside;
       const int col = job_.Cols[point_[l]];
       __atomic_store_n(&job_.Row[col], count, __ATOMIC_RELAXED);
       if (job_.Mirror) __atomic_store_n(&job_.Mirror[col], count, __ATOMIC_RELAXED);
@@ -227,8 +235,8 @@ class TDeepCore {
   alignas(64) double dci_[kLanes];
   alignas(64) double zre_[kLanes];  // Z(m)
   alignas(64) double zim_[kLanes];
-  alignas(64) double m_[kLanes];    // index into the orbit, whole numbers
-  alignas(64) double cnt_[kLanes];  // the count if the lane's z escapes now
+  alignas(64) double m_[kLanes];  // index into the orbit, whole numbers
+  int cnt_[kLanes];               // the count if the lane's z escapes now
   int point_[kLanes];
   std::uint64_t occupied_ = 0;
   int next_ = 0;
