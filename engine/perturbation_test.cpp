@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -181,6 +182,10 @@ struct TExactnessCase {
   TDeepView View;
   int Samples;  // dots compared with the reference, spread over the picture
 };
+
+void PrintTo(const TExactnessCase& c, std::ostream* out) {
+  *out << c.Name;
+}
 
 // Counts of the grid against the plain MPFR reference at the exact decimal
 // centre plus whole dots; prediction off, so that every dot is a kernel's.
