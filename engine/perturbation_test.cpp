@@ -261,6 +261,26 @@ TEST(DeepFamily, RepairCountsAsThePasses) {
   }
 }
 
+// The mirror copies rows across the real axis only where the view holds it;
+// there the deep family's picture is exactly symmetric (a real orbit, offsets
+// of opposite sign), so mirroring changes no dot.
+TEST(DeepFamily, MirrorsExactlyOnTheAxisAndNowhereElse) {
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  // A Misiurewicz point on the axis: branches at every depth.
+  const TDeepView onAxis{"-1.54368901269207636157085597180174798652520329765", "0", 1e-18L, 3000};
+  Draw(grid, onAxis, 96, 64, kOptNoPrediction);
+  EXPECT_EQ(grid.AxisRow(), 32);
+  const std::vector<TDot> mirrored = Dots(grid);
+  grid.SetOptions(kOptNoPrediction | kOptNoMirror);
+  RunToEnd(grid, ccDraw);
+  EXPECT_EQ(Dots(grid), mirrored);
+  // A centre 1e-25 above the axis at range 1e-30 lies a million dots off it:
+  // no row is on the axis.
+  Draw(grid, {kSpiralX, "1e-25", 1e-30L, 500}, 32, 24, 0);
+  EXPECT_EQ(grid.AxisRow(), -1);
+}
+
 // After a scroll or a zoom by 2 the reused dots and the new ones together
 // equal a fresh drawing of the new view: the new orbit serves old and new
 // dots alike.
