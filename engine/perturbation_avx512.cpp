@@ -12,7 +12,7 @@ struct TAvx512Deep {
   using V = __m512d;
   using M = __mmask8;
   static constexpr int kWidth = 8;
-  static constexpr int kVectors = 4;
+  static constexpr int kVectors = 3;
   static V Load(const double* p) { return _mm512_load_pd(p); }
   static void Store(double* p, V v) { _mm512_store_pd(p, v); }
   static V Set1(double x) { return _mm512_set1_pd(x); }
