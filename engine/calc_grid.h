@@ -114,7 +114,8 @@ class TCalcGrid {
   // did not run; read while idle.
   int PassTeamSize(int pass) const;
   // Time the last command spent on the deep family's reference orbit; zero
-  // when it had none to compute (another family, or the view's orbit reused).
+  // when it had none to compute (another family, or the view's orbit reused);
+  // read while idle.
   std::chrono::nanoseconds ReferenceOrbitTime() const;
   long double ColRe(int col) const;
   long double RowIm(int row) const;
