@@ -114,7 +114,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
       FFavoriteTree(FFavorites),
       FFavoritesFiles(std::move(favoritesFiles)),
       FKernelGlyphs{KernelGlyph(kKernelExtended), KernelGlyph(kKernelSingle),
-                    KernelGlyph(kKernelDouble)},
+                    KernelGlyph(kKernelDouble), KernelGlyph(kKernelDeep)},
       imBar(BarGlyph()),
       imFolder(QPixmap::fromImage(FolderGlyph())) {
   setWindowTitle("うずまきらんど");
@@ -905,7 +905,7 @@ void TDrawForm::mnAboutClick() {
 
 // Panel 0: the kernel in use and, while busy, the progress bar.
 void TDrawForm::StatusBarDrawPanel(QPainter& painter, const QRect& rect) {
-  const QImage& kernel = FKernelGlyphs[std::clamp(FSession.CalcGrid().GetKernel(), 0, 2)];
+  const QImage& kernel = FKernelGlyphs[std::clamp(FSession.CalcGrid().GetKernel(), 0, kKernelDeep)];
   painter.fillRect(rect, palette().button());
   painter.drawImage(rect.left(), rect.top() + (rect.height() - kernel.height() + 1) / 2, kernel);
   const int progress = FSession.Progress();

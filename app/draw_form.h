@@ -343,8 +343,8 @@ class TDrawForm : public QMainWindow,
   TImageArea* FImageArea = nullptr;
   TStatusPanels* FStatusBar = nullptr;
   QTimer* FIdleTimer = nullptr;
-  // imFPU, imSSE and imSSE2 by kernel number.
-  std::array<QImage, 3> FKernelGlyphs;
+  // imFPU, imSSE, imSSE2 and the deep family's picture by kernel number.
+  std::array<QImage, 4> FKernelGlyphs;
   QImage imBar;
   QIcon imFolder;
 

@@ -30,6 +30,12 @@ void DrawLetter(QPainter& painter, char letter) {
       painter.drawLine(6, 6, 6, 8);
       painter.drawLine(1, 9, 5, 9);
       break;
+    case 'P':
+      painter.drawLine(2, 2, 2, 9);
+      painter.drawLine(2, 2, 5, 2);
+      painter.drawLine(6, 3, 6, 4);
+      painter.drawLine(2, 5, 5, 5);
+      break;
     default:  // 'D'
       painter.drawLine(1, 2, 1, 9);
       painter.drawLine(1, 2, 4, 2);
@@ -44,9 +50,10 @@ void DrawLetter(QPainter& painter, char letter) {
 }  // namespace
 
 QImage KernelGlyph(int kernel) {
-  static constexpr char kLetters[] = {'F', 'S', 'D'};
-  static const QColor kColors[] = {QColor(96, 96, 96), QColor(0, 128, 0), QColor(0, 64, 192)};
-  const int index = kernel < 0 || kernel > 2 ? 0 : kernel;
+  static constexpr char kLetters[] = {'F', 'S', 'D', 'P'};
+  static const QColor kColors[] = {QColor(96, 96, 96), QColor(0, 128, 0), QColor(0, 64, 192),
+                                   QColor(128, 0, 160)};
+  const int index = kernel < 0 || kernel > 3 ? 0 : kernel;
   QImage image = Transparent(8, 12);
   QPainter painter(&image);
   painter.fillRect(0, 0, 8, 12, kColors[index]);

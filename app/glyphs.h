@@ -6,7 +6,7 @@
 namespace vortexa {
 
 // 8 × 12 kernel indicators: extended precision (grey "F"), single lanes
-// (green "S"), double lanes (blue "D").
+// (green "S"), double lanes (blue "D"), deep family (purple "P").
 QImage KernelGlyph(int kernel);
 // 9 × 17 slice of the progress bar, stretched over its width.
 QImage BarGlyph();

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "kernels.h"
+#include "perturbation.h"
 #include "team_size.h"
 
 namespace vortexa {
@@ -147,6 +148,7 @@ void TCalcGrid::SetSize(int width, int height) {
   FState.AxisRow = -1;
   FMinCache = kDotInside;
   FMagnifyAnchorX = FMagnifyAnchorY = 0;
+  FReferenceStale = true;  // the orbit's precision follows the dot size
   UpdateScale();
   UpdateColumns();
 }
@@ -156,6 +158,9 @@ void TCalcGrid::SetView(const TDeepReal& centerX, const TDeepReal& centerY, int 
   // Counts above the limit bound would collide with the inside marks.
   if (limit < 1 || limit > kMaxLimit) throw std::invalid_argument("iteration limit out of range");
   const auto lock = LockIdle();
+  FDeepCenterX = centerX;
+  FDeepCenterY = centerY;
+  FReferenceStale = true;
   FState.CenterX = centerX.ToLongDouble();
   FState.CenterY = centerY.ToLongDouble();
   FState.Limit = limit;
@@ -226,7 +231,7 @@ void TCalcGrid::UpdateColumns() {
   FState.UpdateLaneColumns();
 }
 
-// The lane kernels know only z^2 + c from z0 = 0.
+// The lane and deep kernels know only z^2 + c from z0 = 0.
 void TCalcGrid::UpdateKernel() {
   const TCalcState& s = FState;
   const bool plainMandelbrot = !s.Formula && s.IsMandel && s.ParamRe == 0 && s.ParamIm == 0;
@@ -236,6 +241,8 @@ void TCalcGrid::UpdateKernel() {
       kernel = kKernelSingle;
     else if (FSimdLevel >= 2 && s.Step > kDoubleLaneBound)
       kernel = kKernelDouble;
+    else if (FSimdLevel >= 2)
+      kernel = kKernelDeep;
   }
   FState.Kernel = kernel;
 }
@@ -354,6 +361,7 @@ TCalcFault TCalcGrid::LastFault() const {
 
 void TCalcGrid::RunCommand(TCalcCommand command) {
   SetStage(0, 0);
+  PrepareReferenceOrbit();
   switch (command) {
     case ccDraw:
       SetPass(0);
@@ -391,6 +399,18 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
   }
   SetStage(100, 0);
   FCommand = ccNone;
+}
+
+// Once per view, before the first pass: every dot of the picture, reused or
+// new, and every repaired one follows the same orbit.
+void TCalcGrid::PrepareReferenceOrbit() {
+  FReferenceTime = std::chrono::nanoseconds{0};
+  if (FState.Kernel != kKernelDeep || !FReferenceStale) return;
+  const auto start = std::chrono::steady_clock::now();
+  FState.Reference =
+      ComputeReferenceOrbit(FDeepCenterX, FDeepCenterY, FState.Limit, BitsForStep(FState.Step));
+  FReferenceStale = false;
+  FReferenceTime = std::chrono::steady_clock::now() - start;
 }
 
 void TCalcGrid::ClearOrApplyShift() {
@@ -587,6 +607,9 @@ void TCalcGrid::RepairDots(int row, const int* cols, int count) {
     case kKernelSingle:
       CalcDotsSSE(FState, dots, cols, count, y);
       break;
+    case kKernelDeep:
+      CalcDotsDeep(FState, dots, cols, count, row);
+      break;
     default:
       CalcDotsSSE2(FState, dots, cols, count, y);
       break;
@@ -690,6 +713,9 @@ TCalcCommand TCalcGrid::Command() const {
 int TCalcGrid::PassTeamSize(int pass) const {
   if (pass < 1 || pass > static_cast<int>(FPassTeams.size())) return 0;
   return FPassTeams[pass - 1];
+}
+std::chrono::nanoseconds TCalcGrid::ReferenceOrbitTime() const {
+  return FReferenceTime;
 }
 long double TCalcGrid::ColRe(int col) const {
   return FState.ColRe[col];

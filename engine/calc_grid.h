@@ -69,8 +69,8 @@ class TCalcGrid {
   // negative size, a limit outside 1..kMaxLimit or a zoom factor that is not
   // positive and finite throws std::invalid_argument.
   void SetSize(int width, int height);
-  // The centre keeps every digit a deep view needs; the kernels read it
-  // rounded to long double.
+  // The centre keeps all its digits for the deep family's reference orbit;
+  // ColRe, RowIm and the other families use it rounded to long double.
   void SetView(const TDeepReal& centerX, const TDeepReal& centerY, int limit, long double range);
   void SetFormula(bool isMandel, const TRecurrence* formula, long double paramRe,
                   long double paramIm);
@@ -113,6 +113,10 @@ class TCalcGrid {
   // Workers of the pass with that number (1..3) in the last command, 0 if it
   // did not run; read while idle.
   int PassTeamSize(int pass) const;
+  // Time the last command spent on the deep family's reference orbit; zero
+  // when it had none to compute (another family, or the view's orbit reused);
+  // read while idle.
+  std::chrono::nanoseconds ReferenceOrbitTime() const;
   long double ColRe(int col) const;
   long double RowIm(int row) const;
   TDot GetDot(int row, int col) const;
@@ -144,6 +148,7 @@ class TCalcGrid {
 
   void Execute();
   void RunCommand(TCalcCommand command);
+  void PrepareReferenceOrbit();
   void CountFaultyDots();
   void ClearOrApplyShift();
   void RunStandardSequence(bool fromFirstPass);
@@ -181,6 +186,10 @@ class TCalcGrid {
   std::atomic<int> FProgressSpan{0};
   std::atomic<bool> FAbort{false};
   long double FRange = 0;
+  TDeepReal FDeepCenterX;
+  TDeepReal FDeepCenterY;
+  bool FReferenceStale = true;  // the view changed since the orbit was computed
+  std::chrono::nanoseconds FReferenceTime{0};
   int FSimdLevel = 0;
   std::atomic<int> FOptions{0};
   std::atomic<TDot> FMinCache{kDotInside};

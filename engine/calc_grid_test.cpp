@@ -256,7 +256,10 @@ TEST(CalcGridMapping, KernelChoice) {
       {1e-6L * (1 + above), 0, true, nullptr, 0, 0, kKernelSingle},
       {1e-6L, 0, true, nullptr, 0, 0, kKernelDouble},
       {1e-15L * (1 + above), 0, true, nullptr, 0, 0, kKernelDouble},
-      {1e-15L, 0, true, nullptr, 0, 0, kKernelExtended},
+      {1e-15L, 0, true, nullptr, 0, 0, kKernelDeep},
+      {1e-15L, kOptNoSimd, true, nullptr, 0, 0, kKernelExtended},
+      {1e-15L, 0, true, &formula, 0, 0, kKernelExtended},
+      {1e-15L, 0, false, nullptr, 0, 0, kKernelExtended},
       {1e-3L, kOptNoSimd, true, nullptr, 0, 0, kKernelExtended},
       {1e-3L, kOptNoMirror, true, nullptr, 0, 0, kKernelSingle},
       {1e-3L, 0, true, &formula, 0, 0, kKernelExtended},
@@ -282,12 +285,15 @@ TEST(CalcGridFamilies, CountsFollowTheFamilysDefinition) {
     const char* Name;
     TViewSpec View;
     int Family;
+    int Options = 0;  // besides those tried below
   };
+  // Below a dot size of 1e-15 the extended kernel draws only with the
+  // restriction to it (the deep family has tests of its own).
   const TCase cases[] = {
       {"home", {0, 0, 2, 1000}, kKernelSingle},
       {"thin filaments", {-0.1L, 0.651L, 0.02L, 1000}, kKernelSingle},
       {"seahorse valley", {-0.743643887037151L, 0.131825904205330L, 1e-6L, 1000}, kKernelDouble},
-      {"deep at i", {0, 1, 5e-14L, 500}, kKernelExtended},
+      {"deep at i", {0, 1, 5e-14L, 500}, kKernelExtended, kOptNoSimd},
   };
   constexpr int kWidth = 160, kHeight = 120;
   for (const TCase& c : cases) {
@@ -303,7 +309,7 @@ TEST(CalcGridFamilies, CountsFollowTheFamilysDefinition) {
     grid.SetSize(kWidth, kHeight);
     grid.SetView(c.View.X, c.View.Y, c.View.Limit, c.View.Range);
     for (const int options : {0, kOptNoPrediction | kOptNoMirror}) {
-      grid.SetOptions(options);
+      grid.SetOptions(options | c.Options);
       RunToEnd(grid, ccDraw);
       EXPECT_EQ(grid.GetKernel(), c.Family) << c.Name;
       const std::vector<TDot> dots = Dots(grid);

@@ -13,6 +13,7 @@
 #include "dot.h"
 #include "page_buffer.h"
 #include "recurrence.h"
+#include "reference_orbit.h"
 
 namespace vortexa {
 
@@ -23,6 +24,7 @@ inline constexpr int StrideTable[3] = {16, 4, 1};
 inline constexpr int kKernelExtended = 0;
 inline constexpr int kKernelSingle = 1;  // "SSE": single precision lanes
 inline constexpr int kKernelDouble = 2;  // "SSE2": double precision lanes
+inline constexpr int kKernelDeep = 3;    // double lanes about a reference orbit
 
 // What the last command could not compute: the first error a worker or the
 // repair met, and how many dots were still uncomputed when the command ended.
@@ -44,6 +46,10 @@ struct TCalcState {
   // once per view (UpdateLaneColumns after every change of ColRe), not per row.
   std::vector<float> ColReSingle;
   std::vector<double> ColReDouble;
+  // The deep family's offsets of every column from the view centre, and the
+  // orbit of the centre (computed by the grid before a command's first pass).
+  std::vector<double> ColDc;
+  TReferenceOrbit Reference;
   // Last pass (1..3) that finished each row, 0 = none since Start. A row's
   // entry is stored with release after its dots and loaded with acquire.
   std::vector<std::int16_t> RowPasses;
@@ -87,6 +93,9 @@ struct TCalcState {
   void UpdateLaneColumns() {
     ColReSingle.assign(ColRe.begin(), ColRe.end());
     ColReDouble.assign(ColRe.begin(), ColRe.end());
+    ColDc.resize(ColRe.size());
+    for (int col = 0; col < static_cast<int>(ColDc.size()); ++col)
+      ColDc[col] = static_cast<double>((col - GridWidth / 2) * Step);
   }
   template <typename Real>
   const Real* LaneColRe() const {
@@ -98,6 +107,8 @@ struct TCalcState {
 
   // Imaginary part of a row; grows downwards on the screen.
   long double RowIm(int row) const { return (row - GridHeight / 2) * Step + CenterY; }
+  // The row's offset from the view centre, for the deep family.
+  double RowDc(int row) const { return static_cast<double>((row - GridHeight / 2) * Step); }
   TDot* RowPtr(int row) { return Grid.data() + static_cast<std::size_t>(row) * GridWidth; }
   const TDot* RowPtr(int row) const {
     return Grid.data() + static_cast<std::size_t>(row) * GridWidth;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "kernels.h"
+#include "perturbation.h"
 
 namespace vortexa {
 
@@ -96,6 +97,9 @@ void TCalcThread::CalcRow(int row, int stride) {
       break;
     case kKernelSingle:
       CalcRowSSE(FState, dots, mirror, stride, y);
+      break;
+    case kKernelDeep:
+      CalcRowDeep(FState, dots, mirror, stride, row);
       break;
     default:
       CalcRowSSE2(FState, dots, mirror, stride, y);

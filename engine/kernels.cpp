@@ -273,6 +273,11 @@ void CalcDotsLanes(const TCalcState& state, TDot* row, const int* cols, int coun
 
 }  // namespace
 
+int GatherUncomputedDouble(const TDot* row, int width, int stride, const double* colRe, int* cols,
+                           double* values) {
+  return GatherUncomputed(row, width, stride, colRe, cols, values);
+}
+
 void CalcRowSingle(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
                    long double y) {
   CalcRowLanes<float>(unit, state, row, mirror, stride, y);

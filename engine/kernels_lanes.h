@@ -81,6 +81,12 @@ void CalcRowSingle(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mir
 void CalcRowDouble(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
                    long double y);
 
+// Lists the columns 0, stride, 2 * stride, ... below width whose dot is still
+// uncomputed, with their values of colRe; returns how many (the row routines'
+// gathering, for the deep family).
+int GatherUncomputedDouble(const TDot* row, int width, int stride, const double* colRe, int* cols,
+                           double* values);
+
 // The per-unit cores, defined in kernels_<unit>.cpp.
 namespace lanes_scalar {
 void Run(const TLaneJob<float>& job);

@@ -1,0 +1,132 @@
+// vortexa-deep-bench: the deep family against the extended kernel on the
+// same deep view, one worker, in turn round after round so that both see the
+// same machine load. The figures are rates of useful iterations (the sum of
+// the counts, the limit for dots inside) per second of wall time and per
+// second of the process's processor time, which a loaded machine changes
+// less. The reference orbit's time is reported on its own. A second argument
+// picks the vector unit of the lane and deep kernels.
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/calc_grid.h"
+#include "engine/kernels.h"
+#include "engine/kernels_lanes.h"
+
+namespace vortexa::bench {
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// A spiral of the seahorse valley around a minibrot, range 1e-16.
+constexpr const char* kCenterX = "-0.743643887037158704752191506114774";
+constexpr const char* kCenterY = "0.131825904205311970493132056385139";
+constexpr long double kRange = 1e-16L;
+constexpr int kLimit = 10000;
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+
+// Processor time of the whole process, all threads, ended ones included.
+double ProcessCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+struct TDraw {
+  double WallMs = 0;
+  double CpuMs = 0;
+  double ReferenceMs = 0;
+  double Iterations = 0;
+  int Kernel = 0;
+};
+
+double UsefulIterations(const TCalcGrid& grid) {
+  double sum = 0;
+  for (int row = 0; row < grid.GridHeight(); ++row)
+    for (int col = 0; col < grid.GridWidth(); ++col) {
+      const TDot dot = grid.GetDot(row, col);
+      sum += dot >= kInsideThreshold ? grid.Limit() : dot;
+    }
+  return sum;
+}
+
+// Every dot computed once by one worker: no prediction, no mirror. A new
+// view each time, so that the deep family computes its orbit every draw.
+TDraw DrawOnce(TCalcGrid& grid, int options) {
+  grid.SetOptions(options | kOptSingleWorker | kOptNoPrediction | kOptNoMirror);
+  grid.SetView(*TDeepReal::FromDecimal(kCenterX, 256), *TDeepReal::FromDecimal(kCenterY, 256),
+               kLimit, kRange);
+  const double cpuBefore = ProcessCpuMs();
+  const auto start = TClock::now();
+  grid.Start(ccDraw);
+  grid.WaitIdle();
+  TDraw draw;
+  draw.WallMs = std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+  draw.CpuMs = ProcessCpuMs() - cpuBefore;
+  draw.ReferenceMs = std::chrono::duration<double, std::milli>(grid.ReferenceOrbitTime()).count();
+  draw.Iterations = UsefulIterations(grid);
+  draw.Kernel = grid.GetKernel();
+  return draw;
+}
+
+}  // namespace
+}  // namespace vortexa::bench
+
+int main(int argc, char** argv) {
+  using namespace vortexa;
+  using namespace vortexa::bench;
+  const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+  if (argc > 2) {
+    const std::string unit = argv[2];
+    bool known = false;
+    for (TSimdUnit candidate :
+         {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512})
+      if (unit == SimdUnitName(candidate)) known = SetActiveSimdUnit(candidate);
+    if (!known) {
+      std::fprintf(stderr, "usage: vortexa-deep-bench [ROUNDS] [avx512|avx2|sse2|scalar]\n");
+      return 2;
+    }
+  }
+  std::printf("vector unit %s, %d x %d, range %Lg, limit %d, one worker\n", SimdUnitName(), kWidth,
+              kHeight, kRange, kLimit);
+  TCalcGrid grid;
+  grid.SetSize(kWidth, kHeight);
+  std::vector<double> wallRatios, cpuRatios, deepRates, extRates, reference;
+  for (int round = 0; round < rounds; ++round) {
+    const TDraw deep = DrawOnce(grid, 0);
+    const TDraw extended = DrawOnce(grid, kOptNoSimd);
+    const double deepRate = deep.Iterations / deep.CpuMs / 1e6;
+    const double extRate = extended.Iterations / extended.CpuMs / 1e6;
+    std::printf(
+        "round %d: deep (kernel %d) %.0f ms wall, %.0f ms cpu, %.3f G/s cpu, orbit %.2f ms; "
+        "extended (kernel %d) %.0f ms wall, %.0f ms cpu, %.3f G/s cpu; ratio wall %.2f, cpu %.2f\n",
+        round + 1, deep.Kernel, deep.WallMs, deep.CpuMs, deepRate, deep.ReferenceMs,
+        extended.Kernel, extended.WallMs, extended.CpuMs, extRate, extended.WallMs / deep.WallMs,
+        extended.CpuMs / deep.CpuMs);
+    if (deep.Iterations != extended.Iterations)
+      std::printf("  (useful iterations differ: deep %.0f, extended %.0f)\n", deep.Iterations,
+                  extended.Iterations);
+    wallRatios.push_back(extended.WallMs / deep.WallMs);
+    cpuRatios.push_back(extended.CpuMs / deep.CpuMs);
+    deepRates.push_back(deepRate);
+    extRates.push_back(extRate);
+    reference.push_back(deep.ReferenceMs);
+  }
+  std::printf(
+      "median of %d rounds: deep %.3f G/s, extended %.3f G/s (processor time); deep %.2f times as "
+      "fast by wall time, %.2f by processor time; reference orbit %.2f ms\n",
+      rounds, Median(deepRates), Median(extRates), Median(wallRatios), Median(cpuRatios),
+      Median(reference));
+  return 0;
+}

@@ -1,0 +1,156 @@
+#include "perturbation.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace vortexa {
+
+namespace {
+
+// mpfr_t with its lifetime tied to a scope.
+class TMpfr {
+ public:
+  explicit TMpfr(int bits) { mpfr_init2(FValue, bits); }
+  ~TMpfr() { mpfr_clear(FValue); }
+  TMpfr(const TMpfr&) = delete;
+  TMpfr& operator=(const TMpfr&) = delete;
+  mpfr_ptr operator*() { return FValue; }
+
+ private:
+  mpfr_t FValue;
+};
+
+}  // namespace
+
+TReferenceOrbit ComputeReferenceOrbit(const TDeepReal& centerX, const TDeepReal& centerY, int limit,
+                                      int bits) {
+  // Dots test z0 .. z(limit - 1); Z1 = C is kept even at limit 1, since a
+  // lane that goes on from the start steps to it.
+  const int last = std::max(limit - 1, 1);
+  TReferenceOrbit orbit;
+  orbit.Re.reserve(static_cast<std::size_t>(last) + 2);
+  orbit.Im.reserve(static_cast<std::size_t>(last) + 2);
+  TMpfr cRe(bits), cIm(bits), zRe(bits), zIm(bits), re2(bits), im2(bits), reIm(bits);
+  mpfr_set(*cRe, centerX.Get(), MPFR_RNDN);
+  mpfr_set(*cIm, centerY.Get(), MPFR_RNDN);
+  mpfr_set_zero(*zRe, 1);
+  mpfr_set_zero(*zIm, 1);
+  orbit.Re.push_back(0);
+  orbit.Im.push_back(0);
+  int n = 1;
+  for (; n <= last; ++n) {
+    mpfr_sqr(*re2, *zRe, MPFR_RNDN);
+    mpfr_sqr(*im2, *zIm, MPFR_RNDN);
+    mpfr_mul(*reIm, *zRe, *zIm, MPFR_RNDN);
+    mpfr_sub(*zRe, *re2, *im2, MPFR_RNDN);
+    mpfr_add(*zRe, *zRe, *cRe, MPFR_RNDN);
+    mpfr_mul_2ui(*zIm, *reIm, 1, MPFR_RNDN);
+    mpfr_add(*zIm, *zIm, *cIm, MPFR_RNDN);
+    const double re = mpfr_get_d(*zRe, MPFR_RNDN);
+    const double im = mpfr_get_d(*zIm, MPFR_RNDN);
+    orbit.Re.push_back(re);
+    orbit.Im.push_back(im);
+    // An escaped reference cannot lead a dot further; dots go on from Z0.
+    if (re * re + im * im > 4) break;
+  }
+  orbit.Last = std::min(n, last);
+  orbit.Re.push_back(0);
+  orbit.Im.push_back(0);
+  return orbit;
+}
+
+TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit) {
+  double dr = 0, di = 0;
+  int m = 0;
+  for (int n = 1; n <= limit; ++n) {
+    const double zr = orbit.Re[m] + dr;
+    const double zi = orbit.Im[m] + di;
+    const double zz = zr * zr + zi * zi;
+    if (zz > 4) return static_cast<TDot>(n);
+    // Near 0 the dot is closer to the orbit's start than to Z(m): going on
+    // from there keeps the difference small, so one reference serves all.
+    if (zz < dr * dr + di * di || m >= orbit.Last) {
+      dr = zr;
+      di = zi;
+      m = 0;
+    }
+    const double wr = (orbit.Re[m] + orbit.Re[m]) + dr;
+    const double wi = (orbit.Im[m] + orbit.Im[m]) + di;
+    const double nr = (wr * dr - wi * di) + dcRe;
+    di = (wr * di + wi * dr) + dcIm;
+    dr = nr;
+    ++m;
+  }
+  return kDotInside;
+}
+
+void RunDeepLanes(TSimdUnit unit, const TDeepJob& job) {
+  switch (unit) {
+    case TSimdUnit::Avx512:
+      deep_avx512::Run(job);
+      return;
+    case TSimdUnit::Avx2:
+      deep_avx2::Run(job);
+      return;
+    case TSimdUnit::Sse2:
+      deep_sse2::Run(job);
+      return;
+    case TSimdUnit::Scalar:
+      for (int i = 0; i < job.Count; ++i) {
+        if (job.Stop && __atomic_load_n(job.Stop, __ATOMIC_RELAXED)) return;
+        const TDot count = IteratePerturbed(*job.Orbit, job.DcRe[i], job.DcIm, job.Limit);
+        StoreDot(job.Row[job.Cols[i]], count);
+        if (job.Mirror) StoreDot(job.Mirror[job.Cols[i]], count);
+      }
+      return;
+  }
+}
+
+namespace {
+
+// Per-thread buffers of the row routines, kept between rows.
+struct TDeepRowBuffers {
+  std::vector<int> Cols;
+  std::vector<double> DcRe;
+
+  void Reserve(std::size_t points) {
+    if (Cols.size() >= points) return;
+    Cols.resize(points);
+    DcRe.resize(points);
+  }
+};
+
+TDeepRowBuffers& DeepRowBuffers() {
+  thread_local TDeepRowBuffers buffers;
+  return buffers;
+}
+
+}  // namespace
+
+void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDot* dots, TDot* mirror, int stride,
+                   int row) {
+  const int width = state.GridWidth;
+  if (width <= 0) return;
+  TDeepRowBuffers& buf = DeepRowBuffers();
+  buf.Reserve(static_cast<std::size_t>((width - 1) / stride + 1));
+  const int count = GatherUncomputedDouble(dots, width, stride, state.ColDc.data(), buf.Cols.data(),
+                                           buf.DcRe.data());
+  if (count == 0) return;
+  RunDeepLanes(unit, TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count,
+                              state.Limit, dots, buf.Cols.data(), mirror, &state.StopFlag});
+}
+
+void CalcRowDeep(const TCalcState& state, TDot* dots, TDot* mirror, int stride, int row) {
+  CalcRowDeepOn(ActiveSimdUnit(), state, dots, mirror, stride, row);
+}
+
+void CalcDotsDeep(const TCalcState& state, TDot* dots, const int* cols, int count, int row) {
+  TDeepRowBuffers& buf = DeepRowBuffers();
+  buf.Reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i)
+    buf.DcRe[i] = state.ColDc[cols[i]];
+  RunDeepLanes(ActiveSimdUnit(), TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row),
+                                          count, state.Limit, dots, cols, nullptr, nullptr});
+}
+
+}  // namespace vortexa

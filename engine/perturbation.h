@@ -1,0 +1,70 @@
+// The deep family: z^2 + c from z0 = 0 for dots smaller than double precision
+// can place, as small differences from one reference orbit at the view centre.
+//
+// A dot c = C + dc follows the reference Z as z = Z(m) + d, with
+//   d' = (2 Z(m) + d) d + dc,  m' = m + 1,
+// all in double precision. Whenever |z| < |d| (or the reference has ended),
+// the dot goes on from the start of the reference: d := z, m := 0. The count is
+// the extended family's: the smallest n >= 1 for which z(n-1) escapes
+// (|z|^2 > 4, a NaN never escapes), or kDotInside when none of z0 .. z(limit-1)
+// does.
+#pragma once
+
+#include "calc_state.h"
+#include "deep_real.h"
+#include "kernels_lanes.h"
+#include "reference_orbit.h"
+
+namespace vortexa {
+
+// The orbit of (centerX, centerY) with `bits` bits of working precision, as
+// long as a view with that limit can need it.
+TReferenceOrbit ComputeReferenceOrbit(const TDeepReal& centerX, const TDeepReal& centerY, int limit,
+                                      int bits);
+
+// One dot at offset (dcRe, dcIm) from the orbit's centre: the definition that
+// the vector units reproduce exactly.
+TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit);
+
+// Dots of one row: offsets DcRe[i] and the row's DcIm from the centre.
+struct TDeepJob {
+  const TReferenceOrbit* Orbit = nullptr;
+  const double* DcRe = nullptr;
+  double DcIm = 0;
+  int Count = 0;
+  int Limit = 1;
+  // The count of point i goes to Row[Cols[i]] and, if given, Mirror[Cols[i]]
+  // as relaxed atomic stores.
+  TDot* Row = nullptr;
+  const int* Cols = nullptr;
+  TDot* Mirror = nullptr;
+  // When given and raised, the core stops between two rounds of iterations;
+  // points not finished keep their dots.
+  const bool* Stop = nullptr;
+};
+
+// Runs a job on the given unit (which must be usable).
+void RunDeepLanes(TSimdUnit unit, const TDeepJob& job);
+
+// The row routine of the deep family on the active unit, as the lane
+// families' ones: the uncomputed dots of columns 0, stride, ... of the row
+// with that index, counts copied into the mirror row if any.
+void CalcRowDeep(const TCalcState& state, TDot* dots, TDot* mirror, int stride, int row);
+void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDot* dots, TDot* mirror, int stride,
+                   int row);
+// The listed dots of a row, exactly as the row routine computes them; for
+// the repair of predictions.
+void CalcDotsDeep(const TCalcState& state, TDot* dots, const int* cols, int count, int row);
+
+// The per-unit cores, defined in perturbation_<unit>.cpp.
+namespace deep_sse2 {
+void Run(const TDeepJob& job);
+}
+namespace deep_avx2 {
+void Run(const TDeepJob& job);
+}
+namespace deep_avx512 {
+void Run(const TDeepJob& job);
+}
+
+}  // namespace vortexa

@@ -1,0 +1,316 @@
+#include "perturbation.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "calc_grid.h"
+#include "deep_reference_counts.h"
+#include "reference_counts.h"
+
+namespace vortexa {
+namespace {
+
+using namespace std::chrono_literals;
+using test_support::ReferenceBits;
+using test_support::ReferenceDeep;
+using test_support::ReferenceExtended;
+
+constexpr auto kCommandTimeout = 60s;
+
+// A spiral of the seahorse valley with a minibrot at its heart: structure at
+// every depth down to 1e-30 and beyond.
+const std::string kSpiralX = "-0.743643887037158704752191506114774";
+const std::string kSpiralY = "0.131825904205311970493132056385139";
+
+// With more bits than any view here needs: at 1e-30 some counts of these
+// spirals change when the centre moves by 1e-40, a 128-bit rounding of it.
+TDeepReal Deep(const std::string& text) {
+  return *TDeepReal::FromDecimal(text, 256);
+}
+
+std::vector<TDot> Dots(const TCalcGrid& grid) {
+  std::vector<TDot> dots;
+  for (int row = 0; row < grid.GridHeight(); ++row)
+    for (int col = 0; col < grid.GridWidth(); ++col)
+      dots.push_back(grid.GetDot(row, col));
+  return dots;
+}
+
+void RunToEnd(TCalcGrid& grid, TCalcCommand command) {
+  grid.Start(command);
+  ASSERT_TRUE(grid.WaitIdleFor(kCommandTimeout));
+  ASSERT_FALSE(grid.LastFault().Failed) << grid.LastFault().Error;
+}
+
+struct TDeepView {
+  std::string X, Y;
+  long double Range;
+  int Limit;
+};
+
+void Draw(TCalcGrid& grid, const TDeepView& view, int width, int height, int options) {
+  grid.SetSize(width, height);
+  grid.SetOptions(options);
+  grid.SetView(Deep(view.X), Deep(view.Y), view.Limit, view.Range);
+  RunToEnd(grid, ccDraw);
+}
+
+bool IsInside(TDot dot) {
+  return dot >= kInsideThreshold;
+}
+
+// --- The cores ---------------------------------------------------------------
+
+TEST(ReferenceOrbit, EndsAtTheFirstEscapeOrTheLastTestedIterate) {
+  // c = 1: 0, 1, 2, 5 escapes at Z3.
+  const TReferenceOrbit escaping = ComputeReferenceOrbit(1.0L, 0.0L, 100, 128);
+  EXPECT_EQ(escaping.Last, 3);
+  EXPECT_EQ(escaping.Re, (std::vector<double>{0, 1, 2, 5, 0}));
+  // c = -1 never escapes: dots test z0 .. z9, so the orbit runs to Z9.
+  const TReferenceOrbit inside = ComputeReferenceOrbit(-1.0L, 0.0L, 10, 128);
+  EXPECT_EQ(inside.Last, 9);
+  EXPECT_EQ(inside.Re.size(), 11u);
+  EXPECT_EQ(inside.Re[9], -1.0);
+  EXPECT_EQ(inside.Re.back(), 0.0);
+  // Even at limit 1 the orbit holds Z1 = C, where a dot goes on after Z0.
+  const TReferenceOrbit shortest = ComputeReferenceOrbit(0.25L, 0.5L, 1, 128);
+  EXPECT_EQ(shortest.Last, 1);
+  EXPECT_EQ(shortest.Im, (std::vector<double>{0, 0.5, 0}));
+}
+
+// Away from deep views the differences are plain doubles, so the one-dot
+// routine must agree with the extended definition wherever double precision
+// resolves the dots, also where the reference escapes long before the dots.
+TEST(IteratePerturbed, CountsAsTheExtendedFamilyOnShallowViews) {
+  const long double cx = -0.75L, cy = 0.1L;
+  const TReferenceOrbit orbit = ComputeReferenceOrbit(cx, cy, 500, 128);
+  const TReferenceOrbit early = ComputeReferenceOrbit(0.5L, 0.5L, 500, 128);
+  ASSERT_LT(early.Last, 10);
+  int equal = 0, total = 0;
+  for (int i = -20; i <= 20; ++i)
+    for (int j = -20; j <= 20; ++j) {
+      const double dx = i * 0.01, dy = j * 0.01;
+      const TDot expected = ReferenceExtended(cx + dx, cy + dy, 500);
+      equal += IteratePerturbed(orbit, dx, dy, 500) == expected;
+      const TDot fromEarly = IteratePerturbed(early, static_cast<double>(cx + dx - 0.5L),
+                                              static_cast<double>(cy + dy - 0.5L), 500);
+      equal += fromEarly == expected;
+      total += 2;
+    }
+  EXPECT_GE(equal, total * 995 / 1000);
+  // At limit 1 nothing escapes: z0 = 0 is the only iterate tested.
+  EXPECT_EQ(IteratePerturbed(orbit, 3.0, 0.0, 1), kDotInside);
+  EXPECT_EQ(IteratePerturbed(orbit, 3.0, 0.0, 2), 2);
+}
+
+// Every vector unit gives every dot exactly the one-dot routine's count,
+// writes it to the row and the mirror row, and leaves other columns alone.
+TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
+  const TDeepReal cx = Deep(kSpiralX), cy = Deep(kSpiralY);
+  const double step = 2e-20;
+  const int limit = 6000;
+  const TReferenceOrbit orbit = ComputeReferenceOrbit(cx, cy, limit, 256);
+  std::mt19937 random(15);
+  std::uniform_int_distribution<int> offset(-400, 400);
+  constexpr int kDots = 77;  // no multiple of any width: the tail is partial
+  std::vector<double> dcRe(kDots);
+  std::vector<int> cols(kDots);
+  for (int i = 0; i < kDots; ++i) {
+    dcRe[i] = offset(random) * step;
+    cols[i] = 2 * i + 1;
+  }
+  const double dcIm = 123 * step;
+  std::vector<TDot> expected(2 * kDots + 2, 7);
+  for (int i = 0; i < kDots; ++i)
+    expected[cols[i]] = IteratePerturbed(orbit, dcRe[i], dcIm, limit);
+  for (TSimdUnit unit : {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
+    if (!SimdUnitUsable(unit)) continue;
+    SCOPED_TRACE(SimdUnitName(unit));
+    std::vector<TDot> row(expected.size(), 7), mirror(expected.size(), 7);
+    RunDeepLanes(unit, TDeepJob{&orbit, dcRe.data(), dcIm, kDots, limit, row.data(), cols.data(),
+                                mirror.data(), nullptr});
+    EXPECT_EQ(row, expected);
+    EXPECT_EQ(mirror, expected);
+  }
+}
+
+// --- The family in the grid --------------------------------------------------
+
+TEST(DeepFamily, TakesOverBelowDoublePrecisionForThePlainRecurrenceOnly) {
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  grid.SetSize(64, 48);
+  grid.SetView(Deep(kSpiralX), Deep(kSpiralY), 1000, 48 * 1e-15L / 2 * 1.01L);
+  EXPECT_EQ(grid.GetKernel(), kKernelDouble);
+  grid.SetView(Deep(kSpiralX), Deep(kSpiralY), 1000, 48 * 1e-15L / 2);
+  EXPECT_EQ(grid.GetKernel(), kKernelDeep);
+  // The restriction keeps the extended kernel, and so do Julia mode and a
+  // start value other than 0.
+  grid.SetOptions(kOptNoSimd);
+  EXPECT_EQ(grid.GetKernel(), kKernelExtended);
+  grid.SetOptions(0);
+  grid.SetFormula(false, nullptr, 0, 0);
+  EXPECT_EQ(grid.GetKernel(), kKernelExtended);
+  grid.SetFormula(true, nullptr, 0, 0.5L);
+  EXPECT_EQ(grid.GetKernel(), kKernelExtended);
+  grid.SetFormula(true, nullptr, 0, 0);
+  EXPECT_EQ(grid.GetKernel(), kKernelDeep);
+}
+
+// The orbit is computed once per view: a second command on the same view
+// reuses it, a new view computes it again.
+TEST(DeepFamily, ComputesTheReferenceOrbitOncePerView) {
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  const TDeepView view{kSpiralX, kSpiralY, 1e-20L, 2000};
+  Draw(grid, view, 32, 24, 0);
+  EXPECT_GT(grid.ReferenceOrbitTime().count(), 0);
+  RunToEnd(grid, ccDraw);
+  EXPECT_EQ(grid.ReferenceOrbitTime().count(), 0);
+  grid.SetView(Deep(kSpiralX), Deep(kSpiralY), 2500, 1e-20L);
+  RunToEnd(grid, ccContinue);
+  EXPECT_GT(grid.ReferenceOrbitTime().count(), 0);
+}
+
+struct TExactnessCase {
+  const char* Name;
+  TDeepView View;
+  int Samples;  // dots compared with the reference, spread over the picture
+};
+
+void PrintTo(const TExactnessCase& c, std::ostream* out) {
+  *out << c.Name;
+}
+
+// Counts of the grid against the plain MPFR reference at the exact decimal
+// centre plus whole dots; prediction off, so that every dot is a kernel's.
+class DeepExactness : public testing::TestWithParam<TExactnessCase> {};
+
+TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
+  const TExactnessCase& param = GetParam();
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  constexpr int kWidth = 80, kHeight = 60;
+  Draw(grid, param.View, kWidth, kHeight, kOptNoPrediction);
+  ASSERT_EQ(grid.GetKernel(), kKernelDeep);
+  const long double step = grid.GetStep();
+  const int bits = ReferenceBits(step);
+  std::mt19937 random(1500);
+  std::uniform_int_distribution<int> anyRow(0, kHeight - 1), anyCol(0, kWidth - 1);
+  int equal = 0, insideCount = 0;
+  for (int i = 0; i < param.Samples; ++i) {
+    const int row = anyRow(random), col = anyCol(random);
+    const TDot expected = ReferenceDeep(param.View.X, param.View.Y, step, col - kWidth / 2,
+                                        row - kHeight / 2, param.View.Limit, bits);
+    const TDot got = grid.GetDot(row, col);
+    equal += got == expected;
+
+    insideCount += IsInside(expected);
+    EXPECT_EQ(IsInside(got), IsInside(expected)) << "row " << row << " col " << col;
+  }
+  EXPECT_GE(equal * 1000, param.Samples * 995) << equal << " of " << param.Samples;
+  RecordProperty("equal", equal);
+  RecordProperty("inside", insideCount);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, DeepExactness,
+    testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 400},
+                    TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 300},
+                    TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 240}),
+    [](const testing::TestParamInfo<TExactnessCase>& info) { return info.param.Name; });
+
+// Each dot depends only on its place: any team gives the same picture, with
+// prediction and its repair on.
+TEST(DeepFamily, EveryTeamSizeGivesTheSameGrid) {
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  const TDeepView view{kSpiralX, kSpiralY, 1e-22L, 8000};
+  grid.SetFixedTeamSize(1);
+  Draw(grid, view, 96, 64, 0);
+  const std::vector<TDot> alone = Dots(grid);
+  for (int team : {2, 3, 4}) {
+    grid.SetFixedTeamSize(team);
+    RunToEnd(grid, ccDraw);
+    EXPECT_EQ(Dots(grid), alone) << team << " workers";
+  }
+}
+
+// The repair recomputes predicted dots beside escaped ones with the deep
+// family: every computed dot of a predicted picture equals the dot computed
+// without prediction (the extended kernel cannot even hold these dots apart).
+TEST(DeepFamily, RepairCountsAsThePasses) {
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  // A limit below most counts of the view: large areas count as inside.
+  const TDeepView view{kSpiralX, kSpiralY, 1e-16L, 8000};
+  Draw(grid, view, 128, 96, kOptNoPrediction);
+  const std::vector<TDot> computed = Dots(grid);
+  grid.SetOptions(0);
+  RunToEnd(grid, ccDraw);
+  ASSERT_FALSE(grid.RepairedAreas().empty());
+  const std::vector<TDot> predicted = Dots(grid);
+  for (std::size_t i = 0; i < computed.size(); ++i) {
+    if (predicted[i] == kDotPredicted) continue;
+    EXPECT_EQ(predicted[i], computed[i]) << "dot " << i;
+  }
+}
+
+// The mirror copies rows across the real axis only where the view holds it;
+// there the deep family's picture is exactly symmetric (a real orbit, offsets
+// of opposite sign), so mirroring changes no dot.
+TEST(DeepFamily, MirrorsExactlyOnTheAxisAndNowhereElse) {
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  // A Misiurewicz point on the axis: branches at every depth.
+  const TDeepView onAxis{"-1.54368901269207636157085597180174798652520329765", "0", 1e-18L, 3000};
+  Draw(grid, onAxis, 96, 64, kOptNoPrediction);
+  EXPECT_EQ(grid.AxisRow(), 32);
+  const std::vector<TDot> mirrored = Dots(grid);
+  grid.SetOptions(kOptNoPrediction | kOptNoMirror);
+  RunToEnd(grid, ccDraw);
+  EXPECT_EQ(Dots(grid), mirrored);
+  // A centre 1e-25 above the axis at range 1e-30 lies a million dots off it:
+  // no row is on the axis.
+  Draw(grid, {kSpiralX, "1e-25", 1e-30L, 500}, 32, 24, 0);
+  EXPECT_EQ(grid.AxisRow(), -1);
+}
+
+// After a scroll or a zoom by 2 the reused dots and the new ones together
+// equal a fresh drawing of the new view: the new orbit serves old and new
+// dots alike.
+TEST(DeepFamily, ScrollAndZoomReuseMatchAFreshDrawing) {
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  const TDeepView view{kSpiralX, kSpiralY, 1e-24L, 8000};
+  constexpr int kWidth = 96, kHeight = 64;
+  Draw(grid, view, kWidth, kHeight, kOptNoPrediction);
+  const long double step = grid.GetStep();
+  // The view's centre moves 10 dots right and 6 up: old dot (r, c) becomes
+  // (r + 6, c - 10).
+  const int bits = BitsForStep(step) + 64;
+  const TDeepReal x = Deep(view.X).WithAtLeastBits(bits) + 10 * step;
+  const TDeepReal y = Deep(view.Y).WithAtLeastBits(bits) - 6 * step;
+  grid.SetView(x, y, view.Limit, view.Range);
+  grid.SetShift(-10, 6);
+  RunToEnd(grid, ccDraw);
+  const std::vector<TDot> scrolled = Dots(grid);
+  grid.SetShift(0, 0);
+  RunToEnd(grid, ccDraw);
+  EXPECT_EQ(scrolled, Dots(grid));
+
+  grid.SetMagnify(2.0f);
+  grid.SetView(x, y, view.Limit, view.Range / 2);
+  RunToEnd(grid, ccMagnify);
+  const std::vector<TDot> zoomed = Dots(grid);
+  RunToEnd(grid, ccDraw);
+  EXPECT_EQ(zoomed, Dots(grid));
+}
+
+}  // namespace
+}  // namespace vortexa
