@@ -92,8 +92,9 @@ TDeepReal::~TDeepReal() {
 std::optional<TDeepReal> TDeepReal::FromDecimal(std::string_view text, int bits) {
   const int digits = CountMantissaDigits(text);
   if (digits < 0) return std::nullopt;
-  // log2(10) < 3.33: enough bits for every digit given.
-  TDeepReal result(std::max(bits, static_cast<int>(digits * 3.33) + 16));
+  // log2(10) < 3.33: every digit given, and a word more so that the value
+  // differs from the decimal far below anything a view resolves.
+  TDeepReal result(std::max(bits, static_cast<int>(digits * 3.33) + 80));
   const std::string whole(text);  // mpfr wants a terminated string
   mpfr_strtofr(result.FValue, whole.c_str(), nullptr, 10, MPFR_RNDN);
   // Out of the exponent range: refused, as a long double reader would.

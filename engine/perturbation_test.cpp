@@ -30,7 +30,7 @@ const std::string kSpiralY = "0.131825904205311970493132056385139";
 // With more bits than any view here needs: at 1e-30 some counts of these
 // spirals change when the centre moves by 1e-40, a 128-bit rounding of it.
 TDeepReal Deep(const std::string& text) {
-  return *TDeepReal::FromDecimal(text, 256);
+  return *TDeepReal::FromDecimal(text);
 }
 
 std::vector<TDot> Dots(const TCalcGrid& grid) {
