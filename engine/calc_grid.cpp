@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "kernels.h"
+#include "prediction_repair.h"
 #include "team_size.h"
 
 namespace vortexa {
@@ -20,8 +21,6 @@ constexpr long double kSingleLaneBound = 1e-6L;
 constexpr long double kDoubleLaneBound = 1e-15L;
 
 constexpr auto kAbortPollInterval = std::chrono::milliseconds(100);
-constexpr int kRepairRadius = 4;
-constexpr int kRescanDistance = 9;
 constexpr int kMaxScaleDivisor = 1 << 16;
 // Smallest teams: two workers for the first pass, four for the others.
 constexpr int kFirstPassMinimumTeam = 2;
@@ -70,24 +69,6 @@ TDot RepairDot(TCalcState& state, long double re, long double im) {
 std::int64_t CountUncomputed(std::span<const TDot> grid) {
   return std::count_if(grid.begin(), grid.end(),
                        [](const TDot& dot) { return LoadDot(dot) == kDotUncomputed; });
-}
-
-// The first predicted dot of a row at or after col, or width if none. The
-// repair scan reads the whole grid while no worker runs and the window thread
-// only reads, so plain reads are race-free here, and they let the compiler test
-// a block of dots per instruction; most rows hold no predicted dot at all.
-int NextPredicted(const TDot* row, int col, int width) {
-  constexpr int kBlock = 32;
-  for (; col + kBlock <= width; col += kBlock) {
-    // A 16-bit accumulator, unlike a bool, keeps the loop in vector registers.
-    TDot found = 0;
-    for (int i = 0; i < kBlock; ++i)
-      found |= row[col + i] == kDotPredicted;
-    if (found) break;
-  }
-  for (; col < width; ++col)
-    if (row[col] == kDotPredicted) return col;
-  return width;
 }
 
 }  // namespace
@@ -501,34 +482,13 @@ void TCalcGrid::MarkPredictedBlock(int row, int col, int spacing) {
 // carry a predicted dot onto the border, and it must not survive next to an
 // escaped one.
 void TCalcGrid::VerifyPredicted() {
-  const int width = FState.GridWidth;
-  if (width == 0) return;
-  int row = 0;
-  int col = 0;
-  while (row < FState.GridHeight) {
-    col = NextPredicted(FState.RowPtr(row), col, width);
-    if (col < width) {
-      if (TouchesEscaped(row, col)) {
-        RepairWindow(row, col);
-        // Repaired dots may now border predicted dots already passed over.
-        row = std::max(row - kRescanDistance, 0);
-        col = std::max(col - kRescanDistance, 0);
-      } else {
-        ++col;
-      }
-      continue;
-    }
-    col = 0;
-    FState.NextRow = ++row;
-    if (FAbort) throw TAbortSignal{};
-  }
-}
-
-bool TCalcGrid::TouchesEscaped(int row, int col) const {
-  for (int r = std::max(row - 1, 0); r <= std::min(row + 1, FState.GridHeight - 1); ++r)
-    for (int c = std::max(col - 1, 0); c <= std::min(col + 1, FState.GridWidth - 1); ++c)
-      if (FState.LoadAt(r, c) < kInsideThreshold) return true;
-  return false;
+  RepairPredictions(
+      FState.Grid.data(), FState.GridWidth, FState.GridHeight,
+      [this](int row, int col) { RepairWindow(row, col); },
+      [this](int row) {
+        FState.NextRow = row + 1;
+        if (FAbort) throw TAbortSignal{};
+      });
 }
 
 // Recomputes the predicted dots around (row, col). This path never mirrors,

@@ -154,7 +154,6 @@ class TCalcGrid {
   bool CoarseNeighboursInside(int row, int col, int spacing) const;
   void MarkPredictedBlock(int row, int col, int spacing);
   void VerifyPredicted();
-  bool TouchesEscaped(int row, int col) const;
   void RepairWindow(int row, int col);
   void RepairDots(int row, const int* cols, int count);
   bool RepairWorthSharing(int dots) const;
