@@ -30,10 +30,8 @@ class TRepairScan {
   // it, or past the end when there is none. Each row passed is reported.
   std::optional<TDotAt> ScanAhead(TDotAt& at, const std::function<void(int)>& rowDone) const {
     while (at.Row < FHeight) {
-      const TDot* row = FGrid + static_cast<std::size_t>(at.Row) * FWidth;
-      for (at.Col = NextPredicted(row, at.Col); at.Col < FWidth;
-           at.Col = NextPredicted(row, at.Col + 1))
-        if (TouchesEscaped(at.Row, at.Col)) return at;
+      at.Col = FirstSetOffInRow(at.Row, at.Col);
+      if (at.Col < FWidth) return at;
       rowDone(at.Row);
       at = {at.Row + 1, 0};
     }
@@ -82,24 +80,48 @@ class TRepairScan {
     return std::nullopt;
   }
 
-  // The first predicted dot of a row at or after col, or the width if none.
-  // Nothing writes the grid while the scan reads it, so plain reads are
-  // race-free here, and they let the compiler test a block of dots per
-  // instruction; most rows hold no predicted dot at all.
-  int NextPredicted(const TDot* row, int col) const {
-    constexpr int kBlock = 32;
-    for (; col + kBlock <= FWidth; col += kBlock) {
-      // A 16-bit accumulator, unlike a bool, keeps the loop in vector registers.
-      TDot found = 0;
-      for (int i = 0; i < kBlock; ++i)
-        found |= row[col + i] == kDotPredicted;
-      if (found) break;
+  const TDot* Row(int row) const { return FGrid + static_cast<std::size_t>(row) * FWidth; }
+
+  // The first dot of a row at or after col that sets off a repair, or the
+  // width if none. Blocks of dots away from the first and last column are
+  // tested whole; most of them hold no such dot.
+  int FirstSetOffInRow(int row, int col) const {
+    // A missing row above or below is stood in for by the row itself.
+    const TDot* up = Row(std::max(row - 1, 0));
+    const TDot* here = Row(row);
+    const TDot* down = Row(std::min(row + 1, FHeight - 1));
+    while (col < FWidth) {
+      if (col >= 1 && col + kBlock < FWidth) {
+        if (BlockSetsOff(up, here, down, col))
+          for (int i = col; i < col + kBlock; ++i)
+            if (SetsOff(row, i)) return i;
+        col += kBlock;
+        continue;
+      }
+      if (SetsOff(row, col)) return col;
+      ++col;
     }
-    for (; col < FWidth; ++col)
-      if (row[col] == kDotPredicted) return col;
     return FWidth;
   }
 
+  // Whether a dot of the block of kBlock dots from col sets off a repair;
+  // the columns on either side of the block lie inside the grid. Nothing
+  // writes the grid while the scan reads it, so plain reads are race-free
+  // here, and they let the compiler test many dots per instruction.
+  static bool BlockSetsOff(const TDot* up, const TDot* here, const TDot* down, int col) {
+    // 16-bit flags, unlike bools, keep the loop in vector registers.
+    TDot found = 0;
+    for (int i = col; i < col + kBlock; ++i) {
+      const TDot low = TDot(up[i - 1] < kInsideThreshold) | TDot(up[i] < kInsideThreshold) |
+                       TDot(up[i + 1] < kInsideThreshold) | TDot(here[i - 1] < kInsideThreshold) |
+                       TDot(here[i + 1] < kInsideThreshold) | TDot(down[i - 1] < kInsideThreshold) |
+                       TDot(down[i] < kInsideThreshold) | TDot(down[i + 1] < kInsideThreshold);
+      found |= TDot(here[i] == kDotPredicted) & low;
+    }
+    return found != 0;
+  }
+
+  static constexpr int kBlock = 32;
   const TDot* FGrid;
   int FWidth, FHeight;
 };
