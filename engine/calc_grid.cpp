@@ -50,6 +50,11 @@ void LowerThreadPriority() {
   setpriority(PRIO_PROCESS, thread, getpriority(PRIO_PROCESS, thread) + 1);
 }
 
+// Lattice points j - 1, j and j + 1 of a row.
+bool AllInside(const std::vector<char>& flags, int j) {
+  return flags[j - 1] && flags[j] && flags[j + 1];
+}
+
 int ScaleDivisor(float factor) {
   const double ratio = factor < 1 ? 1.0 / factor : factor;
   return static_cast<int>(std::nearbyint(std::clamp(ratio, 1.0, double{kMaxScaleDivisor})));
@@ -441,33 +446,44 @@ void TCalcGrid::WaitForWorkers() {
 
 // --- Prediction and its repair ---------------------------------------------
 
+// Marks the next pass's dots inside each block of the lattice of the pass
+// just finished whose nine surrounding lattice points are all inside. The
+// marks never lie on the lattice, so the lattice rows' inside flags are read
+// first, three rows at a time; points whose neighbourhood leaves the grid
+// (on grids smaller than two spacings) predict nothing.
 void TCalcGrid::Predict(int colOffset, int rowOffset) {
   if (FOptions & kOptNoPrediction) return;
   const int spacing = StrideTable[FState.Pass - 1];
   const int width = FState.GridWidth;
   const int height = FState.GridHeight;
+  const int latticeCols = colOffset < width ? (width - 1 - colOffset) / spacing + 1 : 0;
+  const auto readFlags = [&](int row, std::vector<char>& flags) {
+    if (row >= height) return;
+    const TDot* dots = FState.RowPtr(row);
+    for (int j = 0; j < latticeCols; ++j)
+      flags[j] = LoadDot(dots[colOffset + j * spacing]) >= kInsideThreshold;
+  };
+  std::vector<char> above(latticeCols), here(latticeCols), below(latticeCols);
+  readFlags(rowOffset, here);
+  readFlags(rowOffset + spacing, below);
   // Both loops test at their end, so the first row and column are always seen.
   int row = rowOffset + spacing;
   do {
+    std::swap(above, here);
+    std::swap(here, below);
+    readFlags(row + spacing, below);
+    const bool rowsInside = row + spacing < height;
     int col = colOffset + spacing;
+    int j = 1;
     do {
-      if (CoarseNeighboursInside(row, col, spacing)) MarkPredictedBlock(row, col, spacing);
+      if (rowsInside && j + 1 < latticeCols && AllInside(above, j) && AllInside(here, j) &&
+          AllInside(below, j))
+        MarkPredictedBlock(row, col, spacing);
       col += spacing;
+      ++j;
     } while (col < width - spacing);
     row += spacing;
   } while (row < height - spacing);
-}
-
-// On grids smaller than two spacings the first coarse point's neighbourhood
-// leaves the grid; such a point predicts nothing.
-bool TCalcGrid::CoarseNeighboursInside(int row, int col, int spacing) const {
-  if (row - spacing < 0 || row + spacing >= FState.GridHeight || col - spacing < 0 ||
-      col + spacing >= FState.GridWidth)
-    return false;
-  for (int i = -1; i <= 1; ++i)
-    for (int j = -1; j <= 1; ++j)
-      if (FState.LoadAt(row + i * spacing, col + j * spacing) < kInsideThreshold) return false;
-  return true;
 }
 
 // Marks exactly the next pass's dots of the block to the lower right.
@@ -581,33 +597,43 @@ void TCalcGrid::ApplyShift() {
   FShiftY = 0;
 }
 
+// Only the kept dots are copied aside: a quarter of the grid for a zoom by 2.
 std::pair<int, int> TCalcGrid::ReuseScaled(float factor) {
   const bool shrink = factor < 1;
   const int n = ScaleDivisor(factor);
-  const std::vector<TDot> old = CopyGrid();
-  Clear();
   const int width = FState.GridWidth;
   const int height = FState.GridHeight;
-  if (width == 0 || height == 0) return {0, 0};
+  if (width == 0 || height == 0) {
+    Clear();
+    return {0, 0};
+  }
   const int hh = height / 2;
   const int hw = width / 2;
   const int anchorRow = hh + FMagnifyAnchorY;
   const int anchorCol = hw + FMagnifyAnchorX;
   const TScaledSpan rows = ScaledSpan(height, n, anchorRow);
   const TScaledSpan cols = ScaledSpan(width, n, anchorCol);
-  const auto oldAt = [&](int row, int col) {
-    return old[static_cast<std::size_t>(row) * width + col];
-  };
-  for (int r = rows.Low; r <= rows.High; ++r) {
-    const int scaledRow = anchorRow + (r - anchorRow) * n;
-    for (int c = cols.Low; c <= cols.High; ++c) {
-      const int scaledCol = anchorCol + (c - anchorCol) * n;
+  // Kept dot (i, j) lies at (rows.Low + i, cols.Low + j) in the smaller
+  // picture and at (offset + i * n, offset + j * n) in the larger one.
+  const int keptRows = rows.High - rows.Low + 1;
+  const int keptCols = cols.High - cols.Low + 1;
+  const auto scaledRow = [&](int i) { return anchorRow + (rows.Low + i - anchorRow) * n; };
+  const auto scaledCol = [&](int j) { return anchorCol + (cols.Low + j - anchorCol) * n; };
+  std::vector<TDot> kept(static_cast<std::size_t>(keptRows) * keptCols);
+  for (int i = 0; i < keptRows; ++i)
+    for (int j = 0; j < keptCols; ++j)
+      kept[static_cast<std::size_t>(i) * keptCols + j] =
+          shrink ? FState.LoadAt(scaledRow(i), scaledCol(j))
+                 : FState.LoadAt(rows.Low + i, cols.Low + j);
+  Clear();
+  for (int i = 0; i < keptRows; ++i)
+    for (int j = 0; j < keptCols; ++j) {
+      const TDot dot = kept[static_cast<std::size_t>(i) * keptCols + j];
       if (shrink)
-        FState.StoreAt(r, c, oldAt(scaledRow, scaledCol));
+        FState.StoreAt(rows.Low + i, cols.Low + j, dot);
       else
-        FState.StoreAt(scaledRow, scaledCol, oldAt(r, c));
+        FState.StoreAt(scaledRow(i), scaledCol(j), dot);
     }
-  }
   FState.StoreAt(hh, hw, kDotUncomputed);
   return {cols.Offset, rows.Offset};
 }

@@ -151,7 +151,6 @@ class TCalcGrid {
   void SetPass(int pass);
   void WaitForWorkers();
   void Predict(int colOffset, int rowOffset);
-  bool CoarseNeighboursInside(int row, int col, int spacing) const;
   void MarkPredictedBlock(int row, int col, int spacing);
   void VerifyPredicted();
   void RepairWindow(int row, int col);

@@ -551,6 +551,54 @@ TEST(CalcGridRepair, BothPredictionsMarkTheNextPassesDots) {
   }
 }
 
+// Inside everywhere but at one dot, which escapes; notes which dots the
+// second pass computes.
+class TOneEscapedDot : public TRecurrence {
+ public:
+  TOneEscapedDot(const TCalcGrid& grid, int row, int col) : FGrid(grid), FRow(row), FCol(col) {}
+  TDot Iterate(long double cRe, long double cIm, long double, long double, int) const override {
+    const long double step = FGrid.GetStep();
+    const int row = static_cast<int>(std::lround((cIm - FGrid.RowIm(0)) / step));
+    const int col = static_cast<int>(std::lround((cRe - FGrid.ColRe(0)) / step));
+    if (FGrid.Pass() == 1) {
+      std::lock_guard lock(FLock);
+      SecondPass.insert({row, col});
+    }
+    return row == FRow && col == FCol ? 5 : kDotInside;
+  }
+  mutable std::set<std::pair<int, int>> SecondPass;
+
+ private:
+  const TCalcGrid& FGrid;
+  const int FRow, FCol;
+  mutable std::mutex FLock;
+};
+
+// A block of the first pass's lattice is predicted only when all nine
+// lattice points around its upper left corner are inside: one escaped
+// lattice point keeps the second pass computing the nine blocks it touches,
+// and the blocks on the grid's edges are computed anyway.
+TEST(CalcGridRepair, OneEscapedLatticePointKeepsTheNineBlocksAroundIt) {
+  constexpr int kWidth = 129, kHeight = 97, kRow = 48, kCol = 64;
+  TCalcGrid grid;
+  TOneEscapedDot recurrence(grid, kRow, kCol);
+  grid.SetSize(kWidth, kHeight);
+  grid.SetView(-0.5L, 0.3L, 50, 1.5L);
+  grid.SetFormula(true, &recurrence, 0, 0);
+  grid.SetOptions(kOptNoMirror);
+  RunToEnd(grid, ccDraw);
+  for (int row = 0; row < kHeight; row += 4)
+    for (int col = 0; col < kWidth; col += 4) {
+      if (row % 16 == 0 && col % 16 == 0) continue;
+      // The block's upper left lattice point and its nine neighbours.
+      const int r = row - row % 16, c = col - col % 16;
+      const bool onEdge = r < 16 || r + 16 >= kHeight || c < 16 || c + 16 >= kWidth;
+      const bool touches = std::abs(r - kRow) <= 16 && std::abs(c - kCol) <= 16;
+      EXPECT_EQ(recurrence.SecondPass.count({row, col}) == 1, onEdge || touches)
+          << row << "," << col;
+    }
+}
+
 // A zoom by 2 or 4 keeps the old dots on a lattice that starts at an offset
 // from the top left; prediction must look at exactly those dots. The grid's
 // halves (74 rows, 101 columns) give different offsets for rows and columns.
@@ -1310,6 +1358,55 @@ TEST(CalcGridReuse, ZoomedPredictionsNextToEscapedDotsAreRepaired) {
     grid.SetMagnify(factor);
     RunToEnd(grid, ccMagnify);
     EXPECT_EQ(Dots(grid), direct) << "factor " << factor;
+  }
+}
+
+// A zoom by 2 leaves every dot that it does not predict with the plain count
+// of the new view, and every dot that a fresh draw of the new view finds
+// escaping with the same count, also where the zoom is about a point off the
+// centre, so that the kept lattice starts at odd rows or columns.
+TEST(CalcGridReuse, ZoomBy2CountsWhatAFreshDrawCounts) {
+  constexpr int kWidth = 202, kHeight = 148;
+  struct TCase {
+    TViewSpec Old;
+    int AnchorX, AnchorY;
+  };
+  const TCase cases[] = {
+      {{0, 0, 2, 1000}, 0, 0},
+      {{-0.75L, 0.1L, 0.05L, 600}, 0, 0},
+      {{-0.1L, 0.651L, 0.02L, 1000}, 13, -8},
+      {{-1.75L, 0, 0.01L, 1500}, -21, 5},
+      {{-0.2L, 0.05L, 1.2L, 400}, 7, 7},
+  };
+  for (const TCase& c : cases) {
+    const std::string what = "view " + std::to_string(static_cast<double>(c.Old.X)) + "," +
+                             std::to_string(static_cast<double>(c.Old.Y)) + " anchor " +
+                             std::to_string(c.AnchorX) + "," + std::to_string(c.AnchorY);
+    TCalcGrid grid;
+    grid.SetSize(kWidth, kHeight);
+    grid.SetOptions(kOptNoMirror);  // every dot of the fresh draw computed, none copied
+    grid.SetView(c.Old.X, c.Old.Y, c.Old.Limit, c.Old.Range);
+    RunToEnd(grid, ccDraw);
+    // The anchor's point keeps its place: the centre moves half way to it.
+    const long double step = grid.GetStep();
+    const TViewSpec view{c.Old.X + step * c.AnchorX / 2, c.Old.Y + step * c.AnchorY / 2,
+                         c.Old.Range / 2, c.Old.Limit};
+    grid.SetView(view.X, view.Y, view.Limit, view.Range);
+    grid.SetMagnify(2, c.AnchorX, c.AnchorY);
+    RunToEnd(grid, ccMagnify);
+    const std::vector<TDot> zoomed = Dots(grid);
+    RunToEnd(grid, ccDraw);
+    const std::vector<TDot> fresh = Dots(grid);
+    const std::vector<TDot> plain = ReferenceGrid(view, kWidth, kHeight, grid.GetKernel());
+    ASSERT_GT(CountPredicted(zoomed), 1000) << what << ": the view should have an inside";
+    for (std::size_t i = 0; i < zoomed.size(); ++i) {
+      if (zoomed[i] != kDotPredicted) {
+        ASSERT_EQ(zoomed[i], plain[i]) << what << ", dot " << i;
+      }
+      if (fresh[i] < kInsideThreshold) {
+        ASSERT_EQ(zoomed[i], fresh[i]) << what << ", dot " << i;
+      }
+    }
   }
 }
 
