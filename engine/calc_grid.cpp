@@ -498,6 +498,7 @@ void TCalcGrid::MarkPredictedBlock(int row, int col, int spacing) {
 // carry a predicted dot onto the border, and it must not survive next to an
 // escaped one.
 void TCalcGrid::VerifyPredicted() {
+  PrecomputeRepairs();
   RepairPredictions(
       FState.Grid.data(), FState.GridWidth, FState.GridHeight,
       [this](int row, int col) { RepairWindow(row, col); },
@@ -505,6 +506,51 @@ void TCalcGrid::VerifyPredicted() {
         FState.NextRow = row + 1;
         if (FAbort) throw TAbortSignal{};
       });
+  FRepairCounts = {};
+}
+
+// The scan repairs one window at a time, each after the last, as where the
+// next one lies depends on the counts of the last. But the windows around the
+// dots that set off a repair before any repair are most of them: their
+// predicted dots are computed first, by the team in bands of rows, and the
+// scan takes their counts from there. A window set off only by an earlier
+// one's escaped dots computes what it misses itself. A count depends on the
+// dot's place alone, so the outcome is the scan's on its own.
+void TCalcGrid::PrecomputeRepairs() {
+  if (!FTeam || std::min(TeamSizeFor(kPassMinimumTeam), FTeam->Size()) < 2) return;
+  constexpr int kBandRows = 8;
+  const int height = FState.GridHeight;
+  FRepairCounts = TPageBuffer<TDot>(FState.Grid.size(), TPages::Small);
+  const int bands = (height + kBandRows - 1) / kBandRows;
+  FTeam->StartItems(TeamSizeFor(kPassMinimumTeam), bands, [this, height](int band) {
+    PrecomputeRepairBand(band * kBandRows, std::min((band + 1) * kBandRows, height) - 1);
+  });
+  WaitForWorkers();
+  FTeam->RethrowItemError();
+  if (FAbort) throw TAbortSignal{};
+}
+
+// Only this band's rows of the counts are written; the grid is only read.
+void TCalcGrid::PrecomputeRepairBand(int firstRow, int lastRow) {
+  const int width = FState.GridWidth;
+  std::vector<char> wanted(static_cast<std::size_t>(lastRow - firstRow + 1) * width, 0);
+  ForEachSetOffDot(FState.Grid.data(), width, FState.GridHeight, firstRow - kRepairRadius,
+                   lastRow + kRepairRadius, [&](int row, int col) {
+                     for (int r = std::max(row - kRepairRadius, firstRow);
+                          r <= std::min(row + kRepairRadius, lastRow); ++r)
+                       for (int c = std::max(col - kRepairRadius, 0);
+                            c <= std::min(col + kRepairRadius, width - 1); ++c)
+                         wanted[static_cast<std::size_t>(r - firstRow) * width + c] = 1;
+                   });
+  std::vector<int> cols;
+  for (int row = firstRow; row <= lastRow; ++row) {
+    cols.clear();
+    const char* rowWanted = wanted.data() + static_cast<std::size_t>(row - firstRow) * width;
+    for (int col = 0; col < width; ++col)
+      if (rowWanted[col] && FState.LoadAt(row, col) == kDotPredicted) cols.push_back(col);
+    RepairDots(row, cols.data(), static_cast<int>(cols.size()),
+               FRepairCounts.data() + static_cast<std::size_t>(row) * width);
+  }
 }
 
 // Recomputes the predicted dots around (row, col). This path never mirrors,
@@ -522,12 +568,22 @@ void TCalcGrid::RepairWindow(int row, int col) {
   int dots = 0;
   for (int r = firstRow; r <= lastRow; ++r) {
     const int line = r - firstRow;
-    for (int c = firstCol; c <= lastCol; ++c)
-      if (FState.LoadAt(r, c) == kDotPredicted) cols[line][counts[line]++] = c;
+    for (int c = firstCol; c <= lastCol; ++c) {
+      if (FState.LoadAt(r, c) != kDotPredicted) continue;
+      const TDot computed =
+          FRepairCounts.empty()
+              ? kDotUncomputed
+              : LoadDot(FRepairCounts[static_cast<std::size_t>(r) * FState.GridWidth + c]);
+      if (computed != kDotUncomputed)
+        FState.StoreAt(r, c, computed);
+      else
+        cols[line][counts[line]++] = c;
+    }
     dots += counts[line];
   }
   const auto repairLine = [&](int line) {
-    RepairDots(firstRow + line, cols[line].data(), counts[line]);
+    const int row = firstRow + line;
+    RepairDots(row, cols[line].data(), counts[line], FState.RowPtr(row));
   };
   const int lines = lastRow - firstRow + 1;
   if (RepairWorthSharing(dots)) {
@@ -547,11 +603,10 @@ void TCalcGrid::RepairWindow(int row, int col) {
 // With the family that draws the view, so that a repaired dot gets the count
 // the passes would have given it. An abort is honoured between dots. Runs on
 // the grid thread or on a worker; a fault goes into the state under its lock.
-void TCalcGrid::RepairDots(int row, const int* cols, int count) {
+void TCalcGrid::RepairDots(int row, const int* cols, int count, TDot* dots) {
   if (count == 0) return;
   if (FAbort) throw TAbortSignal{};
   const long double y = FState.RowIm(row);
-  TDot* dots = FState.RowPtr(row);
   switch (FState.Kernel) {
     case kKernelExtended:
       for (int i = 0; i < count; ++i) {

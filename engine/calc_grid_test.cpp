@@ -425,6 +425,8 @@ class TRepairProbe : public TRecurrence {
     if (FGrid.Pass() >= 3) {
       if (FaultInRepair) throw std::runtime_error("fault in the repair");
       std::lock_guard lock(FLock);
+      // The grid does not change before the repair's first count is stored.
+      if (FCalls.empty()) FBeforeRepair = Dots(FGrid);
       FCalls.push_back({cRe, cIm});
       FNames.insert(ThreadName());
     }
@@ -439,30 +441,48 @@ class TRepairProbe : public TRecurrence {
     std::lock_guard lock(FLock);
     return FNames;
   }
+  // The grid as the final pass left it, if the repair computed anything.
+  std::vector<TDot> BeforeRepair() const {
+    std::lock_guard lock(FLock);
+    return FBeforeRepair;
+  }
 
  private:
   const TCalcGrid& FGrid;
   mutable std::mutex FLock;
   mutable std::vector<test_support::TCall> FCalls;
   mutable std::set<std::string> FNames;
+  mutable std::vector<TDot> FBeforeRepair;
 };
 
+// The picture code recolours only the repaired areas, so every dot the
+// repair changed must lie in one, whoever computed it.
 TEST_F(CalcGridPrediction, RepairedAreasHoldEveryRepairedDot) {
-  TRepairProbe probe(grid);
-  grid.SetFormula(true, &probe, 0, 0);
-  grid.SetView(-0.5L, 0.56L, 500, 0.05L);  // filaments that fool the prediction
-  RunToEnd(grid, ccDraw);
-  const std::vector<TGridRect>& areas = grid.RepairedAreas();
-  ASSERT_FALSE(probe.Calls().empty()) << "the view should need repairs";
-  for (const test_support::TCall& call : probe.Calls()) {
-    const auto [row, col] = CellOf(grid, call);
-    // Copied into the lambda: clang 14 cannot capture structured bindings.
-    EXPECT_TRUE(std::any_of(areas.begin(), areas.end(),
-                            [&, row = row, col = col](const TGridRect& area) {
-                              return col >= area.Left && col < area.Right && row >= area.Top &&
-                                     row < area.Bottom;
-                            }))
-        << row << "," << col;
+  for (const int team : {1, 2, 7}) {
+    TRepairProbe probe(grid);
+    grid.SetFormula(true, &probe, 0, 0);
+    grid.SetFixedTeamSize(team);
+    grid.SetView(-0.5L, 0.56L, 500, 0.05L);  // filaments that fool the prediction
+    RunToEnd(grid, ccDraw);
+    const std::vector<TGridRect>& areas = grid.RepairedAreas();
+    const std::vector<TDot> before = probe.BeforeRepair(), after = Dots(grid);
+    ASSERT_FALSE(before.empty()) << "the view should need repairs";
+    int changed = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+      if (after[i] == before[i]) continue;
+      ++changed;
+      const int row = static_cast<int>(i) / grid.GridWidth(),
+                col = static_cast<int>(i) % grid.GridWidth();
+      EXPECT_EQ(before[i], kDotPredicted) << row << "," << col;
+      EXPECT_TRUE(std::any_of(areas.begin(), areas.end(),
+                              [&](const TGridRect& area) {
+                                return col >= area.Left && col < area.Right && row >= area.Top &&
+                                       row < area.Bottom;
+                              }))
+          << team << " workers, " << row << "," << col;
+    }
+    EXPECT_GT(changed, 0);
+    grid.SetFormula(true, nullptr, 0, 0);
   }
   grid.SetOptions(kOptNoSimd | kOptNoPrediction);
   RunToEnd(grid, ccDraw);
@@ -771,6 +791,7 @@ TEST(CalcGridTeams, EveryTeamSizeGivesThePlainCounts) {
       grid.SetOptions(options | familyOption);
       ASSERT_EQ(grid.GetKernel(), view.Kernel) << view.Name;
       std::vector<TDot> first;
+      std::vector<TGridRect> firstAreas;
       for (const int size : teamSizes) {
         const std::string what = std::string(view.Name) + ", options " + std::to_string(options) +
                                  ", " + std::to_string(size) + " workers";
@@ -781,6 +802,7 @@ TEST(CalcGridTeams, EveryTeamSizeGivesThePlainCounts) {
         ExpectPlainCounts(grid, view, what);
         if (first.empty()) {
           first = Dots(grid);
+          firstAreas = grid.RepairedAreas();
           continue;
         }
         // The same dots predicted and repaired too, but for one known race:
@@ -789,6 +811,11 @@ TEST(CalcGridTeams, EveryTeamSizeGivesThePlainCounts) {
         // or the copy may come first. Predicted blocks are not mirror images,
         // so such a dot ends predicted or computed as the timing falls.
         const bool mirrorRace = (options & (kOptNoPrediction | kOptNoMirror)) == 0;
+        // Otherwise the repair, shared or not, repairs the same windows in
+        // the same order.
+        if (!mirrorRace) {
+          EXPECT_EQ(grid.RepairedAreas(), firstAreas) << what;
+        }
         const std::vector<TDot> dots = Dots(grid);
         for (std::size_t i = 0; i < dots.size(); ++i) {
           const int row = static_cast<int>(i) / 96;

@@ -38,6 +38,13 @@ class TRepairScan {
     return std::nullopt;
   }
 
+  // Every dot of the rows that sets off a repair, in order.
+  void ForEach(int firstRow, int lastRow, const std::function<void(int, int)>& visit) const {
+    for (int row = firstRow; row <= lastRow; ++row)
+      for (int col = FirstSetOffInRow(row, 0); col < FWidth; col = FirstSetOffInRow(row, col + 1))
+        visit(row, col);
+  }
+
   // The first dot of the areas that sets off a repair; areas without one
   // are dropped, as only a later repair next to them could give them one.
   std::optional<TDotAt> FirstInAreas(std::vector<TArea>& areas) const {
@@ -147,6 +154,13 @@ void RepairPredictions(const TDot* grid, int width, int height,
     repairWindow(next->Row, next->Col);
     around.push_back(scan.AroundWindow(*next));
   }
+}
+
+void ForEachSetOffDot(const TDot* grid, int width, int height, int firstRow, int lastRow,
+                      const std::function<void(int row, int col)>& visit) {
+  if (width <= 0 || height <= 0) return;
+  TRepairScan(grid, width, height)
+      .ForEach(std::max(firstRow, 0), std::min(lastRow, height - 1), visit);
 }
 
 }  // namespace vortexa

@@ -32,4 +32,9 @@ void RepairPredictions(const TDot* grid, int width, int height,
                        const std::function<void(int row, int col)>& repairWindow,
                        const std::function<void(int row)>& rowDone);
 
+// Calls visit(row, col), row by row, for every dot of rows firstRow to
+// lastRow that sets off a repair in the grid as it stands.
+void ForEachSetOffDot(const TDot* grid, int width, int height, int firstRow, int lastRow,
+                      const std::function<void(int row, int col)>& visit);
+
 }  // namespace vortexa
