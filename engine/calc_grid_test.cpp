@@ -462,7 +462,9 @@ TEST_F(CalcGridPrediction, RepairedAreasHoldEveryRepairedDot) {
     TRepairProbe probe(grid);
     grid.SetFormula(true, &probe, 0, 0);
     grid.SetFixedTeamSize(team);
-    grid.SetView(-0.5L, 0.56L, 500, 0.05L);  // filaments that fool the prediction
+    // Filaments that fool the prediction, at a limit where the team
+    // computes the repair windows beforehand.
+    grid.SetView(-0.5L, 0.56L, 2000, 0.05L);
     RunToEnd(grid, ccDraw);
     const std::vector<TGridRect>& areas = grid.RepairedAreas();
     const std::vector<TDot> before = probe.BeforeRepair(), after = Dots(grid);
