@@ -109,16 +109,18 @@ void DrawAgainstBareComputation() {
       width, height, kRuns, bareMs, drawnMs, drawnMs / bareMs, Median(finish));
 }
 
-// The wheel's zoom by 2 of the home view, without its movie, against drawing
-// the view it arrives at from nothing.
-void WheelZoomAgainstFreshDraw() {
+// The wheel's zoom by 2 of the home view against drawing the view it arrives
+// at from nothing: wall and processor time from the notch (Magnify) to the
+// finished picture. Without the zoom movie this is what the reuse of the old
+// counts buys; with it the 24 frames of 40 ms set the wall time by design.
+void WheelZoomAgainstFreshDraw(bool animated, int runs) {
   const int width = 1024, height = 768;
   TOffscreenCanvas canvas(width, height);
   TSession session(canvas);
   session.Resize(width, height);
-  session.SetOptions(kOptNoZoomAnimation);
+  session.SetOptions(animated ? 0 : kOptNoZoomAnimation);
   std::vector<double> zoomed, fresh, zoomedCpuMs, freshCpuMs;
-  for (int run = 0; run < kRuns; ++run) {
+  for (int run = 0; run < runs; ++run) {
     session.PressDraw(TViewState{});
     auto start = TClock::now();
     double cpu = CpuMs();
@@ -134,10 +136,10 @@ void WheelZoomAgainstFreshDraw() {
   const double zoomMs = Median(zoomed), freshMs = Median(fresh);
   const double zoomCpu = Median(zoomedCpuMs), freshCpu = Median(freshCpuMs);
   std::printf(
-      "wheel zoom by 2 of the home view %dx%d, median of %d: %.1f ms (processor %.1f ms), "
+      "wheel zoom by 2 of the home view %dx%d %s, median of %d: %.1f ms (processor %.1f ms), "
       "fresh draw %.1f ms (processor %.1f ms), ratio %.3f (processor %.3f)\n",
-      width, height, kRuns, zoomMs, zoomCpu, freshMs, freshCpu, zoomMs / freshMs,
-      zoomCpu / freshCpu);
+      width, height, animated ? "with the zoom movie" : "without the zoom movie", runs, zoomMs,
+      zoomCpu, freshMs, freshCpu, zoomMs / freshMs, zoomCpu / freshCpu);
 }
 
 // Frames of a zoom about a point off the centre, as the wheel makes them when
@@ -195,6 +197,7 @@ int main(int argc, char** argv) {
   vortexa::bench::DrawAgainstBareComputation();
   vortexa::bench::ZoomFrames();
   vortexa::bench::PointerZoomFrames();
-  vortexa::bench::WheelZoomAgainstFreshDraw();
+  vortexa::bench::WheelZoomAgainstFreshDraw(false, vortexa::bench::kRuns);
+  vortexa::bench::WheelZoomAgainstFreshDraw(true, 5);
   return 0;
 }

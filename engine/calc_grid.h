@@ -159,12 +159,12 @@ class TCalcGrid {
   void SetPass(int pass);
   void WaitForWorkers();
   void Predict(int colOffset, int rowOffset);
-  bool CoarseNeighboursInside(int row, int col, int spacing) const;
   void MarkPredictedBlock(int row, int col, int spacing);
   void VerifyPredicted();
-  bool TouchesEscaped(int row, int col) const;
+  void PrecomputeRepairs();
+  void PrecomputeRepairBand(int firstRow, int lastRow);
   void RepairWindow(int row, int col);
-  void RepairDots(int row, const int* cols, int count);
+  void RepairDots(int row, const int* cols, int count, TDot* dots);
   bool RepairWorthSharing(int dots) const;
   void ApplyShift();
   std::pair<int, int> ReuseScaled(float factor);  // column and row offset
@@ -194,6 +194,9 @@ class TCalcGrid {
   std::atomic<int> FOptions{0};
   std::atomic<TDot> FMinCache{kDotInside};
   std::vector<TGridRect> FRepairedAreas;
+  // Counts of predicted dots that the repair is likely to need, computed by
+  // the team beforehand; 0 where none was computed.
+  TPageBuffer<TDot> FRepairCounts;
 
   // FRunning is true from Start until the command has ended; setters and Start
   // wait for it to fall, which serialises them with the grid thread. FIdle

@@ -431,6 +431,8 @@ class TRepairProbe : public TRecurrence {
     if (FGrid.Pass() >= 3) {
       if (FaultInRepair) throw std::runtime_error("fault in the repair");
       std::lock_guard lock(FLock);
+      // The grid does not change before the repair's first count is stored.
+      if (FCalls.empty()) FBeforeRepair = Dots(FGrid);
       FCalls.push_back({cRe, cIm});
       FNames.insert(ThreadName());
     }
@@ -445,30 +447,50 @@ class TRepairProbe : public TRecurrence {
     std::lock_guard lock(FLock);
     return FNames;
   }
+  // The grid as the final pass left it, if the repair computed anything.
+  std::vector<TDot> BeforeRepair() const {
+    std::lock_guard lock(FLock);
+    return FBeforeRepair;
+  }
 
  private:
   const TCalcGrid& FGrid;
   mutable std::mutex FLock;
   mutable std::vector<test_support::TCall> FCalls;
   mutable std::set<std::string> FNames;
+  mutable std::vector<TDot> FBeforeRepair;
 };
 
+// The picture code recolours only the repaired areas, so every dot the
+// repair changed must lie in one, whoever computed it.
 TEST_F(CalcGridPrediction, RepairedAreasHoldEveryRepairedDot) {
-  TRepairProbe probe(grid);
-  grid.SetFormula(true, &probe, 0, 0);
-  grid.SetView(-0.5L, 0.56L, 500, 0.05L);  // filaments that fool the prediction
-  RunToEnd(grid, ccDraw);
-  const std::vector<TGridRect>& areas = grid.RepairedAreas();
-  ASSERT_FALSE(probe.Calls().empty()) << "the view should need repairs";
-  for (const test_support::TCall& call : probe.Calls()) {
-    const auto [row, col] = CellOf(grid, call);
-    // Copied into the lambda: clang 14 cannot capture structured bindings.
-    EXPECT_TRUE(std::any_of(areas.begin(), areas.end(),
-                            [&, row = row, col = col](const TGridRect& area) {
-                              return col >= area.Left && col < area.Right && row >= area.Top &&
-                                     row < area.Bottom;
-                            }))
-        << row << "," << col;
+  for (const int team : {1, 2, 7}) {
+    TRepairProbe probe(grid);
+    grid.SetFormula(true, &probe, 0, 0);
+    grid.SetFixedTeamSize(team);
+    // Filaments that fool the prediction, at a limit where the team
+    // computes the repair windows beforehand.
+    grid.SetView(-0.5L, 0.56L, 2000, 0.05L);
+    RunToEnd(grid, ccDraw);
+    const std::vector<TGridRect>& areas = grid.RepairedAreas();
+    const std::vector<TDot> before = probe.BeforeRepair(), after = Dots(grid);
+    ASSERT_FALSE(before.empty()) << "the view should need repairs";
+    int changed = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+      if (after[i] == before[i]) continue;
+      ++changed;
+      const int row = static_cast<int>(i) / grid.GridWidth(),
+                col = static_cast<int>(i) % grid.GridWidth();
+      EXPECT_EQ(before[i], kDotPredicted) << row << "," << col;
+      EXPECT_TRUE(std::any_of(areas.begin(), areas.end(),
+                              [&](const TGridRect& area) {
+                                return col >= area.Left && col < area.Right && row >= area.Top &&
+                                       row < area.Bottom;
+                              }))
+          << team << " workers, " << row << "," << col;
+    }
+    EXPECT_GT(changed, 0);
+    grid.SetFormula(true, nullptr, 0, 0);
   }
   grid.SetOptions(kOptNoSimd | kOptNoPrediction);
   RunToEnd(grid, ccDraw);
@@ -555,6 +577,54 @@ TEST(CalcGridRepair, BothPredictionsMarkTheNextPassesDots) {
     ASSERT_FALSE(row > 16 && row < 32 && col > 16 && col < 32)
         << "computed " << row << "," << col << " inside a predicted block";
   }
+}
+
+// Inside everywhere but at one dot, which escapes; notes which dots the
+// second pass computes.
+class TOneEscapedDot : public TRecurrence {
+ public:
+  TOneEscapedDot(const TCalcGrid& grid, int row, int col) : FGrid(grid), FRow(row), FCol(col) {}
+  TDot Iterate(long double cRe, long double cIm, long double, long double, int) const override {
+    const long double step = FGrid.GetStep();
+    const int row = static_cast<int>(std::lround((cIm - FGrid.RowIm(0)) / step));
+    const int col = static_cast<int>(std::lround((cRe - FGrid.ColRe(0)) / step));
+    if (FGrid.Pass() == 1) {
+      std::lock_guard lock(FLock);
+      SecondPass.insert({row, col});
+    }
+    return row == FRow && col == FCol ? 5 : kDotInside;
+  }
+  mutable std::set<std::pair<int, int>> SecondPass;
+
+ private:
+  const TCalcGrid& FGrid;
+  const int FRow, FCol;
+  mutable std::mutex FLock;
+};
+
+// A block of the first pass's lattice is predicted only when all nine
+// lattice points around its upper left corner are inside: one escaped
+// lattice point keeps the second pass computing the nine blocks it touches,
+// and the blocks on the grid's edges are computed anyway.
+TEST(CalcGridRepair, OneEscapedLatticePointKeepsTheNineBlocksAroundIt) {
+  constexpr int kWidth = 129, kHeight = 97, kRow = 48, kCol = 64;
+  TCalcGrid grid;
+  TOneEscapedDot recurrence(grid, kRow, kCol);
+  grid.SetSize(kWidth, kHeight);
+  grid.SetView(-0.5L, 0.3L, 50, 1.5L);
+  grid.SetFormula(true, &recurrence, 0, 0);
+  grid.SetOptions(kOptNoMirror);
+  RunToEnd(grid, ccDraw);
+  for (int row = 0; row < kHeight; row += 4)
+    for (int col = 0; col < kWidth; col += 4) {
+      if (row % 16 == 0 && col % 16 == 0) continue;
+      // The block's upper left lattice point and its nine neighbours.
+      const int r = row - row % 16, c = col - col % 16;
+      const bool onEdge = r < 16 || r + 16 >= kHeight || c < 16 || c + 16 >= kWidth;
+      const bool touches = std::abs(r - kRow) <= 16 && std::abs(c - kCol) <= 16;
+      EXPECT_EQ(recurrence.SecondPass.count({row, col}) == 1, onEdge || touches)
+          << row << "," << col;
+    }
 }
 
 // A zoom by 2 or 4 keeps the old dots on a lattice that starts at an offset
@@ -729,6 +799,7 @@ TEST(CalcGridTeams, EveryTeamSizeGivesThePlainCounts) {
       grid.SetOptions(options | familyOption);
       ASSERT_EQ(grid.GetKernel(), view.Kernel) << view.Name;
       std::vector<TDot> first;
+      std::vector<TGridRect> firstAreas;
       for (const int size : teamSizes) {
         const std::string what = std::string(view.Name) + ", options " + std::to_string(options) +
                                  ", " + std::to_string(size) + " workers";
@@ -739,6 +810,7 @@ TEST(CalcGridTeams, EveryTeamSizeGivesThePlainCounts) {
         ExpectPlainCounts(grid, view, what);
         if (first.empty()) {
           first = Dots(grid);
+          firstAreas = grid.RepairedAreas();
           continue;
         }
         // The same dots predicted and repaired too, but for one known race:
@@ -747,6 +819,11 @@ TEST(CalcGridTeams, EveryTeamSizeGivesThePlainCounts) {
         // or the copy may come first. Predicted blocks are not mirror images,
         // so such a dot ends predicted or computed as the timing falls.
         const bool mirrorRace = (options & (kOptNoPrediction | kOptNoMirror)) == 0;
+        // Otherwise the repair, shared or not, repairs the same windows in
+        // the same order.
+        if (!mirrorRace) {
+          EXPECT_EQ(grid.RepairedAreas(), firstAreas) << what;
+        }
         const std::vector<TDot> dots = Dots(grid);
         for (std::size_t i = 0; i < dots.size(); ++i) {
           const int row = static_cast<int>(i) / 96;
@@ -1316,6 +1393,55 @@ TEST(CalcGridReuse, ZoomedPredictionsNextToEscapedDotsAreRepaired) {
     grid.SetMagnify(factor);
     RunToEnd(grid, ccMagnify);
     EXPECT_EQ(Dots(grid), direct) << "factor " << factor;
+  }
+}
+
+// A zoom by 2 leaves every dot that it does not predict with the plain count
+// of the new view, and every dot that a fresh draw of the new view finds
+// escaping with the same count, also where the zoom is about a point off the
+// centre, so that the kept lattice starts at odd rows or columns.
+TEST(CalcGridReuse, ZoomBy2CountsWhatAFreshDrawCounts) {
+  constexpr int kWidth = 202, kHeight = 148;
+  struct TCase {
+    TViewSpec Old;
+    int AnchorX, AnchorY;
+  };
+  const TCase cases[] = {
+      {{0, 0, 2, 1000}, 0, 0},
+      {{-0.75L, 0.1L, 0.05L, 600}, 0, 0},
+      {{-0.1L, 0.651L, 0.02L, 1000}, 13, -8},
+      {{-1.75L, 0, 0.01L, 1500}, -21, 5},
+      {{-0.2L, 0.05L, 1.2L, 400}, 7, 7},
+  };
+  for (const TCase& c : cases) {
+    const std::string what = "view " + std::to_string(static_cast<double>(c.Old.X)) + "," +
+                             std::to_string(static_cast<double>(c.Old.Y)) + " anchor " +
+                             std::to_string(c.AnchorX) + "," + std::to_string(c.AnchorY);
+    TCalcGrid grid;
+    grid.SetSize(kWidth, kHeight);
+    grid.SetOptions(kOptNoMirror);  // every dot of the fresh draw computed, none copied
+    grid.SetView(c.Old.X, c.Old.Y, c.Old.Limit, c.Old.Range);
+    RunToEnd(grid, ccDraw);
+    // The anchor's point keeps its place: the centre moves half way to it.
+    const long double step = grid.GetStep();
+    const TViewSpec view{c.Old.X + step * c.AnchorX / 2, c.Old.Y + step * c.AnchorY / 2,
+                         c.Old.Range / 2, c.Old.Limit};
+    grid.SetView(view.X, view.Y, view.Limit, view.Range);
+    grid.SetMagnify(2, c.AnchorX, c.AnchorY);
+    RunToEnd(grid, ccMagnify);
+    const std::vector<TDot> zoomed = Dots(grid);
+    RunToEnd(grid, ccDraw);
+    const std::vector<TDot> fresh = Dots(grid);
+    const std::vector<TDot> plain = ReferenceGrid(view, kWidth, kHeight, grid.GetKernel());
+    ASSERT_GT(CountPredicted(zoomed), 1000) << what << ": the view should have an inside";
+    for (std::size_t i = 0; i < zoomed.size(); ++i) {
+      if (zoomed[i] != kDotPredicted) {
+        ASSERT_EQ(zoomed[i], plain[i]) << what << ", dot " << i;
+      }
+      if (fresh[i] < kInsideThreshold) {
+        ASSERT_EQ(zoomed[i], fresh[i]) << what << ", dot " << i;
+      }
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRect>
 #include <cstdint>
+#include <functional>
 
 namespace vortexa {
 
@@ -22,6 +23,11 @@ class TCanvas {
   // Monotonic milliseconds and a sleep in the same time base.
   virtual std::int64_t NowMs() = 0;
   virtual void SleepMs(int milliseconds) = 0;
+  // Sleeps as long, or less once `ended` holds; it is asked every millisecond.
+  virtual void SleepMsUnless(int milliseconds, const std::function<bool()>& ended) {
+    for (int slept = 0; slept < milliseconds && !ended(); ++slept)
+      SleepMs(1);
+  }
 };
 
 // For pictures that are composed but never shown, as on the command line.

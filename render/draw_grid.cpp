@@ -372,10 +372,13 @@ int TDrawGrid::ShowCliffs() {
 
 // ---- animations ----
 
-std::int64_t TDrawGrid::WaitFrame(int interval, std::int64_t& last, int minSleep) {
+std::int64_t TDrawGrid::WaitFrame(int interval, std::int64_t& last, int minSleep, bool untilIdle) {
   const std::int64_t elapsed = FCanvas.NowMs() - last;
   const std::int64_t sleep = std::max<std::int64_t>(minSleep, interval - elapsed);
-  if (sleep > 0) FCanvas.SleepMs(static_cast<int>(sleep));
+  if (sleep > 0 && untilIdle)
+    FCanvas.SleepMsUnless(static_cast<int>(sleep), [this] { return FGrid.IsIdle(); });
+  else if (sleep > 0)
+    FCanvas.SleepMs(static_cast<int>(sleep));
   last = FCanvas.NowMs();
   return elapsed;
 }

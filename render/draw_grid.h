@@ -165,7 +165,8 @@ class TDrawGrid {
   void RebuildMasks();
   QPointF RotatedOutlineCorner(QPointF corner) const;
   QTransform TiltTransform() const;
-  std::int64_t WaitFrame(int interval, std::int64_t& last, int minSleep);
+  // With untilIdle the sleep ends early once the grid's command has ended.
+  std::int64_t WaitFrame(int interval, std::int64_t& last, int minSleep, bool untilIdle = false);
   void AdaptFrames(int frames, std::int64_t elapsed);
 
   // ---- progressive display and view animations ----

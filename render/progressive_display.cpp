@@ -305,7 +305,9 @@ void TDrawGrid::EndZoomFrame(int k, int frames, int interval, std::int64_t& last
   FCanvas.ProcessEvents();
   // An abort is acted on by the pass display that follows.
   ReportProgress(std::min(RoundHalfEven(100.0 * k / frames), FGrid.Progress()));
-  WaitFrame(interval, last, kMinFrameSleepMs);
+  // Without the animation the pause only leaves the processor to the
+  // workers, so it ends with their command.
+  WaitFrame(interval, last, kMinFrameSleepMs, interval == kNoAnimationIntervalMs);
 }
 
 void TDrawGrid::ReleaseAnimationBitmaps() {

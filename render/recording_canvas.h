@@ -34,6 +34,10 @@ class TRecordingCanvas : public TCanvas {
     sleeps.push_back(milliseconds);
     now += milliseconds;
   }
+  // The virtual clock does not advance the computation: the whole time passes.
+  void SleepMsUnless(int milliseconds, const std::function<bool()>&) override {
+    SleepMs(milliseconds);
+  }
 
   std::vector<TPresent> presents;
   std::vector<int> sleeps;
