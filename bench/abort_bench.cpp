@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_clock.h"
 #include "engine/calc_grid.h"
 #include "engine/kernels.h"
 #include "formula/evaluate.h"
@@ -22,8 +23,6 @@
 
 namespace vortexa::bench {
 namespace {
-
-using TClock = std::chrono::steady_clock;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
@@ -43,10 +42,6 @@ const TCase kCases[] = {
     {"extended", -0.2L, 0.1L, 0.2L, kOptNoSimd, nullptr},
     {"formula Z^2+C", -0.2L, 0.1L, 0.2L, 0, "Z^2+C"},
 };
-
-double MsSince(TClock::time_point start) {
-  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
-}
 
 // The time one dot of the view's centre takes with the case's kernel.
 double OneDotMs(const TCase& c, int kernel, const TTokenList& program) {

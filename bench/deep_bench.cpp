@@ -14,14 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "engine/calc_grid.h"
 #include "engine/kernels.h"
 #include "engine/kernels_lanes.h"
 
 namespace vortexa::bench {
 namespace {
-
-using TClock = std::chrono::steady_clock;
 
 // A spiral of the seahorse valley around a minibrot, range 1e-16.
 constexpr const char* kCenterX = "-0.743643887037158704752191506114774";
@@ -30,18 +29,6 @@ constexpr long double kRange = 1e-16L;
 constexpr int kLimit = 10000;
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
-
-// Processor time of the whole process, all threads, ended ones included.
-double ProcessCpuMs() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 struct TDraw {
   double WallMs = 0;

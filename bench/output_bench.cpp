@@ -12,24 +12,15 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench_clock.h"
 #include "render/picture_file.h"
 #include "session/session.h"
 
 namespace vortexa::bench {
 namespace {
 
-using TClock = std::chrono::steady_clock;
 constexpr int kWidth = 3840, kHeight = 2160;
 constexpr int kRounds = 5;
-
-double MsSince(TClock::time_point start) {
-  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 // The renderer started as a user would, writing a BMP.
 double RendererMs(const QString& renderer, const QString& file) {

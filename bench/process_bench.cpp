@@ -31,18 +31,14 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
+
 extern char** environ;
 
 namespace vortexa::bench {
 namespace {
 
 namespace fs = std::filesystem;
-using TClock = std::chrono::steady_clock;
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0 : values[values.size() / 2];
-}
 
 struct TProcessRun {
   double WallMs = 0;

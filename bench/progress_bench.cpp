@@ -15,31 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "bench_clock.h"
 #include "engine/calc_grid.h"
 #include "render/draw_grid.h"
 #include "session/session.h"
 
 namespace vortexa::bench {
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double MsSince(TClock::time_point start) {
-  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
-}
-
-// Processor time of every thread of the process: what a command costs the
-// machine, whatever it spends waiting for frames.
-double CpuMs() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 // A window's back buffer in memory, real time and real sleeps. It notes how
 // long each frame took from the end of the previous sleep to its Present.
@@ -123,15 +105,15 @@ void WheelZoomAgainstFreshDraw(bool animated, int runs) {
   for (int run = 0; run < runs; ++run) {
     session.PressDraw(TViewState{});
     auto start = TClock::now();
-    double cpu = CpuMs();
+    double cpu = ProcessCpuMs();
     session.Magnify(3);
     zoomed.push_back(MsSince(start));
-    zoomedCpuMs.push_back(CpuMs() - cpu);
+    zoomedCpuMs.push_back(ProcessCpuMs() - cpu);
     start = TClock::now();
-    cpu = CpuMs();
+    cpu = ProcessCpuMs();
     session.DrawView();
     fresh.push_back(MsSince(start));
-    freshCpuMs.push_back(CpuMs() - cpu);
+    freshCpuMs.push_back(ProcessCpuMs() - cpu);
   }
   const double zoomMs = Median(zoomed), freshMs = Median(fresh);
   const double zoomCpu = Median(zoomedCpuMs), freshCpu = Median(freshCpuMs);

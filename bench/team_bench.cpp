@@ -16,25 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "engine/calc_grid.h"
 #include "engine/calc_thread.h"
 #include "engine/team_size.h"
 
 namespace vortexa::bench {
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double MsSince(TClock::time_point start) {
-  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
-}
-
-// Processor time of the whole process, all threads.
-double ProcessCpuMs() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
 
 // Processor time of this process's threads of that name, from the
 // scheduler's own nanosecond account.
@@ -51,11 +39,6 @@ double ThreadsCpuMs(const std::string& name) {
     ms += runNs / 1e6;
   }
   return ms;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 struct TTeamTimes {
