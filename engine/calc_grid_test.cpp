@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "grid_run.h"
 #include "reference_counts.h"
 #include "test_recurrences.h"
 
@@ -25,20 +26,9 @@ namespace {
 using test_support::TProbeRecurrence;
 using namespace std::chrono_literals;
 
-constexpr auto kCommandTimeout = 30s;
-
-std::vector<TDot> Dots(const TCalcGrid& grid) {
-  std::vector<TDot> dots;
-  for (int row = 0; row < grid.GridHeight(); ++row)
-    for (int col = 0; col < grid.GridWidth(); ++col)
-      dots.push_back(grid.GetDot(row, col));
-  return dots;
-}
-
-void RunToEnd(TCalcGrid& grid, TCalcCommand command) {
-  grid.Start(command);
-  ASSERT_TRUE(grid.WaitIdleFor(kCommandTimeout));
-}
+using test_support::Dots;
+using test_support::kCommandTimeout;
+using test_support::RunToEnd;
 
 // Row and column of a dot that a recurrence was asked about.
 std::pair<int, int> CellOf(const TCalcGrid& grid, const test_support::TCall& call) {
@@ -461,6 +451,20 @@ class TRepairProbe : public TRecurrence {
   mutable std::vector<TDot> FBeforeRepair;
 };
 
+// Draws with a TRepairProbe set to fail: the fault is kept with the dots it
+// left uncomputed, and the drawing still ends.
+void DrawExpectingRepairFault(TCalcGrid& grid) {
+  RunToEnd(grid, ccDraw);
+  const std::vector<TDot> dots = Dots(grid);
+  const auto uncomputed = std::count(dots.begin(), dots.end(), kDotUncomputed);
+  EXPECT_GT(uncomputed, 0);
+  const TCalcFault fault = grid.LastFault();
+  EXPECT_TRUE(fault.Failed);
+  EXPECT_EQ(fault.Error, "fault in the repair");
+  EXPECT_EQ(fault.UncomputedDots, uncomputed);
+  EXPECT_EQ(grid.Pass(), 4);
+}
+
 // The picture code recolours only the repaired areas, so every dot the
 // repair changed must lie in one, whoever computed it.
 TEST_F(CalcGridPrediction, RepairedAreasHoldEveryRepairedDot) {
@@ -880,15 +884,7 @@ TEST(CalcGridTeams, FaultInASharedRepairIsReported) {
   grid.SetView(-1.75L, 0, 4000, 0.01L);  // windows large enough to be shared
   grid.SetFormula(true, &faultyRepair, 0, 0);
   grid.SetFixedTeamSize(4);
-  RunToEnd(grid, ccDraw);
-  const std::vector<TDot> dots = Dots(grid);
-  const auto uncomputed = std::count(dots.begin(), dots.end(), kDotUncomputed);
-  EXPECT_GT(uncomputed, 0);
-  const TCalcFault fault = grid.LastFault();
-  EXPECT_TRUE(fault.Failed);
-  EXPECT_EQ(fault.Error, "fault in the repair");
-  EXPECT_EQ(fault.UncomputedDots, uncomputed);
-  EXPECT_EQ(grid.Pass(), 4);
+  DrawExpectingRepairFault(grid);
 }
 
 // z^2 + c that holds the first repair dot a worker computes until released,
@@ -1049,15 +1045,7 @@ TEST(CalcGridPasses, FaultInTheRepairIsReported) {
   grid.SetSize(100, 100);
   grid.SetView(-0.5L, 0.56L, 500, 0.05L);  // filaments that fool the prediction
   grid.SetFormula(true, &faultyRepair, 0, 0);
-  RunToEnd(grid, ccDraw);
-  const std::vector<TDot> dots = Dots(grid);
-  const auto uncomputed = std::count(dots.begin(), dots.end(), kDotUncomputed);
-  EXPECT_GT(uncomputed, 0);
-  const TCalcFault fault = grid.LastFault();
-  EXPECT_TRUE(fault.Failed);
-  EXPECT_EQ(fault.Error, "fault in the repair");
-  EXPECT_EQ(fault.UncomputedDots, uncomputed);
-  EXPECT_EQ(grid.Pass(), 4);
+  DrawExpectingRepairFault(grid);
 }
 
 // --- Abort and serialisation --------------------------------------------------

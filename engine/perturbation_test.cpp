@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <ostream>
 #include <random>
 #include <string>
@@ -10,40 +9,31 @@
 
 #include "calc_grid.h"
 #include "deep_reference_counts.h"
+#include "grid_run.h"
 #include "reference_counts.h"
 
 namespace vortexa {
 namespace {
 
-using namespace std::chrono_literals;
 using test_support::ReferenceBits;
 using test_support::ReferenceDeep;
 using test_support::ReferenceExtended;
-
-constexpr auto kCommandTimeout = 60s;
 
 // A spiral of the seahorse valley with a minibrot at its heart: structure at
 // every depth down to 1e-30 and beyond.
 const std::string kSpiralX = "-0.743643887037158704752191506114774";
 const std::string kSpiralY = "0.131825904205311970493132056385139";
 
-// With more bits than any view here needs: at 1e-30 some counts of these
-// spirals change when the centre moves by 1e-40, a 128-bit rounding of it.
+// Read as the session reads centres: at 1e-30 some counts of these spirals
+// change when the centre moves by 1e-40, so the reading must keep the bits.
 TDeepReal Deep(const std::string& text) {
   return *TDeepReal::FromDecimal(text);
 }
 
-std::vector<TDot> Dots(const TCalcGrid& grid) {
-  std::vector<TDot> dots;
-  for (int row = 0; row < grid.GridHeight(); ++row)
-    for (int col = 0; col < grid.GridWidth(); ++col)
-      dots.push_back(grid.GetDot(row, col));
-  return dots;
-}
+using test_support::Dots;
 
-void RunToEnd(TCalcGrid& grid, TCalcCommand command) {
-  grid.Start(command);
-  ASSERT_TRUE(grid.WaitIdleFor(kCommandTimeout));
+void RunWithoutFault(TCalcGrid& grid, TCalcCommand command) {
+  test_support::RunToEnd(grid, command);
   ASSERT_FALSE(grid.LastFault().Failed) << grid.LastFault().Error;
 }
 
@@ -57,7 +47,7 @@ void Draw(TCalcGrid& grid, const TDeepView& view, int width, int height, int opt
   grid.SetSize(width, height);
   grid.SetOptions(options);
   grid.SetView(Deep(view.X), Deep(view.Y), view.Limit, view.Range);
-  RunToEnd(grid, ccDraw);
+  RunWithoutFault(grid, ccDraw);
 }
 
 bool IsInside(TDot dot) {
@@ -170,10 +160,10 @@ TEST(DeepFamily, ComputesTheReferenceOrbitOncePerView) {
   const TDeepView view{kSpiralX, kSpiralY, 1e-20L, 2000};
   Draw(grid, view, 32, 24, 0);
   EXPECT_GT(grid.ReferenceOrbitTime().count(), 0);
-  RunToEnd(grid, ccDraw);
+  RunWithoutFault(grid, ccDraw);
   EXPECT_EQ(grid.ReferenceOrbitTime().count(), 0);
   grid.SetView(Deep(kSpiralX), Deep(kSpiralY), 2500, 1e-20L);
-  RunToEnd(grid, ccContinue);
+  RunWithoutFault(grid, ccContinue);
   EXPECT_GT(grid.ReferenceOrbitTime().count(), 0);
 }
 
@@ -236,7 +226,7 @@ TEST(DeepFamily, EveryTeamSizeGivesTheSameGrid) {
   const std::vector<TDot> alone = Dots(grid);
   for (int team : {2, 3, 4}) {
     grid.SetFixedTeamSize(team);
-    RunToEnd(grid, ccDraw);
+    RunWithoutFault(grid, ccDraw);
     EXPECT_EQ(Dots(grid), alone) << team << " workers";
   }
 }
@@ -252,7 +242,7 @@ TEST(DeepFamily, RepairCountsAsThePasses) {
   Draw(grid, view, 128, 96, kOptNoPrediction);
   const std::vector<TDot> computed = Dots(grid);
   grid.SetOptions(0);
-  RunToEnd(grid, ccDraw);
+  RunWithoutFault(grid, ccDraw);
   ASSERT_FALSE(grid.RepairedAreas().empty());
   const std::vector<TDot> predicted = Dots(grid);
   for (std::size_t i = 0; i < computed.size(); ++i) {
@@ -273,7 +263,7 @@ TEST(DeepFamily, MirrorsExactlyOnTheAxisAndNowhereElse) {
   EXPECT_EQ(grid.AxisRow(), 32);
   const std::vector<TDot> mirrored = Dots(grid);
   grid.SetOptions(kOptNoPrediction | kOptNoMirror);
-  RunToEnd(grid, ccDraw);
+  RunWithoutFault(grid, ccDraw);
   EXPECT_EQ(Dots(grid), mirrored);
   // A centre 1e-25 above the axis at range 1e-30 lies a million dots off it:
   // no row is on the axis.
@@ -298,17 +288,17 @@ TEST(DeepFamily, ScrollAndZoomReuseMatchAFreshDrawing) {
   const TDeepReal y = Deep(view.Y).WithAtLeastBits(bits) - 6 * step;
   grid.SetView(x, y, view.Limit, view.Range);
   grid.SetShift(-10, 6);
-  RunToEnd(grid, ccDraw);
+  RunWithoutFault(grid, ccDraw);
   const std::vector<TDot> scrolled = Dots(grid);
   grid.SetShift(0, 0);
-  RunToEnd(grid, ccDraw);
+  RunWithoutFault(grid, ccDraw);
   EXPECT_EQ(scrolled, Dots(grid));
 
   grid.SetMagnify(2.0f);
   grid.SetView(x, y, view.Limit, view.Range / 2);
-  RunToEnd(grid, ccMagnify);
+  RunWithoutFault(grid, ccMagnify);
   const std::vector<TDot> zoomed = Dots(grid);
-  RunToEnd(grid, ccDraw);
+  RunWithoutFault(grid, ccDraw);
   EXPECT_EQ(zoomed, Dots(grid));
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 namespace vortexa {
 namespace {
@@ -63,16 +64,24 @@ TEST(NumberText, ParseInt32) {
   }
 }
 
+// 2000 extended values from 2^-40 to 2^11 in magnitude, each with bits far
+// below a double's mantissa.
+std::vector<long double> SpreadExtendedValues(unsigned seed) {
+  std::mt19937_64 random(seed);
+  std::uniform_real_distribution<double> mantissa(-2.0, 2.0);
+  std::uniform_int_distribution<int> exponent(-40, 10);
+  std::vector<long double> values;
+  for (int i = 0; i < 2000; ++i) {
+    values.push_back(std::ldexp(static_cast<long double>(mantissa(random)), exponent(random)) +
+                     std::ldexp(static_cast<long double>(mantissa(random)), -60));
+  }
+  return values;
+}
+
 // Eighteen digits do not hold all of the 64-bit mantissa, so a round trip
 // must land within half a unit of the 18th digit and then format the same.
 TEST(NumberText, EighteenDigitRoundTripOfExtendedValues) {
-  std::mt19937_64 random(12345);
-  std::uniform_real_distribution<double> mantissa(-2.0, 2.0);
-  std::uniform_int_distribution<int> exponent(-40, 10);
-  for (int i = 0; i < 2000; ++i) {
-    const long double value =
-        std::ldexp(static_cast<long double>(mantissa(random)), exponent(random)) +
-        std::ldexp(static_cast<long double>(mantissa(random)), -60);
+  for (const long double value : SpreadExtendedValues(12345)) {
     const std::string text = FormatGeneral(value, kCoordinateDigits);
     const auto back = ParseExtended(text);
     ASSERT_TRUE(back) << text;
@@ -96,13 +105,7 @@ TEST(NumberText, DeepValuesTakeTheLongDoubleLayout) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(FormatGeneral(TDeepReal(c.Value), c.Digits), c.Text) << c.Text;
-  std::mt19937_64 random(54321);
-  std::uniform_real_distribution<double> mantissa(-2.0, 2.0);
-  std::uniform_int_distribution<int> exponent(-40, 10);
-  for (int i = 0; i < 2000; ++i) {
-    const long double value =
-        std::ldexp(static_cast<long double>(mantissa(random)), exponent(random)) +
-        std::ldexp(static_cast<long double>(mantissa(random)), -60);
+  for (const long double value : SpreadExtendedValues(54321)) {
     ASSERT_EQ(FormatGeneral(TDeepReal(value), kCoordinateDigits),
               FormatGeneral(value, kCoordinateDigits));
   }
