@@ -22,6 +22,7 @@
 #include "favorites/mb_list.h"
 #include "render/canvas.h"
 #include "render/draw_grid.h"
+#include "session/language.h"
 #include "session/session.h"
 #include "session/settings.h"
 #include "session/tour.h"
@@ -57,8 +58,10 @@ void FitMenuHeight(QMenu* menu);
 // Where a printed picture goes on a page: at the top left, keeping its aspect.
 QRect PrintedPictureRect(QSize picture, QSize page);
 
-// The manual's first page in the first of the folders that holds it.
-std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem::path> folders);
+// The first page of the manual in language, in the first of the folders that
+// holds it.
+std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem::path> folders,
+                                                TLanguage language);
 
 // Where the window's favourites come from and go to.
 struct TFavoritesFiles {

@@ -361,15 +361,18 @@ TEST_F(OutputTest, FullScreenHidesTheBarsKeepsThePictureAndRestoresTheBounds) {
   EXPECT_EQ(form->ImageAreaSize(), QSize(640, 480));
 }
 
-TEST(HelpTest, TheManualIsFoundInTheFirstFolderThatHoldsIt) {
+TEST(HelpTest, TheManualOfTheLanguageIsFoundInTheFirstFolderThatHoldsIt) {
   QTemporaryDir folder;
   const fs::path base = folder.path().toStdString();
   fs::create_directories(base / "b" / "manual");
   WriteBytes(base / "b" / "manual" / "index.html", "<html></html>");
-  const std::vector<fs::path> folders = {base / "a", base / "b"};
-  EXPECT_EQ(FindManual(folders), base / "b" / "manual" / "index.html");
+  fs::create_directories(base / "c" / "manual" / "en");
+  WriteBytes(base / "c" / "manual" / "en" / "index.html", "<html></html>");
+  const std::vector<fs::path> folders = {base / "a", base / "b", base / "c"};
+  EXPECT_EQ(FindManual(folders, TLanguage::Japanese), base / "b" / "manual" / "index.html");
+  EXPECT_EQ(FindManual(folders, TLanguage::English), base / "c" / "manual" / "en" / "index.html");
   const std::vector<fs::path> none = {base / "a"};
-  EXPECT_EQ(FindManual(none), std::nullopt);
+  EXPECT_EQ(FindManual(none, TLanguage::Japanese), std::nullopt);
 }
 
 }  // namespace

@@ -23,13 +23,15 @@ constexpr int kShowBarsEdge = 5;     // pixels at the top that call the bars
 constexpr int kHideBarsMargin = 10;  // pixels below the tool bars that send them away
 constexpr const char* kEnterCaption = "全画面表示(&F)";
 constexpr const char* kLeaveCaption = "全画面表示解除(&F)";
-constexpr const char* kManualPage = "manual/index.html";
 
 }  // namespace
 
-std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem::path> folders) {
+std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem::path> folders,
+                                                TLanguage language) {
+  const std::filesystem::path page =
+      language == TLanguage::English ? "manual/en/index.html" : "manual/index.html";
   for (const std::filesystem::path& folder : folders)
-    if (std::filesystem::exists(folder / kManualPage)) return folder / kManualPage;
+    if (std::filesystem::exists(folder / page)) return folder / page;
   return std::nullopt;
 }
 
@@ -127,7 +129,7 @@ void TDrawForm::ShowFullScreenNotice() {
 
 // Without a manual the command does nothing.
 void TDrawForm::mnShowHelpClick() {
-  if (const auto manual = FindManual(RecommendedFileFolders()))
+  if (const auto manual = FindManual(RecommendedFileFolders(), InterfaceLanguage()))
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual->string())));
 }
 

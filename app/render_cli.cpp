@@ -155,6 +155,10 @@ int main(int argc, char** argv) {
     std::cout << kRenderUsage << "\n";
     return 0;
   }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::cout << "vortexa-render " VORTEXA_VERSION "\n";
+    return 0;
+  }
   TRenderRequest request;
   try {
     request = ParseRenderArguments(args);

@@ -21,7 +21,8 @@ const char* const kRenderUsage =
     "                      [--rotation DEG] [--elevation DEG] [--concave] [--thin-walls]\n"
     "                      [--julia RE,IM | --init RE,IM] [--formula TEXT [--a A] [--b B]]\n"
     "                      [--jpeg-quality 0|1|2] [--counts FILE] [-o FILE.png|.bmp|.jpg]\n"
-    "                      [--timings]";
+    "                      [--timings]\n"
+    "       vortexa-render --version | --help";
 
 namespace {
 

@@ -1,20 +1,12 @@
 # Installs the build into PREFIX and checks that everything a desktop needs is there.
+include(${CMAKE_CURRENT_LIST_DIR}/installed_files.cmake)
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE result OUTPUT_QUIET)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(file
-    bin/vortexa
-    bin/vortexa-render
-    share/applications/io.github.vortexa.Vortexa.desktop
-    share/metainfo/io.github.vortexa.Vortexa.metainfo.xml
-    share/icons/hicolor/scalable/apps/vortexa.svg
-    share/icons/hicolor/256x256/apps/vortexa.png
-    share/vortexa/osusume.fav
-    share/vortexa/chime.wav
-    share/vortexa/manual/index.html)
+foreach(file ${VORTEXA_INSTALLED_FILES})
   if(NOT EXISTS ${PREFIX}/${file})
     message(FATAL_ERROR "not installed: ${file}")
   endif()

@@ -49,6 +49,9 @@ std::vector<fs::path> RecommendedFileFolders() {
   std::error_code ec;
   if (const fs::path program = fs::read_symlink("/proc/self/exe", ec); !ec) {
     folders.push_back(program.parent_path());
+    // The installed data lies at the same place relative to the program
+    // wherever the tree was installed or unpacked (a package, --prefix).
+    folders.push_back((program.parent_path() / VORTEXA_DATA_FROM_PROGRAM).lexically_normal());
   }
   folders.emplace_back(VORTEXA_DATA_DIR);
   return folders;

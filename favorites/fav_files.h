@@ -30,7 +30,8 @@ inline constexpr std::string_view kReplaceRecommendedQuestion =
 std::filesystem::path ConfigFolder();
 std::filesystem::path OwnFavoritesFile();
 
-// Beside the executable (as in the build tree), then the installed data folder.
+// Beside the executable (as in the build tree), then the installed data folder
+// relative to the executable, then the one of the configured prefix.
 std::vector<std::filesystem::path> RecommendedFileFolders();
 std::optional<std::filesystem::path> FindRecommendedFile(
     std::span<const std::filesystem::path> folders);

@@ -9,6 +9,11 @@ packages=(
   libjpeg62-turbo-dev libdeflate-dev libmpfr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk
+  # Translations: lrelease, Qt's CMake support for it, and Qt's own Japanese.
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
+  # The Debian package: dependencies found from the binaries (dpkg-shlibdeps
+  # in dpkg-dev; CPack tells binaries by file).
+  dpkg-dev file
 )
 # fuzz/run.sh: clang with its libFuzzer and sanitizer run-times.
 if [[ ${1:-} == --fuzz ]]; then

@@ -21,6 +21,7 @@ constexpr const char* kMainSection = "Main";
 constexpr int kSmallestImageSize = 100000;
 constexpr int kAllOptions = 63;  // the six restriction bits
 constexpr const char* kChimeFileName = "chime.wav";
+constexpr const char* kLanguageKey = "Language";  // read before the window exists too
 
 std::string WithTrailingSlash(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
@@ -106,6 +107,14 @@ std::string FormatImageSizes(const std::vector<int>& sizes) {
   return text;
 }
 
+std::string ReadLanguageSetting(const fs::path& file) {
+  try {
+    return TIniFile(file).ReadString(kMainSection, kLanguageKey, "");
+  } catch (const std::runtime_error&) {
+    return {};
+  }
+}
+
 TSettingsFile::TSettingsFile(fs::path fileName) : FFileName(std::move(fileName)) {
   FLoaded = DefaultSettings();
   Read();
@@ -151,6 +160,7 @@ void TSettingsFile::Read() {
   s.Options = integer("Options", s.Options) & kAllOptions;
   s.ImageSizes = ParseImageSizes(text("ImageSize", ""));
   s.WheelAtPointer = integer("WheelAtPointer", 0) != 0;
+  s.Language = text(kLanguageKey, s.Language);
 }
 
 // The unreadable file keeps its content under another name, and the settings
@@ -200,6 +210,7 @@ void TSettingsFile::Save(const TSettings& s) {
   integer("Hue", s.Hue);
   text("ImageSize", FormatImageSizes(s.ImageSizes));
   integer("WheelAtPointer", s.WheelAtPointer ? 1 : 0);
+  text(kLanguageKey, s.Language);
   fs::create_directories(FFileName.parent_path());
   ini.UpdateFile();
 }

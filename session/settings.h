@@ -40,6 +40,8 @@ struct TSettings {
   // The user's image sizes, width × 10000 + height each, in menu order.
   std::vector<int> ImageSizes;
   bool WheelAtPointer = false;
+  // The interface language: "ja", "en", or empty for the system's locale.
+  std::string Language;
 };
 
 // The settings a first start has: folders and the sound file of this user.
@@ -54,6 +56,11 @@ std::string DefaultSoundFile();
 // are not integers or too small are skipped.
 std::vector<int> ParseImageSizes(const std::string& text);
 std::string FormatImageSizes(const std::vector<int>& sizes);
+
+// The "Language" setting of file, read before the window exists; empty when
+// the file is missing or unreadable (the window reports that when it reads
+// the file).
+std::string ReadLanguageSetting(const std::filesystem::path& file);
 
 class TSettingsFile {
  public:

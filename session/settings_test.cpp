@@ -28,6 +28,7 @@ TEST(Settings, FirstStartHasTheDefaultsAndTheCloseWritesEveryKeyInOrder) {
   EXPECT_EQ(loaded.MoveRatio, 0);     // 1/4画面
   EXPECT_EQ(loaded.SaveDir.back(), '/');
   EXPECT_TRUE(loaded.ImageSizes.empty());
+  EXPECT_EQ(loaded.Language, "");  // the system's locale chooses
 
   TSettings changed = loaded;
   changed.TourSoundFile = "/snd/a.wav";
@@ -35,6 +36,7 @@ TEST(Settings, FirstStartHasTheDefaultsAndTheCloseWritesEveryKeyInOrder) {
   changed.SaveDir = "/pictures/";
   changed.ImageSizes = {8000600, 6400480};
   changed.WheelAtPointer = true;
+  changed.Language = "en";
   settings.Save(changed);
   EXPECT_EQ(ReadBytes(file),
             "[Version]\nNo=120\n\n"
@@ -43,7 +45,7 @@ TEST(Settings, FirstStartHasTheDefaultsAndTheCloseWritesEveryKeyInOrder) {
                 std::to_string(loaded.TourSound) +
                 "\nTourSoundFile=/snd/a.wav\nFavoriteDir=/fav/\nSaveDir=/pictures/\n"
                 "SaveWidth=0\nSaveHeight=0\nFSNotice=0\nOptions=0\nHue=0\n"
-                "ImageSize=8000600,6400480\nWheelAtPointer=1\n\n");
+                "ImageSize=8000600,6400480\nWheelAtPointer=1\nLanguage=en\n\n");
 }
 
 TEST(Settings, ValuesRoundTripAndUnknownEntriesSurvive) {
@@ -58,6 +60,7 @@ TEST(Settings, ValuesRoundTripAndUnknownEntriesSurvive) {
     values = settings.Loaded();
     EXPECT_EQ(values.Version, 120);
     EXPECT_EQ(values.Hue, 12);
+    EXPECT_EQ(values.Language, "");  // a file from before the setting
     values.Left = -20;
     values.Width = 1000;
     values.MoveRatio = 2;
@@ -70,6 +73,7 @@ TEST(Settings, ValuesRoundTripAndUnknownEntriesSurvive) {
     values.FullScreenNotice = 1;
     values.Options = 5;
     values.ImageSizes = {10240768};
+    values.Language = "ja";
     settings.Save(values);
   }
   const TSettingsFile again(file);
@@ -86,6 +90,8 @@ TEST(Settings, ValuesRoundTripAndUnknownEntriesSurvive) {
   EXPECT_EQ(read.FullScreenNotice, 1);
   EXPECT_EQ(read.Options, 5);
   EXPECT_EQ(read.ImageSizes, std::vector<int>{10240768});
+  EXPECT_EQ(read.Language, "ja");
+  EXPECT_EQ(ReadLanguageSetting(file), "ja");  // before the window reads the file
   const std::string text = ReadBytes(file);
   EXPECT_NE(text.find("Color=3\n"), std::string::npos);
   EXPECT_NE(text.find("[Plugins]\nx=y\n"), std::string::npos);

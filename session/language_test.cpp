@@ -1,0 +1,87 @@
+#include "session/language.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <functional>
+
+#include "favorites/fav_tree.h"
+#include "favorites/mb_list.h"
+
+namespace vortexa {
+namespace {
+
+// Translators belong to a running application; it lives as long as the test.
+void EnsureApplication() {
+  static int argc = 1;
+  static char name[] = "language_test";
+  static char* argv[] = {name, nullptr};
+  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
+
+QString Translated(const char* context, const char* text) {
+  return QCoreApplication::translate(context, text);
+}
+
+bool HasJapanese(const QString& text) {
+  return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3000; });
+}
+
+TEST(Language, TheSettingOverridesTheSystemsLocale) {
+  const struct {
+    const char* Setting;
+    const char* Locale;
+    TLanguage Expected;
+  } cases[] = {
+      {"", "ja_JP", TLanguage::Japanese},   {"", "en_US", TLanguage::English},
+      {"", "C", TLanguage::English},        {"", "de_DE", TLanguage::English},
+      {"ja", "en_US", TLanguage::Japanese}, {"en", "ja_JP", TLanguage::English},
+      {"fr", "ja_JP", TLanguage::Japanese}, {"fr", "en_GB", TLanguage::English},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ChooseLanguage(c.Setting, QLocale(c.Locale)), c.Expected)
+        << "setting \"" << c.Setting << "\", locale " << c.Locale;
+}
+
+// Qt's buttons come in the interface's language, and a new choice replaces
+// the translations of the one before.
+TEST(Language, TranslationsFollowTheChosenLanguage) {
+  EnsureApplication();
+  TSettings settings;
+  EXPECT_EQ(SetInterfaceLanguage(settings, "ja"), "");
+  EXPECT_EQ(settings.Language, "ja");
+  EXPECT_EQ(Translated("QPlatformTheme", "Cancel"), "キャンセル");
+  EXPECT_EQ(ShownFavoriteName("全景"), "全景");
+
+  EXPECT_EQ(SetInterfaceLanguage(settings, "en"), "");
+  EXPECT_EQ(settings.Language, "en");
+  EXPECT_EQ(Translated("QPlatformTheme", "Cancel"), "Cancel");
+  EXPECT_EQ(ShownFavoriteName("全景"), "Whole set");
+  EXPECT_EQ(ShownFavoriteName("私の渦"), "私の渦");
+
+  EXPECT_EQ(InstallTranslations(TLanguage::Japanese), "");
+  EXPECT_EQ(ShownFavoriteName("全景"), "全景");
+}
+
+TEST(Language, EveryRecommendedViewHasAnEnglishName) {
+  EnsureApplication();
+  ASSERT_EQ(InstallTranslations(TLanguage::English), "");
+  TMBList favorites;
+  TFavTree tree(favorites);
+  tree.LoadFile(VORTEXA_RECOMMENDED_FILE, false);  // into a folder of its name
+  int names = 0;
+  const std::function<void(const TFavNode&)> check = [&](const TFavNode& node) {
+    for (const auto& child : node.Children()) {
+      const std::string name = child->IsFolder() ? child->Text : child->Item()->Name;
+      EXPECT_FALSE(HasJapanese(ShownFavoriteName(name))) << name;
+      ++names;
+      check(*child);
+    }
+  };
+  check(tree.Root());
+  EXPECT_EQ(names, 17);
+  InstallTranslations(TLanguage::Japanese);
+}
+
+}  // namespace
+}  // namespace vortexa
