@@ -124,9 +124,12 @@ bool ReadsWholeAsItem(std::string_view text, int version) {
 }
 
 std::optional<TMBItem> ParseView(std::string_view text) {
+  // Defaults stand in for unreadable numbers only in stored files, where the
+  // line is kept as it was; a pasted text would draw a view it does not say.
+  if (!ReadsWholeAsItem(text, 0)) return std::nullopt;
   TMBItem item;
   TextToItem(item, text, 0);
-  if (!item.IsView()) return std::nullopt;
+  if (!item.IsView() || !(item.Range > 0) || !std::isfinite(item.Range)) return std::nullopt;
   return item;
 }
 

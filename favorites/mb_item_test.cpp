@@ -144,6 +144,14 @@ TEST(ReproductionText, ParseViewAcceptsViewsOnly) {
   EXPECT_FALSE(ParseView("120,0,0,0,2,0,0,0,0,0,0,1"));  // limit 0
   EXPECT_FALSE(ParseView("hello world"));
   EXPECT_FALSE(ParseView(""));
+  // A text is drawn as it says or not at all: no range of 0 or below, and no
+  // number that would fall back to a default.
+  for (const char* text : {"120,0,0,0,0,1000,0,0,0,0,0,1", "120,0,0,0,-0,1000,0,0,0,0,0,1",
+                           "120,0,0,0,0e5,1000,0,0,0,0,0,1", "120,0,0,0,-1,1000,0,0,0,0,0,1",
+                           "120,0,0,0,inf,1000,0,0,0,0,0,1", "120,0,0,0,wide,1000,0,0,0,0,0,1",
+                           "120,0,0,0,,1000,0,0,0,0,0,1", "120,0,x,0,2,1000,0,0,0,0,0,1",
+                           "120,0,0,0,2,many,0,0,0,0,0,1"})
+    EXPECT_FALSE(ParseView(text)) << text;
 }
 
 }  // namespace
