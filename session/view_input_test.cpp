@@ -34,6 +34,14 @@ TEST(ViewInputTest, FieldsBecomeTheViewWithFallbacks) {
   }
 }
 
+TEST(ViewInputTest, RangesNoViewCanHaveAreRefused) {
+  for (const char* range : {"0", "-0", "0e5", " 0.0 ", "-1", "-1e-300"})
+    EXPECT_TRUE(RangeFieldRefused(range)) << range;
+  // Texts that are no number fall back to the home range instead.
+  for (const char* range : {"2", "1e-300", "abc", "", "inf"})
+    EXPECT_FALSE(RangeFieldRefused(range)) << range;
+}
+
 TEST(ViewInputTest, CoordinateFieldsKeepEveryDigit) {
   const char* x = " -1.768778833000000000000000000000000000001 ";  // 40 digits, blanks around
   const TViewState view = FieldsToView(x, "1e-45", "1e-36", "100");
