@@ -222,6 +222,14 @@ TEST_F(SessionTest, HistoryGroupsByCentreNewestFirst) {
   EXPECT_EQ(FSession.History().Count(), 4) << "stepping adds no entry";
 }
 
+TEST_F(SessionTest, HistoryGroupsPartWhenOnlyYDiffers) {
+  FSession.Scroll({0, 40});
+  const std::vector<THistoryGroup> groups = FSession.HistoryGroups();
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(groups[1].Caption, "(0, 0)");
+  EXPECT_NE(groups[0].Caption, groups[1].Caption);
+}
+
 TEST_F(SessionTest, NamedEntryNamesItsGroup) {
   FSession.AddHistory("");
   TMBItem favourite = FSession.StoreView("渦");
