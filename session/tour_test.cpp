@@ -261,6 +261,18 @@ TEST_F(TourTest, TheHueDriftsOneWayWrapsAndPausesWhereThePeriodStays) {
   EXPECT_EQ(FLog.Hues, (std::vector<int>{63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 40}));
 }
 
+TEST_F(TourTest, AnUpwardHueDriftWrapsFromTheLastHueToTheFirst) {
+  TColorPositions colors = FSession.Colors();
+  colors.Hue = 63;
+  FSession.SetColors(colors);
+  FLog.Hues.clear();
+  ASSERT_TRUE(FTour.TourToFavorite(Favourite("色", 0.25L, 0, 2.0L / 64, 1000)));
+  ASSERT_GE(FLog.Hues.size(), 3u);
+  EXPECT_EQ(FLog.Hues[0], 0);
+  EXPECT_EQ(FLog.Hues[1], 1);
+  EXPECT_EQ(FLog.Hues.back(), 40);
+}
+
 TEST_F(TourTest, AStopDuringTheFirstStepEndsWithoutArrivalOrHistory) {
   const int entries = FSession.History().Count();
   FCanvas.OnEvents = [this] { PressStop(); };
