@@ -278,10 +278,23 @@ TEST(SizeFormTest, TheEditsTakeDigitsAndEditingKeysOnly) {
   form.edHeight->setText("50");
   QTest::keyClick(form.edHeight, Qt::Key_Return);
   EXPECT_EQ(form.result(), QDialog::Accepted);
+  // Select all, then typing replaces the whole text.
+  QTest::keyClick(form.edHeight, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(form.edHeight, "3840");
+  EXPECT_EQ(form.edHeight->text(), "3840");
   for (char32_t code : {U'3', char32_t(3), char32_t(22), char32_t(24), char32_t(26), char32_t(8)})
     EXPECT_TRUE(SizeCharAccepted(code));
   for (char32_t code : {U'a', U'-', char32_t(1), U'１'})
     EXPECT_FALSE(SizeCharAccepted(code));
+}
+
+TEST(SizeFormTest, APresetFillsWidthAndHeight) {
+  TSizeForm form(nullptr);
+  QMenu sizeMenu;
+  form.Prepare(100, 100, 640, 480, &sizeMenu);
+  form.mnOrig->trigger();
+  EXPECT_EQ(form.edWidth->text(), "640");
+  EXPECT_EQ(form.edHeight->text(), "480");
 }
 
 TEST(PrintTest, ThePictureIsStretchedToTheTopLeftKeepingItsAspect) {

@@ -142,7 +142,8 @@ bool TSizeForm::eventFilter(QObject* watched, QEvent* event) {
     default:
       break;
   }
-  if (text.isEmpty()) return false;
+  // Select all types nothing either; the next digits replace the selection.
+  if (text.isEmpty() || key->matches(QKeySequence::SelectAll)) return false;
   return !SizeCharAccepted(text.front());
 }
 
