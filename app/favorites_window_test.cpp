@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
@@ -81,6 +82,31 @@ TEST(FavoritesWindow, DamagedFilesComeThroughAStartAndACloseIntact) {
     }
     EXPECT_EQ(ReadBytes(own), file.Bytes) << file.Name;
   }
+}
+
+TEST(FavoritesWindow, EveryLongPressOfTheTourButtonListsEachFavouriteOnce) {
+  QTemporaryDir config;
+  const fs::path own = fs::path(config.path().toStdString()) / "vortexa.fav";
+  std::ofstream(own, std::ios::binary)
+      << "[Version]\nNo=120\n\n[Folder]\n-1=お気に入り,1,-2\n-2=作者おすすめ,2\n\n[Item]\n"
+         "1=ゼロ,0,0,0,2,1000,0,0,0,0,0,1\n2=渦,0,-0.75,0.1,0.01,2000,1,32,0,0,4,1\n";
+  TDrawForm form(false, TFavoritesFiles{own, std::nullopt});
+  for (int press = 0; press < 2; ++press) {
+    form.btTour->setDown(true);
+    form.btTourPressed();
+    form.TimerTimer();
+    form.PopupMenu->hide();
+  }
+  const QList<QAction*> entries = form.PopupMenu->actions();
+  ASSERT_EQ(entries.size(), 4);
+  EXPECT_EQ(entries[0]->text(), "ランダムツアー");
+  EXPECT_TRUE(entries[1]->isSeparator());
+  EXPECT_EQ(entries[2]->text(), "ゼロ");
+  ASSERT_NE(entries[3]->menu(), nullptr);
+  QStringList folder;
+  EnabledEntries(*entries[3]->menu(), folder);
+  EXPECT_EQ(folder, QStringList{"渦"});
+  form.close();
 }
 
 }  // namespace
