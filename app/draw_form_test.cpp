@@ -404,6 +404,10 @@ TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
 
   info->close();
   EXPECT_FALSE(form->mnInfo->isChecked());
+  form->mnInfo->trigger();
+  info = form->InfoForm();
+  QTest::keyClick(info, Qt::Key_Escape);
+  EXPECT_FALSE(form->mnInfo->isChecked()) << "Esc closes as 閉じる does";
 }
 
 TEST(EffectiveOptionsTest, NoVectorUnitAlwaysKeepsTheVectorKernelsOff) {

@@ -239,7 +239,7 @@ void TExprsForm::Button1Click() {
 }
 
 void TExprsForm::closeEvent(QCloseEvent* event) {
-  QDialog::closeEvent(event);
+  event->accept();
   emit Closed();
 }
 

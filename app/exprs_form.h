@@ -65,6 +65,8 @@ class TExprsForm : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Esc closes the window as 閉じる does, so the main window hears of it.
+  void reject() override { close(); }
 
  private:
   void CreateFormulaControls();

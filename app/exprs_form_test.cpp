@@ -123,6 +123,12 @@ TEST_F(ExprsFormTest, MenuCommandIsOfferedOnlyWithTheDebugSwitch) {
   EXPECT_FALSE(plain.mnExprs->isVisible());
 }
 
+TEST_F(ExprsFormTest, EscClosesTheWindowAsItsCloseButtonDoes) {
+  QTest::keyClick(&Exprs(), Qt::Key_Escape);
+  EXPECT_FALSE(Exprs().isVisible());
+  EXPECT_FALSE(FForm->mnExprs->isChecked());
+}
+
 TEST_F(ExprsFormTest, InvalidRecurrenceIsIgnoredWhileNotInUse) {
   TExprsForm& form = Exprs();
   form.edZ->setText("Z*+C");
