@@ -180,6 +180,8 @@ void TExprsForm::SelectError(QLineEdit* edit, int pos) {
 void TExprsForm::ApplyFormula() {
   const std::string recurrence = Utf8(edZ), initial = Utf8(edZ0);
   TFormulaOutcome outcome;
+  // A message from an earlier check stands only until the next one.
+  Label5->clear();
   try {
     outcome = FState.Apply({rbMand->isChecked(), cbExprs->isChecked(), recurrence, initial});
   } catch (const EArithmeticError& error) {
@@ -189,10 +191,8 @@ void TExprsForm::ApplyFormula() {
                           QString("初期値を計算できません。\n%1").arg(error.what()));
     return;
   }
-  for (TFormulaField field : outcome.Passed) {
-    Label5->clear();
+  for (TFormulaField field : outcome.Passed)
     SelectError(FieldEdit(field), -1);
-  }
   if (outcome.Problem) {
     Label5->setText(QString::fromStdString(outcome.Problem->Message));
     SelectError(FieldEdit(outcome.Problem->Field), outcome.Problem->Pos);

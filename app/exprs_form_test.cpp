@@ -129,6 +129,18 @@ TEST_F(ExprsFormTest, EscClosesTheWindowAsItsCloseButtonDoes) {
   EXPECT_FALSE(FForm->mnExprs->isChecked());
 }
 
+TEST_F(ExprsFormTest, ASyntaxMessageGoesOnceTheFormulaChecks) {
+  TExprsForm& form = Exprs();
+  form.cbExprs->setChecked(true);
+  form.edZ->setText("Z*Z+");
+  form.Button1->click();
+  ASSERT_FALSE(form.Label5->text().isEmpty());
+  // The faulty recurrence is no longer used: what is applied checks.
+  form.cbExprs->setChecked(false);
+  form.Button1->click();
+  EXPECT_TRUE(form.Label5->text().isEmpty());
+}
+
 TEST_F(ExprsFormTest, InvalidRecurrenceIsIgnoredWhileNotInUse) {
   TExprsForm& form = Exprs();
   form.edZ->setText("Z*+C");
