@@ -132,12 +132,16 @@ TEST_F(ExprsFormTest, EscClosesTheWindowAsItsCloseButtonDoes) {
 TEST_F(ExprsFormTest, ASyntaxMessageGoesOnceTheFormulaChecks) {
   TExprsForm& form = Exprs();
   form.cbExprs->setChecked(true);
+  form.Button1->click();  // both formulas checked
+  form.cbAuto->setChecked(true);
   form.edZ->setText("Z*Z+");
-  form.Button1->click();
+  Press({200, 200});  // a press on the pad applies the formulas
+  Release({200, 200});
   ASSERT_FALSE(form.Label5->text().isEmpty());
   // The faulty recurrence is no longer used: what is applied checks.
   form.cbExprs->setChecked(false);
-  form.Button1->click();
+  Press({200, 200});
+  Release({200, 200});
   EXPECT_TRUE(form.Label5->text().isEmpty());
 }
 
