@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
+#include <QUrl>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -228,6 +229,8 @@ class TDrawForm : public QMainWindow,
   void mnShowHelpClick();
   QAction *mnFullScreen, *mnShowHelp;
   std::function<void(const QString& text)> InformDialog;
+  // Opens the manual in the desktop's browser; false when none could.
+  std::function<bool(const QUrl& url)> OpenUrl;
 
  signals:
   void DrawingEnded();

@@ -374,6 +374,25 @@ TEST_F(OutputTest, FullScreenHidesTheBarsKeepsThePictureAndRestoresTheBounds) {
   EXPECT_EQ(form->ImageAreaSize(), QSize(640, 480));
 }
 
+TEST_F(OutputTest, F1WithoutABrowserNamesTheManualsPath) {
+  auto form = StartForm();
+  QUrl opened;
+  form->OpenUrl = [&](const QUrl& url) {
+    opened = url;
+    return false;
+  };
+  QStringList told;
+  form->InformDialog = [&](const QString& text) { told << text; };
+  form->mnShowHelp->trigger();
+  ASSERT_TRUE(opened.isLocalFile());
+  ASSERT_EQ(told.size(), 1);
+  EXPECT_TRUE(told[0].contains(opened.toLocalFile())) << told[0].toStdString();
+  // A browser that opens it says nothing more.
+  form->OpenUrl = [](const QUrl&) { return true; };
+  form->mnShowHelp->trigger();
+  EXPECT_EQ(told.size(), 1);
+}
+
 TEST(HelpTest, TheManualOfTheLanguageIsFoundInTheFirstFolderThatHoldsIt) {
   QTemporaryDir folder;
   const fs::path base = folder.path().toStdString();

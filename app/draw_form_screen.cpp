@@ -53,6 +53,7 @@ void TDrawForm::CreateScreenMenus() {
   InformDialog = [this](const QString& text) {
     QMessageBox::information(this, "うずまきらんど", text);
   };
+  OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
 
 bool TDrawForm::FullScreen() const {
@@ -129,8 +130,16 @@ void TDrawForm::ShowFullScreenNotice() {
 
 // Without a manual the command does nothing.
 void TDrawForm::mnShowHelpClick() {
-  if (const auto manual = FindManual(RecommendedFileFolders(), InterfaceLanguage()))
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual->string())));
+  const auto manual = FindManual(RecommendedFileFolders(), InterfaceLanguage());
+  if (!manual) {
+    InformDialog("ヘルプファイルが見つかりません。");
+    return;
+  }
+  const QString path = QString::fromStdString(manual->string());
+  if (!OpenUrl(QUrl::fromLocalFile(path)))
+    InformDialog(QString("ヘルプを表示するブラウザを起動できませんでした。\n"
+                         "ヘルプは次のファイルです:\n%1")
+                     .arg(path));
 }
 
 }  // namespace vortexa
