@@ -95,6 +95,18 @@ void FillNode(TFavNode& node, const QTreeWidgetItem* widgetNode) {
 
 }  // namespace
 
+std::unique_ptr<QFileDialog> FavoritesFileDialog(QWidget* parent, bool save,
+                                                 const std::filesystem::path& folder) {
+  auto dialog = std::make_unique<QFileDialog>(
+      parent, save ? "お気に入り保存先のファイル指定" : "お気に入りのファイル指定",
+      QString::fromStdString(folder.string()), kFileFilter);
+  dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // The suffix joins the name before the dialog asks about overwriting.
+  dialog->setDefaultSuffix("fav");
+  return dialog;
+}
+
 TFavForm::TFavForm(TMBList& favorites, QWidget* parent) : QDialog(parent), FFavorites(favorites) {
   QIcon folder(QPixmap::fromImage(FolderGlyph()));
   folder.addPixmap(QPixmap::fromImage(OpenFolderGlyph()), QIcon::Selected);
@@ -164,11 +176,9 @@ TFavForm::TFavForm(TMBList& favorites, QWidget* parent) : QDialog(parent), FFavo
     return AskInJapanese(this, windowTitle(), text, buttons);
   };
   ChooseFile = [this](bool save) {
-    const QString start = QString::fromStdString(FFolderDir.string());
-    return save
-               ? QFileDialog::getSaveFileName(this, "お気に入り保存先のファイル指定", start,
-                                              kFileFilter)
-               : QFileDialog::getOpenFileName(this, "お気に入りのファイル指定", start, kFileFilter);
+    const std::unique_ptr<QFileDialog> dialog = FavoritesFileDialog(this, save, FFolderDir);
+    if (dialog->exec() != QDialog::Accepted) return QString();
+    return dialog->selectedFiles().value(0);
   };
 
   connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
@@ -204,6 +214,13 @@ void TFavForm::SetMode(int mode) {
   tvFolder->setDragEnabled(organise);
   setWindowTitle(organise ? "お気に入りの整理" : "お気に入りに追加");
   FitHeight();
+}
+
+void TFavForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (FMode != kAddMode) return;
+  edName->setFocus();
+  edName->selectAll();
 }
 
 void TFavForm::FitHeight() {

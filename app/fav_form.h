@@ -10,17 +10,23 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "favorites/fav_tree.h"
 
 class QCheckBox;
 class QComboBox;
+class QFileDialog;
 class QLineEdit;
 class QPushButton;
 
 namespace vortexa {
 
 class TFavTreeView;
+
+// The dialog that chooses a favourites file to save into or to load.
+std::unique_ptr<QFileDialog> FavoritesFileDialog(QWidget* parent, bool save,
+                                                 const std::filesystem::path& folder);
 
 class TFavForm : public QDialog {
   Q_OBJECT
@@ -73,6 +79,10 @@ class TFavForm : public QDialog {
   TFavTreeView* tvFolder;
   QCheckBox* cbTour;
   QPushButton *btNew, *btDel, *btSave, *btLoad, *btOK, *btCancel;
+
+ protected:
+  // Adding starts at the name, whatever had the focus when the window last closed.
+  void showEvent(QShowEvent* event) override;
 
  private:
   QTreeWidgetItem* AddFolderNode(QTreeWidgetItem* parent, const QString& name, bool made);

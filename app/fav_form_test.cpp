@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -260,6 +261,32 @@ TEST_F(FavMenuTest, AnAddedViewIsInTheFileAfterClosingAndInTheMenuAfterRestartin
   const QList<QAction*> entries = form->FavoriteMenu()->actions();
   ASSERT_EQ(entries.size(), 8);
   EXPECT_EQ(entries[7]->text(), "新しい渦");
+}
+
+TEST_F(FavMenuTest, EveryAddStartsAtTheSelectedName) {
+  auto form = StartForm();
+  QStringList focused;
+  const auto note = [&](TFavForm& dialog) {
+    focused << (dialog.focusWidget() == dialog.edName ? dialog.edName->selectedText()
+                                                      : QString("elsewhere"));
+    dialog.btOK->setFocus();  // where a user may leave it
+    dialog.reject();
+  };
+  WhenOpen(*form, note);
+  form->mnAddClick();
+  WhenOpen(*form, [](TFavForm& dialog) { dialog.reject(); });
+  form->mnModifyClick();
+  WhenOpen(*form, note);
+  form->mnAddClick();
+  const QString name = QString("(%1, %2)").arg(form->edX->text(), form->edY->text());
+  EXPECT_EQ(focused, (QStringList{name, name}));
+}
+
+TEST(FavFileDialogTest, SavingAddsTheSuffixBeforeAskingAboutOverwriting) {
+  const auto save = FavoritesFileDialog(nullptr, true, "/tmp");
+  EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);
+  EXPECT_EQ(save->defaultSuffix(), "fav");
+  EXPECT_EQ(FavoritesFileDialog(nullptr, false, "/tmp")->acceptMode(), QFileDialog::AcceptOpen);
 }
 
 TEST_F(FavMenuTest, CancelAfterLoadingAWholeTreeLeavesTheMenuUnchanged) {
