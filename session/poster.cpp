@@ -5,6 +5,7 @@
 #include <string>
 
 #include "render/overlap_job.h"
+#include "session/compute.h"
 
 namespace vortexa {
 
@@ -28,11 +29,7 @@ void RenderBands(TSession& session, const TBandJob& job,
       const int rows = std::min(job.BandRows, job.LastRow - first);
       if (draw.Width() != job.Width || draw.Height() != rows) session.Resize(job.Width, rows);
       grid.SetBand(job.Height, first);
-      grid.Start(ccDraw);
-      grid.WaitIdle();
-      if (const TCalcFault fault = grid.LastFault(); fault.Failed)
-        throw std::runtime_error(std::to_string(fault.UncomputedDots) +
-                                 " dots could not be computed: " + fault.Error);
+      ComputeToEnd(grid, ccDraw);
       draw.Render(true);
       encoding.Start([&deliver, band = draw.Picture().Image().copy()] { deliver(band); });
       if (progress) progress(first + rows - job.FirstRow);
