@@ -54,6 +54,7 @@ struct TVideoFile::TEncoder {
   ~TEncoder() { Release(); }
 
   void Open(const std::string& path, const TVideoSettings& settings) {
+    av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics are no news for the user
     Check(avformat_alloc_output_context2(&Format, nullptr, "mp4", path.c_str()),
           "cannot make an MP4 file");
     const AVCodec* encoder = ChooseEncoder(settings.Codec);
@@ -114,6 +115,7 @@ struct TVideoFile::TEncoder {
       const int received = avcodec_receive_packet(Codec, Packet);
       if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
       Check(received, "cannot encode a video frame");
+      Packet->duration = 1;  // one frame, in the codec's time base
       av_packet_rescale_ts(Packet, Codec->time_base, Stream->time_base);
       Packet->stream_index = Stream->index;
       Check(av_interleaved_write_frame(Format, Packet), "cannot write the video");
