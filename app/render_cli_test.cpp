@@ -131,7 +131,7 @@ TEST(RenderVideos, CtrlCLeavesAFinishedVideo) {
   const std::string command =
       "(" + std::string(VORTEXA_RENDER_PATH) + " --size 64x48 --video " + video.string() +
       " --frames 1000000 --to-range 1e-12 --limit 3000 2>" + said.string() +
-      " & p=$!; sleep 1; kill -INT $p; (sleep 30; kill -KILL $p) & w=$!; wait $p; s=$?; "
+      " & p=$!; sleep 1; kill -INT $p; (sleep 30; kill -KILL $p) >/dev/null 2>&1 & w=$!; wait $p; s=$?; "
       "kill $w; exit $s)";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
