@@ -13,7 +13,7 @@
 #include "formula/evaluate.h"
 #include "render/png_stream.h"
 #include "render/video_canvas.h"
-#include "render/video_file.h"
+#include "render/video_module.h"
 #include "session/poster.h"
 #include "session/tour.h"
 #include "session/zoom_video.h"
@@ -79,7 +79,7 @@ void FlyTour(TSession& session, const TRenderRequest& request) {
   }
 }
 
-int RunZoomVideo(const TRenderRequest& request, TVideoFile& video) {
+int RunZoomVideo(const TRenderRequest& request, TVideoSink& video) {
   TNullCanvas canvas;
   TSession session(canvas);
   TRequestedFormula formula;
@@ -101,7 +101,7 @@ int RunZoomVideo(const TRenderRequest& request, TVideoFile& video) {
 // The tour is filmed as the window shows it: the picture of every present,
 // frames on a virtual clock that runs at the engine's real speed only while
 // it computes.
-int RunTourVideo(const TRenderRequest& request, TVideoFile& video) {
+int RunTourVideo(const TRenderRequest& request, TVideoSink& video) {
   const int maxFrames = VideoFrames(request);
   TProgressLine progress("frames");
   TSession* filmed = nullptr;
@@ -186,12 +186,13 @@ int RunBands(const TRenderRequest& request) {
 }
 
 int RunVideo(const TRenderRequest& request) {
-  TVideoFile video(request.VideoPath, {request.Width, request.Height, request.Fps});
+  const std::unique_ptr<TVideoSink> video =
+      OpenVideo(request.VideoPath, {request.Width, request.Height, request.Fps});
   const int made =
-      IsZoomVideo(request) ? RunZoomVideo(request, video) : RunTourVideo(request, video);
-  video.Finish();
+      IsZoomVideo(request) ? RunZoomVideo(request, *video) : RunTourVideo(request, *video);
+  video->Finish();
   std::cerr << "vortexa-render: " << made << " frames of " << request.Width << "x" << request.Height
-            << " at " << request.Fps << " fps (" << video.CodecName() << ")"
+            << " at " << request.Fps << " fps (" << video->CodecName() << ")"
             << (Interrupted() ? ", stopped by Ctrl+C" : "") << "\n";
   return Interrupted() ? kInterruptedStatus : 0;
 }

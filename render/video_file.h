@@ -29,23 +29,33 @@ struct TVideoSettings {
   TVideoCodec Codec = TVideoCodec::H264;
 };
 
-class TVideoFile {
+// Where frames go: a video file, whose encoder may live in a module loaded
+// only when a video is made (see render/video_module.h).
+class TVideoSink {
+ public:
+  virtual ~TVideoSink() = default;
+  // Hands the frame (of the video's size) to the encoding thread and returns
+  // once the previous frame is encoded; throws TVideoError.
+  virtual void AddFrame(const QImage& frame) = 0;
+  // Encodes what is left and writes the end of the file; throws TVideoError.
+  virtual void Finish() = 0;
+  virtual std::string CodecName() const = 0;
+  virtual int FramesAdded() const = 0;
+};
+
+class TVideoFile : public TVideoSink {
  public:
   // Creates the file; throws TVideoError for a bad size or frame rate, or
   // when the file or the encoder cannot be opened.
   TVideoFile(const std::string& path, const TVideoSettings& settings);
-  ~TVideoFile();
+  ~TVideoFile() override;
   TVideoFile(const TVideoFile&) = delete;
   TVideoFile& operator=(const TVideoFile&) = delete;
 
-  // Hands the frame (of the video's size) to the encoding thread and returns
-  // once the previous frame is encoded; throws TVideoError.
-  void AddFrame(const QImage& frame);
-  // Encodes what is left and writes the end of the file; throws TVideoError.
-  void Finish();
-
-  std::string CodecName() const;
-  int FramesAdded() const { return FFramesAdded; }
+  void AddFrame(const QImage& frame) override;
+  void Finish() override;
+  std::string CodecName() const override;
+  int FramesAdded() const override { return FFramesAdded; }
 
  private:
   struct TEncoder;
