@@ -30,8 +30,10 @@ int LumaOf(int grey) {
 
 class VideoFileTest : public ::testing::TestWithParam<TVideoCodec> {
  protected:
+  // One file per codec: the cases of the codecs may run at the same time.
   std::string Path(const char* name) const {
-    return (std::filesystem::path(::testing::TempDir()) / name).string();
+    const char* codec = GetParam() == TVideoCodec::H264 ? "h264-" : "mpeg4-";
+    return (std::filesystem::path(::testing::TempDir()) / (codec + std::string(name))).string();
   }
 };
 
