@@ -128,11 +128,12 @@ TEST(RenderVideos, CtrlCLeavesAFinishedVideo) {
   const std::filesystem::path folder = testing::TempDir();
   const auto video = folder / "stopped.mp4", said = folder / "stopped.txt";
   std::filesystem::remove(video);
-  const std::string command =
-      "(" + std::string(VORTEXA_RENDER_PATH) + " --size 64x48 --video " + video.string() +
-      " --frames 1000000 --to-range 1e-12 --limit 3000 2>" + said.string() +
-      " & p=$!; sleep 1; kill -INT $p; (sleep 30; kill -KILL $p) >/dev/null 2>&1 & w=$!; wait $p; s=$?; "
-      "kill $w; exit $s)";
+  const std::string command = "(" + std::string(VORTEXA_RENDER_PATH) + " --size 64x48 --video " +
+                              video.string() +
+                              " --frames 1000000 --to-range 1e-12 --limit 3000 2>" + said.string() +
+                              " & p=$!; sleep 1; kill -INT $p; (sleep 30; kill -KILL $p) "
+                              ">/dev/null 2>&1 & w=$!; wait $p; s=$?; "
+                              "kill $w; exit $s)";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130);
