@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "app/render_jobs.h"
 #include "app/render_options.h"
 #include "app/stage_clock.h"
 #include "engine/calc_grid.h"
@@ -21,22 +22,6 @@
 
 namespace vortexa {
 namespace {
-
-// The request's view and colours, as a stored view the window would load.
-TMBItem RequestedView(const TRenderRequest& request) {
-  TMBItem view;
-  view.X = request.CenterX;
-  view.Y = request.CenterY;
-  view.Range = request.Range;
-  view.Limit = request.Limit;
-  const TColorPositions& colors = request.Colors;
-  view.ColorIndex = static_cast<std::int8_t>(colors.ColorMode);
-  view.Hue = static_cast<std::int8_t>(colors.Hue);
-  view.Saturation = static_cast<std::int8_t>(colors.Saturation);
-  view.Highlight = static_cast<std::int8_t>(colors.Highlight);
-  view.Period = static_cast<std::int8_t>(colors.Period);
-  return view;
-}
 
 // Composes through the same Render the window uses.
 void ComposePicture(TDrawGrid& draw, const TRenderRequest& request) {
@@ -85,19 +70,9 @@ int Run(const TRenderRequest& request, TStageClock& clock) {
   TSession session(canvas);
   TCalcGrid& grid = session.CalcGrid();
   TDrawGrid& draw = session.DrawGrid();
-  session.SetOptions(request.Options);
   session.Resize(request.Width, request.Height);
-  session.LoadView(RequestedView(request));
-  session.ShowView();
-  TTokenList program;
-  std::optional<TFormulaRecurrence> recurrence;
-  if (!request.Formula.empty()) {
-    CheckFormula(request.Formula, program);
-    BindParameters(program, request.A, request.B);
-    recurrence.emplace(program);
-  }
-  grid.SetFormula(request.IsMandel, recurrence ? &*recurrence : nullptr, request.ParamRe,
-                  request.ParamIm);
+  TRequestedFormula formula;
+  PrepareSession(session, request, formula);
 
   clock.Lap("allocation");
   const auto start = std::chrono::steady_clock::now();
@@ -134,6 +109,12 @@ int Run(const TRenderRequest& request, TStageClock& clock) {
 // Failures end the program with one line on stderr and exit status 1.
 int RunReporting(const TRenderRequest& request, TStageClock& clock) {
   try {
+    if (!request.StitchPaths.empty()) return RunStitch(request);
+    if (IsVideo(request)) {
+      WatchInterrupt();
+      return RunVideo(request);
+    }
+    if (RendersInBands(request)) return RunBands(request);
     return Run(request, clock);
   } catch (const std::bad_alloc&) {
     std::cerr << "vortexa-render: not enough memory for a " << request.Width << "x"

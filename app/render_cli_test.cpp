@@ -14,6 +14,7 @@
 
 #include "engine/calc_grid.h"
 #include "render/canvas.h"
+#include "render/decoded_video.h"
 #include "render/draw_grid.h"
 
 namespace vortexa {
@@ -85,6 +86,64 @@ TEST(RenderPictures, FilesDecodeToThePictureComposedFromTheirCounts) {
       ASSERT_FALSE(decoded.isNull()) << name << c.View;
       EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32), expected) << name << c.View;
     }
+}
+
+QImage Decoded(const std::filesystem::path& path) {
+  return QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_RGB32);
+}
+
+// Four processes compute a band each; joined, the bands are one render's
+// picture. Bands compute every dot, so the render has the shortcuts off.
+TEST(RenderBands, StitchedTilesAreOneRender) {
+  const std::filesystem::path folder = testing::TempDir();
+  const std::string view = "--size 160x101 --center -0.6,0 --range 1.1 --limit 500 ";
+  std::string bands;
+  for (int i = 0; i < 4; ++i) {
+    const auto band = folder / ("tile-" + std::to_string(i) + ".png");
+    ASSERT_EQ(RunRenderer(view + "--tile " + std::to_string(i) + "/4 -o " + band.string()), 0);
+    bands += band.string() + " ";
+  }
+  const auto joined = folder / "joined.png", whole = folder / "whole.png";
+  ASSERT_EQ(RunRenderer("--stitch " + bands + "-o " + joined.string()), 0);
+  ASSERT_EQ(RunRenderer(view + "--options 24 -o " + whole.string()), 0);
+  const QImage picture = Decoded(whole);
+  ASSERT_EQ(picture.size(), QSize(160, 101));
+  EXPECT_EQ(Decoded(joined), picture);
+}
+
+TEST(RenderVideos, ZoomVideoHasItsFramesAtItsSize) {
+  const auto video = std::filesystem::path(testing::TempDir()) / "zoom.mp4";
+  ASSERT_EQ(RunRenderer("--size 64x48 --video " + video.string() + " --frames 16 --to-range 0.1"),
+            0);
+  const auto frames = test_support::DecodeVideo(video.string());
+  ASSERT_EQ(frames.size(), 16u);
+  for (const auto& frame : frames)
+    EXPECT_EQ(QSize(frame.Width, frame.Height), QSize(64, 48));
+}
+
+// Ctrl+C ends the video after the frame in hand, with every frame made in it.
+// A shell's background job ignores SIGINT unless the program handles it,
+// hence the watchdog.
+TEST(RenderVideos, CtrlCLeavesAFinishedVideo) {
+  const std::filesystem::path folder = testing::TempDir();
+  const auto video = folder / "stopped.mp4", said = folder / "stopped.txt";
+  std::filesystem::remove(video);
+  const std::string command = "(" + std::string(VORTEXA_RENDER_PATH) + " --size 64x48 --video " +
+                              video.string() +
+                              " --frames 1000000 --to-range 1e-12 --limit 3000 2>" + said.string() +
+                              " & p=$!; sleep 1; kill -INT $p; (sleep 30; kill -KILL $p) "
+                              ">/dev/null 2>&1 & w=$!; wait $p; s=$?; "
+                              "kill $w; exit $s)";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  std::ifstream in(said);
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  const std::size_t at = text.find("vortexa-render: ");
+  ASSERT_NE(at, std::string::npos) << text;
+  const int reported = std::atoi(text.c_str() + at + 16);
+  EXPECT_GT(reported, 0);
+  EXPECT_EQ(static_cast<int>(test_support::DecodeVideo(video.string()).size()), reported);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -22,6 +23,14 @@ const char* const kRenderUsage =
     "                      [--julia RE,IM | --init RE,IM] [--formula TEXT [--a A] [--b B]]\n"
     "                      [--jpeg-quality 0|1|2] [--counts FILE] [-o FILE.png|.bmp|.jpg]\n"
     "                      [--timings]\n"
+    "  pictures beyond 9999 a side, up to 100000 (PNG, flat): rendered in bands\n"
+    "                      [--tile I/N]        band I (0-based) of N of the picture\n"
+    "       vortexa-render --stitch BAND.png... -o FILE.png\n"
+    "  videos:             --video FILE.mp4 [--fps F] [--frames N | --seconds S]\n"
+    "                      zoom: [--to-view TEXT] [--to-center X,Y] [--to-range R]\n"
+    "                            [--to-limit N]\n"
+    "                      tour: --tour NAME | --random-tour [--favorites FILE.fav]\n"
+    "                            [--tour-speed 0..3]\n"
     "       vortexa-render --version | --help";
 
 namespace {
@@ -93,8 +102,8 @@ void ApplyRange(TRenderRequest& request, std::string_view value) {
 
 void ApplySize(TRenderRequest& request, std::string_view value) {
   const auto wh = SplitFields(value, 'x', 2, "--size");
-  request.Width = ParseInt(wh[0], "width", 1, 9999);
-  request.Height = ParseInt(wh[1], "height", 1, 9999);
+  request.Width = ParseInt(wh[0], "width", 1, kMaxPosterSide);
+  request.Height = ParseInt(wh[1], "height", 1, kMaxPosterSide);
 }
 
 TColorPositions ColorsInRange(int colorMode, int hue, int saturation, int highlight, int period) {
@@ -143,6 +152,46 @@ void ApplyFormula(TRenderRequest& request, std::string_view value) {
   request.Formula = value;
 }
 
+void ApplyTile(TRenderRequest& request, std::string_view value) {
+  const auto in = SplitFields(value, '/', 2, "--tile");
+  request.TileCount = ParseInt(in[1], "--tile's band count", 1, kMaxPosterSide);
+  request.TileIndex = ParseInt(in[0], "--tile's band", 0, request.TileCount - 1);
+}
+
+// The "to" view of a zoom video; its colours are the start's.
+void ApplyToView(TRenderRequest& request, std::string_view value) {
+  const std::optional<TMBItem> view = ParseView(value);
+  if (!view) throw EUsageError("--to-view: not the text of a view: \"" + std::string(value) + "\"");
+  if (!view->X.IsFinite() || !view->Y.IsFinite() || !std::isfinite(view->Range) ||
+      !(view->Range > 0))
+    throw EUsageError("--to-view: the centre and range must be finite, the range positive");
+  request.ToCenterX = view->X;
+  request.ToCenterY = view->Y;
+  request.ToRange = view->Range;
+  request.ToLimit = InRange(view->Limit, "the limit", 1, kMaxLimit);
+}
+
+void ApplyToCenter(TRenderRequest& request, std::string_view value) {
+  const auto xy = SplitFields(value, ',', 2, "--to-center");
+  request.ToCenterX = ParseCoordinate(xy[0], "--to-center");
+  request.ToCenterY = ParseCoordinate(xy[1], "--to-center");
+  if (!request.ToCenterX->IsFinite() || !request.ToCenterY->IsFinite())
+    throw EUsageError("the centre must be finite");
+}
+
+void ApplyToRange(TRenderRequest& request, std::string_view value) {
+  const long double range = ParseNumber<long double>(value, "--to-range");
+  if (!std::isfinite(range) || !(range > 0))
+    throw EUsageError("the range must be a positive finite number");
+  request.ToRange = range;
+}
+
+void ApplySeconds(TRenderRequest& request, std::string_view value) {
+  request.Seconds = ParseFinite(value, "--seconds");
+  if (!(request.Seconds > 0) || request.Seconds > 86400)
+    throw EUsageError("--seconds must lie between 0 and 86400");
+}
+
 struct TOptionRule {
   std::string_view Name;
   bool TakesValue;
@@ -182,6 +231,29 @@ const TOptionRule kOptionRules[] = {
     {"--counts", true, [](TRenderRequest& r, std::string_view v) { r.CountsPath = v; }},
     {"-o", true, [](TRenderRequest& r, std::string_view v) { r.OutputPath = v; }},
     {"--timings", false, [](TRenderRequest& r, std::string_view) { r.Timings = true; }},
+    {"--tile", true, ApplyTile},
+    {"--video", true, [](TRenderRequest& r, std::string_view v) { r.VideoPath = v; }},
+    {"--fps", true,
+     [](TRenderRequest& r, std::string_view v) { r.Fps = ParseInt(v, "--fps", 1, 240); }},
+    {"--frames", true,
+     [](TRenderRequest& r, std::string_view v) {
+       r.Frames = ParseInt(v, "--frames", 1, 10'000'000);
+     }},
+    {"--seconds", true, ApplySeconds},
+    {"--to-view", true, ApplyToView},
+    {"--to-center", true, ApplyToCenter},
+    {"--to-range", true, ApplyToRange},
+    {"--to-limit", true,
+     [](TRenderRequest& r, std::string_view v) {
+       r.ToLimit = ParseInt(v, "--to-limit", 1, kMaxLimit);
+     }},
+    {"--tour", true, [](TRenderRequest& r, std::string_view v) { r.TourDestination = v; }},
+    {"--random-tour", false, [](TRenderRequest& r, std::string_view) { r.RandomTour = true; }},
+    {"--favorites", true, [](TRenderRequest& r, std::string_view v) { r.FavoritesPath = v; }},
+    {"--tour-speed", true,
+     [](TRenderRequest& r, std::string_view v) {
+       r.TourSpeed = ParseInt(v, "--tour-speed", 0, 3);
+     }},
 };
 
 const TOptionRule& FindOption(std::string_view name) {
@@ -207,6 +279,13 @@ void CheckWritable(const std::string& path) {
 TRenderRequest ParseRenderArguments(const std::vector<std::string>& args) {
   TRenderRequest request;
   for (size_t i = 0; i < args.size(); ++i) {
+    // The band files to join run up to the next option.
+    if (args[i] == "--stitch") {
+      while (i + 1 < args.size() && !args[i + 1].starts_with('-'))
+        request.StitchPaths.push_back(args[++i]);
+      if (request.StitchPaths.empty()) throw EUsageError("--stitch needs the band files");
+      continue;
+    }
     const TOptionRule& rule = FindOption(args[i]);
     if (!rule.TakesValue) {
       rule.Apply(request, {});
@@ -232,7 +311,68 @@ std::string PictureExtension(const std::string& path) {
   return extension;
 }
 
+bool IsVideo(const TRenderRequest& request) {
+  return !request.VideoPath.empty();
+}
+
+bool IsZoomVideo(const TRenderRequest& request) {
+  return IsVideo(request) && request.TourDestination.empty() && !request.RandomTour;
+}
+
+int VideoFrames(const TRenderRequest& request) {
+  if (request.Frames > 0) return request.Frames;
+  const double seconds = request.Seconds > 0    ? request.Seconds
+                         : IsZoomVideo(request) ? kDefaultZoomSeconds
+                                                : 0;
+  return std::max(seconds > 0 ? 1 : 0, static_cast<int>(std::lround(seconds * request.Fps)));
+}
+
+bool RendersInBands(const TRenderRequest& request) {
+  return request.TileCount > 0 || request.Width > kMaxWholeSide || request.Height > kMaxWholeSide;
+}
+
+namespace {
+
+void CheckVideo(const TRenderRequest& request) {
+  if (PictureExtension(request.VideoPath) != ".mp4")
+    throw EUsageError("cannot write \"" + request.VideoPath + "\": the video must be an .mp4 file");
+  if (request.Width > kMaxWholeSide || request.Height > kMaxWholeSide || request.Width % 2 != 0 ||
+      request.Height % 2 != 0)
+    throw EUsageError("a video's width and height must be even and at most 9999");
+  if (request.TileCount > 0) throw EUsageError("--tile makes pictures, not videos");
+  if (!request.TourDestination.empty() && request.RandomTour)
+    throw EUsageError("--tour and --random-tour exclude each other");
+  if (request.RandomTour && VideoFrames(request) == 0)
+    throw EUsageError("a random tour never ends: give --frames or --seconds");
+  if (IsZoomVideo(request) && !request.ToCenterX && !request.ToRange)
+    throw EUsageError("a zoom video needs --to-view, --to-center or --to-range");
+  CheckWritable(request.VideoPath);
+}
+
+// Bands are computed and written on their own, so every dot's colour must
+// depend on its count alone.
+void CheckBands(const TRenderRequest& request) {
+  if (PictureExtension(request.OutputPath) != ".png" || request.Rotation != 0 ||
+      request.Elevation != 90 || !request.CountsPath.empty())
+    throw EUsageError(
+        "pictures in bands (--tile, or beyond 9999 a side) are flat .png files without "
+        "--rotation, --elevation or --counts");
+}
+
+}  // namespace
+
 void CheckOutputPaths(const TRenderRequest& request) {
+  if (!request.StitchPaths.empty()) {
+    if (PictureExtension(request.OutputPath) != ".png")
+      throw EUsageError("joined bands make a .png file");
+    CheckWritable(request.OutputPath);
+    return;
+  }
+  if (IsVideo(request)) {
+    CheckVideo(request);
+    return;
+  }
+  if (RendersInBands(request)) CheckBands(request);
   const std::string extension = PictureExtension(request.OutputPath);
   if (extension != ".png" && extension != ".bmp" && extension != ".jpg")
     throw EUsageError("cannot write \"" + request.OutputPath +

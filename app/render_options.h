@@ -1,6 +1,7 @@
 // Command line of vortexa-render: what to compute and where to put it.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,7 +40,40 @@ struct TRenderRequest {
   long double A = 0;
   long double B = 0;
   bool Timings = false;  // one line on stderr: time and page faults of every stage
+
+  // Band TileIndex of TileCount horizontal bands of the picture; 0 bands: all of it.
+  int TileIndex = 0;
+  int TileCount = 0;
+  // Band files joined into OutputPath, without computing anything.
+  std::vector<std::string> StitchPaths;
+
+  // A video instead of a picture: a zoom to the "to" view, or a tour.
+  std::string VideoPath;
+  int Fps = 30;
+  int Frames = 0;                      // 0: from Seconds
+  double Seconds = 0;                  // 0: the zoom's default, the tour's whole flight
+  std::optional<TDeepReal> ToCenterX;  // unset: the start's
+  std::optional<TDeepReal> ToCenterY;
+  std::optional<long double> ToRange;
+  std::optional<int> ToLimit;
+  std::string TourDestination;  // a favourite's name
+  bool RandomTour = false;
+  std::string FavoritesPath;  // empty: the user's favourites, else the shipped ones
+  int TourSpeed = 1;
 };
+
+// Sides up to this render whole; larger pictures (PNG only) render in bands.
+inline constexpr int kMaxWholeSide = 9999;
+inline constexpr int kMaxPosterSide = 100000;
+// A zoom video without --frames or --seconds lasts this long.
+inline constexpr double kDefaultZoomSeconds = 10;
+
+bool IsVideo(const TRenderRequest& request);
+bool IsZoomVideo(const TRenderRequest& request);
+// Frames of a video with a known length; 0 for a tour flown to its end.
+int VideoFrames(const TRenderRequest& request);
+// Whether the picture goes to its file band by band.
+bool RendersInBands(const TRenderRequest& request);
 
 // Bad input on the command line; the text names what was wrong.
 class EUsageError : public std::runtime_error {

@@ -142,7 +142,18 @@ TEST(RenderArguments, RefusesBadInput) {
       "--limit 65001",
       "--limit 12x",
       "--size 0x10",
-      "--size 10000x10",
+      "--size 100001x10",
+      "--tile 4/4",
+      "--tile 0/0",
+      "--tile 1",
+      "--fps 0",
+      "--frames 0",
+      "--seconds 0",
+      "--to-range 0",
+      "--to-view hello",
+      "--tour-speed 4",
+      "--stitch",
+      "--stitch -o x.png",
       "--size 10x",
       "--size 10",
       "--options 64",
@@ -206,6 +217,41 @@ TEST(RenderArguments, RefusesUnwritableOutput) {
   EXPECT_THROW(check((folder / "a.gif").string()), EUsageError);
   EXPECT_THROW(check((folder / "a.jpeg").string()), EUsageError);
   EXPECT_THROW(check((folder / "a.png").string(), (folder / "no" / "c.raw").string()), EUsageError);
+}
+
+// Jobs that need what the output cannot give: bands need a flat PNG, a
+// video an even size and an end.
+TEST(RenderArguments, RefusesJobsTheOutputCannotTake) {
+  const std::string folder = testing::TempDir() + "/";
+  // "@" stands for the temporary folder.
+  const auto check = [&](std::string line) {
+    for (std::size_t at; (at = line.find('@')) != std::string::npos;)
+      line.replace(at, 1, folder);
+    CheckOutputPaths(ParseRenderArguments(Words(line)));
+  };
+  const char* refused[] = {
+      "--size 10000x10 -o @big.jpg",
+      "--size 10000x10 --elevation 40 -o @big.png",
+      "--size 10x10000 --rotation 10 -o @big.png",
+      "--tile 1/4 --counts @a.raw -o @big.png",
+      "--video @v.avi --to-range 1",
+      "--video @v.mp4 --size 101x100 --to-range 1",
+      "--video @v.mp4 --size 10000x100 --to-range 1",
+      "--video @v.mp4",
+      "--video @v.mp4 --random-tour",
+      "--video @v.mp4 --tour A --random-tour --frames 3",
+      "--video @v.mp4 --to-range 1 --tile 0/2",
+      "--stitch @a.png -o @w.jpg",
+  };
+  for (const char* line : refused)
+    EXPECT_THROW(check(line), EUsageError) << line;
+  const char* taken[] = {
+      "--size 100000x100000 -o @big.png",           "--tile 3/4 -o @big.png",
+      "--video @v.mp4 --to-range 1e-3 --seconds 2", "--video @v.mp4 --random-tour --frames 30",
+      "--stitch @a.png @w.png -o @w.png",
+  };
+  for (const char* line : taken)
+    EXPECT_NO_THROW(check(line)) << line;
 }
 
 std::string FileBytes(const std::filesystem::path& path);

@@ -137,10 +137,23 @@ void TCalcGrid::SetSize(int width, int height) {
       TPageBuffer<TDot>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   FState.ColRe.assign(width, 0);
   FState.RowPasses.assign(height, 0);
+  FState.BandOffset = 0;
+  FPictureHeight = height;
   FState.AxisRow = -1;
   FMinCache = kDotInside;
   FMagnifyAnchorX = FMagnifyAnchorY = 0;
   FReferenceStale = true;  // the orbit's precision follows the dot size
+  UpdateScale();
+  UpdateColumns();
+}
+
+void TCalcGrid::SetBand(int pictureHeight, int firstRow) {
+  const auto lock = LockIdle();
+  if (firstRow < 0 || firstRow + FState.GridHeight > pictureHeight)
+    throw std::invalid_argument("band outside the picture");
+  FPictureHeight = pictureHeight;
+  FState.BandOffset = firstRow + FState.GridHeight / 2 - pictureHeight / 2;
+  FReferenceStale = true;
   UpdateScale();
   UpdateColumns();
 }
@@ -212,7 +225,7 @@ void TCalcGrid::SetFixedTeamSize(int size) {
 
 // The range is the distance from the centre to the nearer picture edge.
 void TCalcGrid::UpdateScale() {
-  const int side = std::min(FState.GridWidth, FState.GridHeight);
+  const int side = std::min(FState.GridWidth, FPictureHeight);
   FState.Step = side > 0 ? 2 * FRange / side : 0;
   UpdateKernel();
 }

@@ -69,6 +69,11 @@ class TCalcGrid {
   // negative size, a limit outside 1..kMaxLimit or a zoom factor that is not
   // positive and finite throws std::invalid_argument.
   void SetSize(int width, int height);
+  // Makes the grid rows firstRow.. of a picture pictureHeight rows tall, so
+  // that a picture too large for memory is computed band by band with the
+  // same dots as a whole. SetSize makes the grid a whole picture again.
+  // Throws std::invalid_argument when the band does not fit the picture.
+  void SetBand(int pictureHeight, int firstRow);
   // The centre keeps all its digits for the deep family's reference orbit;
   // ColRe, RowIm and the other families use it rounded to long double.
   void SetView(const TDeepReal& centerX, const TDeepReal& centerY, int limit, long double range);
@@ -186,6 +191,7 @@ class TCalcGrid {
   std::atomic<int> FProgressSpan{0};
   std::atomic<bool> FAbort{false};
   long double FRange = 0;
+  int FPictureHeight = 0;  // the grid's height unless it holds a band
   TDeepReal FDeepCenterX;
   TDeepReal FDeepCenterY;
   bool FReferenceStale = true;  // the view changed since the orbit was computed

@@ -340,6 +340,49 @@ TEST(CalcGridMapping, RejectsUnsafeSettings) {
   EXPECT_THROW(grid.SetView(0, 0, kMaxLimit + 1, 1), std::invalid_argument);
   EXPECT_THROW(grid.SetMagnify(0), std::invalid_argument);
   EXPECT_THROW(grid.SetMagnify(std::numeric_limits<float>::quiet_NaN()), std::invalid_argument);
+  grid.SetSize(10, 4);
+  EXPECT_THROW(grid.SetBand(10, 7), std::invalid_argument);
+  EXPECT_THROW(grid.SetBand(10, -1), std::invalid_argument);
+}
+
+// A picture computed band by band, each band a grid of its own, has the
+// dots of the whole picture; the shortcuts that look past a band's edge
+// (prediction, mirroring) are off in both.
+TEST(CalcGridMapping, BandsCountWhatTheWholePictureCounts) {
+  struct TCase {
+    const char* Name;
+    long double X, Y, Range;
+    int Width, Height;
+  };
+  const TCase cases[] = {
+      {"home, wider than tall", -0.5L, 0, 1.5L, 48, 37},
+      {"home, taller than wide", -0.5L, 0.1L, 1.5L, 30, 45},
+      {"seahorse valley", -0.743643887037151L, 0.13182590420533L, 1e-6L, 40, 33},
+      {"deep", -0.743643887037158704752191506114774L, 0.131825904205311970493132056385139L, 1e-15L,
+       24, 21},
+  };
+  constexpr int kBandRows = 7;  // the last band is shorter
+  for (const TCase& c : cases) {
+    TCalcGrid whole;
+    whole.SetOptions(kOptNoPrediction | kOptNoMirror);
+    whole.SetSize(c.Width, c.Height);
+    whole.SetView(c.X, c.Y, 500, c.Range);
+    RunToEnd(whole, ccDraw);
+    const std::vector<TDot> expected = Dots(whole);
+
+    std::vector<TDot> banded;
+    TCalcGrid band;
+    band.SetOptions(kOptNoPrediction | kOptNoMirror);
+    for (int first = 0; first < c.Height; first += kBandRows) {
+      band.SetSize(c.Width, std::min(kBandRows, c.Height - first));
+      band.SetBand(c.Height, first);
+      band.SetView(c.X, c.Y, 500, c.Range);
+      RunToEnd(band, ccDraw);
+      const std::vector<TDot> dots = Dots(band);
+      banded.insert(banded.end(), dots.begin(), dots.end());
+    }
+    EXPECT_EQ(banded, expected) << c.Name;
+  }
 }
 
 TEST(CalcGridDots, FlatIndexCheckOnly) {

@@ -105,10 +105,15 @@ struct TCalcState {
       return ColReDouble.data();
   }
 
+  // Rows from this grid's middle row to the picture's, when the grid holds a
+  // band of a taller picture; 0 when it holds the whole picture.
+  int BandOffset = 0;
+  // Rows of a row from the picture's middle row.
+  int PictureRow(int row) const { return row - GridHeight / 2 + BandOffset; }
   // Imaginary part of a row; grows downwards on the screen.
-  long double RowIm(int row) const { return (row - GridHeight / 2) * Step + CenterY; }
+  long double RowIm(int row) const { return PictureRow(row) * Step + CenterY; }
   // The row's offset from the view centre, for the deep family.
-  double RowDc(int row) const { return static_cast<double>((row - GridHeight / 2) * Step); }
+  double RowDc(int row) const { return static_cast<double>(PictureRow(row) * Step); }
   TDot* RowPtr(int row) { return Grid.data() + static_cast<std::size_t>(row) * GridWidth; }
   const TDot* RowPtr(int row) const {
     return Grid.data() + static_cast<std::size_t>(row) * GridWidth;

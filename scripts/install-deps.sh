@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev qt6-multimedia-dev
-  libjpeg62-turbo-dev libdeflate-dev libmpfr-dev
+  libjpeg62-turbo-dev libdeflate-dev libmpfr-dev zlib1g-dev
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk
   # Translations: lrelease, Qt's CMake support for it, and Qt's own Japanese.

@@ -1,0 +1,208 @@
+#include "app/render_jobs.h"
+
+#include <signal.h>
+
+#include <atomic>
+#include <iostream>
+#include <stdexcept>
+
+#include "app/progress_line.h"
+#include "favorites/fav_files.h"
+#include "favorites/fav_tree.h"
+#include "favorites/mb_list.h"
+#include "formula/evaluate.h"
+#include "render/png_stream.h"
+#include "render/video_canvas.h"
+#include "render/video_module.h"
+#include "session/poster.h"
+#include "session/tour.h"
+#include "session/zoom_video.h"
+
+namespace vortexa {
+
+namespace {
+
+volatile sig_atomic_t gInterrupted = 0;
+
+void OnInterrupt(int) {
+  gInterrupted = 1;
+}
+
+bool Interrupted() {
+  return gInterrupted != 0;
+}
+
+// Exit status of a run stopped by Ctrl+C, as a shell reports one.
+constexpr int kInterruptedStatus = 130;
+
+TViewState StartView(const TRenderRequest& request) {
+  return {request.CenterX, request.CenterY, request.Range, request.Limit};
+}
+
+TViewState EndView(const TRenderRequest& request) {
+  return {request.ToCenterX.value_or(request.CenterX), request.ToCenterY.value_or(request.CenterY),
+          request.ToRange.value_or(request.Range), request.ToLimit.value_or(request.Limit)};
+}
+
+std::filesystem::path FavoritesFile(const TRenderRequest& request) {
+  if (!request.FavoritesPath.empty()) return request.FavoritesPath;
+  if (std::filesystem::exists(OwnFavoritesFile())) return OwnFavoritesFile();
+  if (const auto shipped = FindRecommendedFile(RecommendedFileFolders())) return *shipped;
+  throw std::runtime_error("no favourites file: give --favorites FILE.fav");
+}
+
+// Flies the request's tour in the session: to the named favourite, or from
+// favourite to favourite among those marked for random tours.
+void FlyTour(TSession& session, const TRenderRequest& request) {
+  TMBList favorites;
+  TFavTree tree(favorites);
+  const std::filesystem::path file = FavoritesFile(request);
+  tree.LoadFile(file, true);
+  std::vector<const TMBItem*> candidates;
+  const TMBItem* destination = nullptr;
+  for (int i = 0; i < favorites.Count(); ++i) {
+    const TMBItem* item = favorites.GetItem(i);
+    if (item->Tour) candidates.push_back(item);
+    if (!destination && item->Name == request.TourDestination) destination = item;
+  }
+  TTour tour(session);
+  tour.SetSpeed(request.TourSpeed);
+  if (request.RandomTour) {
+    if (candidates.size() < 2)
+      throw std::runtime_error(file.string() + " has fewer than two favourites for random tours");
+    tour.RandomTour(candidates);
+  } else {
+    if (!destination)
+      throw std::runtime_error("no favourite named \"" + request.TourDestination + "\" in " +
+                               file.string());
+    tour.TourToFavorite(*destination);
+  }
+}
+
+int RunZoomVideo(const TRenderRequest& request, TVideoSink& video) {
+  TNullCanvas canvas;
+  TSession session(canvas);
+  TRequestedFormula formula;
+  PrepareSession(session, request, formula);
+  session.Resize(request.Width, request.Height);
+  const int frames = VideoFrames(request);
+  TProgressLine progress("frames");
+  const int made = RenderZoomVideo(
+      session, {StartView(request), EndView(request), frames},
+      [&](const QImage& frame) {
+        video.AddFrame(frame);
+        progress.Update(video.FramesAdded(), frames);
+      },
+      Interrupted);
+  progress.Finish();
+  return made;
+}
+
+// The tour is filmed as the window shows it: the picture of every present,
+// frames on a virtual clock that runs at the engine's real speed only while
+// it computes.
+int RunTourVideo(const TRenderRequest& request, TVideoSink& video) {
+  const int maxFrames = VideoFrames(request);
+  TProgressLine progress("frames");
+  TSession* filmed = nullptr;
+  TVideoCanvas canvas(
+      request.Width, request.Height, request.Fps,
+      [&](const QImage& frame) {
+        video.AddFrame(frame);
+        progress.Update(video.FramesAdded(), maxFrames);
+        if (Interrupted()) filmed->RequestStop();
+      },
+      [&] { return !filmed->CalcGrid().IsIdle(); }, maxFrames, [&] { filmed->RequestStop(); });
+  TSession session(canvas);
+  filmed = &session;
+  TRequestedFormula formula;
+  PrepareSession(session, request, formula);
+  session.Resize(request.Width, request.Height);
+  session.DrawView();
+  if (!Interrupted() && (maxFrames == 0 || canvas.Frames() < maxFrames)) FlyTour(session, request);
+  progress.Finish();
+  return canvas.Frames();
+}
+
+}  // namespace
+
+TMBItem RequestedView(const TRenderRequest& request) {
+  TMBItem view;
+  view.X = request.CenterX;
+  view.Y = request.CenterY;
+  view.Range = request.Range;
+  view.Limit = request.Limit;
+  const TColorPositions& colors = request.Colors;
+  view.ColorIndex = static_cast<std::int8_t>(colors.ColorMode);
+  view.Hue = static_cast<std::int8_t>(colors.Hue);
+  view.Saturation = static_cast<std::int8_t>(colors.Saturation);
+  view.Highlight = static_cast<std::int8_t>(colors.Highlight);
+  view.Period = static_cast<std::int8_t>(colors.Period);
+  return view;
+}
+
+void PrepareSession(TSession& session, const TRenderRequest& request, TRequestedFormula& formula) {
+  session.SetOptions(request.Options);
+  session.LoadView(RequestedView(request));
+  session.ShowView();
+  if (!request.Formula.empty()) {
+    CheckFormula(request.Formula, formula.Program);
+    BindParameters(formula.Program, request.A, request.B);
+    formula.Recurrence.emplace(formula.Program);
+  }
+  session.CalcGrid().SetFormula(request.IsMandel,
+                                formula.Recurrence ? &*formula.Recurrence : nullptr,
+                                request.ParamRe, request.ParamIm);
+}
+
+int RunStitch(const TRenderRequest& request) {
+  std::vector<QString> bands;
+  for (const std::string& path : request.StitchPaths)
+    bands.push_back(QString::fromStdString(path));
+  StitchPngs(bands, QString::fromStdString(request.OutputPath));
+  return 0;
+}
+
+int RunBands(const TRenderRequest& request) {
+  TNullCanvas canvas;
+  TSession session(canvas);
+  TRequestedFormula formula;
+  PrepareSession(session, request, formula);
+  const int count = std::max(request.TileCount, 1);
+  TBandJob job{
+      request.Width, request.Height, BandFirstRow(request.Height, count, request.TileIndex),
+      BandFirstRow(request.Height, count, request.TileIndex + 1), BandRowsForWidth(request.Width)};
+  std::optional<TBandLabel> label;
+  if (request.TileCount > 0) label = TBandLabel{request.TileIndex, count, request.Height};
+  TPngRowWriter writer(QString::fromStdString(request.OutputPath), request.Width,
+                       job.LastRow - job.FirstRow, label);
+  TProgressLine progress("rows");
+  RenderBands(
+      session, job, [&writer](const QImage& band) { writer.AppendRows(band); },
+      [&](int rows) { progress.Update(rows, job.LastRow - job.FirstRow); });
+  writer.Finish();
+  progress.Finish();
+  return 0;
+}
+
+int RunVideo(const TRenderRequest& request) {
+  const std::unique_ptr<TVideoSink> video =
+      OpenVideo(request.VideoPath, {request.Width, request.Height, request.Fps});
+  const int made =
+      IsZoomVideo(request) ? RunZoomVideo(request, *video) : RunTourVideo(request, *video);
+  video->Finish();
+  std::cerr << "vortexa-render: " << made << " frames of " << request.Width << "x" << request.Height
+            << " at " << request.Fps << " fps (" << video->CodecName() << ")"
+            << (Interrupted() ? ", stopped by Ctrl+C" : "") << "\n";
+  return Interrupted() ? kInterruptedStatus : 0;
+}
+
+void WatchInterrupt() {
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace vortexa

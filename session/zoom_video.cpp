@@ -1,0 +1,68 @@
+#include "session/zoom_video.h"
+
+#include <cmath>
+
+#include "session/compute.h"
+
+namespace vortexa {
+
+namespace {
+
+// Ratios closer than this to 1 are a pan: the fixed point is at infinity.
+constexpr long double kPanRatio = 1e-12L;
+// A frame's ratio to the last one counts as the table's within this much.
+constexpr long double kSameRatio = 1e-9L;
+
+// The table index of a zoom by `ratio` (old range over new), or -1.
+int TableIndexOf(long double ratio) {
+  for (std::size_t i = 0; i < TDrawGrid::kZoomRatio.size(); ++i)
+    if (std::fabs(ratio / TDrawGrid::kZoomRatio[i] - 1) < kSameRatio) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace
+
+TViewState ZoomFrameView(const TViewState& from, const TViewState& to, int frame, int frames) {
+  if (frames < 2 || frame <= 0) return from;
+  if (frame >= frames - 1) return to;
+  const long double t = static_cast<long double>(frame) / (frames - 1);
+  const long double ratio = to.Range / from.Range;
+  const long double scale = std::pow(ratio, t);
+  // With P the fixed point, centre = P + (from − P) × scale, which is
+  // from + (to − from) × (1 − scale) / (1 − ratio).
+  const long double share = std::fabs(1 - ratio) < kPanRatio ? t : (1 - scale) / (1 - ratio);
+  TViewState view;
+  view.CenterX = from.CenterX + (to.CenterX - from.CenterX) * share;
+  view.CenterY = from.CenterY + (to.CenterY - from.CenterY) * share;
+  view.Range = from.Range * scale;
+  view.Limit = static_cast<int>(std::nearbyint(from.Limit + (to.Limit - from.Limit) * t));
+  return view;
+}
+
+int RenderZoomVideo(TSession& session, const TZoomVideoJob& job,
+                    const std::function<void(const QImage&)>& frame,
+                    const std::function<bool()>& stop) {
+  TCalcGrid& grid = session.CalcGrid();
+  TDrawGrid& draw = session.DrawGrid();
+  int made = 0;
+  for (int k = 0; k < job.Frames; ++k) {
+    const TViewState last = session.View();
+    const TViewState view = ZoomFrameView(job.From, job.To, k, job.Frames);
+    session.SetView(view);
+    session.ShowView();
+    const int index = TableIndexOf(last.Range / view.Range);
+    if (k > 0 && index >= 0 && last.CenterX == view.CenterX && last.CenterY == view.CenterY) {
+      grid.SetMagnify(TDrawGrid::kZoomRatio[static_cast<std::size_t>(index)]);
+      ComputeToEnd(grid, ccMagnify);
+    } else {
+      ComputeToEnd(grid, ccDraw);
+    }
+    draw.Render(true);
+    frame(draw.Picture().Image());
+    ++made;
+    if (stop && stop()) break;
+  }
+  return made;
+}
+
+}  // namespace vortexa
