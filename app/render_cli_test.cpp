@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/test_folder.h"
 #include "engine/calc_grid.h"
 #include "render/canvas.h"
 #include "render/decoded_video.h"
@@ -57,7 +58,7 @@ QImage ComposeFromCounts(const std::vector<TDot>& counts, int limit, int rotatio
 }
 
 TEST(RenderPictures, FilesDecodeToThePictureComposedFromTheirCounts) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   const auto counts = folder / "pictures.raw";
   const struct {
     const char* View;
@@ -95,7 +96,7 @@ QImage Decoded(const std::filesystem::path& path) {
 // Four processes compute a band each; joined, the bands are one render's
 // picture. Bands compute every dot, so the render has the shortcuts off.
 TEST(RenderBands, StitchedTilesAreOneRender) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   const std::string view = "--size 160x101 --center -0.6,0 --range 1.1 --limit 500 ";
   std::string bands;
   for (int i = 0; i < 4; ++i) {
@@ -112,7 +113,7 @@ TEST(RenderBands, StitchedTilesAreOneRender) {
 }
 
 TEST(RenderVideos, ZoomVideoHasItsFramesAtItsSize) {
-  const auto video = std::filesystem::path(testing::TempDir()) / "zoom.mp4";
+  const auto video = OwnTestFolder() / "zoom.mp4";
   ASSERT_EQ(RunRenderer("--size 64x48 --video " + video.string() + " --frames 16 --to-range 0.1"),
             0);
   const auto frames = test_support::DecodeVideo(video.string());
@@ -125,7 +126,7 @@ TEST(RenderVideos, ZoomVideoHasItsFramesAtItsSize) {
 // A shell's background job ignores SIGINT unless the program handles it,
 // hence the watchdog.
 TEST(RenderVideos, CtrlCLeavesAFinishedVideo) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   const auto video = folder / "stopped.mp4", said = folder / "stopped.txt";
   std::filesystem::remove(video);
   const std::string command = "(" + std::string(VORTEXA_RENDER_PATH) + " --size 64x48 --video " +

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/test_folder.h"
 #include "favorites/number_text.h"
 
 namespace vortexa {
@@ -201,7 +202,7 @@ TEST(RenderArguments, RefusesBadInput) {
 }
 
 TEST(RenderArguments, RefusesUnwritableOutput) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   auto check = [](const std::string& output, const std::string& counts = "") {
     TRenderRequest request;
     request.OutputPath = output;
@@ -222,7 +223,7 @@ TEST(RenderArguments, RefusesUnwritableOutput) {
 // Jobs that need what the output cannot give: bands need a flat PNG, a
 // video an even size and an end.
 TEST(RenderArguments, RefusesJobsTheOutputCannotTake) {
-  const std::string folder = testing::TempDir() + "/";
+  const std::string folder = OwnTestFolder().string() + "/";
   // "@" stands for the temporary folder.
   const auto check = [&](std::string line) {
     for (std::size_t at; (at = line.find('@')) != std::string::npos;)
@@ -267,7 +268,7 @@ int RunRenderer(const std::string& arguments, const std::filesystem::path& error
 }
 
 TEST(RenderProgram, BadInputSaysOneLineExitsWithTwoAndWritesNothing) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   const auto picture = folder / "bad.png", errors = folder / "errors.txt";
   std::filesystem::remove(picture);
   for (const char* arguments :
@@ -289,7 +290,7 @@ std::string FileBytes(const std::filesystem::path& path) {
 // The team size fixed by the environment shows in the output line; a bad one
 // is refused like bad arguments.
 TEST(RenderProgram, EnvironmentFixesTheWorkersOfEveryPass) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   const auto picture = folder / "team.png", said = folder / "said.txt";
   const auto run = [&](const std::string& workers, const std::string& arguments) {
     const std::string command = "VORTEXA_WORKERS=" + workers + " " + VORTEXA_RENDER_PATH +
@@ -314,7 +315,7 @@ TEST(RenderProgram, EnvironmentFixesTheWorkersOfEveryPass) {
 // A 34-digit centre on the command line and in a reproduction text: the
 // renderer says the view it drew with every digit.
 TEST(RenderProgram, PrintsTheViewWithEveryDigitOfADeepCentre) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   const auto picture = folder / "deep.png", said = folder / "said.txt";
   const std::string x = "-1.768778833000000000000000000000001";
   const std::string y = "0.001738996073207466834921002345678";
@@ -329,7 +330,7 @@ TEST(RenderProgram, PrintsTheViewWithEveryDigitOfADeepCentre) {
 }
 
 TEST(RenderProgram, FormulaOfTheBuiltInRecurrenceGivesTheSameCounts) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   const auto plain = folder / "plain.raw", custom = folder / "custom.raw";
   const std::string common =
       "--size 40x30 --limit 200 --options 32 -o " + (folder / "formula.png").string();
@@ -339,7 +340,7 @@ TEST(RenderProgram, FormulaOfTheBuiltInRecurrenceGivesTheSameCounts) {
 }
 
 TEST(RenderProgram, WritesPictureAndCounts) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   const auto picture = folder / "small.png", counts = folder / "small.raw";
   ASSERT_EQ(RunRenderer("--size 40x30 --limit 100 -o " + picture.string() + " --counts " +
                         counts.string()),
@@ -356,7 +357,7 @@ TEST(RenderProgram, WritesPictureAndCounts) {
 
 // The relief goes through the window's composition into BMP and JPEG files.
 TEST(RenderProgram, WritesReliefAsBmpAndJpeg) {
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   for (const char* name : {"relief.bmp", "relief.jpg"}) {
     const auto picture = folder / name;
     std::filesystem::remove(picture);
@@ -384,7 +385,7 @@ std::size_t LineCount(const std::string& text) {
 // A full disk, here a file size limit of one block: one line that says why,
 // exit status 1, and every earlier file as it was, with nothing left beside it.
 TEST(RenderProgram, FailedWriteSaysWhyAndKeepsTheEarlierFile) {
-  const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "full-disk";
+  const std::filesystem::path folder = OwnTestFolder() / "full-disk";
   std::filesystem::remove_all(folder);
   std::filesystem::create_directory(folder);
   const auto errors = folder / "errors.txt";
@@ -422,7 +423,7 @@ TEST(RenderProgram, RunningOutOfMemorySaysSoInOneLine) {
 #ifdef VORTEXA_SANITIZED
   GTEST_SKIP() << "sanitizers reserve more address space than the limit allows";
 #endif
-  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path folder = OwnTestFolder();
   const auto picture = folder / "huge.png", errors = folder / "errors.txt";
   std::filesystem::remove(picture);
   EXPECT_EQ(RunRenderer("--size 9999x9999 -o " + picture.string(), errors, "ulimit -v 600000;"), 1);
