@@ -3,6 +3,7 @@
 set(VORTEXA_INSTALLED_FILES
     bin/vortexa
     bin/vortexa-render
+    lib/vortexa/libvortexa-video.so
     share/applications/io.github.vortexa.Vortexa.desktop
     share/metainfo/io.github.vortexa.Vortexa.metainfo.xml
     share/icons/hicolor/scalable/apps/vortexa.svg

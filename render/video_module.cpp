@@ -15,7 +15,8 @@ TOpenVideo LoadModule() {
   namespace fs = std::filesystem;
   const fs::path programFolder = fs::read_symlink("/proc/self/exe").parent_path();
   std::string reasons;
-  for (const fs::path& folder : {programFolder, fs::path(VORTEXA_VIDEO_MODULE_DIR)}) {
+  for (const fs::path& folder :
+       {programFolder, programFolder / VORTEXA_VIDEO_MODULE_FROM_PROGRAM}) {
     void* module = dlopen((folder / kVideoModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
       reasons += std::string("; ") + dlerror();
