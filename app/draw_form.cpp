@@ -975,17 +975,34 @@ QSize TDrawForm::PictureSize() const {
   return DeviceSize(area, ratio);
 }
 
+// A picture that does not fit in memory leaves none, and the window says so.
+bool TDrawForm::AllocatePicture(QSize picture) {
+  FScreen = QImage(picture, QImage::Format_ARGB32_Premultiplied);
+  if (FScreen.isNull()) return false;
+  try {
+    FSession.Resize(picture.width(), picture.height());
+  } catch (const std::bad_alloc&) {
+    FScreen = QImage();
+    return false;
+  }
+  return true;
+}
+
 void TDrawForm::ApplicationEventsIdle() {
   if (FSession.Busy()) return;
   const QSize area = ImageAreaSize();
   if (area.isEmpty()) return;
   const QSize picture = PictureSize();
   ShowStatus(1, SizeText(picture));
-  FScreen = QImage(picture, QImage::Format_ARGB32_Premultiplied);
+  FSession.SetPixelRatio(devicePixelRatioF());
+  if (!AllocatePicture(picture)) {
+    ShowStatus(3, QString("%1×%2 の画像に必要なメモリがありません")
+                      .arg(picture.width())
+                      .arg(picture.height()));
+    return;
+  }
   FScreen.fill(Qt::black);
   FImageArea->SetSurfaceExtent(area);
-  FSession.SetPixelRatio(devicePixelRatioF());
-  FSession.Resize(picture.width(), picture.height());
   FSession.SetOrigin(Dots(PictureTop()));
   ColorToolBar->update();
   btDrawClick();

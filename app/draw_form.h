@@ -282,6 +282,7 @@ class TDrawForm : public QMainWindow,
   void MarkEdited(QWidget* field);
   void ClearEdited(QWidget* field);
   TColorPositions ColorControls() const;
+  bool AllocatePicture(QSize picture);
   void ApplicationEventsIdle();
   void ShowElapsed(double milliseconds);
   void ShowFault();

@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
+#include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -103,6 +105,47 @@ TEST_F(OutputTest, SettingsSurviveARestartAndAct) {
   EXPECT_EQ(form->TourSound(), 1);
   const QSize area = form->ImageAreaSize();
   EXPECT_EQ(form->UserImageSizes(), std::vector<int>{area.width() * 10000 + area.height()});
+}
+
+// Saved bounds beyond the screen come back inside it: a huge size shrinks to
+// the screen, a corner near the far edge moves the window back onto it.
+TEST_F(OutputTest, RestoredBoundsFitTheScreen) {
+  const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+  const struct {
+    int Left, Top, Width, Height;
+    QRect Expected;
+  } cases[] = {
+      {0, 0, 30000, 30000, free},
+      {free.right() - 100, free.bottom() - 100, 500, 400,
+       QRect(free.right() + 1 - 500, free.bottom() + 1 - 400, 500, 400)},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(Path("vortexa.ini"), QString("[Version]\nNo=120\n[Main]\nLeft=%1\nTop=%2\n"
+                                            "Width=%3\nHeight=%4\n")
+                                        .arg(c.Left)
+                                        .arg(c.Top)
+                                        .arg(c.Width)
+                                        .arg(c.Height)
+                                        .toStdString());
+    auto form = StartForm();
+    EXPECT_EQ(QRect(form->pos(), form->size()), c.Expected) << c.Width << "x" << c.Height;
+  }
+}
+
+// A picture that does not fit in memory is said in the status bar; the window
+// goes on and draws again at a size that fits.
+TEST_F(OutputTest, APictureBeyondMemoryIsReportedInTheStatusBar) {
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "the address sanitizer ends the process on a failed allocation";
+#endif
+#endif
+  auto form = StartForm();
+  form->resize(1000000, 1000000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->StatusText(3).contains("メモリ"); }, kWaitMs));
+  form->resize(400, 300);
+  WaitIdle(*form);
+  EXPECT_EQ(form->Session().DrawGrid().Width(), form->PictureSize().width());
 }
 
 TEST_F(OutputTest, ImageSizeLineGivesUserSizesInFileOrderAheadOfThePresets) {

@@ -7,8 +7,11 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
+#include <optional>
 
 #include "app/draw_form.h"
+#include "app/size_form.h"
 
 namespace vortexa {
 
@@ -39,6 +42,29 @@ QString SizeCaption(int tag) {
   return QString("%1×%2").arg(tag / 10000).arg(tag % 10000);
 }
 
+// A restored window fits the screen it comes up on at that screen's present
+// scale (a size saved at scale 1 is twice as many dots at scale 2), and its
+// picture never exceeds the largest a side may have. A corner off every
+// screen leaves the place to the window system.
+struct TPlacement {
+  QSize Size;
+  std::optional<QPoint> Place;
+};
+
+TPlacement FitToScreen(const TSettings& s) {
+  const QPoint corner(s.Left, s.Top);
+  QScreen* screen = QGuiApplication::screenAt(corner + QPoint(kVisibleCorner, kVisibleCorner));
+  QScreen* room = screen ? screen : QGuiApplication::primaryScreen();
+  if (!room) return {QSize(s.Width, s.Height), {}};
+  const QRect free = room->availableGeometry();
+  const int mostDots = static_cast<int>(kMaxOutputSize / room->devicePixelRatio());
+  const QSize size =
+      QSize(s.Width, s.Height).boundedTo(free.size()).boundedTo(QSize(mostDots, mostDots));
+  if (!screen) return {size, {}};
+  return {size, QPoint(std::clamp(corner.x(), free.left(), free.right() + 1 - size.width()),
+                       std::clamp(corner.y(), free.top(), free.bottom() + 1 - size.height()))};
+}
+
 int Tag(const QAction* item) {
   return item->data().toInt();
 }
@@ -66,9 +92,9 @@ void TDrawForm::LoadSettings(const std::filesystem::path& file) {
     QMessageBox::warning(this, "うずまきらんど", QString::fromStdString(FSettingsFile->Warning()));
   FSettings = FSettingsFile->Loaded();
   const TSettings& s = FSettings;
-  resize(s.Width, s.Height);
-  if (QGuiApplication::screenAt(QPoint(s.Left, s.Top) + QPoint(kVisibleCorner, kVisibleCorner)))
-    move(s.Left, s.Top);
+  const TPlacement placement = FitToScreen(s);
+  resize(placement.Size);
+  if (placement.Place) move(*placement.Place);
   FSession.SetMoveRatio(s.MoveRatio);
   CheckPosition(mnMoveRatio, s.MoveRatio);
   FSession.SetMagnifyRatio(s.MagnifyRatio);

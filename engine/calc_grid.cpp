@@ -131,12 +131,16 @@ std::unique_lock<std::mutex> TCalcGrid::LockIdle() const {
 void TCalcGrid::SetSize(int width, int height) {
   if (width < 0 || height < 0) throw std::invalid_argument("grid size must not be negative");
   const auto lock = LockIdle();
+  // Allocated before anything changes: a size that does not fit in memory
+  // leaves the grid as it was.
+  TPageBuffer<TDot> dots(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  decltype(FState.ColRe) columns(width, 0);
+  decltype(FState.RowPasses) rowPasses(height, 0);
   FState.GridWidth = width;
   FState.GridHeight = height;
-  FState.Grid =
-      TPageBuffer<TDot>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  FState.ColRe.assign(width, 0);
-  FState.RowPasses.assign(height, 0);
+  FState.Grid = std::move(dots);
+  FState.ColRe = std::move(columns);
+  FState.RowPasses = std::move(rowPasses);
   FState.BandOffset = 0;
   FPictureHeight = height;
   FState.AxisRow = -1;

@@ -345,6 +345,17 @@ TEST(CalcGridMapping, RejectsUnsafeSettings) {
   EXPECT_THROW(grid.SetBand(10, -1), std::invalid_argument);
 }
 
+TEST(CalcGridMapping, ASizeBeyondMemoryLeavesTheGridAsItWas) {
+  TCalcGrid grid;
+  grid.SetSize(10, 4);
+  FillWithMarkers(grid);
+  EXPECT_THROW(grid.SetSize(1 << 22, 1 << 22), std::bad_alloc);
+  ASSERT_EQ(grid.GridWidth(), 10);
+  ASSERT_EQ(grid.GridHeight(), 4);
+  for (int row = 0; row < 4; ++row)
+    for (int col = 0; col < 10; ++col) EXPECT_EQ(grid.GetDot(row, col), 1 + row * 10 + col);
+}
+
 // A picture computed band by band, each band a grid of its own, has the
 // dots of the whole picture; the shortcuts that look past a band's edge
 // (prediction, mirroring) are off in both.

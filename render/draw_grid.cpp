@@ -72,15 +72,24 @@ TDrawGrid::TDrawGrid(TCalcGrid& grid, TCanvas& canvas) : FGrid(grid), FCanvas(ca
 // ---- size and placement ----
 
 void TDrawGrid::SetSize(int width, int height) {
-  FWidth = std::max(width, 0);
-  FHeight = std::max(height, 0);
-  FBitmap.SetSize(FWidth, FHeight);
-  FGrid.SetSize(FWidth, FHeight);
+  try {
+    ResizeBuffers(std::max(width, 0), std::max(height, 0));
+  } catch (const std::bad_alloc&) {
+    ResizeBuffers(0, 0);  // no picture left with a grid of another size
+    throw;
+  }
   SetReliefStep(kFullRelief);
   RebuildMasks();
   FHeights = {};
   FHeightsStale = true;
   FFrames = kMaxFrames;
+}
+
+void TDrawGrid::ResizeBuffers(int width, int height) {
+  FWidth = width;
+  FHeight = height;
+  FBitmap.SetSize(FWidth, FHeight);
+  FGrid.SetSize(FWidth, FHeight);
 }
 
 void TDrawGrid::BeginTempSize(int width, int height, const QRect& dest) {

@@ -148,6 +148,7 @@ class TDrawGrid {
   void EndShift(QPoint offset);
 
  private:
+  void ResizeBuffers(int width, int height);
   bool SameSizeAsGrid() const;
   // Calls visit(j, column, row) for every target dot j of row i whose source
   // dot under the rotation lies inside the picture.
