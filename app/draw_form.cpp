@@ -37,6 +37,7 @@
 #include "favorites/fav_files.h"
 #include "favorites/number_text.h"
 #include "favorites/text_encoding.h"
+#include "session/messages.h"
 
 namespace vortexa {
 
@@ -570,7 +571,7 @@ void TDrawForm::ShowFault() {
   ShowStatus(3, QString("%1  演算エラーで %2 点を計算できませんでした (%3)")
                     .arg(FStatusBar->Text(3))
                     .arg(fault.UncomputedDots)
-                    .arg(QString::fromStdString(fault.Error)));
+                    .arg(CalcFaultText(fault)));
 }
 
 void TDrawForm::ShowAngles() {

@@ -13,6 +13,7 @@
 #include "app/handlers.h"
 #include "favorites/number_text.h"
 #include "formula/evaluate.h"
+#include "session/messages.h"
 
 namespace vortexa {
 
@@ -187,14 +188,15 @@ void TExprsForm::ApplyFormula() {
   } catch (const EArithmeticError& error) {
     // A message box takes the mouse: a drag would never see its release.
     EndDrag();
-    QMessageBox::critical(this, "数式指定",
-                          QString("初期値を計算できません。\n%1").arg(error.what()));
+    QMessageBox::critical(
+        this, "数式指定",
+        QString("初期値を計算できません。\n%1").arg(ArithmeticFaultNames(error.Flags())));
     return;
   }
   for (TFormulaField field : outcome.Passed)
     SelectError(FieldEdit(field), -1);
   if (outcome.Problem) {
-    Label5->setText(QString::fromStdString(outcome.Problem->Message));
+    Label5->setText(SyntaxMessageText(outcome.Problem->Message));
     SelectError(FieldEdit(outcome.Problem->Field), outcome.Problem->Pos);
     return;
   }

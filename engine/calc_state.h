@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "arithmetic_fault.h"
 #include "dot.h"
 #include "page_buffer.h"
 #include "recurrence.h"
@@ -31,6 +32,7 @@ inline constexpr int kKernelDeep = 3;    // double lanes about a reference orbit
 struct TCalcFault {
   bool Failed = false;
   std::string Error;
+  int ArithmeticFlags = 0;  // the FE_* flags of an arithmetic fault, else 0
   std::int64_t UncomputedDots = 0;
 };
 
@@ -88,6 +90,8 @@ struct TCalcState {
     if (Fault.Failed) return;
     Fault.Failed = true;
     Fault.Error = error.what();
+    if (const auto* arithmetic = dynamic_cast<const EArithmeticError*>(&error))
+      Fault.ArithmeticFlags = arithmetic->Flags();
   }
 
   void UpdateLaneColumns() {

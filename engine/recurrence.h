@@ -11,8 +11,8 @@ class TRecurrence {
 
   // Same contract as IterateFPU: the smallest n >= 1 for which z(n-1) escapes
   // (|z|^2 > 4), or kDotInside when none of z0 .. z(limit-1) does. An
-  // arithmetic fault (overflow, division by zero, invalid operation) throws a
-  // std::exception, which ends the worker that met it.
+  // arithmetic fault (overflow, division by zero, invalid operation) throws
+  // EArithmeticError, which ends the worker that met it.
   virtual TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
                        int limit) const = 0;
 

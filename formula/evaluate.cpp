@@ -10,14 +10,6 @@ namespace vortexa {
 
 namespace {
 
-std::string FaultText(int raisedFlags) {
-  std::string text = "arithmetic fault in the formula:";
-  if (raisedFlags & FE_DIVBYZERO) text += " division by zero";
-  if (raisedFlags & FE_OVERFLOW) text += " overflow";
-  if (raisedFlags & FE_INVALID) text += " invalid operation";
-  return text;
-}
-
 void BindValue(TToken& token, long double a, long double b) {
   switch (token.Id) {
     case TTokenId::A:
@@ -66,8 +58,6 @@ int MeasureStackDepth(const TTokenList& program) {
 }
 
 }  // namespace
-
-EArithmeticError::EArithmeticError(int raisedFlags) : std::runtime_error(FaultText(raisedFlags)) {}
 
 void BindParameters(TTokenList& program, long double a, long double b) {
   for (auto& token : program.FRecords) {

@@ -32,6 +32,13 @@ inline constexpr const char* kUnknownName =
     "演算子が抜けているか、定数/変数/関数として利用できない名前です";
 inline constexpr const char* kUnfinished = "式が途中で切れています";
 inline constexpr const char* kTooFewClose = "\")\" が足りません";
+// Every message above, for the translations that must name each one.
+inline constexpr const char* kAll[] = {
+    kMissingOperator,    kNumberOverflow,   kBadNumber,
+    kCloseAfterOperator, kEmptyBrackets,    kTooManyClose,
+    kMisplacedOperator,  kRepeatedOperator, kMissingFunctionBracket,
+    kUnusableChar,       kUnknownName,      kUnfinished,
+    kTooFewClose};
 }  // namespace syntax_message
 
 class TSyntax {

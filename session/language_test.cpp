@@ -8,6 +8,8 @@
 
 #include "favorites/fav_tree.h"
 #include "favorites/mb_list.h"
+#include "formula/syntax.h"
+#include "session/messages.h"
 
 namespace vortexa {
 namespace {
@@ -82,6 +84,27 @@ TEST(Language, EveryRecommendedViewHasAnEnglishName) {
   check(tree.Root());
   EXPECT_EQ(names, 17);
   InstallTranslations(TLanguage::Japanese);
+}
+
+// The formula checker's messages and the names of arithmetic faults come in
+// the interface's language.
+TEST(Language, FormulaMessagesFollowTheChosenLanguage) {
+  EnsureApplication();
+  TSettings settings;
+  SetInterfaceLanguage(settings, "en");
+  for (const char* message : syntax_message::kAll) {
+    const QString shown = SyntaxMessageText(message);
+    EXPECT_FALSE(HasJapanese(shown)) << message;
+    EXPECT_FALSE(shown.isEmpty()) << message;
+  }
+  EXPECT_EQ(ArithmeticFaultNames(FE_DIVBYZERO | FE_INVALID), "division by zero, invalid operation");
+  TCalcFault other;
+  other.Error = "std::bad_alloc";
+  EXPECT_EQ(CalcFaultText(other), "std::bad_alloc");
+
+  SetInterfaceLanguage(settings, "ja");
+  EXPECT_EQ(SyntaxMessageText(syntax_message::kEmptyBrackets), "括弧内が空です");
+  EXPECT_EQ(ArithmeticFaultNames(FE_DIVBYZERO | FE_OVERFLOW), "ゼロ除算、オーバーフロー");
 }
 
 }  // namespace
