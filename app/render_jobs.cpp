@@ -12,10 +12,9 @@
 #include "favorites/mb_list.h"
 #include "formula/evaluate.h"
 #include "render/png_stream.h"
-#include "render/video_canvas.h"
 #include "render/video_module.h"
 #include "session/poster.h"
-#include "session/tour.h"
+#include "session/tour_video.h"
 #include "session/zoom_video.h"
 
 namespace vortexa {
@@ -51,32 +50,25 @@ std::filesystem::path FavoritesFile(const TRenderRequest& request) {
   throw std::runtime_error("no favourites file: give --favorites FILE.fav");
 }
 
-// Flies the request's tour in the session: to the named favourite, or from
-// favourite to favourite among those marked for random tours.
-void FlyTour(TSession& session, const TRenderRequest& request) {
-  TMBList favorites;
+// The favourites of the request's tour: the named destination, or every
+// favourite marked for random tours. The list keeps the items alive.
+TTourRoute RequestedRoute(const TRenderRequest& request, TMBList& favorites) {
   TFavTree tree(favorites);
   const std::filesystem::path file = FavoritesFile(request);
   tree.LoadFile(file, true);
-  std::vector<const TMBItem*> candidates;
-  const TMBItem* destination = nullptr;
+  TTourRoute route;
   for (int i = 0; i < favorites.Count(); ++i) {
     const TMBItem* item = favorites.GetItem(i);
-    if (item->Tour) candidates.push_back(item);
-    if (!destination && item->Name == request.TourDestination) destination = item;
+    if (item->Tour) route.Candidates.push_back(item);
+    if (!route.Destination && !request.RandomTour && item->Name == request.TourDestination)
+      route.Destination = item;
   }
-  TTour tour(session);
-  tour.SetSpeed(request.TourSpeed);
-  if (request.RandomTour) {
-    if (candidates.size() < 2)
-      throw std::runtime_error(file.string() + " has fewer than two favourites for random tours");
-    tour.RandomTour(candidates);
-  } else {
-    if (!destination)
-      throw std::runtime_error("no favourite named \"" + request.TourDestination + "\" in " +
-                               file.string());
-    tour.TourToFavorite(*destination);
-  }
+  if (request.RandomTour && route.Candidates.size() < 2)
+    throw std::runtime_error(file.string() + " has fewer than two favourites for random tours");
+  if (!request.RandomTour && !route.Destination)
+    throw std::runtime_error("no favourite named \"" + request.TourDestination + "\" in " +
+                             file.string());
+  return route;
 }
 
 int RunZoomVideo(const TRenderRequest& request, TVideoSink& video) {
@@ -98,30 +90,22 @@ int RunZoomVideo(const TRenderRequest& request, TVideoSink& video) {
   return made;
 }
 
-// The tour is filmed as the window shows it: the picture of every present,
-// frames on a virtual clock that runs at the engine's real speed only while
-// it computes.
 int RunTourVideo(const TRenderRequest& request, TVideoSink& video) {
-  const int maxFrames = VideoFrames(request);
+  TMBList favorites;
+  const TTourVideoJob job{request.Width,     request.Height,
+                          request.Fps,       VideoFrames(request),
+                          request.TourSpeed, RequestedRoute(request, favorites)};
+  TRequestedFormula formula;
   TProgressLine progress("frames");
-  TSession* filmed = nullptr;
-  TVideoCanvas canvas(
-      request.Width, request.Height, request.Fps,
+  const int made = FilmTour(
+      job, [&](TSession& session) { PrepareSession(session, request, formula); },
       [&](const QImage& frame) {
         video.AddFrame(frame);
-        progress.Update(video.FramesAdded(), maxFrames);
-        if (Interrupted()) filmed->RequestStop();
+        progress.Update(video.FramesAdded(), job.MaxFrames);
       },
-      [&] { return !filmed->CalcGrid().IsIdle(); }, maxFrames, [&] { filmed->RequestStop(); });
-  TSession session(canvas);
-  filmed = &session;
-  TRequestedFormula formula;
-  PrepareSession(session, request, formula);
-  session.Resize(request.Width, request.Height);
-  session.DrawView();
-  if (!Interrupted() && (maxFrames == 0 || canvas.Frames() < maxFrames)) FlyTour(session, request);
+      Interrupted);
   progress.Finish();
-  return canvas.Frames();
+  return made;
 }
 
 }  // namespace
