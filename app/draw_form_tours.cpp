@@ -12,7 +12,6 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QTimer>
-#include <set>
 
 #include "app/arrival_sound.h"
 #include "app/draw_form.h"
@@ -57,15 +56,6 @@ void RemoveEntriesFrom(QMenu* menu, qsizetype first) {
     menu->removeAction(entries[i]);
     if (QMenu* folder = entries[i]->menu()) folder->deleteLater();
     entries[i]->deleteLater();
-  }
-}
-
-void CollectTourItems(const TFavNode& folder, std::set<const TMBItem*>& items) {
-  for (const auto& child : folder.Children()) {
-    if (child->IsFolder())
-      CollectTourItems(*child, items);
-    else if (child->TourMark)
-      items.insert(child->Item());
   }
 }
 
@@ -238,12 +228,7 @@ void TDrawForm::CopyFavoriteMenu(QMenu* parent, const TFavNode& folder) {
 }
 
 std::vector<const TMBItem*> TDrawForm::TourCandidates() const {
-  std::set<const TMBItem*> inTree;
-  CollectTourItems(FFavoriteTree.Root(), inTree);
-  std::vector<const TMBItem*> candidates;
-  for (int i = 0; i < FFavorites.Count(); ++i)
-    if (inTree.contains(FFavorites.GetItem(i))) candidates.push_back(FFavorites.GetItem(i));
-  return candidates;
+  return FFavoriteTree.TourCandidates();
 }
 
 void TDrawForm::TourToFavorite(const TMBItem& dest) {

@@ -57,12 +57,10 @@ TTourRoute RequestedRoute(const TRenderRequest& request, TMBList& favorites) {
   const std::filesystem::path file = FavoritesFile(request);
   tree.LoadFile(file, true);
   TTourRoute route;
-  for (int i = 0; i < favorites.Count(); ++i) {
-    const TMBItem* item = favorites.GetItem(i);
-    if (item->Tour) route.Candidates.push_back(item);
-    if (!route.Destination && !request.RandomTour && item->Name == request.TourDestination)
-      route.Destination = item;
-  }
+  route.Candidates = tree.TourCandidates();
+  for (int i = 0; i < favorites.Count() && !request.RandomTour && !route.Destination; ++i)
+    if (favorites.GetItem(i)->Name == request.TourDestination)
+      route.Destination = favorites.GetItem(i);
   if (request.RandomTour && route.Candidates.size() < 2)
     throw std::runtime_error(file.string() + " has fewer than two favourites for random tours");
   if (!request.RandomTour && !route.Destination)

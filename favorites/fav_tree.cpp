@@ -14,6 +14,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+void CollectTourItems(const TFavNode& folder, std::set<const TMBItem*>& items) {
+  for (const auto& child : folder.Children()) {
+    if (child->IsFolder())
+      CollectTourItems(*child, items);
+    else if (child->TourMark)
+      items.insert(child->Item());
+  }
+}
+
 constexpr std::string_view kVersionSection = "Version";
 constexpr std::string_view kVersionKey = "No";
 constexpr std::string_view kFolderSection = "Folder";
@@ -205,6 +214,15 @@ int TFavTree::LoadFile(const fs::path& fileName, bool replace) {
 
 bool TFavTree::IsWholeTree(const fs::path& fileName) {
   return HasWholeTree(TIniFile(fileName));
+}
+
+std::vector<const TMBItem*> TFavTree::TourCandidates() const {
+  std::set<const TMBItem*> marked;
+  CollectTourItems(*FRoot, marked);
+  std::vector<const TMBItem*> candidates;
+  for (int i = 0; i < FFavorites.Count(); ++i)
+    if (marked.contains(FFavorites.GetItem(i))) candidates.push_back(FFavorites.GetItem(i));
+  return candidates;
 }
 
 }  // namespace vortexa

@@ -84,6 +84,10 @@ class TFavTree {
   // as saved (a file of an older format always differs).
   bool Changed();
 
+  // The favourites marked for random tours anywhere in the tree, each once,
+  // in the order of the favourites list.
+  std::vector<const TMBItem*> TourCandidates() const;
+
   // True when the file was written from the root folder.
   static bool IsWholeTree(const std::filesystem::path& fileName);
 

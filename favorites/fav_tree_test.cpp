@@ -128,6 +128,21 @@ TEST(FavTree, NumbersFoldersAndItemsInPreOrder) {
   EXPECT_EQ(list.GetItem(2)->FileNo, 3);
 }
 
+// Marked favourites at any depth tour, in the list's order; unmarked ones,
+// and a record no folder shows, do not.
+TEST(FavTree, TourCandidatesAreTheMarkedFavouritesInListOrder) {
+  TMBList list;
+  TFavTree tree(list);
+  TMBItem& first = NewItem(list, "1", 0, 0, 1, 1);
+  TMBItem& unmarked = NewItem(list, "2", 0, 0, 1, 1);
+  TMBItem& deep = NewItem(list, "3", 0, 0, 1, 1);
+  NewItem(list, "no folder", 0, 0, 1, 1);
+  tree.Root().AddFolder("a").AddFolder("b").AddItem(deep);
+  tree.Root().AddItem(unmarked).TourMark = false;
+  tree.Root().AddItem(first);
+  EXPECT_EQ(tree.TourCandidates(), (std::vector<const TMBItem*>{&first, &deep}));
+}
+
 TEST(FavTree, FileWrittenFromASubfolderLoadsIntoTheRoot) {
   TTempFolder folder;
   TMBList list;
