@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QScreen>
 #include <cmath>
 
@@ -20,6 +19,7 @@
 #include "app/size_form.h"
 #include "app/wallpaper.h"
 #include "render/picture_file.h"
+#include "render/png_file.h"
 
 namespace vortexa {
 
@@ -32,18 +32,12 @@ const QString kBmpFilter = "ビットマップファイル (*.bmp)";
 const QString kJpegFilter = "JPEGファイル (*.jpg)";
 const QString kPngFilter = "PNGファイル (*.png)";
 
-void WritePng(const QImage& picture, const QString& fileName) {
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
-    throw TPictureFileError("cannot write " + fileName.toStdString() + ": " +
-                            file.errorString().toStdString());
-}
-
-// BMP and JPEG as the picture writers make them, PNG besides; false for any
-// other extension, which writes nothing.
+// The picture writers' files, as the command-line renderer writes them (PNG
+// in RGB or indexed colour, never with an alpha channel); false for any other
+// extension, which writes nothing.
 bool WritePicture(const QImage& picture, const QString& fileName, int jpegPosition) {
   if (QFileInfo(fileName).suffix().toLower() == "png") {
-    WritePng(picture, fileName);
+    SavePng(picture, fileName);
     return true;
   }
   return SavePicture(picture, fileName, jpegPosition);
