@@ -26,7 +26,6 @@
 #include <QWindow>
 #include <cmath>
 #include <span>
-#include <thread>
 
 #include "app/arrival_sound.h"
 #include "app/fav_form.h"
@@ -45,7 +44,6 @@ namespace {
 constexpr int kToolBarHeight = 53;
 constexpr int kBasicToolBarWidth = 340;
 constexpr int kOneRowWidth = 590;  // narrower windows put the tool bars in two rows
-constexpr int kCloseWaitMs = 100;
 constexpr int kMinWindowWidth = 280;
 constexpr int kMinWindowHeight = 400;
 constexpr int kDemoDurationMs = 18000;
@@ -110,7 +108,7 @@ int EffectiveOptions(int options, int simdLevel) {
 
 TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent)
     : QMainWindow(parent),
-      FSession(*this),
+      FSession(*this, FPump),
       FFavoriteTree(FFavorites),
       FFavoritesFiles(std::move(favoritesFiles)),
       FKernelGlyphs{KernelGlyph(kKernelExtended), KernelGlyph(kKernelSingle),
@@ -447,20 +445,6 @@ void TDrawForm::PresentStretched(const QImage& image, const QRect& dest) {
   FImageArea->repaint();
 }
 
-void TDrawForm::ProcessEvents() {
-  QCoreApplication::processEvents();
-}
-
-std::int64_t TDrawForm::NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-void TDrawForm::SleepMs(int milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
 // ---- what the session reports ----
 
 void TDrawForm::BusyChanged(bool busy) {
@@ -492,9 +476,13 @@ void TDrawForm::CommandEnded(double elapsedMs) {
       FIdleRedrawEnabled)
     FIdleTimer->start();
   emit DrawingEnded();
+  if (std::exchange(FClosePending, false)) QTimer::singleShot(0, this, [this] { close(); });
 }
 
 void TDrawForm::ProgressChanged() {
+  // A command that would go on after the stop (the redraw after an output at
+  // a size) is stopped too.
+  if (FClosePending) FSession.RequestStop();
   FStatusBar->repaint();
 }
 
@@ -991,10 +979,14 @@ void TDrawForm::ApplicationEventsIdle() {
   btDrawClick();
 }
 
+// Closing stops a running command and waits for its end (the engine is idle
+// then) before the settings and favourites are written.
 void TDrawForm::closeEvent(QCloseEvent* event) {
-  if (FSession.RequestStop()) {
-    ProcessEvents();
-    SleepMs(kCloseWaitMs);
+  if (FSession.Busy()) {
+    FClosePending = true;
+    FSession.RequestStop();
+    event->ignore();
+    return;
   }
   if (FInfoForm) FInfoForm->close();
   if (FullScreen()) mnFullScreenClick();
@@ -1102,46 +1094,44 @@ void TDrawForm::ElevationSweep() {
 }
 
 // One turn in about 18 s while the plane dips and rises; when frames are slow
-// the turn takes bigger steps so that it still ends in time.
+// the turn takes bigger steps so that it still ends in time. It runs as a
+// command: the frames let events in, and nothing else may start meanwhile.
 void TDrawForm::RotationDemo() {
-  constexpr double kPi = 3.14159265358979323846;
-  const auto start = std::chrono::steady_clock::now();
-  const auto sinceStart = [&start] {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-  };
-  double phase =
-      std::nearbyint(360 * std::acos(1 - FSession.DrawGrid().GetElevation() / 90.0) / kPi);
-  int turned = 0;
-  int stepSize = 1;
-  double interval = 50;
-  double work = 0;
-  std::int64_t last = NowMs();
-  for (int frame = 1; turned < 360; ++frame) {
-    const int step = std::min(stepSize, 360 - turned);
-    turned += step;
-    phase += step;
-    FSession.DrawGrid().SetRotation(FSession.DrawGrid().GetRotation() + step);
-    double height = 90 * (1 - std::cos(phase * kPi / 360));
-    if (height > 90) height = 180 - height;
-    FSession.DrawGrid().SetElevation(static_cast<int>(std::nearbyint(height)));
-    const double workStart = sinceStart();
-    FSession.DrawGrid().Render(true);
-    ShowAngles();
-    ProcessEvents();
-    work += sinceStart() - workStart;
-    if (frame > 20 && frame % 8 == 0 && turned < 360) {
-      stepSize = std::min(3, static_cast<int>(std::ceil(work / frame / kDemoWorkPerStepMs)));
-      stepSize = std::max(stepSize, 1);
-      const double steps = std::ceil((360.0 - turned) / stepSize);
-      interval = std::max(0.0, (kDemoDurationMs - sinceStart()) / steps);
+  FSession.DrawCommand([this](TBusyScope& busy) {
+    constexpr double kPi = 3.14159265358979323846;
+    const auto start = std::chrono::steady_clock::now();
+    TDrawGrid& draw = FSession.DrawGrid();
+    double phase = std::nearbyint(360 * std::acos(1 - draw.GetElevation() / 90.0) / kPi);
+    int turned = 0;
+    int stepSize = 1;
+    double interval = 50;
+    double work = 0;
+    std::int64_t last = busy.NowMs();
+    for (int frame = 1; turned < 360 && !FSession.AbortRequested(); ++frame) {
+      const int step = std::min(stepSize, 360 - turned);
+      turned += step;
+      phase += step;
+      draw.SetRotation(draw.GetRotation() + step);
+      double height = 90 * (1 - std::cos(phase * kPi / 360));
+      if (height > 90) height = 180 - height;
+      draw.SetElevation(static_cast<int>(std::nearbyint(height)));
+      const double workStart = MillisecondsSince(start);
+      draw.Render(true);
+      ShowAngles();
+      busy.ProcessEvents();
+      work += MillisecondsSince(start) - workStart;
+      if (frame > 20 && frame % 8 == 0 && turned < 360) {
+        stepSize = std::min(3, static_cast<int>(std::ceil(work / frame / kDemoWorkPerStepMs)));
+        stepSize = std::max(stepSize, 1);
+        const double steps = std::ceil((360.0 - turned) / stepSize);
+        interval = std::max(0.0, (kDemoDurationMs - MillisecondsSince(start)) / steps);
+      }
+      const std::int64_t elapsed = busy.NowMs() - last;
+      busy.SleepMs(static_cast<int>(std::max<double>(10, interval - elapsed)));
+      last = busy.NowMs();
     }
-    const std::int64_t elapsed = NowMs() - last;
-    SleepMs(static_cast<int>(std::max<double>(10, interval - elapsed)));
-    last = NowMs();
-  }
-  ShowElapsed(MillisecondsSince(start));
-  FSession.DrawGrid().Render(true);
+    draw.Render(true);
+  });
 }
 
 void TDrawForm::ShowCliffsCount() {

@@ -18,6 +18,7 @@
 #include "app/device_pixels.h"
 #include "app/exprs_form.h"
 #include "app/info_form.h"
+#include "app/window_pump.h"
 #include "engine/calc_grid.h"
 #include "favorites/fav_tree.h"
 #include "favorites/mb_list.h"
@@ -84,9 +85,6 @@ class TDrawForm : public QMainWindow,
   // TCanvas.
   void Present(const QImage& image, int left, int top) override;
   void PresentStretched(const QImage& image, const QRect& dest) override;
-  void ProcessEvents() override;
-  std::int64_t NowMs() override;
-  void SleepMs(int milliseconds) override;
 
   TSession& Session() { return FSession; }
   void EnableControls(bool enabled);
@@ -329,7 +327,9 @@ class TDrawForm : public QMainWindow,
   std::optional<TSettingsFile> FSettingsFile;
   QAction* mnP16 = nullptr;  // ends the user's sizes
 
+  TWindowPump FPump;  // the session's; reached only through a running command
   TSession FSession;
+  bool FClosePending = false;     // closing waits for the running command to stop
   bool FColorsSuspended = false;  // several colour controls are being set at once
   bool FIdleRedrawEnabled = true;
   bool FContinuePending = false;  // the formula changed while a command ran

@@ -202,7 +202,7 @@ void TDrawForm::mnWallClick() {
 void TDrawForm::mnSaveClick() {
   const QString fileName = SaveFileDialog(QString::fromStdString(FSettings.SaveDir));
   if (fileName.isEmpty()) return;
-  FSession.DrawCommand([this, &fileName] { SavePicture(fileName); });
+  FSession.DrawCommand([this, &fileName](TBusyScope&) { SavePicture(fileName); });
   FSettings.SaveDir = FolderOf(fileName).toStdString();
 }
 

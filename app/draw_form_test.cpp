@@ -123,7 +123,7 @@ TEST_F(DrawFormTest, BeginDrawRefusesWhileBusyAndEndDrawAlwaysPairs) {
   EXPECT_FALSE(form->Session().Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
 
-  EXPECT_THROW(form->Session().DrawCommand([] { throw std::runtime_error("lost"); }),
+  EXPECT_THROW(form->Session().DrawCommand([](TBusyScope&) { throw std::runtime_error("lost"); }),
                std::runtime_error);
   EXPECT_FALSE(form->Session().Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
@@ -177,8 +177,10 @@ TEST_F(DrawFormTest, ClosingDuringADrawingAbortsItFirst) {
     form->close();
   });
   StartDeepDrawing(*form);
-  EXPECT_FALSE(form->isVisible());
+  // The window closes once the stopped drawing has ended.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, kWaitMs));
   EXPECT_FALSE(form->Session().Busy());
+  EXPECT_TRUE(form->Session().CalcGrid().IsIdle());
   EXPECT_TRUE(HasUncomputedDots(form->Session().CalcGrid()));
   EXPECT_TRUE(std::filesystem::exists(OwnFile()));
 }

@@ -81,7 +81,7 @@ void FlyTour(TSession& session, const TRenderRequest& request) {
 
 int RunZoomVideo(const TRenderRequest& request, TVideoSink& video) {
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   TRequestedFormula formula;
   PrepareSession(session, request, formula);
   session.Resize(request.Width, request.Height);
@@ -113,7 +113,7 @@ int RunTourVideo(const TRenderRequest& request, TVideoSink& video) {
         if (Interrupted()) filmed->RequestStop();
       },
       [&] { return !filmed->CalcGrid().IsIdle(); }, maxFrames, [&] { filmed->RequestStop(); });
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   filmed = &session;
   TRequestedFormula formula;
   PrepareSession(session, request, formula);
@@ -165,7 +165,7 @@ int RunStitch(const TRenderRequest& request) {
 
 int RunBands(const TRenderRequest& request) {
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   TRequestedFormula formula;
   PrepareSession(session, request, formula);
   const int count = std::max(request.TileCount, 1);

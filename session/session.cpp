@@ -41,7 +41,7 @@ QPoint ScrollSigns(int tag) {
   return kSigns.at(static_cast<std::size_t>(tag));
 }
 
-TSession::TSession(TCanvas& canvas) : FCanvas(canvas), FDrawGrid(FCalcGrid, canvas) {
+TSession::TSession(TCanvas& canvas, TEventPump& pump) : FPump(pump), FDrawGrid(FCalcGrid, canvas) {
   FDrawGrid.OnProgress = [this](int percent, bool& abort) {
     FProgress = percent;
     if (FObserver) FObserver->ProgressChanged();
@@ -59,7 +59,7 @@ void TSession::Notify(void (TSessionObserver::*event)()) {
 bool TSession::BeginDraw() {
   if (FProgress != -1) return false;
   FProgress = 0;
-  FDrawStart = FCanvas.NowMs();
+  FDrawStart = FPump.NowMs();
   if (FObserver) FObserver->BusyChanged(true);
   return true;
 }
@@ -69,17 +69,18 @@ void TSession::EndDraw() {
   FProgress = -1;
   if (FObserver) {
     FObserver->BusyChanged(false);
-    FObserver->CommandEnded(static_cast<double>(FCanvas.NowMs() - FDrawStart));
+    FObserver->CommandEnded(static_cast<double>(FPump.NowMs() - FDrawStart));
   }
 }
 
-bool TSession::DrawCommand(const std::function<void()>& work) {
+bool TSession::DrawCommand(const std::function<void(TBusyScope& busy)>& work) {
   if (!BeginDraw()) return false;
   struct TEndDraw {
     TSession& Session;
     ~TEndDraw() { Session.EndDraw(); }
   } endDraw{*this};
-  work();
+  TBusyScope busy(FPump);
+  work(busy);
   return true;
 }
 
@@ -115,7 +116,7 @@ void TSession::ShowView() {
 void TSession::DrawView() {
   // Passes are always shown as they finish.
   constexpr bool kNoProgress = false;
-  DrawCommand([this] { FDrawGrid.Draw(kNoProgress); });
+  DrawCommand([this](TBusyScope& busy) { FDrawGrid.Draw(busy, kNoProgress); });
 }
 
 TMBItem TSession::StoreView(const std::string& name) const {
@@ -175,12 +176,12 @@ void TSession::PressDraw(const TViewState& fields) {
 }
 
 void TSession::ChangeLimit(int limit) {
-  DrawCommand([this, limit] {
+  DrawCommand([this, limit](TBusyScope& busy) {
     const int oldLimit = FView.Limit;
     FView.Limit = std::clamp(limit, 1, kMaxLimit);
     if (FView.Limit > oldLimit) {
       ShowView();
-      FDrawGrid.RaiseLimit();
+      FDrawGrid.RaiseLimit(busy);
     } else {
       // Counts above the new limit turn into the set's colour; nothing is computed.
       FDrawGrid.SetLimit(FView.Limit);
@@ -190,6 +191,7 @@ void TSession::ChangeLimit(int limit) {
 }
 
 void TSession::Home() {
+  if (Busy()) return;
   FView = TViewState{};
   ShowView();
   ApplyColors(TColorPositions{});
@@ -208,8 +210,8 @@ void TSession::ApplyColors(const TColorPositions& colors) {
   Notify(&TSessionObserver::ColorsChanged);
 }
 
-void TSession::ChangePeriod(int period, int speed) {
-  FDrawGrid.ChangePeriod(period, speed);
+void TSession::ChangePeriod(TBusyScope& busy, int period, int speed) {
+  FDrawGrid.ChangePeriod(busy, period, speed);
   FColors.Period = period;
   Notify(&TSessionObserver::ColorsChanged);
 }
@@ -254,7 +256,7 @@ QRect TempSizeRect(int width, int height, const QRect& area) {
 
 bool TSession::RenderAtSize(int width, int height, const QRect& shown,
                             const std::function<void(const QImage&)>& deliver) {
-  return DrawCommand([&] {
+  return DrawCommand([&](TBusyScope& busy) {
     if (width == FDrawGrid.Width() && height == FDrawGrid.Height()) {
       deliver(FDrawGrid.Picture().Image());
       return;
@@ -262,16 +264,17 @@ bool TSession::RenderAtSize(int width, int height, const QRect& shown,
     // The window's size comes back also when the computation or the writing fails.
     struct TWindowSize {
       TSession& Session;
+      TBusyScope& Busy;
       ~TWindowSize() {
         Session.FDrawGrid.EndTempSize();
         if (Session.FObserver) Session.FObserver->TempSizeShown(false);
         Session.FAbortRequested = false;
-        Session.FDrawGrid.Draw(false);
+        Session.FDrawGrid.Draw(Busy, false);
       }
-    } windowSize{*this};
+    } windowSize{*this, busy};
     FDrawGrid.BeginTempSize(width, height, shown);
     if (FObserver) FObserver->TempSizeShown(true);
-    FDrawGrid.Draw(false);
+    FDrawGrid.Draw(busy, false);
     if (FAbortRequested) return;
     deliver(FDrawGrid.Picture().Image());
   });
@@ -281,11 +284,11 @@ bool TSession::RenderAtSize(int width, int height, const QRect& shown,
 
 void TSession::Magnify(int index) {
   const float factor = TDrawGrid::kZoomRatio.at(static_cast<std::size_t>(index));
-  DrawCommand([this, index, factor] {
+  DrawCommand([this, index, factor](TBusyScope& busy) {
     FView.Range /= factor;
     ShowView();
     AddHistory("");
-    FDrawGrid.Zoom(index, kZoomMorph);
+    FDrawGrid.Zoom(busy, index, kZoomMorph);
   });
 }
 
@@ -298,14 +301,14 @@ void TSession::MagnifyAt(int index, QPoint pointer) {
   QPoint anchor = ConvertOffset(shown, true);
   anchor.setX(std::clamp(anchor.x(), -(width / 2), width - 1 - width / 2));
   anchor.setY(std::clamp(anchor.y(), -(height / 2), height - 1 - height / 2));
-  DrawCommand([this, index, factor, anchor, shown] {
+  DrawCommand([this, index, factor, anchor, shown](TBusyScope& busy) {
     const long double step = FCalcGrid.GetStep();
     const long double move = step * (1 - 1.0L / factor);
     MoveCentre(move * anchor.x(), move * anchor.y(), step / factor);
     FView.Range /= factor;
     ShowView();
     AddHistory("");
-    FDrawGrid.Zoom(index, kZoomMorph, anchor, shown);
+    FDrawGrid.Zoom(busy, index, kZoomMorph, anchor, shown);
   });
 }
 
@@ -323,12 +326,17 @@ void TSession::Wheel(bool up, const TPointerState& state, bool ctrl, QPoint poin
 }
 
 void TSession::Scroll(QPoint offset) {
-  DrawCommand([this, offset] {
+  ScrollBy(offset, false);
+}
+
+void TSession::ScrollBy(QPoint offset, bool raise) {
+  DrawCommand([this, offset, raise](TBusyScope& busy) {
     const long double step = FCalcGrid.GetStep();
     MoveCentre(-step * offset.x(), -step * offset.y(), step);
     ShowView();
     AddHistory("");
-    FDrawGrid.DrawScrolled(offset);
+    FDrawGrid.DrawScrolled(busy, offset);
+    if (raise) FDrawGrid.AnimateTilt(busy, false);
   });
 }
 
@@ -344,11 +352,14 @@ void TSession::MoveClick(int tag) {
   Scroll({FDrawGrid.Width() / divisor * signs.x(), FDrawGrid.Height() / divisor * signs.y()});
 }
 
-void TSession::SwitchRelief(bool convex) {
-  if (FDrawGrid.Convex() == convex) return;
-  FDrawGrid.SetConvex(convex);
-  FDrawGrid.AnimateTilt(false);
-  Notify(&TSessionObserver::AnglesChanged);
+bool TSession::SwitchRelief(bool convex) {
+  if (Busy()) return false;
+  if (FDrawGrid.Convex() == convex) return true;
+  return DrawCommand([this, convex](TBusyScope& busy) {
+    FDrawGrid.SetConvex(convex);
+    FDrawGrid.AnimateTilt(busy, false);
+    Notify(&TSessionObserver::AnglesChanged);
+  });
 }
 
 QPoint TSession::ConvertOffset(QPoint offset, bool toGrid) const {
@@ -451,8 +462,8 @@ void TSession::EndScrollDrag(QPoint position, bool shift) {
   QPoint offset = position - FDragPosition;
   if (shift) offset = LockedToAxis(offset);
   FDrawGrid.EndShift(offset);
-  Scroll(ConvertOffset(offset, true));
-  if (!FDrawGrid.IsFlat()) FDrawGrid.AnimateTilt(false);
+  // The relief rises within the scroll command, where no other command can start.
+  ScrollBy(ConvertOffset(offset, true), !FDrawGrid.IsFlat());
 }
 
 std::pair<TDeepReal, TDeepReal> TSession::PointAt(QPoint position) const {
@@ -464,6 +475,7 @@ std::pair<TDeepReal, TDeepReal> TSession::PointAt(QPoint position) const {
 // ---- history ----
 
 void TSession::HistoryItemClick(int tag) {
+  if (Busy()) return;
   const TMBItem* entry = tag == -1   ? FHistory.Back()
                          : tag == -2 ? FHistory.Forward()
                                      : FHistory.GoTo(tag);
@@ -528,7 +540,7 @@ void TSession::SetFormula(bool isMandel, std::shared_ptr<const TRecurrence> form
 }
 
 bool TSession::DrawContinue() {
-  return DrawCommand([this] { FDrawGrid.Redraw(); });
+  return DrawCommand([this](TBusyScope& busy) { FDrawGrid.Redraw(busy); });
 }
 
 }  // namespace vortexa

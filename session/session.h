@@ -96,10 +96,33 @@ QRect TempSizeRect(int width, int height, const QRect& area);
 // (dx, dy) signs of the scroll direction of a tag 0..8 (4 is no move).
 QPoint ScrollSigns(int tag);
 
+// Held by a running command, and the only way to the session's event pump:
+// only a command can let the window handle events, and whatever arrives
+// meanwhile finds the session busy, so no command runs inside another.
+class TBusyScope final : public TEventPump {
+ public:
+  TBusyScope(const TBusyScope&) = delete;
+  TBusyScope& operator=(const TBusyScope&) = delete;
+
+  void ProcessEvents() override { FPump.ProcessEvents(); }
+  std::int64_t NowMs() override { return FPump.NowMs(); }
+  void SleepMs(int milliseconds) override { FPump.SleepMs(milliseconds); }
+  void SleepMsUnless(int milliseconds, const std::function<bool()>& ended) override {
+    FPump.SleepMsUnless(milliseconds, ended);
+  }
+
+ private:
+  friend class TSession;
+  explicit TBusyScope(TEventPump& pump) : FPump(pump) {}
+
+  TEventPump& FPump;
+};
+
 class TSession {
  public:
-  // The canvas is not owned; it shows the pictures and runs the clock.
-  explicit TSession(TCanvas& canvas);
+  // Neither is owned: the canvas shows the pictures, the pump lets the
+  // window live while a command runs and keeps the clock.
+  TSession(TCanvas& canvas, TEventPump& pump);
   TSession(const TSession&) = delete;
   TSession& operator=(const TSession&) = delete;
 
@@ -110,14 +133,13 @@ class TSession {
   const TDrawGrid& DrawGrid() const { return FDrawGrid; }
   TMBList& History() { return FHistory; }
   const TMBList& History() const { return FHistory; }
-  TCanvas& Canvas() { return FCanvas; }
 
   // ---- busy protocol ----
   bool BeginDraw();
   void EndDraw();
   // Runs work between BeginDraw and EndDraw; false when busy. EndDraw runs
   // also when work throws, and the error goes on to the caller.
-  bool DrawCommand(const std::function<void()>& work);
+  bool DrawCommand(const std::function<void(TBusyScope& busy)>& work);
   bool Busy() const { return FProgress >= 0; }
   int Progress() const { return FProgress; }
   bool AbortRequested() const { return FAbortRequested; }
@@ -132,7 +154,7 @@ class TSession {
   // The view moves without being shown; ShowView shows it.
   void SetView(const TViewState& view) { FView = view; }
   // The colour period glides to `period` at `speed` (see TDrawGrid::ChangePeriod).
-  void ChangePeriod(int period, int speed);
+  void ChangePeriod(TBusyScope& busy, int period, int speed);
 
   // ---- view ----
   const TViewState& View() const { return FView; }
@@ -196,7 +218,8 @@ class TSession {
   void MoveClick(int tag);
   void SetMoveRatio(int position) { FMoveRatio = std::clamp(position, 0, kMoveRatioPositions - 1); }
   int MoveRatio() const { return FMoveRatio; }
-  void SwitchRelief(bool convex);
+  // The relief turns convex or concave and rises again; false when busy.
+  bool SwitchRelief(bool convex);
   // Between the displayed (turned and tipped) picture and the grid.
   QPoint ConvertOffset(QPoint offset, bool toGrid) const;
 
@@ -234,6 +257,8 @@ class TSession {
   void ApplyColors(const TColorPositions& colors);
   // Moves the centre by (dx, dy) in a view whose dot is `step`.
   void MoveCentre(long double dx, long double dy, long double step);
+  // Moves the view by a grid offset; the relief rises again afterwards when raise holds.
+  void ScrollBy(QPoint offset, bool raise);
   QPoint LockedToAxis(QPoint offset) const;
   void StartScrollDrag();
   void MoveScrollDrag(QPoint position, bool shift);
@@ -241,7 +266,7 @@ class TSession {
   void EndScrollDrag(QPoint position, bool shift);
   void Notify(void (TSessionObserver::*event)());
 
-  TCanvas& FCanvas;
+  TEventPump& FPump;
   TCalcGrid FCalcGrid;
   TDrawGrid FDrawGrid;
   TMBList FHistory;
