@@ -23,6 +23,7 @@
 #include "favorites/mb_list.h"
 #include "render/canvas.h"
 #include "render/draw_grid.h"
+#include "session/commands.h"
 #include "session/menu_positions.h"
 #include "session/view_input.h"
 
@@ -137,9 +138,13 @@ class TSession {
   // ---- busy protocol ----
   bool BeginDraw();
   void EndDraw();
-  // Runs work between BeginDraw and EndDraw; false when busy. EndDraw runs
-  // also when work throws, and the error goes on to the caller.
-  bool DrawCommand(const std::function<void(TBusyScope& busy)>& work);
+  // Whether the command table lets the command run now: its busy policy and
+  // its availability.
+  bool Allows(TCommandId id) const;
+  // Runs a command's work between BeginDraw and EndDraw, in the busy scope;
+  // false when the table or the busy protocol refuses it. EndDraw runs also
+  // when work throws, and the error goes on to the caller.
+  bool RunCommand(TCommandId id, const std::function<void(TBusyScope& busy)>& work);
   bool Busy() const { return FProgress >= 0; }
   int Progress() const { return FProgress; }
   bool AbortRequested() const { return FAbortRequested; }
@@ -155,6 +160,8 @@ class TSession {
   void SetView(const TViewState& view) { FView = view; }
   // The colour period glides to `period` at `speed` (see TDrawGrid::ChangePeriod).
   void ChangePeriod(TBusyScope& busy, int period, int speed);
+  // The colours change within a running command, as the picture is recoloured.
+  void SetColors(TBusyScope& busy, const TColorPositions& colors);
 
   // ---- view ----
   const TViewState& View() const { return FView; }
@@ -178,12 +185,15 @@ class TSession {
   // A limit chosen from the list: more continues the computation, less recolours.
   void ChangeLimit(int limit);
   void Home();
+  // Shows and draws a stored view as a new history entry named after it.
+  bool LoadFavorite(const TMBItem& item);
   // The colour tool bar changed: the picture is coloured anew, not recomputed.
-  void SetColors(const TColorPositions& colors);
-  void SetOptions(int options);
+  bool SetColors(const TColorPositions& colors);
+  bool SetOptions(int options);
   // Composes the picture anew from the counts, once it has a size.
   void RenderIfSized();
-  void Resize(int width, int height);
+  // The picture's size; false while busy.
+  bool Resize(int width, int height);
   // Picture dots per window pixel (the screen's scale): angle drags turn by
   // the same angle per distance on the screen, and the full-screen
   // information keeps its size.
@@ -206,17 +216,15 @@ class TSession {
   // One wheel notch; with the right button held it switches the relief instead.
   // `pointer` (picture coordinates) is where the pointer is when zooming about it.
   void Wheel(bool up, const TPointerState& state, bool ctrl, QPoint pointer);
-  void SetMagnifyRatio(int position) {
-    FMagnifyRatio = std::clamp(position, 0, kMagnifyRatioPositions - 1);
-  }
+  bool SetMagnifyRatio(int position);
   int MagnifyRatio() const { return FMagnifyRatio; }
-  void SetZoomAtPointer(bool on) { FZoomAtPointer = on; }
+  bool SetZoomAtPointer(bool on);
   bool ZoomAtPointer() const { return FZoomAtPointer; }
   // Zooms by the table's ratio about a picture position, which stays where it is.
   void MagnifyAt(int index, QPoint pointer);
   void Scroll(QPoint offset);
   void MoveClick(int tag);
-  void SetMoveRatio(int position) { FMoveRatio = std::clamp(position, 0, kMoveRatioPositions - 1); }
+  bool SetMoveRatio(int position);
   int MoveRatio() const { return FMoveRatio; }
   // The relief turns convex or concave and rises again; false when busy.
   bool SwitchRelief(bool convex);

@@ -296,19 +296,57 @@ TEST_F(SessionTest, TextsThatAreNoViewAreRefused) {
 }
 
 TEST_F(SessionTest, CommandsAreRefusedWhileBusy) {
-  ASSERT_TRUE(FSession.BeginDraw());
   FSession.Magnify(3);
-  FSession.Scroll({10, 0});
-  FSession.MousePress({10, 10}, kLeft);
-  FSession.MouseMove({50, 10}, kLeft);
+  FSession.HistoryItemClick(-1);  // back to the home view, so that forward is available
+  const TViewState home = FSession.View();
+  TMBItem stored = FSession.StoreView("x");
+  stored.X = 1;
+  ASSERT_TRUE(FSession.BeginDraw());
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"magnify", [&] { FSession.Magnify(3); }},
+      {"scroll",
+       [&] {
+         FSession.Scroll({10, 0});
+       }},
+      {"home", [&] { FSession.Home(); }},
+      {"forward", [&] { FSession.HistoryItemClick(-2); }},
+      {"history entry", [&] { FSession.HistoryItemClick(1); }},
+      {"favourite", [&] { FSession.LoadFavorite(stored); }},
+      {"paste", [&] { FSession.PasteText(ItemToText(stored)); }},
+      {"limit", [&] { FSession.ChangeLimit(5000); }},
+      {"relief", [&] { FSession.SwitchRelief(false); }},
+      {"colours",
+       [&] {
+         FSession.SetColors({2, 10, 1, 1, 6});
+       }},
+      {"options", [&] { FSession.SetOptions(kOptNoMirror); }},
+      {"ratio", [&] { FSession.SetMagnifyRatio(3); }},
+      {"size", [&] { FSession.Resize(kWidth / 2, kHeight); }},
+      {"drag",
+       [&] {
+         FSession.MousePress({10, 10}, kLeft);
+         FSession.MouseMove({50, 10}, kLeft);
+       }},
+  };
+  for (const auto& [name, command] : commands) {
+    command();
+    EXPECT_EQ(FSession.View(), home) << name;
+    EXPECT_EQ(FSession.History().Index(), 0) << name;
+  }
   EXPECT_EQ(FSession.DragState(), TDragState::None);
-  EXPECT_EQ(FSession.View(), TViewState{});
+  EXPECT_TRUE(FSession.DrawGrid().Convex());
+  EXPECT_EQ(FSession.Colors(), TColorPositions{});
+  EXPECT_EQ(FSession.CalcGrid().Options(), kOptNoZoomAnimation);
+  EXPECT_NE(FSession.MagnifyRatio(), 3);
+  EXPECT_EQ(FSession.DrawGrid().Width(), kWidth);
   // The draw button asks for an abort instead.
   FSession.PressDraw(TViewState{1, 1, 1, 1});
   EXPECT_TRUE(FSession.AbortRequested());
   FSession.EndDraw();
   EXPECT_FALSE(FSession.AbortRequested());
-  EXPECT_EQ(FSession.History().Count(), 1);
+  EXPECT_EQ(FSession.History().Count(), 2);
+  EXPECT_FALSE(FSession.Allows(TCommandId::HistoryBack)) << "no entry before the first";
+  EXPECT_TRUE(FSession.Allows(TCommandId::HistoryForward));
 }
 
 std::vector<TDot> GridCounts(const TCalcGrid& grid) {
@@ -619,7 +657,7 @@ TEST_F(RenderAtSizeTest, AnAbortedComputationDeliversNothing) {
 
 TEST_F(RenderAtSizeTest, ABusySessionRefuses) {
   bool delivered = false;
-  FSession.DrawCommand([&](TBusyScope&) {
+  FSession.RunCommand(TCommandId::Draw, [&](TBusyScope&) {
     EXPECT_FALSE(
         FSession.RenderAtSize(kWidth, kHeight, QRect(), [&](const QImage&) { delivered = true; }));
   });

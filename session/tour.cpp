@@ -57,8 +57,8 @@ TTour::TTour(TSession& session) : FSession(session), FRandom(SystemRandom) {}
 
 // ---- commands ----
 
-bool TTour::TourCommand(const std::function<void(TBusyScope& busy)>& flight) {
-  return FSession.DrawCommand([this, &flight](TBusyScope& busy) {
+bool TTour::TourCommand(TCommandId id, const std::function<void(TBusyScope& busy)>& flight) {
+  return FSession.RunCommand(id, [this, &flight](TBusyScope& busy) {
     FSession.SetTourRunning(true);
     if (FObserver) FObserver->TourStateChanged(true);
     struct TCleanUp {
@@ -74,7 +74,7 @@ bool TTour::TourCommand(const std::function<void(TBusyScope& busy)>& flight) {
 }
 
 bool TTour::TourToFavorite(const TMBItem& dest) {
-  return TourCommand([this, &dest](TBusyScope& busy) {
+  return TourCommand(TCommandId::TourToFavorite, [this, &dest](TBusyScope& busy) {
     FSession.SetDestName(dest.Name);
     if (!TourTo(busy, dest)) return;
     ShowArrival(busy, dest.Name);
@@ -83,7 +83,7 @@ bool TTour::TourToFavorite(const TMBItem& dest) {
 }
 
 bool TTour::RandomTour(const std::vector<const TMBItem*>& candidates) {
-  return TourCommand([this, &candidates](TBusyScope& busy) {
+  return TourCommand(TCommandId::RandomTour, [this, &candidates](TBusyScope& busy) {
     const int count = static_cast<int>(candidates.size());
     if (count < 2) {
       if (FObserver) FObserver->TooFewCandidates();
@@ -164,7 +164,7 @@ bool TTour::ZoomOut(TBusyScope& busy, const TMBItem& dest, int sign) {
     if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.Hue = DriftHue(colors.Hue, sign);
-    FSession.SetColors(colors);
+    FSession.SetColors(busy, colors);
     StepEnded();
     if (!TourWait(busy, pace.Wait)) return false;
   }
@@ -217,7 +217,7 @@ bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
       colors.ColorMode = target.ColorMode;
       colors.Hue = target.Hue;
     }
-    FSession.SetColors(colors);
+    FSession.SetColors(busy, colors);
     FSession.ChangePeriod(busy, RoundToInt(start.Period + pStep), a);
     StepEnded();
     if (!TourWait(busy, pace.Wait)) return false;
@@ -240,7 +240,7 @@ bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
     }
     colors.Saturation = RoundToInt(part * sStep + start.Saturation);
     colors.Highlight = RoundToInt(part * hStep + start.Highlight);
-    FSession.SetColors(colors);
+    FSession.SetColors(busy, colors);
     const int period = RoundToInt(part * pStep + start.Period);
     if (period != FSession.Colors().Period)
       FSession.ChangePeriod(busy, period, a);
@@ -258,7 +258,7 @@ bool TTour::HuePause(TBusyScope& busy, int sign) {
   for (int k = 0; k < steps; ++k) {
     TColorPositions colors = FSession.Colors();
     colors.Hue = DriftHue(colors.Hue, sign);
-    FSession.SetColors(colors);
+    FSession.SetColors(busy, colors);
     busy.ProcessEvents();
     if (!TourWait(busy, kHuePauseTicks)) return false;
   }

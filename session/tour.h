@@ -88,7 +88,7 @@ class TTour {
   int ChooseDestination(int candidates);
   void StepEnded();
   // Runs a tour command: busy, running, and the clean-up in every case.
-  bool TourCommand(const std::function<void(TBusyScope& busy)>& flight);
+  bool TourCommand(TCommandId id, const std::function<void(TBusyScope& busy)>& flight);
 
   TSession& FSession;
   TTourObserver* FObserver = nullptr;
