@@ -25,8 +25,10 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <cmath>
+#include <map>
+#include <ranges>
 #include <span>
-#include <thread>
+#include <stdexcept>
 
 #include "app/arrival_sound.h"
 #include "app/fav_form.h"
@@ -43,10 +45,11 @@ namespace vortexa {
 
 namespace {
 
+// The property of a menu item that holds the command it gives.
+constexpr const char* kCommandProperty = "command";
 constexpr int kToolBarHeight = 53;
 constexpr int kBasicToolBarWidth = 340;
 constexpr int kOneRowWidth = 590;  // narrower windows put the tool bars in two rows
-constexpr int kCloseWaitMs = 100;
 constexpr int kMinWindowWidth = 280;
 constexpr int kMinWindowHeight = 400;
 constexpr int kDemoDurationMs = 18000;
@@ -85,24 +88,6 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
       .count();
 }
 
-// Zoom items as the menus list them: (caption, hint, ratio index).
-struct TZoomItem {
-  const char* Caption;
-  const char* Hint;
-  int Index;
-};
-constexpr TZoomItem kMagnifyItems[] = {{"２倍", "２倍に拡大します", 3},
-                                       {"４倍", "４倍に拡大します", 2},
-                                       {"８倍", "８倍に拡大します", 1},
-                                       {"16倍", "16倍に拡大します", 0}};
-constexpr TZoomItem kReduceItems[] = {{"２分の１", "２分の１に縮小します", 4},
-                                      {"４分の１", "４分の１に縮小します", 5},
-                                      {"８分の１", "８分の１に縮小します", 6},
-                                      {"16分の１", "16分の１に縮小します", 7}};
-// Scroll items by tag; the centre (tag 4) has no action.
-constexpr const char* kScrollCaptions[] = {"左上", "左",   "左下", "上",  "",
-                                           "下",   "右上", "右",   "右下"};
-
 }  // namespace
 
 int EffectiveOptions(int options, int simdLevel) {
@@ -111,7 +96,7 @@ int EffectiveOptions(int options, int simdLevel) {
 
 TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent)
     : QMainWindow(parent),
-      FSession(*this),
+      FSession(*this, FPump),
       FFavoriteTree(FFavorites),
       FFavoritesFiles(std::move(favoritesFiles)),
       FKernelGlyphs{KernelGlyph(kKernelExtended), KernelGlyph(kKernelSingle),
@@ -138,7 +123,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   CreateDebugControls(debug);
   CreateMenus();
   CreateTourControls();
-  CreateExprsMenu(debug);
+  mnExprs->setVisible(debug);
   InstallFieldFilters();
 
   FStatusBar->SetOwnerDraw(
@@ -260,154 +245,215 @@ void TDrawForm::CreateDebugControls(bool debug) {
   connect(CheckBox1, &QCheckBox::clicked, this, Guarded(this, [this] { CheckBox1Click(); }));
 }
 
+// The menus come from their rows; the lists that change (history, sizes,
+// favourites, tour destinations) are filled in where the rows leave room.
 void TDrawForm::CreateMenus() {
-  mnFile = menuBar()->addMenu("ファイル(&F)");
-  mnInfoCopy = mnFile->addAction("再現情報をコピー(&R)");
-  mnInfoCopy->setStatusTip("現在の画像の再現情報(テキスト)をクリップボードにコピーします");
-  connect(mnInfoCopy, &QAction::triggered, this, Guarded(this, [this] { mnInfoCopyClick(); }));
-  mnInfoPaste = mnFile->addAction("再現情報を貼り付け(&V)");
-  mnInfoPaste->setStatusTip("再現情報(テキスト)をクリップボードから貼り付け、画像を再現します");
-  connect(mnInfoPaste, &QAction::triggered, this, Guarded(this, [this] { mnInfoPasteClick(); }));
-  mnFile->addSeparator();
-  mnExit = mnFile->addAction("終了(&X)");
-  CreateOutputMenu();
-  connect(mnExit, &QAction::triggered, this, &QWidget::close);
+  std::map<TMenu, QActionGroup*> radioGroups;
+  FMenus[TMenu::Bar] = nullptr;
+  for (const TMenuRow& row : MenuRows()) {
+    if (row.Menu == TMenu::Bar) {
+      QMenu* menu = menuBar()->addMenu(row.Caption);
+      menu->menuAction()->setStatusTip(row.Hint);
+      FMenus[row.Opens] = menu;
+      continue;
+    }
+    QMenu* parent = FMenus.at(row.Menu);
+    if (row.Kind == TRowKind::Separator) {
+      parent->addSeparator();
+      continue;
+    }
+    if (row.Kind == TRowKind::Submenu) {
+      QMenu* menu = parent->addMenu(row.Caption);
+      menu->menuAction()->setStatusTip(row.Hint);
+      menu->menuAction()->setVisible(!row.Hidden);
+      FMenus[row.Opens] = menu;
+      continue;
+    }
+    QAction* item = parent->addAction(row.Caption);
+    item->setStatusTip(row.Hint);
+    item->setVisible(!row.Hidden);
+    if (row.Kind == TRowKind::Placeholder) continue;
+    item->setData(row.Argument);
+    item->setProperty(kCommandProperty, static_cast<int>(row.Command));
+    item->setCheckable(row.Kind != TRowKind::Item);
+    if (row.Kind == TRowKind::Radio) {
+      QActionGroup*& group = radioGroups[row.Menu];
+      if (!group) group = new QActionGroup(parent);
+      group->addAction(item);
+    }
+    if (*row.Shortcut) {
+      item->setShortcut(QKeySequence(row.Shortcut));
+      addAction(item);  // the key works also while the menu bar is hidden
+    }
+    connect(item, &QAction::triggered, this,
+            [this, item, command = row.Command, argument = row.Argument] {
+              Dispatch(item, command, argument);
+            });
+  }
+  AssignMenuMembers();
   connect(mnFile, &QMenu::aboutToShow, this, [this] { mnFileClick(); });
-
-  mnDisplay = menuBar()->addMenu("表示(&V)");
-  mnDraw = mnDisplay->addAction("描画(&D)\tEnter");
-  mnDraw->setStatusTip("再計算して描画します");
-  connect(mnDraw, &QAction::triggered, this, Guarded(this, [this] { btDrawClick(); }));
-  mnInit = mnDisplay->addAction("初期位置(&I)\tHome");
-  connect(mnInit, &QAction::triggered, this, Guarded(this, [this] { mnInitClick(); }));
-  mnDisplay->addSeparator();
-  CreateZoomMenus();
-  CreateHistoryMenu();
-  CreateSizeMenu();
-  mnDisplay->addSeparator();
-  mnInfo = mnDisplay->addAction("統計情報(&I)...");
-  mnInfo->setCheckable(true);
-  mnInfo->setStatusTip("各種統計情報ウインドウの表示/非表示を切替えます");
-  connect(mnInfo, &QAction::triggered, this, Guarded(this, [this] { mnInfoClick(); }));
   connect(mnDisplay, &QMenu::aboutToShow, this, [this] { mnDisplayClick(); });
-
-  mnFavorite = menuBar()->addMenu("お気に入り(&A)");
-  mnFavorite->menuAction()->setStatusTip("お気に入りフォルダの内容を表示します");
-  CreateFavoriteCommands();
+  connect(mnFavorite, &QMenu::aboutToShow, this, Guarded(this, [this] { mnTourClick(); }));
+  FFixedHistoryItems = static_cast<int>(mnHistory->actions().size());
   FFixedFavoriteItems = static_cast<int>(mnFavorite->actions().size());
-
-  mnOption = menuBar()->addMenu("オプション(&O)");
-  CreateOptionMenus();
-  CreateRestrictMenu();
-
-  mnHelp = menuBar()->addMenu("ヘルプ(&H)");
-  mnAbout = mnHelp->addAction("バージョン情報(&A)...");
-  connect(mnAbout, &QAction::triggered, this, [this] { mnAboutClick(); });
+  mnPrev->setEnabled(false);
+  mnNext->setEnabled(false);
+  CommandItem(TCommandId::SetMagnifyRatio, FSession.MagnifyRatio())->setChecked(true);
+  CommandItem(TCommandId::SetMoveRatio, FSession.MoveRatio())->setChecked(true);
+  CommandItem(TCommandId::SetJpegQuality, FSettings.JpegQuality)->setChecked(true);
+  CreateOutputMenu();
+  CreateSizeMenu();
+  CreateTourMenus();
   CreateScreenMenus();
 }
 
-void TDrawForm::CreateZoomMenus() {
-  const auto addZoomMenu = [this](const char* caption, const char* hint,
-                                  std::span<const TZoomItem> items) {
-    QMenu* menu = mnDisplay->addMenu(caption);
-    menu->menuAction()->setStatusTip(hint);
-    for (const TZoomItem& zoom : items) {
-      QAction* item = menu->addAction(zoom.Caption);
-      item->setStatusTip(zoom.Hint);
-      connect(item, &QAction::triggered, this,
-              Guarded(this, [this, index = zoom.Index] { FSession.Magnify(index); }));
-    }
-    return menu;
-  };
-  mnMagnify = addZoomMenu("拡大(&M)\tPageUp", "画像を拡大します", kMagnifyItems);
-  mnReduce = addZoomMenu("縮小(&R)\tPageDown", "画像を縮小します", kReduceItems);
-
-  // Scrolling by menu is for the keyboard-minded; it stays out of sight.
-  mnMove = mnDisplay->addMenu("スクロール(&C)");
-  mnMove->menuAction()->setStatusTip("任意の方向にスクロールします");
-  mnMove->menuAction()->setVisible(false);
-  for (int tag = 0; tag < static_cast<int>(std::size(kScrollCaptions)); ++tag) {
-    QAction* item = mnMove->addAction(kScrollCaptions[tag]);
-    if (tag == 4) continue;
-    item->setStatusTip(QString(kScrollCaptions[tag]) + "にスクロールします");
-    connect(item, &QAction::triggered, this,
-            Guarded(this, [this, tag] { FSession.MoveClick(tag); }));
+QAction* TDrawForm::CommandItem(TCommandId command, int argument) const {
+  for (QMenu* menu : FMenus | std::views::values) {
+    if (!menu) continue;
+    for (QAction* item : menu->actions())
+      if (item->property(kCommandProperty) == static_cast<int>(command) && item->data() == argument)
+        return item;
   }
+  throw std::logic_error("no menu item gives this command");
 }
 
-void TDrawForm::CreateHistoryMenu() {
-  mnHistory = mnDisplay->addMenu("履歴(&H)");
-  mnHistory->menuAction()->setStatusTip("履歴を表示します");
-  mnPrev = mnHistory->addAction("前に戻る(&P)\tAlt+←");
-  mnPrev->setStatusTip("前の履歴に戻ります");
-  connect(mnPrev, &QAction::triggered, this,
-          Guarded(this, [this] { FSession.HistoryItemClick(-1); }));
-  mnNext = mnHistory->addAction("次に進む(&N)\tAlt+→");
-  mnNext->setStatusTip("次の履歴に進みます");
-  connect(mnNext, &QAction::triggered, this,
-          Guarded(this, [this] { FSession.HistoryItemClick(-2); }));
-  mnHistory->addSeparator();
-  FFixedHistoryItems = static_cast<int>(mnHistory->actions().size());
-  mnPrev->setEnabled(false);
-  mnNext->setEnabled(false);
+void TDrawForm::AssignMenuMembers() {
+  mnFile = FMenus.at(TMenu::File);
+  mnDisplay = FMenus.at(TMenu::Display);
+  mnFavorite = FMenus.at(TMenu::Favorite);
+  mnOption = FMenus.at(TMenu::Option);
+  mnHelp = FMenus.at(TMenu::Help);
+  mnJPEG = FMenus.at(TMenu::JpegQuality);
+  mnMagnify = FMenus.at(TMenu::Magnify);
+  mnReduce = FMenus.at(TMenu::Reduce);
+  mnMove = FMenus.at(TMenu::Scroll);
+  mnHistory = FMenus.at(TMenu::History);
+  mnSize = FMenus.at(TMenu::ImageSize);
+  mnDest = FMenus.at(TMenu::TourDestinations);
+  mnMagnifyRatio = FMenus.at(TMenu::MagnifyRatio);
+  mnMoveRatio = FMenus.at(TMenu::MoveRatio);
+  mnTourSpeed = FMenus.at(TMenu::TourSpeed);
+  mnTourSND = FMenus.at(TMenu::TourSound);
+  mnRestrict = FMenus.at(TMenu::Restrict);
+  mnSave = CommandItem(TCommandId::SavePicture);
+  mnCopy = CommandItem(TCommandId::CopyPicture);
+  mnSizeSave = CommandItem(TCommandId::SaveAtSize);
+  mnSizeCopy = CommandItem(TCommandId::CopyAtSize);
+  mnWall = CommandItem(TCommandId::Wallpaper);
+  mnPrint = CommandItem(TCommandId::PrintPicture);
+  mnInfoCopy = CommandItem(TCommandId::CopyText);
+  mnInfoPaste = CommandItem(TCommandId::PasteText);
+  mnExit = CommandItem(TCommandId::Exit);
+  mnDraw = CommandItem(TCommandId::Draw);
+  mnInit = CommandItem(TCommandId::Home);
+  mnPrev = CommandItem(TCommandId::HistoryBack);
+  mnNext = CommandItem(TCommandId::HistoryForward);
+  mnFullScreen = CommandItem(TCommandId::FullScreen);
+  mnInfo = CommandItem(TCommandId::StatisticsWindow);
+  mnExprs = CommandItem(TCommandId::FormulaWindow);
+  mnSizeAdd = CommandItem(TCommandId::AddImageSize);
+  mnSizeDel = CommandItem(TCommandId::DeleteImageSize);
+  mnAdd = CommandItem(TCommandId::AddFavorite);
+  mnModify = CommandItem(TCommandId::OrganizeFavorites);
+  mnRandTour = CommandItem(TCommandId::RandomTour);
+  mnWheelAtPointer = CommandItem(TCommandId::SetZoomAtPointer);
+  mnTourSNDFile = CommandItem(TCommandId::SetTourSound, 0);
+  mnTourSNDOff = CommandItem(TCommandId::SetTourSound, 1);
+  mnFSInfo = CommandItem(TCommandId::SetOptions, kOptNoFullScreenInfo);
+  mnAnimate = CommandItem(TCommandId::SetOptions, kOptNoZoomAnimation);
+  mnThread = CommandItem(TCommandId::SetOptions, kOptSingleWorker);
+  mnPredict = CommandItem(TCommandId::SetOptions, kOptNoPrediction);
+  mnSymY = CommandItem(TCommandId::SetOptions, kOptNoMirror);
+  mnSSE = CommandItem(TCommandId::SetOptions, kOptNoSimd);
+  mnShowHelp = CommandItem(TCommandId::ShowHelp);
+  mnAbout = CommandItem(TCommandId::About);
 }
 
-// A radio submenu: one item checked, its position handed to `chosen`.
-QMenu* TDrawForm::AddRadioMenu(QMenu* parent, const QString& caption, const QString& hint,
-                               const QStringList& items, int checked,
-                               std::function<void(int)> chosen) {
-  QMenu* menu = parent->addMenu(caption);
-  menu->menuAction()->setStatusTip(hint);
-  auto* group = new QActionGroup(menu);
-  for (int position = 0; position < items.size(); ++position) {
-    QAction* item = menu->addAction(items[position]);
-    item->setCheckable(true);
-    item->setChecked(position == checked);
-    group->addAction(item);
-    connect(item, &QAction::triggered, this, [chosen, position] { chosen(position); });
+// Every menu item and its key come here: the session's command table says
+// whether the command may run now, busy or not.
+void TDrawForm::Dispatch(QAction* item, TCommandId command, int argument) {
+  if (!FSession.Allows(command)) {
+    // A refused switch keeps its tick.
+    if (item->isCheckable() && !item->actionGroup()) item->setChecked(!item->isChecked());
+    return;
   }
-  return menu;
+  Guard([this, item, command, argument] { RunMenuCommand(item, command, argument); });
 }
 
-void TDrawForm::CreateOptionMenus() {
-  mnMagnifyRatio = AddRadioMenu(
-      mnOption, "拡大 / 縮小率(&M)", "一回の操作で拡大/縮小する率を設定します",
-      {"２倍 / ２分の１ (&2)", "４倍 / ４分の１ (&4)", "８倍 / ８分の１ (&8)",
-       "16倍 / 16分の１ (&16)"},
-      FSession.MagnifyRatio(), [this](int position) { FSession.SetMagnifyRatio(position); });
-  mnMoveRatio =
-      AddRadioMenu(mnOption, "スクロール量(&C)", "一回の操作でスクロールする量を設定します",
-                   {"1/4画面", "半画面", "全画面"}, FSession.MoveRatio(),
-                   [this](int position) { FSession.SetMoveRatio(position); });
-  mnMoveRatio->menuAction()->setVisible(false);
-  mnWheelAtPointer = mnOption->addAction("マウス位置を中心に拡大/縮小(&W)");
-  mnWheelAtPointer->setCheckable(true);
-  mnWheelAtPointer->setStatusTip("ホイールでの拡大/縮小をマウスポインタの位置を中心に行います");
-  connect(mnWheelAtPointer, &QAction::toggled, this,
-          [this](bool on) { FSession.SetZoomAtPointer(on); });
-  mnOption->addSeparator();
-  CreateTourMenus();
-}
-
-void TDrawForm::CreateRestrictMenu() {
-  mnRestrict = mnOption->addMenu("特殊な機能制限(R)");
-  mnRestrict->menuAction()->setStatusTip("画面表示や高速化に関する機能を制限します");
-  const auto addSwitch = [this](const char* caption, const char* hint) {
-    QAction* item = mnRestrict->addAction(caption);
-    item->setCheckable(true);
-    item->setStatusTip(hint);
-    connect(item, &QAction::triggered, this, Guarded(this, [this] { mnOptionClick(); }));
-    return item;
-  };
-  mnFSInfo =
-      addSwitch("全画面での情報表示オフ(&F)", "全画面時、画面下端への情報表示をオフにします");
-  mnAnimate = addSwitch("拡大縮小動画オフ(&A)", "拡大/縮小時の動画をオフにします");
-  mnRestrict->addSeparator();
-  mnThread =
-      addSwitch("複数スレッド計算オフ(&T)", "複数スレッドでの計算による高速化をオフにします");
-  mnPredict = addSwitch("集合内予測オフ(&P)", "集合内予測機能による高速化をオフにします");
-  mnSymY = addSwitch("Y軸対称機能オフ(&Y)", "Y軸対称機能による高速化をオフにします");
-  mnSSE = addSwitch("並列計算オフ(&S)", "並列計算による高速化をオフにします");
+void TDrawForm::RunMenuCommand(QAction* item, TCommandId command, int argument) {
+  switch (command) {
+    case TCommandId::SavePicture:
+      return mnSaveClick();
+    case TCommandId::CopyPicture:
+      return mnCopyClick();
+    case TCommandId::SaveAtSize:
+      return mnSizeSaveClick(false);
+    case TCommandId::CopyAtSize:
+      return mnSizeSaveClick(true);
+    case TCommandId::Wallpaper:
+      return mnWallClick();
+    case TCommandId::PrintPicture:
+      return mnPrintClick();
+    case TCommandId::SetJpegQuality:
+      FSettings.JpegQuality = argument;
+      return;
+    case TCommandId::CopyText:
+      return mnInfoCopyClick();
+    case TCommandId::PasteText:
+      return mnInfoPasteClick();
+    case TCommandId::Exit:
+      close();
+      return;
+    case TCommandId::Draw:
+      return btDrawClick();
+    case TCommandId::Home:
+      return mnInitClick();
+    case TCommandId::Magnify:
+      return FSession.Magnify(argument);
+    case TCommandId::Scroll:
+      return FSession.MoveClick(argument);
+    case TCommandId::HistoryBack:
+      return FSession.HistoryItemClick(-1);
+    case TCommandId::HistoryForward:
+      return FSession.HistoryItemClick(-2);
+    case TCommandId::FullScreen:
+      return mnFullScreenClick();
+    case TCommandId::AddImageSize:
+      return mnSizeAddClick();
+    case TCommandId::DeleteImageSize:
+      return mnSizeDelClick();
+    case TCommandId::StatisticsWindow:
+      return mnInfoClick();
+    case TCommandId::FormulaWindow:
+      return mnExprsClick();
+    case TCommandId::AddFavorite:
+      return mnAddClick();
+    case TCommandId::OrganizeFavorites:
+      return mnModifyClick();
+    case TCommandId::RandomTour:
+      return mnRandTourClick();
+    case TCommandId::SetMagnifyRatio:
+      FSession.SetMagnifyRatio(argument);
+      return;
+    case TCommandId::SetMoveRatio:
+      FSession.SetMoveRatio(argument);
+      return;
+    case TCommandId::SetZoomAtPointer:
+      FSession.SetZoomAtPointer(item->isChecked());
+      return;
+    case TCommandId::SetTourSpeed:
+      return SetTourSpeed(argument);
+    case TCommandId::SetTourSound:
+      return argument == 0 ? mnTourSNDFileClick() : SetTourSound(1);
+    case TCommandId::SetOptions:
+      return mnOptionClick();
+    case TCommandId::ShowHelp:
+      return mnShowHelpClick();
+    case TCommandId::About:
+      return mnAboutClick();
+    default:
+      throw std::logic_error("no menu item gives this command");
+  }
 }
 
 // Enter draws from every control; the fields also drop characters that
@@ -448,20 +494,6 @@ void TDrawForm::PresentStretched(const QImage& image, const QRect& dest) {
   FImageArea->repaint();
 }
 
-void TDrawForm::ProcessEvents() {
-  QCoreApplication::processEvents();
-}
-
-std::int64_t TDrawForm::NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-void TDrawForm::SleepMs(int milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
 // ---- what the session reports ----
 
 void TDrawForm::BusyChanged(bool busy) {
@@ -493,9 +525,13 @@ void TDrawForm::CommandEnded(double elapsedMs) {
       FIdleRedrawEnabled)
     FIdleTimer->start();
   emit DrawingEnded();
+  if (std::exchange(FClosePending, false)) QTimer::singleShot(0, this, [this] { close(); });
 }
 
 void TDrawForm::ProgressChanged() {
+  // A command that would go on after the stop (the redraw after an output at
+  // a size) is stopped too.
+  if (FClosePending) FSession.RequestStop();
   FStatusBar->repaint();
 }
 
@@ -555,8 +591,8 @@ void TDrawForm::EnableControls(bool enabled) {
       if (control != btDraw && control != imTour) control->setEnabled(enabled);
   btDraw->setText(enabled ? "描画" : "中止");
   SetHint(btDraw, enabled ? "再計算して描画" : "描画中止");
-  mnPrev->setEnabled(enabled && FSession.History().CanBack());
-  mnNext->setEnabled(enabled && FSession.History().CanForward());
+  mnPrev->setEnabled(enabled && FSession.Allows(TCommandId::HistoryBack));
+  mnNext->setEnabled(enabled && FSession.Allows(TCommandId::HistoryForward));
   if (mnInfo->isChecked() && FInfoForm) FInfoForm->EnableRange(enabled);
 }
 
@@ -632,7 +668,7 @@ bool TDrawForm::FormKeyDown(const QKeyEvent& key) {
       return true;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-      if (!FSession.Busy())
+      if (FSession.Allows(TCommandId::Magnify))
         Guarded(this, [this, &key, modifiers] {
           FSession.Magnify(WheelZoomIndex(key.key() == Qt::Key_PageUp, FSession.MagnifyRatio(),
                                           modifiers & Qt::ShiftModifier,
@@ -640,13 +676,12 @@ bool TDrawForm::FormKeyDown(const QKeyEvent& key) {
         })();
       return true;
     case Qt::Key_Home:
-      if (!FSession.Busy()) Guarded(this, [this] { mnInitClick(); })();
+      if (FSession.Allows(TCommandId::Home)) Guarded(this, [this] { mnInitClick(); })();
       return true;
     case Qt::Key_Left:
     case Qt::Key_Right: {
       if (!(modifiers & Qt::AltModifier)) return false;
-      QAction* step = key.key() == Qt::Key_Left ? mnPrev : mnNext;
-      if (!FSession.Busy() && step->isEnabled()) step->trigger();
+      (key.key() == Qt::Key_Left ? mnPrev : mnNext)->trigger();
       return true;
     }
     default:
@@ -681,9 +716,8 @@ bool TDrawForm::ImageAreaEvent(QEvent* event) {
       const int historyStep = mouse.button() == Qt::BackButton      ? -1
                               : mouse.button() == Qt::ForwardButton ? -2
                                                                     : 0;
-      QAction* step = historyStep == -1 ? mnPrev : mnNext;
-      if (historyStep != 0 && !FSession.Busy() && step->isEnabled())
-        step->trigger();
+      if (historyStep != 0)
+        (historyStep == -1 ? mnPrev : mnNext)->trigger();
       else
         FSession.MousePress(Dot(mouse.position()), PointerState(mouse));
       return true;
@@ -753,13 +787,11 @@ void TDrawForm::mnInitClick() {
   FSession.Home();
 }
 
+// Each switch carries its bit.
 int TDrawForm::RestrictOptions() const {
   int options = 0;
-  int bit = 1;
-  for (const QAction* item : {mnFSInfo, mnAnimate, mnThread, mnPredict, mnSymY, mnSSE}) {
-    if (item->isChecked()) options |= bit;
-    bit <<= 1;
-  }
+  for (const QAction* item : mnRestrict->actions())
+    if (item->isChecked()) options |= item->data().toInt();
   return options;
 }
 
@@ -796,13 +828,6 @@ void TDrawForm::mnInfoClick() {
 
 // ---- formula window ----
 
-void TDrawForm::CreateExprsMenu(bool debug) {
-  mnExprs = mnDisplay->addAction("数式指定(&E)...");
-  mnExprs->setCheckable(true);
-  mnExprs->setVisible(debug);
-  connect(mnExprs, &QAction::triggered, this, Guarded(this, [this] { mnExprsClick(); }));
-}
-
 void TDrawForm::mnExprsClick() {
   if (!mnExprs->isChecked()) {
     if (FExprsForm) FExprsForm->close();
@@ -820,10 +845,7 @@ void TDrawForm::DrawContinue() {
 }
 
 void TDrawForm::mnFavoriteItemClick(TMBItem& item) {
-  FSession.LoadView(item);
-  FSession.ShowView();
-  FSession.AddHistory(item.Name);
-  FSession.DrawView();
+  FSession.LoadFavorite(item);
 }
 
 // The history menu: groups of entries by centre, newest first.
@@ -1009,10 +1031,14 @@ void TDrawForm::ApplicationEventsIdle() {
   btDrawClick();
 }
 
+// Closing stops a running command and waits for its end (the engine is idle
+// then) before the settings and favourites are written.
 void TDrawForm::closeEvent(QCloseEvent* event) {
-  if (FSession.RequestStop()) {
-    ProcessEvents();
-    SleepMs(kCloseWaitMs);
+  if (FSession.Busy()) {
+    FClosePending = true;
+    FSession.RequestStop();
+    event->ignore();
+    return;
   }
   if (FInfoForm) FInfoForm->close();
   if (FullScreen()) mnFullScreenClick();
@@ -1120,46 +1146,44 @@ void TDrawForm::ElevationSweep() {
 }
 
 // One turn in about 18 s while the plane dips and rises; when frames are slow
-// the turn takes bigger steps so that it still ends in time.
+// the turn takes bigger steps so that it still ends in time. It runs as a
+// command: the frames let events in, and nothing else may start meanwhile.
 void TDrawForm::RotationDemo() {
-  constexpr double kPi = 3.14159265358979323846;
-  const auto start = std::chrono::steady_clock::now();
-  const auto sinceStart = [&start] {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-  };
-  double phase =
-      std::nearbyint(360 * std::acos(1 - FSession.DrawGrid().GetElevation() / 90.0) / kPi);
-  int turned = 0;
-  int stepSize = 1;
-  double interval = 50;
-  double work = 0;
-  std::int64_t last = NowMs();
-  for (int frame = 1; turned < 360; ++frame) {
-    const int step = std::min(stepSize, 360 - turned);
-    turned += step;
-    phase += step;
-    FSession.DrawGrid().SetRotation(FSession.DrawGrid().GetRotation() + step);
-    double height = 90 * (1 - std::cos(phase * kPi / 360));
-    if (height > 90) height = 180 - height;
-    FSession.DrawGrid().SetElevation(static_cast<int>(std::nearbyint(height)));
-    const double workStart = sinceStart();
-    FSession.DrawGrid().Render(true);
-    ShowAngles();
-    ProcessEvents();
-    work += sinceStart() - workStart;
-    if (frame > 20 && frame % 8 == 0 && turned < 360) {
-      stepSize = std::min(3, static_cast<int>(std::ceil(work / frame / kDemoWorkPerStepMs)));
-      stepSize = std::max(stepSize, 1);
-      const double steps = std::ceil((360.0 - turned) / stepSize);
-      interval = std::max(0.0, (kDemoDurationMs - sinceStart()) / steps);
+  FSession.RunCommand(TCommandId::DebugDemo, [this](TBusyScope& busy) {
+    constexpr double kPi = 3.14159265358979323846;
+    const auto start = std::chrono::steady_clock::now();
+    TDrawGrid& draw = FSession.DrawGrid();
+    double phase = std::nearbyint(360 * std::acos(1 - draw.GetElevation() / 90.0) / kPi);
+    int turned = 0;
+    int stepSize = 1;
+    double interval = 50;
+    double work = 0;
+    std::int64_t last = busy.NowMs();
+    for (int frame = 1; turned < 360 && !FSession.AbortRequested(); ++frame) {
+      const int step = std::min(stepSize, 360 - turned);
+      turned += step;
+      phase += step;
+      draw.SetRotation(draw.GetRotation() + step);
+      double height = 90 * (1 - std::cos(phase * kPi / 360));
+      if (height > 90) height = 180 - height;
+      draw.SetElevation(static_cast<int>(std::nearbyint(height)));
+      const double workStart = MillisecondsSince(start);
+      draw.Render(true);
+      ShowAngles();
+      busy.ProcessEvents();
+      work += MillisecondsSince(start) - workStart;
+      if (frame > 20 && frame % 8 == 0 && turned < 360) {
+        stepSize = std::min(3, static_cast<int>(std::ceil(work / frame / kDemoWorkPerStepMs)));
+        stepSize = std::max(stepSize, 1);
+        const double steps = std::ceil((360.0 - turned) / stepSize);
+        interval = std::max(0.0, (kDemoDurationMs - MillisecondsSince(start)) / steps);
+      }
+      const std::int64_t elapsed = busy.NowMs() - last;
+      busy.SleepMs(static_cast<int>(std::max<double>(10, interval - elapsed)));
+      last = busy.NowMs();
     }
-    const std::int64_t elapsed = NowMs() - last;
-    SleepMs(static_cast<int>(std::max<double>(10, interval - elapsed)));
-    last = NowMs();
-  }
-  ShowElapsed(MillisecondsSince(start));
-  FSession.DrawGrid().Render(true);
+    draw.Render(true);
+  });
 }
 
 void TDrawForm::ShowCliffsCount() {

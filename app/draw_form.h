@@ -11,6 +11,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -18,6 +19,8 @@
 #include "app/device_pixels.h"
 #include "app/exprs_form.h"
 #include "app/info_form.h"
+#include "app/menu_rows.h"
+#include "app/window_pump.h"
 #include "engine/calc_grid.h"
 #include "favorites/fav_tree.h"
 #include "favorites/mb_list.h"
@@ -84,9 +87,6 @@ class TDrawForm : public QMainWindow,
   // TCanvas.
   void Present(const QImage& image, int left, int top) override;
   void PresentStretched(const QImage& image, const QRect& dest) override;
-  void ProcessEvents() override;
-  std::int64_t NowMs() override;
-  void SleepMs(int milliseconds) override;
 
   TSession& Session() { return FSession; }
   void EnableControls(bool enabled);
@@ -175,7 +175,7 @@ class TDrawForm : public QMainWindow,
   // The favourites that random tours choose from, in list order.
   std::vector<const TMBItem*> TourCandidates() const;
 
-  QAction *mnAdd, *mnModify, *mnRandTour, *mnAutoTour, *pmRandTour;
+  QAction *mnAdd, *mnModify, *mnRandTour, *pmRandTour;
   QAction *mnTourSNDFile, *mnTourSNDOff;
   QMenu *mnDest, *mnTourSpeed, *mnTourSND, *PopupMenu;
   QPushButton* btTour;
@@ -262,13 +262,12 @@ class TDrawForm : public QMainWindow,
   void CreateColorToolBar();
   void CreateDebugControls(bool debug);
   void CreateMenus();
-  void CreateExprsMenu(bool debug);
-  void CreateZoomMenus();
-  void CreateHistoryMenu();
-  void CreateOptionMenus();
-  void CreateRestrictMenu();
-  QMenu* AddRadioMenu(QMenu* parent, const QString& caption, const QString& hint,
-                      const QStringList& items, int checked, std::function<void(int)> chosen);
+  // The menu item that gives the command with the argument.
+  QAction* CommandItem(TCommandId command, int argument = 0) const;
+  void AssignMenuMembers();
+  // A menu item or its key: runs the command when the session's table lets it.
+  void Dispatch(QAction* item, TCommandId command, int argument);
+  void RunMenuCommand(QAction* item, TCommandId command, int argument);
   void ApplyLayout();
   void InstallFieldFilters();
   bool FilterKey(QObject* watched, QKeyEvent* key);
@@ -301,7 +300,6 @@ class TDrawForm : public QMainWindow,
   void SaveFavorites();
 
   // Tours (draw_form_tours.cpp).
-  void CreateFavoriteCommands();
   void CreateTourControls();
   void CreateTourMenus();
   void CopyFavoriteMenu(QMenu* parent, const TFavNode& folder);
@@ -330,7 +328,10 @@ class TDrawForm : public QMainWindow,
   std::optional<TSettingsFile> FSettingsFile;
   QAction* mnP16 = nullptr;  // ends the user's sizes
 
+  std::map<TMenu, QMenu*> FMenus;  // by the rows' names
+  TWindowPump FPump;               // the session's; reached only through a running command
   TSession FSession;
+  bool FClosePending = false;     // closing waits for the running command to stop
   bool FColorsSuspended = false;  // several colour controls are being set at once
   bool FIdleRedrawEnabled = true;
   bool FContinuePending = false;  // the formula changed while a command ran

@@ -84,49 +84,6 @@ void TDrawForm::CreateOutputMenu() {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   };
   SizeDialog = [](TSizeForm& form) { return form.exec(); };
-  mnSave = new QAction("画像を保存(&S)...", mnFile);
-  mnSave->setShortcut(QKeySequence("Ctrl+S"));
-  mnSave->setStatusTip("現在の画像をファイルに保存します");
-  connect(mnSave, &QAction::triggered, this, [this] { Guard([this] { mnSaveClick(); }); });
-  mnCopy = new QAction("画像をコピー(&C)", mnFile);
-  mnCopy->setShortcut(QKeySequence("Ctrl+C"));
-  mnCopy->setStatusTip("現在の画像をクリップボードにコピーします");
-  connect(mnCopy, &QAction::triggered, this, [this] { mnCopyClick(); });
-  mnSizeSave = new QAction("指定サイズで保存(&T)...", mnFile);
-  mnSizeSave->setStatusTip("サイズを指定して画像を保存します");
-  connect(mnSizeSave, &QAction::triggered, this,
-          [this] { Guard([this] { mnSizeSaveClick(false); }); });
-  mnSizeCopy = new QAction("指定サイズでコピー(&B)...", mnFile);
-  mnSizeCopy->setStatusTip("サイズを指定して画像をクリップボードにコピーします");
-  connect(mnSizeCopy, &QAction::triggered, this,
-          [this] { Guard([this] { mnSizeSaveClick(true); }); });
-  mnPrint = new QAction("印刷(&P)...", mnFile);
-  mnPrint->setStatusTip("現在の画像を印刷します");
-  connect(mnPrint, &QAction::triggered, this, [this] { Guard([this] { mnPrintClick(); }); });
-  mnWall = new QAction("壁紙に設定(&W)", mnFile);
-  mnWall->setStatusTip("現在の画像を画面サイズで計算し、デスクトップの壁紙に設定します");
-  connect(mnWall, &QAction::triggered, this, [this] { Guard([this] { mnWallClick(); }); });
-
-  QAction* first = mnFile->actions().value(0);
-  mnFile->insertActions(first, {mnSave, mnCopy, mnSizeSave, mnSizeCopy});
-  mnJPEG = new QMenu("JPEG画質(&J)", mnFile);
-  mnJPEG->menuAction()->setStatusTip("JPEG形式で保存する際の画質を設定します");
-  auto* group = new QActionGroup(mnJPEG);
-  const char* const qualities[][2] = {{"低(&L)", "品質:低 / ファイルサイズ:小"},
-                                      {"中(&M)", "品質:中 / ファイルサイズ:中"},
-                                      {"高(&H)", "品質:高 / ファイルサイズ:大"}};
-  for (const auto& [caption, hint] : qualities) {
-    QAction* item = mnJPEG->addAction(caption);
-    item->setStatusTip(hint);
-    item->setCheckable(true);
-    group->addAction(item);
-  }
-  mnJPEG->actions()[kDefaultJpegQuality]->setChecked(true);
-  mnFile->insertMenu(first, mnJPEG);
-  mnFile->insertSeparator(first);
-  mnFile->insertAction(first, mnWall);
-  mnFile->insertAction(first, mnPrint);
-  mnFile->insertSeparator(first);
 
   lbTmpMode = new QLabel("拡大/縮小表示中", ImageArea());
   lbTmpSize = new QLabel(ImageArea());
@@ -196,7 +153,8 @@ void TDrawForm::mnWallClick() {
 void TDrawForm::mnSaveClick() {
   const QString fileName = SaveFileDialog(QString::fromStdString(FSettings.SaveDir));
   if (fileName.isEmpty()) return;
-  FSession.DrawCommand([this, &fileName] { SavePicture(fileName); });
+  FSession.RunCommand(TCommandId::SavePicture,
+                      [this, &fileName](TBusyScope&) { SavePicture(fileName); });
   FSettings.SaveDir = FolderOf(fileName).toStdString();
 }
 

@@ -36,20 +36,6 @@ std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem:
 }
 
 void TDrawForm::CreateScreenMenus() {
-  mnFullScreen = new QAction(kEnterCaption, mnDisplay);
-  mnFullScreen->setShortcut(Qt::Key_F11);
-  mnFullScreen->setStatusTip("全画面表示への移行/解除を行います");
-  connect(mnFullScreen, &QAction::triggered, this, [this] { mnFullScreenClick(); });
-  mnDisplay->insertAction(mnSize->menuAction(), mnFullScreen);
-  addAction(mnFullScreen);  // F11 works also while the menu bar is hidden
-
-  mnShowHelp = new QAction("ヘルプ表示(&H)", mnHelp);
-  mnShowHelp->setShortcut(Qt::Key_F1);
-  mnShowHelp->setStatusTip("うずまきらんどヘルプを表示します");
-  connect(mnShowHelp, &QAction::triggered, this, [this] { mnShowHelpClick(); });
-  mnHelp->insertAction(mnHelp->actions().value(0), mnShowHelp);
-  mnHelp->insertSeparator(mnHelp->actions().value(1));
-  addAction(mnShowHelp);
   InformDialog = [this](const QString& text) {
     QMessageBox::information(this, "うずまきらんど", text);
   };

@@ -75,13 +75,6 @@ void CheckPosition(QMenu* menu, int position) {
   if (position >= 0 && position < items.size()) items[position]->setChecked(true);
 }
 
-int CheckedPosition(const QMenu* menu) {
-  const QList<QAction*> items = menu->actions();
-  for (qsizetype i = 0; i < items.size(); ++i)
-    if (items[i]->isChecked()) return static_cast<int>(i);
-  return 0;
-}
-
 }  // namespace
 
 // ---- settings ----
@@ -101,14 +94,12 @@ void TDrawForm::LoadSettings(const std::filesystem::path& file) {
   CheckPosition(mnMagnifyRatio, s.MagnifyRatio);
   CheckPosition(mnJPEG, s.JpegQuality);
   tbHue->setValue(s.Hue);
-  int bit = 1;
-  for (QAction* item : {mnFSInfo, mnAnimate, mnThread, mnPredict, mnSymY, mnSSE}) {
-    item->setChecked(s.Options & bit);
-    bit <<= 1;
-  }
+  for (QAction* item : mnRestrict->actions())
+    item->setChecked(s.Options & item->data().toInt());
   mnOptionClick();
   mnSSE->setChecked(FSession.CalcGrid().Options() & kOptNoSimd);
   mnWheelAtPointer->setChecked(s.WheelAtPointer);
+  FSession.SetZoomAtPointer(s.WheelAtPointer);
   SetTourSpeed(s.TourSpeed);
   SetTourSound(s.TourSound);
   SetSoundFile(QString::fromStdString(s.TourSoundFile));
@@ -125,7 +116,6 @@ TSettings TDrawForm::CurrentSettings() const {
   s.Height = height();
   s.MoveRatio = FSession.MoveRatio();
   s.MagnifyRatio = FSession.MagnifyRatio();
-  s.JpegQuality = JpegPosition();
   s.Options = FSession.CalcGrid().Options();
   s.Hue = tbHue->value();
   s.ImageSizes = UserImageSizes();
@@ -138,7 +128,7 @@ TSettings TDrawForm::CurrentSettings() const {
 }
 
 int TDrawForm::JpegPosition() const {
-  return CheckedPosition(mnJPEG);
+  return FSettings.JpegQuality;
 }
 
 // An error while writing is shown; the file is never half written.
@@ -153,22 +143,15 @@ void TDrawForm::SaveSettings() {
 
 // ---- image-size menu ----
 
+// The presets go ahead of the rows' separator; the user's sizes go ahead of
+// the presets, above the separator mnP16.
 void TDrawForm::CreateSizeMenu() {
-  mnSize = mnDisplay->addMenu("画像エリアサイズ(&S)");
-  mnSize->menuAction()->setStatusTip("画像エリアのサイズを指定します");
-  mnP16 = mnSize->addSeparator();
+  QAction* rows = mnSize->actions().value(0);
+  mnP16 = mnSize->insertSeparator(rows);
   mnP16->setData(0);
   for (const TSizePreset& preset : kSizePresets)
-    AddSizeItem(preset.Tag, preset.Caption, nullptr);
-  mnSize->addSeparator()->setData(1);
-  mnSizeAdd = mnSize->addAction("現サイズをメニューに追加(&A)");
-  mnSizeAdd->setStatusTip("現在の画像エリアサイズをメニューに追加します");
-  mnSizeAdd->setData(0);
-  connect(mnSizeAdd, &QAction::triggered, this, [this] { mnSizeAddClick(); });
-  mnSizeDel = mnSize->addAction("現サイズをメニューから削除(&D)");
-  mnSizeDel->setStatusTip("現在の画像エリアサイズをメニューから削除します");
-  mnSizeDel->setData(0);
-  connect(mnSizeDel, &QAction::triggered, this, [this] { mnSizeDelClick(); });
+    AddSizeItem(preset.Tag, preset.Caption, rows);
+  rows->setData(1);
 }
 
 // Inserted before `before`, or at the end when it is null.

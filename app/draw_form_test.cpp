@@ -123,7 +123,8 @@ TEST_F(DrawFormTest, BeginDrawRefusesWhileBusyAndEndDrawAlwaysPairs) {
   EXPECT_FALSE(form->Session().Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
 
-  EXPECT_THROW(form->Session().DrawCommand([] { throw std::runtime_error("lost"); }),
+  EXPECT_THROW(form->Session().RunCommand(TCommandId::Draw,
+                                          [](TBusyScope&) { throw std::runtime_error("lost"); }),
                std::runtime_error);
   EXPECT_FALSE(form->Session().Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
@@ -177,10 +178,48 @@ TEST_F(DrawFormTest, ClosingDuringADrawingAbortsItFirst) {
     form->close();
   });
   StartDeepDrawing(*form);
-  EXPECT_FALSE(form->isVisible());
+  // The window closes once the stopped drawing has ended.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, kWaitMs));
   EXPECT_FALSE(form->Session().Busy());
+  EXPECT_TRUE(form->Session().CalcGrid().IsIdle());
   EXPECT_TRUE(HasUncomputedDots(form->Session().CalcGrid()));
   EXPECT_TRUE(std::filesystem::exists(OwnFile()));
+}
+
+// Only Enter acts while a drawing runs: the keys of the menus do nothing,
+// and the picture on the clipboard is never a half-finished one.
+TEST_F(DrawFormTest, MenuKeysDoNothingWhileBusy) {
+  auto form = StartForm();
+  int saveDialogs = 0;
+  form->SaveFileDialog = [&](const QString&) {
+    ++saveDialogs;
+    return QString();
+  };
+  form->InformDialog = [](const QString&) {};
+  QWidget* area = form->ImageArea();
+  const auto pressKeys = [&] {
+    QGuiApplication::clipboard()->setText("kept");
+    QTest::keyClick(area, Qt::Key_F11);
+    QTest::keyClick(area, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(area, Qt::Key_C, Qt::ControlModifier);
+  };
+  QTimer::singleShot(0, form.get(), [&] {
+    ASSERT_TRUE(form->Session().Busy());
+    pressKeys();
+    EXPECT_FALSE(form->FullScreen());
+    EXPECT_EQ(saveDialogs, 0);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
+    EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull());
+    form->btDraw->click();
+  });
+  StartDeepDrawing(*form);
+  ASSERT_FALSE(form->Session().Busy());
+  // Idle, the same keys act.
+  pressKeys();
+  EXPECT_TRUE(form->FullScreen());
+  EXPECT_EQ(saveDialogs, 1);
+  EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
+  form->mnFullScreen->trigger();
 }
 
 TEST_F(DrawFormTest, ResizingDrawsAgainAtTheNewSizeWhenIdle) {

@@ -77,27 +77,6 @@ void FitMenuHeight(QMenu* menu) {
 
 // ---- construction ----
 
-void TDrawForm::CreateFavoriteCommands() {
-  mnAdd = mnFavorite->addAction("追加(&A)...");
-  mnAdd->setStatusTip("現在の画像をお気に入りの一覧に追加します");
-  connect(mnAdd, &QAction::triggered, this, Guarded(this, [this] { mnAddClick(); }));
-  mnModify = mnFavorite->addAction("整理(&O)...");
-  mnModify->setStatusTip("お気に入りフォルダの内容を整理します");
-  connect(mnModify, &QAction::triggered, this, Guarded(this, [this] { mnModifyClick(); }));
-  mnFavorite->addSeparator();
-  mnDest = mnFavorite->addMenu("ツアー(&T)");
-  mnDest->menuAction()->setStatusTip("行き先を指定してツアーを実行します");
-  mnRandTour = mnFavorite->addAction("ランダムツアー(&R)");
-  mnRandTour->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-  mnRandTour->setStatusTip("行き先をランダムに選びながら自動的にツアーを実行します");
-  connect(mnRandTour, &QAction::triggered, this, Guarded(this, [this] { mnRandTourClick(); }));
-  // Kept for the menu's layout; it has no action.
-  mnAutoTour = mnFavorite->addAction("オートツアー(&A)");
-  mnAutoTour->setVisible(false);
-  mnFavorite->addSeparator();
-  connect(mnFavorite, &QMenu::aboutToShow, this, Guarded(this, [this] { mnTourClick(); }));
-}
-
 void TDrawForm::CreateTourControls() {
   imTour = new QLabel(BasicToolBar);
   imTour->setPixmap(QPixmap::fromImage(TourFavoriteGlyph()));
@@ -142,23 +121,8 @@ void TDrawForm::CreateTourControls() {
 }
 
 void TDrawForm::CreateTourMenus() {
-  mnTourSpeed = AddRadioMenu(mnOption, "ツアー速度(&S)", "ツアー実行時の速度を設定します",
-                             {"低速(&L)", "中速(&M)", "高速(&H)", "最高速(&S)"}, FTour.Speed(),
-                             [this](int position) { SetTourSpeed(position); });
-  const char* const speedHints[] = {
-      "拡大時:２倍 / 縮小時:４分の１", "拡大時:４倍 / 縮小時:８分の１",
-      "拡大時:８倍 / 縮小時:16分の１", "拡大時:16倍 / 縮小時:16分の１"};
-  for (int position = 0; position < 4; ++position)
-    mnTourSpeed->actions()[position]->setStatusTip(speedHints[position]);
-  mnTourSND = AddRadioMenu(mnOption, "ツアー到着音(&T)", "ツアー到着時のお知らせ音を設定します",
-                           {"ファイル指定(&F)...", "オフ(&F)"}, FTourSound, [this](int position) {
-                             if (position == 0)
-                               Guarded(this, [this] { mnTourSNDFileClick(); })();
-                             else
-                               SetTourSound(1);
-                           });
-  mnTourSNDFile = mnTourSND->actions()[0];
-  mnTourSNDOff = mnTourSND->actions()[1];
+  SetTourSpeed(FTour.Speed());
+  SetTourSound(FTourSound);
 }
 
 // ---- settings of the tour menus ----

@@ -67,7 +67,7 @@ void WriteCounts(const TCalcGrid& grid, const std::string& path) {
 // the same commands; only the bare computation is timed.
 int Run(const TRenderRequest& request, TStageClock& clock) {
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   TCalcGrid& grid = session.CalcGrid();
   TDrawGrid& draw = session.DrawGrid();
   session.Resize(request.Width, request.Height);

@@ -71,7 +71,7 @@ TTourRoute RequestedRoute(const TRenderRequest& request, TMBList& favorites) {
 
 int RunZoomVideo(const TRenderRequest& request, TVideoSink& video) {
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   TRequestedFormula formula;
   PrepareSession(session, request, formula);
   session.Resize(request.Width, request.Height);
@@ -147,7 +147,7 @@ int RunStitch(const TRenderRequest& request) {
 
 int RunBands(const TRenderRequest& request) {
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   TRequestedFormula formula;
   PrepareSession(session, request, formula);
   const int count = std::max(request.TileCount, 1);

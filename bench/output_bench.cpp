@@ -37,7 +37,7 @@ double RendererMs(const QString& renderer, const QString& file) {
 // A window-sized session (1024 x 640) that saves at the output size.
 double RenderAtSizeMs(const QString& file) {
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   session.Resize(1024, 640);
   session.PressDraw(TViewState{});
   const auto start = TClock::now();

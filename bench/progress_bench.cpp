@@ -25,7 +25,7 @@ namespace {
 
 // A window's back buffer in memory, real time and real sleeps. It notes how
 // long each frame took from the end of the previous sleep to its Present.
-class TOffscreenCanvas : public TCanvas {
+class TOffscreenCanvas : public TCanvas, public TEventPump {
  public:
   TOffscreenCanvas(int width, int height)
       : FBuffer(width, height, QImage::Format_ARGB32_Premultiplied) {
@@ -77,7 +77,7 @@ void DrawAgainstBareComputation() {
     grid.WaitIdle();
     bare.push_back(MsSince(start));
     start = TClock::now();
-    draw.Draw(false);
+    draw.Draw(canvas, false);
     drawn.push_back(MsSince(start));
     // The part no display loop can hide: composing and presenting the final picture.
     start = TClock::now();
@@ -98,7 +98,7 @@ void DrawAgainstBareComputation() {
 void WheelZoomAgainstFreshDraw(bool animated, int runs) {
   const int width = 1024, height = 768;
   TOffscreenCanvas canvas(width, height);
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   session.Resize(width, height);
   session.SetOptions(animated ? 0 : kOptNoZoomAnimation);
   std::vector<double> zoomed, fresh, zoomedCpuMs, freshCpuMs;
@@ -129,7 +129,7 @@ void WheelZoomAgainstFreshDraw(bool animated, int runs) {
 void PointerZoomFrames() {
   const int width = 1024, height = 768;
   TOffscreenCanvas canvas(width, height);
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   session.Resize(width, height);
   session.PressDraw(TViewState{-0.5L, 0, 1.5L, 1000});
   session.SetZoomAtPointer(true);
@@ -151,7 +151,7 @@ void ZoomFrames() {
   draw.SetSize(width, height);
   grid.SetView(-0.5L, 0, 1000, 1.5L);
   draw.SetLimit(1000);
-  draw.Draw(false);
+  draw.Draw(canvas, false);
   const struct {
     int index;
     const char* name;
@@ -161,7 +161,7 @@ void ZoomFrames() {
     range /= TDrawGrid::kZoomRatio[zoom.index];
     grid.SetView(-0.5L, 0, 1000, range);
     canvas.StartFrames();
-    draw.Zoom(zoom.index, {});
+    draw.Zoom(canvas, zoom.index, {});
     // The animation's frames come first; the pass displays and colour frames follow.
     std::vector<double> frames(canvas.FrameMs.begin(),
                                canvas.FrameMs.begin() + TDrawGrid::kZoomFrames[zoom.index]);

@@ -1,6 +1,9 @@
-// TCanvas: what the picture needs from the window it is shown in. The main
-// window implements it; tests use an offscreen recorder with a virtual clock,
-// so animations run without a display and without real sleeping.
+// TCanvas: where the composed picture is shown. The main window implements
+// it; tests use an offscreen recorder.
+// TEventPump: what lets the window live while a command runs on its thread
+// (pending input and repaints, the clock, sleeps). Only a running command may
+// pump: the session hands its pump out through the busy scope alone, so no
+// command can start inside another one's loop.
 #pragma once
 
 #include <QImage>
@@ -18,6 +21,12 @@ class TCanvas {
   virtual void Present(const QImage& image, int left, int top) = 0;
   // Draws the whole image scaled into dest (nearest neighbour is enough).
   virtual void PresentStretched(const QImage& image, const QRect& dest) = 0;
+};
+
+class TEventPump {
+ public:
+  virtual ~TEventPump() = default;
+
   // Lets the window handle pending input and repaints between frames.
   virtual void ProcessEvents() = 0;
   // Monotonic milliseconds and a sleep in the same time base.
@@ -30,8 +39,9 @@ class TCanvas {
   }
 };
 
-// For pictures that are composed but never shown, as on the command line.
-class TNullCanvas : public TCanvas {
+// For pictures that are composed but never shown, as on the command line:
+// nothing is shown, no window waits for events and no time passes.
+class TNullCanvas : public TCanvas, public TEventPump {
  public:
   void Present(const QImage&, int, int) override {}
   void PresentStretched(const QImage&, const QRect&) override {}

@@ -381,14 +381,15 @@ int TDrawGrid::ShowCliffs() {
 
 // ---- animations ----
 
-std::int64_t TDrawGrid::WaitFrame(int interval, std::int64_t& last, int minSleep, bool untilIdle) {
-  const std::int64_t elapsed = FCanvas.NowMs() - last;
+std::int64_t TDrawGrid::WaitFrame(TEventPump& pump, int interval, std::int64_t& last, int minSleep,
+                                  bool untilIdle) {
+  const std::int64_t elapsed = pump.NowMs() - last;
   const std::int64_t sleep = std::max<std::int64_t>(minSleep, interval - elapsed);
   if (sleep > 0 && untilIdle)
-    FCanvas.SleepMsUnless(static_cast<int>(sleep), [this] { return FGrid.IsIdle(); });
+    pump.SleepMsUnless(static_cast<int>(sleep), [this] { return FGrid.IsIdle(); });
   else if (sleep > 0)
-    FCanvas.SleepMs(static_cast<int>(sleep));
-  last = FCanvas.NowMs();
+    pump.SleepMs(static_cast<int>(sleep));
+  last = pump.NowMs();
   return elapsed;
 }
 
@@ -398,22 +399,22 @@ void TDrawGrid::AdaptFrames(int frames, std::int64_t elapsed) {
   FFrames = static_cast<int>(std::clamp(adapted, double(kMinFrames), double(kMaxFrames)));
 }
 
-void TDrawGrid::AnimateTilt(bool down) {
+void TDrawGrid::AnimateTilt(TEventPump& pump, bool down) {
   const int frames = FFrames;
-  const std::int64_t start = FCanvas.NowMs();
+  const std::int64_t start = pump.NowMs();
   std::int64_t last = start;
   for (int k = 1; k <= frames; ++k) {
     const int step = down ? frames - k : k;
     SetReliefStep(step);
     const bool final = step == frames;
-    WaitFrame(final ? 0 : kFrameIntervalMs, last, 0);
+    WaitFrame(pump, final ? 0 : kFrameIntervalMs, last, 0);
     Render(final);
-    FCanvas.ProcessEvents();
+    pump.ProcessEvents();
   }
-  AdaptFrames(frames, FCanvas.NowMs() - start);
+  AdaptFrames(frames, pump.NowMs() - start);
 }
 
-void TDrawGrid::ChangePeriod(int index, int speed) {
+void TDrawGrid::ChangePeriod(TEventPump& pump, int index, int speed) {
   const int old = FPalette.Period();
   FPalette.SetPeriod(index);
   if (index == old) return;
@@ -435,8 +436,8 @@ void TDrawGrid::ChangePeriod(int index, int speed) {
       s += stride;
       FPalette.SetPeriodScale(multiplier * std::exp2(s) / 64);
       Render(true);
-      FCanvas.ProcessEvents();
-      FCanvas.SleepMs(kFrameIntervalMs);
+      pump.ProcessEvents();
+      pump.SleepMs(kFrameIntervalMs);
     }
   }
   Render(true);

@@ -48,7 +48,7 @@ class TDrawGrid {
   TColor GetPaletteColor(int index) const { return FPalette.GetPaletteColor(index); }
   const TPalette& Palette() const { return FPalette; }
   // Animates from the current period to `index`, 0.01 × speed octaves per frame.
-  void ChangePeriod(int index, int speed);
+  void ChangePeriod(TEventPump& pump, int index, int speed);
 
   // Size and placement.
   void SetSize(int width, int height);
@@ -98,7 +98,7 @@ class TDrawGrid {
   void Render(bool full);
   void Flatten();
   // The relief rises (down = false) or sinks to flat over Frames() frames.
-  void AnimateTilt(bool down);
+  void AnimateTilt(TEventPump& pump, bool down);
   // Shows the wall-marked dots white on black; returns their number.
   int ShowCliffs();
   void Present();
@@ -126,18 +126,20 @@ class TDrawGrid {
   std::function<void(int percent, bool& abort)> OnProgress;
 
   // Each returns only when the calculation grid's command has ended; meanwhile
-  // the canvas keeps processing events.
-  void Draw(bool noProgress);
+  // the pump keeps the window handling events, and an abort reported through
+  // OnProgress stops the computation.
+  void Draw(TEventPump& pump, bool noProgress);
   // Computes without showing anything until the final picture.
-  void Redraw();
-  void DrawScrolled(QPoint offset);
-  void RaiseLimit();
+  void Redraw(TEventPump& pump);
+  void DrawScrolled(TEventPump& pump, QPoint offset);
+  void RaiseLimit(TEventPump& pump);
   // Zooms by the table's ratio. The grid dot `anchor` dots from the centre,
   // shown `shownAnchor` pixels from the picture's centre, keeps its place.
-  void Zoom(int index, const TColorMorph& morph, QPoint anchor = {}, QPoint shownAnchor = {});
+  void Zoom(TEventPump& pump, int index, const TColorMorph& morph, QPoint anchor = {},
+            QPoint shownAnchor = {});
   // Zooms by ratio about (cx + dx, cy + dy), drifting towards that point.
-  void ZoomTo(int dx, int dy, long double ratio);
-  void AnimateColors(const TColorMorph& morph);
+  void ZoomTo(TEventPump& pump, int dx, int dy, long double ratio);
+  void AnimateColors(TEventPump& pump, const TColorMorph& morph);
   // A w × h rectangle scaled about the centre (tipped: about a point nearer the
   // bottom edge), moved by (−dx, −dy).
   QRect ScaledRect(int width, int height, double scale, int dx, int dy, bool tipped) const;
@@ -167,27 +169,30 @@ class TDrawGrid {
   QPointF RotatedOutlineCorner(QPointF corner) const;
   QTransform TiltTransform() const;
   // With untilIdle the sleep ends early once the grid's command has ended.
-  std::int64_t WaitFrame(int interval, std::int64_t& last, int minSleep, bool untilIdle = false);
+  std::int64_t WaitFrame(TEventPump& pump, int interval, std::int64_t& last, int minSleep,
+                         bool untilIdle = false);
   void AdaptFrames(int frames, std::int64_t elapsed);
 
   // ---- progressive display and view animations ----
-  void ShowPass(int pass, const QRect& skip);
+  void ShowPass(TEventPump& pump, int pass, const QRect& skip);
   void CopyComputedRows(int& row, int pass, int step, const QRect& skip, bool toPreview);
   int BlockSize(int step, bool toPreview) const;
   void CopyPreviewRows(int& pass, int& row);
-  void WaitUntilIdle();
-  void SinkRelief();
-  void FinishDraw();
+  // Waits for the grid's command to end while the window handles events;
+  // an abort reported meanwhile stops the computation.
+  void WaitUntilIdle(TEventPump& pump);
+  void SinkRelief(TEventPump& pump);
+  void FinishDraw(TEventPump& pump);
   void RecolorRepairedAreas();
   // True when the handler asks for an abort.
   bool ReportProgress(int percent);
   void BeginZoomFrame();
-  void EndZoomFrame(int k, int frames, int interval, std::int64_t& last);
+  void EndZoomFrame(TEventPump& pump, int k, int frames, int interval, std::int64_t& last);
   void FillMasks(TBitmap32& bitmap, TColor32 color) const;
   void ReleaseAnimationBitmaps();
-  void AnimateZoom(int index, QPoint anchor);
+  void AnimateZoom(TEventPump& pump, int index, QPoint anchor);
   static QPoint AnchorShift(QPoint anchor, double scale);
-  void AnimateZoomTo(int dx, int dy, long double ratio);
+  void AnimateZoomTo(TEventPump& pump, int dx, int dy, long double ratio);
   void DrawCentreLines();
 
   TCalcGrid& FGrid;

@@ -361,7 +361,7 @@ TEST_F(DrawGridTest, PointMappingsRoundTrip) {
 TEST_F(DrawGridTest, ReliefRisesOverAllFramesAndEndsWithWalls) {
   Fill(30, 20, Landscape);
   draw.SetElevation(40);
-  draw.AnimateTilt(false);
+  draw.AnimateTilt(canvas, false);
   ASSERT_EQ(canvas.presents.size(), 16u);
   const QImage risen = canvas.presents.back().image;
   draw.Render(true);
@@ -375,7 +375,7 @@ TEST_F(DrawGridTest, ReliefRisesOverAllFramesAndEndsWithWalls) {
 TEST_F(DrawGridTest, SinkingEndsFlat) {
   Fill(30, 20, Landscape);
   draw.SetElevation(40);
-  draw.AnimateTilt(true);
+  draw.AnimateTilt(canvas, true);
   const QImage sunk = canvas.presents.back().image;
   draw.Flatten();
   EXPECT_EQ(canvas.presents.back().image, sunk);
@@ -389,17 +389,17 @@ TEST_F(DrawGridTest, SlowFramesReduceTheFrameCount) {
     Fill(30, 20, Landscape);  // a new size starts again at 16 frames
     draw.SetElevation(40);
     canvas.msPerPresent = c.msPerFrame;
-    draw.AnimateTilt(false);
+    draw.AnimateTilt(canvas, false);
     EXPECT_EQ(draw.Frames(), c.frames) << c.msPerFrame;
   }
 }
 
 TEST_F(DrawGridTest, ChangePeriodAnimatesAndEndsOnTheExactPeriod) {
   Fill(20, 10, Landscape);
-  draw.ChangePeriod(4, 50);  // unchanged
+  draw.ChangePeriod(canvas, 4, 50);  // unchanged
   EXPECT_TRUE(canvas.presents.empty());
 
-  draw.ChangePeriod(6, 50);  // two octaves in steps of a half: 4 frames and the exact one
+  draw.ChangePeriod(canvas, 6, 50);  // two octaves in steps of a half: 4 frames and the exact one
   EXPECT_EQ(canvas.presents.size(), 5u);
   EXPECT_EQ(canvas.sleeps, std::vector<int>(4, kFrameIntervalMs));
   EXPECT_FALSE(draw.Palette().PeriodAnimating());
@@ -412,18 +412,18 @@ TEST_F(DrawGridTest, ChangePeriodAnimatesAndEndsOnTheExactPeriod) {
 
   canvas.presents.clear();
   grid.SetOptions(kOptNoZoomAnimation);
-  draw.ChangePeriod(2, 50);
+  draw.ChangePeriod(canvas, 2, 50);
   EXPECT_EQ(canvas.presents.size(), 1u);
   grid.SetOptions(0);
   canvas.presents.clear();
-  draw.ChangePeriod(3, 0);  // no speed: straight to the new period
+  draw.ChangePeriod(canvas, 3, 0);  // no speed: straight to the new period
   EXPECT_EQ(canvas.presents.size(), 1u);
 }
 
 TEST_F(DrawGridTest, EmptyPictureDrawsNothing) {
   draw.SetSize(0, 0);
   draw.Render(true);
-  draw.AnimateTilt(false);
+  draw.AnimateTilt(canvas, false);
   EXPECT_EQ(draw.ShowCliffs(), 0);
   EXPECT_TRUE(canvas.presents.empty());
 }

@@ -60,8 +60,12 @@ TColor32 Mean3(TColor32 a, TColor32 b, TColor32 c) {
 
 // ---- waiting and reporting ----
 
-void TDrawGrid::WaitUntilIdle() {
-  FGrid.WaitIdle();
+void TDrawGrid::WaitUntilIdle(TEventPump& pump) {
+  bool stopped = false;
+  while (!FGrid.WaitIdleFor(std::chrono::milliseconds(kPassDisplayMs))) {
+    pump.ProcessEvents();
+    if (ReportProgress(FGrid.Progress()) && !std::exchange(stopped, true)) FGrid.Abort();
+  }
 }
 
 bool TDrawGrid::ReportProgress(int percent) {
@@ -71,18 +75,18 @@ bool TDrawGrid::ReportProgress(int percent) {
   return abort;
 }
 
-void TDrawGrid::SinkRelief() {
-  if (!IsFlat()) AnimateTilt(true);
+void TDrawGrid::SinkRelief(TEventPump& pump) {
+  if (!IsFlat()) AnimateTilt(pump, true);
 }
 
-void TDrawGrid::FinishDraw() {
+void TDrawGrid::FinishDraw(TEventPump& pump) {
   FClearBeforeShowing = false;
   if (std::exchange(FFinalPassShown, false) && IsFlat() && !IsRotated())
     RecolorRepairedAreas();
   else if (IsFlat())
     Render(true);
   else
-    AnimateTilt(false);
+    AnimateTilt(pump, false);
 }
 
 // The picture already shows every dot of the final pass, coloured while the
@@ -148,7 +152,7 @@ void TDrawGrid::CopyComputedRows(int& row, int pass, int step, const QRect& skip
   row = end;
 }
 
-void TDrawGrid::ShowPass(int pass, const QRect& skip) {
+void TDrawGrid::ShowPass(TEventPump& pump, int pass, const QRect& skip) {
   const int step = StrideTable[pass - 1];
   int row = 0;
   FFinalPassShown = false;
@@ -169,7 +173,7 @@ void TDrawGrid::ShowPass(int pass, const QRect& skip) {
       // Every dot of a plain picture now has its final pass's colour.
       FFinalPassShown = pass == 3 && row >= FHeight && skip.isEmpty() && IsFlat() && !IsRotated();
     }
-    FCanvas.ProcessEvents();
+    pump.ProcessEvents();
     if (ReportProgress(FGrid.Progress())) {
       FGrid.Abort();
       return;
@@ -180,28 +184,30 @@ void TDrawGrid::ShowPass(int pass, const QRect& skip) {
 
 // ---- drawing commands ----
 
-void TDrawGrid::Draw(bool noProgress) {
+void TDrawGrid::Draw(TEventPump& pump, bool noProgress) {
   MarkHeightsStale();
   FGrid.Start(noProgress ? ccDirect : ccDraw);
   FClearBeforeShowing = true;
   if (!noProgress) {
-    ShowPass(1, QRect());
-    ShowPass(2, QRect());
+    ShowPass(pump, 1, QRect());
+    ShowPass(pump, 2, QRect());
   }
-  ShowPass(3, QRect());
-  WaitUntilIdle();
-  FinishDraw();
+  ShowPass(pump, 3, QRect());
+  WaitUntilIdle(pump);
+  FinishDraw(pump);
 }
 
-void TDrawGrid::Redraw() {
+// Nothing is shown until the end, but the window still handles its input,
+// so that the computation can be stopped.
+void TDrawGrid::Redraw(TEventPump& pump) {
   FBitmap.Clear(kOpaqueBlack);
   MarkHeightsStale();
   FGrid.Start(ccDraw);
-  WaitUntilIdle();
-  FinishDraw();
+  WaitUntilIdle(pump);
+  FinishDraw(pump);
 }
 
-void TDrawGrid::DrawScrolled(QPoint offset) {
+void TDrawGrid::DrawScrolled(TEventPump& pump, QPoint offset) {
   MarkHeightsStale();
   FGrid.SetShift(offset.x(), offset.y());
   FGrid.Start(ccDraw);
@@ -210,51 +216,52 @@ void TDrawGrid::DrawScrolled(QPoint offset) {
   const QRect keep(QPoint(covered.Left, covered.Top),
                    QPoint(covered.Right, covered.Bottom) - QPoint(1, 1));
   // The shifted old picture stays where it is still right until pass 3 replaces it.
-  ShowPass(1, keep);
-  ShowPass(2, keep);
-  ShowPass(3, QRect());
-  WaitUntilIdle();
+  ShowPass(pump, 1, keep);
+  ShowPass(pump, 2, keep);
+  ShowPass(pump, 3, QRect());
+  WaitUntilIdle(pump);
   Render(true);
 }
 
-void TDrawGrid::RaiseLimit() {
-  SinkRelief();
+void TDrawGrid::RaiseLimit(TEventPump& pump) {
+  SinkRelief(pump);
   MarkHeightsStale();
   FGrid.Start(ccContinue);
-  ShowPass(3, QRect());
-  WaitUntilIdle();
-  FinishDraw();
+  ShowPass(pump, 3, QRect());
+  WaitUntilIdle(pump);
+  FinishDraw(pump);
 }
 
-void TDrawGrid::Zoom(int index, const TColorMorph& morph, QPoint anchor, QPoint shownAnchor) {
+void TDrawGrid::Zoom(TEventPump& pump, int index, const TColorMorph& morph, QPoint anchor,
+                     QPoint shownAnchor) {
   const float ratio = kZoomRatio.at(index);
-  SinkRelief();
+  SinkRelief(pump);
   MarkHeightsStale();
   FGrid.SetMagnify(ratio, anchor.x(), anchor.y());
   FGrid.Start(ccMagnify);
-  AnimateZoom(index, shownAnchor);
+  AnimateZoom(pump, index, shownAnchor);
   if (ratio > 4) {
-    ShowPass(2, QRect());
+    ShowPass(pump, 2, QRect());
   } else if (ratio < 1) {
     // Where the shrunken old picture lies, its dots are already the new ones.
     const QPoint move = AnchorShift(anchor, ratio);
-    ShowPass(2, ScaledRect(FWidth, FHeight, ratio, move.x(), move.y(), false));
+    ShowPass(pump, 2, ScaledRect(FWidth, FHeight, ratio, move.x(), move.y(), false));
   }
-  ShowPass(3, QRect());
-  WaitUntilIdle();
-  AnimateColors(morph);
+  ShowPass(pump, 3, QRect());
+  WaitUntilIdle(pump);
+  AnimateColors(pump, morph);
 }
 
-void TDrawGrid::ZoomTo(int dx, int dy, long double ratio) {
+void TDrawGrid::ZoomTo(TEventPump& pump, int dx, int dy, long double ratio) {
   if (!(ratio > 0) || !std::isfinite(ratio))
     throw std::invalid_argument("zoom ratio must be positive and finite");
-  SinkRelief();
+  SinkRelief(pump);
   MarkHeightsStale();
   FGrid.Start(ccDraw);
-  AnimateZoomTo(dx, dy, ratio);
-  ShowPass(3, QRect());
-  WaitUntilIdle();
-  FinishDraw();
+  AnimateZoomTo(pump, dx, dy, ratio);
+  ShowPass(pump, 3, QRect());
+  WaitUntilIdle(pump);
+  FinishDraw(pump);
 }
 
 // ---- zoom animations ----
@@ -299,15 +306,16 @@ void TDrawGrid::BeginZoomFrame() {
   FBitmap.Clear(FPalette.Entry(0));
 }
 
-void TDrawGrid::EndZoomFrame(int k, int frames, int interval, std::int64_t& last) {
+void TDrawGrid::EndZoomFrame(TEventPump& pump, int k, int frames, int interval,
+                             std::int64_t& last) {
   FillMasks(FBitmap, kOpaqueBlack);
   Present();
-  FCanvas.ProcessEvents();
+  pump.ProcessEvents();
   // An abort is acted on by the pass display that follows.
   ReportProgress(std::min(RoundHalfEven(100.0 * k / frames), FGrid.Progress()));
   // Without the animation the pause only leaves the processor to the
   // workers, so it ends with their command.
-  WaitFrame(interval, last, kMinFrameSleepMs, interval == kNoAnimationIntervalMs);
+  WaitFrame(pump, interval, last, kMinFrameSleepMs, interval == kNoAnimationIntervalMs);
 }
 
 void TDrawGrid::ReleaseAnimationBitmaps() {
@@ -316,7 +324,7 @@ void TDrawGrid::ReleaseAnimationBitmaps() {
   FSnapshot.SetCombineMode(TCombineMode::Opaque);
 }
 
-void TDrawGrid::AnimateZoom(int index, QPoint anchor) {
+void TDrawGrid::AnimateZoom(TEventPump& pump, int index, QPoint anchor) {
   const bool reduce = index >= 4, strongMagnify = index <= 1;
   TakeSnapshot();
   const int cx = FWidth / 2, cy = FHeight / 2;
@@ -342,7 +350,7 @@ void TDrawGrid::AnimateZoom(int index, QPoint anchor) {
   // Ratios 4 and 2 reuse enough old dots that the magnified snapshot says more than a preview.
   const bool usePreview = strongMagnify || reduce;
   int pass = 1, row = 0;
-  std::int64_t last = FCanvas.NowMs();
+  std::int64_t last = pump.NowMs();
   for (int k = 1; k <= frames; ++k) {
     BeginZoomFrame();
     const double z = std::pow(q, k);
@@ -357,12 +365,12 @@ void TDrawGrid::AnimateZoom(int index, QPoint anchor) {
     FBitmap.DrawStretched(ScaledRect(FWidth, FHeight, z, move.x(), move.y(), true), FSnapshot);
     if (strongMagnify && pass >= 2 && z > kPreviewOverSnapshotZoom)
       FBitmap.DrawStretched(previewRect, FPreview);
-    EndZoomFrame(k, frames, interval, last);
+    EndZoomFrame(pump, k, frames, interval, last);
   }
   ReleaseAnimationBitmaps();
 }
 
-void TDrawGrid::AnimateZoomTo(int dx, int dy, long double ratio) {
+void TDrawGrid::AnimateZoomTo(TEventPump& pump, int dx, int dy, long double ratio) {
   TakeSnapshot();
   FPreview.SetSize((FWidth + kPreviewScale - 1) / kPreviewScale,
                    (FHeight + kPreviewScale - 1) / kPreviewScale);
@@ -383,7 +391,7 @@ void TDrawGrid::AnimateZoomTo(int dx, int dy, long double ratio) {
   const long double ux = dx / units, uy = dy / units;
   int pass = 1, row = 0;
   long double travelled = 0;
-  std::int64_t last = FCanvas.NowMs();
+  std::int64_t last = pump.NowMs();
   for (int k = 1; k <= frames; ++k) {
     BeginZoomFrame();
     // The drift slows down towards the end: frame k moves by n − k + 1 units.
@@ -399,14 +407,14 @@ void TDrawGrid::AnimateZoomTo(int dx, int dy, long double ratio) {
                                      static_cast<int>(std::nearbyintl(z * travelled * ux)),
                                      static_cast<int>(std::nearbyintl(travelled * uy * z)), true),
                           FSnapshot);
-    EndZoomFrame(k, frames, interval, last);
+    EndZoomFrame(pump, k, frames, interval, last);
   }
   ReleaseAnimationBitmaps();
 }
 
 // ---- colour animation ----
 
-void TDrawGrid::AnimateColors(const TColorMorph& morph) {
+void TDrawGrid::AnimateColors(TEventPump& pump, const TColorMorph& morph) {
   // A flat picture whose colours stay would show the same frame N times over.
   if (IsFlat() && morph.DHue == 0 && morph.DSaturation == 0 && morph.DHighlight == 0) {
     SetReliefStep(kFullRelief);
@@ -414,7 +422,7 @@ void TDrawGrid::AnimateColors(const TColorMorph& morph) {
     return;
   }
   const int frames = FFrames;
-  const std::int64_t start = FCanvas.NowMs();
+  const std::int64_t start = pump.NowMs();
   std::int64_t last = start;
   for (int k = 1; k <= frames; ++k) {
     if (morph.RaiseRelief) SetReliefStep(k);
@@ -422,11 +430,11 @@ void TDrawGrid::AnimateColors(const TColorMorph& morph) {
                        FPalette.Saturation() + morph.DSaturation,
                        FPalette.Highlight() + morph.DHighlight);
     const bool final = k == frames;
-    WaitFrame(final ? 0 : kFrameIntervalMs, last, 0);
+    WaitFrame(pump, final ? 0 : kFrameIntervalMs, last, 0);
     Render(final);
-    FCanvas.ProcessEvents();
+    pump.ProcessEvents();
   }
-  AdaptFrames(frames, FCanvas.NowMs() - start);
+  AdaptFrames(frames, pump.NowMs() - start);
 }
 
 // ---- drag preview ----

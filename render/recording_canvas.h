@@ -1,4 +1,4 @@
-// An offscreen TCanvas for tests: keeps what was presented and runs a
+// An offscreen TCanvas and TEventPump for tests: keeps what was presented and runs a
 // virtual clock, so that animations are checked frame by frame without
 // a display and without sleeping.
 #pragma once
@@ -12,7 +12,7 @@
 
 namespace vortexa {
 
-class TRecordingCanvas : public TCanvas {
+class TRecordingCanvas : public TCanvas, public TEventPump {
  public:
   struct TPresent {
     QImage image;

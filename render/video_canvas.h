@@ -13,7 +13,7 @@
 
 namespace vortexa {
 
-class TVideoCanvas : public TCanvas {
+class TVideoCanvas : public TCanvas, public TEventPump {
  public:
   // `frame` gets every frame; `computing` tells whether the engine is busy;
   // `full` is called once when maxFrames frames have been made (0: no limit).

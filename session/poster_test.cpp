@@ -38,7 +38,7 @@ void Show(TSession& session, const TView& view, int width, int height) {
 
 QImage WholePicture(const TView& view, int width, int height) {
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   session.SetOptions(kOptNoPrediction | kOptNoMirror);
   Show(session, view, width, height);
   session.CalcGrid().Start(ccDraw);
@@ -51,7 +51,7 @@ TEST(RenderBands, BandsJoinIntoTheWholePicture) {
   constexpr int kWidth = 70, kHeight = 53, kBandRows = 8;  // the last band is shorter
   for (const TView& view : kViews) {
     TNullCanvas canvas;
-    TSession session(canvas);
+    TSession session(canvas, canvas);
     Show(session, view, kWidth, kHeight);
     QImage joined(kWidth, kHeight, QImage::Format_RGB32);
     int nextRow = 0;
@@ -75,7 +75,7 @@ TEST(RenderBands, PartOfThePictureIsItsRows) {
   constexpr int kWidth = 40, kHeight = 30;
   const QImage whole = WholePicture(kViews[0], kWidth, kHeight);
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   Show(session, kViews[0], kWidth, kHeight);
   std::vector<QImage> bands;
   RenderBands(session, {kWidth, kHeight, 11, 23, 5},

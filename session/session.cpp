@@ -41,7 +41,7 @@ QPoint ScrollSigns(int tag) {
   return kSigns.at(static_cast<std::size_t>(tag));
 }
 
-TSession::TSession(TCanvas& canvas) : FCanvas(canvas), FDrawGrid(FCalcGrid, canvas) {
+TSession::TSession(TCanvas& canvas, TEventPump& pump) : FPump(pump), FDrawGrid(FCalcGrid, canvas) {
   FDrawGrid.OnProgress = [this](int percent, bool& abort) {
     FProgress = percent;
     if (FObserver) FObserver->ProgressChanged();
@@ -59,7 +59,7 @@ void TSession::Notify(void (TSessionObserver::*event)()) {
 bool TSession::BeginDraw() {
   if (FProgress != -1) return false;
   FProgress = 0;
-  FDrawStart = FCanvas.NowMs();
+  FDrawStart = FPump.NowMs();
   if (FObserver) FObserver->BusyChanged(true);
   return true;
 }
@@ -69,17 +69,34 @@ void TSession::EndDraw() {
   FProgress = -1;
   if (FObserver) {
     FObserver->BusyChanged(false);
-    FObserver->CommandEnded(static_cast<double>(FCanvas.NowMs() - FDrawStart));
+    FObserver->CommandEnded(static_cast<double>(FPump.NowMs() - FDrawStart));
   }
 }
 
-bool TSession::DrawCommand(const std::function<void()>& work) {
-  if (!BeginDraw()) return false;
+bool TSession::Allows(TCommandId id) const {
+  const TCommandRule& rule = CommandRule(id);
+  if (rule.Busy == TBusyPolicy::Refused && Busy()) return false;
+  switch (rule.Available) {
+    case TAvailability::Always:
+      return true;
+    case TAvailability::CanGoBack:
+      return FHistory.CanBack();
+    case TAvailability::CanGoForward:
+      return FHistory.CanForward();
+    case TAvailability::HasPicture:
+      return FDrawGrid.Width() > 0 && FDrawGrid.Height() > 0;
+  }
+  return false;
+}
+
+bool TSession::RunCommand(TCommandId id, const std::function<void(TBusyScope& busy)>& work) {
+  if (!Allows(id) || !BeginDraw()) return false;
   struct TEndDraw {
     TSession& Session;
     ~TEndDraw() { Session.EndDraw(); }
   } endDraw{*this};
-  work();
+  TBusyScope busy(FPump);
+  work(busy);
   return true;
 }
 
@@ -115,7 +132,7 @@ void TSession::ShowView() {
 void TSession::DrawView() {
   // Passes are always shown as they finish.
   constexpr bool kNoProgress = false;
-  DrawCommand([this] { FDrawGrid.Draw(kNoProgress); });
+  RunCommand(TCommandId::Draw, [this](TBusyScope& busy) { FDrawGrid.Draw(busy, kNoProgress); });
 }
 
 TMBItem TSession::StoreView(const std::string& name) const {
@@ -175,12 +192,12 @@ void TSession::PressDraw(const TViewState& fields) {
 }
 
 void TSession::ChangeLimit(int limit) {
-  DrawCommand([this, limit] {
+  RunCommand(TCommandId::ChangeLimit, [this, limit](TBusyScope& busy) {
     const int oldLimit = FView.Limit;
     FView.Limit = std::clamp(limit, 1, kMaxLimit);
     if (FView.Limit > oldLimit) {
       ShowView();
-      FDrawGrid.RaiseLimit();
+      FDrawGrid.RaiseLimit(busy);
     } else {
       // Counts above the new limit turn into the set's colour; nothing is computed.
       FDrawGrid.SetLimit(FView.Limit);
@@ -190,14 +207,25 @@ void TSession::ChangeLimit(int limit) {
 }
 
 void TSession::Home() {
-  FView = TViewState{};
-  ShowView();
-  ApplyColors(TColorPositions{});
-  FDrawGrid.SetElevation(kFlatElevation);
-  FDrawGrid.SetRotation(0);
-  Notify(&TSessionObserver::AnglesChanged);
-  AddHistory("");
-  DrawView();
+  RunCommand(TCommandId::Home, [this](TBusyScope& busy) {
+    FView = TViewState{};
+    ShowView();
+    ApplyColors(TColorPositions{});
+    FDrawGrid.SetElevation(kFlatElevation);
+    FDrawGrid.SetRotation(0);
+    Notify(&TSessionObserver::AnglesChanged);
+    AddHistory("");
+    FDrawGrid.Draw(busy, false);
+  });
+}
+
+bool TSession::LoadFavorite(const TMBItem& item) {
+  return RunCommand(TCommandId::LoadFavorite, [this, &item](TBusyScope& busy) {
+    LoadView(item);
+    ShowView();
+    AddHistory(item.Name);
+    FDrawGrid.Draw(busy, false);
+  });
 }
 
 void TSession::ApplyColors(const TColorPositions& colors) {
@@ -208,8 +236,8 @@ void TSession::ApplyColors(const TColorPositions& colors) {
   Notify(&TSessionObserver::ColorsChanged);
 }
 
-void TSession::ChangePeriod(int period, int speed) {
-  FDrawGrid.ChangePeriod(period, speed);
+void TSession::ChangePeriod(TBusyScope& busy, int period, int speed) {
+  FDrawGrid.ChangePeriod(busy, period, speed);
   FColors.Period = period;
   Notify(&TSessionObserver::ColorsChanged);
 }
@@ -218,17 +246,46 @@ void TSession::RenderIfSized() {
   if (FDrawGrid.Width() > 0 && FDrawGrid.Height() > 0) FDrawGrid.Render(true);
 }
 
-void TSession::SetColors(const TColorPositions& colors) {
+bool TSession::SetColors(const TColorPositions& colors) {
+  if (!Allows(TCommandId::SetColors)) return false;
+  ApplyColors(ClampColors(colors));
+  RenderIfSized();
+  return true;
+}
+
+void TSession::SetColors(TBusyScope&, const TColorPositions& colors) {
   ApplyColors(ClampColors(colors));
   RenderIfSized();
 }
 
-void TSession::SetOptions(int options) {
+bool TSession::SetOptions(int options) {
+  if (!Allows(TCommandId::SetOptions)) return false;
   FCalcGrid.SetOptions(options);
+  return true;
 }
 
-void TSession::Resize(int width, int height) {
+bool TSession::SetMagnifyRatio(int position) {
+  if (!Allows(TCommandId::SetMagnifyRatio)) return false;
+  FMagnifyRatio = std::clamp(position, 0, kMagnifyRatioPositions - 1);
+  return true;
+}
+
+bool TSession::SetMoveRatio(int position) {
+  if (!Allows(TCommandId::SetMoveRatio)) return false;
+  FMoveRatio = std::clamp(position, 0, kMoveRatioPositions - 1);
+  return true;
+}
+
+bool TSession::SetZoomAtPointer(bool on) {
+  if (!Allows(TCommandId::SetZoomAtPointer)) return false;
+  FZoomAtPointer = on;
+  return true;
+}
+
+bool TSession::Resize(int width, int height) {
+  if (!Allows(TCommandId::Resize)) return false;
   FDrawGrid.SetSize(width, height);
+  return true;
 }
 
 void TSession::SetPixelRatio(double ratio) {
@@ -254,7 +311,7 @@ QRect TempSizeRect(int width, int height, const QRect& area) {
 
 bool TSession::RenderAtSize(int width, int height, const QRect& shown,
                             const std::function<void(const QImage&)>& deliver) {
-  return DrawCommand([&] {
+  return RunCommand(TCommandId::RenderAtSize, [&](TBusyScope& busy) {
     if (width == FDrawGrid.Width() && height == FDrawGrid.Height()) {
       deliver(FDrawGrid.Picture().Image());
       return;
@@ -262,16 +319,17 @@ bool TSession::RenderAtSize(int width, int height, const QRect& shown,
     // The window's size comes back also when the computation or the writing fails.
     struct TWindowSize {
       TSession& Session;
+      TBusyScope& Busy;
       ~TWindowSize() {
         Session.FDrawGrid.EndTempSize();
         if (Session.FObserver) Session.FObserver->TempSizeShown(false);
         Session.FAbortRequested = false;
-        Session.FDrawGrid.Draw(false);
+        Session.FDrawGrid.Draw(Busy, false);
       }
-    } windowSize{*this};
+    } windowSize{*this, busy};
     FDrawGrid.BeginTempSize(width, height, shown);
     if (FObserver) FObserver->TempSizeShown(true);
-    FDrawGrid.Draw(false);
+    FDrawGrid.Draw(busy, false);
     if (FAbortRequested) return;
     deliver(FDrawGrid.Picture().Image());
   });
@@ -281,11 +339,11 @@ bool TSession::RenderAtSize(int width, int height, const QRect& shown,
 
 void TSession::Magnify(int index) {
   const float factor = TDrawGrid::kZoomRatio.at(static_cast<std::size_t>(index));
-  DrawCommand([this, index, factor] {
+  RunCommand(TCommandId::Magnify, [this, index, factor](TBusyScope& busy) {
     FView.Range /= factor;
     ShowView();
     AddHistory("");
-    FDrawGrid.Zoom(index, kZoomMorph);
+    FDrawGrid.Zoom(busy, index, kZoomMorph);
   });
 }
 
@@ -298,19 +356,19 @@ void TSession::MagnifyAt(int index, QPoint pointer) {
   QPoint anchor = ConvertOffset(shown, true);
   anchor.setX(std::clamp(anchor.x(), -(width / 2), width - 1 - width / 2));
   anchor.setY(std::clamp(anchor.y(), -(height / 2), height - 1 - height / 2));
-  DrawCommand([this, index, factor, anchor, shown] {
+  RunCommand(TCommandId::Magnify, [this, index, factor, anchor, shown](TBusyScope& busy) {
     const long double step = FCalcGrid.GetStep();
     const long double move = step * (1 - 1.0L / factor);
     MoveCentre(move * anchor.x(), move * anchor.y(), step / factor);
     FView.Range /= factor;
     ShowView();
     AddHistory("");
-    FDrawGrid.Zoom(index, kZoomMorph, anchor, shown);
+    FDrawGrid.Zoom(busy, index, kZoomMorph, anchor, shown);
   });
 }
 
 void TSession::Wheel(bool up, const TPointerState& state, bool ctrl, QPoint pointer) {
-  if (Busy()) return;
+  if (!Allows(TCommandId::Magnify)) return;
   if (state.Right) {
     SwitchRelief(up);
     return;
@@ -323,12 +381,17 @@ void TSession::Wheel(bool up, const TPointerState& state, bool ctrl, QPoint poin
 }
 
 void TSession::Scroll(QPoint offset) {
-  DrawCommand([this, offset] {
+  ScrollBy(offset, false);
+}
+
+void TSession::ScrollBy(QPoint offset, bool raise) {
+  RunCommand(TCommandId::Scroll, [this, offset, raise](TBusyScope& busy) {
     const long double step = FCalcGrid.GetStep();
     MoveCentre(-step * offset.x(), -step * offset.y(), step);
     ShowView();
     AddHistory("");
-    FDrawGrid.DrawScrolled(offset);
+    FDrawGrid.DrawScrolled(busy, offset);
+    if (raise) FDrawGrid.AnimateTilt(busy, false);
   });
 }
 
@@ -344,11 +407,14 @@ void TSession::MoveClick(int tag) {
   Scroll({FDrawGrid.Width() / divisor * signs.x(), FDrawGrid.Height() / divisor * signs.y()});
 }
 
-void TSession::SwitchRelief(bool convex) {
-  if (FDrawGrid.Convex() == convex) return;
-  FDrawGrid.SetConvex(convex);
-  FDrawGrid.AnimateTilt(false);
-  Notify(&TSessionObserver::AnglesChanged);
+bool TSession::SwitchRelief(bool convex) {
+  if (!Allows(TCommandId::SwitchRelief)) return false;
+  if (FDrawGrid.Convex() == convex) return true;
+  return RunCommand(TCommandId::SwitchRelief, [this, convex](TBusyScope& busy) {
+    FDrawGrid.SetConvex(convex);
+    FDrawGrid.AnimateTilt(busy, false);
+    Notify(&TSessionObserver::AnglesChanged);
+  });
 }
 
 QPoint TSession::ConvertOffset(QPoint offset, bool toGrid) const {
@@ -366,12 +432,12 @@ QPoint TSession::ConvertOffset(QPoint offset, bool toGrid) const {
 // ---- mouse drags ----
 
 void TSession::MousePress(QPoint position, const TPointerState& state) {
-  if (Busy() || !(state.Left || state.Right)) return;
+  if (!Allows(TCommandId::Drag) || !(state.Left || state.Right)) return;
   FDragPosition = position;
 }
 
 void TSession::MouseMove(QPoint position, const TPointerState& state) {
-  if (Busy()) return;
+  if (!Allows(TCommandId::Drag)) return;
   if (state.Left && FDragState != TDragState::Angle) {
     if (FDragState == TDragState::None) {
       if (position == FDragPosition || FDrawGrid.GetElevation() < kMinDragElevation) return;
@@ -389,7 +455,7 @@ void TSession::MouseMove(QPoint position, const TPointerState& state) {
 }
 
 void TSession::MouseRelease(QPoint position, const TPointerState& state) {
-  if (Busy()) return;
+  if (!Allows(TCommandId::Drag)) return;
   const TDragState ended = std::exchange(FDragState, TDragState::None);
   if (ended == TDragState::Scroll) EndScrollDrag(position, state.Shift);
   if (ended == TDragState::Angle && FObserver) FObserver->MouseCaptured(false);
@@ -451,8 +517,8 @@ void TSession::EndScrollDrag(QPoint position, bool shift) {
   QPoint offset = position - FDragPosition;
   if (shift) offset = LockedToAxis(offset);
   FDrawGrid.EndShift(offset);
-  Scroll(ConvertOffset(offset, true));
-  if (!FDrawGrid.IsFlat()) FDrawGrid.AnimateTilt(false);
+  // The relief rises within the scroll command, where no other command can start.
+  ScrollBy(ConvertOffset(offset, true), !FDrawGrid.IsFlat());
 }
 
 std::pair<TDeepReal, TDeepReal> TSession::PointAt(QPoint position) const {
@@ -464,13 +530,18 @@ std::pair<TDeepReal, TDeepReal> TSession::PointAt(QPoint position) const {
 // ---- history ----
 
 void TSession::HistoryItemClick(int tag) {
-  const TMBItem* entry = tag == -1   ? FHistory.Back()
-                         : tag == -2 ? FHistory.Forward()
-                                     : FHistory.GoTo(tag);
-  if (!entry) return;
-  LoadView(*entry);
-  ShowView();
-  DrawView();
+  const TCommandId id = tag == -1   ? TCommandId::HistoryBack
+                        : tag == -2 ? TCommandId::HistoryForward
+                                    : TCommandId::HistoryGoTo;
+  RunCommand(id, [this, tag](TBusyScope& busy) {
+    const TMBItem* entry = tag == -1   ? FHistory.Back()
+                           : tag == -2 ? FHistory.Forward()
+                                       : FHistory.GoTo(tag);
+    if (!entry) return;
+    LoadView(*entry);
+    ShowView();
+    FDrawGrid.Draw(busy, false);
+  });
 }
 
 std::vector<THistoryGroup> TSession::HistoryGroups() const {
@@ -502,18 +573,18 @@ std::string TSession::ReproductionText() const {
 }
 
 bool TSession::AcceptsText(std::string_view text) const {
-  return !Busy() && ParseView(text).has_value();
+  return Allows(TCommandId::PasteText) && ParseView(text).has_value();
 }
 
 bool TSession::PasteText(std::string_view text) {
-  if (Busy()) return false;
   const std::optional<TMBItem> item = ParseView(text);
   if (!item) return false;
-  LoadView(*item);
-  ShowView();
-  AddHistory("");
-  DrawView();
-  return true;
+  return RunCommand(TCommandId::PasteText, [this, &item](TBusyScope& busy) {
+    LoadView(*item);
+    ShowView();
+    AddHistory("");
+    FDrawGrid.Draw(busy, false);
+  });
 }
 
 // ---- formula ----
@@ -522,13 +593,14 @@ void TSession::SetFormula(bool isMandel, std::shared_ptr<const TRecurrence> form
                           long double paramRe, long double paramIm) {
   // The picture being computed is of the old formula; the engine takes the
   // new one once its thread is idle.
+  if (!Allows(TCommandId::SetFormula)) return;
   if (Busy()) FCalcGrid.Abort();
   FCalcGrid.SetFormula(isMandel, formula.get(), paramRe, paramIm);
   FFormula = std::move(formula);
 }
 
 bool TSession::DrawContinue() {
-  return DrawCommand([this] { FDrawGrid.Redraw(); });
+  return RunCommand(TCommandId::DrawContinue, [this](TBusyScope& busy) { FDrawGrid.Redraw(busy); });
 }
 
 }  // namespace vortexa

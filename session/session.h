@@ -23,6 +23,7 @@
 #include "favorites/mb_list.h"
 #include "render/canvas.h"
 #include "render/draw_grid.h"
+#include "session/commands.h"
 #include "session/menu_positions.h"
 #include "session/view_input.h"
 
@@ -96,10 +97,33 @@ QRect TempSizeRect(int width, int height, const QRect& area);
 // (dx, dy) signs of the scroll direction of a tag 0..8 (4 is no move).
 QPoint ScrollSigns(int tag);
 
+// Held by a running command, and the only way to the session's event pump:
+// only a command can let the window handle events, and whatever arrives
+// meanwhile finds the session busy, so no command runs inside another.
+class TBusyScope final : public TEventPump {
+ public:
+  TBusyScope(const TBusyScope&) = delete;
+  TBusyScope& operator=(const TBusyScope&) = delete;
+
+  void ProcessEvents() override { FPump.ProcessEvents(); }
+  std::int64_t NowMs() override { return FPump.NowMs(); }
+  void SleepMs(int milliseconds) override { FPump.SleepMs(milliseconds); }
+  void SleepMsUnless(int milliseconds, const std::function<bool()>& ended) override {
+    FPump.SleepMsUnless(milliseconds, ended);
+  }
+
+ private:
+  friend class TSession;
+  explicit TBusyScope(TEventPump& pump) : FPump(pump) {}
+
+  TEventPump& FPump;
+};
+
 class TSession {
  public:
-  // The canvas is not owned; it shows the pictures and runs the clock.
-  explicit TSession(TCanvas& canvas);
+  // Neither is owned: the canvas shows the pictures, the pump lets the
+  // window live while a command runs and keeps the clock.
+  TSession(TCanvas& canvas, TEventPump& pump);
   TSession(const TSession&) = delete;
   TSession& operator=(const TSession&) = delete;
 
@@ -110,14 +134,17 @@ class TSession {
   const TDrawGrid& DrawGrid() const { return FDrawGrid; }
   TMBList& History() { return FHistory; }
   const TMBList& History() const { return FHistory; }
-  TCanvas& Canvas() { return FCanvas; }
 
   // ---- busy protocol ----
   bool BeginDraw();
   void EndDraw();
-  // Runs work between BeginDraw and EndDraw; false when busy. EndDraw runs
-  // also when work throws, and the error goes on to the caller.
-  bool DrawCommand(const std::function<void()>& work);
+  // Whether the command table lets the command run now: its busy policy and
+  // its availability.
+  bool Allows(TCommandId id) const;
+  // Runs a command's work between BeginDraw and EndDraw, in the busy scope;
+  // false when the table or the busy protocol refuses it. EndDraw runs also
+  // when work throws, and the error goes on to the caller.
+  bool RunCommand(TCommandId id, const std::function<void(TBusyScope& busy)>& work);
   bool Busy() const { return FProgress >= 0; }
   int Progress() const { return FProgress; }
   bool AbortRequested() const { return FAbortRequested; }
@@ -132,7 +159,9 @@ class TSession {
   // The view moves without being shown; ShowView shows it.
   void SetView(const TViewState& view) { FView = view; }
   // The colour period glides to `period` at `speed` (see TDrawGrid::ChangePeriod).
-  void ChangePeriod(int period, int speed);
+  void ChangePeriod(TBusyScope& busy, int period, int speed);
+  // The colours change within a running command, as the picture is recoloured.
+  void SetColors(TBusyScope& busy, const TColorPositions& colors);
 
   // ---- view ----
   const TViewState& View() const { return FView; }
@@ -156,12 +185,15 @@ class TSession {
   // A limit chosen from the list: more continues the computation, less recolours.
   void ChangeLimit(int limit);
   void Home();
+  // Shows and draws a stored view as a new history entry named after it.
+  bool LoadFavorite(const TMBItem& item);
   // The colour tool bar changed: the picture is coloured anew, not recomputed.
-  void SetColors(const TColorPositions& colors);
-  void SetOptions(int options);
+  bool SetColors(const TColorPositions& colors);
+  bool SetOptions(int options);
   // Composes the picture anew from the counts, once it has a size.
   void RenderIfSized();
-  void Resize(int width, int height);
+  // The picture's size; false while busy.
+  bool Resize(int width, int height);
   // Picture dots per window pixel (the screen's scale): angle drags turn by
   // the same angle per distance on the screen, and the full-screen
   // information keeps its size.
@@ -184,19 +216,18 @@ class TSession {
   // One wheel notch; with the right button held it switches the relief instead.
   // `pointer` (picture coordinates) is where the pointer is when zooming about it.
   void Wheel(bool up, const TPointerState& state, bool ctrl, QPoint pointer);
-  void SetMagnifyRatio(int position) {
-    FMagnifyRatio = std::clamp(position, 0, kMagnifyRatioPositions - 1);
-  }
+  bool SetMagnifyRatio(int position);
   int MagnifyRatio() const { return FMagnifyRatio; }
-  void SetZoomAtPointer(bool on) { FZoomAtPointer = on; }
+  bool SetZoomAtPointer(bool on);
   bool ZoomAtPointer() const { return FZoomAtPointer; }
   // Zooms by the table's ratio about a picture position, which stays where it is.
   void MagnifyAt(int index, QPoint pointer);
   void Scroll(QPoint offset);
   void MoveClick(int tag);
-  void SetMoveRatio(int position) { FMoveRatio = std::clamp(position, 0, kMoveRatioPositions - 1); }
+  bool SetMoveRatio(int position);
   int MoveRatio() const { return FMoveRatio; }
-  void SwitchRelief(bool convex);
+  // The relief turns convex or concave and rises again; false when busy.
+  bool SwitchRelief(bool convex);
   // Between the displayed (turned and tipped) picture and the grid.
   QPoint ConvertOffset(QPoint offset, bool toGrid) const;
 
@@ -234,6 +265,8 @@ class TSession {
   void ApplyColors(const TColorPositions& colors);
   // Moves the centre by (dx, dy) in a view whose dot is `step`.
   void MoveCentre(long double dx, long double dy, long double step);
+  // Moves the view by a grid offset; the relief rises again afterwards when raise holds.
+  void ScrollBy(QPoint offset, bool raise);
   QPoint LockedToAxis(QPoint offset) const;
   void StartScrollDrag();
   void MoveScrollDrag(QPoint position, bool shift);
@@ -241,7 +274,7 @@ class TSession {
   void EndScrollDrag(QPoint position, bool shift);
   void Notify(void (TSessionObserver::*event)());
 
-  TCanvas& FCanvas;
+  TEventPump& FPump;
   TCalcGrid FCalcGrid;
   TDrawGrid FDrawGrid;
   TMBList FHistory;

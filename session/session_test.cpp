@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "favorites/number_text.h"
 #include "render/recording_canvas.h"
@@ -44,7 +47,7 @@ class SessionTest : public ::testing::Test {
   }
 
   TRecordingCanvas FCanvas;
-  TSession FSession{FCanvas};
+  TSession FSession{FCanvas, FCanvas};
   TObserverLog FLog;
 };
 
@@ -270,7 +273,7 @@ TEST_F(SessionTest, ReproductionTextCarriesViewAndColoursToAnotherSession) {
   EXPECT_EQ(text, "120,0,-0.75,0.1,0.01,2000,2,20,3,5,7,1");
 
   TRecordingCanvas canvas;
-  TSession fresh(canvas);
+  TSession fresh(canvas, canvas);
   fresh.Resize(80, 60);
   ASSERT_TRUE(fresh.PasteText(text));
   EXPECT_EQ(fresh.View(), (TViewState{-0.75L, Decimal("0.1"), 0.01L, 2000}));
@@ -293,19 +296,57 @@ TEST_F(SessionTest, TextsThatAreNoViewAreRefused) {
 }
 
 TEST_F(SessionTest, CommandsAreRefusedWhileBusy) {
-  ASSERT_TRUE(FSession.BeginDraw());
   FSession.Magnify(3);
-  FSession.Scroll({10, 0});
-  FSession.MousePress({10, 10}, kLeft);
-  FSession.MouseMove({50, 10}, kLeft);
+  FSession.HistoryItemClick(-1);  // back to the home view, so that forward is available
+  const TViewState home = FSession.View();
+  TMBItem stored = FSession.StoreView("x");
+  stored.X = 1;
+  ASSERT_TRUE(FSession.BeginDraw());
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"magnify", [&] { FSession.Magnify(3); }},
+      {"scroll",
+       [&] {
+         FSession.Scroll({10, 0});
+       }},
+      {"home", [&] { FSession.Home(); }},
+      {"forward", [&] { FSession.HistoryItemClick(-2); }},
+      {"history entry", [&] { FSession.HistoryItemClick(1); }},
+      {"favourite", [&] { FSession.LoadFavorite(stored); }},
+      {"paste", [&] { FSession.PasteText(ItemToText(stored)); }},
+      {"limit", [&] { FSession.ChangeLimit(5000); }},
+      {"relief", [&] { FSession.SwitchRelief(false); }},
+      {"colours",
+       [&] {
+         FSession.SetColors({2, 10, 1, 1, 6});
+       }},
+      {"options", [&] { FSession.SetOptions(kOptNoMirror); }},
+      {"ratio", [&] { FSession.SetMagnifyRatio(3); }},
+      {"size", [&] { FSession.Resize(kWidth / 2, kHeight); }},
+      {"drag",
+       [&] {
+         FSession.MousePress({10, 10}, kLeft);
+         FSession.MouseMove({50, 10}, kLeft);
+       }},
+  };
+  for (const auto& [name, command] : commands) {
+    command();
+    EXPECT_EQ(FSession.View(), home) << name;
+    EXPECT_EQ(FSession.History().Index(), 0) << name;
+  }
   EXPECT_EQ(FSession.DragState(), TDragState::None);
-  EXPECT_EQ(FSession.View(), TViewState{});
+  EXPECT_TRUE(FSession.DrawGrid().Convex());
+  EXPECT_EQ(FSession.Colors(), TColorPositions{});
+  EXPECT_EQ(FSession.CalcGrid().Options(), kOptNoZoomAnimation);
+  EXPECT_NE(FSession.MagnifyRatio(), 3);
+  EXPECT_EQ(FSession.DrawGrid().Width(), kWidth);
   // The draw button asks for an abort instead.
   FSession.PressDraw(TViewState{1, 1, 1, 1});
   EXPECT_TRUE(FSession.AbortRequested());
   FSession.EndDraw();
   EXPECT_FALSE(FSession.AbortRequested());
-  EXPECT_EQ(FSession.History().Count(), 1);
+  EXPECT_EQ(FSession.History().Count(), 2);
+  EXPECT_FALSE(FSession.Allows(TCommandId::HistoryBack)) << "no entry before the first";
+  EXPECT_TRUE(FSession.Allows(TCommandId::HistoryForward));
 }
 
 std::vector<TDot> GridCounts(const TCalcGrid& grid) {
@@ -441,7 +482,7 @@ TEST_F(DeepSessionTest, WheelZoomAboutThePointerFromHomeKeepsEveryDigit) {
   // holds comes back whole in another session.
   const std::string text = FSession.ReproductionText();
   TRecordingCanvas canvas;
-  TSession fresh(canvas);
+  TSession fresh(canvas, canvas);
   fresh.Resize(kSide, kSide);
   ASSERT_TRUE(fresh.PasteText(text));
   EXPECT_EQ(fresh.ReproductionText(), text);
@@ -488,7 +529,7 @@ TEST_F(DeepSessionTest, AViewAtRange1e300ScrollsAndTravelsAsText) {
   const std::string text = FSession.ReproductionText();
   EXPECT_GT(text.size(), 2u * 300);
   TRecordingCanvas canvas;
-  TSession fresh(canvas);
+  TSession fresh(canvas, canvas);
   fresh.Resize(kSide, kSide);
   ASSERT_TRUE(fresh.PasteText(text));
   EXPECT_EQ(fresh.ReproductionText(), text);
@@ -565,7 +606,7 @@ class RenderAtSizeTest : public ::testing::Test {
   // The same view drawn by a session of its own at the output size.
   static QImage Reference(int width, int height) {
     TRecordingCanvas canvas;
-    TSession session(canvas);
+    TSession session(canvas, canvas);
     session.Resize(width, height);
     session.SetOptions(kOptNoZoomAnimation);
     session.PressDraw(TViewState{});
@@ -573,7 +614,7 @@ class RenderAtSizeTest : public ::testing::Test {
   }
 
   TAbortingCanvas FCanvas;
-  TSession FSession{FCanvas};
+  TSession FSession{FCanvas, FCanvas};
 };
 
 TEST_F(RenderAtSizeTest, TheCurrentSizeDeliversThePictureAsShownWithoutComputing) {
@@ -616,11 +657,117 @@ TEST_F(RenderAtSizeTest, AnAbortedComputationDeliversNothing) {
 
 TEST_F(RenderAtSizeTest, ABusySessionRefuses) {
   bool delivered = false;
-  FSession.DrawCommand([&] {
+  FSession.RunCommand(TCommandId::Draw, [&](TBusyScope&) {
     EXPECT_FALSE(
         FSession.RenderAtSize(kWidth, kHeight, QRect(), [&](const QImage&) { delivered = true; }));
   });
   EXPECT_FALSE(delivered);
+}
+
+// Watches every round of events a command lets in: whether the session was
+// busy, and what a user does at that moment.
+class TPumpWatch : public TRecordingCanvas {
+ public:
+  void ProcessEvents() override {
+    TRecordingCanvas::ProcessEvents();
+    if (!session->Busy()) ++idleRounds;
+    if (onEvents) onEvents();
+  }
+  TSession* session = nullptr;
+  int idleRounds = 0;
+  std::function<void()> onEvents;
+};
+
+class NoNestedCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FCanvas.session = &FSession;
+    FSession.Resize(kWidth, kHeight);
+    FSession.PressDraw(TViewState{});
+    FSession.DrawGrid().SetElevation(60);  // a relief, which rises after every change
+  }
+
+  TPumpWatch FCanvas;
+  TSession FSession{FCanvas, FCanvas};
+};
+
+// PageUp (Magnify), the wheel and the home key arriving while the relief turns
+// round or rises after a drag find the session busy and change nothing.
+TEST_F(NoNestedCommandTest, CommandsArrivingDuringAnAnimationAreRefused) {
+  const std::vector<std::pair<const char*, std::function<void()>>> animations = {
+      {"relief switch",
+       [this] {
+         FSession.Wheel(false, kRight, false, {0, 0});
+       }},
+      {"rise after a drag",
+       [this] {
+         FSession.MousePress({100, 100}, kLeft);
+         FSession.MouseMove({130, 110}, kLeft);
+         FSession.MouseRelease({130, 110}, kNoButton);
+       }},
+  };
+  for (const auto& [name, animate] : animations) {
+    const TViewState before = FSession.View();
+    const int history = FSession.History().Count();
+    const int rounds = FCanvas.eventRounds;
+    int refused = 0;
+    FCanvas.onEvents = [&] {
+      FSession.Magnify(3);
+      FSession.Wheel(true, kNoButton, false, {0, 0});
+      FSession.Home();
+      refused += FSession.Busy();
+    };
+    animate();
+    FCanvas.onEvents = nullptr;
+    EXPECT_GT(FCanvas.eventRounds, rounds) << name;
+    EXPECT_EQ(refused, FCanvas.eventRounds - rounds) << name;
+    EXPECT_EQ(FCanvas.idleRounds, 0) << name;
+    EXPECT_EQ(FSession.View().Range, before.Range) << name;
+    EXPECT_LE(FSession.History().Count(), history + 1) << name;  // the drag's own entry
+    EXPECT_FALSE(FSession.Busy()) << name;
+  }
+  EXPECT_FALSE(FSession.DrawGrid().Convex());
+}
+
+// z^2 + c written out, so that the engine takes its slow custom-recurrence path.
+class TSquarePlusC : public TRecurrence {
+ public:
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
+               int limit) const override {
+    for (int n = 1; n <= limit; ++n) {
+      if (zRe * zRe + zIm * zIm > 4) return static_cast<TDot>(n);
+      const long double re = zRe * zRe - zIm * zIm + cRe;
+      zIm = 2 * zRe * zIm + cIm;
+      zRe = re;
+    }
+    return kDotInside;
+  }
+  bool IsConjugationSymmetric() const override { return true; }
+};
+
+// A formula redraw shows nothing until the end but still lets events in, so
+// a stop ends it within a round or two of the grid's 50 ms waits.
+TEST_F(NoNestedCommandTest, AFormulaRedrawStopsSoonAfterAStopRequest) {
+  FSession.DrawGrid().SetElevation(kFlatElevation);  // no relief rises after the stop
+  FSession.Resize(1200, 900);
+  FSession.SetOptions(kOptNoPrediction);
+  FSession.ChangeLimit(64000);
+  FSession.SetFormula(true, std::make_shared<TSquarePlusC>(), 0, 0);
+  int stopRound = 0;
+  FCanvas.onEvents = [&] {
+    if (stopRound == 0 && FSession.RequestStop()) stopRound = FCanvas.eventRounds;
+  };
+  const int rounds = FCanvas.eventRounds;
+  ASSERT_TRUE(FSession.DrawContinue());
+  FCanvas.onEvents = nullptr;
+  ASSERT_GT(stopRound, rounds) << "the redraw let no event in";
+  EXPECT_LE(FCanvas.eventRounds - stopRound, 2);
+  EXPECT_EQ(FCanvas.idleRounds, 0);
+  const TCalcGrid& grid = FSession.CalcGrid();
+  int unfinished = 0;
+  for (int row = 0; row < grid.GridHeight(); ++row)
+    unfinished += grid.RowPass(row) < 3;
+  EXPECT_GT(unfinished, 0) << "the computation ran to its end";
 }
 
 }  // namespace

@@ -57,8 +57,8 @@ TTour::TTour(TSession& session) : FSession(session), FRandom(SystemRandom) {}
 
 // ---- commands ----
 
-bool TTour::TourCommand(const std::function<void()>& flight) {
-  return FSession.DrawCommand([this, &flight] {
+bool TTour::TourCommand(TCommandId id, const std::function<void(TBusyScope& busy)>& flight) {
+  return FSession.RunCommand(id, [this, &flight](TBusyScope& busy) {
     FSession.SetTourRunning(true);
     if (FObserver) FObserver->TourStateChanged(true);
     struct TCleanUp {
@@ -69,21 +69,21 @@ bool TTour::TourCommand(const std::function<void()>& flight) {
         if (Tour.FObserver) Tour.FObserver->TourStateChanged(false);
       }
     } cleanUp{*this};
-    flight();
+    flight(busy);
   });
 }
 
 bool TTour::TourToFavorite(const TMBItem& dest) {
-  return TourCommand([this, &dest] {
+  return TourCommand(TCommandId::TourToFavorite, [this, &dest](TBusyScope& busy) {
     FSession.SetDestName(dest.Name);
-    if (!TourTo(dest)) return;
-    ShowArrival(dest.Name);
+    if (!TourTo(busy, dest)) return;
+    ShowArrival(busy, dest.Name);
     FSession.AddHistory(dest.Name);
   });
 }
 
 bool TTour::RandomTour(const std::vector<const TMBItem*>& candidates) {
-  return TourCommand([this, &candidates] {
+  return TourCommand(TCommandId::RandomTour, [this, &candidates](TBusyScope& busy) {
     const int count = static_cast<int>(candidates.size());
     if (count < 2) {
       if (FObserver) FObserver->TooFewCandidates();
@@ -94,12 +94,12 @@ bool TTour::RandomTour(const std::vector<const TMBItem*>& candidates) {
       const TMBItem& dest = *candidates[static_cast<std::size_t>(position)];
       FSession.SetDestName(dest.Name);
       // A stopped flight leaves the destination pending for the next random tour.
-      if (!TourTo(dest)) return;
+      if (!TourTo(busy, dest)) return;
       FRecentDest.back().Pending = false;
-      ShowArrival(dest.Name);
+      ShowArrival(busy, dest.Name);
       FSession.DrawGrid().Present();
       FSession.AddHistory(dest.Name);
-      if (!TourWait(kArrivalTicks)) return;
+      if (!TourWait(busy, kArrivalTicks)) return;
     }
   });
 }
@@ -129,7 +129,7 @@ int TTour::ChooseDestination(int candidates) {
 
 // ---- the flight ----
 
-bool TTour::TourTo(const TMBItem& dest) {
+bool TTour::TourTo(TBusyScope& busy, const TMBItem& dest) {
   if (FObserver) FObserver->TourStatus("ツアー [行き先：" + dest.Name + "]");
   const double toss = FRandom() - 0.5;
   const int sign = (toss > 0) - (toss < 0);
@@ -137,12 +137,12 @@ bool TTour::TourTo(const TMBItem& dest) {
   view.Range = UsableRange(view.Range);
   FSession.SetView(view);
   FSession.ShowView();
-  return ZoomOut(dest, sign) && ZoomIn(dest, sign);
+  return ZoomOut(busy, dest, sign) && ZoomIn(busy, dest, sign);
 }
 
 // Out until the destination lies in the picture and the range is at least
 // the destination's; the limit sinks towards 4000 on the way.
-bool TTour::ZoomOut(const TMBItem& dest, int sign) {
+bool TTour::ZoomOut(TBusyScope& busy, const TMBItem& dest, int sign) {
   const TTourPace pace = TourPace(FSpeed);
   const long double destRange = UsableRange(dest.Range);
   int e = pace.ZoomOut;
@@ -160,13 +160,13 @@ bool TTour::ZoomOut(const TMBItem& dest, int sign) {
     view.Range *= std::exp2(e + 1);
     FSession.SetView(view);
     FSession.ShowView();
-    FSession.DrawGrid().Zoom(kFirstReduceIndex + e, kTourMorph);
-    if (!TourWait(pace.Wait)) return false;
+    FSession.DrawGrid().Zoom(busy, kFirstReduceIndex + e, kTourMorph);
+    if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.Hue = DriftHue(colors.Hue, sign);
-    FSession.SetColors(colors);
+    FSession.SetColors(busy, colors);
     StepEnded();
-    if (!TourWait(pace.Wait)) return false;
+    if (!TourWait(busy, pace.Wait)) return false;
   }
   return true;
 }
@@ -174,7 +174,7 @@ bool TTour::ZoomOut(const TMBItem& dest, int sign) {
 // One approach step onto the destination's centre with the remainder of the
 // zoom, then whole zoom-in steps; limit, saturation, highlight and period
 // move in equal parts and the last step brings the destination's colours.
-bool TTour::ZoomIn(const TMBItem& dest, int sign) {
+bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
   const TTourPace pace = TourPace(FSpeed);
   const int a = pace.ZoomIn;
   const long double destRange = UsableRange(dest.Range);
@@ -206,8 +206,8 @@ bool TTour::ZoomIn(const TMBItem& dest, int sign) {
     constexpr bool kToWindow = false, kRelative = true;
     if (FSession.DrawGrid().IsRotated())
       shift = FSession.DrawGrid().RotatePoint(shift, kToWindow, kRelative);
-    FSession.DrawGrid().ZoomTo(shift.x(), shift.y(), ratio);
-    if (!TourWait(pace.Wait)) return false;
+    FSession.DrawGrid().ZoomTo(busy, shift.x(), shift.y(), ratio);
+    if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.ColorMode = kTourColorMode;
     colors.Hue = DriftHue(colors.Hue, sign);
@@ -217,10 +217,10 @@ bool TTour::ZoomIn(const TMBItem& dest, int sign) {
       colors.ColorMode = target.ColorMode;
       colors.Hue = target.Hue;
     }
-    FSession.SetColors(colors);
-    FSession.ChangePeriod(RoundToInt(start.Period + pStep), a);
+    FSession.SetColors(busy, colors);
+    FSession.ChangePeriod(busy, RoundToInt(start.Period + pStep), a);
     StepEnded();
-    if (!TourWait(pace.Wait)) return false;
+    if (!TourWait(busy, pace.Wait)) return false;
   }
 
   for (long long i = 1; i <= q; ++i) {
@@ -230,8 +230,8 @@ bool TTour::ZoomIn(const TMBItem& dest, int sign) {
     view.Limit = RoundLimit(part * lStep + l0);
     FSession.SetView(view);
     FSession.ShowView();
-    FSession.DrawGrid().Zoom(kLastMagnifyIndex - FSpeed, kTourMorph);
-    if (!TourWait(pace.Wait)) return false;
+    FSession.DrawGrid().Zoom(busy, kLastMagnifyIndex - FSpeed, kTourMorph);
+    if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.Hue = DriftHue(colors.Hue, sign);
     if (i == q) {
@@ -240,27 +240,27 @@ bool TTour::ZoomIn(const TMBItem& dest, int sign) {
     }
     colors.Saturation = RoundToInt(part * sStep + start.Saturation);
     colors.Highlight = RoundToInt(part * hStep + start.Highlight);
-    FSession.SetColors(colors);
+    FSession.SetColors(busy, colors);
     const int period = RoundToInt(part * pStep + start.Period);
     if (period != FSession.Colors().Period)
-      FSession.ChangePeriod(period, a);
-    else if (i != q && FRandom() < pace.HuePauseChance && !HuePause(sign))
+      FSession.ChangePeriod(busy, period, a);
+    else if (i != q && FRandom() < pace.HuePauseChance && !HuePause(busy, sign))
       return false;
     StepEnded();
-    if (!TourWait(pace.Wait)) return false;
+    if (!TourWait(busy, pace.Wait)) return false;
   }
   return true;
 }
 
 // The hue runs on for 4 to 8 steps while the picture stands.
-bool TTour::HuePause(int sign) {
+bool TTour::HuePause(TBusyScope& busy, int sign) {
   const int steps = RoundToInt(FRandom() * 4 + 4);
   for (int k = 0; k < steps; ++k) {
     TColorPositions colors = FSession.Colors();
     colors.Hue = DriftHue(colors.Hue, sign);
-    FSession.SetColors(colors);
-    FSession.Canvas().ProcessEvents();
-    if (!TourWait(kHuePauseTicks)) return false;
+    FSession.SetColors(busy, colors);
+    busy.ProcessEvents();
+    if (!TourWait(busy, kHuePauseTicks)) return false;
   }
   return true;
 }
@@ -282,20 +282,20 @@ int TTour::DriftHue(int hue, int sign) const {
   return hue + sign;
 }
 
-bool TTour::TourWait(int ticks) {
+bool TTour::TourWait(TBusyScope& busy, int ticks) {
   for (int k = 0; k < ticks; ++k) {
     if (!FSession.TourRunning()) return false;
-    FSession.Canvas().ProcessEvents();
-    FSession.Canvas().SleepMs(kTourTickMs);
+    busy.ProcessEvents();
+    busy.SleepMs(kTourTickMs);
   }
   return true;
 }
 
 // A stop cuts the pause short; the destination was reached all the same.
-void TTour::ShowArrival(const std::string& name) {
+void TTour::ShowArrival(TBusyScope& busy, const std::string& name) {
   if (FObserver) FObserver->ArrivalShown(name);
-  FSession.Canvas().ProcessEvents();
-  TourWait(kArrivalTicks);
+  busy.ProcessEvents();
+  TourWait(busy, kArrivalTicks);
   if (FObserver) FObserver->ArrivalHidden();
 }
 

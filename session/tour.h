@@ -76,19 +76,19 @@ class TTour {
 
  private:
   // The flight; false when the tour was stopped on the way.
-  bool TourTo(const TMBItem& dest);
-  bool ZoomOut(const TMBItem& dest, int sign);
-  bool ZoomIn(const TMBItem& dest, int sign);
+  bool TourTo(TBusyScope& busy, const TMBItem& dest);
+  bool ZoomOut(TBusyScope& busy, const TMBItem& dest, int sign);
+  bool ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign);
   bool DestinationInView(const TMBItem& dest) const;
   // Pauses n ticks while the window handles input; false once stopped.
-  bool TourWait(int ticks);
+  bool TourWait(TBusyScope& busy, int ticks);
   int DriftHue(int hue, int sign) const;
-  bool HuePause(int sign);
-  void ShowArrival(const std::string& name);
+  bool HuePause(TBusyScope& busy, int sign);
+  void ShowArrival(TBusyScope& busy, const std::string& name);
   int ChooseDestination(int candidates);
   void StepEnded();
   // Runs a tour command: busy, running, and the clean-up in every case.
-  bool TourCommand(const std::function<void()>& flight);
+  bool TourCommand(TCommandId id, const std::function<void(TBusyScope& busy)>& flight);
 
   TSession& FSession;
   TTourObserver* FObserver = nullptr;

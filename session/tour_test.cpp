@@ -96,7 +96,7 @@ class TourTest : public ::testing::Test {
   }
 
   TInputCanvas FCanvas;
-  TSession FSession{FCanvas};
+  TSession FSession{FCanvas, FCanvas};
   TTour FTour{FSession};
   TTourLog FLog{FSession};
 };

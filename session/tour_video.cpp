@@ -24,7 +24,7 @@ int FilmTour(const TTourVideoJob& job, const std::function<void(TSession&)>& pre
         if (stop()) filmed->RequestStop();
       },
       [&] { return !filmed->CalcGrid().IsIdle(); }, job.MaxFrames, [&] { filmed->RequestStop(); });
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   filmed = &session;
   prepare(session);
   session.Resize(job.Width, job.Height);

@@ -26,7 +26,7 @@ TMBItem Favorite(long double x, long double y, long double range, int limit) {
 
 QImage FreshPicture(const TMBItem& view) {
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   session.Resize(kWidth, kHeight);
   session.LoadView(view);
   session.ShowView();

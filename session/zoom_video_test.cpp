@@ -69,7 +69,7 @@ TEST(RenderZoomVideo, FramesAreTheirViewsAndReuseCountsWhereTheyCan) {
   constexpr int kWidth = 48, kHeight = 32, kFrames = 4;
   const TZoomVideoJob job{View(-0.75L, 0.1L, 0.4L, 300), View(-0.75L, 0.1L, 0.05L, 300), kFrames};
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   session.Resize(kWidth, kHeight);
   std::vector<QImage> frames;
   const int made = RenderZoomVideo(
@@ -80,7 +80,7 @@ TEST(RenderZoomVideo, FramesAreTheirViewsAndReuseCountsWhereTheyCan) {
 
   for (int k = 0; k < kFrames; ++k) {
     TNullCanvas freshCanvas;
-    TSession fresh(freshCanvas);
+    TSession fresh(freshCanvas, freshCanvas);
     fresh.Resize(kWidth, kHeight);
     fresh.SetView(ZoomFrameView(job.From, job.To, k, kFrames));
     fresh.ShowView();
@@ -93,7 +93,7 @@ TEST(RenderZoomVideo, FramesAreTheirViewsAndReuseCountsWhereTheyCan) {
 
 TEST(RenderZoomVideo, StopsAfterTheFrameInHand) {
   TNullCanvas canvas;
-  TSession session(canvas);
+  TSession session(canvas, canvas);
   session.Resize(16, 16);
   int frames = 0;
   const int made = RenderZoomVideo(
