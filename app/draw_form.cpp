@@ -52,8 +52,6 @@ constexpr int kBasicToolBarWidth = 340;
 constexpr int kOneRowWidth = 590;  // narrower windows put the tool bars in two rows
 constexpr int kMinWindowWidth = 280;
 constexpr int kMinWindowHeight = 400;
-constexpr int kDemoDurationMs = 18000;
-constexpr int kDemoWorkPerStepMs = 50;
 
 const char* const kLimitItems[] = {" 250",  " 500",   " 1000",  " 2000", " 4000",
                                    " 8000", " 16000", " 32000", " 64000"};
@@ -81,11 +79,6 @@ QString Text(const std::string& text) {
 
 QString SizeText(QSize size) {
   return QString("%1×%2").arg(size.width()).arg(size.height());
-}
-
-double MillisecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-      .count();
 }
 
 }  // namespace
@@ -238,11 +231,14 @@ void TDrawForm::CreateDebugControls(bool debug) {
   for (QWidget* control :
        std::initializer_list<QWidget*>{Button1, Button2, Button3, Button4, CheckBox1})
     control->setVisible(debug);
-  connect(Button1, &QPushButton::clicked, this, Guarded(this, [this] { RotationSweep(); }));
-  connect(Button2, &QPushButton::clicked, this, Guarded(this, [this] { ElevationSweep(); }));
-  connect(Button3, &QPushButton::clicked, this, Guarded(this, [this] { RotationDemo(); }));
+  connect(Button1, &QPushButton::clicked, this,
+          Guarded(this, [this] { FSession.RotationSweep(); }));
+  connect(Button2, &QPushButton::clicked, this,
+          Guarded(this, [this] { FSession.ElevationSweep(); }));
+  connect(Button3, &QPushButton::clicked, this, Guarded(this, [this] { FSession.RotationDemo(); }));
   connect(Button4, &QPushButton::clicked, this, Guarded(this, [this] { ShowCliffsCount(); }));
-  connect(CheckBox1, &QCheckBox::clicked, this, Guarded(this, [this] { CheckBox1Click(); }));
+  connect(CheckBox1, &QCheckBox::clicked, this,
+          Guarded(this, [this] { FSession.SetThickWalls(CheckBox1->isChecked()); }));
 }
 
 // The menus come from their rows; the lists that change (history, sizes,
@@ -821,7 +817,7 @@ void TDrawForm::mnInfoClick() {
   FInfoForm = new TInfoForm(this);
   FInfoForm->setAttribute(Qt::WA_DeleteOnClose);
   connect(FInfoForm, &TInfoForm::Closed, this, [this] { mnInfo->setChecked(false); });
-  FInfoForm->Bind(&FSession.DrawGrid(), &FSession.CalcGrid());
+  FInfoForm->Bind(&FSession.FinishedGrid());
   FInfoForm->show();
   FInfoForm->UpdateStats(FSession.View().Limit);
 }
@@ -1119,83 +1115,12 @@ void TDrawForm::AddFavoriteEntries(QMenu* menu, const TFavNode& folder) {
 
 // ---- debug controls ----
 
-void TDrawForm::RotationSweep() {
-  const auto start = std::chrono::steady_clock::now();
-  for (int angle = 0; angle <= 360; ++angle) {
-    FSession.DrawGrid().SetRotation(angle);
-    FSession.DrawGrid().Render(true);
-  }
-  ShowElapsed(MillisecondsSince(start));
-  FSession.DrawGrid().SetRotation(0);
-  FSession.DrawGrid().Render(true);
-}
-
-void TDrawForm::ElevationSweep() {
-  const auto start = std::chrono::steady_clock::now();
-  for (int angle = kFlatElevation; angle >= 0; --angle) {
-    FSession.DrawGrid().SetElevation(angle);
-    FSession.DrawGrid().Render(true);
-  }
-  for (int angle = 0; angle <= kFlatElevation; ++angle) {
-    FSession.DrawGrid().SetElevation(angle);
-    FSession.DrawGrid().Render(true);
-  }
-  ShowElapsed(MillisecondsSince(start));
-  FSession.DrawGrid().SetRotation(0);
-  FSession.DrawGrid().Render(true);
-}
-
-// One turn in about 18 s while the plane dips and rises; when frames are slow
-// the turn takes bigger steps so that it still ends in time. It runs as a
-// command: the frames let events in, and nothing else may start meanwhile.
-void TDrawForm::RotationDemo() {
-  FSession.RunCommand(TCommandId::DebugDemo, [this](TBusyScope& busy) {
-    constexpr double kPi = 3.14159265358979323846;
-    const auto start = std::chrono::steady_clock::now();
-    TDrawGrid& draw = FSession.DrawGrid();
-    double phase = std::nearbyint(360 * std::acos(1 - draw.GetElevation() / 90.0) / kPi);
-    int turned = 0;
-    int stepSize = 1;
-    double interval = 50;
-    double work = 0;
-    std::int64_t last = busy.NowMs();
-    for (int frame = 1; turned < 360 && !FSession.AbortRequested(); ++frame) {
-      const int step = std::min(stepSize, 360 - turned);
-      turned += step;
-      phase += step;
-      draw.SetRotation(draw.GetRotation() + step);
-      double height = 90 * (1 - std::cos(phase * kPi / 360));
-      if (height > 90) height = 180 - height;
-      draw.SetElevation(static_cast<int>(std::nearbyint(height)));
-      const double workStart = MillisecondsSince(start);
-      draw.Render(true);
-      ShowAngles();
-      busy.ProcessEvents();
-      work += MillisecondsSince(start) - workStart;
-      if (frame > 20 && frame % 8 == 0 && turned < 360) {
-        stepSize = std::min(3, static_cast<int>(std::ceil(work / frame / kDemoWorkPerStepMs)));
-        stepSize = std::max(stepSize, 1);
-        const double steps = std::ceil((360.0 - turned) / stepSize);
-        interval = std::max(0.0, (kDemoDurationMs - MillisecondsSince(start)) / steps);
-      }
-      const std::int64_t elapsed = busy.NowMs() - last;
-      busy.SleepMs(static_cast<int>(std::max<double>(10, interval - elapsed)));
-      last = busy.NowMs();
-    }
-    draw.Render(true);
-  });
-}
-
 void TDrawForm::ShowCliffsCount() {
-  const int cliffs = FSession.DrawGrid().ShowCliffs();
-  const double dots = std::max(1, FSession.DrawGrid().Width() * FSession.DrawGrid().Height());
+  const int cliffs = FSession.ShowCliffs();
+  if (cliffs < 0) return;
+  const TFinishedGrid& grid = FSession.FinishedGrid();
+  const double dots = std::max(1, grid.Width() * grid.Height());
   ShowStatus(3, QString("%1(%2%)").arg(cliffs).arg(std::nearbyint(cliffs / dots * 100)));
-}
-
-void TDrawForm::CheckBox1Click() {
-  FSession.DrawGrid().SetThickWalls(CheckBox1->isChecked());
-  FSession.DrawGrid().MarkHeightsStale();
-  FSession.RenderIfSized();
 }
 
 }  // namespace vortexa

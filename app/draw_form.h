@@ -290,11 +290,7 @@ class TDrawForm : public QMainWindow,
   void StatusBarDrawPanel(QPainter& painter, const QRect& rect);
   std::optional<std::string> ClipboardText() const;
   std::optional<std::string> DroppedText(const QMimeData* data) const;
-  void RotationSweep();
-  void ElevationSweep();
-  void RotationDemo();
   void ShowCliffsCount();
-  void CheckBox1Click();
   void mnAboutClick();
   void LoadFavorites();
   void SaveFavorites();

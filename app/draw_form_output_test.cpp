@@ -135,10 +135,8 @@ TEST_F(OutputTest, RestoredBoundsFitTheScreen) {
 // A picture that does not fit in memory is said in the status bar; the window
 // goes on and draws again at a size that fits.
 TEST_F(OutputTest, APictureBeyondMemoryIsReportedInTheStatusBar) {
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  GTEST_SKIP() << "the address sanitizer ends the process on a failed allocation";
-#endif
+#ifdef VORTEXA_SANITIZED
+  GTEST_SKIP() << "sanitizers end the process on a failed allocation";
 #endif
   auto form = StartForm();
   form->resize(1000000, 1000000);

@@ -205,9 +205,8 @@ void TInfoForm::CreateDotInspector() {
     part->setVisible(false);
 }
 
-void TInfoForm::Bind(const TDrawGrid* drawGrid, const TCalcGrid* calcGrid) {
-  FDrawGrid = drawGrid;
-  FCalcGrid = calcGrid;
+void TInfoForm::Bind(const TFinishedGrid* grid) {
+  FGrid = grid;
 }
 
 int TInfoForm::BinWidth() const {
@@ -232,7 +231,7 @@ void TInfoForm::SetRange(int limit) {
 void TInfoForm::ApplySuggestedRange() {
   int low = 0;
   int high = 1;
-  FCalcGrid->SuggestHistRange(FStatLimit, low, high);
+  FGrid->SuggestHistRange(FStatLimit, low, high);
   if (low < tbEnd->value()) {
     tbStart->setValue(low);
     tbEnd->setValue(high);
@@ -243,13 +242,13 @@ void TInfoForm::ApplySuggestedRange() {
 }
 
 void TInfoForm::UpdateStats(int limit) {
-  if (!FCalcGrid || !FDrawGrid) return;
+  if (!FGrid) return;
   if (limit > 0) {
     SetRange(limit);
     if (cbAuto->isChecked()) ApplySuggestedRange();
   }
   std::vector<std::int32_t> bins(kHistBins, 0);
-  FCalcGrid->GetStatistics(FStartTag, BinWidth(), FStatLimit, bins, FStats);
+  FGrid->Statistics(FStartTag, BinWidth(), FStatLimit, bins, FStats);
   FillFrequencyTable(bins);
   ShowSummary();
   DrawHistogram();
@@ -281,7 +280,7 @@ void TInfoForm::ShowSummary() {
 }
 
 void TInfoForm::DrawHistogram() {
-  if (!FDrawGrid) return;
+  if (!FGrid) return;
   const int width = BinWidth();
   FGraphBitmap.fill(Qt::black);
   QPainter painter(&FGraphBitmap);
@@ -298,7 +297,7 @@ void TInfoForm::DrawHistogram() {
       const int height = std::max(
           2, static_cast<int>(std::nearbyint(double(count) * kGraphHeight / FMaxBinCount)));
       const TDot middle = static_cast<TDot>(FStartTag + i * width + width / 2);
-      painter.setPen(WindowColor(FDrawGrid->GetColor(middle)));
+      painter.setPen(WindowColor(FGrid->Color(middle)));
       painter.drawLine(i, kGraphHeight - 1, i, kGraphHeight - height);
     }
   }
@@ -356,8 +355,7 @@ void TInfoForm::ShowDot(int x, int y, const TDeepReal& cx, const TDeepReal& cy) 
   lbXdot->setText(QString("[%1]").arg(x));
   lbYdot->setText(QString("[%1]").arg(y));
   // A deep dot needs more digits than a shallow one to tell it from its neighbours.
-  const int digits =
-      FCalcGrid ? DigitsForStep(FCalcGrid->GetStep(), kCoordinateDigits) : kCoordinateDigits;
+  const int digits = FGrid ? DigitsForStep(FGrid->Step(), kCoordinateDigits) : kCoordinateDigits;
   lbXVal->setText(QString::fromStdString(FormatGeneral(cx, digits)));
   lbYVal->setText(QString::fromStdString(FormatGeneral(cy, digits)));
   for (int k = -1; k <= 1; ++k)
@@ -367,28 +365,28 @@ void TInfoForm::ShowDot(int x, int y, const TDeepReal& cx, const TDeepReal& cy) 
 }
 
 void TInfoForm::ShowDotShape(TDotShape* shape, int x, int y) const {
-  if (!FCalcGrid || x < 0 || y < 0 || x >= FCalcGrid->GridWidth() || y >= FCalcGrid->GridHeight()) {
+  if (!FGrid || x < 0 || y < 0 || x >= FGrid->Width() || y >= FGrid->Height()) {
     shape->SetColors(Qt::black, Qt::black);
     return;
   }
-  const TDot count = FCalcGrid->GetDot(y, x);
+  const TDot count = FGrid->Dot(x, y);
   if (count == kDotPredicted) {
     shape->SetColors(Qt::white, Qt::black);
   } else if (count > FStatLimit) {
     shape->SetColors(Qt::red, Qt::black);
   } else {
-    const QColor color = WindowColor(FDrawGrid->GetColor(count));
+    const QColor color = WindowColor(FGrid->Color(count));
     shape->SetColors(color, color);
   }
 }
 
 void TInfoForm::ShowDotState(int x, int y) {
-  if (!FCalcGrid || x < 0 || y < 0 || x >= FCalcGrid->GridWidth() || y >= FCalcGrid->GridHeight()) {
+  if (!FGrid || x < 0 || y < 0 || x >= FGrid->Width() || y >= FGrid->Height()) {
     lbDotState->clear();
     lbDot->clear();
     return;
   }
-  const TDot count = FCalcGrid->GetDot(y, x);
+  const TDot count = FGrid->Dot(x, y);
   if (count == kDotPredicted) {
     lbDotState->setText("集合内ドット");
     lbDot->setText("予測");

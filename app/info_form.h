@@ -9,8 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/calc_grid.h"
-#include "render/draw_grid.h"
+#include "session/finished_grid.h"
 
 class QCheckBox;
 class QFrame;
@@ -56,7 +55,8 @@ class TInfoForm : public QDialog {
   explicit TInfoForm(QWidget* parent = nullptr);
   ~TInfoForm() override;
 
-  void Bind(const TDrawGrid* drawGrid, const TCalcGrid* calcGrid);
+  // The view must outlive the window.
+  void Bind(const TFinishedGrid* grid);
   // Recomputes everything; a limit of 0 keeps the current range.
   void UpdateStats(int limit);
   // Redraws the graph only, for changed colours.
@@ -109,8 +109,7 @@ class TInfoForm : public QDialog {
   void btDotClick();
   int BinWidth() const;
 
-  const TDrawGrid* FDrawGrid = nullptr;
-  const TCalcGrid* FCalcGrid = nullptr;
+  const TFinishedGrid* FGrid = nullptr;
   int FStatLimit = 0;
   int FEndSelection = 1;  // largest position tbEnd may take
   int FEndTag = 0;        // counts the track bars stand for

@@ -21,7 +21,7 @@ class InfoFormTest : public ::testing::Test {
   InfoFormTest() : FDrawGrid(FGrid, FCanvas) {
     FDrawGrid.SetSize(kWidth, kHeight);
     FDrawGrid.SetColors(2, 0, 0, 0);
-    FForm.Bind(&FDrawGrid, &FGrid);
+    FForm.Bind(&FFinished);
   }
 
   // Counts spread over 1..1200, with a band of predicted and of limit-reached dots.
@@ -44,6 +44,7 @@ class InfoFormTest : public ::testing::Test {
   TNullCanvas FCanvas;
   TCalcGrid FGrid;
   TDrawGrid FDrawGrid;
+  TFinishedGrid FFinished{FGrid, FDrawGrid};
   TInfoForm FForm;
 };
 

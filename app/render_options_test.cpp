@@ -411,14 +411,6 @@ TEST(RenderProgram, FailedWriteSaysWhyAndKeepsTheEarlierFile) {
   }
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define VORTEXA_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define VORTEXA_SANITIZED 1
-#endif
-#endif
-
 TEST(RenderProgram, RunningOutOfMemorySaysSoInOneLine) {
 #ifdef VORTEXA_SANITIZED
   GTEST_SKIP() << "sanitizers reserve more address space than the limit allows";

@@ -24,6 +24,7 @@
 #include "render/canvas.h"
 #include "render/draw_grid.h"
 #include "session/commands.h"
+#include "session/finished_grid.h"
 #include "session/menu_positions.h"
 #include "session/view_input.h"
 
@@ -132,6 +133,8 @@ class TSession {
   const TCalcGrid& CalcGrid() const { return FCalcGrid; }
   TDrawGrid& DrawGrid() { return FDrawGrid; }
   const TDrawGrid& DrawGrid() const { return FDrawGrid; }
+  // The counts and colours of the picture, for the statistics window.
+  const TFinishedGrid& FinishedGrid() const { return FFinishedGrid; }
   TMBList& History() { return FHistory; }
   const TMBList& History() const { return FHistory; }
 
@@ -251,6 +254,17 @@ class TSession {
   // Shows and draws the text's view; false when it is not one or busy.
   bool PasteText(std::string_view text);
 
+  // ---- debug controls; each runs as a command and false means refused ----
+  // The plane turns once round, or tips down to flat and up again, as fast
+  // as the relief is composed: the time shows when the command ends.
+  bool RotationSweep();
+  bool ElevationSweep();
+  // One slow turn while the plane dips and rises.
+  bool RotationDemo();
+  // Shows the wall-marked dots white on black; their number, -1 when refused.
+  int ShowCliffs();
+  bool SetThickWalls(bool thick);
+
   // ---- formula ----
   // Gives the engine a mode, a recurrence (null for z^2 + c) and the initial
   // value or Julia constant. The session keeps the recurrence alive while
@@ -277,6 +291,7 @@ class TSession {
   TEventPump& FPump;
   TCalcGrid FCalcGrid;
   TDrawGrid FDrawGrid;
+  TFinishedGrid FFinishedGrid{FCalcGrid, FDrawGrid};
   TMBList FHistory;
   TViewState FView;
   TColorPositions FColors;
