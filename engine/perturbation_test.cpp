@@ -129,6 +129,43 @@ TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
   }
 }
 
+// Dots near 0.3 + 0i go on iterating long after the centre's orbit escapes
+// (at Z12): every unit must carry them on from the orbit's start at its last
+// iterate, not one step later, and count as plain iteration does.
+TEST(DeepLanes, DotsOutliveAnEscapingReferenceInEveryUnit) {
+  const long double cx = 0.3L;
+  const int limit = 1000;
+  const TReferenceOrbit orbit = ComputeReferenceOrbit(cx, 0.0L, limit, 128);
+  ASSERT_EQ(orbit.Last, 12);
+  constexpr int kSide = 201;  // offsets -0.1 .. 0.1 by 0.001
+  std::vector<double> dcRe(kSide);
+  std::vector<int> cols(kSide);
+  for (int i = 0; i < kSide; ++i) {
+    dcRe[i] = (i - kSide / 2) * 0.001;
+    cols[i] = i;
+  }
+  for (TSimdUnit unit : {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
+    if (!SimdUnitUsable(unit)) continue;
+    SCOPED_TRACE(SimdUnitName(unit));
+    int differ = 0, outlived = 0;
+    std::vector<TDot> row(kSide);
+    for (int j = 0; j < kSide; ++j) {
+      const double dcIm = (j - kSide / 2) * 0.001;
+      RunDeepLanes(unit, TDeepJob{&orbit, dcRe.data(), dcIm, kSide, limit, row.data(), cols.data(),
+                                  nullptr, nullptr});
+      for (int i = 0; i < kSide; ++i) {
+        const TDot expected = ReferenceExtended(cx + dcRe[i], dcIm, limit);
+        differ += row[i] != expected;
+        outlived += expected > orbit.Last + 1;
+      }
+    }
+    ASSERT_GT(outlived, kSide * kSide / 2);
+    // Doubles against long doubles move a few dots on the boundary; stepping
+    // one iterate too far moves some 60.
+    EXPECT_LE(differ, 10);
+  }
+}
+
 // --- The family in the grid --------------------------------------------------
 
 TEST(DeepFamily, TakesOverBelowDoublePrecisionForThePlainRecurrenceOnly) {
