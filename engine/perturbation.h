@@ -41,7 +41,16 @@ struct TDeepJob {
   // When given and raised, the core stops between two rounds of iterations;
   // points not finished keep their dots.
   const bool* Stop = nullptr;
+  // Subnormal results and operands are taken as 0 (the processor's
+  // flush-to-zero and denormals-are-zero modes), for views whose offsets are
+  // all normal numbers: see TinyAsZero.
+  bool TinyAsZero = false;
 };
+
+// Whether the deep rows of a view take subnormal numbers as 0: while every
+// non-zero offset is a normal number. Below that, offsets themselves are
+// subnormal and keep what little they carry.
+bool TinyAsZero(long double step);
 
 // Runs a job on the given unit (which must be usable).
 void RunDeepLanes(TSimdUnit unit, const TDeepJob& job);

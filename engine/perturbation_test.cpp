@@ -1,6 +1,7 @@
 #include "perturbation.h"
 
 #include <gtest/gtest.h>
+#include <xmmintrin.h>
 
 #include <ostream>
 #include <random>
@@ -166,6 +167,21 @@ TEST(DeepLanes, DotsOutliveAnEscapingReferenceInEveryUnit) {
   }
 }
 
+// Subnormal numbers are taken as 0 only inside the deep rows: the kernels and
+// the pictures that run after them on the same thread round as before.
+TEST(DeepLanes, LeaveTheFloatingPointModesAsFound) {
+  const TReferenceOrbit orbit = ComputeReferenceOrbit(0.0L, 1.0L, 100, 128);
+  const double dcRe[] = {1e-200, 1e-300};
+  const int cols[] = {0, 1};
+  TDot row[2] = {};
+  const unsigned modes = _mm_getcsr();
+  for (TSimdUnit unit : {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
+    if (!SimdUnitUsable(unit)) continue;
+    RunDeepLanes(unit, TDeepJob{&orbit, dcRe, 1e-250, 2, 100, row, cols, nullptr, nullptr, true});
+    EXPECT_EQ(_mm_getcsr(), modes) << SimdUnitName(unit);
+  }
+}
+
 // --- The family in the grid --------------------------------------------------
 
 TEST(DeepFamily, TakesOverBelowDoublePrecisionForThePlainRecurrenceOnly) {
@@ -249,7 +265,11 @@ INSTANTIATE_TEST_SUITE_P(
     Views, DeepExactness,
     testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 400},
                     TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 300},
-                    TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 240}),
+                    TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 240},
+                    // The Misiurewicz point i has branches at every depth;
+                    // there the differences square to subnormal numbers.
+                    TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 240},
+                    TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 240}),
     [](const testing::TestParamInfo<TExactnessCase>& info) { return info.param.Name; });
 
 // Each dot depends only on its place: any team gives the same picture, with
