@@ -53,8 +53,9 @@ bool TinyAsZero(long double step) {
   return step >= DBL_MIN;
 }
 
-TReferenceOrbit ComputeReferenceOrbit(const TDeepReal& centerX, const TDeepReal& centerY, int limit,
-                                      int bits) {
+std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
+                                                     const TDeepReal& centerY, int limit, int bits,
+                                                     const std::atomic<bool>* stop) {
   // Dots test z0 .. z(limit - 1); Z1 = C is kept even at limit 1, since a
   // lane that goes on from the start steps to it.
   const int last = std::max(limit - 1, 1);
@@ -70,6 +71,7 @@ TReferenceOrbit ComputeReferenceOrbit(const TDeepReal& centerX, const TDeepReal&
   orbit.Im.push_back(0);
   int n = 1;
   for (; n <= last; ++n) {
+    if (stop && stop->load(std::memory_order_relaxed)) return std::nullopt;
     mpfr_sqr(*re2, *zRe, MPFR_RNDN);
     mpfr_sqr(*im2, *zIm, MPFR_RNDN);
     mpfr_mul(*reIm, *zRe, *zIm, MPFR_RNDN);

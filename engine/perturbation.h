@@ -10,6 +10,9 @@
 // does.
 #pragma once
 
+#include <atomic>
+#include <optional>
+
 #include "calc_state.h"
 #include "deep_real.h"
 #include "kernels_lanes.h"
@@ -18,9 +21,11 @@
 namespace vortexa {
 
 // The orbit of (centerX, centerY) with `bits` bits of working precision, as
-// long as a view with that limit can need it.
-TReferenceOrbit ComputeReferenceOrbit(const TDeepReal& centerX, const TDeepReal& centerY, int limit,
-                                      int bits);
+// long as a view with that limit can need it; nothing when `stop` is raised
+// before it is complete (at great depth it takes a good part of a second).
+std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
+                                                     const TDeepReal& centerY, int limit, int bits,
+                                                     const std::atomic<bool>* stop = nullptr);
 
 // One dot at offset (dcRe, dcIm) from the orbit's centre: the definition that
 // the vector units reproduce exactly.

@@ -59,17 +59,17 @@ bool IsInside(TDot dot) {
 
 TEST(ReferenceOrbit, EndsAtTheFirstEscapeOrTheLastTestedIterate) {
   // c = 1: 0, 1, 2, 5 escapes at Z3.
-  const TReferenceOrbit escaping = ComputeReferenceOrbit(1.0L, 0.0L, 100, 128);
+  const TReferenceOrbit escaping = *ComputeReferenceOrbit(1.0L, 0.0L, 100, 128);
   EXPECT_EQ(escaping.Last, 3);
   EXPECT_EQ(escaping.Re, (std::vector<double>{0, 1, 2, 5, 0}));
   // c = -1 never escapes: dots test z0 .. z9, so the orbit runs to Z9.
-  const TReferenceOrbit inside = ComputeReferenceOrbit(-1.0L, 0.0L, 10, 128);
+  const TReferenceOrbit inside = *ComputeReferenceOrbit(-1.0L, 0.0L, 10, 128);
   EXPECT_EQ(inside.Last, 9);
   EXPECT_EQ(inside.Re.size(), 11u);
   EXPECT_EQ(inside.Re[9], -1.0);
   EXPECT_EQ(inside.Re.back(), 0.0);
   // Even at limit 1 the orbit holds Z1 = C, where a dot goes on after Z0.
-  const TReferenceOrbit shortest = ComputeReferenceOrbit(0.25L, 0.5L, 1, 128);
+  const TReferenceOrbit shortest = *ComputeReferenceOrbit(0.25L, 0.5L, 1, 128);
   EXPECT_EQ(shortest.Last, 1);
   EXPECT_EQ(shortest.Im, (std::vector<double>{0, 0.5, 0}));
 }
@@ -79,8 +79,8 @@ TEST(ReferenceOrbit, EndsAtTheFirstEscapeOrTheLastTestedIterate) {
 // resolves the dots, also where the reference escapes long before the dots.
 TEST(IteratePerturbed, CountsAsTheExtendedFamilyOnShallowViews) {
   const long double cx = -0.75L, cy = 0.1L;
-  const TReferenceOrbit orbit = ComputeReferenceOrbit(cx, cy, 500, 128);
-  const TReferenceOrbit early = ComputeReferenceOrbit(0.5L, 0.5L, 500, 128);
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, 500, 128);
+  const TReferenceOrbit early = *ComputeReferenceOrbit(0.5L, 0.5L, 500, 128);
   ASSERT_LT(early.Last, 10);
   int equal = 0, total = 0;
   for (int i = -20; i <= 20; ++i)
@@ -105,7 +105,7 @@ TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
   const TDeepReal cx = Deep(kSpiralX), cy = Deep(kSpiralY);
   const double step = 2e-20;
   const int limit = 6000;
-  const TReferenceOrbit orbit = ComputeReferenceOrbit(cx, cy, limit, 256);
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, limit, 256);
   std::mt19937 random(15);
   std::uniform_int_distribution<int> offset(-400, 400);
   constexpr int kDots = 77;  // no multiple of any width: the tail is partial
@@ -136,7 +136,7 @@ TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
 TEST(DeepLanes, DotsOutliveAnEscapingReferenceInEveryUnit) {
   const long double cx = 0.3L;
   const int limit = 1000;
-  const TReferenceOrbit orbit = ComputeReferenceOrbit(cx, 0.0L, limit, 128);
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, 0.0L, limit, 128);
   ASSERT_EQ(orbit.Last, 12);
   constexpr int kSide = 201;  // offsets -0.1 .. 0.1 by 0.001
   std::vector<double> dcRe(kSide);
@@ -170,7 +170,7 @@ TEST(DeepLanes, DotsOutliveAnEscapingReferenceInEveryUnit) {
 // Subnormal numbers are taken as 0 only inside the deep rows: the kernels and
 // the pictures that run after them on the same thread round as before.
 TEST(DeepLanes, LeaveTheFloatingPointModesAsFound) {
-  const TReferenceOrbit orbit = ComputeReferenceOrbit(0.0L, 1.0L, 100, 128);
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(0.0L, 1.0L, 100, 128);
   const double dcRe[] = {1e-200, 1e-300};
   const int cols[] = {0, 1};
   TDot row[2] = {};
@@ -217,6 +217,21 @@ TEST(DeepFamily, ComputesTheReferenceOrbitOncePerView) {
   EXPECT_EQ(grid.ReferenceOrbitTime().count(), 0);
   grid.SetView(Deep(kSpiralX), Deep(kSpiralY), 2500, 1e-20L);
   RunWithoutFault(grid, ccContinue);
+  EXPECT_GT(grid.ReferenceOrbitTime().count(), 0);
+}
+
+// At 1e-1200 the orbit takes most of a second: an abort ends it at once and
+// leaves it to be computed by the next command.
+TEST(DeepFamily, AnAbortCutsTheReferenceOrbitShort) {
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  grid.SetSize(16, 12);
+  grid.SetView(Deep(kSpiralX), Deep(kSpiralY), kMaxLimit, 1e-1200L);
+  grid.Start(ccDraw);
+  grid.Abort();
+  grid.WaitIdle();
+  EXPECT_EQ(grid.ReferenceOrbitTime().count(), 0);
+  RunWithoutFault(grid, ccDraw);
   EXPECT_GT(grid.ReferenceOrbitTime().count(), 0);
 }
 
