@@ -238,11 +238,26 @@ TEST(DeepFamily, AnAbortCutsTheReferenceOrbitShort) {
 struct TExactnessCase {
   const char* Name;
   TDeepView View;
+  int Width, Height;
   int Samples;  // dots compared with the reference, spread over the picture
 };
 
 void PrintTo(const TExactnessCase& c, std::ostream* out) {
   *out << c.Name;
+}
+
+// Some dots of these spirals wander near a minibrot for tens of thousands of
+// iterates and then so chaotically that their count changes when the dot
+// moves by a part in 1e16 of its offset from the centre: more than a double
+// offset can hold, so no difference iterated in doubles can give it. Such a
+// dot is recognised by its reference count changing when its offset is
+// scaled by 1 +- 2^-40; it must still agree on inside or outside.
+bool ChaoticBelowDoublePrecision(const TDeepView& view, long double step, long dx, long dy,
+                                 int bits, TDot count) {
+  constexpr double kNudge = 0x1p-40;
+  for (double scale : {1 - kNudge, 1 + kNudge})
+    if (ReferenceDeep(view.X, view.Y, step, dx, dy, view.Limit, bits, scale) != count) return true;
+  return false;
 }
 
 // Counts of the grid against the plain MPFR reference at the exact decimal
@@ -253,38 +268,45 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
   const TExactnessCase& param = GetParam();
   TCalcGrid grid;
   if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
-  constexpr int kWidth = 80, kHeight = 60;
-  Draw(grid, param.View, kWidth, kHeight, kOptNoPrediction);
+  const int width = param.Width, height = param.Height;
+  Draw(grid, param.View, width, height, kOptNoPrediction);
   ASSERT_EQ(grid.GetKernel(), kKernelDeep);
   const long double step = grid.GetStep();
   const int bits = ReferenceBits(step);
   std::mt19937 random(1500);
-  std::uniform_int_distribution<int> anyRow(0, kHeight - 1), anyCol(0, kWidth - 1);
-  int equal = 0, insideCount = 0;
+  std::uniform_int_distribution<int> anyRow(0, height - 1), anyCol(0, width - 1);
+  int equal = 0, chaotic = 0, insideCount = 0;
   for (int i = 0; i < param.Samples; ++i) {
     const int row = anyRow(random), col = anyCol(random);
-    const TDot expected = ReferenceDeep(param.View.X, param.View.Y, step, col - kWidth / 2,
-                                        row - kHeight / 2, param.View.Limit, bits);
+    const long dx = col - width / 2, dy = row - height / 2;
+    const TDot expected =
+        ReferenceDeep(param.View.X, param.View.Y, step, dx, dy, param.View.Limit, bits);
     const TDot got = grid.GetDot(row, col);
-    equal += got == expected;
-
+    if (got == expected)
+      ++equal;
+    else if (ChaoticBelowDoublePrecision(param.View, step, dx, dy, bits, expected))
+      ++chaotic;
+    else
+      ADD_FAILURE() << "row " << row << " col " << col << ": " << got << ", reference " << expected;
     insideCount += IsInside(expected);
     EXPECT_EQ(IsInside(got), IsInside(expected)) << "row " << row << " col " << col;
   }
-  EXPECT_GE(equal * 1000, param.Samples * 995) << equal << " of " << param.Samples;
+  EXPECT_LE(chaotic * 100, param.Samples) << chaotic << " of " << param.Samples;
   RecordProperty("equal", equal);
+  RecordProperty("chaotic", chaotic);
   RecordProperty("inside", insideCount);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Views, DeepExactness,
-    testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 400},
-                    TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 300},
-                    TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 240},
-                    // The Misiurewicz point i has branches at every depth;
-                    // there the differences square to subnormal numbers.
-                    TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 240},
-                    TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 240}),
+    testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 400},
+                    TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 300},
+                    TExactnessCase{
+                        "range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 400},
+                    // The Misiurewicz point i has branches at every depth; there the
+                    // differences square to subnormal numbers.
+                    TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 240},
+                    TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 240}),
     [](const testing::TestParamInfo<TExactnessCase>& info) { return info.param.Name; });
 
 // Each dot depends only on its place: any team gives the same picture, with
