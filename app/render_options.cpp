@@ -78,8 +78,8 @@ void SetCenter(TRenderRequest& request, const TDeepReal& x, const TDeepReal& y) 
 
 // A centre coordinate with every digit given: deep views need more than
 // long double holds.
-TDeepReal ParseCoordinate(std::string_view text, std::string_view what) {
-  const std::optional<TDeepReal> value = ParseDeep(text);
+TDeepReal ParseCoordinate(std::string_view text, std::string_view what, long double range = 1) {
+  const std::optional<TDeepReal> value = ParseDeep(text, range);
   if (!value)
     throw EUsageError(std::string(what) + ": not a number: \"" + std::string(text) + "\"");
   return *value;
@@ -94,6 +94,7 @@ void SetRange(TRenderRequest& request, long double range) {
 void ApplyCenter(TRenderRequest& request, std::string_view value) {
   const auto xy = SplitFields(value, ',', 2, "--center");
   SetCenter(request, ParseCoordinate(xy[0], "--center"), ParseCoordinate(xy[1], "--center"));
+  request.CenterText = value;
 }
 
 void ApplyRange(TRenderRequest& request, std::string_view value) {
@@ -125,6 +126,7 @@ void ApplyView(TRenderRequest& request, std::string_view value) {
   const std::optional<TMBItem> view = ParseView(value);
   if (!view) throw EUsageError("--view: not the text of a view: \"" + std::string(value) + "\"");
   SetCenter(request, view->X, view->Y);
+  request.CenterText.clear();
   SetRange(request, view->Range);
   request.Limit = InRange(view->Limit, "the limit", 1, kMaxLimit);
   request.Colors =
@@ -167,6 +169,7 @@ void ApplyToView(TRenderRequest& request, std::string_view value) {
     throw EUsageError("--to-view: the centre and range must be finite, the range positive");
   request.ToCenterX = view->X;
   request.ToCenterY = view->Y;
+  request.ToCenterText.clear();
   request.ToRange = view->Range;
   request.ToLimit = InRange(view->Limit, "the limit", 1, kMaxLimit);
 }
@@ -177,6 +180,16 @@ void ApplyToCenter(TRenderRequest& request, std::string_view value) {
   request.ToCenterY = ParseCoordinate(xy[1], "--to-center");
   if (!request.ToCenterX->IsFinite() || !request.ToCenterY->IsFinite())
     throw EUsageError("the centre must be finite");
+  request.ToCenterText = value;
+}
+
+// A centre text read again at the bits its view's range needs: the range may
+// come after it on the line.
+void ReadCentreAtRange(const std::string& text, long double range, TDeepReal& x, TDeepReal& y) {
+  if (text.empty()) return;
+  const auto xy = SplitFields(text, ',', 2, "--center");
+  x = ParseCoordinate(xy[0], "--center", range);
+  y = ParseCoordinate(xy[1], "--center", range);
 }
 
 void ApplyToRange(TRenderRequest& request, std::string_view value) {
@@ -294,6 +307,10 @@ TRenderRequest ParseRenderArguments(const std::vector<std::string>& args) {
     if (i + 1 == args.size()) throw EUsageError(std::string(rule.Name) + " needs a value");
     rule.Apply(request, args[++i]);
   }
+  ReadCentreAtRange(request.CenterText, request.Range, request.CenterX, request.CenterY);
+  if (request.ToCenterX)
+    ReadCentreAtRange(request.ToCenterText, request.ToRange.value_or(request.Range),
+                      *request.ToCenterX, *request.ToCenterY);
   return request;
 }
 

@@ -16,6 +16,9 @@ namespace vortexa {
 struct TRenderRequest {
   TDeepReal CenterX;  // every digit given, for deep views
   TDeepReal CenterY;
+  // The texts of --center and --to-center: read again, once the ranges are
+  // known, with the bits those need.
+  std::string CenterText, ToCenterText;
   long double Range = 2;
   int Limit = 1000;
   int Width = 590;

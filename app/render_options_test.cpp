@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -129,6 +130,24 @@ TEST(RenderArguments, CentreKeepsEveryDigit) {
     EXPECT_NE(request->CenterX, TDeepReal(request->CenterX.ToLongDouble()));
   }
   EXPECT_EQ(viaText.Range, 1e-30L);
+}
+
+// "-0.1" has no exact binary value: read at 128 bits it lies 7e-41 away,
+// far outside a view of range 1e-300. The range may come before or after.
+TEST(RenderArguments, ShortCentresAreReadAtTheBitsOfTheirRange) {
+  const TDeepReal tenth = *TDeepReal::FromDecimal("0.1", 4096);
+  const auto near = [&](const TDeepReal& value, bool negative) {
+    return std::fabs(value - (negative ? -tenth : tenth)) < 1e-306L;
+  };
+  for (const char* line : {"--center -0.1,0.1 --range 1e-300", "--range 1e-300 --center -0.1,0.1",
+                           "--center 0,0 --to-center -0.1,0.1 --to-range 1e-300 --video v.mp4"}) {
+    SCOPED_TRACE(line);
+    const TRenderRequest request = ParseRenderArguments(Words(line));
+    const TDeepReal& x = request.ToCenterX ? *request.ToCenterX : request.CenterX;
+    const TDeepReal& y = request.ToCenterY ? *request.ToCenterY : request.CenterY;
+    EXPECT_TRUE(near(x, true));
+    EXPECT_TRUE(near(y, false));
+  }
 }
 
 TEST(RenderArguments, RefusesBadInput) {

@@ -2,7 +2,8 @@
 // kernel family and with a user formula. Abort asks the workers to stop at
 // once and they stop at their next dot (or round of lane iterations); the grid
 // thread repeats the request every 100 ms. So each stop should take about one
-// dot, and never more than 100 ms plus one dot.
+// dot, and never more than 100 ms plus one dot. The deep view's stops fall
+// into its reference orbit as well (about half a second at 1e-1200).
 //
 // Each view lies inside the set at the highest limit, so every dot costs the
 // whole limit and a row takes from milliseconds (lanes) to seconds (formula):
@@ -17,6 +18,7 @@
 #include "bench_clock.h"
 #include "engine/calc_grid.h"
 #include "engine/kernels.h"
+#include "engine/perturbation.h"
 #include "formula/evaluate.h"
 #include "formula/formula_kernel.h"
 #include "formula/syntax.h"
@@ -30,7 +32,8 @@ constexpr int kStops = 15;
 
 struct TCase {
   const char* Name;
-  long double X, Y, Range;
+  long double X, Y, Range;  // below a dot of 1e-15 the deep family, whose orbit
+                            // is computed anew for every drawing
   int Options;
   const char* Formula;  // nullptr: the built-in recurrence
 };
@@ -39,12 +42,15 @@ struct TCase {
 const TCase kCases[] = {
     {"single lanes", -0.2L, 0.1L, 0.2L, 0, nullptr},
     {"double lanes", -0.2L, 0.1L, 1e-7L, 0, nullptr},
+    {"deep 1e-1200", -0.2L, 0.1L, 1e-1200L, 0, nullptr},
     {"extended", -0.2L, 0.1L, 0.2L, kOptNoSimd, nullptr},
     {"formula Z^2+C", -0.2L, 0.1L, 0.2L, 0, "Z^2+C"},
 };
 
 // The time one dot of the view's centre takes with the case's kernel.
-double OneDotMs(const TCase& c, int kernel, const TTokenList& program) {
+double OneDotMs(const TCase& c, int kernel, long double step, const TTokenList& program) {
+  TReferenceOrbit orbit;
+  if (kernel == kKernelDeep) orbit = *ComputeReferenceOrbit(c.X, c.Y, kMaxLimit, BitsForStep(step));
   const auto start = TClock::now();
   TDot dot = 0;
   if (c.Formula) {
@@ -54,9 +60,11 @@ double OneDotMs(const TCase& c, int kernel, const TTokenList& program) {
   } else if (kernel == kKernelSingle) {
     const float re = static_cast<float>(c.X), im = static_cast<float>(c.Y);
     Iterate4(&re, &im, &dot, 1, kMaxLimit);
-  } else {
+  } else if (kernel == kKernelDouble) {
     const double re = static_cast<double>(c.X), im = static_cast<double>(c.Y);
     Iterate2(&re, &im, &dot, 1, kMaxLimit);
+  } else {
+    dot = IteratePerturbed(orbit, 0, 0, kMaxLimit);
   }
   const double ms = MsSince(start);
   if (dot != kDotInside) std::printf("(the centre of %s escapes)\n", c.Name);
@@ -81,6 +89,7 @@ void MeasureStops(const TCase& c, std::mt19937& random) {
   std::uniform_int_distribution<int> delayMs(50, 1000);
   std::vector<double> latencies;
   for (int stop = 0; stop < kStops; ++stop) {
+    grid.SetView(c.X, c.Y, kMaxLimit, c.Range);
     grid.Start(ccDraw);
     std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
     const auto start = TClock::now();
@@ -93,7 +102,7 @@ void MeasureStops(const TCase& c, std::mt19937& random) {
       "%-14s kernel %d: stop after abort, %d stops: median %.1f ms, max %.1f ms; one dot %.2f "
       "ms\n",
       c.Name, grid.GetKernel(), kStops, latencies[kStops / 2], latencies.back(),
-      OneDotMs(c, grid.GetKernel(), program));
+      OneDotMs(c, grid.GetKernel(), grid.GetStep(), program));
 }
 
 }  // namespace

@@ -416,8 +416,11 @@ void TCalcGrid::PrepareReferenceOrbit() {
   FReferenceTime = std::chrono::nanoseconds{0};
   if (FState.Kernel != kKernelDeep || !FReferenceStale) return;
   const auto start = std::chrono::steady_clock::now();
-  FState.Reference =
-      ComputeReferenceOrbit(FDeepCenterX, FDeepCenterY, FState.Limit, BitsForStep(FState.Step));
+  std::optional<TReferenceOrbit> orbit = ComputeReferenceOrbit(
+      FDeepCenterX, FDeepCenterY, FState.Limit, BitsForStep(FState.Step), &FAbort);
+  // An orbit cut short by an abort stays stale: the next command starts it anew.
+  if (!orbit) throw TAbortSignal{};
+  FState.Reference = std::move(*orbit);
   FReferenceStale = false;
   FReferenceTime = std::chrono::steady_clock::now() - start;
 }

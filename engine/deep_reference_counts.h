@@ -35,10 +35,10 @@ inline int ReferenceBits(long double step) {
 }
 
 // The smallest n >= 1 for which z(n-1) escapes (|z|^2 > 4) from z0 = 0 at
-// c = (centerX + dx * step, centerY + dy * step), every operation in MPFR at
-// `bits`; kDotInside when none of z0 .. z(limit-1) does.
+// c = (centerX + dx * step * scale, centerY + dy * step * scale), every
+// operation in MPFR at `bits`; kDotInside when none of z0 .. z(limit-1) does.
 inline TDot ReferenceDeep(const std::string& centerX, const std::string& centerY, long double step,
-                          long dx, long dy, int limit, int bits) {
+                          long dx, long dy, int limit, int bits, double scale = 1) {
   TMpfrValue cRe(bits), cIm(bits), offset(bits), zRe(bits), zIm(bits), re2(bits), im2(bits),
       t(bits), norm(bits);
   mpfr_set_str(*cRe, centerX.c_str(), 10, MPFR_RNDN);
@@ -46,9 +46,11 @@ inline TDot ReferenceDeep(const std::string& centerX, const std::string& centerY
   // A whole number times a 64-bit step is exact in these bits.
   mpfr_set_ld(*offset, step, MPFR_RNDN);
   mpfr_mul_si(*offset, *offset, dx, MPFR_RNDN);
+  mpfr_mul_d(*offset, *offset, scale, MPFR_RNDN);
   mpfr_add(*cRe, *cRe, *offset, MPFR_RNDN);
   mpfr_set_ld(*offset, step, MPFR_RNDN);
   mpfr_mul_si(*offset, *offset, dy, MPFR_RNDN);
+  mpfr_mul_d(*offset, *offset, scale, MPFR_RNDN);
   mpfr_add(*cIm, *cIm, *offset, MPFR_RNDN);
   mpfr_set_zero(*zRe, 1);
   mpfr_set_zero(*zIm, 1);

@@ -10,6 +10,9 @@
 // does.
 #pragma once
 
+#include <atomic>
+#include <optional>
+
 #include "calc_state.h"
 #include "deep_real.h"
 #include "kernels_lanes.h"
@@ -18,9 +21,11 @@
 namespace vortexa {
 
 // The orbit of (centerX, centerY) with `bits` bits of working precision, as
-// long as a view with that limit can need it.
-TReferenceOrbit ComputeReferenceOrbit(const TDeepReal& centerX, const TDeepReal& centerY, int limit,
-                                      int bits);
+// long as a view with that limit can need it; nothing when `stop` is raised
+// before it is complete (at great depth it takes a good part of a second).
+std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
+                                                     const TDeepReal& centerY, int limit, int bits,
+                                                     const std::atomic<bool>* stop = nullptr);
 
 // One dot at offset (dcRe, dcIm) from the orbit's centre: the definition that
 // the vector units reproduce exactly.
@@ -41,7 +46,16 @@ struct TDeepJob {
   // When given and raised, the core stops between two rounds of iterations;
   // points not finished keep their dots.
   const bool* Stop = nullptr;
+  // Subnormal results and operands are taken as 0 (the processor's
+  // flush-to-zero and denormals-are-zero modes), for views whose offsets are
+  // all normal numbers: see TinyAsZero.
+  bool TinyAsZero = false;
 };
+
+// Whether the deep rows of a view take subnormal numbers as 0: while every
+// non-zero offset is a normal number. Below that, offsets themselves are
+// subnormal and keep what little they carry.
+bool TinyAsZero(long double step);
 
 // Runs a job on the given unit (which must be usable).
 void RunDeepLanes(TSimdUnit unit, const TDeepJob& job);

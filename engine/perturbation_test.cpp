@@ -1,6 +1,7 @@
 #include "perturbation.h"
 
 #include <gtest/gtest.h>
+#include <xmmintrin.h>
 
 #include <ostream>
 #include <random>
@@ -58,17 +59,17 @@ bool IsInside(TDot dot) {
 
 TEST(ReferenceOrbit, EndsAtTheFirstEscapeOrTheLastTestedIterate) {
   // c = 1: 0, 1, 2, 5 escapes at Z3.
-  const TReferenceOrbit escaping = ComputeReferenceOrbit(1.0L, 0.0L, 100, 128);
+  const TReferenceOrbit escaping = *ComputeReferenceOrbit(1.0L, 0.0L, 100, 128);
   EXPECT_EQ(escaping.Last, 3);
   EXPECT_EQ(escaping.Re, (std::vector<double>{0, 1, 2, 5, 0}));
   // c = -1 never escapes: dots test z0 .. z9, so the orbit runs to Z9.
-  const TReferenceOrbit inside = ComputeReferenceOrbit(-1.0L, 0.0L, 10, 128);
+  const TReferenceOrbit inside = *ComputeReferenceOrbit(-1.0L, 0.0L, 10, 128);
   EXPECT_EQ(inside.Last, 9);
   EXPECT_EQ(inside.Re.size(), 11u);
   EXPECT_EQ(inside.Re[9], -1.0);
   EXPECT_EQ(inside.Re.back(), 0.0);
   // Even at limit 1 the orbit holds Z1 = C, where a dot goes on after Z0.
-  const TReferenceOrbit shortest = ComputeReferenceOrbit(0.25L, 0.5L, 1, 128);
+  const TReferenceOrbit shortest = *ComputeReferenceOrbit(0.25L, 0.5L, 1, 128);
   EXPECT_EQ(shortest.Last, 1);
   EXPECT_EQ(shortest.Im, (std::vector<double>{0, 0.5, 0}));
 }
@@ -78,8 +79,8 @@ TEST(ReferenceOrbit, EndsAtTheFirstEscapeOrTheLastTestedIterate) {
 // resolves the dots, also where the reference escapes long before the dots.
 TEST(IteratePerturbed, CountsAsTheExtendedFamilyOnShallowViews) {
   const long double cx = -0.75L, cy = 0.1L;
-  const TReferenceOrbit orbit = ComputeReferenceOrbit(cx, cy, 500, 128);
-  const TReferenceOrbit early = ComputeReferenceOrbit(0.5L, 0.5L, 500, 128);
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, 500, 128);
+  const TReferenceOrbit early = *ComputeReferenceOrbit(0.5L, 0.5L, 500, 128);
   ASSERT_LT(early.Last, 10);
   int equal = 0, total = 0;
   for (int i = -20; i <= 20; ++i)
@@ -104,7 +105,7 @@ TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
   const TDeepReal cx = Deep(kSpiralX), cy = Deep(kSpiralY);
   const double step = 2e-20;
   const int limit = 6000;
-  const TReferenceOrbit orbit = ComputeReferenceOrbit(cx, cy, limit, 256);
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, limit, 256);
   std::mt19937 random(15);
   std::uniform_int_distribution<int> offset(-400, 400);
   constexpr int kDots = 77;  // no multiple of any width: the tail is partial
@@ -126,6 +127,58 @@ TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
                                 mirror.data(), nullptr});
     EXPECT_EQ(row, expected);
     EXPECT_EQ(mirror, expected);
+  }
+}
+
+// Dots near 0.3 + 0i go on iterating long after the centre's orbit escapes
+// (at Z12): every unit must carry them on from the orbit's start at its last
+// iterate, not one step later, and count as plain iteration does.
+TEST(DeepLanes, DotsOutliveAnEscapingReferenceInEveryUnit) {
+  const long double cx = 0.3L;
+  const int limit = 1000;
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, 0.0L, limit, 128);
+  ASSERT_EQ(orbit.Last, 12);
+  constexpr int kSide = 201;  // offsets -0.1 .. 0.1 by 0.001
+  std::vector<double> dcRe(kSide);
+  std::vector<int> cols(kSide);
+  for (int i = 0; i < kSide; ++i) {
+    dcRe[i] = (i - kSide / 2) * 0.001;
+    cols[i] = i;
+  }
+  for (TSimdUnit unit : {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
+    if (!SimdUnitUsable(unit)) continue;
+    SCOPED_TRACE(SimdUnitName(unit));
+    int differ = 0, outlived = 0;
+    std::vector<TDot> row(kSide);
+    for (int j = 0; j < kSide; ++j) {
+      const double dcIm = (j - kSide / 2) * 0.001;
+      RunDeepLanes(unit, TDeepJob{&orbit, dcRe.data(), dcIm, kSide, limit, row.data(), cols.data(),
+                                  nullptr, nullptr});
+      for (int i = 0; i < kSide; ++i) {
+        const TDot expected = ReferenceExtended(cx + dcRe[i], dcIm, limit);
+        differ += row[i] != expected;
+        outlived += expected > orbit.Last + 1;
+      }
+    }
+    ASSERT_GT(outlived, kSide * kSide / 2);
+    // Doubles against long doubles move a few dots on the boundary; stepping
+    // one iterate too far moves some 60.
+    EXPECT_LE(differ, 10);
+  }
+}
+
+// Subnormal numbers are taken as 0 only inside the deep rows: the kernels and
+// the pictures that run after them on the same thread round as before.
+TEST(DeepLanes, LeaveTheFloatingPointModesAsFound) {
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(0.0L, 1.0L, 100, 128);
+  const double dcRe[] = {1e-200, 1e-300};
+  const int cols[] = {0, 1};
+  TDot row[2] = {};
+  const unsigned modes = _mm_getcsr();
+  for (TSimdUnit unit : {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
+    if (!SimdUnitUsable(unit)) continue;
+    RunDeepLanes(unit, TDeepJob{&orbit, dcRe, 1e-250, 2, 100, row, cols, nullptr, nullptr, true});
+    EXPECT_EQ(_mm_getcsr(), modes) << SimdUnitName(unit);
   }
 }
 
@@ -167,14 +220,44 @@ TEST(DeepFamily, ComputesTheReferenceOrbitOncePerView) {
   EXPECT_GT(grid.ReferenceOrbitTime().count(), 0);
 }
 
+// At 1e-1200 the orbit takes most of a second: an abort ends it at once and
+// leaves it to be computed by the next command.
+TEST(DeepFamily, AnAbortCutsTheReferenceOrbitShort) {
+  TCalcGrid grid;
+  if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
+  grid.SetSize(16, 12);
+  grid.SetView(Deep(kSpiralX), Deep(kSpiralY), kMaxLimit, 1e-1200L);
+  grid.Start(ccDraw);
+  grid.Abort();
+  grid.WaitIdle();
+  EXPECT_EQ(grid.ReferenceOrbitTime().count(), 0);
+  RunWithoutFault(grid, ccDraw);
+  EXPECT_GT(grid.ReferenceOrbitTime().count(), 0);
+}
+
 struct TExactnessCase {
   const char* Name;
   TDeepView View;
+  int Width, Height;
   int Samples;  // dots compared with the reference, spread over the picture
 };
 
 void PrintTo(const TExactnessCase& c, std::ostream* out) {
   *out << c.Name;
+}
+
+// Some dots of these spirals wander near a minibrot for tens of thousands of
+// iterates and then so chaotically that their count changes when the dot
+// moves by a part in 1e16 of its offset from the centre: more than a double
+// offset can hold, so no difference iterated in doubles can give it. Such a
+// dot is recognised by its reference count changing when its offset is
+// scaled by 1 +- 2^-40; it must still agree on inside or outside.
+bool ChaoticBelowDoublePrecision(const TDeepView& view, long double step, long dx, long dy,
+                                 int bits, TDot count) {
+  constexpr double kNudge = 0x1p-40;
+  for (double scale : {1 - kNudge, 1 + kNudge})
+    if (ReferenceDeep(view.X, view.Y, step, dx, dy, view.Limit, bits, scale) != count) return true;
+  return false;
 }
 
 // Counts of the grid against the plain MPFR reference at the exact decimal
@@ -185,34 +268,45 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
   const TExactnessCase& param = GetParam();
   TCalcGrid grid;
   if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
-  constexpr int kWidth = 80, kHeight = 60;
-  Draw(grid, param.View, kWidth, kHeight, kOptNoPrediction);
+  const int width = param.Width, height = param.Height;
+  Draw(grid, param.View, width, height, kOptNoPrediction);
   ASSERT_EQ(grid.GetKernel(), kKernelDeep);
   const long double step = grid.GetStep();
   const int bits = ReferenceBits(step);
   std::mt19937 random(1500);
-  std::uniform_int_distribution<int> anyRow(0, kHeight - 1), anyCol(0, kWidth - 1);
-  int equal = 0, insideCount = 0;
+  std::uniform_int_distribution<int> anyRow(0, height - 1), anyCol(0, width - 1);
+  int equal = 0, chaotic = 0, insideCount = 0;
   for (int i = 0; i < param.Samples; ++i) {
     const int row = anyRow(random), col = anyCol(random);
-    const TDot expected = ReferenceDeep(param.View.X, param.View.Y, step, col - kWidth / 2,
-                                        row - kHeight / 2, param.View.Limit, bits);
+    const long dx = col - width / 2, dy = row - height / 2;
+    const TDot expected =
+        ReferenceDeep(param.View.X, param.View.Y, step, dx, dy, param.View.Limit, bits);
     const TDot got = grid.GetDot(row, col);
-    equal += got == expected;
-
+    if (got == expected)
+      ++equal;
+    else if (ChaoticBelowDoublePrecision(param.View, step, dx, dy, bits, expected))
+      ++chaotic;
+    else
+      ADD_FAILURE() << "row " << row << " col " << col << ": " << got << ", reference " << expected;
     insideCount += IsInside(expected);
     EXPECT_EQ(IsInside(got), IsInside(expected)) << "row " << row << " col " << col;
   }
-  EXPECT_GE(equal * 1000, param.Samples * 995) << equal << " of " << param.Samples;
+  EXPECT_LE(chaotic * 100, param.Samples) << chaotic << " of " << param.Samples;
   RecordProperty("equal", equal);
+  RecordProperty("chaotic", chaotic);
   RecordProperty("inside", insideCount);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Views, DeepExactness,
-    testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 400},
-                    TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 300},
-                    TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 240}),
+    testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 400},
+                    TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 300},
+                    TExactnessCase{
+                        "range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 400},
+                    // The Misiurewicz point i has branches at every depth; there the
+                    // differences square to subnormal numbers.
+                    TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 240},
+                    TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 240}),
     [](const testing::TestParamInfo<TExactnessCase>& info) { return info.param.Name; });
 
 // Each dot depends only on its place: any team gives the same picture, with

@@ -26,7 +26,9 @@ constexpr std::int32_t kDefaultLimit = 4000;
 struct TFieldReader {
   const std::vector<std::string>& Fields;
 
-  TDeepReal Coordinate(std::size_t i) const { return ParseDeep(Fields[i]).value_or(TDeepReal()); }
+  TDeepReal Coordinate(std::size_t i, long double range) const {
+    return ParseDeep(Fields[i], range).value_or(TDeepReal());
+  }
   long double Real(std::size_t i, long double fallback) const {
     return ParseExtended(Fields[i]).value_or(fallback);
   }
@@ -96,18 +98,18 @@ bool TextToItem(TMBItem& item, std::string_view text, int version) {
   if (version >= kNameFirstVersion) {
     if (fields.size() != kFieldCount) return false;
     item.Name = fields[0];
-    item.X = reader.Coordinate(2);
-    item.Y = reader.Coordinate(3);
     item.Range = reader.Real(4, kDefaultRange);
+    item.X = reader.Coordinate(2, item.Range);
+    item.Y = reader.Coordinate(3, item.Range);
     item.Limit = reader.Integer(5, kDefaultLimit);
     ReadColors(item, reader, 6);
     if (version < kOldHueVersion) ConvertOldColors(item);
     return true;
   }
   if (fields.size() != kOldestFieldCount) return false;
-  item.X = reader.Coordinate(0);
-  item.Y = reader.Coordinate(1);
   item.Range = reader.Real(2, kDefaultRange);
+  item.X = reader.Coordinate(0, item.Range);
+  item.Y = reader.Coordinate(1, item.Range);
   item.Limit = reader.Integer(3, kDefaultLimit);
   item.Name = fields[4];
   ReadColors(item, reader, 5);

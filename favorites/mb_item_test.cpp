@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace vortexa {
 namespace {
 
@@ -137,6 +139,16 @@ TEST(ReproductionText, BytesKeepTheirLowEightBits) {
   EXPECT_EQ(item.Saturation, 1);
   EXPECT_EQ(item.Period, -128);
   EXPECT_EQ(item.Tour, 255);
+}
+
+// A pasted or stored view reads its centre with the bits of its own range:
+// "-0.1" at 128 bits would lie 7e-41 away, outside a view of range 1e-300.
+TEST(ReproductionText, ShortCentresAreReadAtTheBitsOfTheRange) {
+  const std::optional<TMBItem> item = ParseView("120,0,-0.1,0.1,1E-300,1000,0,0,0,0,0,1");
+  ASSERT_TRUE(item);
+  const TDeepReal tenth = *TDeepReal::FromDecimal("0.1", 4096);
+  EXPECT_LT(std::fabs(item->X - -tenth), 1e-306L);
+  EXPECT_LT(std::fabs(item->Y - tenth), 1e-306L);
 }
 
 TEST(ReproductionText, ParseViewAcceptsViewsOnly) {

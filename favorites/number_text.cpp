@@ -12,6 +12,12 @@ namespace {
 // makes that a ten-thousandth of the range.
 constexpr long double kRangeStepsPerRange = 10;
 
+// Half the shorter side of the largest picture, in dots: the range over the
+// smallest dot a view of that range can have.
+constexpr long double kDotsPerRange = 65536;
+// A range that needs no more than kDeepMinBits.
+constexpr long double kShallowRange = 1;
+
 TDeepDigits RoundToDigits(long double value, int digits) {
   char buffer[128];  // enough for 30 digits and a five-digit exponent
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
@@ -100,11 +106,19 @@ std::optional<long double> ParseExtended(std::string_view text) {
   return ParseWhole<long double>(*digits);
 }
 
-std::optional<TDeepReal> ParseDeep(std::string_view text) {
+std::optional<TDeepReal> ParseDeep(std::string_view text, long double range) {
   // The long double reader decides what is a number (and refuses values out
   // of its exponent range); the deep one then reads every digit.
   if (!ParseExtended(text)) return std::nullopt;
-  return TDeepReal::FromDecimal(text);
+  return TDeepReal::FromDecimal(text, CoordinateBits(range));
+}
+
+std::optional<TDeepReal> ParseDeep(std::string_view text) {
+  return ParseDeep(text, kShallowRange);
+}
+
+int CoordinateBits(long double range) {
+  return BitsForStep(std::fabs(range) / kDotsPerRange);
 }
 
 std::optional<std::int32_t> ParseInt32(std::string_view text) {

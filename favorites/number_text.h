@@ -35,6 +35,14 @@ std::optional<long double> ParseExtended(std::string_view text);
 // The same texts as ParseExtended, every digit kept: a text with more digits
 // than long double holds keeps them all.
 std::optional<TDeepReal> ParseDeep(std::string_view text);
+// The same, for a centre coordinate of a view with that range: read with the
+// bits the range needs, as a view draws with them. A short decimal such as
+// "-0.1" has no exact binary value, and rounded at fewer bits it would move
+// a deep view by far more than its range.
+std::optional<TDeepReal> ParseDeep(std::string_view text, long double range);
+// Those bits: a thousandth of a dot of a picture up to 2^17 dots across, and
+// a word to spare.
+int CoordinateBits(long double range);
 
 // A whole text as a decimal 32-bit integer with an optional sign.
 std::optional<std::int32_t> ParseInt32(std::string_view text);

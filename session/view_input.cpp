@@ -32,8 +32,8 @@ long double FieldToReal(std::string_view text, long double fallback) {
   return ParseExtended(TrimBlanks(text)).value_or(fallback);
 }
 
-TDeepReal FieldToCoordinate(std::string_view text) {
-  return ParseDeep(TrimBlanks(text)).value_or(TDeepReal(kHomeCenter));
+TDeepReal FieldToCoordinate(std::string_view text, long double range) {
+  return ParseDeep(TrimBlanks(text), range).value_or(TDeepReal(kHomeCenter));
 }
 
 TDeepReal MovedCoordinate(const TDeepReal& coordinate, long double offset, long double step) {
@@ -52,7 +52,8 @@ bool RangeFieldRefused(std::string_view text) {
 
 TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view range,
                         std::string_view limit) {
-  return {FieldToCoordinate(x), FieldToCoordinate(y), FieldToReal(range, kHomeRange),
+  const long double rangeValue = FieldToReal(range, kHomeRange);
+  return {FieldToCoordinate(x, rangeValue), FieldToCoordinate(y, rangeValue), rangeValue,
           FieldToLimit(limit)};
 }
 

@@ -41,9 +41,9 @@ struct TViewState {
 
 // A range field's text; `fallback` when it is not a number.
 long double FieldToReal(std::string_view text, long double fallback);
-// A coordinate field's text with every digit it holds; the home centre when
-// it is not a number.
-TDeepReal FieldToCoordinate(std::string_view text);
+// A coordinate field's text with every digit it holds, read with the bits the
+// view's range needs; the home centre when it is not a number.
+TDeepReal FieldToCoordinate(std::string_view text, long double range);
 // A centre coordinate moved by `offset` in a view whose dot is `step`: the
 // coordinate first gets the bits that step needs, so no digit is lost.
 TDeepReal MovedCoordinate(const TDeepReal& coordinate, long double offset, long double step);
