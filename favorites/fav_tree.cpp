@@ -1,6 +1,7 @@
 #include "fav_tree.h"
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 #include <stdexcept>
 
@@ -125,10 +126,15 @@ class TFolderReader {
   std::set<std::string> FRead;
 };
 
+std::uint64_t NewNodeId() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
+}
+
 }  // namespace
 
 TFavNode::TFavNode(TFavNode* parent, std::string text, TMBItem* item)
-    : Text(std::move(text)), FParent(parent), FItem(item) {}
+    : Text(std::move(text)), Id(NewNodeId()), FParent(parent), FItem(item) {}
 
 TFavNode& TFavNode::AddFolder(std::string name) {
   return *FChildren.emplace_back(std::make_unique<TFavNode>(this, std::move(name), nullptr));

@@ -2,6 +2,7 @@
 // refer to records of the favourites TMBList, and its files.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -44,6 +45,10 @@ class TFavNode {
   std::string Text;       // folder name, or the favourite's name as shown
   bool TourMark = false;  // favourites only
   int FileNo = 0;         // folder number in the file being written
+  // Tells the node apart from every other of this run, also across copies of
+  // the tree that the favourites window makes and gives back; a fresh node
+  // gets a new one.
+  std::uint64_t Id;
   // A favourite whose line the reader could not take as a view: the line as
   // it was (empty when the file had none), written back unchanged in place
   // of the blank record the favourite holds.
