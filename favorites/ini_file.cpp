@@ -42,9 +42,11 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+// Only a line feed ends a line for the reader; a carriage return inside a
+// line is kept as the reader found it, so the writer takes it too.
 void RequireSingleLine(std::string_view text) {
-  if (text.find_first_of("\r\n") != std::string_view::npos) {
-    throw std::invalid_argument("an INI entry cannot hold a line break");
+  if (text.find('\n') != std::string_view::npos) {
+    throw std::invalid_argument("an INI entry cannot hold a line feed");
   }
 }
 

@@ -33,8 +33,9 @@ class TIniFile {
   std::vector<std::string> ReadSections() const;
   std::vector<std::string> ReadSection(std::string_view section) const;  // its keys
 
-  // Values are single lines: a line break would end the entry early, so it
-  // is refused with std::invalid_argument.
+  // Values are single lines: a line feed would end the entry early, so it is
+  // refused with std::invalid_argument. A carriage return inside a value is
+  // read back as it was; at its end it goes with the blanks around a value.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   // The whole section goes, with the lines in it that were no entry.

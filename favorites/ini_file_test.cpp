@@ -69,9 +69,18 @@ TEST(IniFile, RefusesEntriesThatWouldBreakTheLineStructure) {
   TTempFolder folder;
   TIniFile ini(folder / "a.ini");
   EXPECT_THROW(ini.WriteString("A", "k", "two\nlines"), std::invalid_argument);
-  EXPECT_THROW(ini.WriteString("A", "k", "cr\r"), std::invalid_argument);
   EXPECT_THROW(ini.WriteString("A", "k=v", "x"), std::invalid_argument);
   EXPECT_EQ(ini.Text(), "");
+}
+
+TEST(IniFile, ALoneCarriageReturnInsideALineIsWrittenBackAsItWasRead) {
+  TTempFolder folder;
+  const std::string bytes = "[Item]\n1=a\rb,0\n\n";
+  WriteBytes(folder / "a.ini", bytes);
+  TIniFile ini(folder / "a.ini");
+  ini.WriteString("Item", "2", ini.ReadString("Item", "1", ""));
+  ini.UpdateFile();
+  EXPECT_EQ(ReadBytes(folder / "a.ini"), "[Item]\n1=a\rb,0\n2=a\rb,0\n\n");
 }
 
 TEST(IniFile, UnreadableFileThrows) {
