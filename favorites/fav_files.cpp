@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "ini_file.h"
+#include "whole_file.h"
 
 namespace vortexa {
 
@@ -93,9 +94,8 @@ fs::path BackupFile(const fs::path& ownFile) {
 void SaveFavoritesAtExit(TFavTree& tree, const fs::path& ownFile) {
   if (!tree.Changed()) return;
   fs::create_directories(ownFile.parent_path());
-  if (fs::exists(ownFile)) {
-    fs::copy_file(ownFile, BackupFile(ownFile), fs::copy_options::overwrite_existing);
-  }
+  // The backup is replaced only by a complete copy: a full disk keeps the old one.
+  if (fs::exists(ownFile)) WriteFileWhole(BackupFile(ownFile), ReadFileWhole(ownFile));
   tree.SaveFolder(ownFile, tree.Root());
   tree.MarkSaved(kFormatVersion);
 }

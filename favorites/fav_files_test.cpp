@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "ini_file.h"
 #include "test_files.h"
@@ -287,6 +290,43 @@ TEST(FavFiles, AnOlderFormatIsWrittenOnceInTheCurrentOne) {
   fs::remove(BackupFile(own));
   SaveFavoritesAtExit(tree, own);
   EXPECT_FALSE(fs::exists(BackupFile(own)));
+}
+
+// Files may grow no further than `bytes` while it lives, as on a full disk.
+class TFullDisk {
+ public:
+  explicit TFullDisk(rlim_t bytes) : FOldHandler(signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    const rlimit limit{bytes, FOld.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFullDisk() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    signal(SIGXFSZ, FOldHandler);
+  }
+
+ private:
+  rlimit FOld{};
+  sighandler_t FOldHandler;
+};
+
+TEST(FavFiles, AFullDiskLeavesTheFileAndItsBackupAsTheyWere) {
+  TTempFolder folder;
+  const fs::path own = folder / "vortexa.fav";
+  const std::string current = kJapaneseFavorites, backup = "[Version]\nNo=120\n";
+  WriteBytes(own, current);
+  WriteBytes(BackupFile(own), backup);
+  TMBList list;
+  TFavTree tree(list);
+  LoadFavoritesAtStartUp(tree, own, std::nullopt, [](std::string_view) { return false; });
+  tree.Root().AddFolder("追加");
+  {
+    const TFullDisk full(current.size() / 2);
+    EXPECT_THROW(SaveFavoritesAtExit(tree, own), std::runtime_error);
+  }
+  EXPECT_EQ(ReadBytes(own), current);
+  EXPECT_EQ(ReadBytes(BackupFile(own)), backup);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 2);
 }
 
 TEST(FavFiles, SaveAtExitCreatesTheFolderAndWritesTheWholeTree) {

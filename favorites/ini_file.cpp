@@ -1,10 +1,6 @@
 #include "ini_file.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "number_text.h"
@@ -50,21 +46,9 @@ void RequireSingleLine(std::string_view text) {
   }
 }
 
-std::runtime_error FileError(const std::string& action, const fs::path& file, int error) {
-  return std::runtime_error("cannot " + action + " " + file.string() + ": " + std::strerror(error));
-}
-
 std::string ReadBytes(const fs::path& file) {
   std::error_code ec;
-  if (!fs::exists(file, ec)) return {};
-  if (fs::is_directory(file, ec)) {
-    throw FileError("read", file, EISDIR);
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw FileError("read", file, errno);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw FileError("read", file, errno);
-  return bytes;
+  return fs::exists(file, ec) ? ReadFileWhole(file) : std::string();
 }
 
 }  // namespace

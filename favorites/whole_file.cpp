@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -102,6 +104,16 @@ void TWholeFile::Commit() {
     throw FileError("write", FTarget, error);
   }
   SyncFolder(FTarget.parent_path().empty() ? fs::path(".") : FTarget.parent_path());
+}
+
+std::string ReadFileWhole(const fs::path& fileName) {
+  std::error_code ec;
+  if (fs::is_directory(fileName, ec)) throw FileError("read", fileName, EISDIR);
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw FileError("read", fileName, errno);
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw FileError("read", fileName, errno);
+  return bytes;
 }
 
 void WriteFileWhole(const fs::path& fileName, std::string_view bytes) {

@@ -2,9 +2,14 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace vortexa {
+
+// The bytes of a file. Throws std::runtime_error naming the file and the
+// reason when it cannot be read (a folder among them).
+std::string ReadFileWhole(const std::filesystem::path& fileName);
 
 // Writes `bytes` to a temporary file beside fileName and puts it in the
 // target's place only when complete, so that a failure (a full disk) never
