@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -48,34 +49,77 @@ int FileNumber(const TFavNode& node) {
   return node.IsFolder() ? node.FileNo : node.Item()->FileNo;
 }
 
-void WriteFolder(TIniFile& ini, const TFavNode& folder) {
-  std::vector<std::string> fields{folder.Text};
-  for (const auto& child : folder.Children())
-    fields.push_back(std::to_string(FileNumber(*child)));
-  ini.WriteString(kFolderSection, std::to_string(folder.FileNo), SingleLine(JoinCommaText(fields)));
-  for (const auto& child : folder.Children()) {
-    if (child->IsFolder()) {
-      WriteFolder(ini, *child);
-    } else if (!child->KeptLine) {
-      ini.WriteString(kItemSection, std::to_string(child->Item()->FileNo),
-                      SingleLine(ItemToText(*child->Item())));
-    } else if (!child->KeptLine->empty()) {
-      ini.WriteString(kItemSection, std::to_string(child->Item()->FileNo), *child->KeptLine);
+// Writes a tree in place of any earlier Folder and Item sections, and with
+// it what else the Item section held when the tree was read.
+class TTreeWriter {
+ public:
+  TTreeWriter(TIniFile& ini, const TItemRemnants& remnants)
+      : FIni(ini), FRemnants(remnants), FCommentsUsed(remnants.CommentsBefore.size()) {}
+
+  void Write(TFavNode& folder) {
+    FIni.EraseSection(kFolderSection);
+    FIni.EraseSection(kItemSection);
+    int folderNo = folder.IsRoot() ? -1 : -2;
+    int itemNo = 1;
+    Number(folder, folderNo, itemNo);
+    FIni.WriteInteger(kVersionSection, kVersionKey, kFormatVersion);
+    WriteFolder(folder);
+    WriteRemnants(itemNo);
+  }
+
+ private:
+  void WriteFolder(const TFavNode& folder) {
+    std::vector<std::string> fields{folder.Text};
+    for (const auto& child : folder.Children())
+      fields.push_back(std::to_string(FileNumber(*child)));
+    FIni.WriteString(kFolderSection, std::to_string(folder.FileNo),
+                     SingleLine(JoinCommaText(fields)));
+    for (const auto& child : folder.Children()) {
+      if (child->IsFolder()) {
+        WriteFolder(*child);
+      } else {
+        WriteItem(*child);
+      }
     }
   }
-}
 
-// Numbers `folder` and its subtree and writes them with the format version
-// in place of any earlier Folder and Item sections.
-void WriteTree(TIniFile& ini, TFavNode& folder) {
-  ini.EraseSection(kFolderSection);
-  ini.EraseSection(kItemSection);
-  int folderNo = folder.IsRoot() ? -1 : -2;
-  int itemNo = 1;
-  Number(folder, folderNo, itemNo);
-  ini.WriteInteger(kVersionSection, kVersionKey, kFormatVersion);
-  WriteFolder(ini, folder);
-}
+  void WriteItem(const TFavNode& favourite) {
+    const TMBItem& item = *favourite.Item();
+    for (std::size_t i = 0; i < FRemnants.CommentsBefore.size(); ++i) {
+      if (FRemnants.CommentsBefore[i].first != &item || FCommentsUsed[i]) continue;
+      FCommentsUsed[i] = true;
+      WriteComments(FRemnants.CommentsBefore[i].second);
+    }
+    if (!favourite.KeptLine) {
+      FIni.WriteString(kItemSection, std::to_string(item.FileNo), SingleLine(ItemToText(item)));
+    } else if (!favourite.KeptLine->empty()) {
+      FIni.WriteString(kItemSection, std::to_string(item.FileNo), *favourite.KeptLine);
+    }
+  }
+
+  // Comments whose favourite left the tree go first, then the lines no
+  // folder refers to, numbered on from the tree's favourites.
+  void WriteRemnants(int itemNo) {
+    for (std::size_t i = 0; i < FRemnants.CommentsBefore.size(); ++i)
+      if (!FCommentsUsed[i]) WriteComments(FRemnants.CommentsBefore[i].second);
+    for (const TItemRemnants::TLine& line : FRemnants.Rest) {
+      if (line.Orphan) {
+        FIni.WriteString(kItemSection, std::to_string(itemNo++), line.Text);
+      } else {
+        FIni.AddVerbatimLine(kItemSection, line.Text);
+      }
+    }
+  }
+
+  void WriteComments(const std::vector<std::string>& comments) {
+    for (const std::string& comment : comments)
+      FIni.AddVerbatimLine(kItemSection, comment);
+  }
+
+  TIniFile& FIni;
+  const TItemRemnants& FRemnants;
+  std::vector<bool> FCommentsUsed;
+};
 
 // Reads folder lines recursively; each folder line is read at most once, so
 // a damaged file whose lines refer back to themselves cannot loop. An item
@@ -84,6 +128,8 @@ class TFolderReader {
  public:
   TFolderReader(const TIniFile& ini, int version, TMBList& favorites)
       : FIni(ini), FVersion(version), FFavorites(favorites) {}
+
+  const std::map<std::string, const TMBItem*>& Items() const { return FItems; }
 
   void Read(TFavNode& target, const std::string& key, int depth) {
     FRead.insert(key);
@@ -107,6 +153,7 @@ class TFolderReader {
  private:
   void ReadItem(TFavNode& target, const std::string& key) {
     TMBItem& item = *FFavorites.GetItem(FFavorites.AddNew());
+    FItems.try_emplace(key, &item);
     const std::string line = FIni.ReadString(kItemSection, key, "");
     if (ReadsWholeAsItem(line, FVersion)) {
       TextToItem(item, line, FVersion);
@@ -124,7 +171,34 @@ class TFolderReader {
   int FVersion;
   TMBList& FFavorites;
   std::set<std::string> FRead;
+  std::map<std::string, const TMBItem*> FItems;  // the first favourite read from each key
 };
+
+// The Item section's comments and the lines no folder refers to (a line that
+// repeats a key among them), so that writing the tree drops none of them.
+TItemRemnants Remnants(const TIniFile& ini, const std::map<std::string, const TMBItem*>& read) {
+  TItemRemnants remnants;
+  std::vector<std::string> comments;
+  for (const TIniFile::TLine& line : ini.SectionLines(kItemSection)) {
+    if (line.Verbatim && TIniFile::IsNoEntryLine(line.Value)) {
+      comments.push_back(line.Value);
+      continue;
+    }
+    const auto favourite = line.Verbatim ? read.end() : read.find(line.Name);
+    if (favourite != read.end()) {
+      if (!comments.empty()) remnants.CommentsBefore.emplace_back(favourite->second, comments);
+    } else {
+      for (std::string& comment : comments)
+        remnants.Rest.push_back({std::move(comment), false});
+      remnants.Rest.push_back(
+          {line.Verbatim ? TIniFile::EntryValue(line.Value) : line.Value, true});
+    }
+    comments.clear();
+  }
+  for (std::string& comment : comments)
+    remnants.Rest.push_back({std::move(comment), false});
+  return remnants;
+}
 
 std::uint64_t NewNodeId() {
   static std::atomic<std::uint64_t> last{0};
@@ -173,6 +247,10 @@ void TFavTree::SaveFolder(const fs::path& fileName, TFavNode& folder) {
   ini.UpdateFile();
 }
 
+void TFavTree::WriteTree(TIniFile& ini, TFavNode& folder) const {
+  TTreeWriter(ini, folder.IsRoot() ? FRemnants : TItemRemnants()).Write(folder);
+}
+
 std::string TFavTree::FolderText(TFavNode& folder) {
   TIniFile ini;
   WriteTree(ini, folder);
@@ -197,6 +275,7 @@ int TFavTree::LoadFile(const fs::path& fileName, bool replace) {
     auto root = std::make_unique<TFavNode>(nullptr, std::string(kRootFolderName), nullptr);
     reader.Read(*root, startKey, 0);
     FRoot = std::move(root);
+    FRemnants = Remnants(ini, reader.Items());
     return version;
   }
   TFavNode& target = FRoot->AddFolder("");

@@ -8,11 +8,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "mb_list.h"
 
 namespace vortexa {
+
+class TIniFile;
 
 inline constexpr std::string_view kRootFolderName = "お気に入り";
 
@@ -60,6 +63,20 @@ class TFavNode {
   std::vector<std::unique_ptr<TFavNode>> FChildren;
 };
 
+// What the Item section of a file held besides the lines of the tree read
+// from it: comment lines, and lines no folder refers to.
+struct TItemRemnants {
+  // Comments that stood before a favourite's line, written before it again.
+  std::vector<std::pair<const TMBItem*, std::vector<std::string>>> CommentsBefore;
+  // The rest in file order, written after the tree: lines no folder refers
+  // to (Orphan, the entry's value) and the comments among and after them.
+  struct TLine {
+    std::string Text;
+    bool Orphan;
+  };
+  std::vector<TLine> Rest;
+};
+
 class TFavTree {
  public:
   // Favourites read from files are appended to `favorites`, which must
@@ -77,7 +94,9 @@ class TFavTree {
   void SaveFolder(const std::filesystem::path& fileName, TFavNode& folder);
 
   // Reads a file into the root (replace) or into a new last folder of the
-  // root, and returns the file's version. Throws std::runtime_error for a
+  // root, and returns the file's version. Replacing, the comments and the
+  // lines no folder refers to in its Item section are kept for writing the
+  // whole tree again. Throws std::runtime_error for a
   // file that cannot be read whole (folders nested beyond kMaxFolderDepth
   // among them), leaving the tree as it was.
   int LoadFile(const std::filesystem::path& fileName, bool replace);
@@ -95,9 +114,11 @@ class TFavTree {
  private:
   // The Folder and Item sections that `folder` is written as.
   std::string FolderText(TFavNode& folder);
+  void WriteTree(TIniFile& ini, TFavNode& folder) const;
 
   TMBList& FFavorites;
   std::unique_ptr<TFavNode> FRoot;
+  TItemRemnants FRemnants;
   std::optional<std::string> FSavedText;  // none until noted
   int FSavedVersion = 0;
 };

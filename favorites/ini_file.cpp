@@ -38,6 +38,15 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+bool IsSectionHead(std::string_view line) {
+  return line.front() == '[' && line.back() == ']';
+}
+
+// A line that is no entry wherever it stands: a comment or stray text.
+bool IsNoEntry(std::string_view line) {
+  return line.front() == ';' || line.find('=') == std::string_view::npos;
+}
+
 // Only a line feed ends a line for the reader; a carriage return inside a
 // line is kept as the reader found it, so the writer takes it too.
 void RequireSingleLine(std::string_view text) {
@@ -77,7 +86,7 @@ void TIniFile::Parse(std::string_view text) {
     if (raw.ends_with('\r')) raw.remove_suffix(1);
     const std::string_view line = Trimmed(raw);
     if (line.empty()) continue;
-    if (line.front() == '[' && line.back() == ']') {
+    if (IsSectionHead(line)) {
       section = &ObtainSection(Trimmed(line.substr(1, line.size() - 2)));
       continue;
     }
@@ -86,11 +95,10 @@ void TIniFile::Parse(std::string_view text) {
         equals == std::string_view::npos ? line : Trimmed(line.substr(0, equals));
     if (section == nullptr) {
       FPreamble.emplace_back(raw);
-    } else if (line.front() == ';' || equals == std::string_view::npos ||
-               FindNamed(section->Entries, key) != nullptr) {
+    } else if (IsNoEntry(line) || FindNamed(section->Entries, key) != nullptr) {
       section->Entries.push_back({{}, std::string(raw), true});
     } else {
-      section->Entries.push_back({std::string(key), std::string(Trimmed(line.substr(equals + 1)))});
+      section->Entries.push_back({std::string(key), EntryValue(line)});
     }
   }
 }
@@ -162,6 +170,32 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
   WriteString(section, key, std::to_string(value));
+}
+
+bool TIniFile::IsNoEntryLine(std::string_view line) {
+  line = Trimmed(line);
+  return line.empty() || IsNoEntry(line);
+}
+
+std::string TIniFile::EntryValue(std::string_view line) {
+  const auto equals = line.find('=');
+  return std::string(equals == std::string_view::npos ? std::string_view()
+                                                      : Trimmed(line.substr(equals + 1)));
+}
+
+std::vector<TIniFile::TLine> TIniFile::SectionLines(std::string_view section) const {
+  const TSection* s = FindSection(section);
+  return s ? s->Entries : std::vector<TLine>();
+}
+
+void TIniFile::AddVerbatimLine(std::string_view section, std::string_view line) {
+  RequireSingleLine(section);
+  RequireSingleLine(line);
+  const std::string_view trimmed = Trimmed(line);
+  if (trimmed.empty() || IsSectionHead(trimmed) || !IsNoEntry(trimmed)) {
+    throw std::invalid_argument("the line would not read back as it is");
+  }
+  ObtainSection(section).Entries.push_back({{}, std::string(line), true});
 }
 
 void TIniFile::EraseSection(std::string_view section) {

@@ -42,6 +42,22 @@ class TIniFile {
   void EraseSection(std::string_view section);
   void DeleteKey(std::string_view section, std::string_view key);
 
+  // A section's lines in their order: its entries, and the lines that are no
+  // entry (Verbatim, the whole line in Value).
+  struct TLine {
+    std::string Name;  // the key
+    std::string Value;
+    bool Verbatim = false;
+  };
+  std::vector<TLine> SectionLines(std::string_view section) const;
+  // Whether a line is no entry wherever it stands (a comment, stray text),
+  // and the value of one that is.
+  static bool IsNoEntryLine(std::string_view line);
+  static std::string EntryValue(std::string_view line);
+  // Appends a line that is no entry (a comment, say); refused with
+  // std::invalid_argument when it would read back as an entry or a section.
+  void AddVerbatimLine(std::string_view section, std::string_view line);
+
   // The document as the file holds it: each section followed by an empty line.
   std::string Text() const;
 
@@ -51,11 +67,7 @@ class TIniFile {
   void UpdateFile() const;
 
  private:
-  struct TEntry {
-    std::string Name;  // the key
-    std::string Value;
-    bool Verbatim = false;  // a line that is no entry, in Value as it was read
-  };
+  using TEntry = TLine;
   struct TSection {
     std::string Name;
     std::vector<TEntry> Entries;
