@@ -5,6 +5,7 @@
 
 #include "test_files.h"
 #include "text_encoding.h"
+#include "whole_file.h"
 
 namespace vortexa {
 namespace {
@@ -172,6 +173,18 @@ TEST(IniFile, UpdateFileWritesThroughASymbolicLink) {
   ini.UpdateFile();
   EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
   EXPECT_EQ(ReadBytes(folder / "real.ini"), "[A]\nx=2\n\n");
+
+  // Only a regular file is written through a link: a pipe or device stays.
+  for (const fs::path& odd : {folder / "pipe", fs::path("/dev/null")}) {
+    fs::remove(folder / "odd.ini");
+    fs::create_symlink(odd, folder / "odd.ini");
+    if (!fs::exists(odd)) ASSERT_EQ(mkfifo(odd.c_str(), 0600), 0);
+    const fs::file_type type = fs::status(odd).type();
+    EXPECT_THROW(TIniFile{folder / "odd.ini"}, std::runtime_error) << odd;
+    EXPECT_THROW(WriteFileWhole(folder / "odd.ini", "[A]\n"), std::runtime_error) << odd;
+    EXPECT_TRUE(fs::is_symlink(folder / "odd.ini"));
+    EXPECT_EQ(fs::status(odd).type(), type);
+  }
 }
 
 TEST(IniFile, FailedWriteThrowsAndLeavesNothingBehind) {
