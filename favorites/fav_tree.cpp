@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "comma_text.h"
+#include "fav_merge.h"
 #include "ini_file.h"
 #include "number_text.h"
 
@@ -90,11 +91,8 @@ class TTreeWriter {
       FCommentsUsed[i] = true;
       WriteComments(FRemnants.CommentsBefore[i].second);
     }
-    if (!favourite.KeptLine) {
-      FIni.WriteString(kItemSection, std::to_string(item.FileNo), SingleLine(ItemToText(item)));
-    } else if (!favourite.KeptLine->empty()) {
-      FIni.WriteString(kItemSection, std::to_string(item.FileNo), *favourite.KeptLine);
-    }
+    if (const std::string line = FavoriteLine(favourite); !line.empty())
+      FIni.WriteString(kItemSection, std::to_string(item.FileNo), line);
   }
 
   // Comments whose favourite left the tree go first, then the lines no
@@ -221,7 +219,22 @@ TFavNode& TFavNode::AddItem(TMBItem& item) {
 }
 
 void TFavNode::RemoveChild(const TFavNode& child) {
-  std::erase_if(FChildren, [&](const auto& c) { return c.get() == &child; });
+  TakeChild(child);
+}
+
+std::unique_ptr<TFavNode> TFavNode::TakeChild(const TFavNode& child) {
+  const auto found = std::find_if(FChildren.begin(), FChildren.end(),
+                                  [&](const auto& c) { return c.get() == &child; });
+  if (found == FChildren.end()) return nullptr;
+  std::unique_ptr<TFavNode> taken = std::move(*found);
+  FChildren.erase(found);
+  taken->FParent = nullptr;
+  return taken;
+}
+
+TFavNode& TFavNode::InsertChild(std::unique_ptr<TFavNode> child, std::size_t at) {
+  child->FParent = this;
+  return **FChildren.insert(FChildren.begin() + std::min(at, FChildren.size()), std::move(child));
 }
 
 TFavNode* TFavNode::FindFolder(std::string_view name) {
@@ -233,8 +246,32 @@ TFavNode* TFavNode::FindFolder(std::string_view name) {
   return nullptr;
 }
 
+std::string FavoriteLine(const TFavNode& favourite) {
+  if (favourite.KeptLine) return *favourite.KeptLine;
+  TMBItem shown = *favourite.Item();
+  shown.Name = favourite.Text;
+  shown.Tour = favourite.TourMark ? 1 : 0;
+  return SingleLine(ItemToText(shown));
+}
+
 TFavTree::TFavTree(TMBList& favorites) : FFavorites(favorites) {
   Reset();
+}
+
+TFavTree::~TFavTree() = default;
+
+void TFavTree::TakeBase(const TFileStamp& stamp) {
+  FBase = std::make_unique<TFavBase>(*FRoot, stamp);
+}
+
+std::vector<std::string> TFavTree::MergeFile(const fs::path& fileName) {
+  TFavTree now(FFavorites);
+  now.LoadFile(fileName, true);
+  std::vector<std::string> messages;
+  if (FBase) messages = FBase->MergeInto(now.Root(), *FRoot);
+  FRoot = std::move(now.FRoot);
+  FRemnants = std::move(now.FRemnants);
+  return messages;
 }
 
 void TFavTree::Reset() {

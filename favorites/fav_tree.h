@@ -16,6 +16,8 @@
 namespace vortexa {
 
 class TIniFile;
+class TFavBase;
+struct TFileStamp;
 
 inline constexpr std::string_view kRootFolderName = "お気に入り";
 
@@ -41,6 +43,10 @@ class TFavNode {
   TFavNode& AddItem(TMBItem& item);
   // Frees the child and everything below it.
   void RemoveChild(const TFavNode& child);
+  // The child and everything below it, out of this folder (none when it is
+  // no child of it), and back in at a place of a folder.
+  std::unique_ptr<TFavNode> TakeChild(const TFavNode& child);
+  TFavNode& InsertChild(std::unique_ptr<TFavNode> child, std::size_t at);
 
   // The first folder of that name in pre-order, this one included.
   TFavNode* FindFolder(std::string_view name);
@@ -77,11 +83,16 @@ struct TItemRemnants {
   std::vector<TLine> Rest;
 };
 
+// The Item line a favourite is written as: its kept line, or its record's
+// text under the node's name and tour mark.
+std::string FavoriteLine(const TFavNode& favourite);
+
 class TFavTree {
  public:
   // Favourites read from files are appended to `favorites`, which must
   // outlive the tree.
   explicit TFavTree(TMBList& favorites);
+  ~TFavTree();
 
   TFavNode& Root() { return *FRoot; }
   const TFavNode& Root() const { return *FRoot; }
@@ -108,6 +119,17 @@ class TFavTree {
   // as saved (a file of an older format always differs).
   bool Changed();
 
+  // Notes the whole tree as it stands as the state of the user's file with
+  // that stamp, against which this copy's own changes are told from those of
+  // another copy of the program.
+  void TakeBase(const TFileStamp& stamp);
+  const TFavBase* Base() const { return FBase.get(); }
+  // Reads the user's file as it is now and applies this copy's own changes
+  // since the base to it; the result is the whole tree. Returns a message
+  // for each place where both copies' changes were kept. Throws as
+  // LoadFile does, leaving the tree as it was.
+  std::vector<std::string> MergeFile(const std::filesystem::path& fileName);
+
   // True when the file was written from the root folder.
   static bool IsWholeTree(const std::filesystem::path& fileName);
 
@@ -119,6 +141,7 @@ class TFavTree {
   TMBList& FFavorites;
   std::unique_ptr<TFavNode> FRoot;
   TItemRemnants FRemnants;
+  std::unique_ptr<TFavBase> FBase;
   std::optional<std::string> FSavedText;  // none until noted
   int FSavedVersion = 0;
 };
