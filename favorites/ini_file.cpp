@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "number_text.h"
 #include "text_encoding.h"
@@ -47,6 +48,16 @@ bool IsNoEntry(std::string_view line) {
   return line.front() == ';' || line.find('=') == std::string_view::npos;
 }
 
+// The empty lines ahead of the first line are not written back, so a byte
+// order mark that opens it (blank lines put before a file's start) would
+// open the file written; it is dropped as at the file's start.
+void DropByteOrderMark(std::string& line) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  const std::size_t start = line.find_first_not_of(" \t");
+  if (line.compare(start, kByteOrderMark.size(), kByteOrderMark) == 0)
+    line.erase(start, kByteOrderMark.size());
+}
+
 // Only a line feed ends a line for the reader; a carriage return inside a
 // line is kept as the reader found it, so the writer takes it too.
 void RequireSingleLine(std::string_view text) {
@@ -79,11 +90,14 @@ TIniFile::TIniFile(fs::path fileName) : FFileName(std::move(fileName)) {
 // nothing. Empty lines are not kept: every section is followed by one.
 void TIniFile::Parse(std::string_view text) {
   TSection* section = nullptr;
+  bool first = true;
   while (!text.empty()) {
     const auto end = text.find('\n');
-    std::string_view raw = text.substr(0, end);
+    std::string raw(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (raw.ends_with('\r')) raw.remove_suffix(1);
+    if (raw.ends_with('\r')) raw.pop_back();
+    if (Trimmed(raw).empty()) continue;
+    if (std::exchange(first, false)) DropByteOrderMark(raw);
     const std::string_view line = Trimmed(raw);
     if (line.empty()) continue;
     if (IsSectionHead(line)) {

@@ -103,8 +103,12 @@ TEST(IniFile, ShiftJisFileIsReadAsCodePage932) {
 
 TEST(IniFile, Utf8ByteOrderMarkIsSkipped) {
   TTempFolder folder;
-  WriteBytes(folder / "a.ini", "\xEF\xBB\xBF[Folder]\n-2=渦\n");
-  EXPECT_EQ(TIniFile(folder / "a.ini").ReadString("Folder", "-2", ""), "渦");
+  // Also after blank lines, which are not written back.
+  for (const char* bytes :
+       {"\xEF\xBB\xBF[Folder]\n-2=渦\n", "\r\n \xEF\xBB\xBF[Folder]\n-2=渦\n"}) {
+    WriteBytes(folder / "a.ini", bytes);
+    EXPECT_EQ(TIniFile(folder / "a.ini").ReadString("Folder", "-2", ""), "渦") << bytes;
+  }
 }
 
 TEST(TextEncoding, Utf8Validity) {
