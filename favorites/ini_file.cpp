@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <utility>
 
 #include "number_text.h"
 #include "text_encoding.h"
@@ -48,16 +47,6 @@ bool IsNoEntry(std::string_view line) {
   return line.front() == ';' || line.find('=') == std::string_view::npos;
 }
 
-// The empty lines ahead of the first line are not written back, so a byte
-// order mark that opens it (blank lines put before a file's start) would
-// open the file written; it is dropped as at the file's start.
-void DropByteOrderMark(std::string& line) {
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  const std::size_t start = line.find_first_not_of(" \t");
-  if (line.compare(start, kByteOrderMark.size(), kByteOrderMark) == 0)
-    line.erase(start, kByteOrderMark.size());
-}
-
 // Only a line feed ends a line for the reader; a carriage return inside a
 // line is kept as the reader found it, so the writer takes it too.
 void RequireSingleLine(std::string_view text) {
@@ -90,14 +79,14 @@ TIniFile::TIniFile(fs::path fileName) : FFileName(std::move(fileName)) {
 // nothing. Empty lines are not kept: every section is followed by one.
 void TIniFile::Parse(std::string_view text) {
   TSection* section = nullptr;
-  bool first = true;
   while (!text.empty()) {
     const auto end = text.find('\n');
-    std::string raw(text.substr(0, end));
+    std::string_view raw = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (raw.ends_with('\r')) raw.pop_back();
-    if (Trimmed(raw).empty()) continue;
-    if (std::exchange(first, false)) DropByteOrderMark(raw);
+    // Carriage returns at the end go with the line break: written back
+    // before one, they would read as part of it.
+    while (raw.ends_with('\r'))
+      raw.remove_suffix(1);
     const std::string_view line = Trimmed(raw);
     if (line.empty()) continue;
     if (IsSectionHead(line)) {
@@ -233,6 +222,9 @@ std::string TIniFile::Text() const {
       text += (e.Verbatim ? e.Value : e.Name + "=" + e.Value) + "\n";
     text += "\n";
   }
+  // A kept line that begins the file with the bytes of a UTF-16 mark would
+  // make the file read as UTF-16; behind a UTF-8 mark it reads as it was.
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) text.insert(0, "\xEF\xBB\xBF");
   return text;
 }
 
