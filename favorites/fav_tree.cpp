@@ -250,7 +250,8 @@ std::string FavoriteLine(const TFavNode& favourite) {
   if (favourite.KeptLine) return *favourite.KeptLine;
   TMBItem shown = *favourite.Item();
   shown.Name = favourite.Text;
-  shown.Tour = favourite.TourMark ? 1 : 0;
+  // Any other non-zero tour value of an old file stands as it was.
+  if ((shown.Tour != 0) != favourite.TourMark) shown.Tour = favourite.TourMark ? 1 : 0;
   return SingleLine(ItemToText(shown));
 }
 

@@ -55,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   TFavTree reread(items);
   reread.LoadFile(written, true);
+  if (vortexa::fuzz::HoldsUndecodedBytes(vortexa::fuzz::ReadScratchFile(written))) return 0;
   RequireSameTree(read.Root(), reread.Root());
   return 0;
 }
