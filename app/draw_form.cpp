@@ -1079,7 +1079,15 @@ void TDrawForm::LoadFavorites() {
 void TDrawForm::SaveFavorites() {
   if (!FFavoritesReadable) return;
   try {
-    SaveFavoritesAtExit(FFavoriteTree, FFavoritesFiles.OwnFile);
+    const std::vector<std::string> conflicts =
+        SaveFavoritesAtExit(FFavoriteTree, FFavoritesFiles.OwnFile);
+    if (conflicts.empty()) return;
+    QString text =
+        "お気に入りファイルは、もう一つのうずまきらんどでも変更されていました。\n"
+        "両方の変更を残して保存しました。\n";
+    for (const std::string& conflict : conflicts)
+      text += "\n" + QString::fromStdString(conflict);
+    QMessageBox::information(this, "うずまきらんど", text);
   } catch (const std::exception& error) {
     QMessageBox::warning(this, "うずまきらんど", QString::fromUtf8(error.what()));
   }

@@ -22,10 +22,13 @@ namespace {
 
 constexpr int kTreeHeight = 250;
 constexpr int kComboIndent = 12;
-constexpr int kItemRole = Qt::UserRole;       // the favourite's record; none for a folder
-constexpr int kTourRole = Qt::UserRole + 1;   // the random-tour mark
-constexpr int kMadeRole = Qt::UserRole + 2;   // a folder made in this dialog
-constexpr int kDepthRole = Qt::UserRole + 1;  // of a folder combo entry
+constexpr int kItemRole = Qt::UserRole;            // the favourite's record; none for a folder
+constexpr int kTourRole = Qt::UserRole + 1;        // the random-tour mark
+constexpr int kMadeRole = Qt::UserRole + 2;        // a folder made in this dialog
+constexpr int kStoredTextRole = Qt::UserRole + 3;  // the name's bytes as the tree held them
+constexpr int kKeptLineRole = Qt::UserRole + 4;    // a favourite's line kept unread
+constexpr int kIdRole = Qt::UserRole + 5;          // the tree node's Id
+constexpr int kDepthRole = Qt::UserRole + 1;       // of a folder combo entry
 
 const char* const kFileFilter = "お気に入りファイル(*.fav)";
 
@@ -79,16 +82,47 @@ bool IsBelowOrSame(const QTreeWidgetItem* node, const QTreeWidgetItem* ancestor)
   return false;
 }
 
+QByteArray Bytes(const std::string& text) {
+  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A name that is not valid UTF-8 shows with replacement characters, and a
+// line kept unread from the file shows only as its name: both are noted on
+// the dialog's node, so that they go back into the tree byte for byte.
+void Remember(QTreeWidgetItem* widgetNode, const TFavNode& node) {
+  widgetNode->setData(0, kStoredTextRole, Bytes(node.Text));
+  widgetNode->setData(0, kIdRole, QVariant::fromValue(node.Id));
+  if (node.KeptLine) widgetNode->setData(0, kKeptLineRole, Bytes(*node.KeptLine));
+}
+
+// The name as the tree held it, unless the user has renamed the node.
+std::string StoredText(const QTreeWidgetItem* widgetNode) {
+  const QVariant stored = widgetNode->data(0, kStoredTextRole);
+  if (stored.isValid() && QString::fromUtf8(stored.toByteArray()) == widgetNode->text(0))
+    return stored.toByteArray().toStdString();
+  return widgetNode->text(0).toStdString();
+}
+
+void Restore(TFavNode& node, const QTreeWidgetItem* widgetNode) {
+  node.Text = StoredText(widgetNode);
+  if (const QVariant id = widgetNode->data(0, kIdRole); id.isValid())
+    node.Id = id.value<std::uint64_t>();
+  if (const QVariant kept = widgetNode->data(0, kKeptLineRole); kept.isValid())
+    node.KeptLine = kept.toByteArray().toStdString();
+}
+
 // Copies the dialog's tree below `widgetNode` into the favourites tree's `node`.
 void FillNode(TFavNode& node, const QTreeWidgetItem* widgetNode) {
   for (int i = 0; i < widgetNode->childCount(); ++i) {
     const QTreeWidgetItem* child = widgetNode->child(i);
     if (TFavForm::IsFolder(child)) {
-      FillNode(node.AddFolder(child->text(0).toStdString()), child);
+      TFavNode& folder = node.AddFolder("");
+      Restore(folder, child);
+      FillNode(folder, child);
       continue;
     }
     TFavNode& favourite = node.AddItem(*TFavForm::ItemOf(child));
-    favourite.Text = child->text(0).toStdString();
+    Restore(favourite, child);
     favourite.TourMark = TFavForm::HasTourMark(child);
   }
 }
@@ -295,11 +329,16 @@ void TFavForm::CopyChildren(QTreeWidgetItem* parent, const TFavNode& folder) {
   for (const auto& child : folder.Children()) {
     if (child->IsFolder()) {
       QTreeWidgetItem* node = AddFolderNode(parent, Text(child->Text), false);
+      Remember(node, *child);
       if (FMode == kAddMode) AddComboEntry(node, cbxFolder->count());
       CopyChildren(node, *child);
-    } else {
-      AddFavoriteNode(parent, *child->Item(), Text(child->Text), child->TourMark);
+      continue;
     }
+    QTreeWidgetItem* node =
+        AddFavoriteNode(parent, *child->Item(), Text(child->Text), child->TourMark);
+    Remember(node, *child);
+    // The kept line is written back as it was, so a new name could not be stored.
+    if (child->KeptLine) node->setFlags(node->flags() & ~Qt::ItemIsEditable);
   }
 }
 
@@ -462,7 +501,7 @@ bool TFavForm::MoveSelection(QTreeWidgetItem* target) {
 void TFavForm::SaveToFile(const std::filesystem::path& file, QTreeWidgetItem* folder) {
   TFavTree copy(FFavorites);
   TFavNode& node = folder == Root() ? copy.Root() : copy.Root().AddFolder("");
-  node.Text = folder->text(0).toStdString();
+  node.Text = StoredText(folder);
   FillNode(node, folder);
   copy.SaveFolder(file, node);
 }

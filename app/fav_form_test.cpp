@@ -282,6 +282,28 @@ TEST_F(FavMenuTest, EveryAddStartsAtTheSelectedName) {
   EXPECT_EQ(focused, (QStringList{name, name}));
 }
 
+TEST_F(FavMenuTest, LinesKeptUnreadAndNamesThatAreNotUtf8SurviveTheDialog) {
+  const std::string damaged[] = {
+      "新,0,0.25,0,0.5,300,0,0,0,0,0,1,99",      // thirteen fields
+      "x\x81\xFFx,0,0.3,0,0.5,300,0,0,0,0,0,0",  // valid neither as UTF-8 nor as Shift-JIS
+      "切れ,0,0.3,0.1,0.0",                      // cut off with the file
+  };
+  WriteBytes(OwnFile(), "[Version]\nNo=120\n\n[Folder]\n-1=お気に入り,1,2,3\n\n[Item]\n1=" +
+                            damaged[0] + "\n2=" + damaged[1] + "\n3=" + damaged[2]);
+  for (const bool organise : {false, true}) {
+    auto form = StartForm();
+    WhenOpen(*form, [](TFavForm& dialog) {
+      dialog.btNewClick();  // in either mode a change that is written
+      dialog.accept();
+    });
+    organise ? form->mnModifyClick() : form->mnAddClick();
+    form->close();
+    const std::string written = ReadBytes(OwnFile());
+    for (const std::string& line : damaged)
+      EXPECT_NE(written.find("=" + line + "\n"), std::string::npos) << line << " in\n" << written;
+  }
+}
+
 TEST(FavFileDialogTest, SavingAddsTheSuffixBeforeAskingAboutOverwriting) {
   const auto save = FavoritesFileDialog(nullptr, true, "/tmp");
   EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);

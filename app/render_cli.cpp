@@ -60,7 +60,7 @@ void WriteCounts(const TCalcGrid& grid, const std::string& path) {
       bytes.push_back(static_cast<char>(dot >> 8));
     }
   }
-  WriteFileWhole(path, bytes);
+  WriteFileWhole(path, bytes, TTargetKinds::kStreamsToo);
 }
 
 // The view goes through the window's session: loaded, shown and computed by

@@ -2,8 +2,11 @@
 // composition makes from the same counts: the files are decoded by Qt's
 // readers and compared pixel by pixel with a picture composed here from the
 // counts the renderer wrote beside them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <cstdlib>
@@ -110,6 +113,30 @@ TEST(RenderBands, StitchedTilesAreOneRender) {
   const QImage picture = Decoded(whole);
   ASSERT_EQ(picture.size(), QSize(160, 101));
   EXPECT_EQ(Decoded(joined), picture);
+}
+
+// A pipe named as a target is written into and stays a pipe; the counts and
+// the picture may not share a file.
+TEST(RenderTargets, APipeReceivesTheCountsAndStaysAPipe) {
+  namespace fs = std::filesystem;
+  const fs::path folder = testing::TempDir();
+  const fs::path pipe = folder / "counts.fifo", picture = folder / "piped.png";
+  fs::remove(pipe);
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  // Open without waiting; the counts (32000 bytes) fit in the pipe's buffer.
+  const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(RunRenderer("--size 160x100 --counts " + pipe.string() + " -o " + picture.string()), 0);
+  std::string received(2 * kWidth * kHeight + 1, '\0');
+  EXPECT_EQ(read(reader, received.data(), received.size()), 2 * kWidth * kHeight);
+  close(reader);
+  EXPECT_TRUE(fs::is_fifo(pipe));
+
+  fs::remove(picture);
+  EXPECT_EQ(RunRenderer("--size 160x100 --counts " + picture.string() + " -o " +
+                        (folder / "." / "piped.png").string()),
+            2);
+  EXPECT_FALSE(fs::exists(picture));
 }
 
 TEST(RenderVideos, ZoomVideoHasItsFramesAtItsSize) {

@@ -279,12 +279,33 @@ void CheckWritable(const std::string& path) {
   namespace fs = std::filesystem;
   const fs::path target(path);
   std::error_code error;
-  if (fs::is_directory(target, error)) throw EUsageError("cannot write \"" + path + "\": a folder");
+  const fs::file_type type = fs::status(target, error).type();
+  if (type == fs::file_type::directory)
+    throw EUsageError("cannot write \"" + path + "\": a folder");
+  // A pipe or character device is written into, so its folder need not be writable.
+  if (type == fs::file_type::fifo || type == fs::file_type::character) {
+    if (access(target.c_str(), W_OK) != 0)
+      throw EUsageError("cannot write \"" + path + "\": not writable");
+    return;
+  }
+  if (type != fs::file_type::regular && type != fs::file_type::not_found)
+    throw EUsageError("cannot write \"" + path + "\": not a regular file");
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   if (!fs::is_directory(folder, error) || access(folder.c_str(), W_OK) != 0)
     throw EUsageError("cannot write \"" + path + "\": folder missing or not writable");
   if (fs::exists(target, error) && access(target.c_str(), W_OK) != 0)
     throw EUsageError("cannot write \"" + path + "\": not writable");
+}
+
+// Also through links and other spellings of one path.
+bool SameFile(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (fs::equivalent(a, b, error)) return true;
+  const fs::path first = fs::weakly_canonical(a, error);
+  if (error) return a == b;
+  const fs::path second = fs::weakly_canonical(b, error);
+  return error ? a == b : first == second;
 }
 
 }  // namespace
@@ -395,7 +416,10 @@ void CheckOutputPaths(const TRenderRequest& request) {
     throw EUsageError("cannot write \"" + request.OutputPath +
                       "\": the picture must be a .png, .bmp or .jpg file");
   CheckWritable(request.OutputPath);
-  if (!request.CountsPath.empty()) CheckWritable(request.CountsPath);
+  if (request.CountsPath.empty()) return;
+  CheckWritable(request.CountsPath);
+  if (SameFile(request.OutputPath, request.CountsPath))
+    throw EUsageError("--counts and -o name the same file \"" + request.CountsPath + "\"");
 }
 
 }  // namespace vortexa

@@ -5,7 +5,9 @@
 
 #include <cstdlib>
 
+#include "fav_merge.h"
 #include "ini_file.h"
+#include "whole_file.h"
 
 namespace vortexa {
 
@@ -70,14 +72,17 @@ std::optional<fs::path> FindRecommendedFile(std::span<const fs::path> folders) {
 void LoadFavoritesAtStartUp(TFavTree& tree, const fs::path& ownFile,
                             const std::optional<fs::path>& recommendedFile,
                             const TConfirm& confirm) {
-  std::error_code ec;
-  if (!fs::exists(ownFile, ec)) {
+  // Stamped before reading: a change in between is then merged, not lost.
+  const TFileStamp stamp = StampOf(ownFile);
+  if (!stamp.Exists) {
     tree.Reset();
     if (recommendedFile) tree.LoadFile(*recommendedFile, false);
+    tree.TakeBase(stamp);
     return;
   }
   const int version = tree.LoadFile(ownFile, true);
   tree.MarkSaved(version);
+  tree.TakeBase(stamp);
   if (version < kFormatVersion && recommendedFile && version < FileVersion(*recommendedFile) &&
       confirm(kReplaceRecommendedQuestion)) {
     ReplaceRecommendedFolder(tree, *recommendedFile);
@@ -90,14 +95,19 @@ fs::path BackupFile(const fs::path& ownFile) {
   return backup;
 }
 
-void SaveFavoritesAtExit(TFavTree& tree, const fs::path& ownFile) {
-  if (!tree.Changed()) return;
+std::vector<std::string> SaveFavoritesAtExit(TFavTree& tree, const fs::path& ownFile) {
+  if (!tree.Changed()) return {};
   fs::create_directories(ownFile.parent_path());
-  if (fs::exists(ownFile)) {
-    fs::copy_file(ownFile, BackupFile(ownFile), fs::copy_options::overwrite_existing);
-  }
+  std::vector<std::string> conflicts;
+  if (const TFileStamp now = StampOf(ownFile);
+      now.Exists && tree.Base() && now != tree.Base()->Stamp())
+    conflicts = tree.MergeFile(ownFile);
+  // The backup is replaced only by a complete copy: a full disk keeps the old one.
+  if (fs::exists(ownFile)) WriteFileWhole(BackupFile(ownFile), ReadFileWhole(ownFile));
   tree.SaveFolder(ownFile, tree.Root());
   tree.MarkSaved(kFormatVersion);
+  tree.TakeBase(StampOf(ownFile));
+  return conflicts;
 }
 
 }  // namespace vortexa

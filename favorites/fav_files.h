@@ -52,9 +52,12 @@ std::filesystem::path BackupFile(const std::filesystem::path& ownFile);
 
 // Writes the whole tree to the user's own file, creating its folder, when
 // it differs from what was read at start-up or written last (a first start
-// writes the recommendations the tree was filled with). The previous file,
-// if any, is first copied to its backup. Throws std::runtime_error or
+// writes the recommendations the tree was filled with). When another copy
+// of the program has written the file since, this copy's changes are
+// merged into it (TFavTree::MergeFile); the result lists the places where
+// both copies' changes were kept. The previous file, if any, is first
+// copied to its backup. Throws std::runtime_error or
 // std::filesystem::filesystem_error on failure, leaving the file as it was.
-void SaveFavoritesAtExit(TFavTree& tree, const std::filesystem::path& ownFile);
+std::vector<std::string> SaveFavoritesAtExit(TFavTree& tree, const std::filesystem::path& ownFile);
 
 }  // namespace vortexa

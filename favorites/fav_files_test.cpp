@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "ini_file.h"
 #include "test_files.h"
@@ -287,6 +290,104 @@ TEST(FavFiles, AnOlderFormatIsWrittenOnceInTheCurrentOne) {
   fs::remove(BackupFile(own));
   SaveFavoritesAtExit(tree, own);
   EXPECT_FALSE(fs::exists(BackupFile(own)));
+}
+
+// One copy of the program: its own list and tree, read from the file.
+struct TCopy {
+  explicit TCopy(const fs::path& own) : Own(own) {
+    LoadFavoritesAtStartUp(Tree, own, std::nullopt, [](std::string_view) { return false; });
+  }
+  TFavNode& Find(std::string_view text, TFavNode* folder = nullptr) {
+    folder = folder ? folder : &Tree.Root();
+    for (const auto& child : folder->Children()) {
+      if (child->Text == text) return *child;
+      if (child->IsFolder() && !child->Children().empty()) {
+        if (TFavNode& found = Find(text, child.get()); found.Text == text) return found;
+      }
+    }
+    return *folder;
+  }
+  void Add(TFavNode& folder, const std::string& name) {
+    TMBItem& item = *List.GetItem(List.AddNew());
+    item.Name = name;
+    item.Range = 2;
+    item.Limit = 100;
+    folder.AddItem(item);
+  }
+  void Move(TFavNode& node, TFavNode& folder) {
+    folder.InsertChild(node.Parent()->TakeChild(node), folder.Children().size());
+  }
+  std::vector<std::string> Save() { return SaveFavoritesAtExit(Tree, Own); }
+
+  fs::path Own;
+  TMBList List;
+  TFavTree Tree{List};
+};
+
+TEST(FavFiles, TwoCopiesOfTheProgramKeepEachOthersChanges) {
+  TTempFolder folder;
+  const fs::path own = folder / "vortexa.fav";
+  std::string items;
+  int key = 0;
+  for (const char* name : {"a", "b", "c", "d", "e"})
+    items += std::to_string(++key) + "=" + name + ",0,0,0,2,100,0,0,0,0,0,0\n";
+  WriteBytes(own, FavFile(120, "-1=お気に入り,1,2,3,-2\n-2=F,4,5\n", items));
+  TCopy one(own), two(own);
+  one.Add(one.Tree.Root(), "one's");
+  one.Find("b").Text = "b1";
+  one.Find("d").Parent()->RemoveChild(one.Find("d"));
+  two.Add(two.Find("F"), "two's");
+  two.Find("e").Text = "e2";
+  two.Tree.Root().RemoveChild(two.Find("c"));
+  two.Move(two.Find("a"), two.Find("F"));
+  EXPECT_TRUE(one.Save().empty());
+  EXPECT_TRUE(two.Save().empty());
+  EXPECT_EQ(Outline(TCopy(own).Tree.Root()), "お気に入り[b1 F[e2 two's a] one's]");
+
+  // Both rename the same favourite: both names stay, and that is said.
+  TCopy three(own), four(own);
+  three.Find("b1").Text = "x";
+  four.Find("b1").Text = "y";
+  EXPECT_TRUE(three.Save().empty());
+  EXPECT_EQ(four.Save().size(), 1);
+  EXPECT_EQ(Outline(TCopy(own).Tree.Root()), "お気に入り[y x F[e2 two's a] one's]");
+}
+
+// Files may grow no further than `bytes` while it lives, as on a full disk.
+class TFullDisk {
+ public:
+  explicit TFullDisk(rlim_t bytes) : FOldHandler(signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    const rlimit limit{bytes, FOld.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFullDisk() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    signal(SIGXFSZ, FOldHandler);
+  }
+
+ private:
+  rlimit FOld{};
+  sighandler_t FOldHandler;
+};
+
+TEST(FavFiles, AFullDiskLeavesTheFileAndItsBackupAsTheyWere) {
+  TTempFolder folder;
+  const fs::path own = folder / "vortexa.fav";
+  const std::string current = kJapaneseFavorites, backup = "[Version]\nNo=120\n";
+  WriteBytes(own, current);
+  WriteBytes(BackupFile(own), backup);
+  TMBList list;
+  TFavTree tree(list);
+  LoadFavoritesAtStartUp(tree, own, std::nullopt, [](std::string_view) { return false; });
+  tree.Root().AddFolder("追加");
+  {
+    const TFullDisk full(current.size() / 2);
+    EXPECT_THROW(SaveFavoritesAtExit(tree, own), std::runtime_error);
+  }
+  EXPECT_EQ(ReadBytes(own), current);
+  EXPECT_EQ(ReadBytes(BackupFile(own)), backup);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 2);
 }
 
 TEST(FavFiles, SaveAtExitCreatesTheFolderAndWritesTheWholeTree) {

@@ -1,10 +1,13 @@
 #include "fav_tree.h"
 
 #include <algorithm>
+#include <atomic>
+#include <map>
 #include <set>
 #include <stdexcept>
 
 #include "comma_text.h"
+#include "fav_merge.h"
 #include "ini_file.h"
 #include "number_text.h"
 
@@ -56,34 +59,74 @@ int FileNumber(const TFavNode& node) {
   return node.IsFolder() ? node.FileNo : node.Item()->FileNo;
 }
 
-void WriteFolder(TIniFile& ini, const TFavNode& folder) {
-  std::vector<std::string> fields{folder.Text};
-  for (const auto& child : folder.Children())
-    fields.push_back(std::to_string(FileNumber(*child)));
-  ini.WriteString(kFolderSection, std::to_string(folder.FileNo), SingleLine(JoinCommaText(fields)));
-  for (const auto& child : folder.Children()) {
-    if (child->IsFolder()) {
-      WriteFolder(ini, *child);
-    } else if (!child->KeptLine) {
-      ini.WriteString(kItemSection, std::to_string(child->Item()->FileNo),
-                      SingleLine(ItemToText(*child->Item())));
-    } else if (!child->KeptLine->empty()) {
-      ini.WriteString(kItemSection, std::to_string(child->Item()->FileNo), *child->KeptLine);
+// Writes a tree in place of any earlier Folder and Item sections, and with
+// it what else the Item section held when the tree was read.
+class TTreeWriter {
+ public:
+  TTreeWriter(TIniFile& ini, const TItemRemnants& remnants)
+      : FIni(ini), FRemnants(remnants), FCommentsUsed(remnants.CommentsBefore.size()) {}
+
+  void Write(TFavNode& folder) {
+    FIni.EraseSection(kFolderSection);
+    FIni.EraseSection(kItemSection);
+    int folderNo = folder.IsRoot() ? -1 : -2;
+    int itemNo = 1;
+    Number(folder, folderNo, itemNo);
+    FIni.WriteInteger(kVersionSection, kVersionKey, kFormatVersion);
+    WriteFolder(folder);
+    WriteRemnants(itemNo);
+  }
+
+ private:
+  void WriteFolder(const TFavNode& folder) {
+    std::vector<std::string> fields{folder.Text};
+    for (const auto& child : folder.Children())
+      fields.push_back(std::to_string(FileNumber(*child)));
+    FIni.WriteString(kFolderSection, std::to_string(folder.FileNo),
+                     SingleLine(JoinCommaText(fields)));
+    for (const auto& child : folder.Children()) {
+      if (child->IsFolder()) {
+        WriteFolder(*child);
+      } else {
+        WriteItem(*child);
+      }
     }
   }
-}
 
-// Numbers `folder` and its subtree and writes them with the format version
-// in place of any earlier Folder and Item sections.
-void WriteTree(TIniFile& ini, TFavNode& folder) {
-  ini.EraseSection(kFolderSection);
-  ini.EraseSection(kItemSection);
-  int folderNo = folder.IsRoot() ? -1 : -2;
-  int itemNo = 1;
-  Number(folder, folderNo, itemNo);
-  ini.WriteInteger(kVersionSection, kVersionKey, kFormatVersion);
-  WriteFolder(ini, folder);
-}
+  void WriteItem(const TFavNode& favourite) {
+    const TMBItem& item = *favourite.Item();
+    for (std::size_t i = 0; i < FRemnants.CommentsBefore.size(); ++i) {
+      if (FRemnants.CommentsBefore[i].first != &item || FCommentsUsed[i]) continue;
+      FCommentsUsed[i] = true;
+      WriteComments(FRemnants.CommentsBefore[i].second);
+    }
+    if (const std::string line = FavoriteLine(favourite); !line.empty())
+      FIni.WriteString(kItemSection, std::to_string(item.FileNo), line);
+  }
+
+  // Comments whose favourite left the tree go first, then the lines no
+  // folder refers to, numbered on from the tree's favourites.
+  void WriteRemnants(int itemNo) {
+    for (std::size_t i = 0; i < FRemnants.CommentsBefore.size(); ++i)
+      if (!FCommentsUsed[i]) WriteComments(FRemnants.CommentsBefore[i].second);
+    for (const TItemRemnants::TLine& line : FRemnants.Rest) {
+      if (line.Orphan) {
+        FIni.WriteString(kItemSection, std::to_string(itemNo++), line.Text);
+      } else {
+        FIni.AddVerbatimLine(kItemSection, line.Text);
+      }
+    }
+  }
+
+  void WriteComments(const std::vector<std::string>& comments) {
+    for (const std::string& comment : comments)
+      FIni.AddVerbatimLine(kItemSection, comment);
+  }
+
+  TIniFile& FIni;
+  const TItemRemnants& FRemnants;
+  std::vector<bool> FCommentsUsed;
+};
 
 // Reads folder lines recursively; each folder line is read at most once, so
 // a damaged file whose lines refer back to themselves cannot loop. An item
@@ -92,6 +135,8 @@ class TFolderReader {
  public:
   TFolderReader(const TIniFile& ini, int version, TMBList& favorites)
       : FIni(ini), FVersion(version), FFavorites(favorites) {}
+
+  const std::map<std::string, const TMBItem*>& Items() const { return FItems; }
 
   void Read(TFavNode& target, const std::string& key, int depth) {
     FRead.insert(key);
@@ -115,6 +160,7 @@ class TFolderReader {
  private:
   void ReadItem(TFavNode& target, const std::string& key) {
     TMBItem& item = *FFavorites.GetItem(FFavorites.AddNew());
+    FItems.try_emplace(key, &item);
     const std::string line = FIni.ReadString(kItemSection, key, "");
     if (ReadsWholeAsItem(line, FVersion)) {
       TextToItem(item, line, FVersion);
@@ -132,12 +178,44 @@ class TFolderReader {
   int FVersion;
   TMBList& FFavorites;
   std::set<std::string> FRead;
+  std::map<std::string, const TMBItem*> FItems;  // the first favourite read from each key
 };
+
+// The Item section's comments and the lines no folder refers to (a line that
+// repeats a key among them), so that writing the tree drops none of them.
+TItemRemnants Remnants(const TIniFile& ini, const std::map<std::string, const TMBItem*>& read) {
+  TItemRemnants remnants;
+  std::vector<std::string> comments;
+  for (const TIniFile::TLine& line : ini.SectionLines(kItemSection)) {
+    if (line.Verbatim && TIniFile::IsNoEntryLine(line.Value)) {
+      comments.push_back(line.Value);
+      continue;
+    }
+    const auto favourite = line.Verbatim ? read.end() : read.find(line.Name);
+    if (favourite != read.end()) {
+      if (!comments.empty()) remnants.CommentsBefore.emplace_back(favourite->second, comments);
+    } else {
+      for (std::string& comment : comments)
+        remnants.Rest.push_back({std::move(comment), false});
+      remnants.Rest.push_back(
+          {line.Verbatim ? TIniFile::EntryValue(line.Value) : line.Value, true});
+    }
+    comments.clear();
+  }
+  for (std::string& comment : comments)
+    remnants.Rest.push_back({std::move(comment), false});
+  return remnants;
+}
+
+std::uint64_t NewNodeId() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
+}
 
 }  // namespace
 
 TFavNode::TFavNode(TFavNode* parent, std::string text, TMBItem* item)
-    : Text(std::move(text)), FParent(parent), FItem(item) {}
+    : Text(std::move(text)), Id(NewNodeId()), FParent(parent), FItem(item) {}
 
 TFavNode& TFavNode::AddFolder(std::string name) {
   return *FChildren.emplace_back(std::make_unique<TFavNode>(this, std::move(name), nullptr));
@@ -150,7 +228,22 @@ TFavNode& TFavNode::AddItem(TMBItem& item) {
 }
 
 void TFavNode::RemoveChild(const TFavNode& child) {
-  std::erase_if(FChildren, [&](const auto& c) { return c.get() == &child; });
+  TakeChild(child);
+}
+
+std::unique_ptr<TFavNode> TFavNode::TakeChild(const TFavNode& child) {
+  const auto found = std::find_if(FChildren.begin(), FChildren.end(),
+                                  [&](const auto& c) { return c.get() == &child; });
+  if (found == FChildren.end()) return nullptr;
+  std::unique_ptr<TFavNode> taken = std::move(*found);
+  FChildren.erase(found);
+  taken->FParent = nullptr;
+  return taken;
+}
+
+TFavNode& TFavNode::InsertChild(std::unique_ptr<TFavNode> child, std::size_t at) {
+  child->FParent = this;
+  return **FChildren.insert(FChildren.begin() + std::min(at, FChildren.size()), std::move(child));
 }
 
 TFavNode* TFavNode::FindFolder(std::string_view name) {
@@ -162,8 +255,33 @@ TFavNode* TFavNode::FindFolder(std::string_view name) {
   return nullptr;
 }
 
+std::string FavoriteLine(const TFavNode& favourite) {
+  if (favourite.KeptLine) return *favourite.KeptLine;
+  TMBItem shown = *favourite.Item();
+  shown.Name = favourite.Text;
+  // Any other non-zero tour value of an old file stands as it was.
+  if ((shown.Tour != 0) != favourite.TourMark) shown.Tour = favourite.TourMark ? 1 : 0;
+  return SingleLine(ItemToText(shown));
+}
+
 TFavTree::TFavTree(TMBList& favorites) : FFavorites(favorites) {
   Reset();
+}
+
+TFavTree::~TFavTree() = default;
+
+void TFavTree::TakeBase(const TFileStamp& stamp) {
+  FBase = std::make_unique<TFavBase>(*FRoot, stamp);
+}
+
+std::vector<std::string> TFavTree::MergeFile(const fs::path& fileName) {
+  TFavTree now(FFavorites);
+  now.LoadFile(fileName, true);
+  std::vector<std::string> messages;
+  if (FBase) messages = FBase->MergeInto(now.Root(), *FRoot);
+  FRoot = std::move(now.FRoot);
+  FRemnants = std::move(now.FRemnants);
+  return messages;
 }
 
 void TFavTree::Reset() {
@@ -174,6 +292,10 @@ void TFavTree::SaveFolder(const fs::path& fileName, TFavNode& folder) {
   TIniFile ini(fileName);
   WriteTree(ini, folder);
   ini.UpdateFile();
+}
+
+void TFavTree::WriteTree(TIniFile& ini, TFavNode& folder) const {
+  TTreeWriter(ini, folder.IsRoot() ? FRemnants : TItemRemnants()).Write(folder);
 }
 
 std::string TFavTree::FolderText(TFavNode& folder) {
@@ -200,6 +322,7 @@ int TFavTree::LoadFile(const fs::path& fileName, bool replace) {
     auto root = std::make_unique<TFavNode>(nullptr, std::string(kRootFolderName), nullptr);
     reader.Read(*root, startKey, 0);
     FRoot = std::move(root);
+    FRemnants = Remnants(ini, reader.Items());
     return version;
   }
   TFavNode& target = FRoot->AddFolder("");

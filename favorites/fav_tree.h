@@ -2,16 +2,22 @@
 // refer to records of the favourites TMBList, and its files.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "mb_list.h"
 
 namespace vortexa {
+
+class TIniFile;
+class TFavBase;
+struct TFileStamp;
 
 inline constexpr std::string_view kRootFolderName = "お気に入り";
 
@@ -37,6 +43,10 @@ class TFavNode {
   TFavNode& AddItem(TMBItem& item);
   // Frees the child and everything below it.
   void RemoveChild(const TFavNode& child);
+  // The child and everything below it, out of this folder (none when it is
+  // no child of it), and back in at a place of a folder.
+  std::unique_ptr<TFavNode> TakeChild(const TFavNode& child);
+  TFavNode& InsertChild(std::unique_ptr<TFavNode> child, std::size_t at);
 
   // The first folder of that name in pre-order, this one included.
   TFavNode* FindFolder(std::string_view name);
@@ -44,6 +54,10 @@ class TFavNode {
   std::string Text;       // folder name, or the favourite's name as shown
   bool TourMark = false;  // favourites only
   int FileNo = 0;         // folder number in the file being written
+  // Tells the node apart from every other of this run, also across copies of
+  // the tree that the favourites window makes and gives back; a fresh node
+  // gets a new one.
+  std::uint64_t Id;
   // A favourite whose line the reader could not take as a view: the line as
   // it was (empty when the file had none), written back unchanged in place
   // of the blank record the favourite holds.
@@ -55,11 +69,30 @@ class TFavNode {
   std::vector<std::unique_ptr<TFavNode>> FChildren;
 };
 
+// What the Item section of a file held besides the lines of the tree read
+// from it: comment lines, and lines no folder refers to.
+struct TItemRemnants {
+  // Comments that stood before a favourite's line, written before it again.
+  std::vector<std::pair<const TMBItem*, std::vector<std::string>>> CommentsBefore;
+  // The rest in file order, written after the tree: lines no folder refers
+  // to (Orphan, the entry's value) and the comments among and after them.
+  struct TLine {
+    std::string Text;
+    bool Orphan;
+  };
+  std::vector<TLine> Rest;
+};
+
+// The Item line a favourite is written as: its kept line, or its record's
+// text under the node's name and tour mark.
+std::string FavoriteLine(const TFavNode& favourite);
+
 class TFavTree {
  public:
   // Favourites read from files are appended to `favorites`, which must
   // outlive the tree.
   explicit TFavTree(TMBList& favorites);
+  ~TFavTree();
 
   TFavNode& Root() { return *FRoot; }
   const TFavNode& Root() const { return *FRoot; }
@@ -72,7 +105,9 @@ class TFavTree {
   void SaveFolder(const std::filesystem::path& fileName, TFavNode& folder);
 
   // Reads a file into the root (replace) or into a new last folder of the
-  // root, and returns the file's version. Throws std::runtime_error for a
+  // root, and returns the file's version. Replacing, the comments and the
+  // lines no folder refers to in its Item section are kept for writing the
+  // whole tree again. Throws std::runtime_error for a
   // file that cannot be read whole (folders nested beyond kMaxFolderDepth
   // among them), leaving the tree as it was.
   int LoadFile(const std::filesystem::path& fileName, bool replace);
@@ -88,15 +123,29 @@ class TFavTree {
   // in the order of the favourites list.
   std::vector<const TMBItem*> TourCandidates() const;
 
+  // Notes the whole tree as it stands as the state of the user's file with
+  // that stamp, against which this copy's own changes are told from those of
+  // another copy of the program.
+  void TakeBase(const TFileStamp& stamp);
+  const TFavBase* Base() const { return FBase.get(); }
+  // Reads the user's file as it is now and applies this copy's own changes
+  // since the base to it; the result is the whole tree. Returns a message
+  // for each place where both copies' changes were kept. Throws as
+  // LoadFile does, leaving the tree as it was.
+  std::vector<std::string> MergeFile(const std::filesystem::path& fileName);
+
   // True when the file was written from the root folder.
   static bool IsWholeTree(const std::filesystem::path& fileName);
 
  private:
   // The Folder and Item sections that `folder` is written as.
   std::string FolderText(TFavNode& folder);
+  void WriteTree(TIniFile& ini, TFavNode& folder) const;
 
   TMBList& FFavorites;
   std::unique_ptr<TFavNode> FRoot;
+  TItemRemnants FRemnants;
+  std::unique_ptr<TFavBase> FBase;
   std::optional<std::string> FSavedText;  // none until noted
   int FSavedVersion = 0;
 };

@@ -190,6 +190,35 @@ TEST(FavTree, SavingKeepsOtherSectionsAndReplacesOldEntries) {
             "[Folder]\n-1=お気に入り,1\n\n[Item]\n1=new,0,0,0,2,1,0,0,0,0,0,1\n\n");
 }
 
+TEST(FavTree, CommentsAndLinesNoFolderRefersToSurviveASave) {
+  TTempFolder folder;
+  const fs::path file = folder / "a.fav";
+  WriteBytes(file,
+             "[Folder]\n-1=お気に入り,1,2\n[Item]\n; before one\n1=a,0,0,0,2,1,0,0,0,0,0,0\n"
+             "9=lost,0,0,0,2,1,0,0,0,0,0,0\n# before two\n2=b,0,0,0,2,1,0,0,0,0,0,0\n"
+             "2=again,0,0,0,2,1,0,0,0,0,0,0\n; the end\n");
+  TMBList list;
+  TFavTree tree(list);
+  tree.LoadFile(file, true);
+  tree.Root().AddFolder("n");
+  tree.SaveFolder(file, tree.Root());
+  const std::string head = "[Version]\nNo=120\n\n[Folder]\n";
+  EXPECT_EQ(ReadBytes(file), head +
+                                 "-1=お気に入り,1,2,-2\n-2=n\n\n[Item]\n; before one\n"
+                                 "1=a,0,0,0,2,1,0,0,0,0,0,0\n# before two\n"
+                                 "2=b,0,0,0,2,1,0,0,0,0,0,0\n3=lost,0,0,0,2,1,0,0,0,0,0,0\n"
+                                 "4=again,0,0,0,2,1,0,0,0,0,0,0\n; the end\n\n");
+
+  // A comment whose favourite is deleted moves behind the tree.
+  tree.Root().RemoveChild(*tree.Root().Children()[1]);
+  tree.SaveFolder(file, tree.Root());
+  EXPECT_EQ(ReadBytes(file), head +
+                                 "-1=お気に入り,1,-2\n-2=n\n\n[Item]\n; before one\n"
+                                 "1=a,0,0,0,2,1,0,0,0,0,0,0\n# before two\n"
+                                 "2=lost,0,0,0,2,1,0,0,0,0,0,0\n"
+                                 "3=again,0,0,0,2,1,0,0,0,0,0,0\n; the end\n\n");
+}
+
 TEST(FavTree, NamesWithLineBreaksAreStoredOnOneLine) {
   TTempFolder folder;
   TMBList list;

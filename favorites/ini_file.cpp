@@ -1,10 +1,6 @@
 #include "ini_file.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "number_text.h"
@@ -42,27 +38,26 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-void RequireSingleLine(std::string_view text) {
-  if (text.find_first_of("\r\n") != std::string_view::npos) {
-    throw std::invalid_argument("an INI entry cannot hold a line break");
-  }
+bool IsSectionHead(std::string_view line) {
+  return line.front() == '[' && line.back() == ']';
 }
 
-std::runtime_error FileError(const std::string& action, const fs::path& file, int error) {
-  return std::runtime_error("cannot " + action + " " + file.string() + ": " + std::strerror(error));
+// A line that is no entry wherever it stands: a comment or stray text.
+bool IsNoEntry(std::string_view line) {
+  return line.front() == ';' || line.find('=') == std::string_view::npos;
+}
+
+// Only a line feed ends a line for the reader; a carriage return inside a
+// line is kept as the reader found it, so the writer takes it too.
+void RequireSingleLine(std::string_view text) {
+  if (text.find('\n') != std::string_view::npos) {
+    throw std::invalid_argument("an INI entry cannot hold a line feed");
+  }
 }
 
 std::string ReadBytes(const fs::path& file) {
   std::error_code ec;
-  if (!fs::exists(file, ec)) return {};
-  if (fs::is_directory(file, ec)) {
-    throw FileError("read", file, EISDIR);
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw FileError("read", file, errno);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw FileError("read", file, errno);
-  return bytes;
+  return fs::exists(file, ec) ? ReadFileWhole(file) : std::string();
 }
 
 }  // namespace
@@ -88,10 +83,13 @@ void TIniFile::Parse(std::string_view text) {
     const auto end = text.find('\n');
     std::string_view raw = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (raw.ends_with('\r')) raw.remove_suffix(1);
+    // Carriage returns at the end go with the line break: written back
+    // before one, they would read as part of it.
+    while (raw.ends_with('\r'))
+      raw.remove_suffix(1);
     const std::string_view line = Trimmed(raw);
     if (line.empty()) continue;
-    if (line.front() == '[' && line.back() == ']') {
+    if (IsSectionHead(line)) {
       section = &ObtainSection(Trimmed(line.substr(1, line.size() - 2)));
       continue;
     }
@@ -100,11 +98,10 @@ void TIniFile::Parse(std::string_view text) {
         equals == std::string_view::npos ? line : Trimmed(line.substr(0, equals));
     if (section == nullptr) {
       FPreamble.emplace_back(raw);
-    } else if (line.front() == ';' || equals == std::string_view::npos ||
-               FindNamed(section->Entries, key) != nullptr) {
+    } else if (IsNoEntry(line) || FindNamed(section->Entries, key) != nullptr) {
       section->Entries.push_back({{}, std::string(raw), true});
     } else {
-      section->Entries.push_back({std::string(key), std::string(Trimmed(line.substr(equals + 1)))});
+      section->Entries.push_back({std::string(key), EntryValue(line)});
     }
   }
 }
@@ -178,6 +175,32 @@ void TIniFile::WriteInteger(std::string_view section, std::string_view key, std:
   WriteString(section, key, std::to_string(value));
 }
 
+bool TIniFile::IsNoEntryLine(std::string_view line) {
+  line = Trimmed(line);
+  return line.empty() || IsNoEntry(line);
+}
+
+std::string TIniFile::EntryValue(std::string_view line) {
+  const auto equals = line.find('=');
+  return std::string(equals == std::string_view::npos ? std::string_view()
+                                                      : Trimmed(line.substr(equals + 1)));
+}
+
+std::vector<TIniFile::TLine> TIniFile::SectionLines(std::string_view section) const {
+  const TSection* s = FindSection(section);
+  return s ? s->Entries : std::vector<TLine>();
+}
+
+void TIniFile::AddVerbatimLine(std::string_view section, std::string_view line) {
+  RequireSingleLine(section);
+  RequireSingleLine(line);
+  const std::string_view trimmed = Trimmed(line);
+  if (trimmed.empty() || IsSectionHead(trimmed) || !IsNoEntry(trimmed)) {
+    throw std::invalid_argument("the line would not read back as it is");
+  }
+  ObtainSection(section).Entries.push_back({{}, std::string(line), true});
+}
+
 void TIniFile::EraseSection(std::string_view section) {
   std::erase_if(FSections, [&](const TSection& s) { return SameName(s.Name, section); });
 }
@@ -199,6 +222,9 @@ std::string TIniFile::Text() const {
       text += (e.Verbatim ? e.Value : e.Name + "=" + e.Value) + "\n";
     text += "\n";
   }
+  // A kept line that begins the file with the bytes of a UTF-16 mark would
+  // make the file read as UTF-16; behind a UTF-8 mark it reads as it was.
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) text.insert(0, "\xEF\xBB\xBF");
   return text;
 }
 

@@ -33,13 +33,30 @@ class TIniFile {
   std::vector<std::string> ReadSections() const;
   std::vector<std::string> ReadSection(std::string_view section) const;  // its keys
 
-  // Values are single lines: a line break would end the entry early, so it
-  // is refused with std::invalid_argument.
+  // Values are single lines: a line feed would end the entry early, so it is
+  // refused with std::invalid_argument. A carriage return inside a value is
+  // read back as it was; at its end it goes with the blanks around a value.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   // The whole section goes, with the lines in it that were no entry.
   void EraseSection(std::string_view section);
   void DeleteKey(std::string_view section, std::string_view key);
+
+  // A section's lines in their order: its entries, and the lines that are no
+  // entry (Verbatim, the whole line in Value).
+  struct TLine {
+    std::string Name;  // the key
+    std::string Value;
+    bool Verbatim = false;
+  };
+  std::vector<TLine> SectionLines(std::string_view section) const;
+  // Whether a line is no entry wherever it stands (a comment, stray text),
+  // and the value of one that is.
+  static bool IsNoEntryLine(std::string_view line);
+  static std::string EntryValue(std::string_view line);
+  // Appends a line that is no entry (a comment, say); refused with
+  // std::invalid_argument when it would read back as an entry or a section.
+  void AddVerbatimLine(std::string_view section, std::string_view line);
 
   // The document as the file holds it: each section followed by an empty line.
   std::string Text() const;
@@ -50,11 +67,7 @@ class TIniFile {
   void UpdateFile() const;
 
  private:
-  struct TEntry {
-    std::string Name;  // the key
-    std::string Value;
-    bool Verbatim = false;  // a line that is no entry, in Value as it was read
-  };
+  using TEntry = TLine;
   struct TSection {
     std::string Name;
     std::vector<TEntry> Entries;

@@ -5,6 +5,7 @@
 
 #include "test_files.h"
 #include "text_encoding.h"
+#include "whole_file.h"
 
 namespace vortexa {
 namespace {
@@ -69,9 +70,18 @@ TEST(IniFile, RefusesEntriesThatWouldBreakTheLineStructure) {
   TTempFolder folder;
   TIniFile ini(folder / "a.ini");
   EXPECT_THROW(ini.WriteString("A", "k", "two\nlines"), std::invalid_argument);
-  EXPECT_THROW(ini.WriteString("A", "k", "cr\r"), std::invalid_argument);
   EXPECT_THROW(ini.WriteString("A", "k=v", "x"), std::invalid_argument);
   EXPECT_EQ(ini.Text(), "");
+}
+
+TEST(IniFile, ALoneCarriageReturnInsideALineIsWrittenBackAsItWasRead) {
+  TTempFolder folder;
+  const std::string bytes = "[Item]\n1=a\rb,0\n\n";
+  WriteBytes(folder / "a.ini", bytes);
+  TIniFile ini(folder / "a.ini");
+  ini.WriteString("Item", "2", ini.ReadString("Item", "1", ""));
+  ini.UpdateFile();
+  EXPECT_EQ(ReadBytes(folder / "a.ini"), "[Item]\n1=a\rb,0\n2=a\rb,0\n\n");
 }
 
 TEST(IniFile, UnreadableFileThrows) {
@@ -93,8 +103,12 @@ TEST(IniFile, ShiftJisFileIsReadAsCodePage932) {
 
 TEST(IniFile, Utf8ByteOrderMarkIsSkipped) {
   TTempFolder folder;
-  WriteBytes(folder / "a.ini", "\xEF\xBB\xBF[Folder]\n-2=渦\n");
-  EXPECT_EQ(TIniFile(folder / "a.ini").ReadString("Folder", "-2", ""), "渦");
+  // Also after blank lines, which are not written back.
+  for (const char* bytes :
+       {"\xEF\xBB\xBF[Folder]\n-2=渦\n", "\r\n \xEF\xBB\xBF[Folder]\n-2=渦\n"}) {
+    WriteBytes(folder / "a.ini", bytes);
+    EXPECT_EQ(TIniFile(folder / "a.ini").ReadString("Folder", "-2", ""), "渦") << bytes;
+  }
 }
 
 TEST(TextEncoding, Utf8Validity) {
@@ -163,6 +177,18 @@ TEST(IniFile, UpdateFileWritesThroughASymbolicLink) {
   ini.UpdateFile();
   EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
   EXPECT_EQ(ReadBytes(folder / "real.ini"), "[A]\nx=2\n\n");
+
+  // Only a regular file is written through a link: a pipe or device stays.
+  for (const fs::path& odd : {folder / "pipe", fs::path("/dev/null")}) {
+    fs::remove(folder / "odd.ini");
+    fs::create_symlink(odd, folder / "odd.ini");
+    if (!fs::exists(odd)) ASSERT_EQ(mkfifo(odd.c_str(), 0600), 0);
+    const fs::file_type type = fs::status(odd).type();
+    EXPECT_THROW(TIniFile{folder / "odd.ini"}, std::runtime_error) << odd;
+    EXPECT_THROW(WriteFileWhole(folder / "odd.ini", "[A]\n"), std::runtime_error) << odd;
+    EXPECT_TRUE(fs::is_symlink(folder / "odd.ini"));
+    EXPECT_EQ(fs::status(odd).type(), type);
+  }
 }
 
 TEST(IniFile, FailedWriteThrowsAndLeavesNothingBehind) {

@@ -99,9 +99,41 @@ std::string DecodeUtf16(std::string_view bytes, const char* encoding) {
   return std::move(*text);
 }
 
+bool IsBlank(std::string_view line) {
+  return line.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+// Readers drop the blank lines ahead of the first line, so a byte order mark
+// that opens it (blank lines put before a file's start, or a mark repeated)
+// is dropped as at the file's start, before the line's encoding is judged:
+// written back, it would open the file.
+std::string WithoutByteOrderMarks(std::string_view line) {
+  std::string kept(line);
+  for (std::size_t at = kept.find_first_not_of(" \t");
+       at != std::string::npos && kept.compare(at, kByteOrderMark.size(), kByteOrderMark) == 0;
+       at = kept.find_first_not_of(" \t", at))
+    kept.erase(at, kByteOrderMark.size());
+  // Nor may the file written start with the mark of UTF-16.
+  if (kept.starts_with(kUtf16LittleEndianMark) || kept.starts_with(kUtf16BigEndianMark))
+    return std::string(line);
+  return kept;
+}
+
+// The lines up to the first that is not blank, each without its marks.
+std::string WithoutOpeningMarks(std::string_view text) {
+  std::string kept;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size() - 1) + 1;
+    const std::string line = WithoutByteOrderMarks(text.substr(0, end));
+    text.remove_prefix(end);
+    kept += line;
+    if (!IsBlank(line)) break;
+  }
+  return kept.append(text);
+}
+
 // Line by line; each line keeps its line break.
 std::string DecodeLines(std::string_view bytes) {
-  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
   TIconv codePage932("UTF-8", "CP932");
   std::string text;
   text.reserve(bytes.size());
@@ -125,11 +157,12 @@ std::string DecodeLines(std::string_view bytes) {
 std::string DecodeTextFile(std::string_view bytes) {
   std::string text;
   if (bytes.starts_with(kUtf16LittleEndianMark)) {
-    text = DecodeUtf16(bytes.substr(2), "UTF-16LE");
+    text = WithoutOpeningMarks(DecodeUtf16(bytes.substr(2), "UTF-16LE"));
   } else if (bytes.starts_with(kUtf16BigEndianMark)) {
-    text = DecodeUtf16(bytes.substr(2), "UTF-16BE");
+    text = WithoutOpeningMarks(DecodeUtf16(bytes.substr(2), "UTF-16BE"));
   } else {
-    text = DecodeLines(bytes);
+    // The marks go before the encoding of a line is judged.
+    text = DecodeLines(WithoutOpeningMarks(bytes));
   }
   if (text.find('\0') != std::string::npos) {
     throw std::runtime_error("not a text file (it holds NUL characters)");

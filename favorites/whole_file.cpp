@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -62,16 +64,38 @@ void SyncFolder(const fs::path& folder) {
 }
 
 // Through a symbolic link (as dot-file managers make) the file it points to is
-// replaced, not the link.
+// written, not the link; a link to nothing gets the file it names.
 fs::path LinkTarget(const fs::path& fileName) {
   std::error_code ec;
-  fs::path target = fs::is_symlink(fileName, ec) ? fs::canonical(fileName, ec) : fileName;
-  return ec || target.empty() ? fileName : target;
+  if (!fs::is_symlink(fileName, ec)) return fileName;
+  if (fs::path target = fs::canonical(fileName, ec); !ec) return target;
+  const fs::path pointed = fs::read_symlink(fileName, ec);
+  return ec ? fileName : fileName.parent_path() / pointed;
+}
+
+bool IsStream(mode_t mode) {
+  return S_ISFIFO(mode) || S_ISCHR(mode);
+}
+
+// Opens a pipe or character device the target is, for writing into it
+// directly; -1 for a regular or missing target that is to be replaced.
+// Throws for a target of a kind not allowed.
+int OpenStream(const fs::path& target, TTargetKinds kinds) {
+  struct stat status {};
+  if (stat(target.c_str(), &status) != 0 || S_ISREG(status.st_mode)) return -1;
+  if (kinds != TTargetKinds::kStreamsToo || !IsStream(status.st_mode))
+    throw std::runtime_error("cannot write " + target.string() + ": not a regular file");
+  const int fd = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw FileError("open", target, errno);
+  return fd;
 }
 
 }  // namespace
 
-TWholeFile::TWholeFile(const fs::path& fileName) : FTarget(LinkTarget(fileName)) {
+TWholeFile::TWholeFile(const fs::path& fileName, TTargetKinds kinds)
+    : FTarget(LinkTarget(fileName)) {
+  FFile = OpenStream(FTarget, kinds);
+  if (FFile >= 0) return;
   FFile = CreateTemporaryBeside(FTarget, FTemporary);
   if (FFile < 0) throw FileError("create a file beside", FTarget, errno);
 }
@@ -79,13 +103,13 @@ TWholeFile::TWholeFile(const fs::path& fileName) : FTarget(LinkTarget(fileName))
 TWholeFile::~TWholeFile() {
   if (FFile < 0) return;
   close(FFile);
-  unlink(FTemporary.c_str());
+  if (!FTemporary.empty()) unlink(FTemporary.c_str());
 }
 
 void TWholeFile::Fail(const char* action, int error) {
   if (FFile >= 0) close(FFile);
   FFile = -1;
-  unlink(FTemporary.c_str());
+  if (!FTemporary.empty()) unlink(FTemporary.c_str());
   throw FileError(action, FTarget, error);
 }
 
@@ -94,6 +118,10 @@ void TWholeFile::Write(std::string_view bytes) {
 }
 
 void TWholeFile::Commit() {
+  if (FTemporary.empty()) {
+    if (close(std::exchange(FFile, -1)) != 0) throw FileError("write", FTarget, errno);
+    return;
+  }
   if (!KeepPermissions(FFile, FTarget) || fsync(FFile) != 0) Fail("write", errno);
   const int file = std::exchange(FFile, -1);
   if (close(file) != 0 || rename(FTemporary.c_str(), FTarget.c_str()) != 0) {
@@ -104,8 +132,21 @@ void TWholeFile::Commit() {
   SyncFolder(FTarget.parent_path().empty() ? fs::path(".") : FTarget.parent_path());
 }
 
-void WriteFileWhole(const fs::path& fileName, std::string_view bytes) {
-  TWholeFile file(fileName);
+std::string ReadFileWhole(const fs::path& fileName) {
+  // A pipe would wait for a writer, a device give endless bytes.
+  std::error_code ec;
+  if (fs::is_directory(fileName, ec)) throw FileError("read", fileName, EISDIR);
+  if (!fs::is_regular_file(fileName, ec))
+    throw std::runtime_error("cannot read " + fileName.string() + ": not a regular file");
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw FileError("read", fileName, errno);
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw FileError("read", fileName, errno);
+  return bytes;
+}
+
+void WriteFileWhole(const fs::path& fileName, std::string_view bytes, TTargetKinds kinds) {
+  TWholeFile file(fileName, kinds);
   file.Write(bytes);
   file.Commit();
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "favorites/text_encoding.h"
+
 namespace vortexa::fuzz {
 
 // libFuzzer keeps the input of any abort as a crash reproducer.
@@ -19,6 +21,14 @@ inline void Require(bool condition, const char* what) {
   if (condition) return;
   std::fprintf(stderr, "round trip broken: %s\n", what);
   std::abort();
+}
+
+// A line valid in neither UTF-8 nor Shift-JIS is kept as its bytes and
+// written back whole; a piece of it (a name, a section's name) written on a
+// line of its own may read as Shift-JIS. Such text is read and written, but
+// not expected to come back the same.
+inline bool HoldsUndecodedBytes(std::string_view text) {
+  return !IsValidUtf8(text);
 }
 
 inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {

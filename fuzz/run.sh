@@ -16,7 +16,8 @@ seconds=$1
 shift
 harnesses=("$@")
 [[ ${#harnesses[@]} -gt 0 ]] || harnesses=(reproduction_text_fuzzer favorites_file_fuzzer
-                                           ini_file_fuzzer formula_fuzzer render_options_fuzzer)
+                                           ini_file_fuzzer formula_fuzzer render_options_fuzzer
+                                           paste_text_fuzzer settings_file_fuzzer fav_dialog_fuzzer)
 
 scripts/install-deps.sh --fuzz
 build=build-fuzz
@@ -32,8 +33,10 @@ seed_folder() {
   mkdir -p "$corpus"
   cp fuzz/seeds/"${harness%_fuzzer}"/* "$corpus"/
   case $harness in
-    favorites_file_fuzzer | ini_file_fuzzer) cp data/osusume.fav "$corpus"/osusume.fav ;;
-    reproduction_text_fuzzer)
+    favorites_file_fuzzer | ini_file_fuzzer | fav_dialog_fuzzer)
+      cp data/osusume.fav "$corpus"/osusume.fav
+      ;;
+    reproduction_text_fuzzer | paste_text_fuzzer)
       grep -E '^[0-9]+=' data/osusume.fav | while IFS= read -r line; do
         printf '%s' "${line#*=}" >"$corpus/osusume-${line%%=*}"
       done

@@ -77,11 +77,13 @@ void WriteLastJpegBlock(j_compress_ptr info) {
 
 namespace {
 
-// A write-only device on a file written whole; a failed write keeps the
-// system's reason as the device's error text.
+// A write-only device on a file written whole (or on the pipe or device the
+// user named); a failed write keeps the system's reason as the device's
+// error text.
 class TWholeFileDevice : public QIODevice {
  public:
-  explicit TWholeFileDevice(const QString& fileName) : FFile(fileName.toStdString()) {
+  explicit TWholeFileDevice(const QString& fileName)
+      : FFile(fileName.toStdString(), TTargetKinds::kStreamsToo) {
     open(QIODevice::WriteOnly);
   }
   void Commit() { FFile.Commit(); }
