@@ -4,7 +4,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -187,25 +190,83 @@ TEST_F(OutputTest, ACorruptSettingsFileKeepsTheProgramStartingAndIsNotLost) {
   EXPECT_NE(ReadBytes(Path("vortexa.ini")).find("No=120"), std::string::npos);
 }
 
-TEST_F(OutputTest, SavingWritesTheShownPictureByExtensionAndRemembersTheFolder) {
+// A picture is written by its name's extension; another extension is
+// refused with a message, and only a written picture moves the save folder.
+TEST_F(OutputTest, SavingWritesByExtensionAndOnlyAWrittenPictureMovesTheFolder) {
   auto form = StartForm();
+  QStringList told;
+  form->InformDialog = [&](const QString& text) { told << text; };
   const QImage& picture = form->Session().DrawGrid().Picture().Image();
-  for (const char* name : {"a.bmp", "a.png", "a.jpg"}) {
-    const QString file = QString::fromStdString(Path(name).string());
+  fs::create_directory(Path("out"));
+  const struct {
+    const char* name;
+    const char* format;  // as the file's content shows it; null for none
+    const char* type;    // the type the next save dialog offers
+  } cases[] = {{"out/a.bmp", "bmp", "bmp"},  {"out/a.png", "png", "png"},
+               {"out/a.jpg", "jpeg", "jpg"}, {"out/b.jpeg", "jpeg", "jpg"},
+               {"out/c.JPE", "jpeg", "jpg"}, {"d.txt", nullptr, "jpg"},
+               {"e", nullptr, "jpg"}};
+  for (const auto& c : cases) {
+    const QString file = QString::fromStdString(Path(c.name).string());
+    const std::string folder = form->Settings().SaveDir;
+    const qsizetype messages = told.size();
     form->SaveFileDialog = [&](const QString&) { return file; };
     form->mnSaveClick();
-    const QImage read(file);
-    ASSERT_FALSE(read.isNull()) << name;
-    EXPECT_EQ(read.size(), picture.size());
-    if (QString(name).endsWith("jpg")) continue;  // lossy
+    EXPECT_EQ(form->Settings().SaveType, c.type) << c.name;
+    if (!c.format) {
+      EXPECT_FALSE(QFile::exists(file)) << c.name;
+      EXPECT_EQ(told.size(), messages + 1) << c.name;
+      EXPECT_EQ(form->Settings().SaveDir, folder) << c.name;
+      continue;
+    }
+    EXPECT_EQ(told.size(), messages) << c.name;
+    EXPECT_EQ(form->Settings().SaveDir, Path("out").string() + "/") << c.name;
+    QImageReader reader(file);
+    reader.setDecideFormatFromContent(true);
+    EXPECT_EQ(reader.format(), c.format) << c.name;
+    const QImage read = reader.read();
+    ASSERT_EQ(read.size(), picture.size()) << c.name;
+    if (std::string_view(c.format) == "jpeg") continue;  // lossy
     EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32),
               picture.convertToFormat(QImage::Format_RGB32))
-        << name;
+        << c.name;
   }
-  EXPECT_EQ(form->Settings().SaveDir, FFolder.path().toStdString() + "/");
-  // Another extension writes nothing.
-  EXPECT_FALSE(form->SavePicture(QString::fromStdString(Path("a.txt").string())));
-  EXPECT_FALSE(fs::exists(Path("a.txt")));
+}
+
+// The dialog itself, answered as a user would: it opens where the last
+// picture went, offering that picture's type.
+TEST_F(OutputTest, TheSaveDialogOpensWithTheFolderAndTypeOfTheLastPicture) {
+  auto form = StartForm();
+  fs::create_directory(Path("out"));
+  struct TSeen {
+    QString folder, filter, suffix;
+  } seen;
+  QString answer;
+  QTimer answerer;
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    seen = {dialog->directory().absolutePath(), dialog->selectedNameFilter(),
+            dialog->defaultSuffix()};
+    if (answer.isEmpty()) {
+      dialog->reject();
+      return;
+    }
+    dialog->selectFile(answer);
+    static_cast<QDialog*>(dialog)->accept();  // as the save button does
+  });
+  answerer.start(10);
+  const QString first = QDir(QString::fromStdString(form->Settings().SaveDir)).absolutePath();
+  answer = QString::fromStdString(Path("out/x.png").string());
+  form->mnSaveClick();
+  EXPECT_EQ(seen.folder, first);
+  EXPECT_EQ(seen.filter, "ビットマップファイル (*.bmp)");
+  EXPECT_TRUE(QFile::exists(answer));
+  answer.clear();
+  form->mnSaveClick();
+  EXPECT_EQ(seen.folder, QString::fromStdString(Path("out").string()));
+  EXPECT_EQ(seen.filter, "PNGファイル (*.png)");
+  EXPECT_EQ(seen.suffix, "png");
 }
 
 TEST_F(OutputTest, SavingAtASizeAsksTheSizeThenTheFileAndKeepsTheSize) {
