@@ -102,6 +102,17 @@ constexpr TZoomItem kReduceItems[] = {{"２分の１", "２分の１に縮小し
 constexpr const char* kScrollCaptions[] = {"左上", "左",   "左下", "上",  "",
                                            "下",   "右上", "右",   "右下"};
 
+// The line a field edits: its own, or an editable list's.
+const QLineEdit* EditedLine(const QObject* field) {
+  if (const auto* list = qobject_cast<const QComboBox*>(field)) return list->lineEdit();
+  return qobject_cast<const QLineEdit*>(field);
+}
+
+bool LeavesCopyToTheWindow(const QObject* field, const QKeyEvent& key) {
+  const QLineEdit* line = EditedLine(field);
+  return line && key.matches(QKeySequence::Copy) && !line->hasSelectedText();
+}
+
 }  // namespace
 
 int EffectiveOptions(int options, int simdLevel) {
@@ -600,6 +611,10 @@ void TDrawForm::ClearEdited(QWidget* field) {
 bool TDrawForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == FImageArea) return ImageAreaEvent(event);
   if (event->type() == QEvent::KeyPress) return FilterKey(watched, static_cast<QKeyEvent*>(event));
+  // A focused field claims Ctrl+C before the window's shortcut sees it: it
+  // gets the key only with text selected, else the picture is copied.
+  if (event->type() == QEvent::ShortcutOverride)
+    return LeavesCopyToTheWindow(watched, static_cast<const QKeyEvent&>(*event));
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -690,8 +705,8 @@ bool TDrawForm::ImageAreaEvent(QEvent* event) {
     case QEvent::MouseMove: {
       const auto& mouse = static_cast<const QMouseEvent&>(*event);
       const TPointerState state = PointerState(mouse);
-      if (!state.Left && !state.Right)
-        FormMouseMove(mouse.position() + FImageArea->pos());
+      if (mouse.buttons() == Qt::NoButton)
+        FormMouseMove(mouse.position() + FImageArea->pos(), mouse.modifiers());
       else
         Guarded(this,
                 [this, &mouse, state] { FSession.MouseMove(Dot(mouse.position()), state); })();
@@ -1006,8 +1021,8 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
 // ---- hover ----
 
 // position is a client position of the window.
-void TDrawForm::FormMouseMove(QPointF position) {
-  if (FullScreen()) FullScreenMouseMove(position.toPoint());
+void TDrawForm::FormMouseMove(QPointF position, Qt::KeyboardModifiers modifiers) {
+  if (FullScreen() && modifiers == Qt::NoModifier) FullScreenMouseMove(position.toPoint());
   if (FSession.Busy() || !mnInfo->isChecked() || !FInfoForm || !FInfoForm->DotInspectorOn()) return;
   if (!FSession.DrawGrid().IsFlat() || FSession.DrawGrid().IsRotated()) {
     FInfoForm->ClearDot();

@@ -166,6 +166,7 @@ void TDrawForm::CreateOutputMenu() {
 
   QAction* first = mnFile->actions().value(0);
   mnFile->insertActions(first, {mnSave, mnCopy, mnSizeSave, mnSizeCopy});
+  addActions({mnSave, mnCopy});  // their keys work also while the menu bar is hidden
   mnJPEG = new QMenu("JPEG画質(&J)", mnFile);
   mnJPEG->menuAction()->setStatusTip("JPEG形式で保存する際の画質を設定します");
   auto* group = new QActionGroup(mnJPEG);

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -433,6 +434,59 @@ TEST_F(OutputTest, FullScreenHidesTheBarsKeepsThePictureAndRestoresTheBounds) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return form->ImageAreaSize() == QSize(640, 480); }, kWaitMs));
   WaitIdle(*form);
   EXPECT_EQ(form->ImageAreaSize(), QSize(640, 480));
+}
+
+// In full screen with the bars hidden the window's keys still act, the
+// information strip names the tour's destination, and only a plain move
+// (no button, no modifier key) calls the bars.
+TEST_F(OutputTest, FullScreenWithoutBarsKeepsKeysDestinationAndPlainMoves) {
+  WriteBytes(Path("vortexa.ini"), "[Version]\nNo=120\n[Main]\nFSNotice=1\n");
+  auto form = StartForm();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  form->mnFullScreenClick();
+  WaitIdle(*form);
+  ASSERT_FALSE(form->BarsShown());
+
+  const struct {
+    QKeyCombination key;
+    QAction* command;
+  } keys[] = {{Qt::CTRL | Qt::Key_S, form->mnSave},
+              {Qt::CTRL | Qt::Key_C, form->mnCopy},
+              {Qt::CTRL | Qt::Key_R, form->mnRandTour},
+              {QKeyCombination(Qt::Key_F1), form->mnShowHelp}};
+  for (const auto& k : keys) {
+    QObject::disconnect(k.command, &QAction::triggered, nullptr, nullptr);  // no dialogs
+    QSignalSpy triggered(k.command, &QAction::triggered);
+    QTest::keyClick(form.get(), k.key.key(), k.key.keyboardModifiers());
+    EXPECT_EQ(triggered.count(), 1) << k.command->text().toStdString();
+  }
+
+  const auto hiddenStrip = [&](const std::string& destination) {
+    form->Session().SetDestName(destination);
+    form->ToggleBars();
+    form->ToggleBars();
+    return form->Session().DrawGrid().InfoStrip().Image().copy();
+  };
+  EXPECT_NE(hiddenStrip("渦巻き"), hiddenStrip(""));
+
+  QWidget* area = form->ImageArea();
+  const struct {
+    Qt::MouseButtons buttons;
+    Qt::KeyboardModifiers modifiers;
+    bool shows;
+  } moves[] = {{Qt::MiddleButton, Qt::NoModifier, false},
+               {Qt::NoButton, Qt::ShiftModifier, false},
+               {Qt::NoButton, Qt::ControlModifier, false},
+               {Qt::NoButton, Qt::NoModifier, true}};
+  for (const auto& m : moves) {
+    ASSERT_FALSE(form->BarsShown());
+    QMouseEvent move(QEvent::MouseMove, QPointF(100, 2), area->mapToGlobal(QPointF(100, 2)),
+                     Qt::NoButton, m.buttons, m.modifiers);
+    QApplication::sendEvent(area, &move);
+    EXPECT_EQ(form->BarsShown(), m.shows) << m.buttons << " " << m.modifiers;
+  }
+  form->mnFullScreenClick();
 }
 
 TEST_F(OutputTest, F1WithoutABrowserNamesTheManualsPath) {

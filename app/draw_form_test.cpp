@@ -650,6 +650,40 @@ TEST_F(DrawFormTest, CopiedTextPastesTheViewAndColoursIntoAnotherWindow) {
   EXPECT_EQ(fresh->Session().View(), (TViewState{0.25L, 0, 1, 500}));
 }
 
+// Ctrl+C copies the picture wherever the focus is, unless a field has text
+// selected: then it copies that text.
+TEST_F(DrawFormTest, CtrlCCopiesThePictureUnlessAFieldHasTextSelected) {
+  auto form = StartForm();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const QSize picture(form->Session().DrawGrid().Width(), form->Session().DrawGrid().Height());
+  const struct {
+    const char* what;
+    QWidget* focus;
+    QLineEdit* line;  // the text it edits
+    bool selected;
+  } cases[] = {{"X", form->edX, form->edX, false},
+               {"X selected", form->edX, form->edX, true},
+               {"limit", form->cbLimit, form->cbLimit->lineEdit(), false},
+               {"limit selected", form->cbLimit, form->cbLimit->lineEdit(), true},
+               {"hue", form->tbHue, nullptr, false}};
+  for (const auto& c : cases) {
+    clipboard->clear();
+    c.focus->setFocus();
+    if (c.line && c.selected)
+      c.line->selectAll();
+    else if (c.line)
+      c.line->deselect();
+    QTest::keyClick(c.focus, Qt::Key_C, Qt::ControlModifier);
+    if (c.selected) {
+      EXPECT_EQ(clipboard->text(), c.line->text()) << c.what;
+    } else {
+      EXPECT_EQ(clipboard->image().size(), picture) << c.what;
+    }
+  }
+}
+
 TEST_F(DrawFormTest, DroppedTextIsTakenOnlyWhenItIsAView) {
   auto form = StartForm();
   const auto dragEnter = [&](const QString& text) {

@@ -101,6 +101,7 @@ void TDrawForm::CreateFavoriteCommands() {
   mnRandTour->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   mnRandTour->setStatusTip("行き先をランダムに選びながら自動的にツアーを実行します");
   connect(mnRandTour, &QAction::triggered, this, Guarded(this, [this] { mnRandTourClick(); }));
+  addAction(mnRandTour);  // Ctrl+R works also while the menu bar is hidden
   // Kept for the menu's layout; it has no action.
   mnAutoTour = mnFavorite->addAction("オートツアー(&A)");
   mnAutoTour->setVisible(false);
