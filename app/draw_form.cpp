@@ -23,6 +23,7 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QWindow>
 #include <cmath>
 #include <span>
@@ -137,6 +138,8 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   TopPanel = new QWidget(central);
   FImageArea = new TImageArea(central, FScreen);
   FImageArea->installEventFilter(this);
+  new TWindowWheel(
+      this, [this](int notches, const QWheelEvent& wheel) { FormMouseWheel(notches, wheel); });
   FStatusBar = new TStatusPanels(central);
   layout->addWidget(TopPanel);
   layout->addWidget(FImageArea, 1);
@@ -674,6 +677,23 @@ void TDrawForm::keyPressEvent(QKeyEvent* event) {
 
 // ---- mouse ----
 
+// The wheel anywhere in the window zooms, or with the right button held
+// switches the relief; the session uses up a notch that comes while busy.
+// Zooming about the pointer takes the picture's centre where the pointer is
+// not over the picture.
+void TDrawForm::FormMouseWheel(int notches, const QWheelEvent& wheel) {
+  const TPointerState state{false, (wheel.buttons() & Qt::RightButton) != 0,
+                            (wheel.modifiers() & Qt::ShiftModifier) != 0};
+  const bool ctrl = (wheel.modifiers() & Qt::ControlModifier) != 0;
+  const QPointF inArea = FImageArea->mapFromGlobal(wheel.globalPosition());
+  const QPoint pointer =
+      FImageArea->rect().contains(inArea.toPoint())
+          ? Dot(inArea)
+          : QPoint(FSession.DrawGrid().Width() / 2, FSession.DrawGrid().Height() / 2);
+  for (int notch = 0; notch < std::abs(notches); ++notch)
+    Guarded(this, [&] { FSession.Wheel(notches > 0, state, ctrl, pointer); })();
+}
+
 TPointerState TDrawForm::PointerState(const QMouseEvent& event) const {
   return {(event.buttons() & Qt::LeftButton) != 0, (event.buttons() & Qt::RightButton) != 0,
           (event.modifiers() & Qt::ShiftModifier) != 0};
@@ -716,21 +736,6 @@ bool TDrawForm::ImageAreaEvent(QEvent* event) {
       const auto& mouse = static_cast<const QMouseEvent&>(*event);
       Guarded(this, [this, &mouse] {
         FSession.MouseRelease(Dot(mouse.position()), PointerState(mouse));
-      })();
-      return true;
-    }
-    case QEvent::Wheel: {
-      const auto& wheel = static_cast<const QWheelEvent&>(*event);
-      const int delta = wheel.angleDelta().y();
-      if (delta == 0) return true;
-      // The notch is used up while busy: a relief animation must not run
-      // inside the drawing's own display loop.
-      if (FSession.Busy()) return true;
-      const TPointerState state{false, (wheel.buttons() & Qt::RightButton) != 0,
-                                (wheel.modifiers() & Qt::ShiftModifier) != 0};
-      Guarded(this, [this, &wheel, delta, state] {
-        FSession.Wheel(delta > 0, state, (wheel.modifiers() & Qt::ControlModifier) != 0,
-                       Dot(wheel.position()));
       })();
       return true;
     }

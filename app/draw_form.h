@@ -275,6 +275,7 @@ class TDrawForm : public QMainWindow,
   void InstallFieldFilters();
   bool FilterKey(QObject* watched, QKeyEvent* key);
   bool ImageAreaEvent(QEvent* event);
+  void FormMouseWheel(int notches, const QWheelEvent& wheel);
   TPointerState PointerState(const QMouseEvent& event) const;
   // Window pixels of this window's screen as dots of the picture.
   int Dots(int pixels) const;

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <fstream>
 
+#include "app/form_parts.h"
 #include "favorites/number_text.h"
 
 namespace vortexa {
@@ -563,6 +564,59 @@ TEST_F(DrawFormTest, WheelAndDragsOnThePictureMoveTheView) {
   EXPECT_EQ(form->Session().History().Index(), entries - 2);
   SendMouse(area, QEvent::MouseButtonPress, middle, Qt::ForwardButton, Qt::ForwardButton);
   EXPECT_EQ(form->Session().History().Index(), entries - 1);
+}
+
+// The wheel zooms over every control of the window, not only the picture;
+// the controls that take the wheel elsewhere keep their values.
+TEST_F(DrawFormTest, TheWheelZoomsWhereverThePointerIsInTheWindow) {
+  auto form = StartForm();
+  form->mnAnimate->trigger();  // no zoom movies: the test looks at views
+  const int hue = form->tbHue->value();
+  const QString limit = form->cbLimit->currentText();
+  const QString period = form->cbTimes->currentText();
+  long double range = form->Session().View().Range;
+  for (QWidget* over : {form->ImageArea(), form->BasicToolBar, static_cast<QWidget*>(form->tbHue),
+                        static_cast<QWidget*>(form->cbLimit), static_cast<QWidget*>(form->cbTimes),
+                        static_cast<QWidget*>(form->btDraw)}) {
+    SendWheel(over, QPoint(over->width() / 2, over->height() / 2), 120);
+    range /= 4;
+    EXPECT_EQ(form->Session().View().Range, range) << over->metaObject()->className();
+  }
+  EXPECT_EQ(form->tbHue->value(), hue);
+  EXPECT_EQ(form->cbLimit->currentText(), limit);
+  EXPECT_EQ(form->cbTimes->currentText(), period);
+}
+
+// A touchpad's parts of a notch zoom once they make a whole one.
+TEST_F(DrawFormTest, ThreeFortiethsOfANotchZoomOnce) {
+  auto form = StartForm();
+  form->mnAnimate->trigger();
+  QWidget* area = form->ImageArea();
+  const int entries = form->Session().History().Count();
+  for (int part = 1; part <= 3; ++part) {
+    SendWheel(area, QPoint(10, 10), 40);
+    EXPECT_EQ(form->Session().History().Count(), entries + part / 3) << part;
+  }
+  EXPECT_EQ(form->Session().View().Range, 0.5L);
+}
+
+TEST(WheelNotchesTest, PartsAddUpToWholeNotchesAndATurnBackStartsAfresh) {
+  const struct {
+    std::vector<int> deltas, notches;
+  } cases[] = {{{120}, {1}},
+               {{-120}, {-1}},
+               {{40, 40, 40, 40}, {0, 0, 1, 0}},
+               {{-60, -60}, {0, -1}},
+               {{80, -40, -80}, {0, 0, -1}},
+               {{250, 110}, {2, 1}},
+               {{0}, {0}}};
+  for (const auto& c : cases) {
+    TWheelNotches wheel;
+    std::vector<int> notches;
+    for (const int delta : c.deltas)
+      notches.push_back(wheel.Add(delta));
+    EXPECT_EQ(notches, c.notches) << testing::PrintToString(c.deltas);
+  }
 }
 
 TEST_F(DrawFormTest, WheelAtThePointerWhenChosenInTheOptions) {
