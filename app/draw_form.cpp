@@ -23,6 +23,7 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QWindow>
 #include <cmath>
 #include <map>
@@ -81,6 +82,17 @@ QString SizeText(QSize size) {
   return QString("%1×%2").arg(size.width()).arg(size.height());
 }
 
+// The line a field edits: its own, or an editable list's.
+const QLineEdit* EditedLine(const QObject* field) {
+  if (const auto* list = qobject_cast<const QComboBox*>(field)) return list->lineEdit();
+  return qobject_cast<const QLineEdit*>(field);
+}
+
+bool LeavesCopyToTheWindow(const QObject* field, const QKeyEvent& key) {
+  const QLineEdit* line = EditedLine(field);
+  return line && key.matches(QKeySequence::Copy) && !line->hasSelectedText();
+}
+
 }  // namespace
 
 int EffectiveOptions(int options, int simdLevel) {
@@ -105,6 +117,8 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   TopPanel = new QWidget(central);
   FImageArea = new TImageArea(central, FScreen);
   FImageArea->installEventFilter(this);
+  new TWindowWheel(
+      this, [this](int notches, const QWheelEvent& wheel) { FormMouseWheel(notches, wheel); });
   FStatusBar = new TStatusPanels(central);
   layout->addWidget(TopPanel);
   layout->addWidget(FImageArea, 1);
@@ -633,6 +647,10 @@ void TDrawForm::ClearEdited(QWidget* field) {
 bool TDrawForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == FImageArea) return ImageAreaEvent(event);
   if (event->type() == QEvent::KeyPress) return FilterKey(watched, static_cast<QKeyEvent*>(event));
+  // A focused field claims Ctrl+C before the window's shortcut sees it: it
+  // gets the key only with text selected, else the picture is copied.
+  if (event->type() == QEvent::ShortcutOverride)
+    return LeavesCopyToTheWindow(watched, static_cast<const QKeyEvent&>(*event));
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -691,6 +709,23 @@ void TDrawForm::keyPressEvent(QKeyEvent* event) {
 
 // ---- mouse ----
 
+// The wheel anywhere in the window zooms, or with the right button held
+// switches the relief; the session uses up a notch that comes while busy.
+// Zooming about the pointer takes the picture's centre where the pointer is
+// not over the picture.
+void TDrawForm::FormMouseWheel(int notches, const QWheelEvent& wheel) {
+  const TPointerState state{false, (wheel.buttons() & Qt::RightButton) != 0,
+                            (wheel.modifiers() & Qt::ShiftModifier) != 0};
+  const bool ctrl = (wheel.modifiers() & Qt::ControlModifier) != 0;
+  const QPointF inArea = FImageArea->mapFromGlobal(wheel.globalPosition());
+  const QPoint pointer =
+      FImageArea->rect().contains(inArea.toPoint())
+          ? Dot(inArea)
+          : QPoint(FSession.DrawGrid().Width() / 2, FSession.DrawGrid().Height() / 2);
+  for (int notch = 0; notch < std::abs(notches); ++notch)
+    Guarded(this, [&] { FSession.Wheel(notches > 0, state, ctrl, pointer); })();
+}
+
 TPointerState TDrawForm::PointerState(const QMouseEvent& event) const {
   return {(event.buttons() & Qt::LeftButton) != 0, (event.buttons() & Qt::RightButton) != 0,
           (event.modifiers() & Qt::ShiftModifier) != 0};
@@ -721,8 +756,8 @@ bool TDrawForm::ImageAreaEvent(QEvent* event) {
     case QEvent::MouseMove: {
       const auto& mouse = static_cast<const QMouseEvent&>(*event);
       const TPointerState state = PointerState(mouse);
-      if (!state.Left && !state.Right)
-        FormMouseMove(mouse.position() + FImageArea->pos());
+      if (mouse.buttons() == Qt::NoButton)
+        FormMouseMove(mouse.position() + FImageArea->pos(), mouse.modifiers());
       else
         Guarded(this,
                 [this, &mouse, state] { FSession.MouseMove(Dot(mouse.position()), state); })();
@@ -732,21 +767,6 @@ bool TDrawForm::ImageAreaEvent(QEvent* event) {
       const auto& mouse = static_cast<const QMouseEvent&>(*event);
       Guarded(this, [this, &mouse] {
         FSession.MouseRelease(Dot(mouse.position()), PointerState(mouse));
-      })();
-      return true;
-    }
-    case QEvent::Wheel: {
-      const auto& wheel = static_cast<const QWheelEvent&>(*event);
-      const int delta = wheel.angleDelta().y();
-      if (delta == 0) return true;
-      // The notch is used up while busy: a relief animation must not run
-      // inside the drawing's own display loop.
-      if (FSession.Busy()) return true;
-      const TPointerState state{false, (wheel.buttons() & Qt::RightButton) != 0,
-                                (wheel.modifiers() & Qt::ShiftModifier) != 0};
-      Guarded(this, [this, &wheel, delta, state] {
-        FSession.Wheel(delta > 0, state, (wheel.modifiers() & Qt::ControlModifier) != 0,
-                       Dot(wheel.position()));
       })();
       return true;
     }
@@ -1046,8 +1066,8 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
 // ---- hover ----
 
 // position is a client position of the window.
-void TDrawForm::FormMouseMove(QPointF position) {
-  if (FullScreen()) FullScreenMouseMove(position.toPoint());
+void TDrawForm::FormMouseMove(QPointF position, Qt::KeyboardModifiers modifiers) {
+  if (FullScreen() && modifiers == Qt::NoModifier) FullScreenMouseMove(position.toPoint());
   if (FSession.Busy() || !mnInfo->isChecked() || !FInfoForm || !FInfoForm->DotInspectorOn()) return;
   if (!FSession.DrawGrid().IsFlat() || FSession.DrawGrid().IsRotated()) {
     FInfoForm->ClearDot();

@@ -91,8 +91,10 @@ class TDrawForm : public QMainWindow,
   TSession& Session() { return FSession; }
   void EnableControls(bool enabled);
   void ShowAngles();
-  // The hover over the picture at a client position of the window.
-  void FormMouseMove(QPointF position);
+  // A move with no mouse button held, at a client position of the window:
+  // the hover over the picture, and in full screen without modifier keys
+  // the bars.
+  void FormMouseMove(QPointF position, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   // Builds the favourites menu from the favourites tree.
   void BuildMenu();
 
@@ -272,6 +274,7 @@ class TDrawForm : public QMainWindow,
   void InstallFieldFilters();
   bool FilterKey(QObject* watched, QKeyEvent* key);
   bool ImageAreaEvent(QEvent* event);
+  void FormMouseWheel(int notches, const QWheelEvent& wheel);
   TPointerState PointerState(const QMouseEvent& event) const;
   // Window pixels of this window's screen as dots of the picture.
   int Dots(int pixels) const;

@@ -13,7 +13,10 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <iterator>
 
 #include "app/draw_form.h"
 #include "app/size_form.h"
@@ -28,9 +31,31 @@ namespace {
 constexpr int kTempMargin = 10;
 constexpr const char* kDocumentName = "うずまきらんど";
 
-const QString kBmpFilter = "ビットマップファイル (*.bmp)";
-const QString kJpegFilter = "JPEGファイル (*.jpg)";
-const QString kPngFilter = "PNGファイル (*.png)";
+// The save dialog's file types: the filter, the suffix a name without one
+// gets, and the extensions that are files of the type.
+struct TSaveType {
+  QString Filter;
+  QString Suffix;
+  QStringList Extensions;
+};
+const TSaveType kSaveTypes[] = {{"ビットマップファイル (*.bmp)", "bmp", {"bmp"}},
+                                {"JPEGファイル (*.jpg *.jpeg *.jpe)", "jpg", kJpegExtensions},
+                                {"PNGファイル (*.png)", "png", {"png"}}};
+
+// The type a file name's extension stands for; null for none.
+const TSaveType* SaveTypeOf(const QString& fileName) {
+  const QString extension = QFileInfo(fileName).suffix().toLower();
+  for (const TSaveType& type : kSaveTypes)
+    if (type.Extensions.contains(extension)) return &type;
+  return nullptr;
+}
+
+QString UnknownTypeText(const QString& fileName) {
+  return QString(
+             "%1 には保存できません。\n"
+             "画像ファイルの拡張子は .bmp、.jpg、.jpeg、.jpe、.png のいずれかです。")
+      .arg(QFileInfo(fileName).fileName());
+}
 
 // The picture writers' files, as the command-line renderer writes them (PNG
 // in RGB or indexed colour, never with an alpha channel); false for any other
@@ -49,18 +74,42 @@ QString FolderOf(const QString& fileName) {
   return folder;
 }
 
-// The save dialog: BMP by default, the extension following the chosen type.
-QString AskSaveFile(QWidget* owner, const QString& folder) {
+// The file to save a picture to, asked in folder; empty when the dialog was
+// cancelled or the name has no picture type, which the user is told.
+QString AskPictureFile(const std::function<QString(const QString&)>& ask,
+                       const std::function<void(const QString&)>& inform,
+                       const std::string& folder) {
+  const QString fileName = ask(QString::fromStdString(folder));
+  if (fileName.isEmpty() || SaveTypeOf(fileName)) return fileName;
+  inform(UnknownTypeText(fileName));
+  return {};
+}
+
+// The folder and the type of a picture written are where the next save starts.
+void RememberSaved(TSettings& settings, const QString& fileName) {
+  settings.SaveDir = FolderOf(fileName).toStdString();
+  settings.SaveType = SaveTypeOf(fileName)->Suffix.toStdString();
+}
+
+// The save dialog, with the type of the last picture saved; the extension
+// follows the chosen type.
+QString AskSaveFile(QWidget* owner, const QString& folder, const QString& lastType) {
   QFileDialog dialog(owner, "画像保存先のファイル指定", folder);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilters({kBmpFilter, kJpegFilter, kPngFilter});
-  dialog.setDefaultSuffix("bmp");
+  QStringList filters;
+  for (const TSaveType& type : kSaveTypes)
+    filters << type.Filter;
+  dialog.setNameFilters(filters);
+  const auto chosen = std::find_if(std::begin(kSaveTypes), std::end(kSaveTypes),
+                                   [&](const TSaveType& type) { return type.Suffix == lastType; });
+  const TSaveType& start = chosen == std::end(kSaveTypes) ? kSaveTypes[0] : *chosen;
+  dialog.selectNameFilter(start.Filter);
+  dialog.setDefaultSuffix(start.Suffix);
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                    [&dialog](const QString& filter) {
-                     dialog.setDefaultSuffix(filter == kJpegFilter  ? "jpg"
-                                             : filter == kPngFilter ? "png"
-                                                                    : "bmp");
+                     for (const TSaveType& type : kSaveTypes)
+                       if (type.Filter == filter) dialog.setDefaultSuffix(type.Suffix);
                    });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
@@ -78,7 +127,9 @@ QRect TDrawForm::TempSizeArea() const {
 }
 
 void TDrawForm::CreateOutputMenu() {
-  SaveFileDialog = [this](const QString& folder) { return AskSaveFile(this, folder); };
+  SaveFileDialog = [this](const QString& folder) {
+    return AskSaveFile(this, folder, QString::fromStdString(FSettings.SaveType));
+  };
   ConfirmDialog = [this](const QString& question) {
     return QMessageBox::question(this, kDocumentName, question,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
@@ -151,11 +202,13 @@ void TDrawForm::mnWallClick() {
 }
 
 void TDrawForm::mnSaveClick() {
-  const QString fileName = SaveFileDialog(QString::fromStdString(FSettings.SaveDir));
+  const QString fileName = AskPictureFile(SaveFileDialog, InformDialog, FSettings.SaveDir);
   if (fileName.isEmpty()) return;
-  FSession.RunCommand(TCommandId::SavePicture,
-                      [this, &fileName](TBusyScope&) { SavePicture(fileName); });
-  FSettings.SaveDir = FolderOf(fileName).toStdString();
+  bool written = false;
+  FSession.RunCommand(TCommandId::SavePicture, [this, &fileName, &written](TBusyScope&) {
+    written = SavePicture(fileName);
+  });
+  if (written) RememberSaved(FSettings, fileName);
 }
 
 void TDrawForm::mnCopyClick() {
@@ -174,13 +227,12 @@ void TDrawForm::mnSizeSaveClick(bool copy) {
   const int width = form.ChosenWidth(), height = form.ChosenHeight();
   QString fileName;
   if (!copy) {
-    fileName = SaveFileDialog(QString::fromStdString(FSettings.SaveDir));
+    fileName = AskPictureFile(SaveFileDialog, InformDialog, FSettings.SaveDir);
     if (fileName.isEmpty()) return;
-    FSettings.SaveDir = FolderOf(fileName).toStdString();
   }
   FSettings.SaveWidth = width;
   FSettings.SaveHeight = height;
-  RenderAtSize(fileName, width, height);
+  if (RenderAtSize(fileName, width, height) && !copy) RememberSaved(FSettings, fileName);
 }
 
 // The picture keeps its aspect and sits at the top left of the page.

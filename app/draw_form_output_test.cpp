@@ -4,13 +4,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -228,27 +232,85 @@ TEST_F(OutputTest, ACorruptSettingsFileKeepsTheProgramStartingAndIsNotLost) {
   EXPECT_NE(ReadBytes(Path("vortexa.ini")).find("No=120"), std::string::npos);
 }
 
-TEST_F(OutputTest, SavingWritesTheShownPictureByExtensionAndRemembersTheFolder) {
+// A picture is written by its name's extension; another extension is
+// refused with a message, and only a written picture moves the save folder.
+TEST_F(OutputTest, SavingWritesByExtensionAndOnlyAWrittenPictureMovesTheFolder) {
   auto form = StartForm();
+  QStringList told;
+  form->InformDialog = [&](const QString& text) { told << text; };
   const QImage& picture = form->Session().DrawGrid().Picture().Image();
-  for (const char* name : {"a.bmp", "a.png", "a.jpg"}) {
-    const QString file = QString::fromStdString(Path(name).string());
+  fs::create_directory(Path("out"));
+  const struct {
+    const char* name;
+    const char* format;  // as the file's content shows it; null for none
+    const char* type;    // the type the next save dialog offers
+  } cases[] = {{"out/a.bmp", "bmp", "bmp"},  {"out/a.png", "png", "png"},
+               {"out/a.jpg", "jpeg", "jpg"}, {"out/b.jpeg", "jpeg", "jpg"},
+               {"out/c.JPE", "jpeg", "jpg"}, {"d.txt", nullptr, "jpg"},
+               {"e", nullptr, "jpg"}};
+  for (const auto& c : cases) {
+    const QString file = QString::fromStdString(Path(c.name).string());
+    const std::string folder = form->Settings().SaveDir;
+    const qsizetype messages = told.size();
     form->SaveFileDialog = [&](const QString&) { return file; };
     form->mnSaveClick();
-    const QImage read(file);
-    ASSERT_FALSE(read.isNull()) << name;
-    EXPECT_EQ(read.size(), picture.size());
-    if (QString(name).endsWith("jpg")) continue;  // lossy
+    EXPECT_EQ(form->Settings().SaveType, c.type) << c.name;
+    if (!c.format) {
+      EXPECT_FALSE(QFile::exists(file)) << c.name;
+      EXPECT_EQ(told.size(), messages + 1) << c.name;
+      EXPECT_EQ(form->Settings().SaveDir, folder) << c.name;
+      continue;
+    }
+    EXPECT_EQ(told.size(), messages) << c.name;
+    EXPECT_EQ(form->Settings().SaveDir, Path("out").string() + "/") << c.name;
+    QImageReader reader(file);
+    reader.setDecideFormatFromContent(true);
+    EXPECT_EQ(reader.format(), c.format) << c.name;
+    const QImage read = reader.read();
+    ASSERT_EQ(read.size(), picture.size()) << c.name;
+    if (std::string_view(c.format) == "jpeg") continue;  // lossy
     // PNG colour type (byte 25): RGB or indexed, as the renderer writes, no alpha.
-    if (QString(name).endsWith("png")) EXPECT_NE(ReadBytes(Path(name)).at(25), 6);
+    if (std::string_view(c.format) == "png") EXPECT_NE(ReadBytes(Path(c.name)).at(25), 6);
     EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32),
               picture.convertToFormat(QImage::Format_RGB32))
-        << name;
+        << c.name;
   }
-  EXPECT_EQ(form->Settings().SaveDir, FFolder.path().toStdString() + "/");
-  // Another extension writes nothing.
-  EXPECT_FALSE(form->SavePicture(QString::fromStdString(Path("a.txt").string())));
-  EXPECT_FALSE(fs::exists(Path("a.txt")));
+}
+
+// The dialog itself, answered as a user would: it opens where the last
+// picture went, offering that picture's type.
+TEST_F(OutputTest, TheSaveDialogOpensWithTheFolderAndTypeOfTheLastPicture) {
+  auto form = StartForm();
+  fs::create_directory(Path("out"));
+  struct TSeen {
+    QString folder, filter, suffix;
+  } seen;
+  QString answer;
+  QTimer answerer;
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    seen = {dialog->directory().absolutePath(), dialog->selectedNameFilter(),
+            dialog->defaultSuffix()};
+    if (answer.isEmpty()) {
+      dialog->reject();
+      return;
+    }
+    dialog->selectFile(answer);
+    static_cast<QDialog*>(dialog)->accept();  // as the save button does
+  });
+  answerer.start(10);
+  const QString first = QDir(QString::fromStdString(form->Settings().SaveDir)).absolutePath();
+  answer = QString::fromStdString(Path("out/x.png").string());
+  form->mnSaveClick();
+  EXPECT_EQ(seen.folder, first);
+  EXPECT_EQ(seen.filter, "ビットマップファイル (*.bmp)");
+  EXPECT_TRUE(QFile::exists(answer));
+  answer.clear();
+  form->mnSaveClick();
+  EXPECT_EQ(seen.folder, QString::fromStdString(Path("out").string()));
+  EXPECT_EQ(seen.filter, "PNGファイル (*.png)");
+  EXPECT_EQ(seen.suffix, "png");
 }
 
 TEST_F(OutputTest, SavingAtASizeAsksTheSizeThenTheFileAndKeepsTheSize) {
@@ -415,6 +477,59 @@ TEST_F(OutputTest, FullScreenHidesTheBarsKeepsThePictureAndRestoresTheBounds) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return form->ImageAreaSize() == QSize(640, 480); }, kWaitMs));
   WaitIdle(*form);
   EXPECT_EQ(form->ImageAreaSize(), QSize(640, 480));
+}
+
+// In full screen with the bars hidden the window's keys still act, the
+// information strip names the tour's destination, and only a plain move
+// (no button, no modifier key) calls the bars.
+TEST_F(OutputTest, FullScreenWithoutBarsKeepsKeysDestinationAndPlainMoves) {
+  WriteBytes(Path("vortexa.ini"), "[Version]\nNo=120\n[Main]\nFSNotice=1\n");
+  auto form = StartForm();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  form->mnFullScreenClick();
+  WaitIdle(*form);
+  ASSERT_FALSE(form->BarsShown());
+
+  const struct {
+    QKeyCombination key;
+    QAction* command;
+  } keys[] = {{Qt::CTRL | Qt::Key_S, form->mnSave},
+              {Qt::CTRL | Qt::Key_C, form->mnCopy},
+              {Qt::CTRL | Qt::Key_R, form->mnRandTour},
+              {QKeyCombination(Qt::Key_F1), form->mnShowHelp}};
+  for (const auto& k : keys) {
+    QObject::disconnect(k.command, &QAction::triggered, nullptr, nullptr);  // no dialogs
+    QSignalSpy triggered(k.command, &QAction::triggered);
+    QTest::keyClick(form.get(), k.key.key(), k.key.keyboardModifiers());
+    EXPECT_EQ(triggered.count(), 1) << k.command->text().toStdString();
+  }
+
+  const auto hiddenStrip = [&](const std::string& destination) {
+    form->Session().SetDestName(destination);
+    form->ToggleBars();
+    form->ToggleBars();
+    return form->Session().DrawGrid().InfoStrip().Image().copy();
+  };
+  EXPECT_NE(hiddenStrip("渦巻き"), hiddenStrip(""));
+
+  QWidget* area = form->ImageArea();
+  const struct {
+    Qt::MouseButtons buttons;
+    Qt::KeyboardModifiers modifiers;
+    bool shows;
+  } moves[] = {{Qt::MiddleButton, Qt::NoModifier, false},
+               {Qt::NoButton, Qt::ShiftModifier, false},
+               {Qt::NoButton, Qt::ControlModifier, false},
+               {Qt::NoButton, Qt::NoModifier, true}};
+  for (const auto& m : moves) {
+    ASSERT_FALSE(form->BarsShown());
+    QMouseEvent move(QEvent::MouseMove, QPointF(100, 2), area->mapToGlobal(QPointF(100, 2)),
+                     Qt::NoButton, m.buttons, m.modifiers);
+    QApplication::sendEvent(area, &move);
+    EXPECT_EQ(form->BarsShown(), m.shows) << m.buttons << " " << m.modifiers;
+  }
+  form->mnFullScreenClick();
 }
 
 TEST_F(OutputTest, F1WithoutABrowserNamesTheManualsPath) {

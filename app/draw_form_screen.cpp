@@ -94,7 +94,9 @@ void TDrawForm::ToggleBars() {
   layout()->activate();
   centralWidget()->layout()->activate();
   FSession.SetOrigin(Dots(PictureTop()));
-  if (!show) FSession.DrawGrid().DrawInfo(edX->text(), edY->text(), edRange->text(), QString());
+  if (!show)
+    FSession.DrawGrid().DrawInfo(edX->text(), edY->text(), edRange->text(),
+                                 QString::fromStdString(FSession.DestName()));
   FSession.DrawGrid().Present();
 }
 

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "app/form_parts.h"
 #include "favorites/number_text.h"
 
 namespace vortexa {
@@ -605,6 +606,59 @@ TEST_F(DrawFormTest, WheelAndDragsOnThePictureMoveTheView) {
   EXPECT_EQ(form->Session().History().Index(), entries - 1);
 }
 
+// The wheel zooms over every control of the window, not only the picture;
+// the controls that take the wheel elsewhere keep their values.
+TEST_F(DrawFormTest, TheWheelZoomsWhereverThePointerIsInTheWindow) {
+  auto form = StartForm();
+  form->mnAnimate->trigger();  // no zoom movies: the test looks at views
+  const int hue = form->tbHue->value();
+  const QString limit = form->cbLimit->currentText();
+  const QString period = form->cbTimes->currentText();
+  long double range = form->Session().View().Range;
+  for (QWidget* over : {form->ImageArea(), form->BasicToolBar, static_cast<QWidget*>(form->tbHue),
+                        static_cast<QWidget*>(form->cbLimit), static_cast<QWidget*>(form->cbTimes),
+                        static_cast<QWidget*>(form->btDraw)}) {
+    SendWheel(over, QPoint(over->width() / 2, over->height() / 2), 120);
+    range /= 4;
+    EXPECT_EQ(form->Session().View().Range, range) << over->metaObject()->className();
+  }
+  EXPECT_EQ(form->tbHue->value(), hue);
+  EXPECT_EQ(form->cbLimit->currentText(), limit);
+  EXPECT_EQ(form->cbTimes->currentText(), period);
+}
+
+// A touchpad's parts of a notch zoom once they make a whole one.
+TEST_F(DrawFormTest, ThreeFortiethsOfANotchZoomOnce) {
+  auto form = StartForm();
+  form->mnAnimate->trigger();
+  QWidget* area = form->ImageArea();
+  const int entries = form->Session().History().Count();
+  for (int part = 1; part <= 3; ++part) {
+    SendWheel(area, QPoint(10, 10), 40);
+    EXPECT_EQ(form->Session().History().Count(), entries + part / 3) << part;
+  }
+  EXPECT_EQ(form->Session().View().Range, 0.5L);
+}
+
+TEST(WheelNotchesTest, PartsAddUpToWholeNotchesAndATurnBackStartsAfresh) {
+  const struct {
+    std::vector<int> deltas, notches;
+  } cases[] = {{{120}, {1}},
+               {{-120}, {-1}},
+               {{40, 40, 40, 40}, {0, 0, 1, 0}},
+               {{-60, -60}, {0, -1}},
+               {{80, -40, -80}, {0, 0, -1}},
+               {{250, 110}, {2, 1}},
+               {{0}, {0}}};
+  for (const auto& c : cases) {
+    TWheelNotches wheel;
+    std::vector<int> notches;
+    for (const int delta : c.deltas)
+      notches.push_back(wheel.Add(delta));
+    EXPECT_EQ(notches, c.notches) << testing::PrintToString(c.deltas);
+  }
+}
+
 TEST_F(DrawFormTest, WheelAtThePointerWhenChosenInTheOptions) {
   auto form = StartForm();
   form->mnAnimate->trigger();  // no zoom movies: the test looks at views
@@ -689,6 +743,40 @@ TEST_F(DrawFormTest, CopiedTextPastesTheViewAndColoursIntoAnotherWindow) {
   ASSERT_TRUE(fresh->mnInfoPaste->isEnabled());
   fresh->mnInfoPaste->trigger();
   EXPECT_EQ(fresh->Session().View(), (TViewState{0.25L, 0, 1, 500}));
+}
+
+// Ctrl+C copies the picture wherever the focus is, unless a field has text
+// selected: then it copies that text.
+TEST_F(DrawFormTest, CtrlCCopiesThePictureUnlessAFieldHasTextSelected) {
+  auto form = StartForm();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const QSize picture(form->Session().DrawGrid().Width(), form->Session().DrawGrid().Height());
+  const struct {
+    const char* what;
+    QWidget* focus;
+    QLineEdit* line;  // the text it edits
+    bool selected;
+  } cases[] = {{"X", form->edX, form->edX, false},
+               {"X selected", form->edX, form->edX, true},
+               {"limit", form->cbLimit, form->cbLimit->lineEdit(), false},
+               {"limit selected", form->cbLimit, form->cbLimit->lineEdit(), true},
+               {"hue", form->tbHue, nullptr, false}};
+  for (const auto& c : cases) {
+    clipboard->clear();
+    c.focus->setFocus();
+    if (c.line && c.selected)
+      c.line->selectAll();
+    else if (c.line)
+      c.line->deselect();
+    QTest::keyClick(c.focus, Qt::Key_C, Qt::ControlModifier);
+    if (c.selected) {
+      EXPECT_EQ(clipboard->text(), c.line->text()) << c.what;
+    } else {
+      EXPECT_EQ(clipboard->image().size(), picture) << c.what;
+    }
+  }
 }
 
 TEST_F(DrawFormTest, DroppedTextIsTakenOnlyWhenItIsAView) {

@@ -1,7 +1,9 @@
 #include "form_parts.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 namespace vortexa {
 
@@ -75,6 +77,28 @@ void TColorStrip::paintEvent(QPaintEvent*) {
     painter.setPen(FromWindowColor(FPalette.GetPaletteColor(PaletteStripIndex(x, width()))));
     painter.drawLine(x, 0, x, height() - 1);
   }
+}
+
+int TWheelNotches::Add(int delta) {
+  if ((delta > 0 && FRest < 0) || (delta < 0 && FRest > 0)) FRest = 0;
+  FRest += delta;
+  const int notches = FRest / kNotch;
+  FRest -= notches * kNotch;
+  return notches;
+}
+
+TWindowWheel::TWindowWheel(QWidget* window, TTurned turned)
+    : QObject(window), FWindow(window), FTurned(std::move(turned)) {
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool TWindowWheel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Wheel) return false;
+  const auto* widget = qobject_cast<const QWidget*>(watched);
+  if (!widget || widget->window() != FWindow) return false;
+  const auto& wheel = static_cast<const QWheelEvent&>(*event);
+  if (const int notches = FNotches.Add(wheel.angleDelta().y())) FTurned(notches, wheel);
+  return true;
 }
 
 }  // namespace vortexa

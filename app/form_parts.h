@@ -1,13 +1,16 @@
 // Plain widgets the main window is built from: the status bar with its four
-// panels, the image area and the palette strip.
+// panels, the image area and the palette strip; and the wheel of the window.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <functional>
 
 #include "render/palette.h"
+
+class QWheelEvent;
 
 namespace vortexa {
 
@@ -57,6 +60,37 @@ class TColorStrip : public QWidget {
 
  private:
   const TPalette& FPalette;
+};
+
+// Smooth-scrolling wheels and touchpads send parts of a notch (120 units of
+// angle): the parts add up, and each whole notch is one step. Turning the
+// other way starts afresh.
+class TWheelNotches {
+ public:
+  static constexpr int kNotch = 120;
+  // The whole notches, signed, that delta completes.
+  int Add(int delta);
+
+ private:
+  int FRest = 0;
+};
+
+// Hands the vertical wheel over any control of a window to `turned`, whole
+// notches at a time, before the control can use it: the wheel acts alike
+// wherever the pointer is in the window. Popups and other windows keep theirs.
+class TWindowWheel : public QObject {
+ public:
+  using TTurned = std::function<void(int notches, const QWheelEvent& wheel)>;
+  // Owned by window; watches the application's events.
+  TWindowWheel(QWidget* window, TTurned turned);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* FWindow;
+  TTurned FTurned;
+  TWheelNotches FNotches;
 };
 
 }  // namespace vortexa

@@ -202,7 +202,7 @@ void WriteJpeg(const QImage& picture, int quality, QIODevice& device) {
 bool SavePicture(const QImage& picture, const QString& fileName, int jpegQuality) {
   const QString extension = QFileInfo(fileName).suffix().toLower();
   const bool bmp = extension == QLatin1String("bmp");
-  if (!bmp && extension != QLatin1String("jpg")) return false;
+  if (!bmp && !kJpegExtensions.contains(extension)) return false;
   if (picture.isNull()) throw TPictureFileError("there is no picture to save");
   if (!bmp && (jpegQuality < 0 || jpegQuality > 2))
     throw TPictureFileError("JPEG quality choice must be 0, 1 or 2");

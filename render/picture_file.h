@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <stdexcept>
 
@@ -18,7 +19,10 @@ class TPictureFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Writes the picture as ".bmp" or ".jpg" (compared in lower case) and returns
+// The extensions a JPEG file goes by, in lower case.
+inline const QStringList kJpegExtensions = {"jpg", "jpeg", "jpe"};
+
+// Writes the picture as ".bmp" or as JPEG (compared in lower case) and returns
 // true; any other extension writes nothing and returns false. The file appears
 // under its name only when it was written completely; failures throw
 // TPictureFileError.

@@ -132,13 +132,25 @@ TEST_F(PictureFileTest, ADeviceThatTakesNoBytesIsAnError) {
   EXPECT_THROW(WriteJpeg(picture, 90, readOnly), TPictureFileError);
 }
 
-TEST_F(PictureFileTest, OtherExtensionsWriteNothing) {
+// The extension chooses the format, in any case; others write nothing.
+TEST_F(PictureFileTest, TheExtensionChoosesTheFormat) {
   const QImage picture = TestPicture(8, 8);
-  for (const char* name : {"picture.png", "picture.jpeg", "picture", "picture.bmp.txt"}) {
-    EXPECT_FALSE(SavePicture(picture, Path(name))) << name;
-    EXPECT_FALSE(QFile::exists(Path(name))) << name;
+  const struct {
+    const char* name;
+    const char* format;  // as the file's header shows it; null for no file
+  } cases[] = {{"a.bmp", "BM"},        {"b.BMP", "BM"},       {"c.jpg", "\xFF\xD8"},
+               {"d.jpeg", "\xFF\xD8"}, {"e.JPE", "\xFF\xD8"}, {"f.png", nullptr},
+               {"g", nullptr},         {"h.bmp.txt", nullptr}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(SavePicture(picture, Path(c.name)), c.format != nullptr) << c.name;
+    QFile file(Path(c.name));
+    if (!c.format) {
+      EXPECT_FALSE(file.exists()) << c.name;
+      continue;
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.name;
+    EXPECT_TRUE(file.readAll().startsWith(c.format)) << c.name;
   }
-  EXPECT_TRUE(SavePicture(picture, Path("upper.BMP")));
 }
 
 TEST_F(PictureFileTest, FailuresAreErrorsAndLeaveNoFile) {

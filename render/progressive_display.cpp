@@ -143,9 +143,12 @@ void TDrawGrid::CopyComputedRows(int& row, int pass, int step, const QRect& skip
       if (!IsFlat()) at = TiltPoint(at, false, false);
       if (toPreview) at = QPoint(at.x() / kPreviewScale, at.y() / kPreviewScale);
       const TColor32 color = FPalette.GetColor(count);
+      // Blocks are left out only where they lie wholly on the picture kept:
+      // one reaching past its edge would leave black beyond it until the
+      // final pass.
       if (block == 1)
         pixels.SetPixelClipped(at.x(), at.y(), color);
-      else if (!skip.intersects(QRect(x, y, step, step)))
+      else if (!skip.contains(QRect(x, y, step, step)))
         target.FillRect(QRect(at, QSize(block, block)), color);
     }
   }

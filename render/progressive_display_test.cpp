@@ -313,6 +313,51 @@ TEST_F(ProgressiveDisplayTest, ScrollByNothingRedrawsAtMostTheLastBlockColumnAnd
   EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
 }
 
+// After a drag the coarse blocks fill the strip the old picture no longer
+// covers, up to its edge, and leave alone the blocks that lie wholly on it.
+TEST_F(ProgressiveDisplayTest, ScrollFillsTheUncoveredStripWithPassOneBlocks) {
+  for (const QPoint offset : {QPoint(5, 0), QPoint(-5, 0), QPoint(0, 7), QPoint(0, -7)}) {
+    SetUpGatedView(TGatedRecurrence::kRange);
+    gate.Open = [](int, int) { return true; };
+    stage = 0;
+    draw.Redraw(canvas);
+    PaintPicture(kMarker);
+    draw.TakeSnapshot();
+    draw.EndShift(offset);  // the old picture moved, black where it left
+    const QRect covered = QRect(0, 0, 128, 96).intersected(QRect(0, 0, 128, 96).translated(offset));
+    // Pass 1 is shown whole before the later passes may go on.
+    gate.Open = [this](int pass, int) { return pass <= 1 || stage >= 1; };
+    const auto passOneDone = [this] {
+      for (int y = 0; y < 96; y += 16)
+        if (grid.RowPass(y) < 1) return false;
+      return true;
+    };
+    bool done = false;
+    int shown = -1;
+    draw.OnProgress = [&](int, bool&) {
+      if (done && shown < 0) {
+        shown = static_cast<int>(canvas.presents.size()) - 1;
+        Advance(1);
+      }
+      done = done || passOneDone();
+    };
+    draw.DrawScrolled(canvas, offset);
+    ASSERT_GE(shown, 0) << offset.x() << "," << offset.y();
+    const QImage& image = canvas.presents[shown].image;
+    for (int y = 0; y < 96; ++y)
+      for (int x = 0; x < 128; ++x)
+        ASSERT_TRUE(PixelOf(image, x, y) != kBlack || LatticeColor(x, y, 16) == kBlack)
+            << "black at " << x << "," << y << " after " << offset.x() << "," << offset.y();
+    for (int y = 0; y < 96; y += 16)
+      for (int x = 0; x < 128; x += 16) {
+        if (covered.contains(QRect(x, y, 16, 16))) {
+          ASSERT_EQ(PixelOf(image, x, y), kMarker) << x << "," << y;
+        }
+      }
+    TearDown();
+  }
+}
+
 TEST_F(ProgressiveDisplayTest, MagnifyByFourShowsNoPassTwoBlocks) {
   SetUpGatedView(4 * TGatedRecurrence::kRange);
   draw.Redraw(canvas);

@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include <QDir>
 #include <QStandardPaths>
 #include <algorithm>
 #include <charconv>
@@ -68,6 +69,15 @@ std::string DocumentsFolder() {
   return WithTrailingSlash(folder);
 }
 
+std::string PicturesFolder() {
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  const std::string folder =
+      !pictures.isEmpty() && QDir(pictures).exists()
+          ? pictures.toStdString()
+          : QStandardPaths::writableLocation(QStandardPaths::HomeLocation).toStdString();
+  return WithTrailingSlash(folder);
+}
+
 std::string DefaultSoundFile() {
   const std::vector<fs::path> folders = RecommendedFileFolders();
   for (const fs::path& folder : folders)
@@ -79,7 +89,7 @@ TSettings DefaultSettings() {
   TSettings settings;
   settings.TourSoundFile = DefaultSoundFile();
   settings.FavoriteDir = DocumentsFolder();
-  settings.SaveDir = settings.FavoriteDir;
+  settings.SaveDir = PicturesFolder();
   return settings;
 }
 
@@ -161,6 +171,7 @@ void TSettingsFile::Read() {
   s.ImageSizes = ParseImageSizes(text("ImageSize", ""));
   s.WheelAtPointer = integer("WheelAtPointer", 0) != 0;
   s.Language = text(kLanguageKey, s.Language);
+  s.SaveType = text("SaveType", s.SaveType);
 }
 
 // The unreadable file keeps its content under another name, and the settings
@@ -211,6 +222,7 @@ void TSettingsFile::Save(const TSettings& s) {
   text("ImageSize", FormatImageSizes(s.ImageSizes));
   integer("WheelAtPointer", s.WheelAtPointer ? 1 : 0);
   text(kLanguageKey, s.Language);
+  text("SaveType", s.SaveType);
   fs::create_directories(FFileName.parent_path());
   ini.UpdateFile();
 }

@@ -42,6 +42,8 @@ struct TSettings {
   bool WheelAtPointer = false;
   // The interface language: "ja", "en", or empty for the system's locale.
   std::string Language;
+  // The suffix of the file type the save dialog offers first: the last one saved.
+  std::string SaveType = "bmp";
 };
 
 // The settings a first start has: folders and the sound file of this user.
@@ -49,6 +51,8 @@ TSettings DefaultSettings();
 
 // The user's documents folder with a trailing '/', as the desktop names it.
 std::string DocumentsFolder();
+// The user's pictures folder with a trailing '/', or home where it does not exist.
+std::string PicturesFolder();
 // The chime the program ships, beside the program or in the installed data.
 std::string DefaultSoundFile();
 

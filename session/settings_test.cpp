@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QByteArray>
+
 #include "favorites/test_files.h"
 
 namespace vortexa {
@@ -37,6 +39,7 @@ TEST(Settings, FirstStartHasTheDefaultsAndTheCloseWritesEveryKeyInOrder) {
   changed.ImageSizes = {8000600, 6400480};
   changed.WheelAtPointer = true;
   changed.Language = "en";
+  changed.SaveType = "png";
   settings.Save(changed);
   EXPECT_EQ(ReadBytes(file),
             "[Version]\nNo=120\n\n"
@@ -45,7 +48,23 @@ TEST(Settings, FirstStartHasTheDefaultsAndTheCloseWritesEveryKeyInOrder) {
                 std::to_string(loaded.TourSound) +
                 "\nTourSoundFile=/snd/a.wav\nFavoriteDir=/fav/\nSaveDir=/pictures/\n"
                 "SaveWidth=0\nSaveHeight=0\nFSNotice=0\nOptions=0\nHue=0\n"
-                "ImageSize=8000600,6400480\nWheelAtPointer=1\nLanguage=en\n\n");
+                "ImageSize=8000600,6400480\nWheelAtPointer=1\nLanguage=en\nSaveType=png\n\n");
+  EXPECT_EQ(TSettingsFile(file).Loaded().SaveType, "png");
+}
+
+// Pictures go first to the desktop's pictures folder, or home without one.
+TEST(Settings, TheFirstSaveFolderIsThePicturesFolderOrHome) {
+  TTempFolder home;
+  const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+  qputenv("HOME", QByteArray::fromStdString(home.Path().string()));
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((home / "config").string()));
+  fs::create_directory(home / "config");
+  WriteBytes(home / "config" / "user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
+  EXPECT_EQ(DefaultSettings().SaveDir, home.Path().string() + "/");
+  fs::create_directory(home / "Bilder");
+  EXPECT_EQ(DefaultSettings().SaveDir, (home / "Bilder").string() + "/");
+  qputenv("HOME", oldHome);
+  qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST(Settings, ValuesRoundTripAndUnknownEntriesSurvive) {
