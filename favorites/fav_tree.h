@@ -9,11 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/translatable.h"
 #include "mb_list.h"
 
 namespace vortexa {
 
-inline constexpr std::string_view kRootFolderName = "お気に入り";
+// The top folder: the interface shows it translated; files keep this name.
+inline constexpr std::string_view kRootFolderName = VORTEXA_TRANSLATABLE("Favorites", "お気に入り");
 
 // Far deeper than any person nests folders, and shallow enough for the
 // recursive readers and writers of the tree.
