@@ -83,7 +83,8 @@ class EnglishInterfaceTest : public ::testing::Test {
   void TearDown() override { InstallTranslations(TLanguage::Japanese); }
 
   static void ExpectNoJapanese(const QWidget& window) {
-    EXPECT_EQ(JapaneseTexts(&window), QStringList()) << window.metaObject()->className();
+    const QStringList found = JapaneseTexts(&window);
+    EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
   }
 };
 
@@ -106,12 +107,13 @@ TEST_F(EnglishInterfaceTest, FavouritesWindowInBothModes) {
   }
   // The recommended views show English names and keep their own in the tree.
   QTreeWidgetItem* folder = form.Root()->child(0);
-  EXPECT_EQ(form.Root()->text(0), "Favourites");
-  EXPECT_EQ(folder->text(0), "Author's picks");
-  EXPECT_EQ(folder->child(0)->text(0), "Whole set");
+  EXPECT_EQ(form.Root()->text(0).toStdString(), "Favourites");
+  EXPECT_EQ(folder->text(0).toStdString(), "Author's picks");
+  EXPECT_EQ(folder->child(0)->text(0).toStdString(), "Whole set");
   form.tvFolder->setCurrentItem(folder);
   form.btDelClick();
-  EXPECT_EQ(questions, QStringList{"Delete \"Author's picks\" and all the favourites in it?"});
+  EXPECT_EQ(questions.join('\n').toStdString(),
+            "Delete \"Author's picks\" and all the favourites in it?");
   folder->child(0)->setText(0, "My whole set");
   form.ApplyTo(tree);
   const TFavNode& kept = *tree.Root().Children().front();

@@ -113,12 +113,12 @@ TEST(Language, FormulaMessagesFollowTheChosenLanguage) {
 }
 
 // The arguments a text takes, sorted: a translation must take the same.
-QStringList Placeholders(const QString& text) {
+std::string Placeholders(const QString& text) {
   QStringList found;
   for (const auto& match : QRegularExpression("%\\d").globalMatch(text))
     found << match.captured();
   found.sort();
-  return found;
+  return found.join(' ').toStdString();
 }
 
 // Each text collected for translation has its English, and the program
@@ -141,11 +141,13 @@ TEST(Language, EveryTranslatedTextHasItsEnglishInTheProgram) {
       const QString english = xml.readElementText();
       const std::string where = (context + ": " + source).toStdString();
       ++messages;
-      EXPECT_EQ(unfinished, "") << where;
+      EXPECT_EQ(unfinished.toStdString(), "") << where;
       EXPECT_FALSE(english.isEmpty()) << where;
       EXPECT_FALSE(HasJapanese(english)) << where;
       EXPECT_EQ(Placeholders(english), Placeholders(source)) << where;
-      EXPECT_EQ(QCoreApplication::translate(context.toUtf8(), source.toUtf8()), english) << where;
+      EXPECT_EQ(QCoreApplication::translate(context.toUtf8(), source.toUtf8()).toStdString(),
+                english.toStdString())
+          << where;
     }
     EXPECT_FALSE(xml.hasError()) << entry.path() << ": " << xml.errorString().toStdString();
   }
