@@ -171,11 +171,11 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>横軸 - 変数ａ</source>
-        <translation>Across - variable a</translation>
+        <translation>Horizontal axis: a</translation>
     </message>
     <message>
         <source>縦軸 - 変数 b</source>
-        <translation>Down - variable b</translation>
+        <translation>Vertical axis: b</translation>
     </message>
     <message>
         <source>最小値：</source>
