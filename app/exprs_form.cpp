@@ -24,6 +24,8 @@ constexpr int kGridLines = 9;
 constexpr int kGridSpacing = 30;
 constexpr int kMarkerHalf = 4;  // the marker is 8 dots wide
 constexpr int kParameterDigits = 18;
+// The captions above the formula fields may run on until the pad.
+constexpr int kCaptionWidth = 200;
 
 // The labels of each mode: initial value or constant, its symbol and subscript.
 struct TModeLabels {
@@ -31,8 +33,9 @@ struct TModeLabels {
   const char* Symbol;
   const char* Subscript;
 };
-constexpr TModeLabels kMandelLabels{"初期値", "Z  =", "0"};
-constexpr TModeLabels kJuliaLabels{"係数", "C =", ""};
+constexpr TModeLabels kMandelLabels{QT_TRANSLATE_NOOP("vortexa::TExprsForm", "初期値"),
+                                    "Z  =", "0"};
+constexpr TModeLabels kJuliaLabels{QT_TRANSLATE_NOOP("vortexa::TExprsForm", "係数"), "C =", ""};
 
 // The pad: paints the window's pad picture and passes the mouse on.
 class TPadBox : public QWidget {
@@ -86,13 +89,13 @@ std::string Utf8(const QLineEdit* edit) {
 
 TExprsForm::TExprsForm(TSession& session, QWidget* parent)
     : QDialog(parent), FSession(session), FPadBitmap(kPadSize, kPadSize, QImage::Format_RGB32) {
-  setWindowTitle("数式指定");
+  setWindowTitle(tr("数式指定"));
   setFixedSize(612, 372);
   CreateFormulaControls();
   CreateParameterControls();
   Graph = new TPadBox(*this, this);
   Graph->setGeometry(282, 8, kPadSize, kPadSize);
-  btClose = new QPushButton("閉じる", this);
+  btClose = new QPushButton(tr("閉じる"), this);
   btClose->setGeometry(522, 338, 80, 26);
   connect(btClose, &QPushButton::clicked, this, &QWidget::close);
   PaintPad();
@@ -103,23 +106,23 @@ TExprsForm::~TExprsForm() {
 }
 
 void TExprsForm::CreateFormulaControls() {
-  rbMand = new QRadioButton("マンデルブロ図形(&M)", this);
+  rbMand = new QRadioButton(tr("マンデルブロ図形(&M)"), this);
   rbMand->setGeometry(8, 8, 200, 20);
   rbMand->setChecked(true);
-  rbJulia = new QRadioButton("ジュリア図形(&J)", this);
+  rbJulia = new QRadioButton(tr("ジュリア図形(&J)"), this);
   rbJulia->setGeometry(8, 30, 200, 20);
   for (QRadioButton* button : {rbMand, rbJulia})
     connect(button, &QRadioButton::toggled, this, [this] { rbMandClick(); });
 
-  lbExprs = AddLabel(this, "漸化式", 8, 58);
+  lbExprs = AddLabel(this, tr("漸化式"), 8, 58, kCaptionWidth);
   lbZnext = AddLabel(this, "Z    =", 8, 82);
   lbnext = AddSubscript(this, "next", 17, 90);
   edZ = AddEdit(this, "Z*Z+C", 62, 80, 210);
   connect(edZ, &QLineEdit::textChanged, this, [this] { edZChange(); });
-  cbExprs = new QCheckBox("有効", this);
+  cbExprs = new QCheckBox(tr("有効"), this);
   cbExprs->setGeometry(62, 104, 80, 20);
 
-  lbInit = AddLabel(this, kMandelLabels.Init, 8, 132);
+  lbInit = AddLabel(this, tr(kMandelLabels.Init), 8, 132, kCaptionWidth);
   lbZ0 = AddLabel(this, kMandelLabels.Symbol, 8, 156);
   lb0 = AddSubscript(this, kMandelLabels.Subscript, 17, 164);
   edZ0 = AddEdit(this, "a+b*i", 62, 154, 210);
@@ -141,20 +144,20 @@ void TExprsForm::CreateParameterControls() {
   // The a column on the left, the b column beside it.
   struct TColumn {
     QLabel*& Title;
-    const char* Caption;
+    QString Caption;
     QLabel **MinLabel, **ValLabel, **MaxLabel;
     QLineEdit **MinEdit, **ValEdit, **MaxEdit;
     int Left;
   };
   const TColumn columns[] = {
-      {lbA, "横軸 - 変数ａ", &lbAMin, &lbAVal, &lbAMax, &edAMin, &edAVal, &edAMax, 8},
-      {lbB, "縦軸 - 変数 b", &lbBMin, &lbBVal, &lbBMax, &edBMin, &edBVal, &edBMax, 146}};
+      {lbA, tr("横軸 - 変数ａ"), &lbAMin, &lbAVal, &lbAMax, &edAMin, &edAVal, &edAMax, 8},
+      {lbB, tr("縦軸 - 変数 b"), &lbBMin, &lbBVal, &lbBMax, &edBMin, &edBVal, &edBMax, 146}};
   for (const TColumn& column : columns) {
     column.Title = AddLabel(this, column.Caption, column.Left, 258, 130);
     const std::pair<QLabel**, QLineEdit**> rows[] = {{column.MinLabel, column.MinEdit},
                                                      {column.ValLabel, column.ValEdit},
                                                      {column.MaxLabel, column.MaxEdit}};
-    const char* captions[] = {"最小値：", "現在値：", "最大値："};
+    const QString captions[] = {tr("最小値："), tr("現在値："), tr("最大値：")};
     const char* defaults[] = {"-1", "0", "1"};
     for (int row = 0; row < 3; ++row) {
       const int top = 282 + row * 26;
@@ -189,8 +192,8 @@ void TExprsForm::ApplyFormula() {
     // A message box takes the mouse: a drag would never see its release.
     EndDrag();
     QMessageBox::critical(
-        this, "数式指定",
-        QString("初期値を計算できません。\n%1").arg(ArithmeticFaultNames(error.Flags())));
+        this, windowTitle(),
+        tr("初期値を計算できません。\n%1").arg(ArithmeticFaultNames(error.Flags())));
     return;
   }
   for (TFormulaField field : outcome.Passed)
@@ -222,7 +225,7 @@ void TExprsForm::UpdateParams() {
 
 void TExprsForm::rbMandClick() {
   const TModeLabels& labels = rbMand->isChecked() ? kMandelLabels : kJuliaLabels;
-  lbInit->setText(labels.Init);
+  lbInit->setText(tr(labels.Init));
   lbZ0->setText(labels.Symbol);
   lb0->setText(labels.Subscript);
 }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -15,10 +16,16 @@
 #include <QVBoxLayout>
 
 #include "app/glyphs.h"
+#include "app/handlers.h"
+#include "session/language.h"
 
 namespace vortexa {
 
 namespace {
+
+// A plain name: a return type qualified with a Qt class misleads the
+// translation tools about the context of TFavForm::tr further down.
+using TAnswer = QMessageBox::StandardButton;
 
 constexpr int kTreeHeight = 250;
 constexpr int kComboIndent = 12;
@@ -30,15 +37,17 @@ constexpr int kKeptLineRole = Qt::UserRole + 4;    // a favourite's line kept un
 constexpr int kIdRole = Qt::UserRole + 5;          // the tree node's Id
 constexpr int kDepthRole = Qt::UserRole + 1;       // of a folder combo entry
 
-const char* const kFileFilter = "お気に入りファイル(*.fav)";
-
-QString Text(const std::string& text) {
-  return QString::fromStdString(text);
+QByteArray Bytes(const std::string& text) {
+  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void SetHint(QWidget* widget, const char* hint) {
-  widget->setToolTip(hint);
-  widget->setStatusTip(hint);
+// The recommended views show English names in the English interface and keep
+// their Japanese names in the files; a name that is not valid UTF-8 shows
+// with replacement characters. The name's bytes are kept on the node, so that
+// they go back into the tree untouched.
+void SetName(QTreeWidgetItem* node, const std::string& name) {
+  node->setText(0, ShownFavoriteName(name));
+  node->setData(0, kStoredTextRole, Bytes(name));
 }
 
 // The folder combo's entries are indented by their depth in the tree.
@@ -54,19 +63,18 @@ class TIndentDelegate : public QStyledItemDelegate {
 };
 
 // A question whose buttons speak the interface's language.
-QMessageBox::StandardButton AskInJapanese(QWidget* parent, const QString& title,
-                                          const QString& text,
-                                          QMessageBox::StandardButtons buttons) {
+TAnswer AskInInterfaceLanguage(QWidget* parent, const QString& title, const QString& text,
+                               QMessageBox::StandardButtons buttons) {
   QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
-  const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
-      {QMessageBox::Yes, "はい(&Y)"},
-      {QMessageBox::No, "いいえ(&N)"},
-      {QMessageBox::YesToAll, "すべてはい(&A)"},
-      {QMessageBox::NoToAll, "すべていいえ(&L)"},
-      {QMessageBox::Cancel, "キャンセル"}};
+  const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+      {QMessageBox::Yes, TFavForm::tr("はい(&Y)")},
+      {QMessageBox::No, TFavForm::tr("いいえ(&N)")},
+      {QMessageBox::YesToAll, TFavForm::tr("すべてはい(&A)")},
+      {QMessageBox::NoToAll, TFavForm::tr("すべていいえ(&L)")},
+      {QMessageBox::Cancel, TFavForm::tr("キャンセル")}};
   for (const auto& [button, caption] : captions)
     if (QAbstractButton* shown = box.button(button)) shown->setText(caption);
-  return static_cast<QMessageBox::StandardButton>(box.exec());
+  return static_cast<TAnswer>(box.exec());
 }
 
 int Depth(const QTreeWidgetItem* node) {
@@ -82,15 +90,9 @@ bool IsBelowOrSame(const QTreeWidgetItem* node, const QTreeWidgetItem* ancestor)
   return false;
 }
 
-QByteArray Bytes(const std::string& text) {
-  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// A name that is not valid UTF-8 shows with replacement characters, and a
-// line kept unread from the file shows only as its name: both are noted on
-// the dialog's node, so that they go back into the tree byte for byte.
+// A line kept unread from the file shows only as its name: it is noted on the
+// dialog's node, so that it goes back into the tree byte for byte.
 void Remember(QTreeWidgetItem* widgetNode, const TFavNode& node) {
-  widgetNode->setData(0, kStoredTextRole, Bytes(node.Text));
   widgetNode->setData(0, kIdRole, QVariant::fromValue(node.Id));
   if (node.KeptLine) widgetNode->setData(0, kKeptLineRole, Bytes(*node.KeptLine));
 }
@@ -98,7 +100,8 @@ void Remember(QTreeWidgetItem* widgetNode, const TFavNode& node) {
 // The name as the tree held it, unless the user has renamed the node.
 std::string StoredText(const QTreeWidgetItem* widgetNode) {
   const QVariant stored = widgetNode->data(0, kStoredTextRole);
-  if (stored.isValid() && QString::fromUtf8(stored.toByteArray()) == widgetNode->text(0))
+  if (stored.isValid() &&
+      ShownFavoriteName(stored.toByteArray().toStdString()) == widgetNode->text(0))
     return stored.toByteArray().toStdString();
   return widgetNode->text(0).toStdString();
 }
@@ -131,9 +134,11 @@ void FillNode(TFavNode& node, const QTreeWidgetItem* widgetNode) {
 
 std::unique_ptr<QFileDialog> FavoritesFileDialog(QWidget* parent, bool save,
                                                  const std::filesystem::path& folder) {
-  auto dialog = std::make_unique<QFileDialog>(
-      parent, save ? "お気に入り保存先のファイル指定" : "お気に入りのファイル指定",
-      QString::fromStdString(folder.string()), kFileFilter);
+  auto dialog = std::make_unique<QFileDialog>(parent,
+                                              save ? TFavForm::tr("お気に入り保存先のファイル指定")
+                                                   : TFavForm::tr("お気に入りのファイル指定"),
+                                              QString::fromStdString(folder.string()),
+                                              TFavForm::tr("お気に入りファイル(*.fav)"));
   dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   // The suffix joins the name before the dialog asks about overwriting.
@@ -155,16 +160,16 @@ TFavForm::TFavForm(TMBList& favorites, QWidget* parent) : QDialog(parent), FFavo
   auto* top = new QGridLayout(TopPanel);
   top->setContentsMargins(0, 0, 0, 0);
   edName = new QLineEdit(TopPanel);
-  SetHint(edName, "お気に入りに登録する名前を指定");
-  auto* lbName = new QLabel("名前(&N)：", TopPanel);
+  SetHint(edName, tr("お気に入りに登録する名前を指定"));
+  auto* lbName = new QLabel(tr("名前(&N)："), TopPanel);
   lbName->setBuddy(edName);
   cbxFolder = new QComboBox(TopPanel);
   cbxFolder->setItemDelegate(new TIndentDelegate(cbxFolder));
-  SetHint(cbxFolder, "作成先のフォルダを指定");
-  auto* lbFolder = new QLabel("作成先(&C)：", TopPanel);
+  SetHint(cbxFolder, tr("作成先のフォルダを指定"));
+  auto* lbFolder = new QLabel(tr("作成先(&C)："), TopPanel);
   lbFolder->setBuddy(cbxFolder);
   btFolder = new QPushButton(QIcon(QPixmap::fromImage(TreeToggleGlyph())), "", TopPanel);
-  SetHint(btFolder, "フォルダツリー表示／非表示切替え");
+  SetHint(btFolder, tr("フォルダツリー表示／非表示切替え"));
   top->addWidget(lbName, 0, 0);
   top->addWidget(edName, 0, 1, 1, 2);
   top->addWidget(lbFolder, 1, 0);
@@ -177,16 +182,16 @@ TFavForm::TFavForm(TMBList& favorites, QWidget* parent) : QDialog(parent), FFavo
   tvFolder = new TFavTreeView(*this, TreePanel);
   middle->addWidget(tvFolder, 1);
   auto* buttons = new QVBoxLayout;
-  cbTour = new QCheckBox("ランダムツアー対象(&R)", TreePanel);
+  cbTour = new QCheckBox(tr("ランダムツアー対象(&R)"), TreePanel);
   cbTour->setTristate(true);
-  btNew = new QPushButton("フォルダ作成(&O)", TreePanel);
-  SetHint(btNew, "新規フォルダの作成");
-  btDel = new QPushButton("削除(&D)", TreePanel);
-  SetHint(btDel, "フォルダまたはお気に入り項目の削除");
-  btSave = new QPushButton("保存(&S)...", TreePanel);
-  SetHint(btSave, "ファイル保存");
-  btLoad = new QPushButton("読み込み(&L)...", TreePanel);
-  SetHint(btLoad, "ファイル読み込み");
+  btNew = new QPushButton(tr("フォルダ作成(&O)"), TreePanel);
+  SetHint(btNew, tr("新規フォルダの作成"));
+  btDel = new QPushButton(tr("削除(&D)"), TreePanel);
+  SetHint(btDel, tr("フォルダまたはお気に入り項目の削除"));
+  btSave = new QPushButton(tr("保存(&S)..."), TreePanel);
+  SetHint(btSave, tr("ファイル保存"));
+  btLoad = new QPushButton(tr("読み込み(&L)..."), TreePanel);
+  SetHint(btLoad, tr("ファイル読み込み"));
   for (QWidget* control : std::initializer_list<QWidget*>{cbTour, btNew, btDel, btSave, btLoad})
     buttons->addWidget(control);
   buttons->addStretch();
@@ -196,9 +201,9 @@ TFavForm::TFavForm(TMBList& favorites, QWidget* parent) : QDialog(parent), FFavo
   auto* bottom = new QHBoxLayout(BottomPanel);
   bottom->setContentsMargins(0, 0, 0, 0);
   bottom->addStretch();
-  btOK = new QPushButton("OK", BottomPanel);
+  btOK = new QPushButton(tr("OK"), BottomPanel);
   btOK->setDefault(true);
-  btCancel = new QPushButton("キャンセル", BottomPanel);
+  btCancel = new QPushButton(tr("キャンセル"), BottomPanel);
   bottom->addWidget(btOK);
   bottom->addWidget(btCancel);
 
@@ -207,7 +212,7 @@ TFavForm::TFavForm(TMBList& favorites, QWidget* parent) : QDialog(parent), FFavo
   layout->addWidget(BottomPanel);
 
   Ask = [this](const QString& text, QMessageBox::StandardButtons buttons) {
-    return AskInJapanese(this, windowTitle(), text, buttons);
+    return AskInInterfaceLanguage(this, windowTitle(), text, buttons);
   };
   ChooseFile = [this](bool save) {
     const std::unique_ptr<QFileDialog> dialog = FavoritesFileDialog(this, save, FFolderDir);
@@ -246,7 +251,7 @@ void TFavForm::SetMode(int mode) {
   tvFolder->setSelectionMode(organise ? QAbstractItemView::ExtendedSelection
                                       : QAbstractItemView::SingleSelection);
   tvFolder->setDragEnabled(organise);
-  setWindowTitle(organise ? "お気に入りの整理" : "お気に入りに追加");
+  setWindowTitle(organise ? tr("お気に入りの整理") : tr("お気に入りに追加"));
   FitHeight();
 }
 
@@ -290,9 +295,10 @@ bool TFavForm::Editable(const QTreeWidgetItem* node) const {
   return FMode == kOrganiseMode || node->data(0, kMadeRole).toBool();
 }
 
-QTreeWidgetItem* TFavForm::AddFolderNode(QTreeWidgetItem* parent, const QString& name, bool made) {
+QTreeWidgetItem* TFavForm::AddFolderNode(QTreeWidgetItem* parent, const std::string& name,
+                                         bool made) {
   auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvFolder);
-  node->setText(0, name);
+  SetName(node, name);
   node->setIcon(0, FFolderIcon);
   node->setData(0, kItemRole, QVariant::fromValue(quintptr{0}));
   node->setData(0, kMadeRole, made);
@@ -302,9 +308,9 @@ QTreeWidgetItem* TFavForm::AddFolderNode(QTreeWidgetItem* parent, const QString&
 }
 
 QTreeWidgetItem* TFavForm::AddFavoriteNode(QTreeWidgetItem* parent, TMBItem& item,
-                                           const QString& name, bool tourMark) {
+                                           const std::string& name, bool tourMark) {
   auto* node = new QTreeWidgetItem(parent);
-  node->setText(0, name);
+  SetName(node, name);
   node->setData(0, kItemRole, QVariant::fromValue(reinterpret_cast<quintptr>(&item)));
   SetTourMark(node, tourMark);
   node->setFlags(Editable(node) ? node->flags() | Qt::ItemIsEditable
@@ -328,14 +334,13 @@ void TFavForm::AddComboEntry(QTreeWidgetItem* node, int at) {
 void TFavForm::CopyChildren(QTreeWidgetItem* parent, const TFavNode& folder) {
   for (const auto& child : folder.Children()) {
     if (child->IsFolder()) {
-      QTreeWidgetItem* node = AddFolderNode(parent, Text(child->Text), false);
+      QTreeWidgetItem* node = AddFolderNode(parent, child->Text, false);
       Remember(node, *child);
       if (FMode == kAddMode) AddComboEntry(node, cbxFolder->count());
       CopyChildren(node, *child);
       continue;
     }
-    QTreeWidgetItem* node =
-        AddFavoriteNode(parent, *child->Item(), Text(child->Text), child->TourMark);
+    QTreeWidgetItem* node = AddFavoriteNode(parent, *child->Item(), child->Text, child->TourMark);
     Remember(node, *child);
     // The kept line is written back as it was, so a new name could not be stored.
     if (child->KeptLine) node->setFlags(node->flags() & ~Qt::ItemIsEditable);
@@ -346,7 +351,8 @@ void TFavForm::BuildTree(const TFavNode& root) {
   QSignalBlocker blockTree(tvFolder);
   tvFolder->clear();
   cbxFolder->clear();
-  QTreeWidgetItem* top = AddFolderNode(nullptr, Text(std::string(kRootFolderName)), false);
+  QTreeWidgetItem* top = AddFolderNode(nullptr, std::string(kRootFolderName), false);
+  top->setText(0, QCoreApplication::translate("Favorites", kRootFolderName.data()));
   AddComboEntry(top, 0);
   CopyChildren(top, root);
   tvFolder->setCurrentItem(top);
@@ -368,7 +374,7 @@ void TFavForm::AddFavorite(TMBItem& item) {
   const QList<QTreeWidgetItem*> selected = SelectedNodes();
   QTreeWidgetItem* folder =
       !selected.isEmpty() && IsFolder(selected.front()) ? selected.front() : Root();
-  AddFavoriteNode(folder, item, Text(item.Name), item.Tour != 0);
+  AddFavoriteNode(folder, item, item.Name, item.Tour != 0);
 }
 
 QList<QTreeWidgetItem*> TFavForm::SelectedNodes() const {
@@ -436,7 +442,7 @@ void TFavForm::btNewClick() {
   QTreeWidgetItem* parent = Root();
   if (!selected.isEmpty())
     parent = IsFolder(selected.front()) ? selected.front() : selected.front()->parent();
-  QTreeWidgetItem* node = AddFolderNode(parent, "新規フォルダ", true);
+  QTreeWidgetItem* node = AddFolderNode(parent, tr("新規フォルダ").toStdString(), true);
   parent->setExpanded(true);
   if (FMode == kAddMode) {
     // The combo lists the folders in tree order.
@@ -452,8 +458,9 @@ void TFavForm::btDelClick() {
   const QList<QTreeWidgetItem*> nodes = SelectedNodes();
   if (nodes.isEmpty() || nodes.front() == Root()) return;
   const auto question = [](const QTreeWidgetItem* node) {
-    return "\"" + node->text(0) + "\"" +
-           (IsFolder(node) ? "とフォルダ内のすべてのお気に入り" : "") + "を削除してよろしいですか?";
+    return IsFolder(node) ? tr("\"%1\"とフォルダ内のすべてのお気に入りを削除してよろしいですか?")
+                                .arg(node->text(0))
+                          : tr("\"%1\"を削除してよろしいですか?").arg(node->text(0));
   };
   if (nodes.size() == 1) {
     if (Ask(question(nodes.front()), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
@@ -500,8 +507,9 @@ bool TFavForm::MoveSelection(QTreeWidgetItem* target) {
 
 void TFavForm::SaveToFile(const std::filesystem::path& file, QTreeWidgetItem* folder) {
   TFavTree copy(FFavorites);
+  // The top folder keeps its name in files whatever the interface shows.
   TFavNode& node = folder == Root() ? copy.Root() : copy.Root().AddFolder("");
-  node.Text = StoredText(folder);
+  if (folder != Root()) node.Text = StoredText(folder);
   FillNode(node, folder);
   copy.SaveFolder(file, node);
 }
@@ -518,8 +526,8 @@ void TFavForm::btSaveClick() {
   const QList<QTreeWidgetItem*> nodes = SelectedNodes();
   if (nodes.size() != 1 || !IsFolder(nodes.front())) {
     QMessageBox::information(this, windowTitle(),
-                             "お気に入りのファイル保存はフォルダ単位で行います。\n"
-                             "フォルダを一つだけ選択して下さい。");
+                             tr("お気に入りのファイル保存はフォルダ単位で行います。\n"
+                                "フォルダを一つだけ選択して下さい。"));
     return;
   }
   const QString file = ChooseFile(true);
@@ -540,10 +548,10 @@ void TFavForm::btLoadClick() {
     return;
   }
   const QMessageBox::StandardButton answer =
-      Ask("読み込んだお気に入りファイルは全フォルダデータです。\n"
-          "現在のお気に入りをすべて置き替えますか?\n"
-          "置き替える場合は「はい」を、現在のお気に入りに追加\n"
-          "する場合は「いいえ」を押して下さい。",
+      Ask(tr("読み込んだお気に入りファイルは全フォルダデータです。\n"
+             "現在のお気に入りをすべて置き替えますか?\n"
+             "置き替える場合は「はい」を、現在のお気に入りに追加\n"
+             "する場合は「いいえ」を押して下さい。"),
           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   if (answer == QMessageBox::Yes) LoadFromFile(path, true);
   if (answer == QMessageBox::No) LoadFromFile(path, false);

@@ -85,8 +85,8 @@ class TFavForm : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  QTreeWidgetItem* AddFolderNode(QTreeWidgetItem* parent, const QString& name, bool made);
-  QTreeWidgetItem* AddFavoriteNode(QTreeWidgetItem* parent, TMBItem& item, const QString& name,
+  QTreeWidgetItem* AddFolderNode(QTreeWidgetItem* parent, const std::string& name, bool made);
+  QTreeWidgetItem* AddFavoriteNode(QTreeWidgetItem* parent, TMBItem& item, const std::string& name,
                                    bool tourMark);
   void CopyChildren(QTreeWidgetItem* parent, const TFavNode& folder);
   void AddComboEntry(QTreeWidgetItem* node, int at);

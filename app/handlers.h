@@ -1,6 +1,7 @@
 // Helpers the windows share for their controls' hints and event handlers.
 #pragma once
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
@@ -23,7 +24,8 @@ auto Guarded(QWidget* owner, THandler handler) {
     try {
       handler();
     } catch (const std::exception& error) {
-      QMessageBox::critical(owner, "うずまきらんど", QString::fromUtf8(error.what()));
+      QMessageBox::critical(owner, QCoreApplication::translate("Messages", "うずまきらんど"),
+                            QString::fromUtf8(error.what()));
     }
   };
 }

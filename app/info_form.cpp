@@ -66,13 +66,13 @@ QColor WindowColor(TColor32 color) {
 }  // namespace
 
 QString FrequencyLine(int offset, int binWidth, int bin, int count) {
-  return QString::asprintf("%5d-%5d： ", offset + binWidth * bin + 1,
-                           offset + binWidth * (bin + 1)) +
-         QString::number(count);
+  return TInfoForm::tr("%1： %2")
+      .arg(QString::asprintf("%5d-%5d", offset + binWidth * bin + 1, offset + binWidth * (bin + 1)))
+      .arg(count);
 }
 
 QString OutOfRangeLine(int count) {
-  return "     範囲外： " + QString::number(count);
+  return TInfoForm::tr("     範囲外： %1").arg(count);
 }
 
 TDotShape::TDotShape(QWidget* parent) : QWidget(parent) {}
@@ -92,13 +92,13 @@ void TDotShape::paintEvent(QPaintEvent*) {
 }
 
 TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
-  setWindowTitle("統計情報");
+  setWindowTitle(tr("統計情報"));
   setFixedSize(800, 470);
   CreateSummary();
   CreateFrequencyTable();
   CreateHistogram();
   CreateDotInspector();
-  btClose = new QPushButton("閉じる", this);
+  btClose = new QPushButton(tr("閉じる"), this);
   btClose->setGeometry(700, 430, 90, 28);
   btClose->setDefault(true);
   connect(btClose, &QPushButton::clicked, this, &QWidget::close);
@@ -110,32 +110,32 @@ TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
 TInfoForm::~TInfoForm() = default;
 
 void TInfoForm::CreateSummary() {
-  MakeLabel(this, "集合外ドット数 =", 10, 10);
+  MakeLabel(this, tr("集合外ドット数 ="), 10, 10);
   lbOKdotVal = MakeValueLabel(this, 150, 10);
-  MakeLabel(this, "集合内ドット数 =", 10, 30);
+  MakeLabel(this, tr("集合内ドット数 ="), 10, 30);
   lbNGdotVal = MakeValueLabel(this, 150, 30);
   // The ideographic spaces leave room for the value inside the brackets.
-  lbOverDotVal = MakeBracketedValue(this, "(内上限越数 =　　　　　　)", 20, 50);
-  lbSkipDotVal = MakeBracketedValue(this, "(内予測数 =　　　　　　　 )", 20, 70);
+  lbOverDotVal = MakeBracketedValue(this, tr("(内上限越数 =　　　　　　)"), 20, 50);
+  lbSkipDotVal = MakeBracketedValue(this, tr("(内予測数 =　　　　　　　 )"), 20, 70);
   MakeLabel(this, "----------------------", 10, 90);
-  MakeLabel(this, "ドット総数 =", 10, 110);
+  MakeLabel(this, tr("ドット総数 ="), 10, 110);
   lbTotalDotVal = MakeValueLabel(this, 150, 110);
-  MakeLabel(this, "最小：", 10, 135);
+  MakeLabel(this, tr("最小："), 10, 135);
   lbMinVal = MakeValueLabel(this, 40, 135);
-  MakeLabel(this, "最大：", 140, 135);
+  MakeLabel(this, tr("最大："), 140, 135);
   lbMaxVal = MakeValueLabel(this, 150, 135);
 }
 
 void TInfoForm::CreateFrequencyTable() {
-  MakeLabel(this, "→ 反復数による度数分布", 10, 165);
-  MakeLabel(this, "反復数", 20, 185);
+  MakeLabel(this, tr("→ 反復数による度数分布"), 10, 165);
+  MakeLabel(this, tr("反復数"), 20, 185);
   lbCount = new QListWidget(this);
   lbCount->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   lbCount->setGeometry(10, 205, 250, 255);
 }
 
 void TInfoForm::CreateHistogram() {
-  MakeLabel(this, "－ ヒストグラム －", 450, 8);
+  MakeLabel(this, tr("－ ヒストグラム －"), 450, 8);
   auto* back = new QFrame(this);
   back->setGeometry(275, 28, 515, 228);
   back->setStyleSheet("background-color: black;");
@@ -152,15 +152,15 @@ void TInfoForm::CreateHistogram() {
   for (QLabel* label : {lbGraphMin, lbGraphMid, lbGraphMax})
     label->setStyleSheet(white);
 
-  QLabel* lbEnd = MakeLabel(this, "上端(&U)：", 280, 266);
+  QLabel* lbEnd = MakeLabel(this, tr("上端(&U)："), 280, 266);
   lbEndVal = MakeValueLabel(this, 330, 266);
   tbEnd = MakeTrackBar(this, 430, 262);
   lbEnd->setBuddy(tbEnd);
-  QLabel* lbStart = MakeLabel(this, "下端(&D)：", 280, 298);
+  QLabel* lbStart = MakeLabel(this, tr("下端(&D)："), 280, 298);
   lbStartVal = MakeValueLabel(this, 330, 298);
   tbStart = MakeTrackBar(this, 430, 294);
   lbStart->setBuddy(tbStart);
-  cbAuto = new QCheckBox("自動変更", this);
+  cbAuto = new QCheckBox(tr("自動変更"), this);
   cbAuto->move(705, 280);
   cbAuto->setChecked(true);
   {
@@ -174,7 +174,7 @@ void TInfoForm::CreateHistogram() {
 }
 
 void TInfoForm::CreateDotInspector() {
-  btDot = new QPushButton("ドット拡大", this);
+  btDot = new QPushButton(tr("ドット拡大"), this);
   btDot->setCheckable(true);
   btDot->setGeometry(280, 340, 90, 28);
   connect(btDot, &QPushButton::toggled, this, [this] { btDotClick(); });
@@ -190,13 +190,13 @@ void TInfoForm::CreateDotInspector() {
     FDotShapes[i] = new TDotShape(dotBack);
     FDotShapes[i]->setGeometry(2 + (i % 3) * 28, 2 + (i / 3) * 28, 26, 26);
   }
-  auto* title = MakeLabel(this, "・ドット属性", 482, 336);
+  auto* title = MakeLabel(this, tr("・ドット属性"), 482, 336);
   lbDotState = MakeLabel(this, "", 495, 353, 190);
   lbDot = MakeLabel(this, "", 495, 370, 190);
-  auto* xCaption = MakeLabel(this, "・X =", 482, 387);
+  auto* xCaption = MakeLabel(this, tr("・X ="), 482, 387);
   lbXdot = MakeLabel(this, "", 525, 387, 90);
   lbXVal = MakeLabel(this, "", 495, 404, 190);
-  auto* yCaption = MakeLabel(this, "・Y =", 482, 421);
+  auto* yCaption = MakeLabel(this, tr("・Y ="), 482, 421);
   lbYdot = MakeLabel(this, "", 525, 421, 90);
   lbYVal = MakeLabel(this, "", 495, 438, 190);
   FInspectorParts = {bevel,  dotBack, title,    lbDotState, lbDot, xCaption,
@@ -388,14 +388,14 @@ void TInfoForm::ShowDotState(int x, int y) {
   }
   const TDot count = FGrid->Dot(x, y);
   if (count == kDotPredicted) {
-    lbDotState->setText("集合内ドット");
-    lbDot->setText("予測");
+    lbDotState->setText(tr("集合内ドット"));
+    lbDot->setText(tr("予測"));
   } else if (count > FStatLimit) {
-    lbDotState->setText("集合内ドット");
-    lbDot->setText("上限越");
+    lbDotState->setText(tr("集合内ドット"));
+    lbDot->setText(tr("上限越"));
   } else {
-    lbDotState->setText("集合外ドット");
-    lbDot->setText("反復数 = " + QString::number(count));
+    lbDotState->setText(tr("集合外ドット"));
+    lbDot->setText(tr("反復数 = %1").arg(count));
   }
 }
 

@@ -43,25 +43,25 @@ bool SizeCharAccepted(char32_t code) {
 }
 
 TSizeForm::TSizeForm(QWidget* parent) : QDialog(parent) {
-  setWindowTitle("画像サイズの指定");
+  setWindowTitle(tr("画像サイズの指定"));
   setFixedSize(262, 84);
-  auto* widthLabel = new QLabel("横ドット数", this);
+  auto* widthLabel = new QLabel(tr("横ドット数"), this);
   widthLabel->move(12, 8);
   edWidth = new QLineEdit(this);
   edWidth->setGeometry(12, 24, 70, 22);
   auto* times = new QLabel("×", this);
   times->move(88, 28);
-  auto* heightLabel = new QLabel("縦ドット数", this);
+  auto* heightLabel = new QLabel(tr("縦ドット数"), this);
   heightLabel->move(104, 8);
   edHeight = new QLineEdit(this);
   edHeight->setGeometry(104, 24, 70, 22);
   sbList = new QToolButton(this);
   sbList->setArrowType(Qt::DownArrow);
   sbList->setGeometry(178, 24, 22, 22);
-  btOK = new QPushButton("OK", this);
+  btOK = new QPushButton(tr("OK"), this);
   btOK->setGeometry(96, 54, 75, 24);
   btOK->setDefault(true);
-  btCancel = new QPushButton("キャンセル", this);
+  btCancel = new QPushButton(tr("キャンセル"), this);
   btCancel->setGeometry(178, 54, 75, 24);
   PopupMenu = new QMenu(this);
   mnOrig = PopupMenu->addAction("");
@@ -83,10 +83,10 @@ TSizeForm::TSizeForm(QWidget* parent) : QDialog(parent) {
 void TSizeForm::Prepare(int width, int height, int curWidth, int curHeight, const QMenu* sizeMenu) {
   edWidth->setText(QString::number(width));
   edHeight->setText(QString::number(height));
-  mnOrig->setText(QString("現在のサイズ <%1×%2>").arg(curWidth).arg(curHeight));
+  mnOrig->setText(tr("現在のサイズ <%1×%2>").arg(curWidth).arg(curHeight));
   mnOrig->setData(SizeTag(curWidth, curHeight));
   const QSize screen = ScreenDeviceSize(*QGuiApplication::primaryScreen());
-  mnScreen->setText(QString("画面サイズ[壁紙用] <%1×%2>").arg(screen.width()).arg(screen.height()));
+  mnScreen->setText(tr("画面サイズ[壁紙用] <%1×%2>").arg(screen.width()).arg(screen.height()));
   mnScreen->setData(SizeTag(screen.width(), screen.height()));
   // The main menu's presets end at its separator tagged 1.
   for (const QAction* item : sizeMenu->actions()) {
@@ -121,7 +121,7 @@ void TSizeForm::btOKClick() {
     accept();
     return;
   }
-  ShowMessage("画像サイズは縦横10ドット以上9999ドット以下を指定して下さい。");
+  ShowMessage(tr("画像サイズは縦横10ドット以上9999ドット以下を指定して下さい。"));
 }
 
 // Keys that type a character other than those of a size are swallowed.

@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
@@ -15,6 +16,10 @@ namespace {
 
 constexpr int kMaxLoginLength = 100;
 constexpr int kCommandTimeoutMs = 10000;
+
+std::runtime_error Failure(const QString& message) {
+  return std::runtime_error(message.toStdString());
+}
 
 QString LoginName() {
   const passwd* entry = getpwuid(geteuid());
@@ -30,9 +35,9 @@ QByteArray Run(const QStringList& command) {
   process.start(command.front(), command.mid(1));
   if (!process.waitForFinished(kCommandTimeoutMs) || process.exitStatus() != QProcess::NormalExit ||
       process.exitCode() != 0)
-    throw std::runtime_error("壁紙を設定できませんでした: " + command.join(' ').toStdString() +
-                             "\n" + process.errorString().toStdString() + "\n" +
-                             process.readAllStandardError().toStdString());
+    throw Failure(QCoreApplication::translate("Wallpaper", "壁紙を設定できませんでした: %1\n%2\n%3")
+                      .arg(command.join(' '), process.errorString(),
+                           QString::fromLocal8Bit(process.readAllStandardError())));
   return process.readAllStandardOutput();
 }
 
@@ -93,13 +98,16 @@ std::vector<QStringList> WallpaperCommands(TDesktop desktop, const QString& file
 
 void ApplyWallpaper(TDesktop desktop, const QString& file) {
   if (desktop == TDesktop::Unsupported)
-    throw std::runtime_error("このデスクトップの壁紙の設定には対応していません。");
+    throw Failure(QCoreApplication::translate(
+        "Wallpaper", "このデスクトップの壁紙の設定には対応していません。"));
   QStringList xfceProperties;
   if (desktop == TDesktop::Xfce)
     xfceProperties = QString::fromUtf8(Run({"xfconf-query", "-c", "xfce4-desktop", "-l"}))
                          .split('\n', Qt::SkipEmptyParts);
   const std::vector<QStringList> commands = WallpaperCommands(desktop, file, xfceProperties);
-  if (commands.empty()) throw std::runtime_error("壁紙を設定するモニターが見つかりませんでした。");
+  if (commands.empty())
+    throw Failure(
+        QCoreApplication::translate("Wallpaper", "壁紙を設定するモニターが見つかりませんでした。"));
   for (const QStringList& command : commands)
     Run(command);
 }

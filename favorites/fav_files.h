@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/translatable.h"
 #include "fav_tree.h"
 
 namespace vortexa {
@@ -20,11 +21,12 @@ inline constexpr std::string_view kOwnFavoritesFileName = "vortexa.fav";
 // Asked when the shipped recommendations are newer than those in the user's
 // favourites.
 inline constexpr std::string_view kReplaceRecommendedQuestion =
-    "作者おすすめフォルダがバージョンアップされています。\n"
-    "置き替えてもよろしいですか?\n"
-    "もしここで置き替えなくても、お気に入りの整理画面から\n"
-    "osusume.favファイルを読み込めば、いつでも置き替え\n"
-    "可能です。";
+    VORTEXA_TRANSLATABLE("Favorites",
+                         "作者おすすめフォルダがバージョンアップされています。\n"
+                         "置き替えてもよろしいですか?\n"
+                         "もしここで置き替えなくても、お気に入りの整理画面から\n"
+                         "osusume.favファイルを読み込めば、いつでも置き替え\n"
+                         "可能です。");
 
 // The per-user folder: $XDG_CONFIG_HOME/vortexa, by default ~/.config/vortexa.
 std::filesystem::path ConfigFolder();

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/translatable.h"
 #include "mb_list.h"
 
 namespace vortexa {
@@ -19,7 +20,8 @@ class TIniFile;
 class TFavBase;
 struct TFileStamp;
 
-inline constexpr std::string_view kRootFolderName = "お気に入り";
+// The top folder: the interface shows it translated; files keep this name.
+inline constexpr std::string_view kRootFolderName = VORTEXA_TRANSLATABLE("Favorites", "お気に入り");
 
 // Far deeper than any person nests folders, and shallow enough for the
 // recursive readers and writers of the tree.

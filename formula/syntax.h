@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/translatable.h"
 #include "formula/parse.h"
 #include "formula/token_list.h"
 
@@ -18,20 +19,29 @@ class ESyntaxError : public std::runtime_error {
 };
 
 namespace syntax_message {
-inline constexpr const char* kMissingOperator = "演算子が抜けています";
-inline constexpr const char* kNumberOverflow = "数値が大きすぎてオーバーフローしました";
-inline constexpr const char* kBadNumber = "数値を表す文字列が不正です";
-inline constexpr const char* kCloseAfterOperator = "演算子の直後に閉じ括弧があります";
-inline constexpr const char* kEmptyBrackets = "括弧内が空です";
-inline constexpr const char* kTooManyClose = "\")\" が多すぎます";
-inline constexpr const char* kMisplacedOperator = "演算子の位置が不正です";
-inline constexpr const char* kRepeatedOperator = "演算子が連続しています";
-inline constexpr const char* kMissingFunctionBracket = "関数名の後に括弧が抜けています";
-inline constexpr const char* kUnusableChar = "利用できない文字です";
-inline constexpr const char* kUnknownName =
-    "演算子が抜けているか、定数/変数/関数として利用できない名前です";
-inline constexpr const char* kUnfinished = "式が途中で切れています";
-inline constexpr const char* kTooFewClose = "\")\" が足りません";
+inline constexpr const char* kMissingOperator =
+    VORTEXA_TRANSLATABLE("Messages", "演算子が抜けています");
+inline constexpr const char* kNumberOverflow =
+    VORTEXA_TRANSLATABLE("Messages", "数値が大きすぎてオーバーフローしました");
+inline constexpr const char* kBadNumber =
+    VORTEXA_TRANSLATABLE("Messages", "数値を表す文字列が不正です");
+inline constexpr const char* kCloseAfterOperator =
+    VORTEXA_TRANSLATABLE("Messages", "演算子の直後に閉じ括弧があります");
+inline constexpr const char* kEmptyBrackets = VORTEXA_TRANSLATABLE("Messages", "括弧内が空です");
+inline constexpr const char* kTooManyClose = VORTEXA_TRANSLATABLE("Messages", "\")\" が多すぎます");
+inline constexpr const char* kMisplacedOperator =
+    VORTEXA_TRANSLATABLE("Messages", "演算子の位置が不正です");
+inline constexpr const char* kRepeatedOperator =
+    VORTEXA_TRANSLATABLE("Messages", "演算子が連続しています");
+inline constexpr const char* kMissingFunctionBracket =
+    VORTEXA_TRANSLATABLE("Messages", "関数名の後に括弧が抜けています");
+inline constexpr const char* kUnusableChar =
+    VORTEXA_TRANSLATABLE("Messages", "利用できない文字です");
+inline constexpr const char* kUnknownName = VORTEXA_TRANSLATABLE(
+    "Messages", "演算子が抜けているか、定数/変数/関数として利用できない名前です");
+inline constexpr const char* kUnfinished =
+    VORTEXA_TRANSLATABLE("Messages", "式が途中で切れています");
+inline constexpr const char* kTooFewClose = VORTEXA_TRANSLATABLE("Messages", "\")\" が足りません");
 // Every message above, for the translations that must name each one.
 inline constexpr const char* kAll[] = {
     kMissingOperator,    kNumberOverflow,   kBadNumber,

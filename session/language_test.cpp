@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <functional>
 
 #include "favorites/fav_tree.h"
 #include "favorites/mb_list.h"
+#include "favorites/test_files.h"
 #include "formula/syntax.h"
 #include "session/messages.h"
+#include "session/settings.h"
 
 namespace vortexa {
 namespace {
@@ -105,6 +110,75 @@ TEST(Language, FormulaMessagesFollowTheChosenLanguage) {
   SetInterfaceLanguage(settings, "ja");
   EXPECT_EQ(SyntaxMessageText(syntax_message::kEmptyBrackets), "括弧内が空です");
   EXPECT_EQ(ArithmeticFaultNames(FE_DIVBYZERO | FE_OVERFLOW), "ゼロ除算、オーバーフロー");
+}
+
+// The arguments a text takes, sorted: a translation must take the same.
+std::string Placeholders(const QString& text) {
+  QStringList found;
+  for (const auto& match : QRegularExpression("%\\d").globalMatch(text))
+    found << match.captured();
+  found.sort();
+  return found.join(' ').toStdString();
+}
+
+// Each text collected for translation has its English, and the program
+// holds it: a caption added without English fails here.
+TEST(Language, EveryTranslatedTextHasItsEnglishInTheProgram) {
+  EnsureApplication();
+  ASSERT_EQ(InstallTranslations(TLanguage::English), "");
+  int messages = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(VORTEXA_TRANSLATIONS_FOLDER)) {
+    QFile file(QString::fromStdString(entry.path().string()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << entry.path();
+    QXmlStreamReader xml(&file);
+    QString context, source;
+    while (!xml.atEnd()) {
+      if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+      if (xml.name() == u"name") context = xml.readElementText();
+      if (xml.name() == u"source") source = xml.readElementText();
+      if (xml.name() != u"translation") continue;
+      const QString unfinished = xml.attributes().value("type").toString();
+      const QString english = xml.readElementText();
+      const std::string where = (context + ": " + source).toStdString();
+      ++messages;
+      EXPECT_EQ(unfinished.toStdString(), "") << where;
+      EXPECT_FALSE(english.isEmpty()) << where;
+      EXPECT_FALSE(HasJapanese(english)) << where;
+      EXPECT_EQ(Placeholders(english), Placeholders(source)) << where;
+      EXPECT_EQ(QCoreApplication::translate(context.toUtf8(), source.toUtf8()).toStdString(),
+                english.toStdString())
+          << where;
+    }
+    EXPECT_FALSE(xml.hasError()) << entry.path() << ": " << xml.errorString().toStdString();
+  }
+  EXPECT_GT(messages, 100);
+  InstallTranslations(TLanguage::Japanese);
+}
+
+// The warning about an unreadable settings file, in either language.
+TEST(Language, SettingsWarningFollowsTheChosenLanguage) {
+  EnsureApplication();
+  test_files::TTempFolder folder;
+  const std::filesystem::path file = folder / "vortexa.ini";
+  const struct {
+    TLanguage Language;
+    std::string Expected;
+  } cases[] = {
+      {TLanguage::Japanese, "設定ファイル " + file.string() +
+                                " を読み込めません (it is not a settings file)。元のファイルは " +
+                                file.string() + ".bad として残し、初期設定で起動します。"},
+      {TLanguage::English, "The settings file " + file.string() +
+                               " cannot be read (it is not a settings file). It has been kept as " +
+                               file.string() +
+                               ".bad2, and the program starts with the default "
+                               "settings."},
+  };
+  for (const auto& c : cases) {
+    InstallTranslations(c.Language);
+    test_files::WriteBytes(file, "some text that is no INI file\n");
+    EXPECT_EQ(TSettingsFile(file).Warning(), c.Expected);
+  }
+  InstallTranslations(TLanguage::Japanese);
 }
 
 }  // namespace

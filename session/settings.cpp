@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <algorithm>
@@ -181,13 +182,20 @@ void TSettingsFile::MoveAside(const std::string& reason) {
   const fs::path backup = FreeBackupName(FFileName);
   std::error_code ec;
   fs::rename(FFileName, backup, ec);
+  const QString file = QString::fromStdString(FFileName.string());
   if (ec) {
-    FWarning = "設定ファイル " + FFileName.string() + " を読み込めません (" + reason +
-               ")。このファイルは変更されず、設定は保存されません。";
+    FWarning = QCoreApplication::translate("Settings",
+                                           "設定ファイル %1 を読み込めません "
+                                           "(%2)。このファイルは変更されず、設定は保存されません。")
+                   .arg(file, QString::fromStdString(reason))
+                   .toStdString();
     return;
   }
-  FWarning = "設定ファイル " + FFileName.string() + " を読み込めません (" + reason +
-             ")。元のファイルは " + backup.string() + " として残し、初期設定で起動します。";
+  FWarning = QCoreApplication::translate("Settings",
+                                         "設定ファイル %1 を読み込めません (%2)。元のファイルは %3 "
+                                         "として残し、初期設定で起動します。")
+                 .arg(file, QString::fromStdString(reason), QString::fromStdString(backup.string()))
+                 .toStdString();
   FIni.emplace(FFileName);
 }
 

@@ -1,8 +1,11 @@
 #include "tour.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <random>
+
+#include "session/language.h"
 
 namespace vortexa {
 
@@ -130,7 +133,10 @@ int TTour::ChooseDestination(int candidates) {
 // ---- the flight ----
 
 bool TTour::TourTo(TBusyScope& busy, const TMBItem& dest) {
-  if (FObserver) FObserver->TourStatus("ツアー [行き先：" + dest.Name + "]");
+  if (FObserver)
+    FObserver->TourStatus(QCoreApplication::translate("Tour", "ツアー [行き先：%1]")
+                              .arg(ShownFavoriteName(dest.Name))
+                              .toStdString());
   const double toss = FRandom() - 0.5;
   const int sign = (toss > 0) - (toss < 0);
   TViewState view = FSession.View();

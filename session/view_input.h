@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/deep_real.h"
+#include "engine/translatable.h"
 
 namespace vortexa {
 
@@ -52,7 +53,8 @@ int FieldToLimit(std::string_view text);
 // A range field holding a number that no view can have (zero, negative); the
 // draw command refuses it rather than falling back.
 bool RangeFieldRefused(std::string_view text);
-inline constexpr std::string_view kRangeRefusedText = "範囲には 0 より大きい数を指定してください";
+inline constexpr std::string_view kRangeRefusedText =
+    VORTEXA_TRANSLATABLE("Messages", "範囲には 0 より大きい数を指定してください");
 
 TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view range,
                         std::string_view limit);
