@@ -128,9 +128,11 @@ class TTreeWriter {
   std::vector<bool> FCommentsUsed;
 };
 
-// Reads folder lines recursively; each folder line is read at most once, so
-// a damaged file whose lines refer back to themselves cannot loop. An item
-// line that does not read whole as a view is kept as it was.
+// Reads folder lines depth first, each at most once, so that a damaged file
+// whose lines refer back to themselves cannot loop. The open folders are
+// kept on a list rather than the call stack: nesting up to kMaxFolderDepth
+// must not depend on how large a build makes each call. An item line that
+// does not read whole as a view is kept as it was.
 class TFolderReader {
  public:
   TFolderReader(const TIniFile& ini, int version, TMBList& favorites)
@@ -138,26 +140,43 @@ class TFolderReader {
 
   const std::map<std::string, const TMBItem*>& Items() const { return FItems; }
 
-  void Read(TFavNode& target, const std::string& key, int depth) {
-    FRead.insert(key);
-    const std::vector<std::string> fields =
-        SplitCommaText(FIni.ReadString(kFolderSection, key, ""));
-    if (fields.empty()) return;
-    if (!target.IsRoot()) target.Text = fields[0];
-    for (std::size_t i = 1; i < fields.size(); ++i) {
-      if (ParseInt32(fields[i]).value_or(0) >= 0) {
-        ReadItem(target, fields[i]);
-      } else if (!FRead.contains(fields[i])) {
-        if (depth == kMaxFolderDepth) {
+  void Read(TFavNode& top, const std::string& key) {
+    Open(top, key);
+    while (!FOpen.empty()) {
+      TOpenFolder& folder = FOpen.back();
+      if (folder.Next == folder.Fields.size()) {
+        FOpen.pop_back();
+        continue;
+      }
+      const std::string& field = folder.Fields[folder.Next++];
+      if (ParseInt32(field).value_or(0) >= 0) {
+        ReadItem(*folder.Node, field);
+      } else if (!FRead.contains(field)) {
+        if (FOpen.size() > kMaxFolderDepth) {
           throw std::runtime_error("folders nested more than " + std::to_string(kMaxFolderDepth) +
                                    " deep");
         }
-        Read(target.AddFolder(""), fields[i], depth + 1);
+        const std::string subfolder = field;  // Open may move the list
+        Open(folder.Node->AddFolder(""), subfolder);
       }
     }
   }
 
  private:
+  struct TOpenFolder {
+    TFavNode* Node;
+    std::vector<std::string> Fields;  // the folder's name, then its entries
+    std::size_t Next;
+  };
+
+  void Open(TFavNode& target, const std::string& key) {
+    FRead.insert(key);
+    std::vector<std::string> fields = SplitCommaText(FIni.ReadString(kFolderSection, key, ""));
+    if (fields.empty()) return;
+    if (!target.IsRoot()) target.Text = fields[0];
+    FOpen.push_back({&target, std::move(fields), 1});
+  }
+
   void ReadItem(TFavNode& target, const std::string& key) {
     TMBItem& item = *FFavorites.GetItem(FFavorites.AddNew());
     FItems.try_emplace(key, &item);
@@ -178,6 +197,7 @@ class TFolderReader {
   int FVersion;
   TMBList& FFavorites;
   std::set<std::string> FRead;
+  std::vector<TOpenFolder> FOpen;                // from the top folder down to the one being read
   std::map<std::string, const TMBItem*> FItems;  // the first favourite read from each key
 };
 
@@ -320,14 +340,14 @@ int TFavTree::LoadFile(const fs::path& fileName, bool replace) {
   TFolderReader reader(ini, version, FFavorites);
   if (replace) {
     auto root = std::make_unique<TFavNode>(nullptr, std::string(kRootFolderName), nullptr);
-    reader.Read(*root, startKey, 0);
+    reader.Read(*root, startKey);
     FRoot = std::move(root);
     FRemnants = Remnants(ini, reader.Items());
     return version;
   }
   TFavNode& target = FRoot->AddFolder("");
   try {
-    reader.Read(target, startKey, 0);
+    reader.Read(target, startKey);
   } catch (const std::exception&) {
     FRoot->RemoveChild(target);
     throw;
