@@ -219,7 +219,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>数式指定(&amp;E)...</source>
-        <translation>Formula (&amp;E)...</translation>
+        <translation>Formula &amp;editor...</translation>
     </message>
     <message>
         <source>２倍</source>
@@ -375,7 +375,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>現サイズをメニューから削除(&amp;D)</source>
-        <translation>Remove current size from menu (&amp;D)</translation>
+        <translation>&amp;Delete current size from menu</translation>
     </message>
     <message>
         <source>現在の画像エリアサイズをメニューから削除します</source>
@@ -435,7 +435,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>マウス位置を中心に拡大/縮小(&amp;W)</source>
-        <translation>Zoom at the mouse position (&amp;W)</translation>
+        <translation>&amp;Wheel zooms at the mouse position</translation>
     </message>
     <message>
         <source>ホイールでの拡大/縮小をマウスポインタの位置を中心に行います</source>
@@ -459,7 +459,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>特殊な機能制限(R)</source>
-        <translation>Special restrictions (R)</translation>
+        <translation>Special restrictions</translation>
     </message>
     <message>
         <source>画面表示や高速化に関する機能を制限します</source>
@@ -746,7 +746,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>極短周期</source>
-        <translation>Shortest</translation>
+        <translation>X-short</translation>
     </message>
     <message>
         <source>短周期</source>
@@ -762,7 +762,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>極長周期</source>
-        <translation>Longest</translation>
+        <translation>X-long</translation>
     </message>
     <message>
         <source> 極長*2</source>
@@ -802,7 +802,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>範囲：</source>
-        <translation>Range:</translation>
+        <translation>Span:</translation>
     </message>
     <message>
         <source>中心点からの表示範囲|中心点からの表示範囲[有効桁数5桁]を指定/表示します</source>
@@ -830,15 +830,15 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>１色</source>
-        <translation>1 hue</translation>
+        <translation>1</translation>
     </message>
     <message>
         <source>３色</source>
-        <translation>3 hues</translation>
+        <translation>3</translation>
     </message>
     <message>
         <source>６色</source>
-        <translation>6 hues</translation>
+        <translation>6</translation>
     </message>
     <message>
         <source>色周期|色パレットを計算結果に適用する周期を13段階で指定します</source>
