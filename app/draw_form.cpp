@@ -893,7 +893,7 @@ void TDrawForm::mnDisplayClick() {
     entries[i]->deleteLater();
   }
   for (const THistoryGroup& group : FSession.HistoryGroups()) {
-    QMenu* item = mnHistory->addMenu(Text(group.Caption));
+    QMenu* item = mnHistory->addMenu(ShownFavoriteName(group.Caption));
     item->menuAction()->setCheckable(true);
     item->menuAction()->setChecked(group.Current);
     for (const THistoryGroup::TEntry& entry : group.Entries) {

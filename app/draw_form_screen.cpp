@@ -97,7 +97,7 @@ void TDrawForm::ToggleBars() {
   FSession.SetOrigin(Dots(PictureTop()));
   if (!show)
     FSession.DrawGrid().DrawInfo(edX->text(), edY->text(), edRange->text(),
-                                 QString::fromStdString(FSession.DestName()));
+                                 ShownFavoriteName(FSession.DestName()));
   FSession.DrawGrid().Present();
 }
 
