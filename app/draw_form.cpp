@@ -56,9 +56,19 @@ constexpr int kMinWindowHeight = 400;
 
 const char* const kLimitItems[] = {" 250",  " 500",   " 1000",  " 2000", " 4000",
                                    " 8000", " 16000", " 32000", " 64000"};
-const char* const kPeriodItems[] = {" 極短/16", " 極短/8", " 極短/4", " 極短/2",  "極短周期",
-                                    "短周期",   "中周期",  "長周期",  "極長周期", " 極長*2",
-                                    " 極長*4",  " 極長*8", " 極長*16"};
+const char* const kPeriodItems[] = {QT_TRANSLATE_NOOP("vortexa::TDrawForm", " 極短/16"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", " 極短/8"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", " 極短/4"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", " 極短/2"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", "極短周期"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", "短周期"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", "中周期"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", "長周期"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", "極長周期"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", " 極長*2"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", " 極長*4"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", " 極長*8"),
+                                    QT_TRANSLATE_NOOP("vortexa::TDrawForm", " 極長*16")};
 
 QLabel* AddLabel(QWidget* parent, const QString& text, int x, int y) {
   auto* label = new QLabel(text, parent);
@@ -76,6 +86,11 @@ QSlider* AddTrackBar(QWidget* parent, int maximum, int pageStep, const QRect& ge
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+// A caption or hint of the menu rows in the interface's language.
+QString RowText(const char* text) {
+  return QCoreApplication::translate("MenuRows", text);
 }
 
 QString SizeText(QSize size) {
@@ -108,7 +123,7 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
                     KernelGlyph(kKernelDouble), KernelGlyph(kKernelDeep)},
       imBar(BarGlyph()),
       imFolder(QPixmap::fromImage(FolderGlyph())) {
-  setWindowTitle("うずまきらんど");
+  setWindowTitle(tr("うずまきらんど"));
   setAcceptDrops(true);
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -168,19 +183,19 @@ TDrawForm::~TDrawForm() {
 
 void TDrawForm::CreateBasicToolBar() {
   BasicToolBar = new QWidget(TopPanel);
-  AddLabel(BasicToolBar, "X：", 4, 6);
+  AddLabel(BasicToolBar, tr("X："), 4, 6);
   edX = new QLineEdit("0", BasicToolBar);
   edX->setGeometry(26, 3, 150, 22);
-  SetHint(edX, "中心点 X座標|中心点のX座標[有効桁数18桁]を指定/表示します");
-  AddLabel(BasicToolBar, "Y：", 4, 30);
+  SetHint(edX, tr("中心点 X座標|中心点のX座標[有効桁数18桁]を指定/表示します"));
+  AddLabel(BasicToolBar, tr("Y："), 4, 30);
   edY = new QLineEdit("0", BasicToolBar);
   edY->setGeometry(26, 27, 150, 22);
-  SetHint(edY, "中心点 Y座標|中心点のY座標[有効桁数18桁]を指定/表示します");
-  AddLabel(BasicToolBar, "範囲：", 182, 6);
+  SetHint(edY, tr("中心点 Y座標|中心点のY座標[有効桁数18桁]を指定/表示します"));
+  AddLabel(BasicToolBar, tr("範囲："), 182, 6);
   edRange = new QLineEdit("2", BasicToolBar);
   edRange->setGeometry(220, 3, 70, 22);
-  SetHint(edRange, "中心点からの表示範囲|中心点からの表示範囲[有効桁数5桁]を指定/表示します");
-  AddLabel(BasicToolBar, "上限：", 182, 30);
+  SetHint(edRange, tr("中心点からの表示範囲|中心点からの表示範囲[有効桁数5桁]を指定/表示します"));
+  AddLabel(BasicToolBar, tr("上限："), 182, 30);
   cbLimit = new QComboBox(BasicToolBar);
   cbLimit->setEditable(true);
   cbLimit->setInsertPolicy(QComboBox::NoInsert);
@@ -190,10 +205,10 @@ void TDrawForm::CreateBasicToolBar() {
     cbLimit->addItem(item);
   cbLimit->setEditText("1000");
   cbLimit->setGeometry(220, 27, 70, 22);
-  SetHint(cbLimit, "反復数上限|反復計算回数の上限[1-65000]を指定/表示します");
-  btDraw = new QPushButton("描画", BasicToolBar);
+  SetHint(cbLimit, tr("反復数上限|反復計算回数の上限[1-65000]を指定/表示します"));
+  btDraw = new QPushButton(tr("描画"), BasicToolBar);
   btDraw->setGeometry(294, 27, 44, 23);
-  SetHint(btDraw, "再計算して描画|再計算して描画します");
+  SetHint(btDraw, tr("再計算して描画|再計算して描画します"));
 
   // Marked fields show in blue until the view is shown in them again.
   for (QLineEdit* field : {edX, edY, edRange})
@@ -207,21 +222,21 @@ void TDrawForm::CreateColorToolBar() {
   ColorToolBar = new QWidget(TopPanel);
   ColorBar = new TColorStrip(ColorToolBar, FSession.DrawGrid().Palette());
   ColorBar->setGeometry(4, 5, 110, 18);
-  SetHint(ColorBar, "色パレット|この色を元にして計算結果に着色します");
+  SetHint(ColorBar, tr("色パレット|この色を元にして計算結果に着色します"));
   cbColor = new QComboBox(ColorToolBar);
-  cbColor->addItems({"１色", "３色", "６色"});
+  cbColor->addItems({tr("１色"), tr("３色"), tr("６色")});
   cbColor->setGeometry(118, 3, 52, 22);
   cbTimes = new QComboBox(ColorToolBar);
   for (const char* item : kPeriodItems)
-    cbTimes->addItem(item);
+    cbTimes->addItem(tr(item));
   cbTimes->setCurrentIndex(kHomePeriod);
   cbTimes->setGeometry(174, 3, 74, 22);
-  SetHint(cbTimes, "色周期|色パレットを計算結果に適用する周期を13段階で指定します");
+  SetHint(cbTimes, tr("色周期|色パレットを計算結果に適用する周期を13段階で指定します"));
   tbHue = AddTrackBar(ColorToolBar, 63, 8, QRect(4, 28, 110, 22));
   tbHighlight = AddTrackBar(ColorToolBar, 6, 3, QRect(118, 28, 62, 22));
-  SetHint(tbHighlight, "ハイライト|ハイライト(明暗縞)の強さを調整します");
+  SetHint(tbHighlight, tr("ハイライト|ハイライト(明暗縞)の強さを調整します"));
   tbSaturation = AddTrackBar(ColorToolBar, 4, 1, QRect(184, 28, 64, 22));
-  SetHint(tbSaturation, "鮮やかさ|鮮やかさを調整します");
+  SetHint(tbSaturation, tr("鮮やかさ|鮮やかさを調整します"));
 
   const auto colorChange = Guarded(this, [this] { cbColorChange(); });
   connect(cbColor, &QComboBox::activated, this, colorChange);
@@ -239,7 +254,7 @@ void TDrawForm::CreateDebugControls(bool debug) {
   Button2->setGeometry(276, 3, 22, 22);
   Button3 = new QPushButton("3", ColorToolBar);
   Button3->setGeometry(300, 3, 22, 22);
-  CheckBox1 = new QCheckBox("厚", ColorToolBar);
+  CheckBox1 = new QCheckBox(tr("厚"), ColorToolBar);
   CheckBox1->setGeometry(252, 28, 44, 22);
   CheckBox1->setChecked(true);
   for (QWidget* control :
@@ -262,8 +277,8 @@ void TDrawForm::CreateMenus() {
   FMenus[TMenu::Bar] = nullptr;
   for (const TMenuRow& row : MenuRows()) {
     if (row.Menu == TMenu::Bar) {
-      QMenu* menu = menuBar()->addMenu(row.Caption);
-      menu->menuAction()->setStatusTip(row.Hint);
+      QMenu* menu = menuBar()->addMenu(RowText(row.Caption));
+      menu->menuAction()->setStatusTip(RowText(row.Hint));
       FMenus[row.Opens] = menu;
       continue;
     }
@@ -273,14 +288,14 @@ void TDrawForm::CreateMenus() {
       continue;
     }
     if (row.Kind == TRowKind::Submenu) {
-      QMenu* menu = parent->addMenu(row.Caption);
-      menu->menuAction()->setStatusTip(row.Hint);
+      QMenu* menu = parent->addMenu(RowText(row.Caption));
+      menu->menuAction()->setStatusTip(RowText(row.Hint));
       menu->menuAction()->setVisible(!row.Hidden);
       FMenus[row.Opens] = menu;
       continue;
     }
-    QAction* item = parent->addAction(row.Caption);
-    item->setStatusTip(row.Hint);
+    QAction* item = parent->addAction(RowText(row.Caption));
+    item->setStatusTip(RowText(row.Hint));
     item->setVisible(!row.Hidden);
     if (row.Kind == TRowKind::Placeholder) continue;
     item->setData(row.Argument);
@@ -311,6 +326,7 @@ void TDrawForm::CreateMenus() {
   CommandItem(TCommandId::SetMagnifyRatio, FSession.MagnifyRatio())->setChecked(true);
   CommandItem(TCommandId::SetMoveRatio, FSession.MoveRatio())->setChecked(true);
   CommandItem(TCommandId::SetJpegQuality, FSettings.JpegQuality)->setChecked(true);
+  CommandItem(TCommandId::SetLanguage, 0)->setChecked(true);  // until the settings are read
   CreateOutputMenu();
   CreateSizeMenu();
   CreateTourMenus();
@@ -345,6 +361,7 @@ void TDrawForm::AssignMenuMembers() {
   mnTourSpeed = FMenus.at(TMenu::TourSpeed);
   mnTourSND = FMenus.at(TMenu::TourSound);
   mnRestrict = FMenus.at(TMenu::Restrict);
+  mnLanguage = FMenus.at(TMenu::Language);
   mnSave = CommandItem(TCommandId::SavePicture);
   mnCopy = CommandItem(TCommandId::CopyPicture);
   mnSizeSave = CommandItem(TCommandId::SaveAtSize);
@@ -455,6 +472,8 @@ void TDrawForm::RunMenuCommand(QAction* item, TCommandId command, int argument) 
       return SetTourSpeed(argument);
     case TCommandId::SetTourSound:
       return argument == 0 ? mnTourSNDFileClick() : SetTourSound(1);
+    case TCommandId::SetLanguage:
+      return mnLanguageClick(argument);
     case TCommandId::SetOptions:
       return mnOptionClick();
     case TCommandId::ShowHelp:
@@ -599,8 +618,8 @@ void TDrawForm::EnableControls(bool enabled) {
   for (QWidget* toolBar : {BasicToolBar, ColorToolBar})
     for (QWidget* control : toolBar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       if (control != btDraw && control != imTour) control->setEnabled(enabled);
-  btDraw->setText(enabled ? "描画" : "中止");
-  SetHint(btDraw, enabled ? "再計算して描画" : "描画中止");
+  btDraw->setText(enabled ? tr("描画") : tr("中止"));
+  SetHint(btDraw, enabled ? tr("再計算して描画") : tr("描画中止"));
   mnPrev->setEnabled(enabled && FSession.Allows(TCommandId::HistoryBack));
   mnNext->setEnabled(enabled && FSession.Allows(TCommandId::HistoryForward));
   if (mnInfo->isChecked() && FInfoForm) FInfoForm->EnableRange(enabled);
@@ -614,7 +633,7 @@ void TDrawForm::ShowElapsed(double milliseconds) {
 void TDrawForm::ShowFault() {
   const TCalcFault fault = FSession.CalcGrid().LastFault();
   if (!fault.Failed) return;
-  ShowStatus(3, QString("%1  演算エラーで %2 点を計算できませんでした (%3)")
+  ShowStatus(3, tr("%1  演算エラーで %2 点を計算できませんでした (%3)")
                     .arg(FStatusBar->Text(3))
                     .arg(fault.UncomputedDots)
                     .arg(CalcFaultText(fault)));
@@ -623,7 +642,7 @@ void TDrawForm::ShowFault() {
 void TDrawForm::ShowAngles() {
   const TDrawGrid& draw = FSession.DrawGrid();
   ShowStatus(2, QString::asprintf("%4d°%2d°", draw.GetRotation(), draw.GetElevation()) +
-                    (draw.Convex() ? "凸 " : "凹 "));
+                    (draw.Convex() ? tr("凸 ") : tr("凹 ")));
 }
 
 // ---- fields ----
@@ -874,7 +893,7 @@ void TDrawForm::mnDisplayClick() {
     entries[i]->deleteLater();
   }
   for (const THistoryGroup& group : FSession.HistoryGroups()) {
-    QMenu* item = mnHistory->addMenu(Text(group.Caption));
+    QMenu* item = mnHistory->addMenu(ShownFavoriteName(group.Caption));
     item->menuAction()->setCheckable(true);
     item->menuAction()->setChecked(group.Current);
     for (const THistoryGroup::TEntry& entry : group.Entries) {
@@ -935,9 +954,10 @@ void TDrawForm::dropEvent(QDropEvent* event) {
 }
 
 void TDrawForm::mnAboutClick() {
-  QMessageBox::about(this, "うずまきらんど",
-                     "<b>うずまきらんど</b> (Vortexa)<br>バージョン " VORTEXA_VERSION
-                     "<br><br>マンデルブロー集合の探索");
+  QMessageBox::about(this, tr("うずまきらんど"),
+                     tr("<b>うずまきらんど</b> (Vortexa)<br>バージョン %1<br><br>"
+                        "マンデルブロー集合の探索")
+                         .arg(VORTEXA_VERSION));
 }
 
 // ---- status bar ----
@@ -1035,9 +1055,8 @@ void TDrawForm::ApplicationEventsIdle() {
   ShowStatus(1, SizeText(picture));
   FSession.SetPixelRatio(devicePixelRatioF());
   if (!AllocatePicture(picture)) {
-    ShowStatus(3, QString("%1×%2 の画像に必要なメモリがありません")
-                      .arg(picture.width())
-                      .arg(picture.height()));
+    ShowStatus(
+        3, tr("%1×%2 の画像に必要なメモリがありません").arg(picture.width()).arg(picture.height()));
     return;
   }
   FScreen.fill(Qt::black);
@@ -1082,16 +1101,18 @@ void TDrawForm::FormMouseMove(QPointF position, Qt::KeyboardModifiers modifiers)
 
 void TDrawForm::LoadFavorites() {
   try {
-    LoadFavoritesAtStartUp(FFavoriteTree, FFavoritesFiles.OwnFile, FFavoritesFiles.RecommendedFile,
-                           [this](std::string_view question) {
-                             return QMessageBox::question(
-                                        this, "うずまきらんど", Text(std::string(question)),
-                                        QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
-                           });
+    LoadFavoritesAtStartUp(
+        FFavoriteTree, FFavoritesFiles.OwnFile, FFavoritesFiles.RecommendedFile,
+        [this](std::string_view question) {
+          return QMessageBox::question(
+                     this, tr("うずまきらんど"),
+                     QCoreApplication::translate("Favorites", std::string(question).c_str()),
+                     QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+        });
   } catch (const std::exception& error) {
     // An unreadable file is left alone at exit rather than overwritten.
     FFavoritesReadable = false;
-    QMessageBox::warning(this, "うずまきらんど", QString::fromUtf8(error.what()));
+    QMessageBox::warning(this, tr("うずまきらんど"), QString::fromUtf8(error.what()));
   }
   BuildMenu();
 }
@@ -1103,13 +1124,13 @@ void TDrawForm::SaveFavorites() {
         SaveFavoritesAtExit(FFavoriteTree, FFavoritesFiles.OwnFile);
     if (conflicts.empty()) return;
     QString text =
-        "お気に入りファイルは、もう一つのうずまきらんどでも変更されていました。\n"
-        "両方の変更を残して保存しました。\n";
+        tr("お気に入りファイルは、もう一つのうずまきらんどでも変更されていました。\n"
+           "両方の変更を残して保存しました。\n");
     for (const std::string& conflict : conflicts)
       text += "\n" + QString::fromStdString(conflict);
-    QMessageBox::information(this, "うずまきらんど", text);
+    QMessageBox::information(this, tr("うずまきらんど"), text);
   } catch (const std::exception& error) {
-    QMessageBox::warning(this, "うずまきらんど", QString::fromUtf8(error.what()));
+    QMessageBox::warning(this, tr("うずまきらんど"), QString::fromUtf8(error.what()));
   }
 }
 
@@ -1126,14 +1147,14 @@ void TDrawForm::BuildMenu() {
 void TDrawForm::AddFavoriteEntries(QMenu* menu, const TFavNode& folder) {
   for (const auto& child : folder.Children()) {
     if (child->IsFolder()) {
-      QMenu* sub = menu->addMenu(imFolder, Text(child->Text));
+      QMenu* sub = menu->addMenu(imFolder, ShownFavoriteName(child->Text));
       AddFavoriteEntries(sub, *child);
       continue;
     }
     TMBItem& item = *child->Item();
     item.Tour = child->TourMark ? 1 : 0;
     item.Name = child->Text;
-    QAction* entry = menu->addAction(Text(child->Text));
+    QAction* entry = menu->addAction(ShownFavoriteName(child->Text));
     entry->setEnabled(item.IsView());  // a line kept unread from the file holds no view
     connect(entry, &QAction::triggered, this,
             Guarded(this, [this, &item] { mnFavoriteItemClick(item); }));

@@ -197,7 +197,11 @@ class TDrawForm : public QMainWindow,
   void mnSizeClick(int tag);
   void mnSizeAddClick();
   void mnSizeDelClick();
-  QMenu *mnSize, *mnJPEG;
+  // The language menu's choice at position (the system's, Japanese, English):
+  // kept in the settings, in force for windows opened from now on and for
+  // the main window at the next start, which the user is told.
+  void mnLanguageClick(int position);
+  QMenu *mnSize, *mnJPEG, *mnLanguage;
   QAction *mnSizeAdd, *mnSizeDel;
 
   // ---- picture output (draw_form_output.cpp) ----

@@ -29,18 +29,24 @@ namespace vortexa {
 namespace {
 
 constexpr int kTempMargin = 10;
-constexpr const char* kDocumentName = "うずまきらんど";
+constexpr const char* kDocumentName = QT_TRANSLATE_NOOP("vortexa::TDrawForm", "うずまきらんど");
 
 // The save dialog's file types: the filter, the suffix a name without one
 // gets, and the extensions that are files of the type.
 struct TSaveType {
-  QString Filter;
+  const char* Filter;  // translated where shown
   QString Suffix;
   QStringList Extensions;
 };
-const TSaveType kSaveTypes[] = {{"ビットマップファイル (*.bmp)", "bmp", {"bmp"}},
-                                {"JPEGファイル (*.jpg *.jpeg *.jpe)", "jpg", kJpegExtensions},
-                                {"PNGファイル (*.png)", "png", {"png"}}};
+const TSaveType kSaveTypes[] = {
+    {QT_TRANSLATE_NOOP("vortexa::TDrawForm", "ビットマップファイル (*.bmp)"), "bmp", {"bmp"}},
+    {QT_TRANSLATE_NOOP("vortexa::TDrawForm", "JPEGファイル (*.jpg *.jpeg *.jpe)"), "jpg",
+     kJpegExtensions},
+    {QT_TRANSLATE_NOOP("vortexa::TDrawForm", "PNGファイル (*.png)"), "png", {"png"}}};
+
+QString FilterText(const TSaveType& type) {
+  return TDrawForm::tr(type.Filter);
+}
 
 // The type a file name's extension stands for; null for none.
 const TSaveType* SaveTypeOf(const QString& fileName) {
@@ -51,7 +57,7 @@ const TSaveType* SaveTypeOf(const QString& fileName) {
 }
 
 QString UnknownTypeText(const QString& fileName) {
-  return QString(
+  return TDrawForm::tr(
              "%1 には保存できません。\n"
              "画像ファイルの拡張子は .bmp、.jpg、.jpeg、.jpe、.png のいずれかです。")
       .arg(QFileInfo(fileName).fileName());
@@ -94,22 +100,22 @@ void RememberSaved(TSettings& settings, const QString& fileName) {
 // The save dialog, with the type of the last picture saved; the extension
 // follows the chosen type.
 QString AskSaveFile(QWidget* owner, const QString& folder, const QString& lastType) {
-  QFileDialog dialog(owner, "画像保存先のファイル指定", folder);
+  QFileDialog dialog(owner, TDrawForm::tr("画像保存先のファイル指定"), folder);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   QStringList filters;
   for (const TSaveType& type : kSaveTypes)
-    filters << type.Filter;
+    filters << FilterText(type);
   dialog.setNameFilters(filters);
   const auto chosen = std::find_if(std::begin(kSaveTypes), std::end(kSaveTypes),
                                    [&](const TSaveType& type) { return type.Suffix == lastType; });
   const TSaveType& start = chosen == std::end(kSaveTypes) ? kSaveTypes[0] : *chosen;
-  dialog.selectNameFilter(start.Filter);
+  dialog.selectNameFilter(FilterText(start));
   dialog.setDefaultSuffix(start.Suffix);
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                    [&dialog](const QString& filter) {
                      for (const TSaveType& type : kSaveTypes)
-                       if (type.Filter == filter) dialog.setDefaultSuffix(type.Suffix);
+                       if (FilterText(type) == filter) dialog.setDefaultSuffix(type.Suffix);
                    });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
@@ -131,12 +137,12 @@ void TDrawForm::CreateOutputMenu() {
     return AskSaveFile(this, folder, QString::fromStdString(FSettings.SaveType));
   };
   ConfirmDialog = [this](const QString& question) {
-    return QMessageBox::question(this, kDocumentName, question,
+    return QMessageBox::question(this, tr(kDocumentName), question,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   };
   SizeDialog = [](TSizeForm& form) { return form.exec(); };
 
-  lbTmpMode = new QLabel("拡大/縮小表示中", ImageArea());
+  lbTmpMode = new QLabel(tr("拡大/縮小表示中"), ImageArea());
   lbTmpSize = new QLabel(ImageArea());
   for (QLabel* label : {lbTmpMode, lbTmpSize}) {
     label->setStyleSheet("color: white; background: black");
@@ -148,7 +154,7 @@ void TDrawForm::Guard(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& error) {
-    QMessageBox::critical(this, kDocumentName, QString::fromUtf8(error.what()));
+    QMessageBox::critical(this, tr(kDocumentName), QString::fromUtf8(error.what()));
   }
 }
 
@@ -169,7 +175,7 @@ bool TDrawForm::SavePicture(const QString& fileName) const {
 }
 
 bool TDrawForm::RenderAtSize(const QString& fileName, int width, int height) {
-  lbTmpSize->setText(QString("実画像サイズ %1×%2").arg(width).arg(height));
+  lbTmpSize->setText(tr("実画像サイズ %1×%2").arg(width).arg(height));
   lbTmpMode->move(kTempMargin,
                   ImageArea()->height() - lbTmpMode->sizeHint().height() - kTempMargin);
   const QRect shown = TempSizeRect(width, height, TempSizeArea());
@@ -189,14 +195,14 @@ void TDrawForm::mnWallClick() {
   const TDesktop desktop = RunningDesktop();
   if (desktop == TDesktop::Unsupported) {
     InformDialog(
-        "このデスクトップ環境での壁紙の設定には対応していません。\n"
-        "対応しているのは GNOME、Cinnamon、MATE、KDE Plasma、XFCE です。");
+        tr("このデスクトップ環境での壁紙の設定には対応していません。\n"
+           "対応しているのは GNOME、Cinnamon、MATE、KDE Plasma、XFCE です。"));
     return;
   }
-  if (!ConfirmDialog("現在の画像を壁紙に設定します。よろしいですか？")) return;
+  if (!ConfirmDialog(tr("現在の画像を壁紙に設定します。よろしいですか？"))) return;
   const QString file = WallpaperFile();
   if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-    throw std::runtime_error("フォルダを作成できません: " + file.toStdString());
+    throw std::runtime_error(tr("フォルダを作成できません: %1").arg(file).toStdString());
   const QSize size = ScreenDeviceSize(*screen());
   if (RenderAtSize(file, size.width(), size.height())) ApplyWallpaper(desktop, file);
 }
@@ -246,13 +252,14 @@ QRect PrintedPictureRect(QSize picture, QSize page) {
 
 void TDrawForm::PrintPicture(QPrinter& printer) const {
   const QImage& picture = FSession.DrawGrid().Picture().Image();
-  printer.setDocName(kDocumentName);
-  printer.setCreator(kDocumentName);
+  printer.setDocName(tr(kDocumentName));
+  printer.setCreator(tr(kDocumentName));
   QPainter painter;
-  if (!painter.begin(&printer)) throw std::runtime_error("印刷を開始できません。");
+  if (!painter.begin(&printer))
+    throw std::runtime_error(tr("印刷を開始できません。").toStdString());
   const QSize page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
   painter.drawImage(PrintedPictureRect(picture.size(), page), picture);
-  if (!painter.end()) throw std::runtime_error("印刷に失敗しました。");
+  if (!painter.end()) throw std::runtime_error(tr("印刷に失敗しました。").toStdString());
 }
 
 void TDrawForm::mnPrintClick() {

@@ -111,6 +111,36 @@ TEST_F(OutputTest, SettingsSurviveARestartAndAct) {
   EXPECT_EQ(form->UserImageSizes(), std::vector<int>{area.width() * 10000 + area.height()});
 }
 
+// The language menu keeps its choice for the next start, puts it in force for
+// the windows opened from now on and says when the main window follows.
+TEST_F(OutputTest, TheLanguageChosenIsKeptForTheNextStart) {
+  const struct {
+    int Position;
+    const char* Setting;
+    const char* Told;
+  } cases[] = {
+      {2, "en", "The new language applies from the next start."},
+      {1, "ja", "表示言語は次回の起動から切り替わります。"},
+      {0, "", nullptr},
+  };
+  for (const auto& c : cases) {
+    {
+      auto form = StartForm();
+      QStringList told;
+      form->InformDialog = [&](const QString& text) { told << text; };
+      form->mnLanguage->actions()[c.Position]->trigger();
+      ASSERT_EQ(told.size(), 1) << c.Setting;
+      if (c.Told) EXPECT_EQ(told.front().toStdString(), c.Told);
+      EXPECT_EQ(InterfaceLanguage(), ChooseLanguage(c.Setting, QLocale::system())) << c.Setting;
+      form->close();
+    }
+    EXPECT_EQ(ReadLanguageSetting(Path("vortexa.ini")), c.Setting);
+    auto form = StartForm();
+    EXPECT_TRUE(form->mnLanguage->actions()[c.Position]->isChecked()) << c.Setting;
+  }
+  InstallTranslations(TLanguage::Japanese);
+}
+
 // Saved bounds beyond the screen come back inside it: a huge size shrinks to
 // the screen, a corner near the far edge moves the window back onto it.
 TEST_F(OutputTest, RestoredBoundsFitTheScreen) {

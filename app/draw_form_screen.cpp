@@ -21,8 +21,9 @@ namespace {
 
 constexpr int kShowBarsEdge = 5;     // pixels at the top that call the bars
 constexpr int kHideBarsMargin = 10;  // pixels below the tool bars that send them away
-constexpr const char* kEnterCaption = "全画面表示(&F)";
-constexpr const char* kLeaveCaption = "全画面表示解除(&F)";
+// The menu item's captions, translated with the menu rows.
+constexpr const char* kEnterCaption = QT_TRANSLATE_NOOP("MenuRows", "全画面表示(&F)");
+constexpr const char* kLeaveCaption = QT_TRANSLATE_NOOP("MenuRows", "全画面表示解除(&F)");
 
 }  // namespace
 
@@ -37,7 +38,7 @@ std::optional<std::filesystem::path> FindManual(std::span<const std::filesystem:
 
 void TDrawForm::CreateScreenMenus() {
   InformDialog = [this](const QString& text) {
-    QMessageBox::information(this, "うずまきらんど", text);
+    QMessageBox::information(this, tr("うずまきらんど"), text);
   };
   OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
@@ -65,7 +66,7 @@ void TDrawForm::mnFullScreenClick() {
     showFullScreen();
     // Without a window manager the request alone leaves the window where it was.
     setGeometry(screen()->geometry());
-    mnFullScreen->setText(kLeaveCaption);
+    mnFullScreen->setText(QCoreApplication::translate("MenuRows", kLeaveCaption));
     if (BarsShown()) ToggleBars();
   } else {
     const QRect full = geometry();
@@ -78,7 +79,7 @@ void TDrawForm::mnFullScreenClick() {
       if (!FullScreen() && geometry() == full) setGeometry(bounds);
     });
     FSavedBounds = QRect();
-    mnFullScreen->setText(kEnterCaption);
+    mnFullScreen->setText(QCoreApplication::translate("MenuRows", kEnterCaption));
   }
   FIdleRedrawEnabled = true;
   FIdleTimer->start();
@@ -96,7 +97,7 @@ void TDrawForm::ToggleBars() {
   FSession.SetOrigin(Dots(PictureTop()));
   if (!show)
     FSession.DrawGrid().DrawInfo(edX->text(), edY->text(), edRange->text(),
-                                 QString::fromStdString(FSession.DestName()));
+                                 ShownFavoriteName(FSession.DestName()));
   FSession.DrawGrid().Present();
 }
 
@@ -111,8 +112,8 @@ void TDrawForm::FullScreenMouseMove(QPoint position) {
 void TDrawForm::ShowFullScreenNotice() {
   if (FSettings.FullScreenNotice != 0 && FSettings.Version >= kSettingsVersion) return;
   InformDialog(
-      "全画面表示ではマウスカーソルを画面上端に動かすことにより、\n"
-      "メニュー、ツールバー類を表示することができます。");
+      tr("全画面表示ではマウスカーソルを画面上端に動かすことにより、\n"
+         "メニュー、ツールバー類を表示することができます。"));
   FSettings.FullScreenNotice = 1;
 }
 
@@ -120,13 +121,13 @@ void TDrawForm::ShowFullScreenNotice() {
 void TDrawForm::mnShowHelpClick() {
   const auto manual = FindManual(RecommendedFileFolders(), InterfaceLanguage());
   if (!manual) {
-    InformDialog("ヘルプファイルが見つかりません。");
+    InformDialog(tr("ヘルプファイルが見つかりません。"));
     return;
   }
   const QString path = QString::fromStdString(manual->string());
   if (!OpenUrl(QUrl::fromLocalFile(path)))
-    InformDialog(QString("ヘルプを表示するブラウザを起動できませんでした。\n"
-                         "ヘルプは次のファイルです:\n%1")
+    InformDialog(tr("ヘルプを表示するブラウザを起動できませんでした。\n"
+                    "ヘルプは次のファイルです:\n%1")
                      .arg(path));
 }
 

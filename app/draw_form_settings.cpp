@@ -69,6 +69,12 @@ int Tag(const QAction* item) {
   return item->data().toInt();
 }
 
+// The language menu's position of a setting; one it does not offer is the system's.
+int LanguagePosition(std::string_view setting) {
+  const auto* choice = std::find(kLanguageChoices.begin(), kLanguageChoices.end(), setting);
+  return choice == kLanguageChoices.end() ? 0 : static_cast<int>(choice - kLanguageChoices.begin());
+}
+
 // Checks the radio item at `position` of a submenu.
 void CheckPosition(QMenu* menu, int position) {
   const QList<QAction*> items = menu->actions();
@@ -82,7 +88,8 @@ void CheckPosition(QMenu* menu, int position) {
 void TDrawForm::LoadSettings(const std::filesystem::path& file) {
   FSettingsFile.emplace(file);
   if (!FSettingsFile->Warning().empty())
-    QMessageBox::warning(this, "うずまきらんど", QString::fromStdString(FSettingsFile->Warning()));
+    QMessageBox::warning(this, tr("うずまきらんど"),
+                         QString::fromStdString(FSettingsFile->Warning()));
   FSettings = FSettingsFile->Loaded();
   const TSettings& s = FSettings;
   const TPlacement placement = FitToScreen(s);
@@ -93,6 +100,7 @@ void TDrawForm::LoadSettings(const std::filesystem::path& file) {
   FSession.SetMagnifyRatio(s.MagnifyRatio);
   CheckPosition(mnMagnifyRatio, s.MagnifyRatio);
   CheckPosition(mnJPEG, s.JpegQuality);
+  CheckPosition(mnLanguage, LanguagePosition(s.Language));
   tbHue->setValue(s.Hue);
   for (QAction* item : mnRestrict->actions())
     item->setChecked(s.Options & item->data().toInt());
@@ -137,8 +145,15 @@ void TDrawForm::SaveSettings() {
   try {
     FSettingsFile->Save(CurrentSettings());
   } catch (const std::exception& error) {
-    QMessageBox::warning(this, "うずまきらんど", QString::fromUtf8(error.what()));
+    QMessageBox::warning(this, tr("うずまきらんど"), QString::fromUtf8(error.what()));
   }
+}
+
+void TDrawForm::mnLanguageClick(int position) {
+  const std::string warning = SetInterfaceLanguage(FSettings, kLanguageChoices.at(position));
+  QString text = tr("表示言語は次回の起動から切り替わります。");
+  if (!warning.empty()) text += "\n\n" + QString::fromStdString(warning);
+  InformDialog(text);
 }
 
 // ---- image-size menu ----
@@ -158,7 +173,7 @@ void TDrawForm::CreateSizeMenu() {
 void TDrawForm::AddSizeItem(int tag, const QString& caption, QAction* before) {
   auto* item = new QAction(caption, mnSize);
   item->setData(tag);
-  item->setStatusTip("画像エリアを " + SizeCaption(tag) + " にします");
+  item->setStatusTip(tr("画像エリアを %1 にします").arg(SizeCaption(tag)));
   mnSize->insertAction(before, item);
   connect(item, &QAction::triggered, this, [this, tag] { mnSizeClick(tag); });
 }
@@ -232,7 +247,7 @@ void TDrawForm::mnSizeDelClick() {
   for (QAction* item : mnSize->actions()) {
     if (item == mnP16) return;
     if (Tag(item) != tag) continue;
-    if (ConfirmDialog(SizeCaption(tag) + " をメニューから削除します。よろしいですか？")) {
+    if (ConfirmDialog(tr("%1 をメニューから削除します。よろしいですか？").arg(SizeCaption(tag)))) {
       mnSize->removeAction(item);
       item->deleteLater();
     }

@@ -31,9 +31,10 @@ constexpr int kArriveFontPixels = 16;
 constexpr int kFixedPopupItems = 2;  // random tour and its separator
 
 const char* const kTooFewCandidates =
-    "ランダムツアーは、お気に入りの中から行き先をランダムに\n"
-    "選んで行うツアーです。お気に入りを更に追加するか、\n"
-    "お気に入り整理でツアー対象を増やして下さい。";
+    QT_TRANSLATE_NOOP("vortexa::TDrawForm",
+                      "ランダムツアーは、お気に入りの中から行き先をランダムに\n"
+                      "選んで行うツアーです。お気に入りを更に追加するか、\n"
+                      "お気に入り整理でツアー対象を増やして下さい。");
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
@@ -82,11 +83,11 @@ void TDrawForm::CreateTourControls() {
   imTour->setPixmap(QPixmap::fromImage(TourFavoriteGlyph()));
   imTour->setAlignment(Qt::AlignCenter);
   imTour->setGeometry(316, 3, 22, 22);
-  imTour->setToolTip("ツアー実行中");
+  imTour->setToolTip(tr("ツアー実行中"));
   imTour->hide();
   btTour = new QPushButton(QIcon(QPixmap::fromImage(ArrowRightGlyph())), "", BasicToolBar);
   btTour->setGeometry(316, 3, 22, 22);
-  SetHint(btTour, "ツアー|ツアーを開始します");
+  SetHint(btTour, tr("ツアー|ツアーを開始します"));
   Timer = new QTimer(this);
   Timer->setSingleShot(true);
   Timer->setInterval(kHoldMs);
@@ -95,8 +96,8 @@ void TDrawForm::CreateTourControls() {
   connect(Timer, &QTimer::timeout, this, Guarded(this, [this] { TimerTimer(); }));
 
   PopupMenu = new QMenu(this);
-  pmRandTour = PopupMenu->addAction("ランダムツアー");
-  pmRandTour->setStatusTip("行き先をランダムに選びながら自動的にツアーを実行します");
+  pmRandTour = PopupMenu->addAction(tr("ランダムツアー"));
+  pmRandTour->setStatusTip(tr("行き先をランダムに選びながら自動的にツアーを実行します"));
   connect(pmRandTour, &QAction::triggered, this, Guarded(this, [this] { mnRandTourClick(); }));
   PopupMenu->addSeparator();
 
@@ -106,7 +107,7 @@ void TDrawForm::CreateTourControls() {
   panel->setAutoFillBackground(true);
   panel->setBackgroundRole(QPalette::Button);
   panel->setGeometry(10, 64, kArrivePanelWidth, kArrivePanelHeight);
-  lbArrive = new QLabel("[ 到   着 ]", panel);
+  lbArrive = new QLabel(tr("[ 到   着 ]"), panel);
   lbArrive->setFont(ArriveFont());
   lbArrive->setAlignment(Qt::AlignCenter);
   lbArrive->setGeometry(0, 6, kArrivePanelWidth, 20);
@@ -138,8 +139,8 @@ void TDrawForm::SetTourSound(int position) {
 }
 
 void TDrawForm::mnTourSNDFileClick() {
-  const QString file = QFileDialog::getOpenFileName(this, "サウンドファイルの指定", FSoundFile,
-                                                    "サウンドファイル (*.wav)");
+  const QString file = QFileDialog::getOpenFileName(this, tr("サウンドファイルの指定"), FSoundFile,
+                                                    tr("サウンドファイル (*.wav)"));
   if (!file.isEmpty()) FSoundFile = file;
   // Cancelled, the check returns to where it was.
   SetTourSound(file.isEmpty() ? FTourSound : 0);
@@ -180,11 +181,11 @@ void TDrawForm::mnTourClick() {
 void TDrawForm::CopyFavoriteMenu(QMenu* parent, const TFavNode& folder) {
   for (const auto& child : folder.Children()) {
     if (child->IsFolder()) {
-      CopyFavoriteMenu(parent->addMenu(imFolder, Text(child->Text)), *child);
+      CopyFavoriteMenu(parent->addMenu(imFolder, ShownFavoriteName(child->Text)), *child);
       continue;
     }
     const TMBItem& item = *child->Item();
-    QAction* entry = parent->addAction(Text(child->Text));
+    QAction* entry = parent->addAction(ShownFavoriteName(child->Text));
     connect(entry, &QAction::triggered, this,
             Guarded(this, [this, &item] { TourToFavorite(item); }));
   }
@@ -237,7 +238,7 @@ void TDrawForm::TourStatus(const std::string& text) {
 }
 
 void TDrawForm::ArrivalShown(const std::string& name) {
-  lbDestName->setText(Text(name));
+  lbDestName->setText(ShownFavoriteName(name));
   lbDestName->adjustSize();
   const int width = lbDestName->width() + 16;
   const int panelWidth = std::max(width, kArrivePanelWidth);
@@ -259,7 +260,7 @@ void TDrawForm::TourStepEnded() {
 }
 
 void TDrawForm::TooFewCandidates() {
-  QMessageBox::information(this, "うずまきらんど", kTooFewCandidates);
+  QMessageBox::information(this, tr("うずまきらんど"), tr(kTooFewCandidates));
 }
 
 }  // namespace vortexa

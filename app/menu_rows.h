@@ -28,6 +28,7 @@ enum class TMenu {
   TourSpeed,
   TourSound,
   Restrict,
+  Language,
   Help,
 };
 

@@ -13,11 +13,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <functional>
 
+#include "app/draw_form.h"
 #include "app/exprs_form.h"
 #include "app/fav_form.h"
+#include "app/form_parts.h"
 #include "app/info_form.h"
 #include "app/size_form.h"
 #include "app/wallpaper.h"
@@ -160,6 +163,27 @@ TEST_F(EnglishInterfaceTest, SizeWindowWithItsPresets) {
   form.btOKClick();
   EXPECT_FALSE(message.isEmpty());
   EXPECT_FALSE(HasJapanese(message)) << message.toStdString();
+}
+
+// The main window in both states of its draw button, with the recommended
+// views in its favourites menu. Each language's own name in the language
+// menu stays as it is written.
+TEST_F(EnglishInterfaceTest, MainWindowWithItsMenusAndStatusBar) {
+  QTemporaryDir config;
+  TDrawForm form(true, {std::filesystem::path(config.path().toStdString()) / "vortexa.fav",
+                        VORTEXA_RECOMMENDED_FILE});
+  EXPECT_EQ(form.mnFile->title().toStdString(), "&File");
+  EXPECT_FALSE(form.mnFavorite->actions().isEmpty());
+  // The caption, and its icon text without the "&".
+  const QString ownName = QString::fromUtf8("QMenu : 日本語(");
+  for (bool enabled : {false, true}) {
+    form.EnableControls(enabled);
+    QStringList found = JapaneseTexts(&form);
+    found.removeIf([&](const QString& text) { return text.startsWith(ownName); });
+    EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
+  }
+  for (int panel = 0; panel < TStatusPanels::kPanelCount; ++panel)
+    EXPECT_FALSE(HasJapanese(form.StatusText(panel))) << form.StatusText(panel).toStdString();
 }
 
 TEST_F(EnglishInterfaceTest, MessagesFromBelowTheWindows) {

@@ -51,6 +51,7 @@ constexpr std::array kCommandTable = {
     TCommandRule{OrganizeFavorites, kRefused, kAlways},
     TCommandRule{SetTourSpeed, kRefused, kAlways},
     TCommandRule{SetTourSound, kRefused, kAlways},
+    TCommandRule{SetLanguage, kRefused, kAlways},
     TCommandRule{FullScreen, kRefused, kAlways},
     TCommandRule{ChooseImageSize, kRefused, kAlways},
     TCommandRule{AddImageSize, kRefused, kAlways},

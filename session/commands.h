@@ -48,6 +48,7 @@ enum class TCommandId {
   OrganizeFavorites,
   SetTourSpeed,
   SetTourSound,
+  SetLanguage,
   FullScreen,
   ChooseImageSize,
   AddImageSize,

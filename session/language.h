@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,9 @@ enum class TLanguage { Japanese, English };
 // leaves the choice to the system's locale.
 inline constexpr std::string_view kJapaneseSetting = "ja";
 inline constexpr std::string_view kEnglishSetting = "en";
+// The choices of the options menu in its order: the system's, then each language.
+inline constexpr std::array<std::string_view, 3> kLanguageChoices = {"", kJapaneseSetting,
+                                                                     kEnglishSetting};
 
 // The language the setting names, or else Japanese on a Japanese system and
 // English on any other.

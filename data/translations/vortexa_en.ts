@@ -20,6 +20,597 @@ osusume.fav in Organise favourites.</translation>
     </message>
 </context>
 <context>
+    <name>MenuRows</name>
+    <message>
+        <source>全画面表示(&amp;F)</source>
+        <translation>&amp;Full screen</translation>
+    </message>
+    <message>
+        <source>全画面表示解除(&amp;F)</source>
+        <translation>Leave &amp;full screen</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>お気に入り(&amp;A)</source>
+        <translation>F&amp;avourites</translation>
+    </message>
+    <message>
+        <source>お気に入りフォルダの内容を表示します</source>
+        <translation>Shows your favourites</translation>
+    </message>
+    <message>
+        <source>オプション(&amp;O)</source>
+        <translation>&amp;Options</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>画像を保存(&amp;S)...</source>
+        <translation>&amp;Save image...</translation>
+    </message>
+    <message>
+        <source>現在の画像をファイルに保存します</source>
+        <translation>Saves the picture to a file</translation>
+    </message>
+    <message>
+        <source>画像をコピー(&amp;C)</source>
+        <translation>&amp;Copy image</translation>
+    </message>
+    <message>
+        <source>現在の画像をクリップボードにコピーします</source>
+        <translation>Copies the picture to the clipboard</translation>
+    </message>
+    <message>
+        <source>指定サイズで保存(&amp;T)...</source>
+        <translation>Save a&amp;t size...</translation>
+    </message>
+    <message>
+        <source>サイズを指定して画像を保存します</source>
+        <translation>Saves the picture at a size you choose</translation>
+    </message>
+    <message>
+        <source>指定サイズでコピー(&amp;B)...</source>
+        <translation>Copy at si&amp;ze...</translation>
+    </message>
+    <message>
+        <source>サイズを指定して画像をクリップボードにコピーします</source>
+        <translation>Copies the picture to the clipboard at a size you choose</translation>
+    </message>
+    <message>
+        <source>JPEG画質(&amp;J)</source>
+        <translation>&amp;JPEG quality</translation>
+    </message>
+    <message>
+        <source>JPEG形式で保存する際の画質を設定します</source>
+        <translation>Sets the quality of pictures saved as JPEG</translation>
+    </message>
+    <message>
+        <source>壁紙に設定(&amp;W)</source>
+        <translation>Set as &amp;wallpaper</translation>
+    </message>
+    <message>
+        <source>現在の画像を画面サイズで計算し、デスクトップの壁紙に設定します</source>
+        <translation>Computes the picture at the size of the screen and makes it the desktop wallpaper</translation>
+    </message>
+    <message>
+        <source>印刷(&amp;P)...</source>
+        <translation>&amp;Print...</translation>
+    </message>
+    <message>
+        <source>現在の画像を印刷します</source>
+        <translation>Prints the picture</translation>
+    </message>
+    <message>
+        <source>再現情報をコピー(&amp;R)</source>
+        <translation>Copy &amp;reproduction text</translation>
+    </message>
+    <message>
+        <source>現在の画像の再現情報(テキスト)をクリップボードにコピーします</source>
+        <translation>Copies the text that reproduces the picture to the clipboard</translation>
+    </message>
+    <message>
+        <source>再現情報を貼り付け(&amp;V)</source>
+        <translation>Paste reproduction te&amp;xt</translation>
+    </message>
+    <message>
+        <source>再現情報(テキスト)をクリップボードから貼り付け、画像を再現します</source>
+        <translation>Pastes reproduction text from the clipboard and draws its picture</translation>
+    </message>
+    <message>
+        <source>終了(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>低(&amp;L)</source>
+        <translation>&amp;Low</translation>
+    </message>
+    <message>
+        <source>品質:低 / ファイルサイズ:小</source>
+        <translation>Quality: low / file size: small</translation>
+    </message>
+    <message>
+        <source>中(&amp;M)</source>
+        <translation>&amp;Medium</translation>
+    </message>
+    <message>
+        <source>品質:中 / ファイルサイズ:中</source>
+        <translation>Quality: medium / file size: medium</translation>
+    </message>
+    <message>
+        <source>高(&amp;H)</source>
+        <translation>&amp;High</translation>
+    </message>
+    <message>
+        <source>品質:高 / ファイルサイズ:大</source>
+        <translation>Quality: high / file size: large</translation>
+    </message>
+    <message>
+        <source>描画(&amp;D)	Enter</source>
+        <translation>&amp;Draw	Enter</translation>
+    </message>
+    <message>
+        <source>再計算して描画します</source>
+        <translation>Computes and draws the picture again</translation>
+    </message>
+    <message>
+        <source>初期位置(&amp;I)	Home</source>
+        <translation>&amp;Initial position	Home</translation>
+    </message>
+    <message>
+        <source>拡大(&amp;M)	PageUp</source>
+        <translation>&amp;Magnify	PageUp</translation>
+    </message>
+    <message>
+        <source>画像を拡大します</source>
+        <translation>Magnifies the picture</translation>
+    </message>
+    <message>
+        <source>縮小(&amp;R)	PageDown</source>
+        <translation>&amp;Reduce	PageDown</translation>
+    </message>
+    <message>
+        <source>画像を縮小します</source>
+        <translation>Reduces the picture</translation>
+    </message>
+    <message>
+        <source>スクロール(&amp;C)</source>
+        <translation>S&amp;croll</translation>
+    </message>
+    <message>
+        <source>任意の方向にスクロールします</source>
+        <translation>Scrolls in any direction</translation>
+    </message>
+    <message>
+        <source>履歴(&amp;H)</source>
+        <translation>&amp;History</translation>
+    </message>
+    <message>
+        <source>履歴を表示します</source>
+        <translation>Shows the history</translation>
+    </message>
+    <message>
+        <source>全画面表示への移行/解除を行います</source>
+        <translation>Enters or leaves full screen</translation>
+    </message>
+    <message>
+        <source>画像エリアサイズ(&amp;S)</source>
+        <translation>Picture area &amp;size</translation>
+    </message>
+    <message>
+        <source>画像エリアのサイズを指定します</source>
+        <translation>Sets the size of the picture area</translation>
+    </message>
+    <message>
+        <source>統計情報(&amp;I)...</source>
+        <translation>Stat&amp;istics...</translation>
+    </message>
+    <message>
+        <source>各種統計情報ウインドウの表示/非表示を切替えます</source>
+        <translation>Shows or hides the statistics window</translation>
+    </message>
+    <message>
+        <source>数式指定(&amp;E)...</source>
+        <translation>Formula &amp;editor...</translation>
+    </message>
+    <message>
+        <source>２倍</source>
+        <translation>×2</translation>
+    </message>
+    <message>
+        <source>２倍に拡大します</source>
+        <translation>Magnifies 2 times</translation>
+    </message>
+    <message>
+        <source>４倍</source>
+        <translation>×4</translation>
+    </message>
+    <message>
+        <source>４倍に拡大します</source>
+        <translation>Magnifies 4 times</translation>
+    </message>
+    <message>
+        <source>８倍</source>
+        <translation>×8</translation>
+    </message>
+    <message>
+        <source>８倍に拡大します</source>
+        <translation>Magnifies 8 times</translation>
+    </message>
+    <message>
+        <source>16倍</source>
+        <translation>×16</translation>
+    </message>
+    <message>
+        <source>16倍に拡大します</source>
+        <translation>Magnifies 16 times</translation>
+    </message>
+    <message>
+        <source>２分の１</source>
+        <translation>1/2</translation>
+    </message>
+    <message>
+        <source>２分の１に縮小します</source>
+        <translation>Reduces to 1/2</translation>
+    </message>
+    <message>
+        <source>４分の１</source>
+        <translation>1/4</translation>
+    </message>
+    <message>
+        <source>４分の１に縮小します</source>
+        <translation>Reduces to 1/4</translation>
+    </message>
+    <message>
+        <source>８分の１</source>
+        <translation>1/8</translation>
+    </message>
+    <message>
+        <source>８分の１に縮小します</source>
+        <translation>Reduces to 1/8</translation>
+    </message>
+    <message>
+        <source>16分の１</source>
+        <translation>1/16</translation>
+    </message>
+    <message>
+        <source>16分の１に縮小します</source>
+        <translation>Reduces to 1/16</translation>
+    </message>
+    <message>
+        <source>左上</source>
+        <translation>Up left</translation>
+    </message>
+    <message>
+        <source>左上にスクロールします</source>
+        <translation>Scrolls up and to the left</translation>
+    </message>
+    <message>
+        <source>左</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>左にスクロールします</source>
+        <translation>Scrolls to the left</translation>
+    </message>
+    <message>
+        <source>左下</source>
+        <translation>Down left</translation>
+    </message>
+    <message>
+        <source>左下にスクロールします</source>
+        <translation>Scrolls down and to the left</translation>
+    </message>
+    <message>
+        <source>上</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>上にスクロールします</source>
+        <translation>Scrolls up</translation>
+    </message>
+    <message>
+        <source>下</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>下にスクロールします</source>
+        <translation>Scrolls down</translation>
+    </message>
+    <message>
+        <source>右上</source>
+        <translation>Up right</translation>
+    </message>
+    <message>
+        <source>右上にスクロールします</source>
+        <translation>Scrolls up and to the right</translation>
+    </message>
+    <message>
+        <source>右</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>右にスクロールします</source>
+        <translation>Scrolls to the right</translation>
+    </message>
+    <message>
+        <source>右下</source>
+        <translation>Down right</translation>
+    </message>
+    <message>
+        <source>右下にスクロールします</source>
+        <translation>Scrolls down and to the right</translation>
+    </message>
+    <message>
+        <source>前に戻る(&amp;P)	Alt+←</source>
+        <translation>&amp;Previous	Alt+←</translation>
+    </message>
+    <message>
+        <source>前の履歴に戻ります</source>
+        <translation>Goes back to the previous view</translation>
+    </message>
+    <message>
+        <source>次に進む(&amp;N)	Alt+→</source>
+        <translation>&amp;Next	Alt+→</translation>
+    </message>
+    <message>
+        <source>次の履歴に進みます</source>
+        <translation>Goes forward to the next view</translation>
+    </message>
+    <message>
+        <source>現サイズをメニューに追加(&amp;A)</source>
+        <translation>&amp;Add current size to menu</translation>
+    </message>
+    <message>
+        <source>現在の画像エリアサイズをメニューに追加します</source>
+        <translation>Adds the current size of the picture area to this menu</translation>
+    </message>
+    <message>
+        <source>現サイズをメニューから削除(&amp;D)</source>
+        <translation>&amp;Delete current size from menu</translation>
+    </message>
+    <message>
+        <source>現在の画像エリアサイズをメニューから削除します</source>
+        <translation>Removes the current size of the picture area from this menu</translation>
+    </message>
+    <message>
+        <source>追加(&amp;A)...</source>
+        <translation>&amp;Add...</translation>
+    </message>
+    <message>
+        <source>現在の画像をお気に入りの一覧に追加します</source>
+        <translation>Adds the picture to your favourites</translation>
+    </message>
+    <message>
+        <source>整理(&amp;O)...</source>
+        <translation>&amp;Organise...</translation>
+    </message>
+    <message>
+        <source>お気に入りフォルダの内容を整理します</source>
+        <translation>Organises your favourites</translation>
+    </message>
+    <message>
+        <source>ツアー(&amp;T)</source>
+        <translation>&amp;Tour</translation>
+    </message>
+    <message>
+        <source>行き先を指定してツアーを実行します</source>
+        <translation>Tours to a destination you choose</translation>
+    </message>
+    <message>
+        <source>ランダムツアー(&amp;R)</source>
+        <translation>&amp;Random tour</translation>
+    </message>
+    <message>
+        <source>行き先をランダムに選びながら自動的にツアーを実行します</source>
+        <translation>Tours on its own, choosing each destination at random</translation>
+    </message>
+    <message>
+        <source>オートツアー(&amp;A)</source>
+        <translation>&amp;Auto tour</translation>
+    </message>
+    <message>
+        <source>拡大 / 縮小率(&amp;M)</source>
+        <translation>&amp;Zoom ratio</translation>
+    </message>
+    <message>
+        <source>一回の操作で拡大/縮小する率を設定します</source>
+        <translation>Sets how far one step zooms in or out</translation>
+    </message>
+    <message>
+        <source>スクロール量(&amp;C)</source>
+        <translation>S&amp;croll step</translation>
+    </message>
+    <message>
+        <source>一回の操作でスクロールする量を設定します</source>
+        <translation>Sets how far one step scrolls</translation>
+    </message>
+    <message>
+        <source>マウス位置を中心に拡大/縮小(&amp;W)</source>
+        <translation>&amp;Wheel zooms at the mouse position</translation>
+    </message>
+    <message>
+        <source>ホイールでの拡大/縮小をマウスポインタの位置を中心に行います</source>
+        <translation>The wheel zooms about the mouse pointer</translation>
+    </message>
+    <message>
+        <source>ツアー速度(&amp;S)</source>
+        <translation>Tour &amp;speed</translation>
+    </message>
+    <message>
+        <source>ツアー実行時の速度を設定します</source>
+        <translation>Sets the speed of tours</translation>
+    </message>
+    <message>
+        <source>ツアー到着音(&amp;T)</source>
+        <translation>&amp;Tour arrival sound</translation>
+    </message>
+    <message>
+        <source>ツアー到着時のお知らせ音を設定します</source>
+        <translation>Sets the sound played when a tour arrives</translation>
+    </message>
+    <message>
+        <source>特殊な機能制限(R)</source>
+        <translation>Special restrictions</translation>
+    </message>
+    <message>
+        <source>画面表示や高速化に関する機能を制限します</source>
+        <translation>Turns off display features and speed-ups</translation>
+    </message>
+    <message>
+        <source>言語(&amp;L)</source>
+        <translation>&amp;Language</translation>
+    </message>
+    <message>
+        <source>画面に使う言語を選びます（次回の起動から有効）</source>
+        <translation>Chooses the language of the windows (from the next start)</translation>
+    </message>
+    <message>
+        <source>２倍 / ２分の１ (&amp;2)</source>
+        <translation>×2 / 1/2 (&amp;2)</translation>
+    </message>
+    <message>
+        <source>４倍 / ４分の１ (&amp;4)</source>
+        <translation>×4 / 1/4 (&amp;4)</translation>
+    </message>
+    <message>
+        <source>８倍 / ８分の１ (&amp;8)</source>
+        <translation>×8 / 1/8 (&amp;8)</translation>
+    </message>
+    <message>
+        <source>16倍 / 16分の１ (&amp;16)</source>
+        <translation>×16 / 1/16 (&amp;16)</translation>
+    </message>
+    <message>
+        <source>1/4画面</source>
+        <translation>1/4 screen</translation>
+    </message>
+    <message>
+        <source>半画面</source>
+        <translation>Half screen</translation>
+    </message>
+    <message>
+        <source>全画面</source>
+        <translation>Whole screen</translation>
+    </message>
+    <message>
+        <source>低速(&amp;L)</source>
+        <translation>&amp;Low</translation>
+    </message>
+    <message>
+        <source>拡大時:２倍 / 縮小時:４分の１</source>
+        <translation>Zooming in: ×2 / zooming out: 1/4</translation>
+    </message>
+    <message>
+        <source>中速(&amp;M)</source>
+        <translation>&amp;Medium</translation>
+    </message>
+    <message>
+        <source>拡大時:４倍 / 縮小時:８分の１</source>
+        <translation>Zooming in: ×4 / zooming out: 1/8</translation>
+    </message>
+    <message>
+        <source>高速(&amp;H)</source>
+        <translation>&amp;High</translation>
+    </message>
+    <message>
+        <source>拡大時:８倍 / 縮小時:16分の１</source>
+        <translation>Zooming in: ×8 / zooming out: 1/16</translation>
+    </message>
+    <message>
+        <source>最高速(&amp;S)</source>
+        <translation>&amp;Swiftest</translation>
+    </message>
+    <message>
+        <source>拡大時:16倍 / 縮小時:16分の１</source>
+        <translation>Zooming in: ×16 / zooming out: 1/16</translation>
+    </message>
+    <message>
+        <source>ファイル指定(&amp;F)...</source>
+        <translation>Choose &amp;file...</translation>
+    </message>
+    <message>
+        <source>オフ(&amp;F)</source>
+        <translation>O&amp;ff</translation>
+    </message>
+    <message>
+        <source>システムの設定(&amp;S)</source>
+        <translation>&amp;System setting</translation>
+    </message>
+    <message>
+        <source>システムのロケールに合わせます</source>
+        <translation>Follows the locale of the system</translation>
+    </message>
+    <message>
+        <source>全画面での情報表示オフ(&amp;F)</source>
+        <translation>No information in &amp;full screen</translation>
+    </message>
+    <message>
+        <source>全画面時、画面下端への情報表示をオフにします</source>
+        <translation>Shows no information at the bottom of the screen in full screen</translation>
+    </message>
+    <message>
+        <source>拡大縮小動画オフ(&amp;A)</source>
+        <translation>No zoom &amp;animation</translation>
+    </message>
+    <message>
+        <source>拡大/縮小時の動画をオフにします</source>
+        <translation>Zooms without animation</translation>
+    </message>
+    <message>
+        <source>複数スレッド計算オフ(&amp;T)</source>
+        <translation>No multiple &amp;threads</translation>
+    </message>
+    <message>
+        <source>複数スレッドでの計算による高速化をオフにします</source>
+        <translation>Turns off the speed-up from computing in several threads</translation>
+    </message>
+    <message>
+        <source>集合内予測オフ(&amp;P)</source>
+        <translation>No in-set &amp;prediction</translation>
+    </message>
+    <message>
+        <source>集合内予測機能による高速化をオフにします</source>
+        <translation>Turns off the speed-up from predicting dots inside the set</translation>
+    </message>
+    <message>
+        <source>Y軸対称機能オフ(&amp;Y)</source>
+        <translation>No &amp;Y-axis symmetry</translation>
+    </message>
+    <message>
+        <source>Y軸対称機能による高速化をオフにします</source>
+        <translation>Turns off the speed-up from the symmetry about the Y axis</translation>
+    </message>
+    <message>
+        <source>並列計算オフ(&amp;S)</source>
+        <translation>No &amp;SIMD computing</translation>
+    </message>
+    <message>
+        <source>並列計算による高速化をオフにします</source>
+        <translation>Turns off the speed-up from parallel (SIMD) computing</translation>
+    </message>
+    <message>
+        <source>ヘルプ表示(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>うずまきらんどヘルプを表示します</source>
+        <translation>Shows the Vortexa manual</translation>
+    </message>
+    <message>
+        <source>バージョン情報(&amp;A)...</source>
+        <translation>&amp;About...</translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message>
         <source>演算子が抜けています</source>
@@ -133,6 +724,295 @@ osusume.fav in Organise favourites.</translation>
     <message>
         <source>壁紙を設定するモニターが見つかりませんでした。</source>
         <translation>No monitor was found to set the wallpaper on.</translation>
+    </message>
+</context>
+<context>
+    <name>vortexa::TDrawForm</name>
+    <message>
+        <source> 極短/16</source>
+        <translation> XS/16</translation>
+    </message>
+    <message>
+        <source> 極短/8</source>
+        <translation> XS/8</translation>
+    </message>
+    <message>
+        <source> 極短/4</source>
+        <translation> XS/4</translation>
+    </message>
+    <message>
+        <source> 極短/2</source>
+        <translation> XS/2</translation>
+    </message>
+    <message>
+        <source>極短周期</source>
+        <translation>X-short</translation>
+    </message>
+    <message>
+        <source>短周期</source>
+        <translation>Short</translation>
+    </message>
+    <message>
+        <source>中周期</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <source>長周期</source>
+        <translation>Long</translation>
+    </message>
+    <message>
+        <source>極長周期</source>
+        <translation>X-long</translation>
+    </message>
+    <message>
+        <source> 極長*2</source>
+        <translation> XL*2</translation>
+    </message>
+    <message>
+        <source> 極長*4</source>
+        <translation> XL*4</translation>
+    </message>
+    <message>
+        <source> 極長*8</source>
+        <translation> XL*8</translation>
+    </message>
+    <message>
+        <source> 極長*16</source>
+        <translation> XL*16</translation>
+    </message>
+    <message>
+        <source>うずまきらんど</source>
+        <translation>Vortexa</translation>
+    </message>
+    <message>
+        <source>X：</source>
+        <translation>X:</translation>
+    </message>
+    <message>
+        <source>中心点 X座標|中心点のX座標[有効桁数18桁]を指定/表示します</source>
+        <translation>Centre X|The X coordinate of the centre (18 significant digits)</translation>
+    </message>
+    <message>
+        <source>Y：</source>
+        <translation>Y:</translation>
+    </message>
+    <message>
+        <source>中心点 Y座標|中心点のY座標[有効桁数18桁]を指定/表示します</source>
+        <translation>Centre Y|The Y coordinate of the centre (18 significant digits)</translation>
+    </message>
+    <message>
+        <source>範囲：</source>
+        <translation>Span:</translation>
+    </message>
+    <message>
+        <source>中心点からの表示範囲|中心点からの表示範囲[有効桁数5桁]を指定/表示します</source>
+        <translation>Range from the centre|How far the picture reaches from the centre (5 significant digits)</translation>
+    </message>
+    <message>
+        <source>上限：</source>
+        <translation>Limit:</translation>
+    </message>
+    <message>
+        <source>反復数上限|反復計算回数の上限[1-65000]を指定/表示します</source>
+        <translation>Iteration limit|The most iterations computed for a dot (1-65000)</translation>
+    </message>
+    <message>
+        <source>描画</source>
+        <translation>Draw</translation>
+    </message>
+    <message>
+        <source>再計算して描画|再計算して描画します</source>
+        <translation>Compute and draw|Computes and draws the picture again</translation>
+    </message>
+    <message>
+        <source>色パレット|この色を元にして計算結果に着色します</source>
+        <translation>Palette|The colours the picture is coloured from</translation>
+    </message>
+    <message>
+        <source>１色</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>３色</source>
+        <translation>3</translation>
+    </message>
+    <message>
+        <source>６色</source>
+        <translation>6</translation>
+    </message>
+    <message>
+        <source>色周期|色パレットを計算結果に適用する周期を13段階で指定します</source>
+        <translation>Colour period|How often the palette repeats, in 13 steps</translation>
+    </message>
+    <message>
+        <source>ハイライト|ハイライト(明暗縞)の強さを調整します</source>
+        <translation>Highlight|The strength of the highlight (light and dark bands)</translation>
+    </message>
+    <message>
+        <source>鮮やかさ|鮮やかさを調整します</source>
+        <translation>Saturation|Adjusts how vivid the colours are</translation>
+    </message>
+    <message>
+        <source>厚</source>
+        <translation>Thick</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>再計算して描画</source>
+        <translation>Compute and draw</translation>
+    </message>
+    <message>
+        <source>描画中止</source>
+        <translation>Stop drawing</translation>
+    </message>
+    <message>
+        <source>%1  演算エラーで %2 点を計算できませんでした (%3)</source>
+        <translation>%1  %2 dots could not be computed: arithmetic error (%3)</translation>
+    </message>
+    <message>
+        <source>凸 </source>
+        <translation>raised </translation>
+    </message>
+    <message>
+        <source>凹 </source>
+        <translation>sunken </translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;うずまきらんど&lt;/b&gt; (Vortexa)&lt;br&gt;バージョン %1&lt;br&gt;&lt;br&gt;マンデルブロー集合の探索</source>
+        <translation>&lt;b&gt;Vortexa&lt;/b&gt;&lt;br&gt;Version %1&lt;br&gt;&lt;br&gt;Exploring the Mandelbrot set</translation>
+    </message>
+    <message>
+        <source>%1×%2 の画像に必要なメモリがありません</source>
+        <translation>Not enough memory for a %1×%2 picture</translation>
+    </message>
+    <message>
+        <source>お気に入りファイルは、もう一つのうずまきらんどでも変更されていました。
+両方の変更を残して保存しました。
+</source>
+        <translation>The favourites file was also changed by another Vortexa.
+Both sets of changes have been kept and saved.
+</translation>
+    </message>
+    <message>
+        <source>ビットマップファイル (*.bmp)</source>
+        <translation>Bitmap files (*.bmp)</translation>
+    </message>
+    <message>
+        <source>JPEGファイル (*.jpg *.jpeg *.jpe)</source>
+        <translation>JPEG files (*.jpg *.jpeg *.jpe)</translation>
+    </message>
+    <message>
+        <source>PNGファイル (*.png)</source>
+        <translation>PNG files (*.png)</translation>
+    </message>
+    <message>
+        <source>%1 には保存できません。
+画像ファイルの拡張子は .bmp、.jpg、.jpeg、.jpe、.png のいずれかです。</source>
+        <translation>Cannot save to %1.
+A picture file ends in .bmp, .jpg, .jpeg, .jpe or .png.</translation>
+    </message>
+    <message>
+        <source>画像保存先のファイル指定</source>
+        <translation>Save picture as</translation>
+    </message>
+    <message>
+        <source>拡大/縮小表示中</source>
+        <translation>Shown zoomed</translation>
+    </message>
+    <message>
+        <source>実画像サイズ %1×%2</source>
+        <translation>Actual size %1×%2</translation>
+    </message>
+    <message>
+        <source>このデスクトップ環境での壁紙の設定には対応していません。
+対応しているのは GNOME、Cinnamon、MATE、KDE Plasma、XFCE です。</source>
+        <translation>Setting the wallpaper of this desktop isn&apos;t supported.
+Supported desktops are GNOME, Cinnamon, MATE, KDE Plasma and XFCE.</translation>
+    </message>
+    <message>
+        <source>現在の画像を壁紙に設定します。よろしいですか？</source>
+        <translation>Make the current picture the wallpaper?</translation>
+    </message>
+    <message>
+        <source>フォルダを作成できません: %1</source>
+        <translation>Cannot create the folder: %1</translation>
+    </message>
+    <message>
+        <source>印刷を開始できません。</source>
+        <translation>Printing cannot start.</translation>
+    </message>
+    <message>
+        <source>印刷に失敗しました。</source>
+        <translation>Printing failed.</translation>
+    </message>
+    <message>
+        <source>全画面表示ではマウスカーソルを画面上端に動かすことにより、
+メニュー、ツールバー類を表示することができます。</source>
+        <translation>In full screen, move the mouse pointer to the top edge of the screen
+to show the menus and tool bars.</translation>
+    </message>
+    <message>
+        <source>ヘルプファイルが見つかりません。</source>
+        <translation>The manual cannot be found.</translation>
+    </message>
+    <message>
+        <source>ヘルプを表示するブラウザを起動できませんでした。
+ヘルプは次のファイルです:
+%1</source>
+        <translation>No browser could be started to show the manual.
+The manual is this file:
+%1</translation>
+    </message>
+    <message>
+        <source>表示言語は次回の起動から切り替わります。</source>
+        <translation>The new language applies from the next start.</translation>
+    </message>
+    <message>
+        <source>画像エリアを %1 にします</source>
+        <translation>Makes the picture area %1</translation>
+    </message>
+    <message>
+        <source>%1 をメニューから削除します。よろしいですか？</source>
+        <translation>Remove %1 from the menu?</translation>
+    </message>
+    <message>
+        <source>ランダムツアーは、お気に入りの中から行き先をランダムに
+選んで行うツアーです。お気に入りを更に追加するか、
+お気に入り整理でツアー対象を増やして下さい。</source>
+        <translation>A random tour picks its destinations at random from your
+favourites. Add more favourites, or mark more of them
+for tours in Organise favourites.</translation>
+    </message>
+    <message>
+        <source>ツアー実行中</source>
+        <translation>Touring</translation>
+    </message>
+    <message>
+        <source>ツアー|ツアーを開始します</source>
+        <translation>Tour|Starts a tour</translation>
+    </message>
+    <message>
+        <source>ランダムツアー</source>
+        <translation>Random tour</translation>
+    </message>
+    <message>
+        <source>行き先をランダムに選びながら自動的にツアーを実行します</source>
+        <translation>Tours on its own, choosing each destination at random</translation>
+    </message>
+    <message>
+        <source>[ 到   着 ]</source>
+        <translation>[ Arrived ]</translation>
+    </message>
+    <message>
+        <source>サウンドファイルの指定</source>
+        <translation>Choose a sound file</translation>
+    </message>
+    <message>
+        <source>サウンドファイル (*.wav)</source>
+        <translation>Sound files (*.wav)</translation>
     </message>
 </context>
 <context>
