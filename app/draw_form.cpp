@@ -1120,17 +1120,20 @@ void TDrawForm::LoadFavorites() {
 void TDrawForm::SaveFavorites() {
   if (!FFavoritesReadable) return;
   try {
-    const std::vector<std::string> conflicts =
+    const std::vector<TMergeNote> conflicts =
         SaveFavoritesAtExit(FFavoriteTree, FFavoritesFiles.OwnFile);
     if (conflicts.empty()) return;
     QString text =
         tr("お気に入りファイルは、もう一つのうずまきらんどでも変更されていました。\n"
            "両方の変更を残して保存しました。\n");
-    for (const std::string& conflict : conflicts)
-      text += "\n" + QString::fromStdString(conflict);
+    for (const TMergeNote& conflict : conflicts)
+      text += "\n" + QCoreApplication::translate("Favorites", std::string(conflict.Message).c_str())
+                         .arg(QString::fromStdString(conflict.Name));
     QMessageBox::information(this, tr("うずまきらんど"), text);
   } catch (const std::exception& error) {
-    QMessageBox::warning(this, tr("うずまきらんど"), QString::fromUtf8(error.what()));
+    QMessageBox::warning(
+        this, tr("うずまきらんど"),
+        tr("お気に入りを保存できませんでした。") + "\n" + QString::fromUtf8(error.what()));
   }
 }
 

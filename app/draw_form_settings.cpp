@@ -145,7 +145,9 @@ void TDrawForm::SaveSettings() {
   try {
     FSettingsFile->Save(CurrentSettings());
   } catch (const std::exception& error) {
-    QMessageBox::warning(this, tr("うずまきらんど"), QString::fromUtf8(error.what()));
+    QMessageBox::warning(
+        this, tr("うずまきらんど"),
+        tr("設定を保存できませんでした。") + "\n" + QString::fromUtf8(error.what()));
   }
 }
 

@@ -95,10 +95,10 @@ fs::path BackupFile(const fs::path& ownFile) {
   return backup;
 }
 
-std::vector<std::string> SaveFavoritesAtExit(TFavTree& tree, const fs::path& ownFile) {
+std::vector<TMergeNote> SaveFavoritesAtExit(TFavTree& tree, const fs::path& ownFile) {
   if (!tree.Changed()) return {};
   fs::create_directories(ownFile.parent_path());
-  std::vector<std::string> conflicts;
+  std::vector<TMergeNote> conflicts;
   if (const TFileStamp now = StampOf(ownFile);
       now.Exists && tree.Base() && now != tree.Base()->Stamp())
     conflicts = tree.MergeFile(ownFile);

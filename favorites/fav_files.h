@@ -60,6 +60,6 @@ std::filesystem::path BackupFile(const std::filesystem::path& ownFile);
 // both copies' changes were kept. The previous file, if any, is first
 // copied to its backup. Throws std::runtime_error or
 // std::filesystem::filesystem_error on failure, leaving the file as it was.
-std::vector<std::string> SaveFavoritesAtExit(TFavTree& tree, const std::filesystem::path& ownFile);
+std::vector<TMergeNote> SaveFavoritesAtExit(TFavTree& tree, const std::filesystem::path& ownFile);
 
 }  // namespace vortexa

@@ -317,7 +317,7 @@ struct TCopy {
   void Move(TFavNode& node, TFavNode& folder) {
     folder.InsertChild(node.Parent()->TakeChild(node), folder.Children().size());
   }
-  std::vector<std::string> Save() { return SaveFavoritesAtExit(Tree, Own); }
+  std::vector<TMergeNote> Save() { return SaveFavoritesAtExit(Tree, Own); }
 
   fs::path Own;
   TMBList List;
@@ -349,7 +349,9 @@ TEST(FavFiles, TwoCopiesOfTheProgramKeepEachOthersChanges) {
   three.Find("b1").Text = "x";
   four.Find("b1").Text = "y";
   EXPECT_TRUE(three.Save().empty());
-  EXPECT_EQ(four.Save().size(), 1);
+  const std::vector<TMergeNote> notes = four.Save();
+  ASSERT_EQ(notes.size(), 1);
+  EXPECT_EQ(notes[0].Name, "y");
   EXPECT_EQ(Outline(TCopy(own).Tree.Root()), "お気に入り[y x F[e2 two's a] one's]");
 }
 

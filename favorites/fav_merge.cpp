@@ -13,18 +13,23 @@ namespace {
 
 constexpr std::uint64_t kRootId = 0;
 
-const std::string kKeptFolderMessage =
-    "」は、もう一つのうずまきらんどが加えたお気に入りを含むため削除しませんでした。";
-const std::string kBothKeptMessage =
-    "」は、もう一つのうずまきらんどで変更または削除されていたため、こちらの変更を別に加えました。";
-const std::string kNotMovedMessage =
-    "」は、もう一つのうずまきらんどで移動先の上に移されていたため、移動しませんでした。";
-const std::string kRecreatedMessage =
-    "」は、もう一つのうずまきらんどで変更または削除されていたため、作り直しました。";
-
-std::string Quoted(bool folder, const std::string& text) {
-  return (folder ? "フォルダ「" : "「") + text;
-}
+constexpr std::string_view kKeptFolderMessage = VORTEXA_TRANSLATABLE(
+    "Favorites",
+    "フォルダ「%1」は、もう一つのうずまきらんどが加えたお気に入りを含むため削除しませんでした。");
+constexpr std::string_view kBothKeptMessage =
+    VORTEXA_TRANSLATABLE("Favorites",
+                         "「%1」は、もう一つのうずまきらんどで変更または削除されていたため、"
+                         "こちらの変更を別に加えました。");
+constexpr std::string_view kNotMovedMessage = VORTEXA_TRANSLATABLE(
+    "Favorites",
+    "「%1」は、もう一つのうずまきらんどで移動先の上に移されていたため、移動しませんでした。");
+constexpr std::string_view kFolderNotMovedMessage = VORTEXA_TRANSLATABLE(
+    "Favorites",
+    "フォルダ「%1」は、もう一つのうずまきらんどで移動先の上に移されていたため、"
+    "移動しませんでした。");
+constexpr std::string_view kRecreatedMessage = VORTEXA_TRANSLATABLE(
+    "Favorites",
+    "フォルダ「%1」は、もう一つのうずまきらんどで変更または削除されていたため、作り直しました。");
 
 using TVisit = std::function<void(TFavNode& node, std::uint64_t parent, std::uint64_t previous,
                                   const std::string& signature)>;
@@ -93,14 +98,14 @@ class TFavMerge {
          });
   }
 
-  std::vector<std::string> Run() {
+  std::vector<TMergeNote> Run() {
     for (const std::uint64_t id : FMineOrder)
       Apply(id);
     // Deleted nodes go after the moves, which may take nodes out of a
     // deleted folder; children before their folder.
     for (auto id = FBase.FOrder.rbegin(); id != FBase.FOrder.rend(); ++id)
       if (!FMine.contains(*id)) Delete(*id);
-    return std::move(FMessages);
+    return std::move(FNotes);
   }
 
  private:
@@ -132,7 +137,7 @@ class TFavMerge {
         Folder(id);
       } else {
         Add(mine);
-        FMessages.push_back(Quoted(false, mine.Node->Text) + kBothKeptMessage);
+        FNotes.push_back({kBothKeptMessage, mine.Node->Text});
       }
       return;
     }
@@ -162,7 +167,7 @@ class TFavMerge {
     // The other copy may have put the target folder below the node itself.
     for (const TFavNode* up = &folder; up; up = up->Parent())
       if (up == &node) {
-        FMessages.push_back(Quoted(node.IsFolder(), node.Text) + kNotMovedMessage);
+        FNotes.push_back({node.IsFolder() ? kFolderNotMovedMessage : kNotMovedMessage, node.Text});
         return;
       }
     const TFavNode* previous = mine.Previous == 0 ? nullptr : Placed(mine.Previous);
@@ -186,7 +191,7 @@ class TFavMerge {
     TFavNode& made = Folder(mine.Parent).AddFolder(mine.Node->Text);
     made.TourMark = mine.Node->TourMark;
     FPlaced[id] = &made;
-    FMessages.push_back(Quoted(true, mine.Node->Text) + kRecreatedMessage);
+    FNotes.push_back({kRecreatedMessage, mine.Node->Text});
     return made;
   }
 
@@ -194,7 +199,7 @@ class TFavMerge {
     TFavNode* their = Placed(id);
     if (!their) return;  // already gone, or changed by the other copy: kept
     if (!their->Children().empty()) {
-      FMessages.push_back(Quoted(true, their->Text) + kKeptFolderMessage);
+      FNotes.push_back({kKeptFolderMessage, their->Text});
       return;
     }
     FPlaced.erase(id);
@@ -205,10 +210,10 @@ class TFavMerge {
   std::map<std::uint64_t, TFavNode*> FPlaced;
   std::map<std::uint64_t, TMine> FMine;
   std::vector<std::uint64_t> FMineOrder;
-  std::vector<std::string> FMessages;
+  std::vector<TMergeNote> FNotes;
 };
 
-std::vector<std::string> TFavBase::MergeInto(TFavNode& theirs, const TFavNode& mine) const {
+std::vector<TMergeNote> TFavBase::MergeInto(TFavNode& theirs, const TFavNode& mine) const {
   return TFavMerge(*this, theirs, mine).Run();
 }
 

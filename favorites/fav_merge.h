@@ -36,9 +36,8 @@ class TFavBase {
 
   // Applies the changes from the base to `mine` onto `theirs`, a tree read
   // from the file as it is now. Where the two copies' changes meet, both are
-  // kept; the result is one message (in the interface's language) for each
-  // such place.
-  std::vector<std::string> MergeInto(TFavNode& theirs, const TFavNode& mine) const;
+  // kept; the result is a note for each such place.
+  std::vector<TMergeNote> MergeInto(TFavNode& theirs, const TFavNode& mine) const;
 
  private:
   friend class TFavMerge;

@@ -294,14 +294,14 @@ void TFavTree::TakeBase(const TFileStamp& stamp) {
   FBase = std::make_unique<TFavBase>(*FRoot, stamp);
 }
 
-std::vector<std::string> TFavTree::MergeFile(const fs::path& fileName) {
+std::vector<TMergeNote> TFavTree::MergeFile(const fs::path& fileName) {
   TFavTree now(FFavorites);
   now.LoadFile(fileName, true);
-  std::vector<std::string> messages;
-  if (FBase) messages = FBase->MergeInto(now.Root(), *FRoot);
+  std::vector<TMergeNote> notes;
+  if (FBase) notes = FBase->MergeInto(now.Root(), *FRoot);
   FRoot = std::move(now.FRoot);
   FRemnants = std::move(now.FRemnants);
-  return messages;
+  return notes;
 }
 
 void TFavTree::Reset() {

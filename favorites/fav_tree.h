@@ -20,6 +20,15 @@ class TIniFile;
 class TFavBase;
 struct TFileStamp;
 
+// A place where the changes of two copies of the program were both kept:
+// the interface's message, %1 standing for the favourite's or folder's
+// name, and that name.
+struct TMergeNote {
+  std::string_view Message;
+  std::string Name;
+  bool operator==(const TMergeNote&) const = default;
+};
+
 // The top folder: the interface shows it translated; files keep this name.
 inline constexpr std::string_view kRootFolderName = VORTEXA_TRANSLATABLE("Favorites", "お気に入り");
 
@@ -131,10 +140,10 @@ class TFavTree {
   void TakeBase(const TFileStamp& stamp);
   const TFavBase* Base() const { return FBase.get(); }
   // Reads the user's file as it is now and applies this copy's own changes
-  // since the base to it; the result is the whole tree. Returns a message
-  // for each place where both copies' changes were kept. Throws as
-  // LoadFile does, leaving the tree as it was.
-  std::vector<std::string> MergeFile(const std::filesystem::path& fileName);
+  // since the base to it; the result is the whole tree. Returns a note for
+  // each place where both copies' changes were kept. Throws as LoadFile
+  // does, leaving the tree as it was.
+  std::vector<TMergeNote> MergeFile(const std::filesystem::path& fileName);
 
   // True when the file was written from the root folder.
   static bool IsWholeTree(const std::filesystem::path& fileName);

@@ -18,6 +18,26 @@ osusume.fav in Organise favourites.</translation>
         <source>お気に入り</source>
         <translation>Favourites</translation>
     </message>
+    <message>
+        <source>フォルダ「%1」は、もう一つのうずまきらんどが加えたお気に入りを含むため削除しませんでした。</source>
+        <translation>The folder “%1” was not deleted: it holds favourites that the other copy of Vortexa added.</translation>
+    </message>
+    <message>
+        <source>「%1」は、もう一つのうずまきらんどで変更または削除されていたため、こちらの変更を別に加えました。</source>
+        <translation>“%1” had been changed or deleted in the other copy of Vortexa, so this copy&apos;s version was added beside it.</translation>
+    </message>
+    <message>
+        <source>「%1」は、もう一つのうずまきらんどで移動先の上に移されていたため、移動しませんでした。</source>
+        <translation>“%1” was not moved: the other copy of Vortexa had put its destination inside it.</translation>
+    </message>
+    <message>
+        <source>フォルダ「%1」は、もう一つのうずまきらんどで移動先の上に移されていたため、移動しませんでした。</source>
+        <translation>The folder “%1” was not moved: the other copy of Vortexa had put its destination inside it.</translation>
+    </message>
+    <message>
+        <source>フォルダ「%1」は、もう一つのうずまきらんどで変更または削除されていたため、作り直しました。</source>
+        <translation>The folder “%1” had been changed or deleted in the other copy of Vortexa, so it was made again.</translation>
+    </message>
 </context>
 <context>
     <name>MenuRows</name>
@@ -1013,6 +1033,14 @@ for tours in Organise favourites.</translation>
     <message>
         <source>サウンドファイル (*.wav)</source>
         <translation>Sound files (*.wav)</translation>
+    </message>
+    <message>
+        <source>お気に入りを保存できませんでした。</source>
+        <translation>The favourites could not be saved.</translation>
+    </message>
+    <message>
+        <source>設定を保存できませんでした。</source>
+        <translation>The settings could not be saved.</translation>
     </message>
 </context>
 <context>
