@@ -32,7 +32,7 @@ void RequireBounded(const TRenderRequest& r) {
           "finite centre");
   Require(std::isfinite(r.Range) && r.Range > 0, "positive finite range");
   Require(Within(r.Limit, 1, 65000), "limit");
-  Require(Within(r.Width, 1, 9999) && Within(r.Height, 1, 9999), "size");
+  Require(Within(r.Width, 1, kMaxPosterSide) && Within(r.Height, 1, kMaxPosterSide), "size");
   Require(Within(r.Options, 0, 63), "options");
   const TColorPositions& c = r.Colors;
   Require(Within(c.ColorMode, 0, 2) && Within(c.Hue, 0, 63) && Within(c.Saturation, 0, 4) &&
