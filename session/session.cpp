@@ -12,7 +12,7 @@ namespace {
 
 // What zooms do to the colours and the relief once the new counts are in:
 // the relief rises again, the colours stay.
-constexpr TDrawGrid::TColorMorph kZoomMorph{};
+constexpr TDisplayDriver::TColorMorph kZoomMorph{};
 
 // Ratio positions step from ×2 (position 0) to ×16 (position 3).
 constexpr int kLastMagnifyIndex = 3;
@@ -42,7 +42,7 @@ QPoint ScrollSigns(int tag) {
 }
 
 TSession::TSession(TCanvas& canvas, TEventPump& pump) : FPump(pump), FDrawGrid(FCalcGrid, canvas) {
-  FDrawGrid.OnProgress = [this](int percent, bool& abort) {
+  FDriver.OnProgress = [this](int percent, bool& abort) {
     FProgress = percent;
     if (FObserver) FObserver->ProgressChanged();
     abort = FAbortRequested;
@@ -132,7 +132,7 @@ void TSession::ShowView() {
 void TSession::DrawView() {
   // Passes are always shown as they finish.
   constexpr bool kNoProgress = false;
-  RunCommand(TCommandId::Draw, [this](TBusyScope& busy) { FDrawGrid.Draw(busy, kNoProgress); });
+  RunCommand(TCommandId::Draw, [this](TBusyScope& busy) { FDriver.Draw(busy, kNoProgress); });
 }
 
 TMBItem TSession::StoreView(const std::string& name) const {
@@ -197,7 +197,7 @@ void TSession::ChangeLimit(int limit) {
     FView.Limit = std::clamp(limit, 1, kMaxLimit);
     if (FView.Limit > oldLimit) {
       ShowView();
-      FDrawGrid.RaiseLimit(busy);
+      FDriver.RaiseLimit(busy);
     } else {
       // Counts above the new limit turn into the set's colour; nothing is computed.
       FDrawGrid.SetLimit(FView.Limit);
@@ -215,7 +215,7 @@ void TSession::Home() {
     FDrawGrid.SetRotation(0);
     Notify(&TSessionObserver::AnglesChanged);
     AddHistory("");
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
   });
 }
 
@@ -224,7 +224,7 @@ bool TSession::LoadFavorite(const TMBItem& item) {
     LoadView(item);
     ShowView();
     AddHistory(item.Name);
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
   });
 }
 
@@ -237,7 +237,7 @@ void TSession::ApplyColors(const TColorPositions& colors) {
 }
 
 void TSession::ChangePeriod(TBusyScope& busy, int period, int speed) {
-  FDrawGrid.ChangePeriod(busy, period, speed);
+  FDriver.ChangePeriod(busy, period, speed);
   FColors.Period = period;
   Notify(&TSessionObserver::ColorsChanged);
 }
@@ -324,12 +324,12 @@ bool TSession::RenderAtSize(int width, int height, const QRect& shown,
         Session.FDrawGrid.EndTempSize();
         if (Session.FObserver) Session.FObserver->TempSizeShown(false);
         Session.FAbortRequested = false;
-        Session.FDrawGrid.Draw(Busy, false);
+        Session.FDriver.Draw(Busy, false);
       }
     } windowSize{*this, busy};
     FDrawGrid.BeginTempSize(width, height, shown);
     if (FObserver) FObserver->TempSizeShown(true);
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
     if (FAbortRequested) return;
     deliver(FDrawGrid.Picture().Image());
   });
@@ -338,19 +338,19 @@ bool TSession::RenderAtSize(int width, int height, const QRect& shown,
 // ---- zoom and scroll ----
 
 void TSession::Magnify(int index) {
-  const float factor = TDrawGrid::kZoomRatio.at(static_cast<std::size_t>(index));
+  const float factor = TDisplayDriver::kZoomRatio.at(static_cast<std::size_t>(index));
   RunCommand(TCommandId::Magnify, [this, index, factor](TBusyScope& busy) {
     FView.Range /= factor;
     ShowView();
     AddHistory("");
-    FDrawGrid.Zoom(busy, index, kZoomMorph);
+    FDriver.Zoom(busy, index, kZoomMorph);
   });
 }
 
 // The point under the pointer keeps its place: the centre moves towards it by
 // (1 - 1/factor) of its distance, and the old counts are scaled about it.
 void TSession::MagnifyAt(int index, QPoint pointer) {
-  const float factor = TDrawGrid::kZoomRatio.at(static_cast<std::size_t>(index));
+  const float factor = TDisplayDriver::kZoomRatio.at(static_cast<std::size_t>(index));
   const int width = FDrawGrid.Width(), height = FDrawGrid.Height();
   const QPoint shown = pointer - QPoint(width / 2, height / 2);
   QPoint anchor = ConvertOffset(shown, true);
@@ -363,7 +363,7 @@ void TSession::MagnifyAt(int index, QPoint pointer) {
     FView.Range /= factor;
     ShowView();
     AddHistory("");
-    FDrawGrid.Zoom(busy, index, kZoomMorph, anchor, shown);
+    FDriver.Zoom(busy, index, kZoomMorph, anchor, shown);
   });
 }
 
@@ -390,8 +390,8 @@ void TSession::ScrollBy(QPoint offset, bool raise) {
     MoveCentre(-step * offset.x(), -step * offset.y(), step);
     ShowView();
     AddHistory("");
-    FDrawGrid.DrawScrolled(busy, offset);
-    if (raise) FDrawGrid.AnimateTilt(busy, false);
+    FDriver.DrawScrolled(busy, offset);
+    if (raise) FDriver.AnimateTilt(busy, false);
   });
 }
 
@@ -412,7 +412,7 @@ bool TSession::SwitchRelief(bool convex) {
   if (FDrawGrid.Convex() == convex) return true;
   return RunCommand(TCommandId::SwitchRelief, [this, convex](TBusyScope& busy) {
     FDrawGrid.SetConvex(convex);
-    FDrawGrid.AnimateTilt(busy, false);
+    FDriver.AnimateTilt(busy, false);
     Notify(&TSessionObserver::AnglesChanged);
   });
 }
@@ -540,7 +540,7 @@ void TSession::HistoryItemClick(int tag) {
     if (!entry) return;
     LoadView(*entry);
     ShowView();
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
   });
 }
 
@@ -583,7 +583,7 @@ bool TSession::PasteText(std::string_view text) {
     LoadView(*item);
     ShowView();
     AddHistory("");
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
   });
 }
 
@@ -600,7 +600,7 @@ void TSession::SetFormula(bool isMandel, std::shared_ptr<const TRecurrence> form
 }
 
 bool TSession::DrawContinue() {
-  return RunCommand(TCommandId::DrawContinue, [this](TBusyScope& busy) { FDrawGrid.Redraw(busy); });
+  return RunCommand(TCommandId::DrawContinue, [this](TBusyScope& busy) { FDriver.Redraw(busy); });
 }
 
 }  // namespace vortexa

@@ -24,6 +24,7 @@
 #include "render/canvas.h"
 #include "render/draw_grid.h"
 #include "session/commands.h"
+#include "session/display_driver.h"
 #include "session/finished_grid.h"
 #include "session/menu_positions.h"
 #include "session/view_input.h"
@@ -133,6 +134,7 @@ class TSession {
   const TCalcGrid& CalcGrid() const { return FCalcGrid; }
   TDrawGrid& DrawGrid() { return FDrawGrid; }
   const TDrawGrid& DrawGrid() const { return FDrawGrid; }
+  TDisplayDriver& Driver() { return FDriver; }
   // The counts and colours of the picture, for the statistics window.
   const TFinishedGrid& FinishedGrid() const { return FFinishedGrid; }
   TMBList& History() { return FHistory; }
@@ -161,7 +163,7 @@ class TSession {
   const std::string& DestName() const { return FDestName; }
   // The view moves without being shown; ShowView shows it.
   void SetView(const TViewState& view) { FView = view; }
-  // The colour period glides to `period` at `speed` (see TDrawGrid::ChangePeriod).
+  // The colour period glides to `period` at `speed` (see TDisplayDriver::ChangePeriod).
   void ChangePeriod(TBusyScope& busy, int period, int speed);
   // The colours change within a running command, as the picture is recoloured.
   void SetColors(TBusyScope& busy, const TColorPositions& colors);
@@ -291,6 +293,7 @@ class TSession {
   TEventPump& FPump;
   TCalcGrid FCalcGrid;
   TDrawGrid FDrawGrid;
+  TDisplayDriver FDriver{FCalcGrid, FDrawGrid};
   TFinishedGrid FFinishedGrid{FCalcGrid, FDrawGrid};
   TMBList FHistory;
   TViewState FView;

@@ -13,7 +13,7 @@ namespace {
 
 // Tour zooms treat the colours as the zoom commands do: the relief rises
 // again, the colours stay.
-constexpr TDrawGrid::TColorMorph kTourMorph{};
+constexpr TDisplayDriver::TColorMorph kTourMorph{};
 constexpr int kFirstReduceIndex = 4;
 constexpr int kLastMagnifyIndex = 3;
 // The tour travels in six colours ("６色") until its last step.
@@ -166,7 +166,7 @@ bool TTour::ZoomOut(TBusyScope& busy, const TMBItem& dest, int sign) {
     view.Range *= std::exp2(e + 1);
     FSession.SetView(view);
     FSession.ShowView();
-    FSession.DrawGrid().Zoom(busy, kFirstReduceIndex + e, kTourMorph);
+    FSession.Driver().Zoom(busy, kFirstReduceIndex + e, kTourMorph);
     if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.Hue = DriftHue(colors.Hue, sign);
@@ -212,7 +212,7 @@ bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
     constexpr bool kToWindow = false, kRelative = true;
     if (FSession.DrawGrid().IsRotated())
       shift = FSession.DrawGrid().RotatePoint(shift, kToWindow, kRelative);
-    FSession.DrawGrid().ZoomTo(busy, shift.x(), shift.y(), ratio);
+    FSession.Driver().ZoomTo(busy, shift.x(), shift.y(), ratio);
     if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.ColorMode = kTourColorMode;
@@ -236,7 +236,7 @@ bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
     view.Limit = RoundLimit(part * lStep + l0);
     FSession.SetView(view);
     FSession.ShowView();
-    FSession.DrawGrid().Zoom(busy, kLastMagnifyIndex - FSpeed, kTourMorph);
+    FSession.Driver().Zoom(busy, kLastMagnifyIndex - FSpeed, kTourMorph);
     if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.Hue = DriftHue(colors.Hue, sign);

@@ -15,8 +15,9 @@ constexpr long double kSameRatio = 1e-9L;
 
 // The table index of a zoom by `ratio` (old range over new), or -1.
 int TableIndexOf(long double ratio) {
-  for (std::size_t i = 0; i < TDrawGrid::kZoomRatio.size(); ++i)
-    if (std::fabs(ratio / TDrawGrid::kZoomRatio[i] - 1) < kSameRatio) return static_cast<int>(i);
+  for (std::size_t i = 0; i < TDisplayDriver::kZoomRatio.size(); ++i)
+    if (std::fabs(ratio / TDisplayDriver::kZoomRatio[i] - 1) < kSameRatio)
+      return static_cast<int>(i);
   return -1;
 }
 
@@ -52,7 +53,7 @@ int RenderZoomVideo(TSession& session, const TZoomVideoJob& job,
     session.ShowView();
     const int index = TableIndexOf(last.Range / view.Range);
     if (k > 0 && index >= 0 && last.CenterX == view.CenterX && last.CenterY == view.CenterY) {
-      grid.SetMagnify(TDrawGrid::kZoomRatio[static_cast<std::size_t>(index)]);
+      grid.SetMagnify(TDisplayDriver::kZoomRatio[static_cast<std::size_t>(index)]);
       ComputeToEnd(grid, ccMagnify);
     } else {
       ComputeToEnd(grid, ccDraw);
