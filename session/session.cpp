@@ -129,10 +129,13 @@ void TSession::ShowView() {
   Notify(&TSessionObserver::ViewShown);
 }
 
-void TSession::DrawView() {
-  // Passes are always shown as they finish.
-  constexpr bool kNoProgress = false;
-  RunCommand(TCommandId::Draw, [this](TBusyScope& busy) { FDriver.Draw(busy, kNoProgress); });
+bool TSession::DrawView(TPassDisplay display) {
+  return RunCommand(TCommandId::Draw, [this, display](TBusyScope& busy) {
+    if (display == TPassDisplay::FinalOnly)
+      FDriver.Redraw(busy);
+    else
+      FDriver.Draw(busy, false);
+  });
 }
 
 TMBItem TSession::StoreView(const std::string& name) const {
@@ -154,10 +157,21 @@ TMBItem TSession::StoreView(const std::string& name) const {
 // Records come from files and pasted texts: values outside the controls'
 // ranges are brought into them instead of reaching the palette or the grid.
 void TSession::LoadView(const TMBItem& item) {
-  FView = {item.X, item.Y, item.Range, std::clamp(item.Limit, 1, kMaxLimit)};
+  LoadView({item.X, item.Y, item.Range, item.Limit},
+           {item.ColorIndex, item.Hue, item.Saturation, item.Highlight, item.Period});
+}
+
+void TSession::LoadView(const TViewState& view, const TColorPositions& colors) {
+  FView = view;
+  FView.Limit = std::clamp(view.Limit, 1, kMaxLimit);
   // The draw that follows shows the new colours.
-  ApplyColors(
-      ClampColors({item.ColorIndex, item.Hue, item.Saturation, item.Highlight, item.Period}));
+  ApplyColors(ClampColors(colors));
+}
+
+void TSession::PresentPicture() {
+  FDrawGrid.DrawInfo(QString::fromStdString(XText()), QString::fromStdString(YText()),
+                     QString::fromStdString(RangeText()), QString::fromStdString(FDestName));
+  FDrawGrid.Present();
 }
 
 void TSession::AddHistory(const std::string& name) {
@@ -297,6 +311,15 @@ void TSession::SetOrigin(int top) {
   FDrawGrid.SetOrigin(0, top);
 }
 
+// ---- picture output ----
+
+bool TSession::SavePicture(const QString& fileName, int jpegPosition) {
+  bool written = false;
+  RunCommand(TCommandId::SavePicture,
+             [&](TBusyScope&) { written = WritePicture(Picture(), fileName, jpegPosition); });
+  return written;
+}
+
 // ---- output at a size ----
 
 QRect TempSizeRect(int width, int height, const QRect& area) {
@@ -413,6 +436,18 @@ bool TSession::SwitchRelief(bool convex) {
   return RunCommand(TCommandId::SwitchRelief, [this, convex](TBusyScope& busy) {
     FDrawGrid.SetConvex(convex);
     FDriver.AnimateTilt(busy, false);
+    Notify(&TSessionObserver::AnglesChanged);
+  });
+}
+
+bool TSession::SetAngles(int rotation, int elevation, bool convex, bool thickWalls) {
+  return RunCommand(TCommandId::SetAngles, [&](TBusyScope&) {
+    FDrawGrid.SetRotation(rotation);
+    FDrawGrid.SetElevation(elevation);
+    FDrawGrid.SetConvex(convex);
+    FDrawGrid.SetThickWalls(thickWalls);
+    FDrawGrid.MarkHeightsStale();
+    RenderIfSized();
     Notify(&TSessionObserver::AnglesChanged);
   });
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "session/compute.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 
@@ -43,8 +44,8 @@ TViewState ZoomFrameView(const TViewState& from, const TViewState& to, int frame
 int RenderZoomVideo(TSession& session, const TZoomVideoJob& job,
                     const std::function<void(const QImage&)>& frame,
                     const std::function<bool()>& stop) {
-  TCalcGrid& grid = session.CalcGrid();
-  TDrawGrid& draw = session.DrawGrid();
+  TCalcGrid& grid = TSessionParts::CalcGrid(session);
+  TDrawGrid& draw = TSessionParts::DrawGrid(session);
   int made = 0;
   for (int k = 0; k < job.Frames; ++k) {
     const TViewState last = session.View();
