@@ -112,9 +112,11 @@ class TDrawGrid {
   // The next pass display blanks the picture first: a quick drawing ends
   // before one is shown, and its finish covers the whole picture anyway.
   void ClearBeforeShowing() { FClearBeforeShowing = true; }
+  // A pass display begins: until it shows the final pass whole, the finish
+  // composes the whole picture.
   void ForgetFinalPass() { FFinalPassShown = false; }
   // Shows the rows of `pass` the grid has computed from `row` on and moves
-  // `row` past them; blocks whose corner lies in `skip` are left as they are.
+  // `row` past them; blocks lying wholly in `skip` are left as they are.
   void ShowPassRows(int& row, int pass, const QRect& skip);
   // The computation ended: a flat picture is composed (only what the repair
   // changed, when the pass display already showed every final dot); false
