@@ -157,10 +157,9 @@ TDrawForm::TDrawForm(bool debug, TFavoritesFiles favoritesFiles, QWidget* parent
   FIdleTimer->setInterval(0);
   connect(FIdleTimer, &QTimer::timeout, this, Guarded(this, [this] { ApplicationEventsIdle(); }));
 
-  TCalcGrid& grid = FSession.CalcGrid();
-  FSession.SetOptions(EffectiveOptions(0, grid.SimdLevel()));
-  mnSSE->setChecked(grid.Options() & kOptNoSimd);
-  mnSSE->setEnabled(grid.SimdLevel() != 0);
+  FSession.SetOptions(EffectiveOptions(0, FSession.SimdLevel()));
+  mnSSE->setChecked(FSession.Options() & kOptNoSimd);
+  mnSSE->setEnabled(FSession.SimdLevel() != 0);
   FSession.SetObserver(this);
   FTour.SetObserver(this);
   ShowAngles();
@@ -220,7 +219,7 @@ void TDrawForm::CreateBasicToolBar() {
 
 void TDrawForm::CreateColorToolBar() {
   ColorToolBar = new QWidget(TopPanel);
-  ColorBar = new TColorStrip(ColorToolBar, FSession.DrawGrid().Palette());
+  ColorBar = new TColorStrip(ColorToolBar, FSession.Palette());
   ColorBar->setGeometry(4, 5, 110, 18);
   SetHint(ColorBar, tr("色パレット|この色を元にして計算結果に着色します"));
   cbColor = new QComboBox(ColorToolBar);
@@ -550,9 +549,7 @@ void TDrawForm::CommandEnded(double elapsedMs) {
   TopPanel->repaint();
   if (mnInfo->isChecked() && FInfoForm) FInfoForm->UpdateStats(FSession.View().Limit);
   // A size the window took while it was drawing is drawn now.
-  if (PictureSize() != QSize(FSession.DrawGrid().Width(), FSession.DrawGrid().Height()) &&
-      FIdleRedrawEnabled)
-    FIdleTimer->start();
+  if (PictureSize() != FSession.PictureSize() && FIdleRedrawEnabled) FIdleTimer->start();
   emit DrawingEnded();
   if (std::exchange(FClosePending, false)) QTimer::singleShot(0, this, [this] { close(); });
 }
@@ -631,7 +628,7 @@ void TDrawForm::ShowElapsed(double milliseconds) {
 
 // A custom recurrence that faulted left dots uncomputed: the picture is not whole.
 void TDrawForm::ShowFault() {
-  const TCalcFault fault = FSession.CalcGrid().LastFault();
+  const TCalcFault fault = FSession.LastFault();
   if (!fault.Failed) return;
   ShowStatus(3, tr("%1  演算エラーで %2 点を計算できませんでした (%3)")
                     .arg(FStatusBar->Text(3))
@@ -640,9 +637,8 @@ void TDrawForm::ShowFault() {
 }
 
 void TDrawForm::ShowAngles() {
-  const TDrawGrid& draw = FSession.DrawGrid();
-  ShowStatus(2, QString::asprintf("%4d°%2d°", draw.GetRotation(), draw.GetElevation()) +
-                    (draw.Convex() ? tr("凸 ") : tr("凹 ")));
+  ShowStatus(2, QString::asprintf("%4d°%2d°", FSession.Rotation(), FSession.Elevation()) +
+                    (FSession.Convex() ? tr("凸 ") : tr("凹 ")));
 }
 
 // ---- fields ----
@@ -740,7 +736,7 @@ void TDrawForm::FormMouseWheel(int notches, const QWheelEvent& wheel) {
   const QPoint pointer =
       FImageArea->rect().contains(inArea.toPoint())
           ? Dot(inArea)
-          : QPoint(FSession.DrawGrid().Width() / 2, FSession.DrawGrid().Height() / 2);
+          : QPoint(FSession.PictureSize().width() / 2, FSession.PictureSize().height() / 2);
   for (int notch = 0; notch < std::abs(notches); ++notch)
     Guarded(this, [&] { FSession.Wheel(notches > 0, state, ctrl, pointer); })();
 }
@@ -831,7 +827,7 @@ int TDrawForm::RestrictOptions() const {
 }
 
 void TDrawForm::mnOptionClick() {
-  FSession.SetOptions(EffectiveOptions(RestrictOptions(), FSession.CalcGrid().SimdLevel()));
+  FSession.SetOptions(EffectiveOptions(RestrictOptions(), FSession.SimdLevel()));
 }
 
 TColorPositions TDrawForm::ColorControls() const {
@@ -964,7 +960,7 @@ void TDrawForm::mnAboutClick() {
 
 // Panel 0: the kernel in use and, while busy, the progress bar.
 void TDrawForm::StatusBarDrawPanel(QPainter& painter, const QRect& rect) {
-  const QImage& kernel = FKernelGlyphs[std::clamp(FSession.CalcGrid().GetKernel(), 0, kKernelDeep)];
+  const QImage& kernel = FKernelGlyphs[std::clamp(FSession.Kernel(), 0, kKernelDeep)];
   painter.fillRect(rect, palette().button());
   painter.drawImage(rect.left(), rect.top() + (rect.height() - kernel.height() + 1) / 2, kernel);
   const int progress = FSession.Progress();
@@ -1088,7 +1084,7 @@ void TDrawForm::closeEvent(QCloseEvent* event) {
 void TDrawForm::FormMouseMove(QPointF position, Qt::KeyboardModifiers modifiers) {
   if (FullScreen() && modifiers == Qt::NoModifier) FullScreenMouseMove(position.toPoint());
   if (FSession.Busy() || !mnInfo->isChecked() || !FInfoForm || !FInfoForm->DotInspectorOn()) return;
-  if (!FSession.DrawGrid().IsFlat() || FSession.DrawGrid().IsRotated()) {
+  if (FSession.Transformed()) {
     FInfoForm->ClearDot();
     return;
   }

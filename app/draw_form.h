@@ -21,11 +21,9 @@
 #include "app/info_form.h"
 #include "app/menu_rows.h"
 #include "app/window_pump.h"
-#include "engine/calc_grid.h"
 #include "favorites/fav_tree.h"
 #include "favorites/mb_list.h"
 #include "render/canvas.h"
-#include "render/draw_grid.h"
 #include "session/language.h"
 #include "session/session.h"
 #include "session/settings.h"
@@ -207,7 +205,7 @@ class TDrawForm : public QMainWindow,
   // ---- picture output (draw_form_output.cpp) ----
   // Writes the current picture by the file name's extension: false for an
   // extension that is not a picture format. Errors throw.
-  bool SavePicture(const QString& fileName) const;
+  bool SavePicture(const QString& fileName);
   // True when the picture was written or copied (not when busy or aborted).
   bool RenderAtSize(const QString& fileName, int width, int height);
   void PrintPicture(QPrinter& printer) const;

@@ -16,6 +16,7 @@
 
 #include "app/draw_form.h"
 #include "app/size_form.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 namespace {
@@ -55,7 +56,7 @@ class DrawFormHiDpiTest : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
           const QSize area = form.ImageAreaSize();
-          const TDrawGrid& draw = form.Session().DrawGrid();
+          const TDrawGrid& draw = TSessionParts::DrawGrid(form.Session());
           return !form.Session().Busy() && form.Session().History().Count() > 0 &&
                  draw.Width() == std::lround(area.width() * ratio) &&
                  draw.Height() == std::lround(area.height() * ratio);
@@ -99,10 +100,10 @@ TEST_F(DrawFormHiDpiTest, PictureIsComputedAtDevicePixelsAndTheStatusSaysSo) {
   auto form = StartForm("scale2");
   ASSERT_EQ(form->devicePixelRatioF(), 2);
   const QSize area = form->ImageAreaSize();
-  const TDrawGrid& draw = form->Session().DrawGrid();
+  const TDrawGrid& draw = TSessionParts::DrawGrid(form->Session());
   EXPECT_EQ(draw.Width(), 2 * area.width());
   EXPECT_EQ(draw.Height(), 2 * area.height());
-  EXPECT_EQ(form->Session().CalcGrid().GridWidth(), 2 * area.width());
+  EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).GridWidth(), 2 * area.width());
   EXPECT_EQ(form->Screen().size(), QSize(draw.Width(), draw.Height()));
   EXPECT_EQ(form->StatusText(1), QString("%1×%2").arg(2 * area.width()).arg(2 * area.height()));
 
@@ -122,8 +123,10 @@ TEST_F(DrawFormHiDpiTest, PictureIsComputedAtDevicePixelsAndTheStatusSaysSo) {
 TEST_F(DrawFormHiDpiTest, ImageAreaShowsEveryDotOnAPixelOfItsOwn) {
   auto form = StartForm("scale2");
   const QImage shown = form->ImageArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  const QImage picture =
-      form->Session().DrawGrid().Picture().Image().convertToFormat(QImage::Format_RGB32);
+  const QImage picture = TSessionParts::DrawGrid(form->Session())
+                             .Picture()
+                             .Image()
+                             .convertToFormat(QImage::Format_RGB32);
   ASSERT_EQ(shown.size(), picture.size());
   int mismatches = 0, splitBlocks = 0;
   for (int y = 0; y < shown.height(); ++y)
@@ -145,8 +148,8 @@ TEST_F(DrawFormHiDpiTest, FractionalScaleCoversTheWholeArea) {
     auto form = StartForm("scale15", size);
     ASSERT_EQ(form->devicePixelRatioF(), 1.5);
     const QSize area = form->ImageAreaSize();
-    EXPECT_EQ(form->Session().DrawGrid().Width(), std::lround(area.width() * 1.5));
-    EXPECT_EQ(form->Session().DrawGrid().Height(), std::lround(area.height() * 1.5));
+    EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Width(), std::lround(area.width() * 1.5));
+    EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Height(), std::lround(area.height() * 1.5));
     const QImage window = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRectF shownArea(form->ImageArea()->mapTo(form.get(), QPoint(0, 0)), QSizeF(area));
     QRect inside;  // the window pixels whose centres lie in the area
@@ -172,8 +175,8 @@ TEST_F(DrawFormHiDpiTest, ScrollDragMovesTheViewByTheDotsUnderThePointer) {
   auto form = StartForm("scale2");
   QWidget* area = form->ImageArea();
   const TViewState before = form->Session().View();
-  const int width = form->Session().DrawGrid().Width();
-  const int height = form->Session().DrawGrid().Height();
+  const int width = TSessionParts::DrawGrid(form->Session()).Width();
+  const int height = TSessionParts::DrawGrid(form->Session()).Height();
   const long double dot = 2 * before.Range / std::min(width, height);
   const QPointF start(40, 30);
   SendMouse(area, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
@@ -194,7 +197,7 @@ TEST_F(DrawFormHiDpiTest, AngleDragTurnsADegreeEveryFourWindowPixels) {
   const QPointF start(100, 100);
   SendMouse(area, QEvent::MouseButtonPress, start, Qt::RightButton, Qt::RightButton);
   SendMouse(area, QEvent::MouseMove, start + QPointF(0, 40), Qt::NoButton, Qt::RightButton);
-  EXPECT_EQ(form->Session().DrawGrid().GetElevation(), 80);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).GetElevation(), 80);
   SendMouse(area, QEvent::MouseButtonRelease, start + QPointF(0, 40), Qt::RightButton,
             Qt::NoButton);
 }
@@ -205,8 +208,8 @@ TEST_F(DrawFormHiDpiTest, WheelAtThePointerKeepsThePointUnderIt) {
   auto form = StartForm("scale2");
   form->mnWheelAtPointer->trigger();
   const QPointF pointer(60.5, 40.25);  // dot (121, 80)
-  const int width = form->Session().DrawGrid().Width();
-  const int height = form->Session().DrawGrid().Height();
+  const int width = TSessionParts::DrawGrid(form->Session()).Width();
+  const int height = TSessionParts::DrawGrid(form->Session()).Height();
   const long double before = PlaneX(form->Session().View(), width, height, 121);
   SendWheel(form->ImageArea(), pointer, 120);
   WaitForPicture(*form);
@@ -247,8 +250,9 @@ TEST_F(DrawFormHiDpiTest, ImageSizeMenuGivesThePictureThatManyDots) {
     form->mnSizeClick(c.tag);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-          return form->Session().DrawGrid().Width() == c.tag / 10000 &&
-                 form->Session().DrawGrid().Height() == c.tag % 10000 && !form->Session().Busy();
+          return TSessionParts::DrawGrid(form->Session()).Width() == c.tag / 10000 &&
+                 TSessionParts::DrawGrid(form->Session()).Height() == c.tag % 10000 &&
+                 !form->Session().Busy();
         },
         kWaitMs));
     EXPECT_EQ(form->ImageAreaSize(), c.area);
@@ -269,11 +273,12 @@ TEST_F(DrawFormHiDpiTest, FullScreenKeepsThePictureInPlaceToTheDot) {
   const QSize screen = form->screen()->size();
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
-        return form->Session().DrawGrid().Width() == 2 * screen.width() && !form->Session().Busy();
+        return TSessionParts::DrawGrid(form->Session()).Width() == 2 * screen.width() &&
+               !form->Session().Busy();
       },
       kWaitMs));
-  EXPECT_EQ(form->Session().DrawGrid().Height(), 2 * screen.height());
-  EXPECT_EQ(form->Session().DrawGrid().InfoStrip().Height(), 2 * kInfoStripHeight);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Height(), 2 * screen.height());
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).InfoStrip().Height(), 2 * kInfoStripHeight);
 
   const QImage hidden = form->Screen().copy();
   form->FormMouseMove(QPointF(100, 4));
@@ -295,11 +300,11 @@ TEST_F(DrawFormHiDpiTest, SizeDialogOffersTheScreenInDevicePixels) {
 TEST_F(DrawFormHiDpiTest, MovingToAnotherScreenDrawsAtItsScale) {
   auto form = StartForm("scale1");
   const QSize area = form->ImageAreaSize();
-  EXPECT_EQ(form->Session().DrawGrid().Width(), area.width());
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Width(), area.width());
   form->move(ScreenNamed("scale2")->geometry().topLeft() + QPoint(20, 20));
   EXPECT_TRUE(QTest::qWaitFor([&] { return form->screen()->name() == "scale2"; }, kWaitMs));
   WaitForPicture(*form);
-  EXPECT_EQ(form->Session().DrawGrid().Width(), 2 * form->ImageAreaSize().width());
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Width(), 2 * form->ImageAreaSize().width());
   EXPECT_EQ(form->Session().PixelRatio(), 2);
 }
 

@@ -21,8 +21,7 @@
 #include "app/draw_form.h"
 #include "app/size_form.h"
 #include "app/wallpaper.h"
-#include "render/picture_file.h"
-#include "render/png_file.h"
+#include "session/picture_output.h"
 
 namespace vortexa {
 
@@ -61,17 +60,6 @@ QString UnknownTypeText(const QString& fileName) {
              "%1 には保存できません。\n"
              "画像ファイルの拡張子は .bmp、.jpg、.jpeg、.jpe、.png のいずれかです。")
       .arg(QFileInfo(fileName).fileName());
-}
-
-// The picture writers' files, as the command-line renderer writes them (PNG
-// in RGB or indexed colour, never with an alpha channel); false for any other
-// extension, which writes nothing.
-bool WritePicture(const QImage& picture, const QString& fileName, int jpegPosition) {
-  if (QFileInfo(fileName).suffix().toLower() == "png") {
-    SavePng(picture, fileName);
-    return true;
-  }
-  return SavePicture(picture, fileName, jpegPosition);
 }
 
 QString FolderOf(const QString& fileName) {
@@ -129,7 +117,7 @@ QRect TDrawForm::TempSizeArea() const {
   const int margin = Dots(kTempMargin);
   const int top = Dots(ImageArea()->y() + kTempMargin);
   const int bottom = Dots(ImageArea()->y() + lbTmpMode->y() - kTempMargin);
-  return QRect(margin, top, FSession.DrawGrid().Width() - 2 * margin, bottom - top);
+  return QRect(margin, top, FSession.PictureSize().width() - 2 * margin, bottom - top);
 }
 
 void TDrawForm::CreateOutputMenu() {
@@ -170,8 +158,8 @@ void TDrawForm::TempSizeShown(bool on) {
   ImageArea()->repaint();
 }
 
-bool TDrawForm::SavePicture(const QString& fileName) const {
-  return WritePicture(FSession.DrawGrid().Picture().Image(), fileName, JpegPosition());
+bool TDrawForm::SavePicture(const QString& fileName) {
+  return FSession.SavePicture(fileName, JpegPosition());
 }
 
 bool TDrawForm::RenderAtSize(const QString& fileName, int width, int height) {
@@ -210,20 +198,16 @@ void TDrawForm::mnWallClick() {
 void TDrawForm::mnSaveClick() {
   const QString fileName = AskPictureFile(SaveFileDialog, InformDialog, FSettings.SaveDir);
   if (fileName.isEmpty()) return;
-  bool written = false;
-  FSession.RunCommand(TCommandId::SavePicture, [this, &fileName, &written](TBusyScope&) {
-    written = SavePicture(fileName);
-  });
-  if (written) RememberSaved(FSettings, fileName);
+  if (SavePicture(fileName)) RememberSaved(FSettings, fileName);
 }
 
 void TDrawForm::mnCopyClick() {
-  QGuiApplication::clipboard()->setImage(FSession.DrawGrid().Picture().Image());
+  QGuiApplication::clipboard()->setImage(FSession.Picture());
 }
 
 void TDrawForm::mnSizeSaveClick(bool copy) {
-  const int pictureWidth = FSession.DrawGrid().Width();
-  const int pictureHeight = FSession.DrawGrid().Height();
+  const int pictureWidth = FSession.PictureSize().width();
+  const int pictureHeight = FSession.PictureSize().height();
   TSizeForm form(this);
   if (FSettings.SaveWidth != 0)
     form.Prepare(FSettings.SaveWidth, FSettings.SaveHeight, pictureWidth, pictureHeight, mnSize);
@@ -251,7 +235,7 @@ QRect PrintedPictureRect(QSize picture, QSize page) {
 }
 
 void TDrawForm::PrintPicture(QPrinter& printer) const {
-  const QImage& picture = FSession.DrawGrid().Picture().Image();
+  const QImage& picture = FSession.Picture();
   printer.setDocName(tr(kDocumentName));
   printer.setCreator(tr(kDocumentName));
   QPainter painter;

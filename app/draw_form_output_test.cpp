@@ -24,6 +24,7 @@
 #include "app/size_form.h"
 #include "app/wallpaper.h"
 #include "favorites/test_files.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 namespace {
@@ -101,7 +102,7 @@ TEST_F(OutputTest, SettingsSurviveARestartAndAct) {
   EXPECT_TRUE(form->mnMagnifyRatio->actions()[3]->isChecked());
   EXPECT_EQ(form->JpegPosition(), 2);
   EXPECT_TRUE(form->mnThread->isChecked());
-  EXPECT_TRUE(form->Session().CalcGrid().Options() & kOptSingleWorker);
+  EXPECT_TRUE(TSessionParts::CalcGrid(form->Session()).Options() & kOptSingleWorker);
   EXPECT_TRUE(form->Session().ZoomAtPointer());
   EXPECT_EQ(form->tbHue->value(), 20);
   EXPECT_EQ(form->TourSpeed(), 3);
@@ -177,7 +178,7 @@ TEST_F(OutputTest, APictureBeyondMemoryIsReportedInTheStatusBar) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return form->StatusText(3).contains("メモリ"); }, kWaitMs));
   form->resize(400, 300);
   WaitIdle(*form);
-  EXPECT_EQ(form->Session().DrawGrid().Width(), form->PictureSize().width());
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Width(), form->PictureSize().width());
 }
 
 TEST_F(OutputTest, ImageSizeLineGivesUserSizesInFileOrderAheadOfThePresets) {
@@ -196,7 +197,7 @@ TEST_F(OutputTest, SizeItemsSizeThePictureAreaAndAddedSizesAreSorted) {
   form->mnSizeClick(8000600);
   WaitIdle(*form);
   EXPECT_EQ(form->ImageAreaSize(), QSize(800, 600));
-  EXPECT_EQ(form->Session().DrawGrid().Width(), 800);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Width(), 800);
   form->mnSizeAddClick();
   form->mnSizeClick(6400480);
   WaitIdle(*form);
@@ -268,7 +269,7 @@ TEST_F(OutputTest, SavingWritesByExtensionAndOnlyAWrittenPictureMovesTheFolder) 
   auto form = StartForm();
   QStringList told;
   form->InformDialog = [&](const QString& text) { told << text; };
-  const QImage& picture = form->Session().DrawGrid().Picture().Image();
+  const QImage& picture = TSessionParts::DrawGrid(form->Session()).Picture().Image();
   fs::create_directory(Path("out"));
   const struct {
     const char* name;
@@ -365,7 +366,7 @@ TEST_F(OutputTest, SavingAtASizeAsksTheSizeThenTheFileAndKeepsTheSize) {
   EXPECT_TRUE(presets.value(1).startsWith("画面サイズ[壁紙用] <"));
   EXPECT_EQ(presets.value(3), "QVGA  <320×240>");
   EXPECT_EQ(presets.size(), 3 + 9);
-  EXPECT_EQ(form->Session().DrawGrid().Width(), area.width());
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Width(), area.width());
   EXPECT_FALSE(form->lbTmpMode->isVisible());
 
   // Copying at a size puts the picture on the clipboard.
@@ -475,7 +476,7 @@ TEST_F(OutputTest, FullScreenHidesTheBarsKeepsThePictureAndRestoresTheBounds) {
   EXPECT_FALSE(form->BarsShown());
   EXPECT_EQ(form->mnFullScreen->text(), "全画面表示解除(&F)");
   EXPECT_EQ(form->ImageAreaSize(), screen);
-  EXPECT_EQ(form->Session().DrawGrid().Width(), screen.width());
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Width(), screen.width());
   EXPECT_EQ(notices.size(), 1);
 
   // The bars come at the top edge and leave when the mouse goes down; the
@@ -539,7 +540,7 @@ TEST_F(OutputTest, FullScreenWithoutBarsKeepsKeysDestinationAndPlainMoves) {
     form->Session().SetDestName(destination);
     form->ToggleBars();
     form->ToggleBars();
-    return form->Session().DrawGrid().InfoStrip().Image().copy();
+    return TSessionParts::DrawGrid(form->Session()).InfoStrip().Image().copy();
   };
   EXPECT_NE(hiddenStrip("渦巻き"), hiddenStrip(""));
 

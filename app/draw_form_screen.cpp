@@ -95,10 +95,7 @@ void TDrawForm::ToggleBars() {
   layout()->activate();
   centralWidget()->layout()->activate();
   FSession.SetOrigin(Dots(PictureTop()));
-  if (!show)
-    FSession.DrawGrid().DrawInfo(edX->text(), edY->text(), edRange->text(),
-                                 ShownFavoriteName(FSession.DestName()));
-  FSession.DrawGrid().Present();
+  FSession.PresentPicture();
 }
 
 // position is a position in the window below its menu bar.

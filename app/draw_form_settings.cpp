@@ -105,7 +105,7 @@ void TDrawForm::LoadSettings(const std::filesystem::path& file) {
   for (QAction* item : mnRestrict->actions())
     item->setChecked(s.Options & item->data().toInt());
   mnOptionClick();
-  mnSSE->setChecked(FSession.CalcGrid().Options() & kOptNoSimd);
+  mnSSE->setChecked(FSession.Options() & kOptNoSimd);
   mnWheelAtPointer->setChecked(s.WheelAtPointer);
   FSession.SetZoomAtPointer(s.WheelAtPointer);
   SetTourSpeed(s.TourSpeed);
@@ -124,7 +124,7 @@ TSettings TDrawForm::CurrentSettings() const {
   s.Height = height();
   s.MoveRatio = FSession.MoveRatio();
   s.MagnifyRatio = FSession.MagnifyRatio();
-  s.Options = FSession.CalcGrid().Options();
+  s.Options = FSession.Options();
   s.Hue = tbHue->value();
   s.ImageSizes = UserImageSizes();
   s.WheelAtPointer = mnWheelAtPointer->isChecked();

@@ -23,6 +23,7 @@
 
 #include "app/form_parts.h"
 #include "favorites/number_text.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 namespace {
@@ -81,7 +82,7 @@ class DrawFormTest : public ::testing::Test {
   }
 
   static TColor32 PicturePixel(TDrawForm& form, QPoint dot) {
-    return form.Session().DrawGrid().Picture().Pixel(dot.x(), dot.y());
+    return TSessionParts::DrawGrid(form.Session()).Picture().Pixel(dot.x(), dot.y());
   }
 
   QTemporaryDir FConfig;
@@ -100,9 +101,9 @@ TEST_F(DrawFormTest, StartUpDrawsTheHomeViewFromTheFields) {
   EXPECT_EQ(form->edRange->text(), "2");
   EXPECT_EQ(form->cbLimit->currentText(), "1000");
   EXPECT_EQ(form->Session().History().Count(), 1);
-  EXPECT_EQ(form->Session().CalcGrid().Limit(), 1000);
+  EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).Limit(), 1000);
   const QSize area = form->ImageAreaSize();
-  EXPECT_EQ(form->Session().DrawGrid().Width(), area.width());
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Width(), area.width());
   EXPECT_EQ(form->StatusText(1), QString("%1×%2").arg(area.width()).arg(area.height()));
   EXPECT_EQ(form->StatusText(2), "   0°90°凸 ");
   EXPECT_TRUE(IsElapsedText(form->StatusText(3))) << form->StatusText(3).toStdString();
@@ -170,7 +171,7 @@ TEST_F(DrawFormTest, DrawButtonAbortsARunningDrawing) {
   EXPECT_FALSE(form->Session().Busy());
   EXPECT_EQ(form->btDraw->text(), "描画");
   EXPECT_TRUE(IsElapsedText(form->StatusText(3)));
-  EXPECT_TRUE(HasUncomputedDots(form->Session().CalcGrid()));
+  EXPECT_TRUE(HasUncomputedDots(TSessionParts::CalcGrid(form->Session())));
 }
 
 TEST_F(DrawFormTest, ClosingDuringADrawingAbortsItFirst) {
@@ -183,8 +184,8 @@ TEST_F(DrawFormTest, ClosingDuringADrawingAbortsItFirst) {
   // The window closes once the stopped drawing has ended.
   EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, kWaitMs));
   EXPECT_FALSE(form->Session().Busy());
-  EXPECT_TRUE(form->Session().CalcGrid().IsIdle());
-  EXPECT_TRUE(HasUncomputedDots(form->Session().CalcGrid()));
+  EXPECT_TRUE(TSessionParts::CalcGrid(form->Session()).IsIdle());
+  EXPECT_TRUE(HasUncomputedDots(TSessionParts::CalcGrid(form->Session())));
   EXPECT_TRUE(std::filesystem::exists(OwnFile()));
 }
 
@@ -228,11 +229,13 @@ TEST_F(DrawFormTest, ResizingDrawsAgainAtTheNewSizeWhenIdle) {
   auto form = StartForm();
   form->resize(360, 380);
   EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return form->Session().DrawGrid().Width() == 360 && !form->Session().Busy(); },
+      [&] {
+        return TSessionParts::DrawGrid(form->Session()).Width() == 360 && !form->Session().Busy();
+      },
       kWaitMs));
   const QSize area = form->ImageAreaSize();
-  EXPECT_EQ(form->Session().DrawGrid().Height(), area.height());
-  EXPECT_EQ(form->Session().CalcGrid().GridWidth(), 360);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Height(), area.height());
+  EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).GridWidth(), 360);
   EXPECT_EQ(form->StatusText(1), QString("%1×%2").arg(area.width()).arg(area.height()));
   // The same view again makes no new history entry.
   EXPECT_EQ(form->Session().History().Count(), 1);
@@ -250,7 +253,7 @@ TEST_F(DrawFormTest, DebugSwitchShowsTheDebugControls) {
 TEST_F(DrawFormTest, DebugButtonsTimeASweepAndCountCliffs) {
   auto form = StartForm();
   form->Button1->click();
-  EXPECT_EQ(form->Session().DrawGrid().GetRotation(), 0);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).GetRotation(), 0);
   EXPECT_TRUE(IsElapsedText(form->StatusText(3)));
   form->Button4->click();
   EXPECT_TRUE(QRegularExpression("^\\d+\\(\\d+%\\)$").match(form->StatusText(3)).hasMatch())
@@ -280,7 +283,7 @@ TEST_F(DrawFormTest, FieldsFallBackAndClampWhenDrawing) {
     EXPECT_EQ(form->Session().View(), c.view);
     EXPECT_EQ(form->edRange->text(), c.shownRange);
     EXPECT_EQ(form->cbLimit->currentText(), c.shownLimit);
-    EXPECT_EQ(form->Session().CalcGrid().Limit(), c.view.Limit);
+    EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).Limit(), c.view.Limit);
   }
 }
 
@@ -318,7 +321,7 @@ TEST_F(DrawFormTest, TypingFiltersCharactersAndMarksTheField) {
 
 TEST_F(DrawFormTest, LoweringTheLimitRecoloursAndRaisingItContinues) {
   auto form = StartForm();
-  TCalcGrid& grid = form->Session().CalcGrid();
+  TCalcGrid& grid = TSessionParts::CalcGrid(form->Session());
   // A count no computation produces there shows whether the grid was recomputed.
   const QPoint marked = FindDot(grid, 260, 1000);
   grid.SetDot(marked.y(), marked.x(), 777);
@@ -337,7 +340,7 @@ TEST_F(DrawFormTest, LoweringTheLimitRecoloursAndRaisingItContinues) {
   EXPECT_EQ(grid.Limit(), 2000);
   EXPECT_EQ(form->cbLimit->currentText(), "2000");
   EXPECT_EQ(grid.GetDot(marked.y(), marked.x()), 777);
-  EXPECT_EQ(PicturePixel(*form, marked), form->Session().DrawGrid().GetColor(777));
+  EXPECT_EQ(PicturePixel(*form, marked), TSessionParts::DrawGrid(form->Session()).GetColor(777));
   FindDot(grid, 1000, 2000);
   EXPECT_EQ(form->Session().History().Count(), 1);
 }
@@ -362,8 +365,8 @@ TEST_F(DrawFormTest, InitialPositionResetsViewColoursAndAngles) {
   form->tbSaturation->setValue(3);
   form->cbTimes->setCurrentIndex(8);
   form->cbTimesChange();
-  form->Session().DrawGrid().SetRotation(30);
-  form->Session().DrawGrid().SetElevation(40);
+  TSessionParts::DrawGrid(form->Session()).SetRotation(30);
+  TSessionParts::DrawGrid(form->Session()).SetElevation(40);
   form->mnInitClick();
   EXPECT_EQ(form->Session().View(), (TViewState{0, 0, 2, 1000}));
   EXPECT_EQ(form->edRange->text(), "2");
@@ -371,29 +374,29 @@ TEST_F(DrawFormTest, InitialPositionResetsViewColoursAndAngles) {
   EXPECT_EQ(form->cbColor->currentIndex(), 0);
   EXPECT_EQ(form->tbHue->value(), 0);
   EXPECT_EQ(form->tbSaturation->value(), 0);
-  EXPECT_EQ(form->Session().DrawGrid().Palette().Period(), 4);
-  EXPECT_EQ(form->Session().DrawGrid().Palette().Hue(), 0);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Palette().Period(), 4);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Palette().Hue(), 0);
   EXPECT_EQ(form->StatusText(2), "   0°90°凸 ");
   EXPECT_EQ(form->Session().History().Count(), 3);
-  EXPECT_EQ(form->Session().CalcGrid().Limit(), 1000);
+  EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).Limit(), 1000);
 }
 
 TEST_F(DrawFormTest, ColourControlsRenderAgainWithoutRecomputing) {
   auto form = StartForm();
-  TCalcGrid& grid = form->Session().CalcGrid();
+  TCalcGrid& grid = TSessionParts::CalcGrid(form->Session());
   const QPoint marked = FindDot(grid, 1, 1000);
   grid.SetDot(marked.y(), marked.x(), 123);
-  const TColor32 before = form->Session().DrawGrid().GetColor(123);
+  const TColor32 before = TSessionParts::DrawGrid(form->Session()).GetColor(123);
 
   form->tbHue->setValue(20);
-  EXPECT_EQ(form->Session().DrawGrid().Palette().Hue(), 80);
-  EXPECT_NE(form->Session().DrawGrid().GetColor(123), before);
-  EXPECT_EQ(PicturePixel(*form, marked), form->Session().DrawGrid().GetColor(123));
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Palette().Hue(), 80);
+  EXPECT_NE(TSessionParts::DrawGrid(form->Session()).GetColor(123), before);
+  EXPECT_EQ(PicturePixel(*form, marked), TSessionParts::DrawGrid(form->Session()).GetColor(123));
 
   form->cbTimes->setCurrentIndex(6);
   form->cbTimesChange();
-  EXPECT_EQ(form->Session().DrawGrid().Palette().Period(), 6);
-  EXPECT_EQ(PicturePixel(*form, marked), form->Session().DrawGrid().GetColor(123));
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Palette().Period(), 6);
+  EXPECT_EQ(PicturePixel(*form, marked), TSessionParts::DrawGrid(form->Session()).GetColor(123));
   EXPECT_EQ(grid.GetDot(marked.y(), marked.x()), 123);
   EXPECT_EQ(form->Session().History().Count(), 1);
 }
@@ -409,13 +412,13 @@ TEST_F(DrawFormTest, RestrictionSwitchesSetTheGridOptions) {
   for (const auto& [item, bit] : switches) {
     SCOPED_TRACE(item->text().toStdString());
     item->trigger();
-    EXPECT_EQ(form->Session().CalcGrid().Options(), bit);
+    EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).Options(), bit);
     item->trigger();
-    EXPECT_EQ(form->Session().CalcGrid().Options(), 0);
+    EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).Options(), 0);
   }
   form->mnThread->trigger();
   form->mnSymY->trigger();
-  EXPECT_EQ(form->Session().CalcGrid().Options(), kOptSingleWorker | kOptNoMirror);
+  EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).Options(), kOptSingleWorker | kOptNoMirror);
 }
 
 TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
@@ -424,8 +427,8 @@ TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
   TInfoForm* info = form->InfoForm();
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->StatLimit(), 1000);
-  EXPECT_EQ(info->Stats().Total,
-            form->Session().DrawGrid().Width() * form->Session().DrawGrid().Height());
+  EXPECT_EQ(info->Stats().Total, TSessionParts::DrawGrid(form->Session()).Width() *
+                                     TSessionParts::DrawGrid(form->Session()).Height());
 
   form->cbLimit->setCurrentIndex(0);
   form->cbLimitSelect();
@@ -436,10 +439,11 @@ TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
   form->FormMouseMove(QPoint(10, top + 20));
   EXPECT_EQ(info->lbXdot->text(), "[10]");
   EXPECT_EQ(info->lbYdot->text(), "[20]");
-  const long double step = form->Session().CalcGrid().GetStep();
+  const long double step = TSessionParts::CalcGrid(form->Session()).GetStep();
   EXPECT_EQ(info->lbXVal->text().toStdString(),
-            FormatGeneral(step * (10 - form->Session().DrawGrid().Width() / 2), kCoordinateDigits));
-  form->Session().DrawGrid().SetRotation(10);
+            FormatGeneral(step * (10 - TSessionParts::DrawGrid(form->Session()).Width() / 2),
+                          kCoordinateDigits));
+  TSessionParts::DrawGrid(form->Session()).SetRotation(10);
   form->FormMouseMove(QPoint(11, top + 20));
   EXPECT_TRUE(info->lbXdot->text().isEmpty());
 
@@ -486,8 +490,8 @@ TEST_F(DrawFormTest, ChoosingAFavouriteDrawsItsViewAndAddsHistory) {
   EXPECT_EQ(form->tbSaturation->value(), 2);
   EXPECT_EQ(form->tbHighlight->value(), 3);
   EXPECT_EQ(form->cbTimes->currentIndex(), 6);
-  EXPECT_EQ(form->Session().DrawGrid().Palette().Period(), 6);
-  EXPECT_EQ(form->Session().CalcGrid().Limit(), 2000);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Palette().Period(), 6);
+  EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).Limit(), 2000);
   ASSERT_EQ(form->Session().History().Count(), 2);
   EXPECT_EQ(form->Session().History().GetItem(1)->Name, "渦");
   EXPECT_EQ(form->Session().History().GetItem(1)->Hue, 32);
@@ -510,7 +514,7 @@ TEST_F(DrawFormTest, CorruptFavouriteValuesStayInsideTheControls) {
   EXPECT_EQ(form->Session().View().Limit, 65000);
   EXPECT_EQ(form->cbColor->currentIndex(), 2);
   EXPECT_EQ(form->cbTimes->currentIndex(), 12);
-  EXPECT_EQ(form->Session().DrawGrid().Palette().Period(), 12);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Palette().Period(), 12);
 }
 
 }  // namespace
@@ -589,12 +593,12 @@ TEST_F(DrawFormTest, WheelAndDragsOnThePictureMoveTheView) {
   SendMouse(area, QEvent::MouseMove, middle + QPoint(30, 0), Qt::NoButton, Qt::LeftButton);
   EXPECT_TRUE(form->StatusText(3).startsWith("X=-")) << form->StatusText(3).toStdString();
   SendMouse(area, QEvent::MouseButtonRelease, middle + QPoint(30, 0), Qt::LeftButton, Qt::NoButton);
-  const long double step = form->Session().CalcGrid().GetStep();
+  const long double step = TSessionParts::CalcGrid(form->Session()).GetStep();
   EXPECT_NEAR(form->Session().View().CenterX.ToDouble(), static_cast<double>(-30 * step), 1e-15);
 
   SendMouse(area, QEvent::MouseButtonPress, middle, Qt::RightButton, Qt::RightButton);
   SendMouse(area, QEvent::MouseMove, middle + QPoint(0, 40), Qt::NoButton, Qt::RightButton);
-  EXPECT_EQ(form->Session().DrawGrid().GetElevation(), 80);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).GetElevation(), 80);
   EXPECT_EQ(form->StatusText(2), "   0°80°凸 ");
   SendMouse(area, QEvent::MouseButtonRelease, middle + QPoint(0, 40), Qt::RightButton,
             Qt::NoButton);
@@ -752,7 +756,8 @@ TEST_F(DrawFormTest, CtrlCCopiesThePictureUnlessAFieldHasTextSelected) {
   form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
   QClipboard* clipboard = QGuiApplication::clipboard();
-  const QSize picture(form->Session().DrawGrid().Width(), form->Session().DrawGrid().Height());
+  const QSize picture(TSessionParts::DrawGrid(form->Session()).Width(),
+                      TSessionParts::DrawGrid(form->Session()).Height());
   const struct {
     const char* what;
     QWidget* focus;
@@ -814,10 +819,12 @@ TEST_F(DrawFormTest, AResizeDuringADrawingIsDrawnWhenItEnds) {
   });
   StartDeepDrawing(*form);
   EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return form->Session().DrawGrid().Width() == 360 && !form->Session().Busy(); },
+      [&] {
+        return TSessionParts::DrawGrid(form->Session()).Width() == 360 && !form->Session().Busy();
+      },
       kWaitMs));
-  EXPECT_EQ(form->Session().DrawGrid().Height(), form->ImageAreaSize().height());
-  EXPECT_EQ(form->Session().CalcGrid().GridWidth(), 360);
+  EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Height(), form->ImageAreaSize().height());
+  EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).GridWidth(), 360);
 }
 
 }  // namespace

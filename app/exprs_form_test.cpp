@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "app/draw_form.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 namespace {
@@ -94,7 +95,7 @@ class ExprsFormTest : public ::testing::Test {
     EXPECT_NE(FForm->ExprsForm(), nullptr);
     return *FForm->ExprsForm();
   }
-  const TCalcGrid& Grid() const { return FForm->Session().CalcGrid(); }
+  const TCalcGrid& Grid() const { return TSessionParts::CalcGrid(FForm->Session()); }
 
   void Mouse(QEvent::Type type, QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons) {
     QWidget* pad = Exprs().Graph;
@@ -362,7 +363,7 @@ TEST_F(ExprsFormTest, DraggingWhileTheEngineRunsNeverTouchesItsProgram) {
   form.cbAuto->setChecked(true);
   form.Button1->click();
   Press(MarkerDot(0, 0));
-  TCalcGrid& grid = FForm->Session().CalcGrid();
+  TCalcGrid& grid = TSessionParts::CalcGrid(FForm->Session());
   for (int step = 1; step <= 6; ++step) {
     grid.Start(ccDraw);  // busy with the last program
     Move(MarkerDot(10 * step, 50));

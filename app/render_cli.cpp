@@ -1,4 +1,4 @@
-// vortexa-render: computes one view through the engine and writes its picture.
+// vortexa-render: computes one view through a session and writes its picture.
 #include <QImage>
 #include <chrono>
 #include <cstdio>
@@ -9,28 +9,13 @@
 #include "app/render_jobs.h"
 #include "app/render_options.h"
 #include "app/stage_clock.h"
-#include "engine/calc_grid.h"
 #include "engine/team_size.h"
 #include "favorites/whole_file.h"
-#include "formula/evaluate.h"
-#include "formula/formula_kernel.h"
-#include "render/canvas.h"
-#include "render/draw_grid.h"
-#include "render/picture_file.h"
 #include "render/png_file.h"
 #include "session/session.h"
 
 namespace vortexa {
 namespace {
-
-// Composes through the same Render the window uses.
-void ComposePicture(TDrawGrid& draw, const TRenderRequest& request) {
-  draw.SetRotation(request.Rotation);
-  draw.SetElevation(request.Elevation);
-  draw.SetConvex(!request.Concave);
-  draw.SetThickWalls(!request.ThinWalls);
-  draw.Render(true);
-}
 
 // Every file appears under its name only when written completely. Throws
 // TPictureFileError when the picture could not be written. BMP and JPEG
@@ -49,13 +34,12 @@ void WritePicture(const QImage& picture, const TRenderRequest& request, TStageCl
 }
 
 // Raw little-endian unsigned 16-bit counts, row-major, row 0 first.
-void WriteCounts(const TCalcGrid& grid, const std::string& path) {
+void WriteCounts(const TFinishedGrid& grid, const std::string& path) {
   std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(grid.GridWidth()) * grid.GridHeight() * 2);
-  for (int row = 0; row < grid.GridHeight(); ++row) {
-    const TDot* dots = grid.RowPtr(row);
-    for (int col = 0; col < grid.GridWidth(); ++col) {
-      const TDot dot = LoadDot(dots[col]);
+  bytes.reserve(static_cast<std::size_t>(grid.Width()) * grid.Height() * 2);
+  for (int row = 0; row < grid.Height(); ++row) {
+    for (int col = 0; col < grid.Width(); ++col) {
+      const TDot dot = grid.Dot(col, row);
       bytes.push_back(static_cast<char>(dot & 0xFF));
       bytes.push_back(static_cast<char>(dot >> 8));
     }
@@ -63,23 +47,20 @@ void WriteCounts(const TCalcGrid& grid, const std::string& path) {
   WriteFileWhole(path, bytes, TTargetKinds::kStreamsToo);
 }
 
-// The view goes through the window's session: loaded, shown and computed by
-// the same commands; only the bare computation is timed.
+// The view goes through the window's session: loaded, shown, computed and
+// composed by the same commands. Nothing is shown while it computes, so the
+// timing is the computation's and the one composition of its end.
 int Run(const TRenderRequest& request, TStageClock& clock) {
   TNullCanvas canvas;
   TSession session(canvas, canvas);
-  TCalcGrid& grid = session.CalcGrid();
-  TDrawGrid& draw = session.DrawGrid();
   session.Resize(request.Width, request.Height);
-  TRequestedFormula formula;
-  PrepareSession(session, request, formula);
+  PrepareSession(session, request);
 
   clock.Lap("allocation");
   const auto start = std::chrono::steady_clock::now();
-  grid.Start(ccDraw);
-  grid.WaitIdle();
+  session.DrawView(TSession::TPassDisplay::FinalOnly);
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  if (const TCalcFault fault = grid.LastFault(); fault.Failed) {
+  if (const TCalcFault fault = session.LastFault(); fault.Failed) {
     std::cerr << "vortexa-render: " << fault.UncomputedDots
               << " dots could not be computed: " << fault.Error << "\n";
     return 1;
@@ -87,22 +68,24 @@ int Run(const TRenderRequest& request, TStageClock& clock) {
   clock.Lap("computation");
 
   TCalcStats stats;
-  grid.GetStatistics(0, 1, request.Limit, {}, stats);  // no histogram wanted
+  session.FinishedGrid().Statistics(0, 1, request.Limit, {}, stats);  // no histogram wanted
   std::printf(
       "kernel=%d ms=%lld escaped=%d inside=%d predicted=%d workers=%d,%d,%d processors=%d\n",
-      grid.GetKernel(),
+      session.Kernel(),
       static_cast<long long>(
           std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
-      stats.Escaped, stats.Inside, stats.Predicted, grid.PassTeamSize(1), grid.PassTeamSize(2),
-      grid.PassTeamSize(3), AllowedProcessorCount());
+      stats.Escaped, stats.Inside, stats.Predicted, session.PassTeamSize(1),
+      session.PassTeamSize(2), session.PassTeamSize(3), AllowedProcessorCount());
   // The view as the window would copy it, every digit of the centre kept.
   std::printf("view=%s\n", session.ReproductionText().c_str());
   clock.Lap("statistics");
 
-  if (!request.CountsPath.empty()) WriteCounts(grid, request.CountsPath);
-  ComposePicture(draw, request);
+  if (!request.CountsPath.empty()) WriteCounts(session.FinishedGrid(), request.CountsPath);
+  // A flat picture is composed already; a relief or a turn is composed once more.
+  if (request.Rotation != 0 || request.Elevation != 90 || request.Concave || request.ThinWalls)
+    session.SetAngles(request.Rotation, request.Elevation, !request.Concave, !request.ThinWalls);
   clock.Lap("composition");
-  WritePicture(draw.Picture().Image(), request, clock);
+  WritePicture(session.Picture(), request, clock);
   return 0;
 }
 

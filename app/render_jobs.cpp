@@ -13,6 +13,7 @@
 #include "formula/evaluate.h"
 #include "render/png_stream.h"
 #include "render/video_module.h"
+#include "session/formula_state.h"
 #include "session/poster.h"
 #include "session/tour_video.h"
 #include "session/zoom_video.h"
@@ -72,8 +73,7 @@ TTourRoute RequestedRoute(const TRenderRequest& request, TMBList& favorites) {
 int RunZoomVideo(const TRenderRequest& request, TVideoSink& video) {
   TNullCanvas canvas;
   TSession session(canvas, canvas);
-  TRequestedFormula formula;
-  PrepareSession(session, request, formula);
+  PrepareSession(session, request);
   session.Resize(request.Width, request.Height);
   const int frames = VideoFrames(request);
   TProgressLine progress("frames");
@@ -93,10 +93,9 @@ int RunTourVideo(const TRenderRequest& request, TVideoSink& video) {
   const TTourVideoJob job{request.Width,     request.Height,
                           request.Fps,       VideoFrames(request),
                           request.TourSpeed, RequestedRoute(request, favorites)};
-  TRequestedFormula formula;
   TProgressLine progress("frames");
   const int made = FilmTour(
-      job, [&](TSession& session) { PrepareSession(session, request, formula); },
+      job, [&](TSession& session) { PrepareSession(session, request); },
       [&](const QImage& frame) {
         video.AddFrame(frame);
         progress.Update(video.FramesAdded(), job.MaxFrames);
@@ -108,33 +107,17 @@ int RunTourVideo(const TRenderRequest& request, TVideoSink& video) {
 
 }  // namespace
 
-TMBItem RequestedView(const TRenderRequest& request) {
-  TMBItem view;
-  view.X = request.CenterX;
-  view.Y = request.CenterY;
-  view.Range = request.Range;
-  view.Limit = request.Limit;
-  const TColorPositions& colors = request.Colors;
-  view.ColorIndex = static_cast<std::int8_t>(colors.ColorMode);
-  view.Hue = static_cast<std::int8_t>(colors.Hue);
-  view.Saturation = static_cast<std::int8_t>(colors.Saturation);
-  view.Highlight = static_cast<std::int8_t>(colors.Highlight);
-  view.Period = static_cast<std::int8_t>(colors.Period);
-  return view;
-}
-
-void PrepareSession(TSession& session, const TRenderRequest& request, TRequestedFormula& formula) {
+void PrepareSession(TSession& session, const TRenderRequest& request) {
   session.SetOptions(request.Options);
-  session.LoadView(RequestedView(request));
+  session.LoadView(StartView(request), request.Colors);
   session.ShowView();
+  std::shared_ptr<const TRecurrence> formula;
   if (!request.Formula.empty()) {
-    CheckFormula(request.Formula, formula.Program);
-    BindParameters(formula.Program, request.A, request.B);
-    formula.Recurrence.emplace(formula.Program);
+    TTokenList program;
+    CheckFormula(request.Formula, program);
+    formula = std::make_shared<TOwnedFormula>(program, request.A, request.B);
   }
-  session.CalcGrid().SetFormula(request.IsMandel,
-                                formula.Recurrence ? &*formula.Recurrence : nullptr,
-                                request.ParamRe, request.ParamIm);
+  session.SetFormula(request.IsMandel, std::move(formula), request.ParamRe, request.ParamIm);
 }
 
 int RunStitch(const TRenderRequest& request) {
@@ -148,8 +131,7 @@ int RunStitch(const TRenderRequest& request) {
 int RunBands(const TRenderRequest& request) {
   TNullCanvas canvas;
   TSession session(canvas, canvas);
-  TRequestedFormula formula;
-  PrepareSession(session, request, formula);
+  PrepareSession(session, request);
   const int count = std::max(request.TileCount, 1);
   TBandJob job{
       request.Width, request.Height, BandFirstRow(request.Height, count, request.TileIndex),

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <string_view>
 
-#include "engine/dot.h"
 #include "favorites/mb_item.h"
 #include "favorites/number_text.h"
 #include "formula/syntax.h"

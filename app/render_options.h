@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/deep_real.h"
 #include "formula/token_list.h"
 #include "session/view_input.h"
 

@@ -18,6 +18,7 @@
 #include "bench_clock.h"
 #include "engine/calc_grid.h"
 #include "render/draw_grid.h"
+#include "session/display_driver.h"
 #include "session/session.h"
 
 namespace vortexa::bench {
@@ -67,6 +68,7 @@ void DrawAgainstBareComputation() {
   TCalcGrid grid;
   TOffscreenCanvas canvas(width, height);
   TDrawGrid draw(grid, canvas);
+  TDisplayDriver driver(grid, draw);
   draw.SetSize(width, height);
   grid.SetView(0, 0, 1000, 2);
   draw.SetLimit(1000);
@@ -77,7 +79,7 @@ void DrawAgainstBareComputation() {
     grid.WaitIdle();
     bare.push_back(MsSince(start));
     start = TClock::now();
-    draw.Draw(canvas, false);
+    driver.Draw(canvas, false);
     drawn.push_back(MsSince(start));
     // The part no display loop can hide: composing and presenting the final picture.
     start = TClock::now();
@@ -137,7 +139,7 @@ void PointerZoomFrames() {
   session.Wheel(true, {}, false, QPoint(200, 150));
   const int index = WheelZoomIndex(true, session.MagnifyRatio(), false, false);
   std::vector<double> frames(canvas.FrameMs.begin(),
-                             canvas.FrameMs.begin() + TDrawGrid::kZoomFrames[index]);
+                             canvas.FrameMs.begin() + TDisplayDriver::kZoomFrames[index]);
   std::printf("zoom at the pointer %dx%d: %zu frames, median %.1f ms, max %.1f ms per frame\n",
               width, height, frames.size(), Median(frames),
               *std::max_element(frames.begin(), frames.end()));
@@ -148,23 +150,24 @@ void ZoomFrames() {
   TCalcGrid grid;
   TOffscreenCanvas canvas(width, height);
   TDrawGrid draw(grid, canvas);
+  TDisplayDriver driver(grid, draw);
   draw.SetSize(width, height);
   grid.SetView(-0.5L, 0, 1000, 1.5L);
   draw.SetLimit(1000);
-  draw.Draw(canvas, false);
+  driver.Draw(canvas, false);
   const struct {
     int index;
     const char* name;
   } zooms[] = {{0, "magnify 16"}, {3, "magnify 2"}, {7, "reduce 1/16"}};
   long double range = 1.5L;
   for (const auto& zoom : zooms) {
-    range /= TDrawGrid::kZoomRatio[zoom.index];
+    range /= TDisplayDriver::kZoomRatio[zoom.index];
     grid.SetView(-0.5L, 0, 1000, range);
     canvas.StartFrames();
-    draw.Zoom(canvas, zoom.index, {});
+    driver.Zoom(canvas, zoom.index, {});
     // The animation's frames come first; the pass displays and colour frames follow.
     std::vector<double> frames(canvas.FrameMs.begin(),
-                               canvas.FrameMs.begin() + TDrawGrid::kZoomFrames[zoom.index]);
+                               canvas.FrameMs.begin() + TDisplayDriver::kZoomFrames[zoom.index]);
     std::printf("zoom %-12s %dx%d: %zu frames, median %.1f ms, max %.1f ms per frame\n", zoom.name,
                 width, height, frames.size(), Median(frames),
                 *std::max_element(frames.begin(), frames.end()));

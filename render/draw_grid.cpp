@@ -23,9 +23,6 @@ constexpr TColor32 kFrontAlpha = 0x7F000000;
 constexpr int kMaxWallAlpha = 10;
 // Dots of rise per height unit and picture row at the full relief seen edge-on.
 constexpr double kRisePerRow = 0.00045625;
-// An animation faster or slower than this adapts its frame count.
-constexpr std::int64_t kMinAnimationMs = 500;
-constexpr std::int64_t kMaxAnimationMs = 1000;
 
 TFixed FixedSin(int degrees) {
   return Fixed(static_cast<double>(std::sin(degrees * std::numbers::pi_v<float> / 180)));
@@ -377,70 +374,6 @@ int TDrawGrid::ShowCliffs() {
   }
   Present();
   return cliffs;
-}
-
-// ---- animations ----
-
-std::int64_t TDrawGrid::WaitFrame(TEventPump& pump, int interval, std::int64_t& last, int minSleep,
-                                  bool untilIdle) {
-  const std::int64_t elapsed = pump.NowMs() - last;
-  const std::int64_t sleep = std::max<std::int64_t>(minSleep, interval - elapsed);
-  if (sleep > 0 && untilIdle)
-    pump.SleepMsUnless(static_cast<int>(sleep), [this] { return FGrid.IsIdle(); });
-  else if (sleep > 0)
-    pump.SleepMs(static_cast<int>(sleep));
-  last = pump.NowMs();
-  return elapsed;
-}
-
-void TDrawGrid::AdaptFrames(int frames, std::int64_t elapsed) {
-  if (elapsed >= kMinAnimationMs && elapsed <= kMaxAnimationMs) return;
-  const double adapted = std::nearbyint(frames * 1000.0 / std::max<std::int64_t>(elapsed, 1));
-  FFrames = static_cast<int>(std::clamp(adapted, double(kMinFrames), double(kMaxFrames)));
-}
-
-void TDrawGrid::AnimateTilt(TEventPump& pump, bool down) {
-  const int frames = FFrames;
-  const std::int64_t start = pump.NowMs();
-  std::int64_t last = start;
-  for (int k = 1; k <= frames; ++k) {
-    const int step = down ? frames - k : k;
-    SetReliefStep(step);
-    const bool final = step == frames;
-    WaitFrame(pump, final ? 0 : kFrameIntervalMs, last, 0);
-    Render(final);
-    pump.ProcessEvents();
-  }
-  AdaptFrames(frames, pump.NowMs() - start);
-}
-
-void TDrawGrid::ChangePeriod(TEventPump& pump, int index, int speed) {
-  const int old = FPalette.Period();
-  FPalette.SetPeriod(index);
-  if (index == old) return;
-  // A speed of 0 or less would never reach the new period.
-  if ((FGrid.Options() & kOptNoZoomAnimation) || speed <= 0) {
-    Render(true);
-    return;
-  }
-  const float multiplier = static_cast<float>(PeriodMultiplier(old));
-  const float distance = static_cast<float>(old - index);
-  const float stride = std::copysign(0.01f * static_cast<float>(speed), distance);
-  {
-    // The exact mapping returns also when a frame fails.
-    struct TScaleReset {
-      TPalette& palette;
-      ~TScaleReset() { palette.SetPeriodScale(0); }
-    } reset{FPalette};
-    for (float s = 0; std::fabs(s) < std::fabs(distance);) {
-      s += stride;
-      FPalette.SetPeriodScale(multiplier * std::exp2(s) / 64);
-      Render(true);
-      pump.ProcessEvents();
-      pump.SleepMs(kFrameIntervalMs);
-    }
-  }
-  Render(true);
 }
 
 // ---- canvas ----

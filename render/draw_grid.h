@@ -1,15 +1,15 @@
 // TDrawGrid: turns the calculation grid's counts into the picture: flat,
-// rotated or as a relief, with the masks, the information strip and the
-// hand-over to the window canvas.
+// rotated or as a relief, with the masks, the information strip, the frames
+// of the pass displays and animations, and the hand-over to the window
+// canvas. It never starts the engine and keeps no clock: the display driver
+// (session/display_driver.h) decides when which frame is composed.
 #pragma once
 
 #include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QTransform>
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <vector>
 
@@ -47,8 +47,8 @@ class TDrawGrid {
   TColor32 GetColor(TDot count) const { return FPalette.GetColor(count); }
   TColor GetPaletteColor(int index) const { return FPalette.GetPaletteColor(index); }
   const TPalette& Palette() const { return FPalette; }
-  // Animates from the current period to `index`, 0.01 × speed octaves per frame.
-  void ChangePeriod(TEventPump& pump, int index, int speed);
+  // Periods between two positions while the colours glide; 0 ends the glide.
+  void SetPeriodScale(float scale) { FPalette.SetPeriodScale(scale); }
 
   // Size and placement.
   void SetSize(int width, int height);
@@ -85,7 +85,9 @@ class TDrawGrid {
   // Relief rise of an animation step 0..Frames(); kFullRelief is always the full relief.
   void SetReliefStep(int step);
   TFixed HeightScale() const { return FHeightScale; }
+  // Frames of a relief or colour animation; a new size starts at kMaxFrames.
   int Frames() const { return FFrames; }
+  void SetFrames(int frames) { FFrames = frames; }
 
   // Grid-to-window (inverse: window-to-grid) mappings of positions or, when
   // relative, of offsets.
@@ -97,8 +99,6 @@ class TDrawGrid {
   // Composes the whole picture and presents it; without full the walls stay out.
   void Render(bool full);
   void Flatten();
-  // The relief rises (down = false) or sinks to flat over Frames() frames.
-  void AnimateTilt(TEventPump& pump, bool down);
   // Shows the wall-marked dots white on black; returns their number.
   int ShowCliffs();
   void Present();
@@ -108,41 +108,34 @@ class TDrawGrid {
   TBitmap32& Picture() { return FBitmap; }
   const TBitmap32& InfoStrip() const { return FInfoBitmap; }
 
-  // ---- progressive display and view animations ----
-  // Ratio index of the magnify and reduce commands: ratio and animation frames.
-  static constexpr std::array<float, 8> kZoomRatio = {16, 8, 4, 2, 0.5f, 0.25f, 0.125f, 0.0625f};
-  static constexpr std::array<int, 8> kZoomFrames = {33, 30, 27, 24, 24, 27, 30, 33};
-
-  // What a zoom does to the colours and the relief after the new counts are in.
-  struct TColorMorph {
-    bool RaiseRelief = true;
-    int DHue = 0;  // steps per frame
-    int DSaturation = 0;
-    int DHighlight = 0;
-  };
-
-  // Called during the pass displays and zoom animations; setting abort during
-  // a pass display aborts the computation.
-  std::function<void(int percent, bool& abort)> OnProgress;
-
-  // Each returns only when the calculation grid's command has ended; meanwhile
-  // the pump keeps the window handling events, and an abort reported through
-  // OnProgress stops the computation.
-  void Draw(TEventPump& pump, bool noProgress);
-  // Computes without showing anything until the final picture.
-  void Redraw(TEventPump& pump);
-  void DrawScrolled(TEventPump& pump, QPoint offset);
-  void RaiseLimit(TEventPump& pump);
-  // Zooms by the table's ratio. The grid dot `anchor` dots from the centre,
-  // shown `shownAnchor` pixels from the picture's centre, keeps its place.
-  void Zoom(TEventPump& pump, int index, const TColorMorph& morph, QPoint anchor = {},
-            QPoint shownAnchor = {});
-  // Zooms by ratio about (cx + dx, cy + dy), drifting towards that point.
-  void ZoomTo(TEventPump& pump, int dx, int dy, long double ratio);
-  void AnimateColors(TEventPump& pump, const TColorMorph& morph);
+  // ---- frames of the pass displays and zoom animations ----
+  // The next pass display blanks the picture first: a quick drawing ends
+  // before one is shown, and its finish covers the whole picture anyway.
+  void ClearBeforeShowing() { FClearBeforeShowing = true; }
+  // A pass display begins: until it shows the final pass whole, the finish
+  // composes the whole picture.
+  void ForgetFinalPass() { FFinalPassShown = false; }
+  // Shows the rows of `pass` the grid has computed from `row` on and moves
+  // `row` past them; blocks lying wholly in `skip` are left as they are.
+  void ShowPassRows(int& row, int pass, const QRect& skip);
+  // The computation ended: a flat picture is composed (only what the repair
+  // changed, when the pass display already showed every final dot); false
+  // for a relief, which is left to rise.
+  bool ComposeFinished();
   // A w × h rectangle scaled about the centre (tipped: about a point nearer the
   // bottom edge), moved by (−dx, −dy).
   QRect ScaledRect(int width, int height, double scale, int dx, int dy, bool tipped) const;
+  // The move that keeps a point `anchor` from the centre in place when a
+  // picture is scaled about its centre.
+  static QPoint AnchorShift(QPoint anchor, double scale);
+  // A zoom by `ratio`: the old picture scaled by z (1 < z ≤ ratio on the way)
+  // about the anchor, with a quarter-size preview of the new counts.
+  void BeginZoomFrames(double ratio);
+  void ComposeZoomFrame(double ratio, double z, QPoint anchor);
+  // A drifting zoom: the preview and the old picture in the rectangles given.
+  void BeginDriftFrames();
+  void ComposeDriftFrame(const QRect& preview, const QRect& snapshot);
+  void EndZoomFrames();
 
   // Mouse drag of the picture.
   void TakeSnapshot();
@@ -168,31 +161,15 @@ class TDrawGrid {
   void RebuildMasks();
   QPointF RotatedOutlineCorner(QPointF corner) const;
   QTransform TiltTransform() const;
-  // With untilIdle the sleep ends early once the grid's command has ended.
-  std::int64_t WaitFrame(TEventPump& pump, int interval, std::int64_t& last, int minSleep,
-                         bool untilIdle = false);
-  void AdaptFrames(int frames, std::int64_t elapsed);
 
-  // ---- progressive display and view animations ----
-  void ShowPass(TEventPump& pump, int pass, const QRect& skip);
+  // ---- pass displays and zoom frames ----
   void CopyComputedRows(int& row, int pass, int step, const QRect& skip, bool toPreview);
   int BlockSize(int step, bool toPreview) const;
-  void CopyPreviewRows(int& pass, int& row);
-  // Waits for the grid's command to end while the window handles events;
-  // an abort reported meanwhile stops the computation.
-  void WaitUntilIdle(TEventPump& pump);
-  void SinkRelief(TEventPump& pump);
-  void FinishDraw(TEventPump& pump);
+  void CopyPreviewRows();
   void RecolorRepairedAreas();
-  // True when the handler asks for an abort.
-  bool ReportProgress(int percent);
-  void BeginZoomFrame();
-  void EndZoomFrame(TEventPump& pump, int k, int frames, int interval, std::int64_t& last);
+  void BeginPreview(bool transparent);
+  void EndZoomFrame();
   void FillMasks(TBitmap32& bitmap, TColor32 color) const;
-  void ReleaseAnimationBitmaps();
-  void AnimateZoom(TEventPump& pump, int index, QPoint anchor);
-  static QPoint AnchorShift(QPoint anchor, double scale);
-  void AnimateZoomTo(TEventPump& pump, int dx, int dy, long double ratio);
   void DrawCentreLines();
 
   TCalcGrid& FGrid;
@@ -219,8 +196,6 @@ class TDrawGrid {
   bool FConvex = true;
   bool FThickWalls = true;
   bool FHeightsStale = true;
-  // A new drawing blanks the picture only when a pass is first shown: a quick
-  // one ends before that, and its finish covers the whole picture anyway.
   bool FClearBeforeShowing = false;
   // The last pass display coloured every dot of a plain picture at the final
   // pass; any render of the whole picture makes it false again.
@@ -231,6 +206,9 @@ class TDrawGrid {
   // Hold pictures only during an animation or a drag.
   TBitmap32 FSnapshot;
   TBitmap32 FPreview;
+  // How far the preview has taken the new counts.
+  int FPreviewPass = 1;
+  int FPreviewRow = 0;
 };
 
 }  // namespace vortexa

@@ -358,72 +358,9 @@ TEST_F(DrawGridTest, PointMappingsRoundTrip) {
   EXPECT_EQ(draw.TiltPoint({0, 5}, true, true), QPoint(0, 10));
 }
 
-TEST_F(DrawGridTest, ReliefRisesOverAllFramesAndEndsWithWalls) {
-  Fill(30, 20, Landscape);
-  draw.SetElevation(40);
-  draw.AnimateTilt(canvas, false);
-  ASSERT_EQ(canvas.presents.size(), 16u);
-  const QImage risen = canvas.presents.back().image;
-  draw.Render(true);
-  EXPECT_EQ(canvas.presents.back().image, risen);
-  // 15 paced frames of 40 ms: within half a second to a second, no adaptation.
-  EXPECT_EQ(canvas.sleeps, std::vector<int>(15, kFrameIntervalMs));
-  EXPECT_EQ(draw.Frames(), 16);
-  EXPECT_EQ(canvas.eventRounds, 16);
-}
-
-TEST_F(DrawGridTest, SinkingEndsFlat) {
-  Fill(30, 20, Landscape);
-  draw.SetElevation(40);
-  draw.AnimateTilt(canvas, true);
-  const QImage sunk = canvas.presents.back().image;
-  draw.Flatten();
-  EXPECT_EQ(canvas.presents.back().image, sunk);
-}
-
-TEST_F(DrawGridTest, SlowFramesReduceTheFrameCount) {
-  struct {
-    int msPerFrame, frames;
-  } cases[] = {{0, 16}, {60, 16}, {100, 10}, {300, 6}};
-  for (const auto& c : cases) {
-    Fill(30, 20, Landscape);  // a new size starts again at 16 frames
-    draw.SetElevation(40);
-    canvas.msPerPresent = c.msPerFrame;
-    draw.AnimateTilt(canvas, false);
-    EXPECT_EQ(draw.Frames(), c.frames) << c.msPerFrame;
-  }
-}
-
-TEST_F(DrawGridTest, ChangePeriodAnimatesAndEndsOnTheExactPeriod) {
-  Fill(20, 10, Landscape);
-  draw.ChangePeriod(canvas, 4, 50);  // unchanged
-  EXPECT_TRUE(canvas.presents.empty());
-
-  draw.ChangePeriod(canvas, 6, 50);  // two octaves in steps of a half: 4 frames and the exact one
-  EXPECT_EQ(canvas.presents.size(), 5u);
-  EXPECT_EQ(canvas.sleeps, std::vector<int>(4, kFrameIntervalMs));
-  EXPECT_FALSE(draw.Palette().PeriodAnimating());
-  EXPECT_EQ(draw.Palette().Period(), 6);
-  const QImage exact = canvas.presents.back().image;
-  draw.Render(true);
-  EXPECT_EQ(canvas.presents.back().image, exact);
-  // Half-way the spread of colours lies between the two periods.
-  EXPECT_NE(canvas.presents[1].image, exact);
-
-  canvas.presents.clear();
-  grid.SetOptions(kOptNoZoomAnimation);
-  draw.ChangePeriod(canvas, 2, 50);
-  EXPECT_EQ(canvas.presents.size(), 1u);
-  grid.SetOptions(0);
-  canvas.presents.clear();
-  draw.ChangePeriod(canvas, 3, 0);  // no speed: straight to the new period
-  EXPECT_EQ(canvas.presents.size(), 1u);
-}
-
 TEST_F(DrawGridTest, EmptyPictureDrawsNothing) {
   draw.SetSize(0, 0);
   draw.Render(true);
-  draw.AnimateTilt(canvas, false);
   EXPECT_EQ(draw.ShowCliffs(), 0);
   EXPECT_TRUE(canvas.presents.empty());
 }

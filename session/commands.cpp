@@ -20,6 +20,7 @@ constexpr std::array kCommandTable = {
     TCommandRule{Magnify, kRefused, kAlways},
     TCommandRule{Scroll, kRefused, kAlways},
     TCommandRule{SwitchRelief, kRefused, kAlways},
+    TCommandRule{SetAngles, kRefused, kAlways},
     TCommandRule{Drag, kRefused, kAlways},
     TCommandRule{HistoryBack, kRefused, TAvailability::CanGoBack},
     TCommandRule{HistoryForward, kRefused, TAvailability::CanGoForward},

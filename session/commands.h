@@ -16,6 +16,7 @@ enum class TCommandId {
   Magnify,
   Scroll,
   SwitchRelief,
+  SetAngles,
   Drag,
   HistoryBack,
   HistoryForward,

@@ -6,6 +6,7 @@
 
 #include "render/overlap_job.h"
 #include "session/compute.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 
@@ -19,8 +20,8 @@ void RenderBands(TSession& session, const TBandJob& job,
   if (job.FirstRow < 0 || job.LastRow > job.Height || job.FirstRow >= job.LastRow ||
       job.BandRows < 1)
     throw std::invalid_argument("bands outside the picture");
-  TCalcGrid& grid = session.CalcGrid();
-  TDrawGrid& draw = session.DrawGrid();
+  TCalcGrid& grid = TSessionParts::CalcGrid(session);
+  TDrawGrid& draw = TSessionParts::DrawGrid(session);
   const int options = grid.Options();
   grid.SetOptions(options | kOptNoPrediction | kOptNoMirror);
   TOverlapJob encoding;

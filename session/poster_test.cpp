@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "render/canvas.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 namespace {
@@ -41,10 +42,10 @@ QImage WholePicture(const TView& view, int width, int height) {
   TSession session(canvas, canvas);
   session.SetOptions(kOptNoPrediction | kOptNoMirror);
   Show(session, view, width, height);
-  session.CalcGrid().Start(ccDraw);
-  session.CalcGrid().WaitIdle();
-  session.DrawGrid().Render(true);
-  return session.DrawGrid().Picture().Image().copy();
+  TSessionParts::CalcGrid(session).Start(ccDraw);
+  TSessionParts::CalcGrid(session).WaitIdle();
+  TSessionParts::DrawGrid(session).Render(true);
+  return TSessionParts::DrawGrid(session).Picture().Image().copy();
 }
 
 TEST(RenderBands, BandsJoinIntoTheWholePicture) {

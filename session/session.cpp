@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "favorites/number_text.h"
+#include "session/language.h"
 
 namespace vortexa {
 
@@ -12,7 +13,7 @@ namespace {
 
 // What zooms do to the colours and the relief once the new counts are in:
 // the relief rises again, the colours stay.
-constexpr TDrawGrid::TColorMorph kZoomMorph{};
+constexpr TDisplayDriver::TColorMorph kZoomMorph{};
 
 // Ratio positions step from ×2 (position 0) to ×16 (position 3).
 constexpr int kLastMagnifyIndex = 3;
@@ -42,7 +43,7 @@ QPoint ScrollSigns(int tag) {
 }
 
 TSession::TSession(TCanvas& canvas, TEventPump& pump) : FPump(pump), FDrawGrid(FCalcGrid, canvas) {
-  FDrawGrid.OnProgress = [this](int percent, bool& abort) {
+  FDriver.OnProgress = [this](int percent, bool& abort) {
     FProgress = percent;
     if (FObserver) FObserver->ProgressChanged();
     abort = FAbortRequested;
@@ -123,16 +124,18 @@ std::string TSession::RangeText() const {
 
 void TSession::ShowView() {
   FCalcGrid.SetView(FView.CenterX, FView.CenterY, FView.Limit, FView.Range);
-  FDrawGrid.DrawInfo(QString::fromStdString(XText()), QString::fromStdString(YText()),
-                     QString::fromStdString(RangeText()), QString::fromStdString(FDestName));
+  DrawInfo();
   FDrawGrid.SetLimit(FView.Limit);
   Notify(&TSessionObserver::ViewShown);
 }
 
-void TSession::DrawView() {
-  // Passes are always shown as they finish.
-  constexpr bool kNoProgress = false;
-  RunCommand(TCommandId::Draw, [this](TBusyScope& busy) { FDrawGrid.Draw(busy, kNoProgress); });
+bool TSession::DrawView(TPassDisplay display) {
+  return RunCommand(TCommandId::Draw, [this, display](TBusyScope& busy) {
+    if (display == TPassDisplay::FinalOnly)
+      FDriver.Redraw(busy);
+    else
+      FDriver.Draw(busy, false);
+  });
 }
 
 TMBItem TSession::StoreView(const std::string& name) const {
@@ -154,10 +157,25 @@ TMBItem TSession::StoreView(const std::string& name) const {
 // Records come from files and pasted texts: values outside the controls'
 // ranges are brought into them instead of reaching the palette or the grid.
 void TSession::LoadView(const TMBItem& item) {
-  FView = {item.X, item.Y, item.Range, std::clamp(item.Limit, 1, kMaxLimit)};
+  LoadView({item.X, item.Y, item.Range, item.Limit},
+           {item.ColorIndex, item.Hue, item.Saturation, item.Highlight, item.Period});
+}
+
+void TSession::LoadView(const TViewState& view, const TColorPositions& colors) {
+  FView = view;
+  FView.Limit = std::clamp(view.Limit, 1, kMaxLimit);
   // The draw that follows shows the new colours.
-  ApplyColors(
-      ClampColors({item.ColorIndex, item.Hue, item.Saturation, item.Highlight, item.Period}));
+  ApplyColors(ClampColors(colors));
+}
+
+void TSession::DrawInfo() {
+  FDrawGrid.DrawInfo(QString::fromStdString(XText()), QString::fromStdString(YText()),
+                     QString::fromStdString(RangeText()), ShownFavoriteName(FDestName));
+}
+
+void TSession::PresentPicture() {
+  DrawInfo();
+  FDrawGrid.Present();
 }
 
 void TSession::AddHistory(const std::string& name) {
@@ -197,7 +215,7 @@ void TSession::ChangeLimit(int limit) {
     FView.Limit = std::clamp(limit, 1, kMaxLimit);
     if (FView.Limit > oldLimit) {
       ShowView();
-      FDrawGrid.RaiseLimit(busy);
+      FDriver.RaiseLimit(busy);
     } else {
       // Counts above the new limit turn into the set's colour; nothing is computed.
       FDrawGrid.SetLimit(FView.Limit);
@@ -215,7 +233,7 @@ void TSession::Home() {
     FDrawGrid.SetRotation(0);
     Notify(&TSessionObserver::AnglesChanged);
     AddHistory("");
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
   });
 }
 
@@ -224,7 +242,7 @@ bool TSession::LoadFavorite(const TMBItem& item) {
     LoadView(item);
     ShowView();
     AddHistory(item.Name);
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
   });
 }
 
@@ -237,7 +255,7 @@ void TSession::ApplyColors(const TColorPositions& colors) {
 }
 
 void TSession::ChangePeriod(TBusyScope& busy, int period, int speed) {
-  FDrawGrid.ChangePeriod(busy, period, speed);
+  FDriver.ChangePeriod(busy, period, speed);
   FColors.Period = period;
   Notify(&TSessionObserver::ColorsChanged);
 }
@@ -297,6 +315,15 @@ void TSession::SetOrigin(int top) {
   FDrawGrid.SetOrigin(0, top);
 }
 
+// ---- picture output ----
+
+bool TSession::SavePicture(const QString& fileName, int jpegPosition) {
+  bool written = false;
+  RunCommand(TCommandId::SavePicture,
+             [&](TBusyScope&) { written = WritePicture(Picture(), fileName, jpegPosition); });
+  return written;
+}
+
 // ---- output at a size ----
 
 QRect TempSizeRect(int width, int height, const QRect& area) {
@@ -324,12 +351,12 @@ bool TSession::RenderAtSize(int width, int height, const QRect& shown,
         Session.FDrawGrid.EndTempSize();
         if (Session.FObserver) Session.FObserver->TempSizeShown(false);
         Session.FAbortRequested = false;
-        Session.FDrawGrid.Draw(Busy, false);
+        Session.FDriver.Draw(Busy, false);
       }
     } windowSize{*this, busy};
     FDrawGrid.BeginTempSize(width, height, shown);
     if (FObserver) FObserver->TempSizeShown(true);
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
     if (FAbortRequested) return;
     deliver(FDrawGrid.Picture().Image());
   });
@@ -338,19 +365,19 @@ bool TSession::RenderAtSize(int width, int height, const QRect& shown,
 // ---- zoom and scroll ----
 
 void TSession::Magnify(int index) {
-  const float factor = TDrawGrid::kZoomRatio.at(static_cast<std::size_t>(index));
+  const float factor = TDisplayDriver::kZoomRatio.at(static_cast<std::size_t>(index));
   RunCommand(TCommandId::Magnify, [this, index, factor](TBusyScope& busy) {
     FView.Range /= factor;
     ShowView();
     AddHistory("");
-    FDrawGrid.Zoom(busy, index, kZoomMorph);
+    FDriver.Zoom(busy, index, kZoomMorph);
   });
 }
 
 // The point under the pointer keeps its place: the centre moves towards it by
 // (1 - 1/factor) of its distance, and the old counts are scaled about it.
 void TSession::MagnifyAt(int index, QPoint pointer) {
-  const float factor = TDrawGrid::kZoomRatio.at(static_cast<std::size_t>(index));
+  const float factor = TDisplayDriver::kZoomRatio.at(static_cast<std::size_t>(index));
   const int width = FDrawGrid.Width(), height = FDrawGrid.Height();
   const QPoint shown = pointer - QPoint(width / 2, height / 2);
   QPoint anchor = ConvertOffset(shown, true);
@@ -363,7 +390,7 @@ void TSession::MagnifyAt(int index, QPoint pointer) {
     FView.Range /= factor;
     ShowView();
     AddHistory("");
-    FDrawGrid.Zoom(busy, index, kZoomMorph, anchor, shown);
+    FDriver.Zoom(busy, index, kZoomMorph, anchor, shown);
   });
 }
 
@@ -390,8 +417,8 @@ void TSession::ScrollBy(QPoint offset, bool raise) {
     MoveCentre(-step * offset.x(), -step * offset.y(), step);
     ShowView();
     AddHistory("");
-    FDrawGrid.DrawScrolled(busy, offset);
-    if (raise) FDrawGrid.AnimateTilt(busy, false);
+    FDriver.DrawScrolled(busy, offset);
+    if (raise) FDriver.AnimateTilt(busy, false);
   });
 }
 
@@ -412,7 +439,19 @@ bool TSession::SwitchRelief(bool convex) {
   if (FDrawGrid.Convex() == convex) return true;
   return RunCommand(TCommandId::SwitchRelief, [this, convex](TBusyScope& busy) {
     FDrawGrid.SetConvex(convex);
-    FDrawGrid.AnimateTilt(busy, false);
+    FDriver.AnimateTilt(busy, false);
+    Notify(&TSessionObserver::AnglesChanged);
+  });
+}
+
+bool TSession::SetAngles(int rotation, int elevation, bool convex, bool thickWalls) {
+  return RunCommand(TCommandId::SetAngles, [&](TBusyScope&) {
+    FDrawGrid.SetRotation(rotation);
+    FDrawGrid.SetElevation(elevation);
+    FDrawGrid.SetConvex(convex);
+    FDrawGrid.SetThickWalls(thickWalls);
+    FDrawGrid.MarkHeightsStale();
+    RenderIfSized();
     Notify(&TSessionObserver::AnglesChanged);
   });
 }
@@ -540,7 +579,7 @@ void TSession::HistoryItemClick(int tag) {
     if (!entry) return;
     LoadView(*entry);
     ShowView();
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
   });
 }
 
@@ -583,7 +622,7 @@ bool TSession::PasteText(std::string_view text) {
     LoadView(*item);
     ShowView();
     AddHistory("");
-    FDrawGrid.Draw(busy, false);
+    FDriver.Draw(busy, false);
   });
 }
 
@@ -600,7 +639,7 @@ void TSession::SetFormula(bool isMandel, std::shared_ptr<const TRecurrence> form
 }
 
 bool TSession::DrawContinue() {
-  return RunCommand(TCommandId::DrawContinue, [this](TBusyScope& busy) { FDrawGrid.Redraw(busy); });
+  return RunCommand(TCommandId::DrawContinue, [this](TBusyScope& busy) { FDriver.Redraw(busy); });
 }
 
 }  // namespace vortexa

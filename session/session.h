@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -24,8 +25,10 @@
 #include "render/canvas.h"
 #include "render/draw_grid.h"
 #include "session/commands.h"
+#include "session/display_driver.h"
 #include "session/finished_grid.h"
 #include "session/menu_positions.h"
+#include "session/picture_output.h"
 #include "session/view_input.h"
 
 namespace vortexa {
@@ -129,14 +132,29 @@ class TSession {
   TSession& operator=(const TSession&) = delete;
 
   void SetObserver(TSessionObserver* observer) { FObserver = observer; }
-  TCalcGrid& CalcGrid() { return FCalcGrid; }
-  const TCalcGrid& CalcGrid() const { return FCalcGrid; }
-  TDrawGrid& DrawGrid() { return FDrawGrid; }
-  const TDrawGrid& DrawGrid() const { return FDrawGrid; }
   // The counts and colours of the picture, for the statistics window.
   const TFinishedGrid& FinishedGrid() const { return FFinishedGrid; }
   TMBList& History() { return FHistory; }
   const TMBList& History() const { return FHistory; }
+
+  // ---- what a window shows of the engine and the picture ----
+  const QImage& Picture() const { return FDrawGrid.Picture().Image(); }
+  QSize PictureSize() const { return {FDrawGrid.Width(), FDrawGrid.Height()}; }
+  const TPalette& Palette() const { return FDrawGrid.Palette(); }
+  int Rotation() const { return FDrawGrid.GetRotation(); }
+  int Elevation() const { return FDrawGrid.GetElevation(); }
+  bool Convex() const { return FDrawGrid.Convex(); }
+  // Turned or tipped: picture positions are no longer grid dots.
+  bool Transformed() const { return !FDrawGrid.IsFlat() || FDrawGrid.IsRotated(); }
+  int Options() const { return FCalcGrid.Options(); }
+  int SimdLevel() const { return FCalcGrid.SimdLevel(); }
+  // The kernel of the last computation and its workers per pass.
+  int Kernel() const { return FCalcGrid.GetKernel(); }
+  int PassTeamSize(int pass) const { return FCalcGrid.PassTeamSize(pass); }
+  TCalcFault LastFault() const { return FCalcGrid.LastFault(); }
+  // Shows the picture again where the origin now lies, in full screen with
+  // the information strip.
+  void PresentPicture();
 
   // ---- busy protocol ----
   bool BeginDraw();
@@ -161,7 +179,7 @@ class TSession {
   const std::string& DestName() const { return FDestName; }
   // The view moves without being shown; ShowView shows it.
   void SetView(const TViewState& view) { FView = view; }
-  // The colour period glides to `period` at `speed` (see TDrawGrid::ChangePeriod).
+  // The colour period glides to `period` at `speed` (see TDisplayDriver::ChangePeriod).
   void ChangePeriod(TBusyScope& busy, int period, int speed);
   // The colours change within a running command, as the picture is recoloured.
   void SetColors(TBusyScope& busy, const TColorPositions& colors);
@@ -176,10 +194,14 @@ class TSession {
   std::string RangeText() const;
   // Writes the view into the engines and has the fields show it; computes nothing.
   void ShowView();
-  void DrawView();
+  // Computes the view shown, with its passes shown as they finish or, for a
+  // program without a screen, nothing but the final picture; false when refused.
+  enum class TPassDisplay { Passes, FinalOnly };
+  bool DrawView(TPassDisplay display = TPassDisplay::Passes);
   TMBItem StoreView(const std::string& name) const;
-  // Takes view and colours from a record, brought into the controls' ranges.
+  // Takes view and colours, brought into the controls' ranges; ShowView shows them.
   void LoadView(const TMBItem& item);
+  void LoadView(const TViewState& view, const TColorPositions& colors);
   void AddHistory(const std::string& name);
 
   // ---- commands ----
@@ -206,6 +228,11 @@ class TSession {
   // where the information strip is drawn.
   void SetOrigin(int top);
 
+  // ---- picture output ----
+  // Writes the picture to a file by its extension (see WritePicture); false
+  // when refused or the extension names no picture type.
+  bool SavePicture(const QString& fileName, int jpegPosition);
+
   // ---- output at a size ----
   // Hands the picture at width × height to `deliver`: the current one when
   // the size is the picture's, else the view computed anew at that size and
@@ -231,6 +258,8 @@ class TSession {
   int MoveRatio() const { return FMoveRatio; }
   // The relief turns convex or concave and rises again; false when busy.
   bool SwitchRelief(bool convex);
+  // Turns, tips and shapes the picture at once, without an animation; false when busy.
+  bool SetAngles(int rotation, int elevation, bool convex, bool thickWalls);
   // Between the displayed (turned and tipped) picture and the grid.
   QPoint ConvertOffset(QPoint offset, bool toGrid) const;
 
@@ -276,6 +305,12 @@ class TSession {
   bool DrawContinue();
 
  private:
+  friend struct TSessionParts;
+
+  // The full screen's information strip: the view and the tour's destination
+  // as the interface names it.
+  void DrawInfo();
+
   void ApplyColors(const TColorPositions& colors);
   // Moves the centre by (dx, dy) in a view whose dot is `step`.
   void MoveCentre(long double dx, long double dy, long double step);
@@ -291,6 +326,7 @@ class TSession {
   TEventPump& FPump;
   TCalcGrid FCalcGrid;
   TDrawGrid FDrawGrid;
+  TDisplayDriver FDriver{FCalcGrid, FDrawGrid};
   TFinishedGrid FFinishedGrid{FCalcGrid, FDrawGrid};
   TMBList FHistory;
   TViewState FView;

@@ -9,6 +9,7 @@
 
 #include "favorites/number_text.h"
 #include "render/recording_canvas.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 namespace {
@@ -74,7 +75,7 @@ TEST_F(SessionTest, WheelZoomsByTheChosenRatioAboutTheCentre) {
   EXPECT_EQ(FSession.View().Range, 0.5L);
   EXPECT_EQ(FSession.RangeText(), "0.5");
   EXPECT_EQ(FSession.View().CenterX, 0);
-  EXPECT_EQ(FSession.CalcGrid().GetStep(), 2 * 0.5L / kHeight);
+  EXPECT_EQ(TSessionParts::CalcGrid(FSession).GetStep(), 2 * 0.5L / kHeight);
 
   // Ctrl cannot go past ×16: down at position 3 still multiplies by 16.
   FSession.SetMagnifyRatio(3);
@@ -85,11 +86,11 @@ TEST_F(SessionTest, WheelZoomsByTheChosenRatioAboutTheCentre) {
 
 TEST_F(SessionTest, RightButtonAndWheelSwitchTheReliefWithoutAView) {
   FSession.Wheel(false, kRight, false, {0, 0});
-  EXPECT_FALSE(FSession.DrawGrid().Convex());
+  EXPECT_FALSE(TSessionParts::DrawGrid(FSession).Convex());
   EXPECT_EQ(FSession.View().Range, 2);
   EXPECT_EQ(FSession.History().Count(), 1);
   FSession.Wheel(true, kRight, false, {0, 0});
-  EXPECT_TRUE(FSession.DrawGrid().Convex());
+  EXPECT_TRUE(TSessionParts::DrawGrid(FSession).Convex());
 }
 
 TEST_F(SessionTest, PressAndReleaseWithoutMovementChangeNothing) {
@@ -135,34 +136,35 @@ TEST_F(SessionTest, ShiftLocksTheDragToTheLargerGridAxis) {
 }
 
 TEST_F(SessionTest, LowElevationRefusesTheDragAndAReliefIsDraggedFlat) {
-  FSession.DrawGrid().SetElevation(3);
+  TSessionParts::DrawGrid(FSession).SetElevation(3);
   FSession.MousePress({100, 100}, kLeft);
   FSession.MouseMove({150, 100}, kLeft);
   EXPECT_EQ(FSession.DragState(), TDragState::None);
   FSession.MouseRelease({150, 100}, kNoButton);
   EXPECT_EQ(FSession.History().Count(), 1);
 
-  FSession.DrawGrid().SetElevation(60);
+  TSessionParts::DrawGrid(FSession).SetElevation(60);
   FSession.MousePress({100, 100}, kLeft);
   FSession.MouseMove({150, 100}, kLeft);
-  EXPECT_EQ(FSession.DrawGrid().HeightScale(), 0) << "flattened while dragged";
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).HeightScale(), 0) << "flattened while dragged";
   FSession.MouseRelease({150, 100}, kNoButton);
   EXPECT_EQ(FSession.History().Count(), 2);
-  EXPECT_EQ(FSession.DrawGrid().GetElevation(), 60);
-  EXPECT_NE(FSession.DrawGrid().HeightScale(), 0) << "risen again after the recomputation";
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).GetElevation(), 60);
+  EXPECT_NE(TSessionParts::DrawGrid(FSession).HeightScale(), 0)
+      << "risen again after the recomputation";
 }
 
 TEST_F(SessionTest, AngleDragTurnsOneDegreePerFourPixelsAndLosesTheRest) {
-  FSession.DrawGrid().SetElevation(60);
+  TSessionParts::DrawGrid(FSession).SetElevation(60);
   FSession.MousePress({100, 100}, kRight);
   FSession.MouseMove({100, 93}, kRight);  // 7 pixels up: 7 div 4 = 1 degree
   EXPECT_EQ(FSession.DragState(), TDragState::Angle);
   EXPECT_TRUE(FLog.Captured);
-  EXPECT_EQ(FSession.DrawGrid().GetElevation(), 61);
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).GetElevation(), 61);
   FSession.MouseMove({100, 90}, kRight);  // 3 more from the new reference: nothing
-  EXPECT_EQ(FSession.DrawGrid().GetElevation(), 61);
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).GetElevation(), 61);
   FSession.MouseMove({109, 90}, kRight);  // right lowers the rotation
-  EXPECT_EQ(FSession.DrawGrid().GetRotation(), -2);
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).GetRotation(), -2);
   FSession.MouseRelease({109, 90}, kNoButton);
   EXPECT_FALSE(FLog.Captured);
   EXPECT_EQ(FSession.History().Count(), 1);
@@ -178,16 +180,16 @@ TEST_F(SessionTest, AngleDragTakesFourWindowPixelsADegreeOnAScaledScreen) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.ratio << " " << c.dotsUp);
     FSession.SetPixelRatio(c.ratio);
-    FSession.DrawGrid().SetElevation(60);
+    TSessionParts::DrawGrid(FSession).SetElevation(60);
     FSession.MousePress({100, 100}, kRight);
     FSession.MouseMove({100, 100 - c.dotsUp}, kRight);
-    EXPECT_EQ(FSession.DrawGrid().GetElevation(), c.elevation);
+    EXPECT_EQ(TSessionParts::DrawGrid(FSession).GetElevation(), c.elevation);
     FSession.MouseRelease({100, 100 - c.dotsUp}, kNoButton);
   }
 }
 
 TEST_F(SessionTest, ConvertOffsetUndoesTheTurnAndTilt) {
-  TDrawGrid& draw = FSession.DrawGrid();
+  TDrawGrid& draw = TSessionParts::DrawGrid(FSession);
   EXPECT_EQ(FSession.ConvertOffset({17, -5}, true), QPoint(17, -5));
   draw.SetRotation(90);
   // A quarter turn: a movement along the screen's x runs along one grid axis only.
@@ -278,8 +280,8 @@ TEST_F(SessionTest, ReproductionTextCarriesViewAndColoursToAnotherSession) {
   ASSERT_TRUE(fresh.PasteText(text));
   EXPECT_EQ(fresh.View(), (TViewState{-0.75L, Decimal("0.1"), 0.01L, 2000}));
   EXPECT_EQ(fresh.Colors(), (TColorPositions{2, 20, 3, 5, 7}));
-  EXPECT_EQ(fresh.DrawGrid().Palette().Period(), 7);
-  EXPECT_EQ(fresh.CalcGrid().Limit(), 2000);
+  EXPECT_EQ(TSessionParts::DrawGrid(fresh).Palette().Period(), 7);
+  EXPECT_EQ(TSessionParts::CalcGrid(fresh).Limit(), 2000);
   EXPECT_EQ(fresh.History().Count(), 1);
 }
 
@@ -334,11 +336,11 @@ TEST_F(SessionTest, CommandsAreRefusedWhileBusy) {
     EXPECT_EQ(FSession.History().Index(), 0) << name;
   }
   EXPECT_EQ(FSession.DragState(), TDragState::None);
-  EXPECT_TRUE(FSession.DrawGrid().Convex());
+  EXPECT_TRUE(TSessionParts::DrawGrid(FSession).Convex());
   EXPECT_EQ(FSession.Colors(), TColorPositions{});
-  EXPECT_EQ(FSession.CalcGrid().Options(), kOptNoZoomAnimation);
+  EXPECT_EQ(TSessionParts::CalcGrid(FSession).Options(), kOptNoZoomAnimation);
   EXPECT_NE(FSession.MagnifyRatio(), 3);
-  EXPECT_EQ(FSession.DrawGrid().Width(), kWidth);
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).Width(), kWidth);
   // The draw button asks for an abort instead.
   FSession.PressDraw(TViewState{1, 1, 1, 1});
   EXPECT_TRUE(FSession.AbortRequested());
@@ -367,15 +369,15 @@ TEST_F(SessionTest, ZoomAboutThePointerKeepsItsPointAndReusesExactCounts) {
     FSession.Wheel(true, kNoButton, false, pointer);  // position 1: ×4
     EXPECT_EQ(FSession.View().Range, range / 4);
     const auto [reAfter, imAfter] = FSession.PointAt(pointer);
-    const long double step = FSession.CalcGrid().GetStep();
+    const long double step = TSessionParts::CalcGrid(FSession).GetStep();
     EXPECT_LE(std::fabs(reAfter - re), step / 1000);
     EXPECT_LE(std::fabs(imAfter - im), step / 1000);
 
     // Reused dots sit where the new view has them: drawing the view afresh
     // gives the same counts.
-    const std::vector<TDot> zoomed = GridCounts(FSession.CalcGrid());
+    const std::vector<TDot> zoomed = GridCounts(TSessionParts::CalcGrid(FSession));
     FSession.PressDraw(FSession.View());
-    const std::vector<TDot> fresh = GridCounts(FSession.CalcGrid());
+    const std::vector<TDot> fresh = GridCounts(TSessionParts::CalcGrid(FSession));
     int mismatches = 0;
     for (std::size_t i = 0; i < fresh.size(); ++i)
       mismatches += zoomed[i] != fresh[i];
@@ -398,14 +400,14 @@ TEST_F(SessionTest, ZoomOutAboutThePointerKeepsItsPoint) {
 TEST_F(SessionTest, HomeRestoresViewColoursAndAngles) {
   FSession.SetColors({1, 9, 2, 3, 8});
   FSession.PressDraw(TViewState{0.3L, 0.1L, 0.5L, 2000});
-  FSession.DrawGrid().SetRotation(30);
-  FSession.DrawGrid().SetElevation(40);
+  TSessionParts::DrawGrid(FSession).SetRotation(30);
+  TSessionParts::DrawGrid(FSession).SetElevation(40);
   FSession.Home();
   EXPECT_EQ(FSession.View(), TViewState{});
   EXPECT_EQ(FSession.Colors(), TColorPositions{});
-  EXPECT_EQ(FSession.DrawGrid().Palette().Period(), kHomePeriod);
-  EXPECT_EQ(FSession.DrawGrid().GetElevation(), 90);
-  EXPECT_EQ(FSession.DrawGrid().GetRotation(), 0);
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).Palette().Period(), kHomePeriod);
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).GetElevation(), 90);
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).GetRotation(), 0);
   EXPECT_EQ(FSession.History().Count(), 3);
 }
 
@@ -495,7 +497,7 @@ TEST_F(DeepSessionTest, WheelZoomAboutThePointerFromHomeKeepsEveryDigit) {
 TEST_F(DeepSessionTest, ScrollAtRange1e30MovesByExactlyTheDots) {
   ASSERT_TRUE(FSession.PasteText(kDeepText));
   const TViewState before = FSession.View();
-  const long double step = FSession.CalcGrid().GetStep();
+  const long double step = TSessionParts::CalcGrid(FSession).GetStep();
   EXPECT_EQ(step, 2e-30L / kSide);
   FSession.Scroll({7, -3});
   EXPECT_EQ(FSession.View().CenterX - before.CenterX, -7 * step);
@@ -522,7 +524,7 @@ TEST_F(DeepSessionTest, ScrollAtRange1e30MovesByExactlyTheDots) {
 TEST_F(DeepSessionTest, AViewAtRange1e300ScrollsAndTravelsAsText) {
   ASSERT_TRUE(FSession.PasteText("120,0,-0.75,0.1,1E-300,100,0,0,0,0,4,1"));
   const TViewState before = FSession.View();
-  const long double step = FSession.CalcGrid().GetStep();
+  const long double step = TSessionParts::CalcGrid(FSession).GetStep();
   FSession.Scroll({-5, 9});
   EXPECT_EQ(FSession.View().CenterX - before.CenterX, 5 * step);
   EXPECT_EQ(FSession.View().CenterY - before.CenterY, -9 * step);
@@ -610,7 +612,7 @@ class RenderAtSizeTest : public ::testing::Test {
     session.Resize(width, height);
     session.SetOptions(kOptNoZoomAnimation);
     session.PressDraw(TViewState{});
-    return session.DrawGrid().Picture().Image().copy();
+    return TSessionParts::DrawGrid(session).Picture().Image().copy();
   }
 
   TAbortingCanvas FCanvas;
@@ -618,9 +620,9 @@ class RenderAtSizeTest : public ::testing::Test {
 };
 
 TEST_F(RenderAtSizeTest, TheCurrentSizeDeliversThePictureAsShownWithoutComputing) {
-  FSession.DrawGrid().SetRotation(30);  // a turned picture is delivered turned
-  FSession.DrawGrid().Render(true);
-  const QImage shown = FSession.DrawGrid().Picture().Image().copy();
+  TSessionParts::DrawGrid(FSession).SetRotation(30);  // a turned picture is delivered turned
+  TSessionParts::DrawGrid(FSession).Render(true);
+  const QImage shown = TSessionParts::DrawGrid(FSession).Picture().Image().copy();
   const std::size_t presents = FCanvas.presents.size();
   QImage delivered;
   EXPECT_TRUE(FSession.RenderAtSize(kWidth, kHeight, QRect(),
@@ -638,9 +640,9 @@ TEST_F(RenderAtSizeTest, AnotherSizeIsComputedShownShrunkAndTheWindowSizeComesBa
   EXPECT_EQ(delivered, Reference(700, 180));
   EXPECT_TRUE(std::any_of(FCanvas.presents.begin(), FCanvas.presents.end(),
                           [&](const auto& present) { return present.stretchedInto == shown; }));
-  EXPECT_EQ(FSession.DrawGrid().Width(), kWidth);
-  EXPECT_EQ(FSession.CalcGrid().GridWidth(), kWidth);
-  EXPECT_EQ(FSession.CalcGrid().GridHeight(), kHeight);
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).Width(), kWidth);
+  EXPECT_EQ(TSessionParts::CalcGrid(FSession).GridWidth(), kWidth);
+  EXPECT_EQ(TSessionParts::CalcGrid(FSession).GridHeight(), kHeight);
   EXPECT_FALSE(FSession.Busy());
 }
 
@@ -652,7 +654,7 @@ TEST_F(RenderAtSizeTest, AnAbortedComputationDeliversNothing) {
   FCanvas.armed = false;
   EXPECT_FALSE(delivered);
   EXPECT_FALSE(FSession.AbortRequested());
-  EXPECT_EQ(FSession.DrawGrid().Width(), kWidth);
+  EXPECT_EQ(TSessionParts::DrawGrid(FSession).Width(), kWidth);
 }
 
 TEST_F(RenderAtSizeTest, ABusySessionRefuses) {
@@ -684,7 +686,7 @@ class NoNestedCommandTest : public ::testing::Test {
     FCanvas.session = &FSession;
     FSession.Resize(kWidth, kHeight);
     FSession.PressDraw(TViewState{});
-    FSession.DrawGrid().SetElevation(60);  // a relief, which rises after every change
+    TSessionParts::DrawGrid(FSession).SetElevation(60);  // a relief, which rises after every change
   }
 
   TPumpWatch FCanvas;
@@ -726,7 +728,7 @@ TEST_F(NoNestedCommandTest, CommandsArrivingDuringAnAnimationAreRefused) {
     EXPECT_LE(FSession.History().Count(), history + 1) << name;  // the drag's own entry
     EXPECT_FALSE(FSession.Busy()) << name;
   }
-  EXPECT_FALSE(FSession.DrawGrid().Convex());
+  EXPECT_FALSE(TSessionParts::DrawGrid(FSession).Convex());
 }
 
 // z^2 + c written out, so that the engine takes its slow custom-recurrence path.
@@ -748,7 +750,7 @@ class TSquarePlusC : public TRecurrence {
 // A formula redraw shows nothing until the end but still lets events in, so
 // a stop ends it within a round or two of the grid's 50 ms waits.
 TEST_F(NoNestedCommandTest, AFormulaRedrawStopsSoonAfterAStopRequest) {
-  FSession.DrawGrid().SetElevation(kFlatElevation);  // no relief rises after the stop
+  TSessionParts::DrawGrid(FSession).SetElevation(kFlatElevation);  // no relief rises after the stop
   FSession.Resize(1200, 900);
   FSession.SetOptions(kOptNoPrediction);
   FSession.ChangeLimit(64000);
@@ -763,7 +765,7 @@ TEST_F(NoNestedCommandTest, AFormulaRedrawStopsSoonAfterAStopRequest) {
   ASSERT_GT(stopRound, rounds) << "the redraw let no event in";
   EXPECT_LE(FCanvas.eventRounds - stopRound, 2);
   EXPECT_EQ(FCanvas.idleRounds, 0);
-  const TCalcGrid& grid = FSession.CalcGrid();
+  const TCalcGrid& grid = TSessionParts::CalcGrid(FSession);
   int unfinished = 0;
   for (int row = 0; row < grid.GridHeight(); ++row)
     unfinished += grid.RowPass(row) < 3;

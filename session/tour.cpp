@@ -6,6 +6,7 @@
 #include <random>
 
 #include "session/language.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 
@@ -13,7 +14,7 @@ namespace {
 
 // Tour zooms treat the colours as the zoom commands do: the relief rises
 // again, the colours stay.
-constexpr TDrawGrid::TColorMorph kTourMorph{};
+constexpr TDisplayDriver::TColorMorph kTourMorph{};
 constexpr int kFirstReduceIndex = 4;
 constexpr int kLastMagnifyIndex = 3;
 // The tour travels in six colours ("６色") until its last step.
@@ -100,7 +101,7 @@ bool TTour::RandomTour(const std::vector<const TMBItem*>& candidates) {
       if (!TourTo(busy, dest)) return;
       FRecentDest.back().Pending = false;
       ShowArrival(busy, dest.Name);
-      FSession.DrawGrid().Present();
+      TSessionParts::DrawGrid(FSession).Present();
       FSession.AddHistory(dest.Name);
       if (!TourWait(busy, kArrivalTicks)) return;
     }
@@ -166,7 +167,7 @@ bool TTour::ZoomOut(TBusyScope& busy, const TMBItem& dest, int sign) {
     view.Range *= std::exp2(e + 1);
     FSession.SetView(view);
     FSession.ShowView();
-    FSession.DrawGrid().Zoom(busy, kFirstReduceIndex + e, kTourMorph);
+    TSessionParts::Driver(FSession).Zoom(busy, kFirstReduceIndex + e, kTourMorph);
     if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.Hue = DriftHue(colors.Hue, sign);
@@ -195,7 +196,7 @@ bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
   const double pStep = (target.Period - start.Period) / parts;
   const double sStep = (target.Saturation - start.Saturation) / parts;
   const double hStep = (target.Highlight - start.Highlight) / parts;
-  const long double d = FSession.CalcGrid().GetStep();
+  const long double d = TSessionParts::CalcGrid(FSession).GetStep();
   // Deep differences: both centres may hold more digits than long double.
   const long double toX = dest.X - view.CenterX, toY = dest.Y - view.CenterY;
   QPoint shift(RoundToInt(toX / d), RoundToInt(toY / d));
@@ -210,9 +211,9 @@ bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
     FSession.SetView(view);
     FSession.ShowView();
     constexpr bool kToWindow = false, kRelative = true;
-    if (FSession.DrawGrid().IsRotated())
-      shift = FSession.DrawGrid().RotatePoint(shift, kToWindow, kRelative);
-    FSession.DrawGrid().ZoomTo(busy, shift.x(), shift.y(), ratio);
+    if (TSessionParts::DrawGrid(FSession).IsRotated())
+      shift = TSessionParts::DrawGrid(FSession).RotatePoint(shift, kToWindow, kRelative);
+    TSessionParts::Driver(FSession).ZoomTo(busy, shift.x(), shift.y(), ratio);
     if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.ColorMode = kTourColorMode;
@@ -236,7 +237,7 @@ bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
     view.Limit = RoundLimit(part * lStep + l0);
     FSession.SetView(view);
     FSession.ShowView();
-    FSession.DrawGrid().Zoom(busy, kLastMagnifyIndex - FSpeed, kTourMorph);
+    TSessionParts::Driver(FSession).Zoom(busy, kLastMagnifyIndex - FSpeed, kTourMorph);
     if (!TourWait(busy, pace.Wait)) return false;
     TColorPositions colors = FSession.Colors();
     colors.Hue = DriftHue(colors.Hue, sign);
@@ -272,9 +273,9 @@ bool TTour::HuePause(TBusyScope& busy, int sign) {
 }
 
 bool TTour::DestinationInView(const TMBItem& dest) const {
-  const double d = static_cast<double>(FSession.CalcGrid().GetStep());
-  const double halfWidth = d * (FSession.DrawGrid().Width() / 2);
-  const double halfHeight = d * (FSession.DrawGrid().Height() / 2);
+  const double d = static_cast<double>(TSessionParts::CalcGrid(FSession).GetStep());
+  const double halfWidth = d * (TSessionParts::DrawGrid(FSession).Width() / 2);
+  const double halfHeight = d * (TSessionParts::DrawGrid(FSession).Height() / 2);
   // The distances, not the coordinates, go into doubles: deep centres differ
   // in digits far beyond a double's.
   const auto x = static_cast<double>(dest.X - FSession.View().CenterX);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "render/recording_canvas.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 namespace {
@@ -205,7 +206,7 @@ TViewState DeepStart() {
 TEST_F(TourTest, BetweenTwoDeepViewsTheTourLandsOnTheDestinationsEveryDigit) {
   const TViewState start = DeepStart();
   FSession.PressDraw(start);
-  const long double step = FSession.CalcGrid().GetStep();
+  const long double step = TSessionParts::CalcGrid(FSession).GetStep();
   TMBItem dest = Favourite("深", 0, 0, start.Range / 64, 500);
   dest.X = start.CenterX.WithAtLeastBits(256) + 5 * step;
   dest.Y = start.CenterY.WithAtLeastBits(256) - 2 * step;

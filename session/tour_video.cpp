@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "render/video_canvas.h"
+#include "session/session_parts.h"
 #include "session/tour.h"
 
 namespace vortexa {
@@ -23,7 +24,8 @@ int FilmTour(const TTourVideoJob& job, const std::function<void(TSession&)>& pre
         frame(picture);
         if (stop()) filmed->RequestStop();
       },
-      [&] { return !filmed->CalcGrid().IsIdle(); }, job.MaxFrames, [&] { filmed->RequestStop(); });
+      [&] { return !TSessionParts::CalcGrid(*filmed).IsIdle(); }, job.MaxFrames,
+      [&] { filmed->RequestStop(); });
   TSession session(canvas, canvas);
   filmed = &session;
   prepare(session);

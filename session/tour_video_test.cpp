@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/canvas.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 namespace {
@@ -30,11 +31,11 @@ QImage FreshPicture(const TMBItem& view) {
   session.Resize(kWidth, kHeight);
   session.LoadView(view);
   session.ShowView();
-  session.CalcGrid().Start(ccDraw);
-  session.CalcGrid().WaitIdle();
-  session.DrawGrid().Render(true);
+  TSessionParts::CalcGrid(session).Start(ccDraw);
+  TSessionParts::CalcGrid(session).WaitIdle();
+  TSessionParts::DrawGrid(session).Render(true);
   // Frames carry no alpha: compared as the colours they show.
-  return session.DrawGrid().Picture().Image().convertToFormat(QImage::Format_RGB32);
+  return TSessionParts::DrawGrid(session).Picture().Image().convertToFormat(QImage::Format_RGB32);
 }
 
 // A tour to a favourite shows the start view for a second and ends on the favourite,

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/deep_real.h"
+#include "engine/dot.h"
 #include "engine/translatable.h"
 
 namespace vortexa {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "session/compute.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 
@@ -15,8 +16,9 @@ constexpr long double kSameRatio = 1e-9L;
 
 // The table index of a zoom by `ratio` (old range over new), or -1.
 int TableIndexOf(long double ratio) {
-  for (std::size_t i = 0; i < TDrawGrid::kZoomRatio.size(); ++i)
-    if (std::fabs(ratio / TDrawGrid::kZoomRatio[i] - 1) < kSameRatio) return static_cast<int>(i);
+  for (std::size_t i = 0; i < TDisplayDriver::kZoomRatio.size(); ++i)
+    if (std::fabs(ratio / TDisplayDriver::kZoomRatio[i] - 1) < kSameRatio)
+      return static_cast<int>(i);
   return -1;
 }
 
@@ -42,8 +44,8 @@ TViewState ZoomFrameView(const TViewState& from, const TViewState& to, int frame
 int RenderZoomVideo(TSession& session, const TZoomVideoJob& job,
                     const std::function<void(const QImage&)>& frame,
                     const std::function<bool()>& stop) {
-  TCalcGrid& grid = session.CalcGrid();
-  TDrawGrid& draw = session.DrawGrid();
+  TCalcGrid& grid = TSessionParts::CalcGrid(session);
+  TDrawGrid& draw = TSessionParts::DrawGrid(session);
   int made = 0;
   for (int k = 0; k < job.Frames; ++k) {
     const TViewState last = session.View();
@@ -52,7 +54,7 @@ int RenderZoomVideo(TSession& session, const TZoomVideoJob& job,
     session.ShowView();
     const int index = TableIndexOf(last.Range / view.Range);
     if (k > 0 && index >= 0 && last.CenterX == view.CenterX && last.CenterY == view.CenterY) {
-      grid.SetMagnify(TDrawGrid::kZoomRatio[static_cast<std::size_t>(index)]);
+      grid.SetMagnify(TDisplayDriver::kZoomRatio[static_cast<std::size_t>(index)]);
       ComputeToEnd(grid, ccMagnify);
     } else {
       ComputeToEnd(grid, ccDraw);

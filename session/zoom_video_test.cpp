@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/canvas.h"
+#include "session/session_parts.h"
 
 namespace vortexa {
 namespace {
@@ -76,7 +77,8 @@ TEST(RenderZoomVideo, FramesAreTheirViewsAndReuseCountsWhereTheyCan) {
       session, job, [&](const QImage& frame) { frames.push_back(frame.copy()); }, {});
   ASSERT_EQ(made, kFrames);
   ASSERT_EQ(frames.size(), 4u);
-  EXPECT_EQ(session.CalcGrid().PassTeamSize(1), 0) << "the last frame computed from nothing";
+  EXPECT_EQ(TSessionParts::CalcGrid(session).PassTeamSize(1), 0)
+      << "the last frame computed from nothing";
 
   for (int k = 0; k < kFrames; ++k) {
     TNullCanvas freshCanvas;
@@ -84,10 +86,10 @@ TEST(RenderZoomVideo, FramesAreTheirViewsAndReuseCountsWhereTheyCan) {
     fresh.Resize(kWidth, kHeight);
     fresh.SetView(ZoomFrameView(job.From, job.To, k, kFrames));
     fresh.ShowView();
-    fresh.CalcGrid().Start(ccDraw);
-    fresh.CalcGrid().WaitIdle();
-    fresh.DrawGrid().Render(true);
-    EXPECT_EQ(frames[k], fresh.DrawGrid().Picture().Image()) << "frame " << k;
+    TSessionParts::CalcGrid(fresh).Start(ccDraw);
+    TSessionParts::CalcGrid(fresh).WaitIdle();
+    TSessionParts::DrawGrid(fresh).Render(true);
+    EXPECT_EQ(frames[k], TSessionParts::DrawGrid(fresh).Picture().Image()) << "frame " << k;
   }
 }
 

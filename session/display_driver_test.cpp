@@ -1,3 +1,5 @@
+#include "session/display_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -62,11 +64,11 @@ TColor32 PixelOf(const QImage& image, int x, int y) {
   return reinterpret_cast<const TColor32*>(image.constScanLine(y))[x];
 }
 
-class ProgressiveDisplayTest : public testing::Test {
+class DisplayDriverTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     static int argc = 1;
-    static char name[] = "progressive_display_test";
+    static char name[] = "display_driver_test";
     static char* argv[] = {name, nullptr};
     if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
   }
@@ -140,22 +142,23 @@ class ProgressiveDisplayTest : public testing::Test {
   TCalcGrid grid;
   TRecordingCanvas canvas;
   TDrawGrid draw{grid, canvas};
+  TDisplayDriver driver{grid, draw};
 };
 
-TEST_F(ProgressiveDisplayTest, DrawShowsThePassesCoarseToFineAndEndsWithTheFinalPicture) {
+TEST_F(DisplayDriverTest, DrawShowsThePassesCoarseToFineAndEndsWithTheFinalPicture) {
   SetUpGatedView(TGatedRecurrence::kRange);
   // Each pass may go on only once the display has shown the previous one;
   // pass 3 stops halfway until the display has shown its first row.
   gate.Open = [this](int pass, int row) {
     return pass <= stage + 1 && (pass < 3 || row < 48 || stage >= 3);
   };
-  draw.OnProgress = [this](int, bool&) {
+  driver.OnProgress = [this](int, bool&) {
     const QImage& shown = canvas.presents.back().image;
     if (ShowsLattice(shown, 16)) Advance(1);
     if (ShowsLattice(shown, 4)) Advance(2);
     if (stage == 2 && RowShowsDots(shown, 0)) Advance(3);
   };
-  draw.Draw(canvas, false);
+  driver.Draw(canvas, false);
   ASSERT_TRUE(grid.IsIdle());
   const int pass1 = FirstPresentShowing(16), pass2 = FirstPresentShowing(4);
   int pass3 = -1;
@@ -197,18 +200,18 @@ class TRepairGate : public TRecurrence {
   bool FOpen = false;
 };
 
-TEST_F(ProgressiveDisplayTest, FinalPassShownDuringTheRepairEndsAsAFullRender) {
+TEST_F(DisplayDriverTest, FinalPassShownDuringTheRepairEndsAsAFullRender) {
   SetUpView(160, 120, 0.05L, 500, 0);
   grid.SetView(-0.5L, 0.56L, 500, 0.05L);  // filaments that fool the prediction
   TRepairGate repairGate(grid);
   grid.SetFormula(true, &repairGate, 0, 0);
   bool shownDuringRepair = false;
-  draw.OnProgress = [&](int, bool&) {
+  driver.OnProgress = [&](int, bool&) {
     if (grid.Pass() < 3) return;
     shownDuringRepair = shownDuringRepair || !grid.IsIdle();
     repairGate.Open();
   };
-  draw.Draw(canvas, false);
+  driver.Draw(canvas, false);
   ASSERT_TRUE(grid.IsIdle());
   ASSERT_TRUE(shownDuringRepair);
   ASSERT_FALSE(grid.RepairedAreas().empty()) << "the view should need repairs";
@@ -217,7 +220,7 @@ TEST_F(ProgressiveDisplayTest, FinalPassShownDuringTheRepairEndsAsAFullRender) {
   EXPECT_EQ(finished, canvas.presents.back().image);
 }
 
-TEST_F(ProgressiveDisplayTest, RotatedPassTwoBlocksGrowSoThatTheyLeaveNoGaps) {
+TEST_F(DisplayDriverTest, RotatedPassTwoBlocksGrowSoThatTheyLeaveNoGaps) {
   SetUpGatedView(TGatedRecurrence::kRange);
   for (int count = 1; count <= 200; ++count)
     ASSERT_NE(draw.GetColor(static_cast<TDot>(count)), kBlack) << count;
@@ -225,14 +228,14 @@ TEST_F(ProgressiveDisplayTest, RotatedPassTwoBlocksGrowSoThatTheyLeaveNoGaps) {
   // Pass 3 waits until a round after pass 2 has ended was shown.
   gate.Open = [this](int pass, int) { return pass <= 2 || stage >= 2; };
   int passTwoFrame = -1;
-  draw.OnProgress = [&](int percent, bool&) {
+  driver.OnProgress = [&](int percent, bool&) {
     if (stage == 1) {
       passTwoFrame = static_cast<int>(canvas.presents.size()) - 1;
       Advance(2);
     }
     if (percent >= 8) Advance(1);
   };
-  draw.Draw(canvas, false);
+  driver.Draw(canvas, false);
   ASSERT_GE(passTwoFrame, 0);
   const QImage& shown = canvas.presents[passTwoFrame].image;
   // Well inside the turned plane every dot is covered by some block.
@@ -243,10 +246,10 @@ TEST_F(ProgressiveDisplayTest, RotatedPassTwoBlocksGrowSoThatTheyLeaveNoGaps) {
       }
 }
 
-TEST_F(ProgressiveDisplayTest, DrawWithoutProgressShowsOnlyFullResolutionDots) {
+TEST_F(DisplayDriverTest, DrawWithoutProgressShowsOnlyFullResolutionDots) {
   SetUpView(96, 64, 1.5L, 300);
   PaintPicture(kMarker);
-  draw.Draw(canvas, true);
+  driver.Draw(canvas, true);
   EXPECT_EQ(grid.Pass(), 4);
   for (const auto& present : canvas.presents)
     for (int y = 0; y < 64; ++y)
@@ -255,24 +258,24 @@ TEST_F(ProgressiveDisplayTest, DrawWithoutProgressShowsOnlyFullResolutionDots) {
   EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
 }
 
-TEST_F(ProgressiveDisplayTest, RedrawShowsOnlyTheFinalPicture) {
+TEST_F(DisplayDriverTest, RedrawShowsOnlyTheFinalPicture) {
   SetUpView(64, 48, 1.5L, 200);
-  draw.Redraw(canvas);
+  driver.Redraw(canvas);
   ASSERT_EQ(canvas.presents.size(), 1u);
   EXPECT_TRUE(ShowsLattice(canvas.presents[0].image, 1));
 }
 
-TEST_F(ProgressiveDisplayTest, AbortDuringPassOneEndsEveryPassDisplayAfterOneRound) {
+TEST_F(DisplayDriverTest, AbortDuringPassOneEndsEveryPassDisplayAfterOneRound) {
   // Mostly inside the set at the highest limit: far too slow to finish unaborted.
   grid.SetOptions(kStableDots);
   draw.SetSize(320, 240);
   grid.SetView(-0.2L, 0, kMaxLimit, 0.3L);
   std::vector<int> percents;
-  draw.OnProgress = [&](int percent, bool& abort) {
+  driver.OnProgress = [&](int percent, bool& abort) {
     percents.push_back(percent);
     abort = true;
   };
-  draw.Draw(canvas, false);
+  driver.Draw(canvas, false);
   EXPECT_EQ(percents.size(), 3u);
   EXPECT_TRUE(grid.IsIdle());
   EXPECT_EQ(grid.Command(), ccDraw) << "an aborted command keeps its code";
@@ -280,13 +283,13 @@ TEST_F(ProgressiveDisplayTest, AbortDuringPassOneEndsEveryPassDisplayAfterOneRou
   EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
 }
 
-TEST_F(ProgressiveDisplayTest, RaiseLimitShowsOnlyPassThree) {
+TEST_F(DisplayDriverTest, RaiseLimitShowsOnlyPassThree) {
   SetUpView(96, 64, 1.5L, 50);
-  draw.Redraw(canvas);
+  driver.Redraw(canvas);
   SetRange(1.5L, 400);
   draw.SetLimit(400);
   PaintPicture(kMarker);
-  draw.RaiseLimit(canvas);
+  driver.RaiseLimit(canvas);
   for (const auto& present : canvas.presents)
     for (int y = 0; y < 64; ++y)
       for (int x = 0; x < 96; ++x)
@@ -294,17 +297,17 @@ TEST_F(ProgressiveDisplayTest, RaiseLimitShowsOnlyPassThree) {
   EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
 }
 
-TEST_F(ProgressiveDisplayTest, ScrollByNothingRedrawsAtMostTheLastBlockColumnAndRow) {
+TEST_F(DisplayDriverTest, ScrollByNothingRedrawsAtMostTheLastBlockColumnAndRow) {
   SetUpGatedView(TGatedRecurrence::kRange);
-  draw.Redraw(canvas);
+  driver.Redraw(canvas);
   PaintPicture(kMarker);
   // Passes 1 and 2 are shown while pass 3 waits for two display rounds.
   gate.Open = [this](int pass, int) { return pass <= 2 || stage >= 1; };
   int reports = 0;
-  draw.OnProgress = [&](int, bool&) {
+  driver.OnProgress = [&](int, bool&) {
     if (++reports >= 2) Advance(1);
   };
-  draw.DrawScrolled(canvas, QPoint(0, 0));
+  driver.DrawScrolled(canvas, QPoint(0, 0));
   EXPECT_GE(reports, 2);
   for (const auto& present : canvas.presents)
     for (int y = 0; y < 96 - 16; ++y)
@@ -315,12 +318,12 @@ TEST_F(ProgressiveDisplayTest, ScrollByNothingRedrawsAtMostTheLastBlockColumnAnd
 
 // After a drag the coarse blocks fill the strip the old picture no longer
 // covers, up to its edge, and leave alone the blocks that lie wholly on it.
-TEST_F(ProgressiveDisplayTest, ScrollFillsTheUncoveredStripWithPassOneBlocks) {
+TEST_F(DisplayDriverTest, ScrollFillsTheUncoveredStripWithPassOneBlocks) {
   for (const QPoint offset : {QPoint(5, 0), QPoint(-5, 0), QPoint(0, 7), QPoint(0, -7)}) {
     SetUpGatedView(TGatedRecurrence::kRange);
     gate.Open = [](int, int) { return true; };
     stage = 0;
-    draw.Redraw(canvas);
+    driver.Redraw(canvas);
     PaintPicture(kMarker);
     draw.TakeSnapshot();
     draw.EndShift(offset);  // the old picture moved, black where it left
@@ -334,14 +337,14 @@ TEST_F(ProgressiveDisplayTest, ScrollFillsTheUncoveredStripWithPassOneBlocks) {
     };
     bool done = false;
     int shown = -1;
-    draw.OnProgress = [&](int, bool&) {
+    driver.OnProgress = [&](int, bool&) {
       if (done && shown < 0) {
         shown = static_cast<int>(canvas.presents.size()) - 1;
         Advance(1);
       }
       done = done || passOneDone();
     };
-    draw.DrawScrolled(canvas, offset);
+    driver.DrawScrolled(canvas, offset);
     ASSERT_GE(shown, 0) << offset.x() << "," << offset.y();
     const QImage& image = canvas.presents[shown].image;
     for (int y = 0; y < 96; ++y)
@@ -358,21 +361,21 @@ TEST_F(ProgressiveDisplayTest, ScrollFillsTheUncoveredStripWithPassOneBlocks) {
   }
 }
 
-TEST_F(ProgressiveDisplayTest, MagnifyByFourShowsNoPassTwoBlocks) {
+TEST_F(DisplayDriverTest, MagnifyByFourShowsNoPassTwoBlocks) {
   SetUpGatedView(4 * TGatedRecurrence::kRange);
-  draw.Redraw(canvas);
+  driver.Redraw(canvas);
   PaintPicture(kMarker);
   // The upper half is finished while the pass displays run: a pass-2 display
   // would show it in blocks.
   gate.Open = [this](int, int row) { return row < 48 || stage >= 1; };
   int reports = 0;
-  draw.OnProgress = [&](int, bool&) {
-    if (++reports > TDrawGrid::kZoomFrames[2] + 1) Advance(1);
+  driver.OnProgress = [&](int, bool&) {
+    if (++reports > TDisplayDriver::kZoomFrames[2] + 1) Advance(1);
   };
   grid.SetView(0, 0, 1000, TGatedRecurrence::kRange);
-  draw.Zoom(canvas, 2, {});
+  driver.Zoom(canvas, 2, {});
   ASSERT_TRUE(grid.IsIdle());
-  EXPECT_GT(reports, TDrawGrid::kZoomFrames[2] + 1);
+  EXPECT_GT(reports, TDisplayDriver::kZoomFrames[2] + 1);
   for (const auto& present : canvas.presents)
     for (int y = 0; y < 96; ++y)
       for (int x = 0; x < 128; ++x)
@@ -380,20 +383,20 @@ TEST_F(ProgressiveDisplayTest, MagnifyByFourShowsNoPassTwoBlocks) {
   EXPECT_TRUE(ShowsLattice(canvas.presents.back().image, 1));
 }
 
-TEST_F(ProgressiveDisplayTest, ReducingLeavesTheShrunkenOldPictureToPassThree) {
+TEST_F(DisplayDriverTest, ReducingLeavesTheShrunkenOldPictureToPassThree) {
   SetUpGatedView(TGatedRecurrence::kRange / 4);
-  draw.Redraw(canvas);
+  driver.Redraw(canvas);
   PaintPicture(kMarker);
   // Pass 3 waits until a pass-2 display round has run after pass 2 ended.
   gate.Open = [this](int pass, int) { return pass <= 2 || stage >= 2; };
   int reports = 0;
-  draw.OnProgress = [&](int percent, bool&) {
-    if (++reports <= TDrawGrid::kZoomFrames[5]) return;
+  driver.OnProgress = [&](int percent, bool&) {
+    if (++reports <= TDisplayDriver::kZoomFrames[5]) return;
     if (stage == 1) Advance(2);
     if (percent >= 8) Advance(1);
   };
   grid.SetView(0, 0, 1000, TGatedRecurrence::kRange);
-  draw.Zoom(canvas, 5, {});
+  driver.Zoom(canvas, 5, {});
   const QRect shrunken = draw.ScaledRect(128, 96, 0.25, 0, 0, false);
   ASSERT_EQ(shrunken, QRect(48, 36, 32, 24));
   bool passTwoShown = false;
@@ -411,7 +414,7 @@ TEST_F(ProgressiveDisplayTest, ReducingLeavesTheShrunkenOldPictureToPassThree) {
 
 // The old picture's middle half in one colour, so that the end of a
 // magnification by 2 shows that colour alone.
-class ZoomFramesTest : public ProgressiveDisplayTest {
+class ZoomFramesTest : public DisplayDriverTest {
  protected:
   void PaintTarget() {
     PaintPicture(kOuter);
@@ -426,10 +429,10 @@ TEST_F(ZoomFramesTest, ZoomAnimationOffShowsOneFrameWithTheShortPace) {
   } cases[] = {{kStableDots, 24, 40}, {kStableDots | kOptNoZoomAnimation, 1, 10}};
   for (const auto& c : cases) {
     SetUpView(128, 96, 1.6L, 300, c.options);
-    draw.Redraw(canvas);
+    driver.Redraw(canvas);
     PaintTarget();
     SetRange(0.8L, 300);
-    draw.Zoom(canvas, 3, {});
+    driver.Zoom(canvas, 3, {});
     ASSERT_GE(canvas.presents.size(), std::size_t(c.frames)) << c.frames;
     EXPECT_TRUE(AllOf(canvas.presents[c.frames - 1].image, kInner)) << c.frames;
     if (c.frames > 1) {
@@ -441,14 +444,14 @@ TEST_F(ZoomFramesTest, ZoomAnimationOffShowsOneFrameWithTheShortPace) {
 
 TEST_F(ZoomFramesTest, DriftingZoomWithoutDriftIsTheCentredZoom) {
   SetUpView(128, 96, 1.6L, 300);
-  draw.Redraw(canvas);
+  driver.Redraw(canvas);
   PaintTarget();
   SetRange(0.8L, 300);
-  draw.Zoom(canvas, 3, {});
+  driver.Zoom(canvas, 3, {});
   const std::vector<TRecordingCanvas::TPresent> centred(canvas.presents.begin(),
                                                         canvas.presents.begin() + 24);
   PaintTarget();
-  draw.ZoomTo(canvas, 0, 0, 2.0L);
+  driver.ZoomTo(canvas, 0, 0, 2.0L);
   ASSERT_GE(canvas.presents.size(), 24u);
   for (int k = 0; k < 24; ++k)
     EXPECT_EQ(canvas.presents[k].image, centred[k].image) << "frame " << k + 1;
@@ -456,19 +459,19 @@ TEST_F(ZoomFramesTest, DriftingZoomWithoutDriftIsTheCentredZoom) {
 
 TEST_F(ZoomFramesTest, DriftingZoomEndsWithTheTargetPointCentred) {
   SetUpView(128, 96, 1.6L, 300);
-  draw.Redraw(canvas);
+  driver.Redraw(canvas);
   PaintPicture(kOuter);
   // A 2 × 2 patch around the old picture's point (cx + 20, cy − 10).
   draw.Picture().FillRect(QRect(83, 37, 2, 2), kInner);
   SetRange(0.2L, 300);
-  draw.ZoomTo(canvas, 20, -10, 8.0L);
+  driver.ZoomTo(canvas, 20, -10, 8.0L);
   const int frames = 30;  // (log2 8 − 1) × 3 + 24
   const QImage& last = canvas.presents[frames - 1].image;
   EXPECT_EQ(PixelOf(last, 64, 48), kInner);
   EXPECT_EQ(PixelOf(last, 64 - 10, 48), kOuter);
 }
 
-TEST_F(ProgressiveDisplayTest, ScaledRectScalesAboutTheCentreOrTheTippedPoint) {
+TEST_F(DisplayDriverTest, ScaledRectScalesAboutTheCentreOrTheTippedPoint) {
   const struct {
     int elevation, width, height;
     double scale;
@@ -491,46 +494,46 @@ TEST_F(ProgressiveDisplayTest, ScaledRectScalesAboutTheCentreOrTheTippedPoint) {
   }
 }
 
-TEST_F(ProgressiveDisplayTest, ColourAnimationAdaptsItsFramesToTheirSpeed) {
+TEST_F(DisplayDriverTest, ColourAnimationAdaptsItsFramesToTheirSpeed) {
   draw.SetSize(40, 30);
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 40; ++x)
       grid.SetDot(y, x, static_cast<TDot>(1 + x + y));
   ASSERT_EQ(draw.Frames(), kMaxFrames);
   // A flat picture whose colours stay has nothing to animate: one final frame.
-  draw.AnimateColors(canvas, {});
+  driver.AnimateColors(canvas, {});
   EXPECT_EQ(canvas.presents.size(), 1u);
   EXPECT_TRUE(canvas.sleeps.empty());
   canvas.presents.clear();
-  draw.AnimateColors(canvas, {.DHue = 1});
+  driver.AnimateColors(canvas, {.DHue = 1});
   EXPECT_EQ(canvas.presents.size(), std::size_t(kMaxFrames));
   canvas.presents.clear();
 
   draw.SetElevation(60);
   canvas.msPerPresent = 200;  // 16 frames take over 3 s
-  draw.AnimateColors(canvas, {});
+  driver.AnimateColors(canvas, {});
   EXPECT_EQ(draw.Frames(), kMinFrames);
   EXPECT_EQ(canvas.presents.size(), std::size_t(kMaxFrames));
   canvas.msPerPresent = 0;  // 6 frames at 40 ms take 200 ms
-  draw.AnimateColors(canvas, {});
+  driver.AnimateColors(canvas, {});
   EXPECT_EQ(draw.Frames(), kMaxFrames);
   EXPECT_EQ(canvas.presents.size(), std::size_t(kMaxFrames + kMinFrames));
   canvas.msPerPresent = 40;  // 16 frames at 40 ms: within the band, unchanged
-  draw.AnimateColors(canvas, {});
+  driver.AnimateColors(canvas, {});
   EXPECT_EQ(draw.Frames(), kMaxFrames);
 }
 
-TEST_F(ProgressiveDisplayTest, BadZoomArgumentsAreRefusedBeforeAnythingStarts) {
+TEST_F(DisplayDriverTest, BadZoomArgumentsAreRefusedBeforeAnythingStarts) {
   draw.SetSize(16, 16);
-  EXPECT_THROW(draw.Zoom(canvas, 8, {}), std::out_of_range);
-  EXPECT_THROW(draw.Zoom(canvas, -1, {}), std::out_of_range);
-  EXPECT_THROW(draw.ZoomTo(canvas, 0, 0, 0), std::invalid_argument);
-  EXPECT_THROW(draw.ZoomTo(canvas, 0, 0, -2), std::invalid_argument);
+  EXPECT_THROW(driver.Zoom(canvas, 8, {}), std::out_of_range);
+  EXPECT_THROW(driver.Zoom(canvas, -1, {}), std::out_of_range);
+  EXPECT_THROW(driver.ZoomTo(canvas, 0, 0, 0), std::invalid_argument);
+  EXPECT_THROW(driver.ZoomTo(canvas, 0, 0, -2), std::invalid_argument);
   EXPECT_TRUE(grid.IsIdle());
   EXPECT_TRUE(canvas.presents.empty());
 }
 
-TEST_F(ProgressiveDisplayTest, DragAtRestShowsAPlainCrossAndEndsWithTheShiftedPicture) {
+TEST_F(DisplayDriverTest, DragAtRestShowsAPlainCrossAndEndsWithTheShiftedPicture) {
   draw.SetSize(40, 30);
   draw.Picture().Clear(kBlack);
   draw.TakeSnapshot();
@@ -553,6 +556,86 @@ TEST_F(ProgressiveDisplayTest, DragAtRestShowsAPlainCrossAndEndsWithTheShiftedPi
   EXPECT_EQ(PixelOf(shifted, 5, 10), kMarker);
   EXPECT_EQ(PixelOf(shifted, 10, 26), kMarker);
   EXPECT_EQ(PixelOf(shifted, 10, 27), kBlack);
+}
+
+// Relief and colour animations over a ramp of counts, on a virtual clock.
+class DisplayDriverAnimationTest : public DisplayDriverTest {
+ protected:
+  void Fill(int width, int height, TDot (*count)(int x, int y)) {
+    draw.SetSize(width, height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        grid.SetDot(y, x, count(x, y));
+  }
+  static TDot Ramp(int x, int y) { return static_cast<TDot>(1 + (x * 37 + y * 11) % 400); }
+};
+
+TEST_F(DisplayDriverAnimationTest, ReliefRisesOverAllFramesAndEndsWithWalls) {
+  Fill(30, 20, Ramp);
+  draw.SetElevation(40);
+  driver.AnimateTilt(canvas, false);
+  ASSERT_EQ(canvas.presents.size(), 16u);
+  const QImage risen = canvas.presents.back().image;
+  draw.Render(true);
+  EXPECT_EQ(canvas.presents.back().image, risen);
+  // 15 paced frames of 40 ms: within half a second to a second, no adaptation.
+  EXPECT_EQ(canvas.sleeps, std::vector<int>(15, kFrameIntervalMs));
+  EXPECT_EQ(draw.Frames(), 16);
+  EXPECT_EQ(canvas.eventRounds, 16);
+}
+
+TEST_F(DisplayDriverAnimationTest, SinkingEndsFlat) {
+  Fill(30, 20, Ramp);
+  draw.SetElevation(40);
+  driver.AnimateTilt(canvas, true);
+  const QImage sunk = canvas.presents.back().image;
+  draw.Flatten();
+  EXPECT_EQ(canvas.presents.back().image, sunk);
+}
+
+TEST_F(DisplayDriverAnimationTest, SlowFramesReduceTheFrameCount) {
+  struct {
+    int msPerFrame, frames;
+  } cases[] = {{0, 16}, {60, 16}, {100, 10}, {300, 6}};
+  for (const auto& c : cases) {
+    Fill(30, 20, Ramp);  // a new size starts again at 16 frames
+    draw.SetElevation(40);
+    canvas.msPerPresent = c.msPerFrame;
+    driver.AnimateTilt(canvas, false);
+    EXPECT_EQ(draw.Frames(), c.frames) << c.msPerFrame;
+  }
+}
+
+TEST_F(DisplayDriverAnimationTest, ChangePeriodAnimatesAndEndsOnTheExactPeriod) {
+  Fill(20, 10, Ramp);
+  driver.ChangePeriod(canvas, 4, 50);  // unchanged
+  EXPECT_TRUE(canvas.presents.empty());
+
+  driver.ChangePeriod(canvas, 6, 50);  // two octaves in steps of a half: 4 frames and the exact one
+  EXPECT_EQ(canvas.presents.size(), 5u);
+  EXPECT_EQ(canvas.sleeps, std::vector<int>(4, kFrameIntervalMs));
+  EXPECT_FALSE(draw.Palette().PeriodAnimating());
+  EXPECT_EQ(draw.Palette().Period(), 6);
+  const QImage exact = canvas.presents.back().image;
+  draw.Render(true);
+  EXPECT_EQ(canvas.presents.back().image, exact);
+  // Half-way the spread of colours lies between the two periods.
+  EXPECT_NE(canvas.presents[1].image, exact);
+
+  canvas.presents.clear();
+  grid.SetOptions(kOptNoZoomAnimation);
+  driver.ChangePeriod(canvas, 2, 50);
+  EXPECT_EQ(canvas.presents.size(), 1u);
+  grid.SetOptions(0);
+  canvas.presents.clear();
+  driver.ChangePeriod(canvas, 3, 0);  // no speed: straight to the new period
+  EXPECT_EQ(canvas.presents.size(), 1u);
+}
+
+TEST_F(DisplayDriverAnimationTest, EmptyPictureAnimatesNothing) {
+  draw.SetSize(0, 0);
+  driver.AnimateTilt(canvas, false);
+  EXPECT_TRUE(canvas.presents.empty());
 }
 
 }  // namespace
