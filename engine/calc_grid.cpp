@@ -107,6 +107,7 @@ int StageProgress(int base, int span, int nextRow, int height) {
 
 TCalcGrid::TCalcGrid()
     : FFixedTeamSize(FixedTeamSizeFromEnvironment()),
+      FBla(BlaFromEnvironment()),
       FSimdLevel(ProbeSimd()),
       FThread([this] { Execute(); }) {}
 
@@ -225,6 +226,15 @@ void TCalcGrid::SetFixedTeamSize(int size) {
   if (size < 0 || size > kMaxTeamSize) throw std::invalid_argument("team size out of range");
   const auto lock = LockIdle();
   FFixedTeamSize = size;
+}
+
+bool TCalcGrid::Bla() const {
+  return FBla;
+}
+
+void TCalcGrid::SetBla(bool on) {
+  const auto lock = LockIdle();
+  FBla = on;
 }
 
 // The range is the distance from the centre to the nearer picture edge.
@@ -414,6 +424,7 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
 // new, and every repaired one follows the same orbit.
 void TCalcGrid::PrepareReferenceOrbit() {
   FReferenceTime = std::chrono::nanoseconds{0};
+  FState.UseBla = FBla;
   if (FState.Kernel != kKernelDeep || !FReferenceStale) return;
   const auto start = std::chrono::steady_clock::now();
   std::optional<TReferenceOrbit> orbit = ComputeReferenceOrbit(
@@ -421,8 +432,19 @@ void TCalcGrid::PrepareReferenceOrbit() {
   // An orbit cut short by an abort stays stale: the next command starts it anew.
   if (!orbit) throw TAbortSignal{};
   FState.Reference = std::move(*orbit);
+  FState.Bla = TBlaTable(FState.Reference, LargestOffset());
   FReferenceStale = false;
   FReferenceTime = std::chrono::steady_clock::now() - start;
+}
+
+// |dc| of the grid's farthest corner from the view centre: a bound for the
+// offsets of every dot the grid computes.
+double TCalcGrid::LargestOffset() const {
+  const TCalcState& s = FState;
+  if (s.GridWidth <= 0 || s.GridHeight <= 0) return 0;
+  const double re = std::max(std::abs(s.ColDc.front()), std::abs(s.ColDc.back()));
+  const double im = std::max(std::abs(s.RowDc(0)), std::abs(s.RowDc(s.GridHeight - 1)));
+  return std::hypot(re, im);
 }
 
 void TCalcGrid::ClearOrApplyShift() {

@@ -92,20 +92,52 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
   return orbit;
 }
 
-TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit) {
+namespace {
+
+// The longest merged step from m that is valid for a difference with |d|^2 =
+// dd and takes at most `room` iterates: its level (0 for none) and entry.
+int BlaLevel(const TBlaTable& bla, int m, double dd, int room, int& entry) {
+  const int first = static_cast<int>(bla.First[m]);
+  const int levels = static_cast<int>(bla.Levels[m]);
+  int level = 0;
+  for (int l = 1; l <= levels && (1 << l) <= room && dd < bla.Radius2[first + l - 1]; ++l) {
+    level = l;
+    entry = first + l - 1;
+  }
+  return level;
+}
+
+}  // namespace
+
+TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
+                      const TBlaTable* bla) {
   double dr = 0, di = 0;
   int m = 0;
-  for (int n = 1; n <= limit; ++n) {
+  for (int n = 1;;) {
     const double zr = orbit.Re[m] + dr;
     const double zi = orbit.Im[m] + di;
     const double zz = zr * zr + zi * zi;
     if (zz > 4) return static_cast<TDot>(n);
+    if (n == limit) return kDotInside;
+    const double dd = dr * dr + di * di;
     // Near 0 the dot is closer to the orbit's start than to Z(m): going on
     // from there keeps the difference small, so one reference serves all.
-    if (zz < dr * dr + di * di || m >= orbit.Last) {
+    if (zz < dd || m >= orbit.Last) {
       dr = zr;
       di = zi;
       m = 0;
+    } else if (bla) {
+      int entry = 0;
+      if (const int level = BlaLevel(*bla, m, dd, limit - n, entry); level > 0) {
+        const double ar = bla->ARe[entry], ai = bla->AIm[entry];
+        const double br = bla->BRe[entry], bi = bla->BIm[entry];
+        const double nr = (ar * dr - ai * di) + (br * dcRe - bi * dcIm);
+        di = (ar * di + ai * dr) + (br * dcIm + bi * dcRe);
+        dr = nr;
+        m += 1 << level;
+        n += 1 << level;
+        continue;
+      }
     }
     const double wr = (orbit.Re[m] + orbit.Re[m]) + dr;
     const double wi = (orbit.Im[m] + orbit.Im[m]) + di;
@@ -113,8 +145,8 @@ TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, in
     di = (wr * di + wi * dr) + dcIm;
     dr = nr;
     ++m;
+    ++n;
   }
-  return kDotInside;
 }
 
 void RunDeepLanes(TSimdUnit unit, const TDeepJob& job) {
@@ -132,7 +164,7 @@ void RunDeepLanes(TSimdUnit unit, const TDeepJob& job) {
     case TSimdUnit::Scalar:
       for (int i = 0; i < job.Count; ++i) {
         if (job.Stop && __atomic_load_n(job.Stop, __ATOMIC_RELAXED)) return;
-        const TDot count = IteratePerturbed(*job.Orbit, job.DcRe[i], job.DcIm, job.Limit);
+        const TDot count = IteratePerturbed(*job.Orbit, job.DcRe[i], job.DcIm, job.Limit, job.Bla);
         StoreDot(job.Row[job.Cols[i]], count);
         if (job.Mirror) StoreDot(job.Mirror[job.Cols[i]], count);
       }
@@ -170,9 +202,9 @@ void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDot* dots, TDot* mi
   const int count = GatherUncomputedDouble(dots, width, stride, state.ColDc.data(), buf.Cols.data(),
                                            buf.DcRe.data());
   if (count == 0) return;
-  RunDeepLanes(
-      unit, TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count, state.Limit, dots,
-                     buf.Cols.data(), mirror, &state.StopFlag, TinyAsZero(state.Step)});
+  RunDeepLanes(unit, TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count,
+                              state.Limit, dots, buf.Cols.data(), mirror, &state.StopFlag,
+                              TinyAsZero(state.Step), state.UseBla ? &state.Bla : nullptr});
 }
 
 void CalcRowDeep(const TCalcState& state, TDot* dots, TDot* mirror, int stride, int row) {
@@ -184,9 +216,10 @@ void CalcDotsDeep(const TCalcState& state, TDot* dots, const int* cols, int coun
   buf.Reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i)
     buf.DcRe[i] = state.ColDc[cols[i]];
-  RunDeepLanes(ActiveSimdUnit(),
-               TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count, state.Limit,
-                        dots, cols, nullptr, nullptr, TinyAsZero(state.Step)});
+  RunDeepLanes(
+      ActiveSimdUnit(),
+      TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count, state.Limit, dots, cols,
+               nullptr, nullptr, TinyAsZero(state.Step), state.UseBla ? &state.Bla : nullptr});
 }
 
 }  // namespace vortexa

@@ -10,7 +10,10 @@
 // same order, so its count equals the one-dot routine's whatever the width:
 //   z = Z(m) + d; zz = zr*zr + zi*zi; escaped when zz > 4;
 //   rebase (d := z, m := 0) when zz < dr*dr + di*di or m >= Last;
-//   w = (Z(m) + Z(m)) + d; d = ((wr*dr - wi*di) + dcr, (wr*di + wi*dr) + dci).
+//   otherwise, with a table, the longest merged step of the table that is
+//   valid and ends by the limit: d = A d + B dc, m and the count grow by its
+//   length;
+//   else w = (Z(m) + Z(m)) + d; d = ((wr*dr - wi*di) + dcr, (wr*di + wi*dr) + dci).
 // The reference value of the next step is gathered before the rebase is
 // decided (Z(1) replaces it after a rebase), which keeps the gather off the
 // chain of dependent operations. When a lane finishes, the block returns, the
@@ -38,7 +41,11 @@ class TDeepCore {
   static_assert(kLanes <= 64, "lane bits are kept in one 64-bit word");
 
   explicit TDeepCore(const TDeepJob& job)
-      : job_(job), re_(job.Orbit->Re.data()), im_(job.Orbit->Im.data()) {}
+      : job_(job),
+        re_(job.Orbit->Re.data()),
+        im_(job.Orbit->Im.data()),
+        bla_(job.Bla),
+        shortest_(job.Bla ? job.Bla->Shortest.data() : nullptr) {}
 
   void Run() {
     for (int l = 0; l < kLanes; ++l)
@@ -51,20 +58,10 @@ class TDeepCore {
       if (StopRequested()) return;
       std::uint64_t done = 0;
       std::uint64_t escaped = 0;
-      switch (vectors_) {
-        case 1:
-          RunBlock<1>(done, escaped);
-          break;
-        case 2:
-          if constexpr (kMaxVectors >= 2) RunBlock<2>(done, escaped);
-          break;
-        case 3:
-          if constexpr (kMaxVectors >= 3) RunBlock<3>(done, escaped);
-          break;
-        default:
-          if constexpr (kMaxVectors >= 4) RunBlock<4>(done, escaped);
-          break;
-      }
+      if (job_.Bla)
+        RunVectors<true>(done, escaped);
+      else
+        RunVectors<false>(done, escaped);
       Finish(done, escaped);
       if (next_ < job_.Count)
         Refill(done);
@@ -82,51 +79,80 @@ class TDeepCore {
 
   bool StopRequested() const { return job_.Stop && __atomic_load_n(job_.Stop, __ATOMIC_RELAXED); }
 
+  template <bool kBla>
+  void RunVectors(std::uint64_t& done, std::uint64_t& escaped) {
+    switch (vectors_) {
+      case 1:
+        RunBlock<1, kBla>(done, escaped);
+        break;
+      case 2:
+        if constexpr (kMaxVectors >= 2) RunBlock<2, kBla>(done, escaped);
+        break;
+      case 3:
+        if constexpr (kMaxVectors >= 3) RunBlock<3, kBla>(done, escaped);
+        break;
+      default:
+        if constexpr (kMaxVectors >= 4) RunBlock<4, kBla>(done, escaped);
+        break;
+    }
+  }
+
   // Iterates the first NV vectors until a lane escapes, or one has been
   // tested at the limit, or kDeepBlockSteps rounds have passed; reports the
-  // finished lanes and which of them escaped. Every lane's count grows by one
-  // per round, so the rounds left to the oldest lane's limit bound the block.
-  // Finished lanes keep the state of their last test.
-  template <int NV>
+  // finished lanes and which of them escaped. Without the table every lane's
+  // count grows by one per round, so the rounds left to the oldest lane's
+  // limit bound the block; with it the counts grow by the steps' lengths and
+  // each lane is compared with the limit. Finished lanes keep the state of
+  // their last test.
+  template <int NV, bool kBla>
   void RunBlock(std::uint64_t& doneBits, std::uint64_t& escapedBits) {
-    V dr[NV], di[NV], zre[NV], zim[NV], m[NV];
+    V dr[NV], di[NV], zre[NV], zim[NV], m[NV], n[NV];
     M occupied[NV];
-    int oldest = 0;
+    double oldest = 0;
     for (int v = 0; v < NV; ++v) {
       dr[v] = T::Load(dr_ + v * kWidth);
       di[v] = T::Load(di_ + v * kWidth);
       zre[v] = T::Load(zre_ + v * kWidth);
       zim[v] = T::Load(zim_ + v * kWidth);
       m[v] = T::Load(m_ + v * kWidth);
+      n[v] = T::Load(n_ + v * kWidth);
       occupied[v] = T::ToMask(static_cast<unsigned>(occupied_ >> (v * kWidth)) & kWidthBits);
     }
     for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
       const int l = __builtin_ctzll(rest);
-      if (cnt_[l] > oldest) oldest = cnt_[l];
+      if (n_[l] > oldest) oldest = n_[l];
     }
     // Rounds until the oldest lane makes its test at the limit.
-    const int budget = job_.Limit - oldest;
-    const int steps = budget < kDeepBlockSteps ? budget : kDeepBlockSteps;
+    const int budget = job_.Limit - static_cast<int>(oldest);
+    const int steps = !kBla && budget < kDeepBlockSteps ? budget : kDeepBlockSteps;
     const V four = T::Set1(4.0);
     const V last = T::Set1(static_cast<double>(job_.Orbit->Last));
+    const V limit = T::Set1(static_cast<double>(job_.Limit));
+    const V zero = T::Set1(0.0);
     const V one = T::Set1(1.0);
+    const V two = T::Set1(2.0);
     const V firstRe = T::Set1(re_[1]);
     const V firstIm = T::Set1(im_[1]);
     int step = 0;
     for (;; ++step) {
       V zr[NV], zi[NV], zz[NV];
-      M escaped[NV];
-      unsigned anyEscaped = 0;
+      M escaped[NV], finished[NV];
+      unsigned anyFinished = 0;
       for (int v = 0; v < NV; ++v) {
         zr[v] = T::Add(zre[v], dr[v]);
         zi[v] = T::Add(zim[v], di[v]);
         zz[v] = T::Add(T::Mul(zr[v], zr[v]), T::Mul(zi[v], zi[v]));
         escaped[v] = T::And(T::Greater(zz[v], four), occupied[v]);
-        anyEscaped |= T::Bits(escaped[v]);
+        finished[v] = escaped[v];
+        if constexpr (kBla)
+          finished[v] = T::Or(escaped[v], T::And(T::GreaterEqual(n[v], limit), occupied[v]));
+        anyFinished |= T::Bits(finished[v]);
       }
-      if (anyEscaped != 0) {
-        for (int v = 0; v < NV; ++v)
+      if (anyFinished != 0) {
+        for (int v = 0; v < NV; ++v) {
           escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
+          doneBits |= std::uint64_t{T::Bits(finished[v])} << (v * kWidth);
+        }
         break;
       }
       if (step == steps) break;
@@ -143,19 +169,70 @@ class TDeepCore {
         const V i = T::Blend(rebase, zi[v], di[v]);
         const V wr = T::Blend(rebase, zr[v], T::Add(T::Add(zre[v], zre[v]), dr[v]));
         const V wi = T::Blend(rebase, zi[v], T::Add(T::Add(zim[v], zim[v]), di[v]));
-        dr[v] = T::Add(T::Sub(T::Mul(wr, r), T::Mul(wi, i)), dcr);
-        di[v] = T::Add(T::Add(T::Mul(wr, i), T::Mul(wi, r)), dci);
-        m[v] = T::Blend(rebase, one, next);
-        zre[v] = T::Blend(rebase, firstRe, nextRe);
-        zim[v] = T::Blend(rebase, firstIm, nextIm);
+        V ndr = T::Add(T::Sub(T::Mul(wr, r), T::Mul(wi, i)), dcr);
+        V ndi = T::Add(T::Add(T::Mul(wr, i), T::Mul(wi, r)), dci);
+        V nm = T::Blend(rebase, one, next);
+        V nzre = T::Blend(rebase, firstRe, nextRe);
+        V nzim = T::Blend(rebase, firstIm, nextIm);
+        V length = one;
+        if constexpr (kBla) {
+          // Lanes that keep their reference and may take the shortest
+          // merged step (m's shortest radius is 0 where it has none).
+          const M may =
+              T::And(T::And(T::GreaterEqual(zz[v], dd), T::Less(dd, T::Gather(shortest_, m[v]))),
+                     T::GreaterEqual(limit, T::Add(n[v], two)));
+          if (T::Bits(may) != 0) {
+            const V first = T::Gather(bla_->First.data(), m[v]);
+            const V levels = T::Gather(bla_->Levels.data(), m[v]);
+            V entry = T::Blend(may, first, zero);
+            length = T::Blend(may, two, one);
+            M going = may;
+            double span = 4;
+            for (double level = 2;; ++level, span += span) {
+              going = T::And(T::And(going, T::GreaterEqual(levels, T::Set1(level))),
+                             T::GreaterEqual(limit, T::Add(n[v], T::Set1(span))));
+              if (T::Bits(going) == 0) break;
+              const V candidate = T::Add(first, T::Set1(level - 1));
+              const V radius2 = T::Gather(bla_->Radius2.data(), T::Blend(going, candidate, zero));
+              going = T::And(going, T::Less(dd, radius2));
+              if (T::Bits(going) == 0) break;
+              entry = T::Blend(going, candidate, entry);
+              length = T::Blend(going, T::Set1(span), length);
+            }
+            const V ar = T::Gather(bla_->ARe.data(), entry);
+            const V ai = T::Gather(bla_->AIm.data(), entry);
+            const V br = T::Gather(bla_->BRe.data(), entry);
+            const V bi = T::Gather(bla_->BIm.data(), entry);
+            const V bm = T::Add(m[v], length);
+            ndr = T::Blend(may,
+                           T::Add(T::Sub(T::Mul(ar, dr[v]), T::Mul(ai, di[v])),
+                                  T::Sub(T::Mul(br, dcr), T::Mul(bi, dci))),
+                           ndr);
+            ndi = T::Blend(may,
+                           T::Add(T::Add(T::Mul(ar, di[v]), T::Mul(ai, dr[v])),
+                                  T::Add(T::Mul(br, dci), T::Mul(bi, dcr))),
+                           ndi);
+            nm = T::Blend(may, bm, nm);
+            nzre = T::Blend(may, T::Gather(re_, bm), nzre);
+            nzim = T::Blend(may, T::Gather(im_, bm), nzim);
+          }
+          n[v] = T::Add(n[v], length);
+        }
+        dr[v] = ndr;
+        di[v] = ndi;
+        m[v] = nm;
+        zre[v] = nzre;
+        zim[v] = nzim;
       }
     }
-    // Lanes tested at the limit without escaping are finished as well.
-    doneBits = escapedBits;
-    for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
-      const int l = __builtin_ctzll(rest);
-      cnt_[l] += step;
-      if (cnt_[l] >= job_.Limit) doneBits |= std::uint64_t{1} << l;
+    if constexpr (!kBla) {
+      // Lanes tested at the limit without escaping are finished as well.
+      doneBits = escapedBits;
+      for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
+        const int l = __builtin_ctzll(rest);
+        n_[l] += step;
+        if (n_[l] >= job_.Limit) doneBits |= std::uint64_t{1} << l;
+      }
     }
     for (int v = 0; v < NV; ++v) {
       T::Store(dr_ + v * kWidth, dr[v]);
@@ -163,6 +240,7 @@ class TDeepCore {
       T::Store(zre_ + v * kWidth, zre[v]);
       T::Store(zim_ + v * kWidth, zim[v]);
       T::Store(m_ + v * kWidth, m[v]);
+      if constexpr (kBla) T::Store(n_ + v * kWidth, n[v]);
     }
   }
 
@@ -170,7 +248,7 @@ class TDeepCore {
   void Finish(std::uint64_t done, std::uint64_t escaped) {
     for (std::uint64_t rest = done; rest != 0; rest &= rest - 1) {
       const int l = __builtin_ctzll(rest);
-      const TDot count = (escaped >> l) & 1 ? static_cast<TDot>(cnt_[l]) : kDotInside;
+      const TDot count = (escaped >> l) & 1 ? static_cast<TDot>(n_[l]) : kDotInside;
       const int col = job_.Cols[point_[l]];
       __atomic_store_n(&job_.Row[col], count, __ATOMIC_RELAXED);
       if (job_.Mirror) __atomic_store_n(&job_.Mirror[col], count, __ATOMIC_RELAXED);
@@ -182,7 +260,7 @@ class TDeepCore {
   // An empty lane iterates the centre itself, harmlessly, and finishes never.
   void MakeEmpty(int l) {
     dr_[l] = di_[l] = dcr_[l] = dci_[l] = zre_[l] = zim_[l] = m_[l] = 0;
-    cnt_[l] = 1;
+    n_[l] = 1;
     point_[l] = -1;
   }
 
@@ -216,7 +294,7 @@ class TDeepCore {
         zre_[to] = zre_[from];
         zim_[to] = zim_[from];
         m_[to] = m_[from];
-        cnt_[to] = cnt_[from];
+        n_[to] = n_[from];
         point_[to] = point_[from];
         MakeEmpty(from);
       }
@@ -229,6 +307,8 @@ class TDeepCore {
   const TDeepJob& job_;
   const double* re_;
   const double* im_;
+  const TBlaTable* bla_;
+  const double* shortest_;
   alignas(64) double dr_[kLanes];
   alignas(64) double di_[kLanes];
   alignas(64) double dcr_[kLanes];
@@ -236,7 +316,7 @@ class TDeepCore {
   alignas(64) double zre_[kLanes];  // Z(m)
   alignas(64) double zim_[kLanes];
   alignas(64) double m_[kLanes];  // index into the orbit, whole numbers
-  int cnt_[kLanes];               // the count if the lane's z escapes now
+  alignas(64) double n_[kLanes];  // the count if the lane's z escapes now
   int point_[kLanes];
   std::uint64_t occupied_ = 0;
   int next_ = 0;

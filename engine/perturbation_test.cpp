@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
+#include <cmath>
 #include <ostream>
 #include <random>
 #include <string>
@@ -100,33 +101,40 @@ TEST(IteratePerturbed, CountsAsTheExtendedFamilyOnShallowViews) {
 }
 
 // Every vector unit gives every dot exactly the one-dot routine's count,
-// writes it to the row and the mirror row, and leaves other columns alone.
+// writes it to the row and the mirror row, and leaves other columns alone;
+// with merged steps as without (at 1e-40 most iterates are merged).
 TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
   const TDeepReal cx = Deep(kSpiralX), cy = Deep(kSpiralY);
-  const double step = 2e-20;
   const int limit = 6000;
   const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, limit, 256);
-  std::mt19937 random(15);
-  std::uniform_int_distribution<int> offset(-400, 400);
-  constexpr int kDots = 77;  // no multiple of any width: the tail is partial
-  std::vector<double> dcRe(kDots);
-  std::vector<int> cols(kDots);
-  for (int i = 0; i < kDots; ++i) {
-    dcRe[i] = offset(random) * step;
-    cols[i] = 2 * i + 1;
-  }
-  const double dcIm = 123 * step;
-  std::vector<TDot> expected(2 * kDots + 2, 7);
-  for (int i = 0; i < kDots; ++i)
-    expected[cols[i]] = IteratePerturbed(orbit, dcRe[i], dcIm, limit);
-  for (TSimdUnit unit : {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
-    if (!SimdUnitUsable(unit)) continue;
-    SCOPED_TRACE(SimdUnitName(unit));
-    std::vector<TDot> row(expected.size(), 7), mirror(expected.size(), 7);
-    RunDeepLanes(unit, TDeepJob{&orbit, dcRe.data(), dcIm, kDots, limit, row.data(), cols.data(),
-                                mirror.data(), nullptr});
-    EXPECT_EQ(row, expected);
-    EXPECT_EQ(mirror, expected);
+  for (double step : {2e-20, 2e-40}) {
+    std::mt19937 random(15);
+    std::uniform_int_distribution<int> offset(-400, 400);
+    constexpr int kDots = 77;  // no multiple of any width: the tail is partial
+    std::vector<double> dcRe(kDots);
+    std::vector<int> cols(kDots);
+    for (int i = 0; i < kDots; ++i) {
+      dcRe[i] = offset(random) * step;
+      cols[i] = 2 * i + 1;
+    }
+    const double dcIm = 123 * step;
+    const TBlaTable table(orbit, std::hypot(400 * step, dcIm));
+    for (const TBlaTable* bla : {static_cast<const TBlaTable*>(nullptr), &table}) {
+      std::vector<TDot> expected(2 * kDots + 2, 7);
+      for (int i = 0; i < kDots; ++i)
+        expected[cols[i]] = IteratePerturbed(orbit, dcRe[i], dcIm, limit, bla);
+      for (TSimdUnit unit :
+           {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
+        if (!SimdUnitUsable(unit)) continue;
+        SCOPED_TRACE(testing::Message()
+                     << SimdUnitName(unit) << " step " << step << " merged " << (bla != nullptr));
+        std::vector<TDot> row(expected.size(), 7), mirror(expected.size(), 7);
+        RunDeepLanes(unit, TDeepJob{&orbit, dcRe.data(), dcIm, kDots, limit, row.data(),
+                                    cols.data(), mirror.data(), nullptr, false, bla});
+        EXPECT_EQ(row, expected);
+        EXPECT_EQ(mirror, expected);
+      }
+    }
   }
 }
 

@@ -1,0 +1,51 @@
+// Bilinear approximation of the deep family: while a dot's difference d from
+// the reference is small beside Z(m), the square in d' = (2 Z(m) + d) d + dc
+// is lost below the double's rounding, so the step is linear in d and dc:
+// d' = A d + B dc with A = 2 Z(m), B = 1. Linear steps compose (A = Ay Ax,
+// B = Ay Bx + By), so one table entry can carry a dot over 2, 4, 8, ...
+// iterates at once while d stays inside the entry's radius.
+#pragma once
+
+#include <vector>
+
+#include "reference_orbit.h"
+
+namespace vortexa {
+
+// The environment variable that turns the approximation off for comparisons.
+inline constexpr const char* kNoBlaVariable = "VORTEXA_NO_BLA";
+
+// Whether VORTEXA_NO_BLA leaves the approximation on: unset, empty or "0" do,
+// "1" turns it off. Throws std::invalid_argument naming the variable for
+// anything else.
+bool BlaFromEnvironment();
+
+// Merged steps along one reference orbit for one picture. Steps start at
+// m >= 1 (from Z0 = 0 the square is the whole step) and end at the orbit's
+// last iterate at the latest, where the dot goes on from Z0. The entries of
+// a start m carry it over 2, 4, ... 2^Levels(m) iterates, lying together
+// from First(m); each is valid while |d|^2 < Radius2.
+class TBlaTable {
+ public:
+  TBlaTable() = default;
+  // maxOffset: the largest |dc| of the picture's dots.
+  TBlaTable(const TReferenceOrbit& orbit, double maxOffset);
+
+  // Per start m, as doubles so that vector units gather them like Z(m); both
+  // have an entry (0) for every index of the orbit, spare included.
+  std::vector<double> First;
+  std::vector<double> Levels;
+  // The radius squared of m's shortest entry, 0 when it has none: the one
+  // look that most iterations need.
+  std::vector<double> Shortest;
+  // Per entry.
+  std::vector<double> Radius2;
+  std::vector<double> ARe, AIm, BRe, BIm;
+};
+
+// The relative size of the dropped square to the linear term that a single
+// step allows: at the double's rounding, so that the approximation loses no
+// more than the arithmetic it replaces.
+inline constexpr double kBlaEpsilon = 0x1p-53;
+
+}  // namespace vortexa
