@@ -6,6 +6,7 @@
 // iterates at once while d stays inside the entry's radius.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "reference_orbit.h"
@@ -20,32 +21,53 @@ inline constexpr const char* kNoBlaVariable = "VORTEXA_NO_BLA";
 // anything else.
 bool BlaFromEnvironment();
 
-// Merged steps along one reference orbit for one picture. Steps start at
-// m >= 1 (from Z0 = 0 the square is the whole step) and end at the orbit's
-// last iterate at the latest, where the dot goes on from Z0. The entries of
-// a start m carry it over 2, 4, ... 2^Levels(m) iterates, lying together
-// from First(m); each is valid while |d|^2 < Radius2.
-class TBlaTable {
- public:
-  TBlaTable() = default;
-  // maxOffset: the largest |dc| of the picture's dots.
-  TBlaTable(const TReferenceOrbit& orbit, double maxOffset);
+// One merged step: d' = A d + B dc while |d|^2 < Radius2; together, so that a
+// dot's look at a step loads one cache line.
+struct TBlaEntry {
+  double Radius2;
+  double ARe, AIm, BRe, BIm;
+};
 
-  // Per start m, as doubles so that vector units gather them like Z(m); both
-  // have an entry (0) for every index of the orbit, spare included.
-  std::vector<double> First;
-  std::vector<double> Levels;
-  // The radius squared of m's shortest entry, 0 when it has none: the one
-  // look that most iterations need.
-  std::vector<double> Shortest;
-  // Per entry.
-  std::vector<double> Radius2;
-  std::vector<double> ARe, AIm, BRe, BIm;
+// What a dot at orbit index m looks at, together: Z(m), the radius squared
+// of m's shortest merged step (0 when it has none), and where its steps lie.
+struct TBlaStart {
+  double Re = 0, Im = 0;
+  double Shortest = 0;
+  std::int32_t First = 0, Levels = 0;
+};
+// Doubles per start: a vector unit gathers Shortest at Shortest + m * this.
+inline constexpr int kBlaStartDoubles = sizeof(TBlaStart) / sizeof(double);
+static_assert(sizeof(TBlaStart) == 4 * sizeof(double));
+
+// The arrays of a table, for the cores.
+struct TBlaArrays {
+  int Last;
+  const TBlaStart* Starts;
+  const TBlaEntry* Entries;
 };
 
 // The relative size of the dropped square to the linear term that a single
 // step allows: at the double's rounding, so that the approximation loses no
 // more than the arithmetic it replaces.
 inline constexpr double kBlaEpsilon = 0x1p-53;
+
+// Merged steps along one reference orbit for one picture. Steps start at
+// m >= 1 (from Z0 = 0 the square is the whole step) and end at the orbit's
+// last iterate at the latest, where the dot goes on from Z0. The entries of
+// a start m carry it over 2, 4, ... 2^Levels iterates, lying together from
+// First.
+class TBlaTable {
+ public:
+  TBlaTable() = default;
+  // maxOffset: the largest |dc| of the picture's dots.
+  TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsilon = kBlaEpsilon);
+
+  TBlaArrays Arrays() const { return {Last, Starts.data(), Entries.data()}; }
+
+  int Last = 0;
+  // One for every index of the orbit, spare included.
+  std::vector<TBlaStart> Starts;
+  std::vector<TBlaEntry> Entries;
+};
 
 }  // namespace vortexa

@@ -425,15 +425,24 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
 void TCalcGrid::PrepareReferenceOrbit() {
   FReferenceTime = std::chrono::nanoseconds{0};
   FState.UseBla = FBla;
-  if (FState.Kernel != kKernelDeep || !FReferenceStale) return;
+  if (FState.Kernel != kKernelDeep) return;
+  if (FReferenceStale) ComputeReference();
+  // Built only for drawings that use it: at limit 65000 it takes some 20 ms.
+  if (FBla && FBlaStale) {
+    FState.Bla = TBlaTable(FState.Reference, LargestOffset());
+    FBlaStale = false;
+  }
+}
+
+void TCalcGrid::ComputeReference() {
   const auto start = std::chrono::steady_clock::now();
   std::optional<TReferenceOrbit> orbit = ComputeReferenceOrbit(
       FDeepCenterX, FDeepCenterY, FState.Limit, BitsForStep(FState.Step), &FAbort);
   // An orbit cut short by an abort stays stale: the next command starts it anew.
   if (!orbit) throw TAbortSignal{};
   FState.Reference = std::move(*orbit);
-  FState.Bla = TBlaTable(FState.Reference, LargestOffset());
   FReferenceStale = false;
+  FBlaStale = true;
   FReferenceTime = std::chrono::steady_clock::now() - start;
 }
 

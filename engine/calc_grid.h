@@ -160,6 +160,7 @@ class TCalcGrid {
   void Execute();
   void RunCommand(TCalcCommand command);
   void PrepareReferenceOrbit();
+  void ComputeReference();
   double LargestOffset() const;
   void CountFaultyDots();
   void ClearOrApplyShift();
@@ -203,6 +204,7 @@ class TCalcGrid {
   TDeepReal FDeepCenterX;
   TDeepReal FDeepCenterY;
   bool FReferenceStale = true;  // the view changed since the orbit was computed
+  bool FBlaStale = true;        // the orbit changed since the merged steps were built
   std::chrono::nanoseconds FReferenceTime{0};
   int FSimdLevel = 0;
   std::atomic<int> FOptions{0};

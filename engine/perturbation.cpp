@@ -6,6 +6,8 @@
 #include <cfloat>
 #include <vector>
 
+#include "bla_steps.h"
+
 namespace vortexa {
 
 namespace {
@@ -92,23 +94,6 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
   return orbit;
 }
 
-namespace {
-
-// The longest merged step from m that is valid for a difference with |d|^2 =
-// dd and takes at most `room` iterates: its level (0 for none) and entry.
-int BlaLevel(const TBlaTable& bla, int m, double dd, int room, int& entry) {
-  const int first = static_cast<int>(bla.First[m]);
-  const int levels = static_cast<int>(bla.Levels[m]);
-  int level = 0;
-  for (int l = 1; l <= levels && (1 << l) <= room && dd < bla.Radius2[first + l - 1]; ++l) {
-    level = l;
-    entry = first + l - 1;
-  }
-  return level;
-}
-
-}  // namespace
-
 TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
                       const TBlaTable* bla) {
   double dr = 0, di = 0;
@@ -127,15 +112,12 @@ TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, in
       di = zi;
       m = 0;
     } else if (bla) {
-      int entry = 0;
-      if (const int level = BlaLevel(*bla, m, dd, limit - n, entry); level > 0) {
-        const double ar = bla->ARe[entry], ai = bla->AIm[entry];
-        const double br = bla->BRe[entry], bi = bla->BIm[entry];
-        const double nr = (ar * dr - ai * di) + (br * dcRe - bi * dcIm);
-        di = (ar * di + ai * dr) + (br * dcIm + bi * dcRe);
-        dr = nr;
-        m += 1 << level;
-        n += 1 << level;
+      TBlaDot dot{dr, di, m, n};
+      if (TakeMergedSteps(bla->Arrays(), limit, dcRe, dcIm, dot)) {
+        dr = dot.Dr;
+        di = dot.Di;
+        m = dot.M;
+        n = dot.N;
         continue;
       }
     }
@@ -151,15 +133,18 @@ TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, in
 
 void RunDeepLanes(TSimdUnit unit, const TDeepJob& job) {
   const TTinyAsZeroScope tiny(job.TinyAsZero);
+  TBlaArrays arrays{};
+  if (job.Bla) arrays = job.Bla->Arrays();
+  const TBlaArrays* bla = job.Bla ? &arrays : nullptr;
   switch (unit) {
     case TSimdUnit::Avx512:
-      deep_avx512::Run(job);
+      deep_avx512::Run(job, bla);
       return;
     case TSimdUnit::Avx2:
-      deep_avx2::Run(job);
+      deep_avx2::Run(job, bla);
       return;
     case TSimdUnit::Sse2:
-      deep_sse2::Run(job);
+      deep_sse2::Run(job, bla);
       return;
     case TSimdUnit::Scalar:
       for (int i = 0; i < job.Count; ++i) {

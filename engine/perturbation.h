@@ -78,13 +78,13 @@ void CalcDotsDeep(const TCalcState& state, TDot* dots, const int* cols, int coun
 
 // The per-unit cores, defined in perturbation_<unit>.cpp.
 namespace deep_sse2 {
-void Run(const TDeepJob& job);
+void Run(const TDeepJob& job, const TBlaArrays* bla);
 }
 namespace deep_avx2 {
-void Run(const TDeepJob& job);
+void Run(const TDeepJob& job, const TBlaArrays* bla);
 }
 namespace deep_avx512 {
-void Run(const TDeepJob& job);
+void Run(const TDeepJob& job, const TBlaArrays* bla);
 }
 
 }  // namespace vortexa

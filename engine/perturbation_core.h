@@ -10,9 +10,10 @@
 // same order, so its count equals the one-dot routine's whatever the width:
 //   z = Z(m) + d; zz = zr*zr + zi*zi; escaped when zz > 4;
 //   rebase (d := z, m := 0) when zz < dr*dr + di*di or m >= Last;
-//   otherwise, with a table, the longest merged step of the table that is
-//   valid and ends by the limit: d = A d + B dc, m and the count grow by its
-//   length;
+//   otherwise, with a table, where its shortest merged step is valid the
+//   lane goes on with the one-dot routine's own merged steps (TakeMergedSteps,
+//   scalar: lanes seldom agree on a step's length, and a vector search of
+//   the table costs more gathers than the steps save);
 //   else w = (Z(m) + Z(m)) + d; d = ((wr*dr - wi*di) + dcr, (wr*di + wi*dr) + dci).
 // The reference value of the next step is gathered before the rebase is
 // decided (Z(1) replaces it after a rebase), which keeps the gather off the
@@ -22,6 +23,7 @@
 
 #include <cstdint>
 
+#include "bla_steps.h"
 #include "perturbation.h"
 
 namespace vortexa {
@@ -40,12 +42,8 @@ class TDeepCore {
   static constexpr int kLanes = kWidth * kMaxVectors;
   static_assert(kLanes <= 64, "lane bits are kept in one 64-bit word");
 
-  explicit TDeepCore(const TDeepJob& job)
-      : job_(job),
-        re_(job.Orbit->Re.data()),
-        im_(job.Orbit->Im.data()),
-        bla_(job.Bla),
-        shortest_(job.Bla ? job.Bla->Shortest.data() : nullptr) {}
+  TDeepCore(const TDeepJob& job, const TBlaArrays* bla)
+      : job_(job), re_(job.Orbit->Re.data()), im_(job.Orbit->Im.data()), bla_(bla) {}
 
   void Run() {
     for (int l = 0; l < kLanes; ++l)
@@ -58,7 +56,7 @@ class TDeepCore {
       if (StopRequested()) return;
       std::uint64_t done = 0;
       std::uint64_t escaped = 0;
-      if (job_.Bla)
+      if (bla_)
         RunVectors<true>(done, escaped);
       else
         RunVectors<false>(done, escaped);
@@ -128,9 +126,9 @@ class TDeepCore {
     const V four = T::Set1(4.0);
     const V last = T::Set1(static_cast<double>(job_.Orbit->Last));
     const V limit = T::Set1(static_cast<double>(job_.Limit));
-    const V zero = T::Set1(0.0);
     const V one = T::Set1(1.0);
     const V two = T::Set1(2.0);
+    const V startDoubles = T::Set1(kBlaStartDoubles);
     const V firstRe = T::Set1(re_[1]);
     const V firstIm = T::Set1(im_[1]);
     int step = 0;
@@ -174,49 +172,47 @@ class TDeepCore {
         V nm = T::Blend(rebase, one, next);
         V nzre = T::Blend(rebase, firstRe, nextRe);
         V nzim = T::Blend(rebase, firstIm, nextIm);
-        V length = one;
         if constexpr (kBla) {
           // Lanes that keep their reference and may take the shortest
-          // merged step (m's shortest radius is 0 where it has none).
-          const M may =
-              T::And(T::And(T::GreaterEqual(zz[v], dd), T::Less(dd, T::Gather(shortest_, m[v]))),
-                     T::GreaterEqual(limit, T::Add(n[v], two)));
-          if (T::Bits(may) != 0) {
-            const V first = T::Gather(bla_->First.data(), m[v]);
-            const V levels = T::Gather(bla_->Levels.data(), m[v]);
-            V entry = T::Blend(may, first, zero);
-            length = T::Blend(may, two, one);
-            M going = may;
-            double span = 4;
-            for (double level = 2;; ++level, span += span) {
-              going = T::And(T::And(going, T::GreaterEqual(levels, T::Set1(level))),
-                             T::GreaterEqual(limit, T::Add(n[v], T::Set1(span))));
-              if (T::Bits(going) == 0) break;
-              const V candidate = T::Add(first, T::Set1(level - 1));
-              const V radius2 = T::Gather(bla_->Radius2.data(), T::Blend(going, candidate, zero));
-              going = T::And(going, T::Less(dd, radius2));
-              if (T::Bits(going) == 0) break;
-              entry = T::Blend(going, candidate, entry);
-              length = T::Blend(going, T::Set1(span), length);
+          // merged step (m's shortest radius is 0 where it has none) go on
+          // with the one-dot routine's merged steps.
+          const M keep = T::And(T::GreaterEqual(zz[v], dd), occupied[v]);
+          const M may = T::And(T::And(keep, T::Less(dd, T::Gather(&bla_->Starts[0].Shortest,
+                                                                  T::Mul(m[v], startDoubles)))),
+                               T::GreaterEqual(limit, T::Add(n[v], two)));
+          n[v] = T::Add(n[v], one);
+          if (const unsigned bits = T::Bits(may); bits != 0) {
+            // The lanes' state before this round's step, and after it.
+            alignas(64) double before[3][kWidth];
+            alignas(64) double after[6][kWidth];
+            T::Store(before[0], dr[v]);
+            T::Store(before[1], di[v]);
+            T::Store(before[2], m[v]);
+            T::Store(after[0], ndr);
+            T::Store(after[1], ndi);
+            T::Store(after[2], nm);
+            T::Store(after[3], n[v]);
+            T::Store(after[4], nzre);
+            T::Store(after[5], nzim);
+            for (unsigned rest = bits; rest != 0; rest &= rest - 1) {
+              const int l = __builtin_ctz(rest);
+              TBlaDot dot{before[0][l], before[1][l], static_cast<int>(before[2][l]),
+                          static_cast<int>(after[3][l]) - 1};
+              TakeMergedSteps(*bla_, job_.Limit, dcr_[v * kWidth + l], dci_[v * kWidth + l], dot);
+              after[0][l] = dot.Dr;
+              after[1][l] = dot.Di;
+              after[2][l] = dot.M;
+              after[3][l] = dot.N;
+              after[4][l] = bla_->Starts[dot.M].Re;
+              after[5][l] = bla_->Starts[dot.M].Im;
             }
-            const V ar = T::Gather(bla_->ARe.data(), entry);
-            const V ai = T::Gather(bla_->AIm.data(), entry);
-            const V br = T::Gather(bla_->BRe.data(), entry);
-            const V bi = T::Gather(bla_->BIm.data(), entry);
-            const V bm = T::Add(m[v], length);
-            ndr = T::Blend(may,
-                           T::Add(T::Sub(T::Mul(ar, dr[v]), T::Mul(ai, di[v])),
-                                  T::Sub(T::Mul(br, dcr), T::Mul(bi, dci))),
-                           ndr);
-            ndi = T::Blend(may,
-                           T::Add(T::Add(T::Mul(ar, di[v]), T::Mul(ai, dr[v])),
-                                  T::Add(T::Mul(br, dci), T::Mul(bi, dcr))),
-                           ndi);
-            nm = T::Blend(may, bm, nm);
-            nzre = T::Blend(may, T::Gather(re_, bm), nzre);
-            nzim = T::Blend(may, T::Gather(im_, bm), nzim);
+            ndr = T::Load(after[0]);
+            ndi = T::Load(after[1]);
+            nm = T::Load(after[2]);
+            n[v] = T::Load(after[3]);
+            nzre = T::Load(after[4]);
+            nzim = T::Load(after[5]);
           }
-          n[v] = T::Add(n[v], length);
         }
         dr[v] = ndr;
         di[v] = ndi;
@@ -307,8 +303,7 @@ class TDeepCore {
   const TDeepJob& job_;
   const double* re_;
   const double* im_;
-  const TBlaTable* bla_;
-  const double* shortest_;
+  const TBlaArrays* bla_;  // merged steps, if any
   alignas(64) double dr_[kLanes];
   alignas(64) double di_[kLanes];
   alignas(64) double dcr_[kLanes];

@@ -26,6 +26,13 @@ using test_support::ReferenceExtended;
 const std::string kSpiralX = "-0.743643887037158704752191506114774";
 const std::string kSpiralY = "0.131825904205311970493132056385139";
 
+// The nucleus of the period-8007 minibrot at the heart of that spiral (its
+// size is 9e-33), found by Newton's method from the spiral's centre.
+const std::string kMinibrotX =
+    "-0.743643887037158704752191506114779778215256207948181289816883901818560735784";
+const std::string kMinibrotY =
+    "0.131825904205311970493132056385140678972952279328918966209127677465513481738";
+
 // Read as the session reads centres: at 1e-30 some counts of these spirals
 // change when the centre moves by 1e-40, so the reading must keep the bits.
 TDeepReal Deep(const std::string& text) {
@@ -307,14 +314,18 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
 
 INSTANTIATE_TEST_SUITE_P(
     Views, DeepExactness,
-    testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 400},
-                    TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 300},
-                    TExactnessCase{
-                        "range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 400},
-                    // The Misiurewicz point i has branches at every depth; there the
-                    // differences square to subnormal numbers.
-                    TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 240},
-                    TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 240}),
+    testing::Values(
+        TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 400},
+        TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 300},
+        TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 400},
+        // The Misiurewicz point i has branches at every depth; there the
+        // differences square to subnormal numbers.
+        TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 240},
+        TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 240},
+        // Beside a minibrot of period 8007 at the heart of the
+        // spiral: dots circle it up to the limit, and merged
+        // steps skip nearly all of their iterates.
+        TExactnessCase{"minibrot_8007", {kMinibrotX, kMinibrotY, 2e-32L, 65000}, 160, 90, 120}),
     [](const testing::TestParamInfo<TExactnessCase>& info) { return info.param.Name; });
 
 // Each dot depends only on its place: any team gives the same picture, with
