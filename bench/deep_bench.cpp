@@ -9,8 +9,8 @@
 // rates are given as ratios to the shallowest one: tiny differences must not
 // slow the family down (merged steps off, so that the rates are of iterations
 // done one by one). Last, a view beside a minibrot deep in the seahorse
-// valley is drawn with merged steps (bilinear approximation) and without, in
-// turn, with how many dots the two agree on.
+// valley is drawn at limit 65000 with merged steps (bilinear approximation)
+// and without, in turn, with how many dots the two agree on.
 #include <time.h>
 
 #include <algorithm>
@@ -37,7 +37,10 @@ constexpr int kLimit = 10000;
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 
-// MINIBROT_PLACEHOLDER
+// The nucleus of the period-8007 minibrot (size 9e-33) at the heart of that
+// spiral, found by Newton's method from the spiral's centre; at range 2e-32
+// the minibrot fills a fifth of the picture and the dots around it circle it
+// for thousands of iterates.
 constexpr const char* kMinibrotX =
     "-0.743643887037158704752191506114779778215256207948181289816883901818560735784";
 constexpr const char* kMinibrotY =

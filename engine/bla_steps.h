@@ -9,11 +9,11 @@
 namespace vortexa {
 namespace {
 
-// A dot at the limit or escaped has no step to take, and one about to go on
-// from the orbit's start takes a single one.
+// A dot between two tests: its difference from Z(M), and the count it gets
+// if z escapes at the next test.
 struct TBlaDot {
   double Dr, Di;
-  int M, N;  // index into the orbit, count if z escapes now
+  int M, N;
 };
 
 // From a dot that has been tested (not escaped, below the limit, kept on its
