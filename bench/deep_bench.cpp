@@ -37,15 +37,19 @@ constexpr int kLimit = 10000;
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 
-// The nucleus of the period-8007 minibrot (size 9e-33) at the heart of that
-// spiral, found by Newton's method from the spiral's centre; at range 2e-32
-// the minibrot fills a fifth of the picture and the dots around it circle it
-// for thousands of iterates.
+// A minibrot of period 2464 = 11 x 14 x 16 and size 9e-45 on the real axis
+// near -2: the real minibrots of periods 11, 14 and 16 near -2 (Newton's
+// method from -2 + 2.5 / 4^p), nested with the map c = n + s c' that takes
+// the whole set onto a minibrot's copy of it (n its nucleus, s its complex
+// size estimate 1 / (b l^2)), each nesting refined by Newton's method at the
+// product period. At range 1e-44 the minibrot fills a third of the picture
+// and the dots around it circle it for thousands of iterates.
 constexpr const char* kMinibrotX =
-    "-0.743643887037158704752191506114779778215256207948181289816883901818560735784";
-constexpr const char* kMinibrotY =
-    "0.131825904205311970493132056385140678972952279328918966209127677465513481738";
-constexpr long double kMinibrotRange = 2e-32L;
+    "-1."
+    "9999964703417410706918976301716907975811214081113255937921795853287270851893059898379325639764"
+    "37634";
+constexpr const char* kMinibrotY = "0";
+constexpr long double kMinibrotRange = 1e-44L;
 constexpr int kMinibrotLimit = 65000;
 constexpr int kMinibrotWidth = 640;
 constexpr int kMinibrotHeight = 360;
