@@ -33,6 +33,12 @@ const std::string kMinibrotX =
 const std::string kMinibrotY =
     "0.131825904205311970493132056385140678972952279328918966209127677465513481738";
 
+// The nucleus of a minibrot of period 2464 = 11 x 14 x 16 on the real axis
+// near -2 (how it was found: bench/deep_bench.cpp).
+const std::string kNearTwoX =
+    "-1.99999647034174107069189763017169079758112140811132559379217958532872708518930598983793256"
+    "3976437634";
+
 // Read as the session reads centres: at 1e-30 some counts of these spirals
 // change when the centre moves by 1e-40, so the reading must keep the bits.
 TDeepReal Deep(const std::string& text) {
@@ -325,7 +331,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Beside a minibrot of period 8007 at the heart of the
         // spiral: dots circle it up to the limit, and merged
         // steps skip nearly all of their iterates.
-        TExactnessCase{"minibrot_8007", {kMinibrotX, kMinibrotY, 2e-32L, 65000}, 160, 90, 120}),
+        TExactnessCase{"minibrot_8007", {kMinibrotX, kMinibrotY, 2e-32L, 65000}, 160, 90, 120},
+        // A minibrot of period 2464 and size 9e-45 near -2 (the deep
+        // benchmark's): its dots lie far below the offsets' scale.
+        TExactnessCase{"minibrot_2464", {kNearTwoX, "0", 1e-44L, 65000}, 160, 90, 120}),
     [](const testing::TestParamInfo<TExactnessCase>& info) { return info.param.Name; });
 
 // Each dot depends only on its place: any team gives the same picture, with
