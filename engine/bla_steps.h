@@ -17,9 +17,9 @@ struct TBlaDot {
 };
 
 // From a dot that has been tested (not escaped, below the limit, kept on its
-// reference), takes the longest valid merged step that ends by the limit,
-// and then again after the same tests as the one-dot routine makes, as long
-// as each finds one. Whether it took any.
+// reference), takes the longest valid merged step that ends by the limit if
+// it opens a run (kBlaOpeningLevel), and then again after the same tests as
+// the one-dot routine makes, as long as each finds one. Whether it took any.
 inline bool TakeMergedSteps(const TBlaArrays& t, int limit, double dcr, double dci, TBlaDot& dot) {
   bool took = false;
   for (;;) {
@@ -38,7 +38,7 @@ inline bool TakeMergedSteps(const TBlaArrays& t, int limit, double dcr, double d
     int level = 0;
     while (level < levels && (2 << level) <= room && dd < t.Entries[first + level].Radius2)
       ++level;
-    if (level == 0) return took;
+    if (level == 0 || (!took && level < kBlaOpeningLevel)) return took;
     const TBlaEntry& e = t.Entries[first + level - 1];
     const double ar = e.ARe, ai = e.AIm, br = e.BRe, bi = e.BIm;
     const double nr = (ar * dot.Dr - ai * dot.Di) + (br * dcr - bi * dci);

@@ -10,8 +10,8 @@ namespace vortexa {
 
 bool BlaFromEnvironment() {
   const char* text = std::getenv(kNoBlaVariable);
-  if (text == nullptr || *text == '\0' || std::string(text) == "0") return true;
-  if (std::string(text) == "1") return false;
+  if (text == nullptr || *text == '\0' || std::string(text) == "1") return false;
+  if (std::string(text) == "0") return true;
   throw std::invalid_argument(std::string(kNoBlaVariable) + " must be 0 or 1, not \"" + text +
                               "\"");
 }
@@ -70,7 +70,7 @@ TBlaTable::TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsi
       const std::size_t span = std::size_t{1} << l;
       if ((m - 1) % span != 0 || (m - 1) / span >= levels[l].size()) break;
       const TStep& s = levels[l][(m - 1) / span];
-      if (l == 1) start.Shortest = s.R * s.R;
+      if (l == kBlaOpeningLevel) start.Opening = s.R * s.R;
       Entries.push_back({s.R * s.R, s.ARe, s.AIm, s.BRe, s.BIm});
       ++start.Levels;
     }

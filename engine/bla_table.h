@@ -16,9 +16,9 @@ namespace vortexa {
 // The environment variable that turns the approximation off for comparisons.
 inline constexpr const char* kNoBlaVariable = "VORTEXA_NO_BLA";
 
-// Whether VORTEXA_NO_BLA leaves the approximation on: unset, empty or "0" do,
-// "1" turns it off. Throws std::invalid_argument naming the variable for
-// anything else.
+// Whether VORTEXA_NO_BLA turns the approximation on: "0" does; unset, empty
+// or "1" leave it off (on the lanes it does not pay yet: see docs/engine.md).
+// Throws std::invalid_argument naming the variable for anything else.
 bool BlaFromEnvironment();
 
 // One merged step: d' = A d + B dc while |d|^2 < Radius2; together, so that a
@@ -28,14 +28,20 @@ struct TBlaEntry {
   double ARe, AIm, BRe, BIm;
 };
 
+// A run of merged steps opens only with a step of at least 2^this iterates:
+// shorter runs save less than handing a vector lane over to them costs (the
+// lanes do a few single steps to reach such a start instead).
+inline constexpr int kBlaOpeningLevel = 4;
+
 // What a dot at orbit index m looks at, together: Z(m), the radius squared
-// of m's shortest merged step (0 when it has none), and where its steps lie.
+// of m's step of 2^kBlaOpeningLevel (0 when it has none), and where its
+// steps lie.
 struct TBlaStart {
   double Re = 0, Im = 0;
-  double Shortest = 0;
+  double Opening = 0;
   std::int32_t First = 0, Levels = 0;
 };
-// Doubles per start: a vector unit gathers Shortest at Shortest + m * this.
+// Doubles per start: a vector unit gathers Opening at Opening + m * this.
 inline constexpr int kBlaStartDoubles = sizeof(TBlaStart) / sizeof(double);
 static_assert(sizeof(TBlaStart) == 4 * sizeof(double));
 

@@ -92,9 +92,9 @@ class TCalcGrid {
   int FixedTeamSize() const;
   void SetFixedTeamSize(int size);
   // Whether the deep family takes merged steps (bilinear approximation); the
-  // default comes from VORTEXA_NO_BLA, and the constructor throws
-  // std::invalid_argument for a bad value of it. Off only for comparisons:
-  // the pictures agree but for dots that no double iteration can settle.
+  // default comes from VORTEXA_NO_BLA (off unless it is "0"), and the
+  // constructor throws std::invalid_argument for a bad value of it. The
+  // pictures agree but for dots that no double iteration can settle.
   bool Bla() const;
   void SetBla(bool on);
 
@@ -192,7 +192,7 @@ class TCalcGrid {
   int FShiftX = 0;
   int FShiftY = 0;
   int FFixedTeamSize = 0;
-  bool FBla = true;
+  bool FBla = false;
   int FProcessors = 1;               // allowed processors, read when a command starts its team
   std::optional<TWorkerTeam> FTeam;  // started at a command's first pass, ended with it
   std::array<int, 3> FPassTeams{};   // workers of each pass of the last command

@@ -56,7 +56,7 @@ struct TCalcState {
   // Merged steps along the orbit for the picture's largest offset, built with
   // it, and whether the rows use them.
   TBlaTable Bla;
-  bool UseBla = true;
+  bool UseBla = false;
   // Last pass (1..3) that finished each row, 0 = none since Start. A row's
   // entry is stored with release after its dots and loaded with acquire.
   std::vector<std::int16_t> RowPasses;

@@ -10,7 +10,7 @@
 // same order, so its count equals the one-dot routine's whatever the width:
 //   z = Z(m) + d; zz = zr*zr + zi*zi; escaped when zz > 4;
 //   rebase (d := z, m := 0) when zz < dr*dr + di*di or m >= Last;
-//   otherwise, with a table, where its shortest merged step is valid the
+//   otherwise, with a table, where a run of merged steps may open the
 //   lane goes on with the one-dot routine's own merged steps (TakeMergedSteps,
 //   scalar: lanes seldom agree on a step's length, and a vector search of
 //   the table costs more gathers than the steps save);
@@ -97,14 +97,13 @@ class TDeepCore {
 
   // Iterates the first NV vectors until a lane escapes, or one has been
   // tested at the limit, or kDeepBlockSteps rounds have passed; reports the
-  // finished lanes and which of them escaped. Without the table every lane's
-  // count grows by one per round, so the rounds left to the oldest lane's
-  // limit bound the block; with it the counts grow by the steps' lengths and
-  // each lane is compared with the limit. Finished lanes keep the state of
-  // their last test.
+  // finished lanes and which of them escaped. Every lane's count grows by one
+  // per round, and by what its merged steps skip beyond that (extra_), so
+  // the rounds left to the lane nearest its limit bound the block. Finished
+  // lanes keep the state of their last test.
   template <int NV, bool kBla>
   void RunBlock(std::uint64_t& doneBits, std::uint64_t& escapedBits) {
-    V dr[NV], di[NV], zre[NV], zim[NV], m[NV], n[NV];
+    V dr[NV], di[NV], zre[NV], zim[NV], m[NV];
     M occupied[NV];
     double oldest = 0;
     for (int v = 0; v < NV; ++v) {
@@ -113,44 +112,37 @@ class TDeepCore {
       zre[v] = T::Load(zre_ + v * kWidth);
       zim[v] = T::Load(zim_ + v * kWidth);
       m[v] = T::Load(m_ + v * kWidth);
-      n[v] = T::Load(n_ + v * kWidth);
       occupied[v] = T::ToMask(static_cast<unsigned>(occupied_ >> (v * kWidth)) & kWidthBits);
     }
     for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
       const int l = __builtin_ctzll(rest);
       if (n_[l] > oldest) oldest = n_[l];
+      extra_[l] = 0;
     }
     // Rounds until the oldest lane makes its test at the limit.
     const int budget = job_.Limit - static_cast<int>(oldest);
-    const int steps = !kBla && budget < kDeepBlockSteps ? budget : kDeepBlockSteps;
+    int steps = budget < kDeepBlockSteps ? budget : kDeepBlockSteps;
     const V four = T::Set1(4.0);
     const V last = T::Set1(static_cast<double>(job_.Orbit->Last));
-    const V limit = T::Set1(static_cast<double>(job_.Limit));
     const V one = T::Set1(1.0);
-    const V two = T::Set1(2.0);
-    const V startDoubles = T::Set1(kBlaStartDoubles);
     const V firstRe = T::Set1(re_[1]);
     const V firstIm = T::Set1(im_[1]);
+    const V startDoubles = T::Set1(kBlaStartDoubles);
     int step = 0;
     for (;; ++step) {
       V zr[NV], zi[NV], zz[NV];
-      M escaped[NV], finished[NV];
-      unsigned anyFinished = 0;
+      M escaped[NV];
+      unsigned anyEscaped = 0;
       for (int v = 0; v < NV; ++v) {
         zr[v] = T::Add(zre[v], dr[v]);
         zi[v] = T::Add(zim[v], di[v]);
         zz[v] = T::Add(T::Mul(zr[v], zr[v]), T::Mul(zi[v], zi[v]));
         escaped[v] = T::And(T::Greater(zz[v], four), occupied[v]);
-        finished[v] = escaped[v];
-        if constexpr (kBla)
-          finished[v] = T::Or(escaped[v], T::And(T::GreaterEqual(n[v], limit), occupied[v]));
-        anyFinished |= T::Bits(finished[v]);
+        anyEscaped |= T::Bits(escaped[v]);
       }
-      if (anyFinished != 0) {
-        for (int v = 0; v < NV; ++v) {
+      if (anyEscaped != 0) {
+        for (int v = 0; v < NV; ++v)
           escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
-          doneBits |= std::uint64_t{T::Bits(finished[v])} << (v * kWidth);
-        }
         break;
       }
       if (step == steps) break;
@@ -162,73 +154,69 @@ class TDeepCore {
         const V dci = T::Load(dci_ + v * kWidth);
         const V dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
         const M rebase = T::Or(T::Less(zz[v], dd), T::GreaterEqual(m[v], last));
+        // Lanes that keep their reference where a run of merged steps may
+        // open (m's opening radius is 0 where it has none) go on with the
+        // one-dot routine's merged steps instead of this single step.
+        unsigned bits = 0;
+        alignas(64) double before[3][kWidth];
+        if constexpr (kBla) {
+          const V opening = T::Gather(&bla_->Starts[0].Opening, T::Mul(m[v], startDoubles));
+          bits = T::Bits(
+              T::And(T::And(T::GreaterEqual(zz[v], dd), occupied[v]), T::Less(dd, opening)));
+          if (bits != 0) {
+            T::Store(before[0], dr[v]);
+            T::Store(before[1], di[v]);
+            T::Store(before[2], m[v]);
+          }
+        }
         // After a rebase Z(0) = 0, so w = (0 + 0) + z = z.
         const V r = T::Blend(rebase, zr[v], dr[v]);
         const V i = T::Blend(rebase, zi[v], di[v]);
         const V wr = T::Blend(rebase, zr[v], T::Add(T::Add(zre[v], zre[v]), dr[v]));
         const V wi = T::Blend(rebase, zi[v], T::Add(T::Add(zim[v], zim[v]), di[v]));
-        V ndr = T::Add(T::Sub(T::Mul(wr, r), T::Mul(wi, i)), dcr);
-        V ndi = T::Add(T::Add(T::Mul(wr, i), T::Mul(wi, r)), dci);
-        V nm = T::Blend(rebase, one, next);
-        V nzre = T::Blend(rebase, firstRe, nextRe);
-        V nzim = T::Blend(rebase, firstIm, nextIm);
+        dr[v] = T::Add(T::Sub(T::Mul(wr, r), T::Mul(wi, i)), dcr);
+        di[v] = T::Add(T::Add(T::Mul(wr, i), T::Mul(wi, r)), dci);
+        m[v] = T::Blend(rebase, one, next);
+        zre[v] = T::Blend(rebase, firstRe, nextRe);
+        zim[v] = T::Blend(rebase, firstIm, nextIm);
         if constexpr (kBla) {
-          // Lanes that keep their reference and may take the shortest
-          // merged step (m's shortest radius is 0 where it has none) go on
-          // with the one-dot routine's merged steps.
-          const M keep = T::And(T::GreaterEqual(zz[v], dd), occupied[v]);
-          const M may = T::And(T::And(keep, T::Less(dd, T::Gather(&bla_->Starts[0].Shortest,
-                                                                  T::Mul(m[v], startDoubles)))),
-                               T::GreaterEqual(limit, T::Add(n[v], two)));
-          n[v] = T::Add(n[v], one);
-          if (const unsigned bits = T::Bits(may); bits != 0) {
-            // The lanes' state before this round's step, and after it.
-            alignas(64) double before[3][kWidth];
-            alignas(64) double after[6][kWidth];
-            T::Store(before[0], dr[v]);
-            T::Store(before[1], di[v]);
-            T::Store(before[2], m[v]);
-            T::Store(after[0], ndr);
-            T::Store(after[1], ndi);
-            T::Store(after[2], nm);
-            T::Store(after[3], n[v]);
-            T::Store(after[4], nzre);
-            T::Store(after[5], nzim);
-            for (unsigned rest = bits; rest != 0; rest &= rest - 1) {
-              const int l = __builtin_ctz(rest);
-              TBlaDot dot{before[0][l], before[1][l], static_cast<int>(before[2][l]),
-                          static_cast<int>(after[3][l]) - 1};
-              TakeMergedSteps(*bla_, job_.Limit, dcr_[v * kWidth + l], dci_[v * kWidth + l], dot);
-              after[0][l] = dot.Dr;
-              after[1][l] = dot.Di;
-              after[2][l] = dot.M;
-              after[3][l] = dot.N;
-              after[4][l] = bla_->Starts[dot.M].Re;
-              after[5][l] = bla_->Starts[dot.M].Im;
-            }
-            ndr = T::Load(after[0]);
-            ndi = T::Load(after[1]);
-            nm = T::Load(after[2]);
-            n[v] = T::Load(after[3]);
-            nzre = T::Load(after[4]);
-            nzim = T::Load(after[5]);
+          if (bits == 0) continue;
+          alignas(64) double after[5][kWidth];
+          T::Store(after[0], dr[v]);
+          T::Store(after[1], di[v]);
+          T::Store(after[2], m[v]);
+          T::Store(after[3], zre[v]);
+          T::Store(after[4], zim[v]);
+          for (unsigned rest = bits; rest != 0; rest &= rest - 1) {
+            const int l = __builtin_ctz(rest);
+            const int g = v * kWidth + l;
+            const int count = static_cast<int>(n_[g]) + step + extra_[g];
+            TBlaDot dot{before[0][l], before[1][l], static_cast<int>(before[2][l]), count};
+            if (!TakeMergedSteps(*bla_, job_.Limit, dcr_[g], dci_[g], dot)) continue;
+            after[0][l] = dot.Dr;
+            after[1][l] = dot.Di;
+            after[2][l] = dot.M;
+            after[3][l] = bla_->Starts[dot.M].Re;
+            after[4][l] = bla_->Starts[dot.M].Im;
+            // The round counts one iterate; the lane's next test comes at dot.N.
+            extra_[g] += dot.N - count - 1;
+            const int left = job_.Limit - static_cast<int>(n_[g]) - extra_[g];
+            if (left < steps) steps = left;
           }
+          dr[v] = T::Load(after[0]);
+          di[v] = T::Load(after[1]);
+          m[v] = T::Load(after[2]);
+          zre[v] = T::Load(after[3]);
+          zim[v] = T::Load(after[4]);
         }
-        dr[v] = ndr;
-        di[v] = ndi;
-        m[v] = nm;
-        zre[v] = nzre;
-        zim[v] = nzim;
       }
     }
-    if constexpr (!kBla) {
-      // Lanes tested at the limit without escaping are finished as well.
-      doneBits = escapedBits;
-      for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
-        const int l = __builtin_ctzll(rest);
-        n_[l] += step;
-        if (n_[l] >= job_.Limit) doneBits |= std::uint64_t{1} << l;
-      }
+    // Lanes tested at the limit without escaping are finished as well.
+    doneBits = escapedBits;
+    for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
+      const int l = __builtin_ctzll(rest);
+      n_[l] += step + extra_[l];
+      if (n_[l] >= job_.Limit) doneBits |= std::uint64_t{1} << l;
     }
     for (int v = 0; v < NV; ++v) {
       T::Store(dr_ + v * kWidth, dr[v]);
@@ -236,7 +224,6 @@ class TDeepCore {
       T::Store(zre_ + v * kWidth, zre[v]);
       T::Store(zim_ + v * kWidth, zim[v]);
       T::Store(m_ + v * kWidth, m[v]);
-      if constexpr (kBla) T::Store(n_ + v * kWidth, n[v]);
     }
   }
 
@@ -312,6 +299,7 @@ class TDeepCore {
   alignas(64) double zim_[kLanes];
   alignas(64) double m_[kLanes];  // index into the orbit, whole numbers
   alignas(64) double n_[kLanes];  // the count if the lane's z escapes now
+  int extra_[kLanes];             // iterates skipped by merged steps in this block
   int point_[kLanes];
   std::uint64_t occupied_ = 0;
   int next_ = 0;
