@@ -9,11 +9,10 @@
 namespace vortexa {
 
 bool BlaFromEnvironment() {
-  const char* text = std::getenv(kNoBlaVariable);
-  if (text == nullptr || *text == '\0' || std::string(text) == "1") return false;
-  if (std::string(text) == "0") return true;
-  throw std::invalid_argument(std::string(kNoBlaVariable) + " must be 0 or 1, not \"" + text +
-                              "\"");
+  const char* text = std::getenv(kBlaVariable);
+  if (text == nullptr || *text == '\0' || std::string(text) == "0") return false;
+  if (std::string(text) == "1") return true;
+  throw std::invalid_argument(std::string(kBlaVariable) + " must be 0 or 1, not \"" + text + "\"");
 }
 
 namespace {

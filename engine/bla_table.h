@@ -13,11 +13,11 @@
 
 namespace vortexa {
 
-// The environment variable that turns the approximation off for comparisons.
-inline constexpr const char* kNoBlaVariable = "VORTEXA_NO_BLA";
+// The environment variable that turns the approximation on, for comparisons.
+inline constexpr const char* kBlaVariable = "VORTEXA_BLA";
 
-// Whether VORTEXA_NO_BLA turns the approximation on: "0" does; unset, empty
-// or "1" leave it off (on the lanes it does not pay yet: see docs/engine.md).
+// Whether VORTEXA_BLA turns the approximation on: "1" does; unset, empty or
+// "0" leave it off (on the lanes it does not pay yet: see docs/engine.md).
 // Throws std::invalid_argument naming the variable for anything else.
 bool BlaFromEnvironment();
 

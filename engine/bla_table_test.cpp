@@ -97,20 +97,20 @@ TEST(BlaTable, StepsInsideTheirRadiusFollowTheFullIteration) {
   EXPECT_GT(checked, 100);
 }
 
-TEST(BlaTable, EnvironmentTurnsItOnWithZeroAndRefusesOtherValues) {
+TEST(BlaTable, EnvironmentTurnsItOnWithOneAndRefusesOtherValues) {
   const struct {
     const char* Value;
     bool On;
-  } accepted[] = {{"", false}, {"0", true}, {"1", false}};
+  } accepted[] = {{"", false}, {"0", false}, {"1", true}};
   for (const auto& c : accepted) {
-    setenv(kNoBlaVariable, c.Value, 1);
+    setenv(kBlaVariable, c.Value, 1);
     EXPECT_EQ(BlaFromEnvironment(), c.On) << c.Value;
   }
   for (const char* bad : {"yes", "2", " 1", "1 "}) {
-    setenv(kNoBlaVariable, bad, 1);
+    setenv(kBlaVariable, bad, 1);
     EXPECT_THROW(BlaFromEnvironment(), std::invalid_argument) << bad;
   }
-  unsetenv(kNoBlaVariable);
+  unsetenv(kBlaVariable);
   EXPECT_FALSE(BlaFromEnvironment());
 }
 

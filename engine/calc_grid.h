@@ -92,7 +92,7 @@ class TCalcGrid {
   int FixedTeamSize() const;
   void SetFixedTeamSize(int size);
   // Whether the deep family takes merged steps (bilinear approximation); the
-  // default comes from VORTEXA_NO_BLA (off unless it is "0"), and the
+  // default comes from VORTEXA_BLA (off unless it is "1"), and the
   // constructor throws std::invalid_argument for a bad value of it. The
   // pictures agree but for dots that no double iteration can settle.
   bool Bla() const;
