@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "app/draw_form.h"
+#include "engine/bla_table.h"
 #include "engine/team_size.h"
 #include "favorites/fav_files.h"
 #include "session/language.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
   if (AnsweredInformationOption(argc, argv)) return 0;
   try {
     FixedTeamSizeFromEnvironment();  // refused before the window opens
+    BlaFromEnvironment();
   } catch (const std::invalid_argument& error) {
     std::fprintf(stderr, "vortexa: %s\n", error.what());
     return 2;

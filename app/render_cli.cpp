@@ -9,6 +9,7 @@
 #include "app/render_jobs.h"
 #include "app/render_options.h"
 #include "app/stage_clock.h"
+#include "engine/bla_table.h"
 #include "engine/team_size.h"
 #include "favorites/whole_file.h"
 #include "render/png_file.h"
@@ -133,6 +134,7 @@ int main(int argc, char** argv) {
   }
   try {
     FixedTeamSizeFromEnvironment();  // refused before anything is computed
+    BlaFromEnvironment();
   } catch (const std::invalid_argument& error) {
     std::cerr << "vortexa-render: " << error.what() << "\n";
     return 2;

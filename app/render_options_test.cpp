@@ -331,6 +331,27 @@ TEST(RenderProgram, EnvironmentFixesTheWorkersOfEveryPass) {
   EXPECT_NE(error.find("VORTEXA_WORKERS"), std::string::npos) << error;
 }
 
+// The switch for drawing deep views with merged steps takes 0 or 1; any
+// other value is refused in one line before anything is drawn.
+TEST(RenderProgram, RefusesABadMergedStepsSwitch) {
+  const std::filesystem::path folder = OwnTestFolder();
+  const auto picture = folder / "bla.png", said = folder / "said.txt";
+  const auto run = [&](const std::string& value) {
+    const std::string command = "VORTEXA_BLA=" + value + " " + VORTEXA_RENDER_PATH +
+                                " --size 40x30 -o " + picture.string() + " >" + said.string() +
+                                " 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(run("1"), 0);
+  std::filesystem::remove(picture);
+  EXPECT_EQ(run("yes"), 2);
+  EXPECT_FALSE(std::filesystem::exists(picture));
+  const std::string error = FileBytes(said);
+  EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+  EXPECT_NE(error.find("VORTEXA_BLA"), std::string::npos) << error;
+}
+
 // A 34-digit centre on the command line and in a reproduction text: the
 // renderer says the view it drew with every digit.
 TEST(RenderProgram, PrintsTheViewWithEveryDigitOfADeepCentre) {

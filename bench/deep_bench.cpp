@@ -7,7 +7,10 @@
 // picks the vector unit of the lane and deep kernels. Then the deep family
 // alone draws the same centre at ranges down to 1e-300, in turn, and the
 // rates are given as ratios to the shallowest one: tiny differences must not
-// slow the family down.
+// slow the family down (merged steps off, so that the rates are of iterations
+// done one by one). Last, a view beside a minibrot deep in the seahorse
+// valley is drawn at limit 65000 with merged steps (bilinear approximation)
+// and without, in turn, with how many dots the two agree on.
 #include <time.h>
 
 #include <algorithm>
@@ -34,6 +37,23 @@ constexpr int kLimit = 10000;
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 
+// A minibrot of period 2464 = 11 x 14 x 16 and size 9e-45 on the real axis
+// near -2: the real minibrots of periods 11, 14 and 16 near -2 (Newton's
+// method from -2 + 2.5 / 4^p), nested with the map c = n + s c' that takes
+// the whole set onto a minibrot's copy of it (n its nucleus, s its complex
+// size estimate 1 / (b l^2)), each nesting refined by Newton's method at the
+// product period. At range 1e-44 the minibrot fills a third of the picture
+// and the dots around it circle it for thousands of iterates.
+constexpr const char* kMinibrotX =
+    "-1."
+    "9999964703417410706918976301716907975811214081113255937921795853287270851893059898379325639764"
+    "37634";
+constexpr const char* kMinibrotY = "0";
+constexpr long double kMinibrotRange = 1e-44L;
+constexpr int kMinibrotLimit = 65000;
+constexpr int kMinibrotWidth = 640;
+constexpr int kMinibrotHeight = 360;
+
 struct TDraw {
   double WallMs = 0;
   double CpuMs = 0;
@@ -54,10 +74,17 @@ double UsefulIterations(const TCalcGrid& grid) {
 
 // Every dot computed once by one worker: no prediction, no mirror. A new
 // view each time, so that the deep family computes its orbit every draw.
-TDraw DrawOnce(TCalcGrid& grid, int options, long double range = kRange) {
+struct TView {
+  const char* X;
+  const char* Y;
+  long double Range;
+  int Limit;
+};
+
+TDraw DrawOnce(TCalcGrid& grid, int options, const TView& view) {
   grid.SetOptions(options | kOptSingleWorker | kOptNoPrediction | kOptNoMirror);
-  grid.SetView(*TDeepReal::FromDecimal(kCenterX, 256), *TDeepReal::FromDecimal(kCenterY, 256),
-               kLimit, range);
+  grid.SetView(*TDeepReal::FromDecimal(view.X, 320), *TDeepReal::FromDecimal(view.Y, 320),
+               view.Limit, view.Range);
   const double cpuBefore = ProcessCpuMs();
   const auto start = TClock::now();
   grid.Start(ccDraw);
@@ -69,6 +96,54 @@ TDraw DrawOnce(TCalcGrid& grid, int options, long double range = kRange) {
   draw.Iterations = UsefulIterations(grid);
   draw.Kernel = grid.GetKernel();
   return draw;
+}
+
+TDraw DrawOnce(TCalcGrid& grid, int options, long double range = kRange) {
+  return DrawOnce(grid, options, TView{kCenterX, kCenterY, range, kLimit});
+}
+
+std::vector<TDot> Dots(const TCalcGrid& grid) {
+  std::vector<TDot> dots;
+  for (int row = 0; row < grid.GridHeight(); ++row)
+    for (int col = 0; col < grid.GridWidth(); ++col)
+      dots.push_back(grid.GetDot(row, col));
+  return dots;
+}
+
+// Merged steps against single ones on the minibrot view, in turn.
+void CompareMerged(int rounds) {
+  TCalcGrid grid;
+  grid.SetSize(kMinibrotWidth, kMinibrotHeight);
+  const TView view{kMinibrotX, kMinibrotY, kMinibrotRange, kMinibrotLimit};
+  std::printf("minibrot view: %d x %d, range %Lg, limit %d, one worker\n", kMinibrotWidth,
+              kMinibrotHeight, view.Range, view.Limit);
+  std::vector<double> ratios, merged, single;
+  for (int round = 0; round < rounds; ++round) {
+    grid.SetBla(true);
+    const TDraw on = DrawOnce(grid, 0, view);
+    const std::vector<TDot> withBla = Dots(grid);
+    grid.SetBla(false);
+    const TDraw off = DrawOnce(grid, 0, view);
+    const std::vector<TDot> without = Dots(grid);
+    int equal = 0, swapped = 0;
+    for (std::size_t i = 0; i < withBla.size(); ++i) {
+      equal += withBla[i] == without[i];
+      swapped += (withBla[i] >= kInsideThreshold) != (without[i] >= kInsideThreshold);
+    }
+    std::printf(
+        "round %d: merged %.0f ms cpu (%.3f G/s), single %.0f ms cpu (%.3f G/s), orbit %.1f ms: "
+        "%.2f times as fast; %.2f %% of dots equal, %d inside/outside swapped\n",
+        round + 1, on.CpuMs, on.Iterations / on.CpuMs / 1e6, off.CpuMs,
+        off.Iterations / off.CpuMs / 1e6, on.ReferenceMs, off.CpuMs / on.CpuMs,
+        100.0 * equal / static_cast<double>(withBla.size()), swapped);
+    ratios.push_back(off.CpuMs / on.CpuMs);
+    merged.push_back(on.Iterations / on.CpuMs / 1e6);
+    single.push_back(off.Iterations / off.CpuMs / 1e6);
+  }
+  std::printf(
+      "median of %d rounds: merged %.3f G/s, single %.3f G/s (processor time): %.2f times as "
+      "fast\n",
+      rounds, Median(merged), Median(single), Median(ratios));
 }
 
 }  // namespace
@@ -93,6 +168,7 @@ int main(int argc, char** argv) {
               kHeight, kRange, kLimit);
   TCalcGrid grid;
   grid.SetSize(kWidth, kHeight);
+  grid.SetBla(false);
   std::vector<double> wallRatios, cpuRatios, deepRates, extRates, reference;
   for (int round = 0; round < rounds; ++round) {
     const TDraw deep = DrawOnce(grid, 0);
@@ -126,9 +202,10 @@ int main(int argc, char** argv) {
       const TDraw deep = DrawOnce(grid, 0, kDepthRanges[d]);
       depthRates[d].push_back(deep.Iterations / deep.CpuMs / 1e6);
     }
-  std::printf("deep family by depth, median of %d rounds (processor time):", rounds);
+  std::printf("deep family by depth, single steps, median of %d rounds (processor time):", rounds);
   for (int d = 0; d < kDepths; ++d)
     std::printf(" %Lg %.3f G/s (%.2f)%s", kDepthRanges[d], Median(depthRates[d]),
                 Median(depthRates[d]) / Median(depthRates[0]), d + 1 < kDepths ? "," : "\n");
+  CompareMerged(rounds);
   return 0;
 }

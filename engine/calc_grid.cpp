@@ -107,6 +107,7 @@ int StageProgress(int base, int span, int nextRow, int height) {
 
 TCalcGrid::TCalcGrid()
     : FFixedTeamSize(FixedTeamSizeFromEnvironment()),
+      FBla(BlaFromEnvironment()),
       FSimdLevel(ProbeSimd()),
       FThread([this] { Execute(); }) {}
 
@@ -225,6 +226,15 @@ void TCalcGrid::SetFixedTeamSize(int size) {
   if (size < 0 || size > kMaxTeamSize) throw std::invalid_argument("team size out of range");
   const auto lock = LockIdle();
   FFixedTeamSize = size;
+}
+
+bool TCalcGrid::Bla() const {
+  return FBla;
+}
+
+void TCalcGrid::SetBla(bool on) {
+  const auto lock = LockIdle();
+  FBla = on;
 }
 
 // The range is the distance from the centre to the nearer picture edge.
@@ -414,7 +424,17 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
 // new, and every repaired one follows the same orbit.
 void TCalcGrid::PrepareReferenceOrbit() {
   FReferenceTime = std::chrono::nanoseconds{0};
-  if (FState.Kernel != kKernelDeep || !FReferenceStale) return;
+  FState.UseBla = FBla;
+  if (FState.Kernel != kKernelDeep) return;
+  if (FReferenceStale) ComputeReference();
+  // Built only for drawings that use it: at limit 65000 it takes some 20 ms.
+  if (FBla && FBlaStale) {
+    FState.Bla = TBlaTable(FState.Reference, LargestOffset());
+    FBlaStale = false;
+  }
+}
+
+void TCalcGrid::ComputeReference() {
   const auto start = std::chrono::steady_clock::now();
   std::optional<TReferenceOrbit> orbit = ComputeReferenceOrbit(
       FDeepCenterX, FDeepCenterY, FState.Limit, BitsForStep(FState.Step), &FAbort);
@@ -422,7 +442,18 @@ void TCalcGrid::PrepareReferenceOrbit() {
   if (!orbit) throw TAbortSignal{};
   FState.Reference = std::move(*orbit);
   FReferenceStale = false;
+  FBlaStale = true;
   FReferenceTime = std::chrono::steady_clock::now() - start;
+}
+
+// |dc| of the grid's farthest corner from the view centre: a bound for the
+// offsets of every dot the grid computes.
+double TCalcGrid::LargestOffset() const {
+  const TCalcState& s = FState;
+  if (s.GridWidth <= 0 || s.GridHeight <= 0) return 0;
+  const double re = std::max(std::abs(s.ColDc.front()), std::abs(s.ColDc.back()));
+  const double im = std::max(std::abs(s.RowDc(0)), std::abs(s.RowDc(s.GridHeight - 1)));
+  return std::hypot(re, im);
 }
 
 void TCalcGrid::ClearOrApplyShift() {

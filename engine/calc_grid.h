@@ -91,6 +91,12 @@ class TCalcGrid {
   // likewise for a bad VORTEXA_WORKERS).
   int FixedTeamSize() const;
   void SetFixedTeamSize(int size);
+  // Whether the deep family takes merged steps (bilinear approximation); the
+  // default comes from VORTEXA_BLA (off unless it is "1"), and the
+  // constructor throws std::invalid_argument for a bad value of it. The
+  // pictures agree but for dots that no double iteration can settle.
+  bool Bla() const;
+  void SetBla(bool on);
 
   // Running. Start waits for a running command to end, then wakes the grid
   // thread. A command that is aborted ends quietly with Command() keeping its
@@ -154,6 +160,8 @@ class TCalcGrid {
   void Execute();
   void RunCommand(TCalcCommand command);
   void PrepareReferenceOrbit();
+  void ComputeReference();
+  double LargestOffset() const;
   void CountFaultyDots();
   void ClearOrApplyShift();
   void RunStandardSequence(bool fromFirstPass);
@@ -184,6 +192,7 @@ class TCalcGrid {
   int FShiftX = 0;
   int FShiftY = 0;
   int FFixedTeamSize = 0;
+  bool FBla = false;
   int FProcessors = 1;               // allowed processors, read when a command starts its team
   std::optional<TWorkerTeam> FTeam;  // started at a command's first pass, ended with it
   std::array<int, 3> FPassTeams{};   // workers of each pass of the last command
@@ -195,6 +204,7 @@ class TCalcGrid {
   TDeepReal FDeepCenterX;
   TDeepReal FDeepCenterY;
   bool FReferenceStale = true;  // the view changed since the orbit was computed
+  bool FBlaStale = true;        // the orbit changed since the merged steps were built
   std::chrono::nanoseconds FReferenceTime{0};
   int FSimdLevel = 0;
   std::atomic<int> FOptions{0};

@@ -353,7 +353,8 @@ TEST(CalcGridMapping, ASizeBeyondMemoryLeavesTheGridAsItWas) {
   ASSERT_EQ(grid.GridWidth(), 10);
   ASSERT_EQ(grid.GridHeight(), 4);
   for (int row = 0; row < 4; ++row)
-    for (int col = 0; col < 10; ++col) EXPECT_EQ(grid.GetDot(row, col), 1 + row * 10 + col);
+    for (int col = 0; col < 10; ++col)
+      EXPECT_EQ(grid.GetDot(row, col), 1 + row * 10 + col);
 }
 
 // A picture computed band by band, each band a grid of its own, has the

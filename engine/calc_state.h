@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "arithmetic_fault.h"
+#include "bla_table.h"
 #include "dot.h"
 #include "page_buffer.h"
 #include "recurrence.h"
@@ -52,6 +53,10 @@ struct TCalcState {
   // orbit of the centre (computed by the grid before a command's first pass).
   std::vector<double> ColDc;
   TReferenceOrbit Reference;
+  // Merged steps along the orbit for the picture's largest offset, built with
+  // it, and whether the rows use them.
+  TBlaTable Bla;
+  bool UseBla = false;
   // Last pass (1..3) that finished each row, 0 = none since Start. A row's
   // entry is stored with release after its dots and loaded with acquire.
   std::vector<std::int16_t> RowPasses;

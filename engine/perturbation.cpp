@@ -6,6 +6,8 @@
 #include <cfloat>
 #include <vector>
 
+#include "bla_steps.h"
+
 namespace vortexa {
 
 namespace {
@@ -92,20 +94,32 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
   return orbit;
 }
 
-TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit) {
+TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
+                      const TBlaTable* bla) {
   double dr = 0, di = 0;
   int m = 0;
-  for (int n = 1; n <= limit; ++n) {
+  for (int n = 1;;) {
     const double zr = orbit.Re[m] + dr;
     const double zi = orbit.Im[m] + di;
     const double zz = zr * zr + zi * zi;
     if (zz > 4) return static_cast<TDot>(n);
+    if (n == limit) return kDotInside;
+    const double dd = dr * dr + di * di;
     // Near 0 the dot is closer to the orbit's start than to Z(m): going on
     // from there keeps the difference small, so one reference serves all.
-    if (zz < dr * dr + di * di || m >= orbit.Last) {
+    if (zz < dd || m >= orbit.Last) {
       dr = zr;
       di = zi;
       m = 0;
+    } else if (bla) {
+      TBlaDot dot{dr, di, m, n};
+      if (TakeMergedSteps(bla->Arrays(), limit, dcRe, dcIm, dot)) {
+        dr = dot.Dr;
+        di = dot.Di;
+        m = dot.M;
+        n = dot.N;
+        continue;
+      }
     }
     const double wr = (orbit.Re[m] + orbit.Re[m]) + dr;
     const double wi = (orbit.Im[m] + orbit.Im[m]) + di;
@@ -113,26 +127,29 @@ TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, in
     di = (wr * di + wi * dr) + dcIm;
     dr = nr;
     ++m;
+    ++n;
   }
-  return kDotInside;
 }
 
 void RunDeepLanes(TSimdUnit unit, const TDeepJob& job) {
   const TTinyAsZeroScope tiny(job.TinyAsZero);
+  TBlaArrays arrays{};
+  if (job.Bla) arrays = job.Bla->Arrays();
+  const TBlaArrays* bla = job.Bla ? &arrays : nullptr;
   switch (unit) {
     case TSimdUnit::Avx512:
-      deep_avx512::Run(job);
+      deep_avx512::Run(job, bla);
       return;
     case TSimdUnit::Avx2:
-      deep_avx2::Run(job);
+      deep_avx2::Run(job, bla);
       return;
     case TSimdUnit::Sse2:
-      deep_sse2::Run(job);
+      deep_sse2::Run(job, bla);
       return;
     case TSimdUnit::Scalar:
       for (int i = 0; i < job.Count; ++i) {
         if (job.Stop && __atomic_load_n(job.Stop, __ATOMIC_RELAXED)) return;
-        const TDot count = IteratePerturbed(*job.Orbit, job.DcRe[i], job.DcIm, job.Limit);
+        const TDot count = IteratePerturbed(*job.Orbit, job.DcRe[i], job.DcIm, job.Limit, job.Bla);
         StoreDot(job.Row[job.Cols[i]], count);
         if (job.Mirror) StoreDot(job.Mirror[job.Cols[i]], count);
       }
@@ -170,9 +187,9 @@ void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDot* dots, TDot* mi
   const int count = GatherUncomputedDouble(dots, width, stride, state.ColDc.data(), buf.Cols.data(),
                                            buf.DcRe.data());
   if (count == 0) return;
-  RunDeepLanes(
-      unit, TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count, state.Limit, dots,
-                     buf.Cols.data(), mirror, &state.StopFlag, TinyAsZero(state.Step)});
+  RunDeepLanes(unit, TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count,
+                              state.Limit, dots, buf.Cols.data(), mirror, &state.StopFlag,
+                              TinyAsZero(state.Step), state.UseBla ? &state.Bla : nullptr});
 }
 
 void CalcRowDeep(const TCalcState& state, TDot* dots, TDot* mirror, int stride, int row) {
@@ -184,9 +201,10 @@ void CalcDotsDeep(const TCalcState& state, TDot* dots, const int* cols, int coun
   buf.Reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i)
     buf.DcRe[i] = state.ColDc[cols[i]];
-  RunDeepLanes(ActiveSimdUnit(),
-               TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count, state.Limit,
-                        dots, cols, nullptr, nullptr, TinyAsZero(state.Step)});
+  RunDeepLanes(
+      ActiveSimdUnit(),
+      TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count, state.Limit, dots, cols,
+               nullptr, nullptr, TinyAsZero(state.Step), state.UseBla ? &state.Bla : nullptr});
 }
 
 }  // namespace vortexa

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <optional>
 
+#include "bla_table.h"
 #include "calc_state.h"
 #include "deep_real.h"
 #include "kernels_lanes.h"
@@ -28,8 +29,11 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
                                                      const std::atomic<bool>* stop = nullptr);
 
 // One dot at offset (dcRe, dcIm) from the orbit's centre: the definition that
-// the vector units reproduce exactly.
-TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit);
+// the vector units reproduce exactly. With a table (built for the orbit and
+// a largest offset at least |dc|), merged steps replace single ones wherever
+// they are valid.
+TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
+                      const TBlaTable* bla = nullptr);
 
 // Dots of one row: offsets DcRe[i] and the row's DcIm from the centre.
 struct TDeepJob {
@@ -50,6 +54,8 @@ struct TDeepJob {
   // flush-to-zero and denormals-are-zero modes), for views whose offsets are
   // all normal numbers: see TinyAsZero.
   bool TinyAsZero = false;
+  // Merged steps for the orbit and every offset of the job, or none.
+  const TBlaTable* Bla = nullptr;
 };
 
 // Whether the deep rows of a view take subnormal numbers as 0: while every
@@ -72,13 +78,13 @@ void CalcDotsDeep(const TCalcState& state, TDot* dots, const int* cols, int coun
 
 // The per-unit cores, defined in perturbation_<unit>.cpp.
 namespace deep_sse2 {
-void Run(const TDeepJob& job);
+void Run(const TDeepJob& job, const TBlaArrays* bla);
 }
 namespace deep_avx2 {
-void Run(const TDeepJob& job);
+void Run(const TDeepJob& job, const TBlaArrays* bla);
 }
 namespace deep_avx512 {
-void Run(const TDeepJob& job);
+void Run(const TDeepJob& job, const TBlaArrays* bla);
 }
 
 }  // namespace vortexa

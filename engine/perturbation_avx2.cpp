@@ -42,8 +42,8 @@ struct TAvx2Deep {
 }  // namespace
 
 namespace deep_avx2 {
-void Run(const TDeepJob& job) {
-  TDeepCore<TAvx2Deep>(job).Run();
+void Run(const TDeepJob& job, const TBlaArrays* bla) {
+  TDeepCore<TAvx2Deep>(job, bla).Run();
 }
 }  // namespace deep_avx2
 

@@ -35,8 +35,8 @@ struct TAvx512Deep {
 }  // namespace
 
 namespace deep_avx512 {
-void Run(const TDeepJob& job) {
-  TDeepCore<TAvx512Deep>(job).Run();
+void Run(const TDeepJob& job, const TBlaArrays* bla) {
+  TDeepCore<TAvx512Deep>(job, bla).Run();
 }
 }  // namespace deep_avx512
 

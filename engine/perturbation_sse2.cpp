@@ -43,8 +43,8 @@ struct TSse2Deep {
 }  // namespace
 
 namespace deep_sse2 {
-void Run(const TDeepJob& job) {
-  TDeepCore<TSse2Deep>(job).Run();
+void Run(const TDeepJob& job, const TBlaArrays* bla) {
+  TDeepCore<TSse2Deep>(job, bla).Run();
 }
 }  // namespace deep_sse2
 

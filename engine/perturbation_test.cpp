@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
+#include <cmath>
 #include <ostream>
 #include <random>
 #include <string>
@@ -24,6 +25,19 @@ using test_support::ReferenceExtended;
 // every depth down to 1e-30 and beyond.
 const std::string kSpiralX = "-0.743643887037158704752191506114774";
 const std::string kSpiralY = "0.131825904205311970493132056385139";
+
+// The nucleus of the period-8007 minibrot at the heart of that spiral (its
+// size is 9e-33), found by Newton's method from the spiral's centre.
+const std::string kMinibrotX =
+    "-0.743643887037158704752191506114779778215256207948181289816883901818560735784";
+const std::string kMinibrotY =
+    "0.131825904205311970493132056385140678972952279328918966209127677465513481738";
+
+// The nucleus of a minibrot of period 2464 = 11 x 14 x 16 on the real axis
+// near -2 (how it was found: bench/deep_bench.cpp).
+const std::string kNearTwoX =
+    "-1.99999647034174107069189763017169079758112140811132559379217958532872708518930598983793256"
+    "3976437634";
 
 // Read as the session reads centres: at 1e-30 some counts of these spirals
 // change when the centre moves by 1e-40, so the reading must keep the bits.
@@ -100,33 +114,40 @@ TEST(IteratePerturbed, CountsAsTheExtendedFamilyOnShallowViews) {
 }
 
 // Every vector unit gives every dot exactly the one-dot routine's count,
-// writes it to the row and the mirror row, and leaves other columns alone.
+// writes it to the row and the mirror row, and leaves other columns alone;
+// with merged steps as without (at 1e-40 most iterates are merged).
 TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
   const TDeepReal cx = Deep(kSpiralX), cy = Deep(kSpiralY);
-  const double step = 2e-20;
   const int limit = 6000;
   const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, limit, 256);
-  std::mt19937 random(15);
-  std::uniform_int_distribution<int> offset(-400, 400);
-  constexpr int kDots = 77;  // no multiple of any width: the tail is partial
-  std::vector<double> dcRe(kDots);
-  std::vector<int> cols(kDots);
-  for (int i = 0; i < kDots; ++i) {
-    dcRe[i] = offset(random) * step;
-    cols[i] = 2 * i + 1;
-  }
-  const double dcIm = 123 * step;
-  std::vector<TDot> expected(2 * kDots + 2, 7);
-  for (int i = 0; i < kDots; ++i)
-    expected[cols[i]] = IteratePerturbed(orbit, dcRe[i], dcIm, limit);
-  for (TSimdUnit unit : {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
-    if (!SimdUnitUsable(unit)) continue;
-    SCOPED_TRACE(SimdUnitName(unit));
-    std::vector<TDot> row(expected.size(), 7), mirror(expected.size(), 7);
-    RunDeepLanes(unit, TDeepJob{&orbit, dcRe.data(), dcIm, kDots, limit, row.data(), cols.data(),
-                                mirror.data(), nullptr});
-    EXPECT_EQ(row, expected);
-    EXPECT_EQ(mirror, expected);
+  for (double step : {2e-20, 2e-40}) {
+    std::mt19937 random(15);
+    std::uniform_int_distribution<int> offset(-400, 400);
+    constexpr int kDots = 77;  // no multiple of any width: the tail is partial
+    std::vector<double> dcRe(kDots);
+    std::vector<int> cols(kDots);
+    for (int i = 0; i < kDots; ++i) {
+      dcRe[i] = offset(random) * step;
+      cols[i] = 2 * i + 1;
+    }
+    const double dcIm = 123 * step;
+    const TBlaTable table(orbit, std::hypot(400 * step, dcIm));
+    for (const TBlaTable* bla : {static_cast<const TBlaTable*>(nullptr), &table}) {
+      std::vector<TDot> expected(2 * kDots + 2, 7);
+      for (int i = 0; i < kDots; ++i)
+        expected[cols[i]] = IteratePerturbed(orbit, dcRe[i], dcIm, limit, bla);
+      for (TSimdUnit unit :
+           {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
+        if (!SimdUnitUsable(unit)) continue;
+        SCOPED_TRACE(testing::Message()
+                     << SimdUnitName(unit) << " step " << step << " merged " << (bla != nullptr));
+        std::vector<TDot> row(expected.size(), 7), mirror(expected.size(), 7);
+        RunDeepLanes(unit, TDeepJob{&orbit, dcRe.data(), dcIm, kDots, limit, row.data(),
+                                    cols.data(), mirror.data(), nullptr, false, bla});
+        EXPECT_EQ(row, expected);
+        EXPECT_EQ(mirror, expected);
+      }
+    }
   }
 }
 
@@ -269,6 +290,7 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
   TCalcGrid grid;
   if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
   const int width = param.Width, height = param.Height;
+  grid.SetBla(true);  // merged steps: the arithmetic that can drift from the truth
   Draw(grid, param.View, width, height, kOptNoPrediction);
   ASSERT_EQ(grid.GetKernel(), kKernelDeep);
   const long double step = grid.GetStep();
@@ -299,14 +321,21 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
 
 INSTANTIATE_TEST_SUITE_P(
     Views, DeepExactness,
-    testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 400},
-                    TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 300},
-                    TExactnessCase{
-                        "range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 400},
-                    // The Misiurewicz point i has branches at every depth; there the
-                    // differences square to subnormal numbers.
-                    TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 240},
-                    TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 240}),
+    testing::Values(
+        TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 400},
+        TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 300},
+        TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 400},
+        // The Misiurewicz point i has branches at every depth; there the
+        // differences square to subnormal numbers.
+        TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 240},
+        TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 240},
+        // Beside a minibrot of period 8007 at the heart of the
+        // spiral: dots circle it up to the limit, and merged
+        // steps skip nearly all of their iterates.
+        TExactnessCase{"minibrot_8007", {kMinibrotX, kMinibrotY, 2e-32L, 65000}, 160, 90, 120},
+        // A minibrot of period 2464 and size 9e-45 near -2 (the deep
+        // benchmark's): its dots lie far below the offsets' scale.
+        TExactnessCase{"minibrot_2464", {kNearTwoX, "0", 1e-44L, 65000}, 160, 90, 120}),
     [](const testing::TestParamInfo<TExactnessCase>& info) { return info.param.Name; });
 
 // Each dot depends only on its place: any team gives the same picture, with

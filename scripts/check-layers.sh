@@ -17,9 +17,12 @@ exceptions=(
   "app/window_pump.h render/canvas.h"
   # The colour strip paints the palette the session hands out, read-only.
   "app/form_parts.h render/palette.h"
-  # Entry points fix the workers' team size before any session exists.
+  # Entry points fix the workers' team size and refuse a bad merged-steps
+  # switch before any session exists.
   "app/main.cpp engine/team_size.h"
   "app/render_cli.cpp engine/team_size.h"
+  "app/main.cpp engine/bla_table.h"
+  "app/render_cli.cpp engine/bla_table.h"
   # The renderer times PNG encoding and writing apart.
   "app/render_cli.cpp render/png_file.h"
   # The renderer's band and video writers stream frames that sessions deliver.

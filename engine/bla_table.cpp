@@ -1,0 +1,79 @@
+#include "bla_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+namespace vortexa {
+
+bool BlaFromEnvironment() {
+  const char* text = std::getenv(kBlaVariable);
+  if (text == nullptr || *text == '\0' || std::string(text) == "0") return false;
+  if (std::string(text) == "1") return true;
+  throw std::invalid_argument(std::string(kBlaVariable) + " must be 0 or 1, not \"" + text + "\"");
+}
+
+namespace {
+
+struct TStep {
+  double ARe, AIm, BRe, BIm, R;
+};
+
+// x then y.
+double Magnitude(double re, double im) {
+  return std::sqrt(re * re + im * im);
+}
+
+TStep Merge(const TStep& x, const TStep& y, double maxOffset) {
+  TStep s;
+  s.ARe = y.ARe * x.ARe - y.AIm * x.AIm;
+  s.AIm = y.ARe * x.AIm + y.AIm * x.ARe;
+  s.BRe = (y.ARe * x.BRe - y.AIm * x.BIm) + y.BRe;
+  s.BIm = (y.ARe * x.BIm + y.AIm * x.BRe) + y.BIm;
+  // d must stay inside x's radius, and x must leave it inside y's.
+  const double ax = Magnitude(x.ARe, x.AIm);
+  const double within = ax > 0 ? (y.R - Magnitude(x.BRe, x.BIm) * maxOffset) / ax : 0;
+  s.R = std::min(x.R, std::max(0.0, within));
+  return s;
+}
+
+}  // namespace
+
+TBlaTable::TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsilon) {
+  const int last = orbit.Last;
+  // levels[l][j] carries m = 1 + j 2^l over 2^l iterates, ending by Last.
+  std::vector<std::vector<TStep>> levels(1);
+  levels[0].reserve(static_cast<std::size_t>(std::max(last - 1, 0)));
+  for (int m = 1; m < last; ++m) {
+    const double a = 2 * Magnitude(orbit.Re[m], orbit.Im[m]);
+    levels[0].push_back({2 * orbit.Re[m], 2 * orbit.Im[m], 1, 0, epsilon * a});
+  }
+  while (levels.back().size() >= 2) {
+    const std::vector<TStep>& below = levels.back();
+    std::vector<TStep> merged(below.size() / 2);
+    for (std::size_t j = 0; j < merged.size(); ++j)
+      merged[j] = Merge(below[2 * j], below[2 * j + 1], maxOffset);
+    levels.push_back(std::move(merged));
+  }
+  Last = last;
+  Starts.resize(orbit.Re.size());
+  Entries.reserve(levels[0].size());
+  for (std::size_t m = 0; m < Starts.size(); ++m) {
+    TBlaStart& start = Starts[m];
+    start.Re = orbit.Re[m];
+    start.Im = orbit.Im[m];
+    start.First = static_cast<std::int32_t>(Entries.size());
+    for (std::size_t l = 1; m >= 1 && l < levels.size(); ++l) {
+      const std::size_t span = std::size_t{1} << l;
+      if ((m - 1) % span != 0 || (m - 1) / span >= levels[l].size()) break;
+      const TStep& s = levels[l][(m - 1) / span];
+      if (l == kBlaOpeningLevel) start.Opening = s.R * s.R;
+      Entries.push_back({s.R * s.R, s.ARe, s.AIm, s.BRe, s.BIm});
+      ++start.Levels;
+    }
+  }
+}
+
+}  // namespace vortexa

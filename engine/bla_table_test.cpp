@@ -1,0 +1,118 @@
+#include "bla_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "perturbation.h"
+
+namespace vortexa {
+namespace {
+
+using TComplex = std::complex<double>;
+
+TComplex A(const TBlaEntry& e) {
+  return {e.ARe, e.AIm};
+}
+TComplex B(const TBlaEntry& e) {
+  return {e.BRe, e.BIm};
+}
+
+// c = i/2: Z1 = i/2, Z2 = -1/4 + i/2, Z3 = -3/16 + i/4, Z4 = -7/256 + 13i/32.
+TEST(BlaTable, MergedStepsComposeTheSingleSteps) {
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(0.0L, 0.5L, 10, 128);
+  ASSERT_EQ(orbit.Last, 9);
+  const TBlaTable table(orbit, 0);
+  // By hand: over Z1, Z2 the step is d -> 2Z2 (2Z1 d + dc) + dc.
+  const TBlaStart& one = table.Starts[1];
+  EXPECT_EQ(A(table.Entries[one.First]), TComplex(-1, -0.5));
+  EXPECT_EQ(B(table.Entries[one.First]), TComplex(0.5, 1));
+  // Every entry against the single linear steps it stands for, applied one
+  // by one; starts m = 1 + j 2^l for steps of 2^l, none past the last iterate.
+  int entries = 0;
+  for (int m = 0; m < static_cast<int>(table.Starts.size()); ++m) {
+    const TBlaStart& start = table.Starts[m];
+    int expectedLevels = 0;
+    while (m >= 1 && (m - 1) % (2 << expectedLevels) == 0 && m + (2 << expectedLevels) <= 9)
+      ++expectedLevels;
+    EXPECT_EQ(start.Levels, expectedLevels) << "m " << m;
+    for (int l = 1; l <= start.Levels; ++l) {
+      TComplex a = 1, b = 0;
+      for (int k = m; k < m + (1 << l); ++k) {
+        const TComplex twoZ = 2.0 * TComplex(orbit.Re[k], orbit.Im[k]);
+        a = twoZ * a;
+        b = twoZ * b + 1.0;
+      }
+      const TBlaEntry& e = table.Entries[start.First + l - 1];
+      EXPECT_LT(std::abs(A(e) - a), 1e-14 * std::abs(a)) << "m " << m << " level " << l;
+      EXPECT_LT(std::abs(B(e) - b), 1e-14 * std::abs(b)) << "m " << m << " level " << l;
+      ++entries;
+    }
+  }
+  EXPECT_EQ(entries, 4 + 2 + 1);
+}
+
+// With epsilon 1 the radius of a single step at m is |2 Z(m)|; a merged one
+// keeps d inside the first step's radius and the first step's result inside
+// the second's, for every offset up to the largest.
+TEST(BlaTable, RadiiShrinkWithTheLargestOffset) {
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(0.0L, 0.5L, 10, 128);
+  const double r2 = std::sqrt(1.25);  // |2 Z2|; |2 Z1| = 1, |A| = |B| = 1
+  const struct { double MaxOffset, Radius; } cases[] = {{0, 1}, {0.5, r2 - 0.5}, {r2, 0}, {2, 0}};
+  for (const auto& c : cases) {
+    const TBlaTable table(orbit, c.MaxOffset, 1.0);
+    EXPECT_NEAR(table.Entries[table.Starts[1].First].Radius2, c.Radius * c.Radius, 1e-15)
+        << c.MaxOffset;
+  }
+}
+
+// Inside its radius a merged step lands where the full iteration does, to
+// the double's precision: at the edge of every longest step of a deep orbit,
+// with the largest offset, in long double.
+TEST(BlaTable, StepsInsideTheirRadiusFollowTheFullIteration) {
+  const TDeepReal cx = *TDeepReal::FromDecimal("-0.743643887037158704752191506114774");
+  const TDeepReal cy = *TDeepReal::FromDecimal("0.131825904205311970493132056385139");
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, 3000, 256);
+  const double maxOffset = 1e-20;
+  const TBlaTable table(orbit, maxOffset);
+  int checked = 0;
+  for (int m = 1; m < orbit.Last; ++m) {
+    const TBlaStart& start = table.Starts[m];
+    if (start.Levels == 0) continue;
+    const TBlaEntry& e = table.Entries[start.First + start.Levels - 1];
+    if (e.Radius2 == 0) continue;
+    const std::complex<long double> d0 = std::polar<long double>(std::sqrt(e.Radius2) * 0.99L, m);
+    const std::complex<long double> dc = std::polar<long double>(maxOffset, 2 * m);
+    std::complex<long double> d = d0;
+    for (int k = m; k < m + (1 << start.Levels); ++k)
+      d = (2.0L * std::complex<long double>(orbit.Re[k], orbit.Im[k]) + d) * d + dc;
+    const TComplex merged = A(e) * TComplex(d0) + B(e) * TComplex(dc);
+    EXPECT_LT(std::abs(std::complex<long double>(merged) - d), 1e-13L * std::abs(d))
+        << "m " << m << " level " << start.Levels;
+    ++checked;
+  }
+  EXPECT_GT(checked, 100);
+}
+
+TEST(BlaTable, EnvironmentTurnsItOnWithOneAndRefusesOtherValues) {
+  const struct {
+    const char* Value;
+    bool On;
+  } accepted[] = {{"", false}, {"0", false}, {"1", true}};
+  for (const auto& c : accepted) {
+    setenv(kBlaVariable, c.Value, 1);
+    EXPECT_EQ(BlaFromEnvironment(), c.On) << c.Value;
+  }
+  for (const char* bad : {"yes", "2", " 1", "1 "}) {
+    setenv(kBlaVariable, bad, 1);
+    EXPECT_THROW(BlaFromEnvironment(), std::invalid_argument) << bad;
+  }
+  unsetenv(kBlaVariable);
+  EXPECT_FALSE(BlaFromEnvironment());
+}
+
+}  // namespace
+}  // namespace vortexa
