@@ -131,7 +131,9 @@ TEST_F(OutputTest, TheLanguageChosenIsKeptForTheNextStart) {
       form->InformDialog = [&](const QString& text) { told << text; };
       form->mnLanguage->actions()[c.Position]->trigger();
       ASSERT_EQ(told.size(), 1) << c.Setting;
-      if (c.Told) EXPECT_EQ(told.front().toStdString(), c.Told);
+      if (c.Told) {
+        EXPECT_EQ(told.front().toStdString(), c.Told);
+      }
       EXPECT_EQ(InterfaceLanguage(), ChooseLanguage(c.Setting, QLocale::system())) << c.Setting;
       form->close();
     }
@@ -301,7 +303,9 @@ TEST_F(OutputTest, SavingWritesByExtensionAndOnlyAWrittenPictureMovesTheFolder) 
     ASSERT_EQ(read.size(), picture.size()) << c.name;
     if (std::string_view(c.format) == "jpeg") continue;  // lossy
     // PNG colour type (byte 25): RGB or indexed, as the renderer writes, no alpha.
-    if (std::string_view(c.format) == "png") EXPECT_NE(ReadBytes(Path(c.name)).at(25), 6);
+    if (std::string_view(c.format) == "png") {
+      EXPECT_NE(ReadBytes(Path(c.name)).at(25), 6);
+    }
     EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32),
               picture.convertToFormat(QImage::Format_RGB32))
         << c.name;
