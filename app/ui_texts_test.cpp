@@ -11,11 +11,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <functional>
+#include <map>
 
 #include "app/draw_form.h"
 #include "app/exprs_form.h"
@@ -184,6 +186,37 @@ TEST_F(EnglishInterfaceTest, MainWindowWithItsMenusAndStatusBar) {
   }
   for (int panel = 0; panel < TStatusPanels::kPanelCount; ++panel)
     EXPECT_FALSE(HasJapanese(form.StatusText(panel))) << form.StatusText(panel).toStdString();
+}
+
+// The letter an "&" marks in a caption ("&&" is an ampersand), or none.
+QChar Mnemonic(const QString& caption) {
+  for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return caption[i + 1].toLower();
+    ++i;
+  }
+  return {};
+}
+
+// No two entries of one English menu answer the same letter: a shared letter
+// only moves between them and runs neither.
+TEST_F(EnglishInterfaceTest, EachMenusLettersAreItsOwn) {
+  QTemporaryDir config;
+  TDrawForm form(true, {std::filesystem::path(config.path().toStdString()) / "vortexa.fav",
+                        VORTEXA_RECOMMENDED_FILE});
+  QList<QWidget*> menus{form.menuBar()};
+  for (QMenu* menu : form.findChildren<QMenu*>())
+    menus << menu;
+  for (const QWidget* menu : menus) {
+    std::map<QChar, QString> taken;
+    for (const QAction* action : menu->actions()) {
+      const QChar letter = Mnemonic(action->text());
+      if (letter.isNull()) continue;
+      const auto [first, added] = taken.emplace(letter, action->text());
+      EXPECT_TRUE(added) << action->text().toStdString() << " and " << first->second.toStdString()
+                         << " share a letter";
+    }
+  }
 }
 
 TEST_F(EnglishInterfaceTest, MessagesFromBelowTheWindows) {

@@ -139,7 +139,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>再現情報を貼り付け(&amp;V)</source>
-        <translation>Paste reproduction te&amp;xt</translation>
+        <translation>P&amp;aste reproduction text</translation>
     </message>
     <message>
         <source>再現情報(テキスト)をクリップボードから貼り付け、画像を再現します</source>
@@ -231,7 +231,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>統計情報(&amp;I)...</source>
-        <translation>Stat&amp;istics...</translation>
+        <translation>S&amp;tatistics...</translation>
     </message>
     <message>
         <source>各種統計情報ウインドウの表示/非表示を切替えます</source>
@@ -435,7 +435,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>オートツアー(&amp;A)</source>
-        <translation>&amp;Auto tour</translation>
+        <translation>A&amp;uto tour</translation>
     </message>
     <message>
         <source>拡大 / 縮小率(&amp;M)</source>
@@ -559,7 +559,7 @@ osusume.fav in Organise favourites.</translation>
     </message>
     <message>
         <source>オフ(&amp;F)</source>
-        <translation>O&amp;ff</translation>
+        <translation>&amp;Off</translation>
     </message>
     <message>
         <source>システムの設定(&amp;S)</source>
