@@ -21,11 +21,11 @@ struct TStep {
   double ARe, AIm, BRe, BIm, R;
 };
 
-// x then y.
 double Magnitude(double re, double im) {
   return std::sqrt(re * re + im * im);
 }
 
+// x then y.
 TStep Merge(const TStep& x, const TStep& y, double maxOffset) {
   TStep s;
   s.ARe = y.ARe * x.ARe - y.AIm * x.AIm;
