@@ -219,7 +219,8 @@ void TDrawForm::CreateBasicToolBar() {
 
 void TDrawForm::CreateColorToolBar() {
   ColorToolBar = new QWidget(TopPanel);
-  ColorBar = new TColorStrip(ColorToolBar, FSession.Palette());
+  ColorBar = new TColorStrip(
+      ColorToolBar, [this](int x, int width) { return FSession.PaletteStripColor(x, width); });
   ColorBar->setGeometry(4, 5, 110, 18);
   SetHint(ColorBar, tr("色パレット|この色を元にして計算結果に着色します"));
   cbColor = new QComboBox(ColorToolBar);

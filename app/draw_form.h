@@ -20,14 +20,13 @@
 #include "app/exprs_form.h"
 #include "app/info_form.h"
 #include "app/menu_rows.h"
-#include "app/window_pump.h"
 #include "favorites/fav_tree.h"
 #include "favorites/mb_list.h"
-#include "render/canvas.h"
 #include "session/language.h"
 #include "session/session.h"
 #include "session/settings.h"
 #include "session/tour.h"
+#include "session/window_pump.h"
 
 class QAction;
 class QCheckBox;

@@ -13,10 +13,6 @@ constexpr std::array<int, TStatusPanels::kPanelCount - 1> kPanelWidths = {100, 7
 constexpr std::array<Qt::Alignment, TStatusPanels::kPanelCount> kPanelAlignments = {
     Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignLeft};
 
-QColor FromWindowColor(TColor color) {
-  return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
 }  // namespace
 
 TStatusPanels::TStatusPanels(QWidget* parent) : QWidget(parent) {
@@ -68,13 +64,13 @@ void TImageArea::paintEvent(QPaintEvent* event) {
   painter.drawImage(QRect(QPoint(0, 0), FExtent), FSurface);
 }
 
-TColorStrip::TColorStrip(QWidget* parent, const TPalette& palette)
-    : QWidget(parent), FPalette(palette) {}
+TColorStrip::TColorStrip(QWidget* parent, TColorAt colorAt)
+    : QWidget(parent), FColorAt(std::move(colorAt)) {}
 
 void TColorStrip::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   for (int x = 0; x < width(); ++x) {
-    painter.setPen(FromWindowColor(FPalette.GetPaletteColor(PaletteStripIndex(x, width()))));
+    painter.setPen(FColorAt(x, width()));
     painter.drawLine(x, 0, x, height() - 1);
   }
 }

@@ -8,8 +8,6 @@
 #include <array>
 #include <functional>
 
-#include "render/palette.h"
-
 class QWheelEvent;
 
 namespace vortexa {
@@ -53,13 +51,15 @@ class TImageArea : public QWidget {
 // The palette strip: one column per pixel, entry Round(x × 1023 / (width − 1)).
 class TColorStrip : public QWidget {
  public:
-  TColorStrip(QWidget* parent, const TPalette& palette);
+  // colorAt gives the colour of column x of a strip `width` pixels wide.
+  using TColorAt = std::function<QColor(int x, int width)>;
+  TColorStrip(QWidget* parent, TColorAt colorAt);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  const TPalette& FPalette;
+  TColorAt FColorAt;
 };
 
 // Smooth-scrolling wheels and touchpads send parts of a notch (120 units of

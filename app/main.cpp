@@ -10,9 +10,8 @@
 #include <stdexcept>
 
 #include "app/draw_form.h"
-#include "engine/bla_table.h"
-#include "engine/team_size.h"
 #include "favorites/fav_files.h"
+#include "session/engine_environment.h"
 #include "session/language.h"
 
 namespace {
@@ -42,8 +41,7 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   if (AnsweredInformationOption(argc, argv)) return 0;
   try {
-    FixedTeamSizeFromEnvironment();  // refused before the window opens
-    BlaFromEnvironment();
+    ReadEngineEnvironment();  // refused before the window opens
   } catch (const std::invalid_argument& error) {
     std::fprintf(stderr, "vortexa: %s\n", error.what());
     return 2;

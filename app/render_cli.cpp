@@ -9,10 +9,9 @@
 #include "app/render_jobs.h"
 #include "app/render_options.h"
 #include "app/stage_clock.h"
-#include "engine/bla_table.h"
-#include "engine/team_size.h"
 #include "favorites/whole_file.h"
 #include "render/png_file.h"
+#include "session/engine_environment.h"
 #include "session/session.h"
 
 namespace vortexa {
@@ -76,7 +75,7 @@ int Run(const TRenderRequest& request, TStageClock& clock) {
       static_cast<long long>(
           std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()),
       stats.Escaped, stats.Inside, stats.Predicted, session.PassTeamSize(1),
-      session.PassTeamSize(2), session.PassTeamSize(3), AllowedProcessorCount());
+      session.PassTeamSize(2), session.PassTeamSize(3), ProcessorsAllowed());
   // The view as the window would copy it, every digit of the centre kept.
   std::printf("view=%s\n", session.ReproductionText().c_str());
   clock.Lap("statistics");
@@ -133,8 +132,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    FixedTeamSizeFromEnvironment();  // refused before anything is computed
-    BlaFromEnvironment();
+    ReadEngineEnvironment();  // refused before anything is computed
   } catch (const std::invalid_argument& error) {
     std::cerr << "vortexa-render: " << error.what() << "\n";
     return 2;

@@ -12,17 +12,6 @@ declare -A rank=([engine]=0 [formula]=1 [favorites]=1 [render]=2 [session]=3 [ap
 
 # app/ files that include engine/ or render/ headers, and why they must.
 exceptions=(
-  # The window implements the canvas and event pump its session draws through.
-  "app/draw_form.h render/canvas.h"
-  "app/window_pump.h render/canvas.h"
-  # The colour strip paints the palette the session hands out, read-only.
-  "app/form_parts.h render/palette.h"
-  # Entry points fix the workers' team size and refuse a bad merged-steps
-  # switch before any session exists.
-  "app/main.cpp engine/team_size.h"
-  "app/render_cli.cpp engine/team_size.h"
-  "app/main.cpp engine/bla_table.h"
-  "app/render_cli.cpp engine/bla_table.h"
   # The renderer times PNG encoding and writing apart.
   "app/render_cli.cpp render/png_file.h"
   # The renderer's band and video writers stream frames that sessions deliver.

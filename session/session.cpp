@@ -173,6 +173,11 @@ void TSession::DrawInfo() {
                      QString::fromStdString(RangeText()), ShownFavoriteName(FDestName));
 }
 
+QColor TSession::PaletteStripColor(int x, int width) const {
+  const TColor32 color = FDrawGrid.Palette().Entry(PaletteStripIndex(x, width));
+  return QColor(qRed(color), qGreen(color), qBlue(color));
+}
+
 void TSession::PresentPicture() {
   DrawInfo();
   FDrawGrid.Present();

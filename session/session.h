@@ -5,6 +5,7 @@
 // the command-line renderer and the tests drive the same commands.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -22,6 +23,7 @@
 #include "engine/calc_grid.h"
 #include "favorites/mb_item.h"
 #include "favorites/mb_list.h"
+// The canvas and the event pump a session is built on come with it.
 #include "render/canvas.h"
 #include "render/draw_grid.h"
 #include "session/commands.h"
@@ -140,7 +142,8 @@ class TSession {
   // ---- what a window shows of the engine and the picture ----
   const QImage& Picture() const { return FDrawGrid.Picture().Image(); }
   QSize PictureSize() const { return {FDrawGrid.Width(), FDrawGrid.Height()}; }
-  const TPalette& Palette() const { return FDrawGrid.Palette(); }
+  // The colour of column x of a palette strip `width` pixels wide.
+  QColor PaletteStripColor(int x, int width) const;
   int Rotation() const { return FDrawGrid.GetRotation(); }
   int Elevation() const { return FDrawGrid.GetElevation(); }
   bool Convex() const { return FDrawGrid.Convex(); }

@@ -1,6 +1,6 @@
-// The window thread's event pump: Qt's pending events, the steady clock and
-// real sleeps. The window hands it to its session and keeps no other way to
-// it, so only a running command lets events in.
+// The event pump of a session on the window thread: Qt's pending events, the
+// steady clock and real sleeps. The window hands it to its session and keeps
+// no other way to it, so only a running command lets events in.
 #pragma once
 
 #include <QCoreApplication>
