@@ -424,11 +424,12 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
 // new, and every repaired one follows the same orbit.
 void TCalcGrid::PrepareReferenceOrbit() {
   FReferenceTime = std::chrono::nanoseconds{0};
-  FState.UseBla = FBla;
+  // Dots of views with wide offsets run their own routine, without merged steps.
+  FState.UseBla = FBla && !NeedsWideOffsets(FState.Step);
   if (FState.Kernel != kKernelDeep) return;
   if (FReferenceStale) ComputeReference();
   // Built only for drawings that use it: at limit 65000 it takes some 20 ms.
-  if (FBla && FBlaStale) {
+  if (FState.UseBla && FBlaStale) {
     FState.Bla = TBlaTable(FState.Reference, LargestOffset());
     FBlaStale = false;
   }

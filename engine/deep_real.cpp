@@ -9,9 +9,9 @@ namespace vortexa {
 
 namespace {
 
-// Far more than the deepest view a double delta can reach (about 1e-300 needs
-// some 1100 bits); longer texts are rounded here.
-constexpr int kDeepMaxBits = 4096;
+// The deepest view a long double step can hold (about 1e-4950) needs some
+// 16500 bits; longer texts are rounded here.
+constexpr int kDeepMaxBits = 16512;
 
 int ClampBits(int bits) {
   return std::clamp(bits, kDeepMinBits, kDeepMaxBits);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <vector>
 
 #include "bla_steps.h"
@@ -131,6 +132,239 @@ TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, in
   }
 }
 
+namespace {
+
+// A dot of a view with wide offsets passes through three stages, each where
+// its arithmetic is exact and fast enough:
+// - Wide: long double throughout, where the orbit is at or near 0 (the
+//   start, a rebase) and the square of the difference counts;
+// - Scaled: a difference below 2^-480 beside an orbit clear of 0, whose
+//   square is far below its last bit: the linear step d' = 2 Z(m) d + dc in
+//   doubles, the difference and the offset scaled by a power of two;
+// - Double: a difference of 2^-480 or more, where the offset lies far below
+//   its last bit and is left out.
+// Every stage hands the dot on where its tests are due; the next one makes
+// them again and steps at least once, so no two stages pass a dot to and fro.
+enum class TWideStage { Wide, Scaled, Double, Done };
+
+struct TWideDot {
+  long double Dr = 0, Di = 0;  // the difference
+  int M = 0;
+  int N = 1;
+  TDot Count = 0;  // once Done
+};
+
+// The dot's offset, also as doubles scaled by 2^-Exponent.
+struct TWideOffset {
+  long double Re, Im;
+  int Exponent;
+  double ScaledRe, ScaledIm;
+};
+
+TWideOffset WideOffset(long double dcRe, long double dcIm) {
+  const long double size = std::max(std::fabs(dcRe), std::fabs(dcIm));
+  const int exponent = size > 0 ? std::ilogb(size) : 0;
+  return {dcRe, dcIm, exponent, static_cast<double>(std::ldexp(dcRe, -exponent)),
+          static_cast<double>(std::ldexp(dcIm, -exponent))};
+}
+
+// |d|^2 from which doubles carry the dot: its square stays a normal double,
+// and offsets of views with wide offsets (at most 1e-295 for pictures 100000
+// dots wide) lie some 2^-500 below it.
+constexpr double kDoubleReach = 0x1p-960;
+constexpr long double kDoubleReachSide = 0x1p-480L;
+// |Z|^2 from which a difference below 2^-480 is less than 2^-80 of Z: its
+// square, and its part in the escape and rebase tests, are lost below Z's last
+// bit.
+constexpr double kClearOfZero = 0x1p-800;
+
+// Differences below 2^-6000 square to less than a long double holds, and the
+// x87 takes some hundred cycles for every such underflow: their squares count
+// as 0 and the rebase test compares them scaled up.
+constexpr long double kSquareSafe = 0x1p-6000L;
+
+bool IsTiny(long double x) {
+  return std::fabs(x) < kSquareSafe;
+}
+
+long double SquareOf(long double x) {
+  return IsTiny(x) ? 0 : x * x;
+}
+
+// Whether |z| < |d|, the rebase test.
+bool CloserToStart(long double zr, long double zi, long double dr, long double di) {
+  constexpr long double kScale = 0x1p8000L;
+  if (IsTiny(dr) && IsTiny(di)) {
+    zr *= kScale;
+    zi *= kScale;
+    dr *= kScale;
+    di *= kScale;
+  }
+  return zr * zr + zi * zi < dr * dr + di * di;
+}
+
+// |Z + d|^2 > 4 for a difference too small to move |Z + d|^2 = zz off 4
+// when it rounds to 4 exactly (at the tip of the needle, Z = -2 then 2): the
+// difference's side of the circle decides.
+bool Escapes(long double zz, long double zRe, long double zIm, long double dr, long double di) {
+  return zz > 4 || (zz == 4 && zRe * dr + zIm * di > 0);
+}
+
+TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int limit, TWideDot& dot) {
+  long double dr = dot.Dr, di = dot.Di;
+  int m = dot.M, n = dot.N;
+  TWideStage next = TWideStage::Done;
+  for (;;) {
+    const long double zr = orbit.Re[m] + dr;
+    const long double zi = orbit.Im[m] + di;
+    if (Escapes(SquareOf(zr) + SquareOf(zi), orbit.Re[m], orbit.Im[m], dr, di)) {
+      dot.Count = static_cast<TDot>(n);
+      return TWideStage::Done;
+    }
+    if (n == limit) {
+      dot.Count = kDotInside;
+      return TWideStage::Done;
+    }
+    if (m >= orbit.Last || CloserToStart(zr, zi, dr, di)) {
+      dr = zr;
+      di = zi;
+      m = 0;
+    } else if (std::fabs(dr) >= kDoubleReachSide || std::fabs(di) >= kDoubleReachSide) {
+      next = TWideStage::Double;
+      break;
+    } else if (orbit.Re[m] * orbit.Re[m] + orbit.Im[m] * orbit.Im[m] >= kClearOfZero) {
+      next = TWideStage::Scaled;
+      break;
+    }
+    const long double wr = (orbit.Re[m] + orbit.Re[m]) + dr;
+    const long double wi = (orbit.Im[m] + orbit.Im[m]) + di;
+    const long double nr = (wr * dr - wi * di) + dc.Re;
+    di = (wr * di + wi * dr) + dc.Im;
+    dr = nr;
+    ++m;
+    ++n;
+  }
+  dot = {dr, di, m, n};
+  return next;
+}
+
+TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int limit,
+                      TWideDot& dot) {
+  // The difference is w 2^scale, with w kept below 2^256: its exponent runs
+  // far below a double's, its mantissa is a double's.
+  constexpr double kRescaleAbove = 0x1p512;  // |w|^2
+  constexpr double kRescale = 0x1p-256;
+  constexpr double kLostBelow = 0x1p-512;  // |w|^2 that loses bits as it shrinks
+  const long double size = std::max(std::fabs(dot.Dr), std::fabs(dot.Di));
+  int scale = size > 0 ? std::max(std::ilogb(size), dc.Exponent) : dc.Exponent;
+  // |w|^2 at which the difference is within doubles' reach.
+  const auto reachedAt = [&scale] {
+    const int exponent = -960 - 2 * scale;
+    return exponent > 1023 ? HUGE_VAL : std::ldexp(1.0, exponent);
+  };
+  double wr = static_cast<double>(std::ldexp(dot.Dr, -scale));
+  double wi = static_cast<double>(std::ldexp(dot.Di, -scale));
+  double fr = std::ldexp(dc.ScaledRe, dc.Exponent - scale);
+  double fi = std::ldexp(dc.ScaledIm, dc.Exponent - scale);
+  double reached = reachedAt();
+  int m = dot.M, n = dot.N;
+  TWideStage next = TWideStage::Wide;
+  for (;;) {
+    const double zr = orbit.Re[m], zi = orbit.Im[m];
+    const double zz = zr * zr + zi * zi;
+    if (Escapes(zz, zr, zi, wr, wi)) {
+      dot.Count = static_cast<TDot>(n);
+      return TWideStage::Done;
+    }
+    if (n == limit) {
+      dot.Count = kDotInside;
+      return TWideStage::Done;
+    }
+    if (m >= orbit.Last || zz < kClearOfZero) break;
+    const double nr = ((zr + zr) * wr - (zi + zi) * wi) + fr;
+    wi = ((zr + zr) * wi + (zi + zi) * wr) + fi;
+    wr = nr;
+    ++m;
+    ++n;
+    const double ww = wr * wr + wi * wi;
+    if (ww >= reached) {
+      next = TWideStage::Double;
+      break;
+    }
+    if (ww > kRescaleAbove) {
+      wr *= kRescale;
+      wi *= kRescale;
+      fr *= kRescale;
+      fi *= kRescale;
+      scale += 256;
+      reached = reachedAt();
+    } else if (ww < kLostBelow) {
+      break;
+    }
+  }
+  dot = {std::ldexp(static_cast<long double>(wr), scale),
+         std::ldexp(static_cast<long double>(wi), scale), m, n};
+  return next;
+}
+
+TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TWideDot& dot) {
+  double r = static_cast<double>(dot.Dr), i = static_cast<double>(dot.Di);
+  int m = dot.M, n = dot.N;
+  for (;;) {
+    const double zr = orbit.Re[m] + r;
+    const double zi = orbit.Im[m] + i;
+    const double zz = zr * zr + zi * zi;
+    if (Escapes(zz, orbit.Re[m], orbit.Im[m], r, i)) {
+      dot.Count = static_cast<TDot>(n);
+      return TWideStage::Done;
+    }
+    if (n == limit) {
+      dot.Count = kDotInside;
+      return TWideStage::Done;
+    }
+    if (zz < r * r + i * i || m >= orbit.Last) {
+      r = zr;
+      i = zi;
+      m = 0;
+      if (zz < kDoubleReach) break;
+    }
+    const double wr = (orbit.Re[m] + orbit.Re[m]) + r;
+    const double wi = (orbit.Im[m] + orbit.Im[m]) + i;
+    const double nr = wr * r - wi * i;
+    i = wr * i + wi * r;
+    r = nr;
+    ++m;
+    ++n;
+  }
+  dot = {r, i, m, n};
+  return TWideStage::Wide;
+}
+
+}  // namespace
+
+TDot IteratePerturbedWide(const TReferenceOrbit& orbit, long double dcRe, long double dcIm,
+                          int limit) {
+  const TWideOffset dc = WideOffset(dcRe, dcIm);
+  TWideDot dot;
+  TWideStage stage = TWideStage::Wide;
+  while (stage != TWideStage::Done) {
+    switch (stage) {
+      case TWideStage::Wide:
+        stage = StepWide(orbit, dc, limit, dot);
+        break;
+      case TWideStage::Scaled:
+        stage = StepScaled(orbit, dc, limit, dot);
+        break;
+      case TWideStage::Double:
+        stage = StepDouble(orbit, limit, dot);
+        break;
+      case TWideStage::Done:
+        break;
+    }
+  }
+  return dot.Count;
+}
+
 void RunDeepLanes(TSimdUnit unit, const TDeepJob& job) {
   const TTinyAsZeroScope tiny(job.TinyAsZero);
   TBlaArrays arrays{};
@@ -178,6 +412,24 @@ TDeepRowBuffers& DeepRowBuffers() {
 
 }  // namespace
 
+namespace {
+
+// The listed dots of a row of a view that needs wide offsets, one by one;
+// stops between two dots when the command is stopped.
+void CalcDotsWide(const TCalcState& state, TDot* dots, TDot* mirror, const int* cols, int count,
+                  int row) {
+  const long double dcIm = state.PictureRow(row) * state.Step;
+  for (int i = 0; i < count; ++i) {
+    if (state.StopRequested()) return;
+    const long double dcRe = (cols[i] - state.GridWidth / 2) * state.Step;
+    const TDot dot = IteratePerturbedWide(state.Reference, dcRe, dcIm, state.Limit);
+    StoreDot(dots[cols[i]], dot);
+    if (mirror) StoreDot(mirror[cols[i]], dot);
+  }
+}
+
+}  // namespace
+
 void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDot* dots, TDot* mirror, int stride,
                    int row) {
   const int width = state.GridWidth;
@@ -187,6 +439,10 @@ void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDot* dots, TDot* mi
   const int count = GatherUncomputedDouble(dots, width, stride, state.ColDc.data(), buf.Cols.data(),
                                            buf.DcRe.data());
   if (count == 0) return;
+  if (NeedsWideOffsets(state.Step)) {
+    CalcDotsWide(state, dots, mirror, buf.Cols.data(), count, row);
+    return;
+  }
   RunDeepLanes(unit, TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count,
                               state.Limit, dots, buf.Cols.data(), mirror, &state.StopFlag,
                               TinyAsZero(state.Step), state.UseBla ? &state.Bla : nullptr});
@@ -197,6 +453,10 @@ void CalcRowDeep(const TCalcState& state, TDot* dots, TDot* mirror, int stride, 
 }
 
 void CalcDotsDeep(const TCalcState& state, TDot* dots, const int* cols, int count, int row) {
+  if (NeedsWideOffsets(state.Step)) {
+    CalcDotsWide(state, dots, nullptr, cols, count, row);
+    return;
+  }
   TDeepRowBuffers& buf = DeepRowBuffers();
   buf.Reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i)

@@ -35,6 +35,22 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
 TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
                       const TBlaTable* bla = nullptr);
 
+// Below this dot size the offsets of a view's dots are no longer normal
+// doubles and lose their bits; such views carry the difference of each dot in
+// long double (its exponent reaches 1e-4900) while it is that small.
+inline constexpr long double kWideOffsetStep = 1e-300L;
+inline bool NeedsWideOffsets(long double step) {
+  return step < kWideOffsetStep;
+}
+
+// One dot of a view that needs wide offsets, by the same definition as
+// IteratePerturbed: the difference goes in long double while its square is
+// below a normal double's reach, and in doubles once it has grown past it,
+// where the offset is far below the difference's last bit. A rebase to a
+// difference that small goes back to long double.
+TDot IteratePerturbedWide(const TReferenceOrbit& orbit, long double dcRe, long double dcIm,
+                          int limit);
+
 // Dots of one row: offsets DcRe[i] and the row's DcIm from the centre.
 struct TDeepJob {
   const TReferenceOrbit* Orbit = nullptr;

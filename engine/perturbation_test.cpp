@@ -329,6 +329,13 @@ INSTANTIATE_TEST_SUITE_P(
         // differences square to subnormal numbers.
         TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 240},
         TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 240},
+        // Below a normal double's range the differences go in long double
+        // until they have grown (some 2.6 iterates per factor of ten here).
+        TExactnessCase{"i_1e1000", {"0", "1", 1e-1000L, 5000}, 80, 60, 120},
+        TExactnessCase{"i_1e3000", {"0", "1", 1e-3000L, 10000}, 80, 60, 16},
+        // The tip of the needle: the orbit runs along the escape circle, and
+        // the side of it the dot lies on decides.
+        TExactnessCase{"minus2_1e1000", {"-2", "0", 1e-1000L, 5000}, 80, 60, 60},
         // Beside a minibrot of period 8007 at the heart of the
         // spiral: dots circle it up to the limit, and merged
         // steps skip nearly all of their iterates.
