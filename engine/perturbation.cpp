@@ -203,11 +203,14 @@ bool CloserToStart(long double zr, long double zi, long double dr, long double d
   return zr * zr + zi * zi < dr * dr + di * di;
 }
 
-// |Z + d|^2 > 4 for a difference too small to move |Z + d|^2 = zz off 4
-// when it rounds to 4 exactly (at the tip of the needle, Z = -2 then 2): the
-// difference's side of the circle decides.
+// |Z + d|^2 > 4 for a difference too small to move |Z + d|^2 = zz off 4 when
+// it rounds to 4 exactly (at the tip of the needle Z is -2, then 2 for ever):
+// |Z + d|^2 = 4 + 2 Re(conj(Z) d) + |d|^2, so the difference's side of the
+// circle decides, and on the circle's tangent any difference at all escapes.
 bool Escapes(long double zz, long double zRe, long double zIm, long double dr, long double di) {
-  return zz > 4 || (zz == 4 && zRe * dr + zIm * di > 0);
+  if (zz != 4) return zz > 4;
+  const long double side = zRe * dr + zIm * di;
+  return side > 0 || (side == 0 && (dr != 0 || di != 0));
 }
 
 TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int limit, TWideDot& dot) {

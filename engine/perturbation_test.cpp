@@ -260,29 +260,35 @@ struct TExactnessCase {
   const char* Name;
   TDeepView View;
   int Width, Height;
-  int Samples;  // dots compared with the reference, spread over the picture
+  int Spacing;  // dots of rows and columns 0, Spacing, 2 Spacing, ... are compared
+  // The orbit runs along the escape circle, where |z|^2 - 4 can be of the
+  // order of the offset's square: the reference needs twice the bits there.
+  bool OnEscapeCircle = false;
 };
 
 void PrintTo(const TExactnessCase& c, std::ostream* out) {
   *out << c.Name;
 }
 
-// Some dots of these spirals wander near a minibrot for tens of thousands of
-// iterates and then so chaotically that their count changes when the dot
-// moves by a part in 1e16 of its offset from the centre: more than a double
-// offset can hold, so no difference iterated in doubles can give it. Such a
-// dot is recognised by its reference count changing when its offset is
-// scaled by 1 +- 2^-40; it must still agree on inside or outside.
+// Some dots of these spirals circle a minibrot for thousands of iterates and
+// then wander so chaotically that their count changes when the offset from
+// the centre moves by a part in 2^48 or less. The rounding of the
+// differences in doubles adds up over such an orbit, evenly from iterate to
+// iterate (no one step loses more), to as much as scaling the offset by
+// 1 +- 2^-45 to 2^-48 would, so no iteration in doubles can give these
+// counts. Such a dot is recognised by its reference count changing when its
+// offset is scaled by 1 +- 2^-44; it must still agree on inside or outside.
 bool ChaoticBelowDoublePrecision(const TDeepView& view, long double step, long dx, long dy,
                                  int bits, TDot count) {
-  constexpr double kNudge = 0x1p-40;
+  constexpr double kNudge = 0x1p-44;
   for (double scale : {1 - kNudge, 1 + kNudge})
     if (ReferenceDeep(view.X, view.Y, step, dx, dy, view.Limit, bits, scale) != count) return true;
   return false;
 }
 
 // Counts of the grid against the plain MPFR reference at the exact decimal
-// centre plus whole dots; prediction off, so that every dot is a kernel's.
+// centre plus whole dots, on a lattice of dots over the whole picture;
+// prediction off, so that every dot is a kernel's.
 class DeepExactness : public testing::TestWithParam<TExactnessCase> {};
 
 TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
@@ -294,26 +300,27 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
   Draw(grid, param.View, width, height, kOptNoPrediction);
   ASSERT_EQ(grid.GetKernel(), kKernelDeep);
   const long double step = grid.GetStep();
-  const int bits = ReferenceBits(step);
-  std::mt19937 random(1500);
-  std::uniform_int_distribution<int> anyRow(0, height - 1), anyCol(0, width - 1);
-  int equal = 0, chaotic = 0, insideCount = 0;
-  for (int i = 0; i < param.Samples; ++i) {
-    const int row = anyRow(random), col = anyCol(random);
-    const long dx = col - width / 2, dy = row - height / 2;
-    const TDot expected =
-        ReferenceDeep(param.View.X, param.View.Y, step, dx, dy, param.View.Limit, bits);
-    const TDot got = grid.GetDot(row, col);
-    if (got == expected)
-      ++equal;
-    else if (ChaoticBelowDoublePrecision(param.View, step, dx, dy, bits, expected))
-      ++chaotic;
-    else
-      ADD_FAILURE() << "row " << row << " col " << col << ": " << got << ", reference " << expected;
-    insideCount += IsInside(expected);
-    EXPECT_EQ(IsInside(got), IsInside(expected)) << "row " << row << " col " << col;
-  }
-  EXPECT_LE(chaotic * 100, param.Samples) << chaotic << " of " << param.Samples;
+  const int bits = ReferenceBits(step) * (param.OnEscapeCircle ? 2 : 1);
+  int samples = 0, equal = 0, chaotic = 0, insideCount = 0;
+  for (int row = 0; row < height; row += param.Spacing)
+    for (int col = 0; col < width; col += param.Spacing) {
+      const long dx = col - width / 2, dy = row - height / 2;
+      const TDot expected =
+          ReferenceDeep(param.View.X, param.View.Y, step, dx, dy, param.View.Limit, bits);
+      const TDot got = grid.GetDot(row, col);
+      ++samples;
+      if (got == expected)
+        ++equal;
+      else if (ChaoticBelowDoublePrecision(param.View, step, dx, dy, bits, expected))
+        ++chaotic;
+      else
+        ADD_FAILURE() << "row " << row << " col " << col << ": " << got << ", reference "
+                      << expected;
+      insideCount += IsInside(expected);
+      EXPECT_EQ(IsInside(got), IsInside(expected)) << "row " << row << " col " << col;
+    }
+  EXPECT_LE(chaotic * 100, samples) << chaotic << " of " << samples;
+  RecordProperty("samples", samples);
   RecordProperty("equal", equal);
   RecordProperty("chaotic", chaotic);
   RecordProperty("inside", insideCount);
@@ -321,28 +328,30 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
 
 INSTANTIATE_TEST_SUITE_P(
     Views, DeepExactness,
-    testing::Values(
-        TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 400},
-        TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 300},
-        TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 400},
-        // The Misiurewicz point i has branches at every depth; there the
-        // differences square to subnormal numbers.
-        TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 240},
-        TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 240},
-        // Below a normal double's range the differences go in long double
-        // until they have grown (some 2.6 iterates per factor of ten here).
-        TExactnessCase{"i_1e1000", {"0", "1", 1e-1000L, 5000}, 80, 60, 120},
-        TExactnessCase{"i_1e3000", {"0", "1", 1e-3000L, 10000}, 80, 60, 16},
-        // The tip of the needle: the orbit runs along the escape circle, and
-        // the side of it the dot lies on decides.
-        TExactnessCase{"minus2_1e1000", {"-2", "0", 1e-1000L, 5000}, 80, 60, 60},
-        // Beside a minibrot of period 8007 at the heart of the
-        // spiral: dots circle it up to the limit, and merged
-        // steps skip nearly all of their iterates.
-        TExactnessCase{"minibrot_8007", {kMinibrotX, kMinibrotY, 2e-32L, 65000}, 160, 90, 120},
-        // A minibrot of period 2464 and size 9e-45 near -2 (the deep
-        // benchmark's): its dots lie far below the offsets' scale.
-        TExactnessCase{"minibrot_2464", {kNearTwoX, "0", 1e-44L, 65000}, 160, 90, 120}),
+    testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 4},
+                    TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 4},
+                    // Four of the 576 dots of this lattice are chaotic below double
+                    // precision (rows/columns 48/0, 132/108, 72/204, 12/276).
+                    TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 12},
+                    // The Misiurewicz point i has branches at every depth; there the
+                    // differences square to subnormal numbers.
+                    TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 4},
+                    TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 4},
+                    // Below a normal double's range the differences go in long double
+                    // until they have grown (some 2.6 iterates per factor of ten here).
+                    TExactnessCase{"i_1e1000", {"0", "1", 1e-1000L, 5000}, 80, 60, 8},
+                    TExactnessCase{"i_1e3000", {"0", "1", 1e-3000L, 10000}, 80, 60, 20},
+                    // The tip of the needle: the orbit runs along the escape circle, and
+                    // the side of it the dot lies on decides.
+                    TExactnessCase{"minus2_1e1000", {"-2", "0", 1e-1000L, 5000}, 80, 60, 8, true},
+                    // Beside a minibrot of period 8007 at the heart of the
+                    // spiral: dots circle it up to the limit, and merged
+                    // steps skip nearly all of their iterates.
+                    TExactnessCase{
+                        "minibrot_8007", {kMinibrotX, kMinibrotY, 2e-32L, 65000}, 160, 90, 12},
+                    // A minibrot of period 2464 and size 9e-45 near -2 (the deep
+                    // benchmark's): its dots lie far below the offsets' scale.
+                    TExactnessCase{"minibrot_2464", {kNearTwoX, "0", 1e-44L, 65000}, 160, 90, 12}),
     [](const testing::TestParamInfo<TExactnessCase>& info) { return info.param.Name; });
 
 // Each dot depends only on its place: any team gives the same picture, with
