@@ -66,11 +66,17 @@ TTourVideoForm::TTourVideoForm(QWidget* parent, const TFavNode& favorites, int p
   AddFavorites(favorites);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
+  // Rows of several controls name their first one, so that the label's key reaches it.
+  const auto label = [this](const QString& text, QWidget* buddy) {
+    auto* caption = new QLabel(text, this);
+    caption->setBuddy(buddy);
+    return caption;
+  };
   auto* form = new QFormLayout(this);
-  form->addRow(tr("ファイル(&F)"), fileRow);
-  form->addRow(tr("サイズ(&S)"), sizeRow);
+  form->addRow(label(tr("ファイル(&F)"), edFile), fileRow);
+  form->addRow(label(tr("サイズ(&S)"), seWidth), sizeRow);
   form->addRow(tr("コマ数/秒(&R)"), seFps);
-  form->addRow(tr("長さ(&L)"), lengthRow);
+  form->addRow(label(tr("長さ(&L)"), seSeconds), lengthRow);
   form->addRow(tr("行き先(&D)"), cbDest);
   form->addRow(buttons);
 
