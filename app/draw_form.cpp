@@ -459,6 +459,8 @@ void TDrawForm::RunMenuCommand(QAction* item, TCommandId command, int argument) 
       return mnModifyClick();
     case TCommandId::RandomTour:
       return mnRandTourClick();
+    case TCommandId::SaveTourVideo:
+      return mnTourVideoClick();
     case TCommandId::SetMagnifyRatio:
       FSession.SetMagnifyRatio(argument);
       return;
@@ -704,6 +706,11 @@ bool TDrawForm::FormKeyDown(const QKeyEvent& key) {
                                           modifiers & Qt::ShiftModifier,
                                           modifiers & Qt::ControlModifier));
         })();
+      return true;
+    case Qt::Key_Escape:
+      // Stops the running command, as the draw button does.
+      if (!FSession.Busy()) return false;
+      FSession.RequestStop();
       return true;
     case Qt::Key_Home:
       if (FSession.Allows(TCommandId::Home)) Guarded(this, [this] { mnInitClick(); })();

@@ -46,6 +46,7 @@ class TArrivalSound;
 class TFavForm;
 class TStatusPanels;
 class TSizeForm;
+class TTourVideoForm;
 class TImageArea;
 class TColorStrip;
 
@@ -159,6 +160,10 @@ class TDrawForm : public QMainWindow,
   void btTourClick();
   void TimerTimer();
   void mnTourSNDFileClick();
+  // Films a tour from the view into a video file, with progress in the status bar.
+  void mnTourVideoClick();
+  // The video dialog; tests answer it without a user.
+  std::function<int(TTourVideoForm& form)> TourVideoDialog;
   // Settings of the tour menus, kept here for the settings file.
   void SetTourSpeed(int position);
   int TourSpeed() const { return FTour.Speed(); }

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -16,14 +17,17 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "app/draw_form.h"
 #include "app/size_form.h"
+#include "app/tour_video_form.h"
 #include "app/wallpaper.h"
 #include "favorites/test_files.h"
+#include "render/decoded_video.h"
 #include "session/session_parts.h"
 
 namespace vortexa {
@@ -654,6 +658,40 @@ TEST_F(OutputTest, AnUnsupportedDesktopGetsAMessageAndNothingElse) {
   EXPECT_EQ(told.size(), 1);
   EXPECT_FALSE(asked);
   EXPECT_FALSE(fs::exists(Path("vortexa")));
+}
+
+// The menu's command films the tour the dialog asks for into a playable
+// file, while the window lives; the tour button's random tour and each
+// favourite are the destinations.
+TEST_F(OutputTest, ATourVideoFromTheMenuHoldsTheFramesAsked) {
+  auto form = std::make_unique<TDrawForm>(
+      false, TFavoritesFiles{Path("vortexa.fav"), VORTEXA_RECOMMENDED_FILE});
+  form->show();
+  WaitIdle(*form);
+  const fs::path video = Path("tour.mp4");
+  int destinations = 0;
+  form->TourVideoDialog = [&](TTourVideoForm& dialog) {
+    destinations = dialog.cbDest->count();
+    dialog.edFile->setText(QString::fromStdString(video.string()));
+    dialog.seWidth->setValue(64);
+    dialog.seHeight->setValue(48);
+    dialog.seFps->setValue(12);
+    dialog.seSeconds->setValue(1);
+    dialog.cbDest->setCurrentIndex(1);
+    return QDialog::Accepted;
+  };
+  QAction* item = nullptr;
+  for (QAction* entry : form->FavoriteMenu()->actions())
+    if (entry->text() == "ツアーを動画に保存(&V)...") item = entry;
+  ASSERT_TRUE(item);
+  item->trigger();
+  EXPECT_EQ(destinations, 17) << "random tour, then the recommended file's 16 favourites";
+  EXPECT_FALSE(form->Session().Busy());
+  EXPECT_TRUE(form->StatusText(3).contains("12")) << form->StatusText(3).toStdString();
+  const auto frames = test_support::DecodeVideo(video.string());
+  ASSERT_EQ(frames.size(), 12u);
+  EXPECT_EQ(frames.back().Width, 64);
+  EXPECT_EQ(frames.back().Height, 48);
 }
 
 }  // namespace

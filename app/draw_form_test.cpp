@@ -470,8 +470,8 @@ TEST_F(DrawFormTest, ChoosingAFavouriteDrawsItsViewAndAddsHistory) {
             "2=\"(0, 0)\",0,0,0,2,1000,0,0,0,0,0,1\n\n";
   }
   auto form = StartForm();
-  // The favourites follow the seven fixed entries (add, organise, tours).
-  const QList<QAction*> entries = form->FavoriteMenu()->actions().mid(7);
+  // The favourites follow the eight fixed entries (add, organise, tours, tour video).
+  const QList<QAction*> entries = form->FavoriteMenu()->actions().mid(8);
   ASSERT_EQ(entries.size(), 2);
   ASSERT_NE(entries[0]->menu(), nullptr);
   EXPECT_EQ(entries[0]->text(), "作者おすすめ");

@@ -3,6 +3,7 @@
 // arrival-sound settings and the arrival panel.
 #include <QAction>
 #include <QActionGroup>
+#include <QFile>
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
 
 #include "app/arrival_sound.h"
 #include "app/draw_form.h"
@@ -19,6 +21,9 @@
 #include "app/glyphs.h"
 #include "app/handlers.h"
 #include "app/info_form.h"
+#include "app/progress_line.h"
+#include "app/tour_video_form.h"
+#include "session/video_output.h"
 
 namespace vortexa {
 
@@ -117,6 +122,7 @@ void TDrawForm::CreateTourControls() {
   panel->hide();
   ArrivePanel = panel;
 
+  TourVideoDialog = [](TTourVideoForm& form) { return form.exec(); };
   FArrivalSound = std::make_unique<TArrivalSound>();
   FSoundFile = QString::fromStdString(DefaultSoundFile());
 }
@@ -224,6 +230,37 @@ void TDrawForm::btTourClick() {
   if (FTimerFired) return;
   Timer->stop();
   mnRandTourClick();
+}
+
+// ---- tours filmed into videos ----
+
+void TDrawForm::mnTourVideoClick() {
+  const QSize picture = FSession.PictureSize();
+  TTourVideoForm form(this, FFavoriteTree.Root(), picture.width(), picture.height());
+  if (TourVideoDialog(form) != QDialog::Accepted) return;
+  const TTourVideoChoice choice = form.Choice();
+  const TTourRoute route{choice.Destination, TourCandidates()};
+  if (!route.Destination && route.Candidates.size() < 2) return TooFewCandidates();
+  const auto start = std::chrono::steady_clock::now();
+  // Shown as the frames are made; the busy pump repaints the status bar.
+  const auto progress = [&](int done, int wanted) {
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ShowStatus(3,
+               wanted > 0
+                   ? tr("動画を保存中  %1/%2 コマ  残り %3")
+                         .arg(done)
+                         .arg(wanted)
+                         .arg(Text(ClockText(SecondsLeft(done, wanted, elapsed))))
+                   : tr("動画を保存中  %1 コマ  経過 %2").arg(done).arg(Text(ClockText(elapsed))));
+  };
+  const TTourVideoJob job{choice.Width,  choice.Height, choice.Fps, choice.Seconds * choice.Fps,
+                          FTour.Speed(), route};
+  const std::optional<TFilmed> filmed =
+      SaveTourVideo(FSession, QFile::encodeName(choice.File).toStdString(), job, progress);
+  if (filmed)
+    ShowStatus(3,
+               tr("%1 コマの動画を保存しました (%2)").arg(filmed->Frames).arg(Text(filmed->Codec)));
 }
 
 // ---- what the tour reports ----

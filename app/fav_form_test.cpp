@@ -259,8 +259,8 @@ TEST_F(FavMenuTest, AnAddedViewIsInTheFileAfterClosingAndInTheMenuAfterRestartin
   EXPECT_NE(ReadBytes(OwnFile()).find("新しい渦"), std::string::npos);
   auto form = StartForm();
   const QList<QAction*> entries = form->FavoriteMenu()->actions();
-  ASSERT_EQ(entries.size(), 8);
-  EXPECT_EQ(entries[7]->text(), "新しい渦");
+  ASSERT_EQ(entries.size(), 9);
+  EXPECT_EQ(entries[8]->text(), "新しい渦");
 }
 
 TEST_F(FavMenuTest, EveryAddStartsAtTheSelectedName) {
@@ -319,7 +319,7 @@ TEST_F(FavMenuTest, CancelAfterLoadingAWholeTreeLeavesTheMenuUnchanged) {
              "[Version]\nNo=120\n\n[Folder]\n-1=お気に入り,1\n\n[Item]\n"
              "1=z,0,0,0,2,1000,0,0,0,0,0,1\n\n");
   auto form = StartForm();
-  ASSERT_EQ(form->FavoriteMenu()->actions().size(), 8);
+  ASSERT_EQ(form->FavoriteMenu()->actions().size(), 9);
   WhenOpen(*form, [this](TFavForm& dialog) {
     dialog.ChooseFile = [this](bool) {
       return QString::fromStdString((FFolder / "whole.fav").string());
@@ -331,8 +331,8 @@ TEST_F(FavMenuTest, CancelAfterLoadingAWholeTreeLeavesTheMenuUnchanged) {
   });
   form->mnModifyClick();
   const QList<QAction*> entries = form->FavoriteMenu()->actions();
-  ASSERT_EQ(entries.size(), 8);
-  EXPECT_EQ(entries[7]->text(), "z");
+  ASSERT_EQ(entries.size(), 9);
+  EXPECT_EQ(entries[8]->text(), "z");
 
   // With OK the loaded tree replaces the menu.
   WhenOpen(*form, [](TFavForm& dialog) {
@@ -340,8 +340,8 @@ TEST_F(FavMenuTest, CancelAfterLoadingAWholeTreeLeavesTheMenuUnchanged) {
     dialog.accept();
   });
   form->mnModifyClick();
-  ASSERT_EQ(form->FavoriteMenu()->actions().size(), 9);
-  EXPECT_EQ(form->FavoriteMenu()->actions()[8]->text(), "y");
+  ASSERT_EQ(form->FavoriteMenu()->actions().size(), 10);
+  EXPECT_EQ(form->FavoriteMenu()->actions()[9]->text(), "y");
   EXPECT_EQ(form->FavoriteDir(), FFolder.Path());
 }
 
@@ -358,7 +358,7 @@ TEST_F(FavMenuTest, AFolderWithThirtyOneEntriesScrollsAndKeepsThemAll) {
   file.append(folder).append("\n\n[Item]\n").append(items).append("\n");
   WriteBytes(OwnFile(), file);
   auto form = StartForm();
-  QMenu* longFolder = form->FavoriteMenu()->actions()[7]->menu();
+  QMenu* longFolder = form->FavoriteMenu()->actions()[8]->menu();
   ASSERT_NE(longFolder, nullptr);
   ASSERT_EQ(longFolder->actions().size(), 31);
   EXPECT_EQ(longFolder->actions()[30]->text(), "v31");

@@ -169,6 +169,9 @@ constexpr std::array kMenuRows = {
     Item(Favorite, QT_TRANSLATE_NOOP("MenuRows", "ランダムツアー(&R)"),
          QT_TRANSLATE_NOOP("MenuRows", "行き先をランダムに選びながら自動的にツアーを実行します"),
          TCommandId::RandomTour, 0, "Ctrl+R"),
+    Item(Favorite, QT_TRANSLATE_NOOP("MenuRows", "ツアーを動画に保存(&V)..."),
+         QT_TRANSLATE_NOOP("MenuRows", "ツアーを撮影して動画ファイルに保存します"),
+         TCommandId::SaveTourVideo),
     Placeholder(Favorite, QT_TRANSLATE_NOOP("MenuRows", "オートツアー(&A)"), true),
     Separator(Favorite),
 

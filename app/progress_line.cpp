@@ -11,25 +11,29 @@ namespace {
 constexpr int kBarWidth = 30;
 constexpr auto kShowEvery = std::chrono::milliseconds(200);
 
-std::string Clock(double seconds) {
+}  // namespace
+
+std::string ClockText(double seconds) {
   const long long whole = std::llround(seconds);
   char text[32];
   std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
   return text;
 }
 
-}  // namespace
+double SecondsLeft(long long done, long long total, double elapsedSeconds) {
+  return elapsedSeconds * static_cast<double>(total - done) / static_cast<double>(done);
+}
 
 std::string ProgressText(long long done, long long total, const char* unit, double elapsedSeconds) {
   if (total <= 0)
-    return std::to_string(done) + " " + unit + "  " + Clock(elapsedSeconds) + " so far";
+    return std::to_string(done) + " " + unit + "  " + ClockText(elapsedSeconds) + " so far";
   std::string text = "[" + std::string(kBarWidth, '-') + "]";
   std::fill_n(text.begin() + 1, kBarWidth * std::clamp(done, 0LL, total) / total, '#');
   char numbers[96];
   std::snprintf(numbers, sizeof numbers, " %3lld%%  %lld/%lld %s", done * 100 / total, done, total,
                 unit);
   text += numbers;
-  if (done > 0) text += "  " + Clock(elapsedSeconds * (total - done) / done) + " left";
+  if (done > 0) text += "  " + ClockText(SecondsLeft(done, total, elapsedSeconds)) + " left";
   return text;
 }
 

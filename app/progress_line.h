@@ -7,6 +7,11 @@
 
 namespace vortexa {
 
+// "m:ss" of so many seconds.
+std::string ClockText(double seconds);
+// The time the rest takes at the pace so far; done must be above 0.
+double SecondsLeft(long long done, long long total, double elapsedSeconds);
+
 // "[#####-----]  50%  12/24 frames  0:07 left"; without a total the count
 // and the time so far.
 std::string ProgressText(long long done, long long total, const char* unit, double elapsedSeconds);

@@ -10,28 +10,12 @@
 #include "app/render_options.h"
 #include "app/stage_clock.h"
 #include "favorites/whole_file.h"
-#include "render/png_file.h"
 #include "session/engine_environment.h"
+#include "session/picture_output.h"
 #include "session/session.h"
 
 namespace vortexa {
 namespace {
-
-// Every file appears under its name only when written completely. Throws
-// TPictureFileError when the picture could not be written. BMP and JPEG
-// stream to the file, so their encoding includes the writing.
-void WritePicture(const QImage& picture, const TRenderRequest& request, TStageClock& clock) {
-  const QString path = QString::fromStdString(request.OutputPath);
-  if (PictureExtension(request.OutputPath) != ".png") {
-    SavePicture(picture, path, request.JpegQuality);
-    clock.Lap("encoding");
-    return;
-  }
-  const TPngImage png = EncodePng(picture);
-  clock.Lap("encoding");
-  SavePng(png, path);
-  clock.Lap("write");
-}
 
 // Raw little-endian unsigned 16-bit counts, row-major, row 0 first.
 void WriteCounts(const TFinishedGrid& grid, const std::string& path) {
@@ -85,7 +69,11 @@ int Run(const TRenderRequest& request, TStageClock& clock) {
   if (request.Rotation != 0 || request.Elevation != 90 || request.Concave || request.ThinWalls)
     session.SetAngles(request.Rotation, request.Elevation, !request.Concave, !request.ThinWalls);
   clock.Lap("composition");
-  WritePicture(session.Picture(), request, clock);
+  // Every file appears under its name only when written completely.
+  WritePicture(session.Picture(), QString::fromStdString(request.OutputPath), request.JpegQuality,
+               [&clock](TWriteStage stage) {
+                 clock.Lap(stage == TWriteStage::Encoding ? "encoding" : "write");
+               });
   return 0;
 }
 

@@ -11,12 +11,9 @@
 #include "favorites/fav_tree.h"
 #include "favorites/mb_list.h"
 #include "formula/evaluate.h"
-#include "render/png_stream.h"
-#include "render/video_module.h"
 #include "session/formula_state.h"
 #include "session/poster.h"
-#include "session/tour_video.h"
-#include "session/zoom_video.h"
+#include "session/video_output.h"
 
 namespace vortexa {
 
@@ -70,39 +67,24 @@ TTourRoute RequestedRoute(const TRenderRequest& request, TMBList& favorites) {
   return route;
 }
 
-int RunZoomVideo(const TRenderRequest& request, TVideoSink& video) {
+TFilmed RunZoomVideo(const TRenderRequest& request, const TFilmProgress& progress) {
   TNullCanvas canvas;
   TSession session(canvas, canvas);
   PrepareSession(session, request);
   session.Resize(request.Width, request.Height);
-  const int frames = VideoFrames(request);
-  TProgressLine progress("frames");
-  const int made = RenderZoomVideo(
-      session, {StartView(request), EndView(request), frames},
-      [&](const QImage& frame) {
-        video.AddFrame(frame);
-        progress.Update(video.FramesAdded(), frames);
-      },
-      Interrupted);
-  progress.Finish();
-  return made;
+  return FilmZoomVideo(session, request.VideoPath, request.Fps,
+                       {StartView(request), EndView(request), VideoFrames(request)}, progress,
+                       Interrupted);
 }
 
-int RunTourVideo(const TRenderRequest& request, TVideoSink& video) {
+TFilmed RunTourVideo(const TRenderRequest& request, const TFilmProgress& progress) {
   TMBList favorites;
   const TTourVideoJob job{request.Width,     request.Height,
                           request.Fps,       VideoFrames(request),
                           request.TourSpeed, RequestedRoute(request, favorites)};
-  TProgressLine progress("frames");
-  const int made = FilmTour(
-      job, [&](TSession& session) { PrepareSession(session, request); },
-      [&](const QImage& frame) {
-        video.AddFrame(frame);
-        progress.Update(video.FramesAdded(), job.MaxFrames);
-      },
-      Interrupted);
-  progress.Finish();
-  return made;
+  return FilmTourVideo(
+      request.VideoPath, job, [&](TSession& session) { PrepareSession(session, request); },
+      progress, Interrupted);
 }
 
 }  // namespace
@@ -124,7 +106,7 @@ int RunStitch(const TRenderRequest& request) {
   std::vector<QString> bands;
   for (const std::string& path : request.StitchPaths)
     bands.push_back(QString::fromStdString(path));
-  StitchPngs(bands, QString::fromStdString(request.OutputPath));
+  StitchBandFiles(bands, QString::fromStdString(request.OutputPath));
   return 0;
 }
 
@@ -132,31 +114,25 @@ int RunBands(const TRenderRequest& request) {
   TNullCanvas canvas;
   TSession session(canvas, canvas);
   PrepareSession(session, request);
-  const int count = std::max(request.TileCount, 1);
-  TBandJob job{
-      request.Width, request.Height, BandFirstRow(request.Height, count, request.TileIndex),
-      BandFirstRow(request.Height, count, request.TileIndex + 1), BandRowsForWidth(request.Width)};
-  std::optional<TBandLabel> label;
-  if (request.TileCount > 0) label = TBandLabel{request.TileIndex, count, request.Height};
-  TPngRowWriter writer(QString::fromStdString(request.OutputPath), request.Width,
-                       job.LastRow - job.FirstRow, label);
+  std::optional<TBandLabel> tile;
+  if (request.TileCount > 0)
+    tile = TBandLabel{request.TileIndex, request.TileCount, request.Height};
   TProgressLine progress("rows");
-  RenderBands(
-      session, job, [&writer](const QImage& band) { writer.AppendRows(band); },
-      [&](int rows) { progress.Update(rows, job.LastRow - job.FirstRow); });
-  writer.Finish();
+  RenderPngInBands(session, request.Width, request.Height,
+                   QString::fromStdString(request.OutputPath), tile,
+                   [&](int rowsDone, int rows) { progress.Update(rowsDone, rows); });
   progress.Finish();
   return 0;
 }
 
 int RunVideo(const TRenderRequest& request) {
-  const std::unique_ptr<TVideoSink> video =
-      OpenVideo(request.VideoPath, {request.Width, request.Height, request.Fps});
-  const int made =
-      IsZoomVideo(request) ? RunZoomVideo(request, *video) : RunTourVideo(request, *video);
-  video->Finish();
-  std::cerr << "vortexa-render: " << made << " frames of " << request.Width << "x" << request.Height
-            << " at " << request.Fps << " fps (" << video->CodecName() << ")"
+  TProgressLine progress("frames");
+  const auto show = [&progress](int done, int wanted) { progress.Update(done, wanted); };
+  const TFilmed filmed =
+      IsZoomVideo(request) ? RunZoomVideo(request, show) : RunTourVideo(request, show);
+  progress.Finish();
+  std::cerr << "vortexa-render: " << filmed.Frames << " frames of " << request.Width << "x"
+            << request.Height << " at " << request.Fps << " fps (" << filmed.Codec << ")"
             << (Interrupted() ? ", stopped by Ctrl+C" : "") << "\n";
   return Interrupted() ? kInterruptedStatus : 0;
 }

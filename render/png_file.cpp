@@ -217,8 +217,4 @@ void SavePng(const TPngImage& png, const QString& fileName) {
   WriteWhole(fileName, [&png](QIODevice& file) { WritePng(png, file); });
 }
 
-void SavePng(const QImage& picture, const QString& fileName) {
-  SavePng(EncodePng(picture), fileName);
-}
-
 }  // namespace vortexa

@@ -42,6 +42,5 @@ void WritePng(const TPngImage& png, QIODevice& device);
 // Writes the file beside its target and renames it over the target only when
 // complete; throws TPictureFileError.
 void SavePng(const TPngImage& png, const QString& fileName);
-void SavePng(const QImage& picture, const QString& fileName);
 
 }  // namespace vortexa

@@ -106,15 +106,16 @@ TEST(PngFileTest, AComposedViewDecodesAsQtsOwnFileOfItDoes) {
 TEST(PngFileTest, SavingWritesTheWholeFileOrNone) {
   QTemporaryDir dir;
   const QImage picture = BandedPicture(40, 30, 1000);
+  const TPngImage png = EncodePng(picture);
   const QString path = dir.filePath("picture.png");
-  SavePng(picture, path);
+  SavePng(png, path);
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(Decoded(file.readAll()), Opaque(picture));
 
-  EXPECT_THROW(SavePng(picture, dir.filePath("missing/picture.png")), TPictureFileError);
+  EXPECT_THROW(SavePng(png, dir.filePath("missing/picture.png")), TPictureFileError);
   ASSERT_TRUE(QDir(dir.path()).mkdir("taken.png"));
-  EXPECT_THROW(SavePng(picture, dir.filePath("taken.png")), TPictureFileError);
+  EXPECT_THROW(SavePng(png, dir.filePath("taken.png")), TPictureFileError);
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"picture.png"});
 }
 

@@ -30,6 +30,7 @@ constexpr std::array kCommandTable = {
     TCommandRule{TourToFavorite, kRefused, kAlways},
     TCommandRule{RandomTour, kRefused, kAlways},
     TCommandRule{RenderAtSize, kRefused, kAlways},
+    TCommandRule{SaveTourVideo, kRefused, kHasPicture},
     TCommandRule{Resize, kRefused, kAlways},
     TCommandRule{DrawContinue, kRefused, kAlways},
     TCommandRule{DebugDemo, kRefused, kHasPicture},

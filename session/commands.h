@@ -26,6 +26,7 @@ enum class TCommandId {
   TourToFavorite,
   RandomTour,
   RenderAtSize,
+  SaveTourVideo,
   Resize,
   DrawContinue,
   DebugDemo,

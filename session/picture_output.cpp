@@ -6,12 +6,21 @@
 
 namespace vortexa {
 
-bool WritePicture(const QImage& picture, const QString& fileName, int jpegPosition) {
-  if (QFileInfo(fileName).suffix().toLower() == "png") {
-    SavePng(picture, fileName);
-    return true;
+bool WritePicture(const QImage& picture, const QString& fileName, int jpegPosition,
+                  const std::function<void(TWriteStage)>& stageDone) {
+  const auto done = [&stageDone](TWriteStage stage) {
+    if (stageDone) stageDone(stage);
+  };
+  if (QFileInfo(fileName).suffix().toLower() != "png") {
+    const bool written = SavePicture(picture, fileName, jpegPosition);
+    done(TWriteStage::Encoding);
+    return written;
   }
-  return SavePicture(picture, fileName, jpegPosition);
+  const TPngImage png = EncodePng(picture);
+  done(TWriteStage::Encoding);
+  SavePng(png, fileName);
+  done(TWriteStage::Writing);
+  return true;
 }
 
 }  // namespace vortexa

@@ -43,4 +43,25 @@ void RenderBands(TSession& session, const TBandJob& job,
   grid.SetOptions(options);
 }
 
+void RenderPngInBands(TSession& session, int width, int height, const QString& fileName,
+                      const std::optional<TBandLabel>& tile,
+                      const std::function<void(int rowsDone, int rows)>& progress) {
+  const int count = tile ? tile->Count : 1;
+  const int index = tile ? tile->Index : 0;
+  const TBandJob job{width, height, BandFirstRow(height, count, index),
+                     BandFirstRow(height, count, index + 1), BandRowsForWidth(width)};
+  const int rows = job.LastRow - job.FirstRow;
+  TPngRowWriter writer(fileName, width, rows, tile);
+  RenderBands(
+      session, job, [&writer](const QImage& band) { writer.AppendRows(band); },
+      [&](int rowsDone) {
+        if (progress) progress(rowsDone, rows);
+      });
+  writer.Finish();
+}
+
+void StitchBandFiles(const std::vector<QString>& bands, const QString& fileName) {
+  StitchPngs(bands, fileName);
+}
+
 }  // namespace vortexa

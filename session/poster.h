@@ -9,8 +9,12 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <functional>
+#include <optional>
+#include <vector>
 
+#include "render/png_stream.h"
 #include "session/session.h"
 
 namespace vortexa {
@@ -38,5 +42,16 @@ struct TBandJob {
 void RenderBands(TSession& session, const TBandJob& job,
                  const std::function<void(const QImage&)>& deliver,
                  const std::function<void(int rowsDone)>& progress = {});
+
+// The session's view at width × height, or only the rows of one band of it
+// (`tile`), computed band by band and streamed into the PNG file, which then
+// holds the tile's label. `progress` gets the rows done and the file's rows.
+// Throws what RenderBands and the PNG writer throw.
+void RenderPngInBands(TSession& session, int width, int height, const QString& fileName,
+                      const std::optional<TBandLabel>& tile,
+                      const std::function<void(int rowsDone, int rows)>& progress = {});
+
+// Joins band files into one PNG without computing (see StitchPngs).
+void StitchBandFiles(const std::vector<QString>& bands, const QString& fileName);
 
 }  // namespace vortexa

@@ -640,7 +640,7 @@ void TSession::SetFormula(bool isMandel, std::shared_ptr<const TRecurrence> form
   if (!Allows(TCommandId::SetFormula)) return;
   if (Busy()) FCalcGrid.Abort();
   FCalcGrid.SetFormula(isMandel, formula.get(), paramRe, paramIm);
-  FFormula = std::move(formula);
+  FFormula = {isMandel, std::move(formula), paramRe, paramIm};
 }
 
 bool TSession::DrawContinue() {

@@ -303,6 +303,14 @@ class TSession {
   // the engine may read it; a computation still running is stopped first.
   void SetFormula(bool isMandel, std::shared_ptr<const TRecurrence> formula, long double paramRe,
                   long double paramIm);
+  // What SetFormula gave last, for another session that computes the same.
+  struct TFormulaSetting {
+    bool IsMandel = true;
+    std::shared_ptr<const TRecurrence> Recurrence;
+    long double ParamRe = 0;
+    long double ParamIm = 0;
+  };
+  const TFormulaSetting& Formula() const { return FFormula; }
   // Recomputes the picture after the formula changed, without showing the
   // passes; false when busy.
   bool DrawContinue();
@@ -350,7 +358,7 @@ class TSession {
   TDragState FDragState = TDragState::None;
   QPoint FDragPosition;  // the press; an angle drag moves it in whole degrees
 
-  std::shared_ptr<const TRecurrence> FFormula;  // what the engine runs, or null
+  TFormulaSetting FFormula;  // what the engine runs; a null recurrence is z^2 + c
 };
 
 }  // namespace vortexa

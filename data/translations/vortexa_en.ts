@@ -629,6 +629,14 @@ osusume.fav in Organise favourites.</translation>
         <source>バージョン情報(&amp;A)...</source>
         <translation>&amp;About...</translation>
     </message>
+    <message>
+        <source>ツアーを動画に保存(&amp;V)...</source>
+        <translation>Save tour as &amp;video...</translation>
+    </message>
+    <message>
+        <source>ツアーを撮影して動画ファイルに保存します</source>
+        <translation>Films a tour and saves it as a video file</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -1042,6 +1050,18 @@ for tours in Organise favourites.</translation>
         <source>設定を保存できませんでした。</source>
         <translation>The settings could not be saved.</translation>
     </message>
+    <message>
+        <source>動画を保存中  %1/%2 コマ  残り %3</source>
+        <translation>Saving video  %1/%2 frames  %3 left</translation>
+    </message>
+    <message>
+        <source>動画を保存中  %1 コマ  経過 %2</source>
+        <translation>Saving video  %1 frames  %2 so far</translation>
+    </message>
+    <message>
+        <source>%1 コマの動画を保存しました (%2)</source>
+        <translation>Saved a video of %1 frames (%2)</translation>
+    </message>
 </context>
 <context>
     <name>vortexa::TExprsForm</name>
@@ -1375,6 +1395,57 @@ file&apos;s favourites to your current ones.</translation>
     <message>
         <source>画像サイズは縦横10ドット以上9999ドット以下を指定して下さい。</source>
         <translation>The width and height of a picture must each be between 10 and 9999 dots.</translation>
+    </message>
+</context>
+<context>
+    <name>vortexa::TTourVideoForm</name>
+    <message>
+        <source>ツアーを動画に保存</source>
+        <translation>Save Tour as Video</translation>
+    </message>
+    <message>
+        <source>参照(&amp;B)...</source>
+        <translation>&amp;Browse...</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>到着まで(&amp;U)</source>
+        <translation>&amp;Until arrival</translation>
+    </message>
+    <message>
+        <source>ランダムツアー</source>
+        <translation>Random tour</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>サイズ(&amp;S)</source>
+        <translation>&amp;Size</translation>
+    </message>
+    <message>
+        <source>コマ数/秒(&amp;R)</source>
+        <translation>F&amp;rames per second</translation>
+    </message>
+    <message>
+        <source>長さ(&amp;L)</source>
+        <translation>&amp;Length</translation>
+    </message>
+    <message>
+        <source>行き先(&amp;D)</source>
+        <translation>&amp;Destination</translation>
+    </message>
+    <message>
+        <source>動画保存先のファイル指定</source>
+        <translation>Video File to Save To</translation>
+    </message>
+    <message>
+        <source>MP4動画 (*.mp4)</source>
+        <translation>MP4 video (*.mp4)</translation>
     </message>
 </context>
 </TS>
