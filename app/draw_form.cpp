@@ -707,11 +707,6 @@ bool TDrawForm::FormKeyDown(const QKeyEvent& key) {
                                           modifiers & Qt::ControlModifier));
         })();
       return true;
-    case Qt::Key_Escape:
-      // Stops the running command, as the draw button does.
-      if (!FSession.Busy()) return false;
-      FSession.RequestStop();
-      return true;
     case Qt::Key_Home:
       if (FSession.Allows(TCommandId::Home)) Guarded(this, [this] { mnInitClick(); })();
       return true;
