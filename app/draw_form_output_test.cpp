@@ -335,7 +335,11 @@ TEST_F(OutputTest, TheSaveDialogOpensWithTheFolderAndTypeOfTheLastPicture) {
       dialog->reject();
       return;
     }
-    dialog->selectFile(answer);
+    // Typed into the name field of the file's folder, as a user would: a
+    // whole path given to selectFile while the dialog still reads its
+    // folder can be taken for a folder to open.
+    dialog->setDirectory(QFileInfo(answer).absolutePath());
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QFileInfo(answer).fileName());
     static_cast<QDialog*>(dialog)->accept();  // as the save button does
   });
   answerer.start(10);
