@@ -772,5 +772,18 @@ TEST_F(NoNestedCommandTest, AFormulaRedrawStopsSoonAfterAStopRequest) {
   EXPECT_GT(unfinished, 0) << "the computation ran to its end";
 }
 
+// The palette strip shows the palette's own entries, red, green and blue in
+// their places: the end columns the first and last entries.
+TEST_F(SessionTest, PaletteStripShowsThePalettesEntries) {
+  const TPalette& palette = TSessionParts::DrawGrid(FSession).Palette();
+  for (const auto [x, entry] : {std::pair{0, 0}, std::pair{199, kPaletteSize - 1}}) {
+    const TColor32 expected = palette.Entry(entry);
+    const QColor shown = FSession.PaletteStripColor(x, 200);
+    EXPECT_EQ(shown.red(), static_cast<int>((expected >> 16) & 0xFF)) << x;
+    EXPECT_EQ(shown.green(), static_cast<int>((expected >> 8) & 0xFF)) << x;
+    EXPECT_EQ(shown.blue(), static_cast<int>(expected & 0xFF)) << x;
+  }
+}
+
 }  // namespace
 }  // namespace vortexa
