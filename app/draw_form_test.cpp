@@ -71,7 +71,7 @@ class DrawFormTest : public ::testing::Test {
   }
 
   // An escaped dot of the finished grid with a count in (low, high].
-  static QPoint FindDot(const TCalcGrid& grid, int low, int high) {
+  static QPoint FindDot(const TCalcGrid& grid, TDot low, TDot high) {
     for (int row = 0; row < grid.GridHeight(); ++row)
       for (int col = 0; col < grid.GridWidth(); ++col) {
         const TDot dot = grid.GetDot(row, col);

@@ -372,7 +372,7 @@ void TInfoForm::ShowDotShape(TDotShape* shape, int x, int y) const {
   const TDot count = FGrid->Dot(x, y);
   if (count == kDotPredicted) {
     shape->SetColors(Qt::white, Qt::black);
-  } else if (count > FStatLimit) {
+  } else if (IsOverLimit(count, FStatLimit)) {
     shape->SetColors(Qt::red, Qt::black);
   } else {
     const QColor color = WindowColor(FGrid->Color(count));
@@ -390,7 +390,7 @@ void TInfoForm::ShowDotState(int x, int y) {
   if (count == kDotPredicted) {
     lbDotState->setText(tr("集合内ドット"));
     lbDot->setText(tr("予測"));
-  } else if (count > FStatLimit) {
+  } else if (IsOverLimit(count, FStatLimit)) {
     lbDotState->setText(tr("集合内ドット"));
     lbDot->setText(tr("上限越"));
   } else {

@@ -25,8 +25,6 @@ inline constexpr int kHistStep = 500;
 inline constexpr int kHistBins = 500;
 inline constexpr int kGraphWidth = 500;
 inline constexpr int kGraphHeight = 200;
-// Smallest escape count shown when no dot escaped.
-inline constexpr int kNoEscapedMin = 0xFF00;
 
 // One label line of the frequency table.
 QString FrequencyLine(int offset, int binWidth, int bin, int count);

@@ -78,9 +78,11 @@ TDot RepairDot(TCalcState& state, long double re, long double im) {
   }
 }
 
-std::int64_t CountUncomputed(std::span<const TDot> grid) {
-  return std::count_if(grid.begin(), grid.end(),
-                       [](const TDot& dot) { return LoadDot(dot) == kDotUncomputed; });
+std::int64_t CountUncomputed(const TDotBuffer& grid) {
+  return grid.Visit([](auto dots) {
+    return std::count_if(dots.begin(), dots.end(),
+                         [](const auto& dot) { return LoadDot(dot) == kDotUncomputed; });
+  });
 }
 
 }  // namespace
@@ -134,7 +136,8 @@ void TCalcGrid::SetSize(int width, int height) {
   const auto lock = LockIdle();
   // Allocated before anything changes: a size that does not fit in memory
   // leaves the grid as it was.
-  TPageBuffer<TDot> dots(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  TDotBuffer dots(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                  NeedsWideDots(FState.Limit));
   decltype(FState.ColRe) columns(width, 0);
   decltype(FState.RowPasses) rowPasses(height, 0);
   FState.GridWidth = width;
@@ -168,6 +171,7 @@ void TCalcGrid::SetView(const TDeepReal& centerX, const TDeepReal& centerY, int 
   // Counts above the limit bound would collide with the inside marks.
   if (limit < 1 || limit > kMaxLimit) throw std::invalid_argument("iteration limit out of range");
   const auto lock = LockIdle();
+  FitDotWidth(limit);
   FDeepCenterX = centerX;
   FDeepCenterY = centerY;
   FReferenceStale = true;
@@ -177,6 +181,22 @@ void TCalcGrid::SetView(const TDeepReal& centerX, const TDeepReal& centerY, int 
   FRange = range;
   UpdateScale();
   UpdateColumns();
+}
+
+// A limit past the narrow dots' reach widens the grid, and one within it
+// narrows it again, so that views which never need wide dots keep half the
+// memory. Counts too large for narrow dots lie above the new limit: they
+// become inside, as they would read at that limit. Allocated before anything
+// changes, so a grid that does not fit in memory stays as it was.
+void TCalcGrid::FitDotWidth(int limit) {
+  const bool wide = NeedsWideDots(limit);
+  if (FState.Grid.Wide() == wide) return;
+  TDotBuffer fitted(FState.Grid.size(), wide);
+  for (std::size_t i = 0; i < fitted.size(); ++i) {
+    const TDot dot = FState.Grid.Load(i);
+    fitted.Store(i, !wide && dot > kMaxNarrowLimit && dot < kInsideThreshold ? kDotInside : dot);
+  }
+  FState.Grid = std::move(fitted);
 }
 
 void TCalcGrid::SetFormula(bool isMandel, const TRecurrence* formula, long double paramRe,
@@ -538,9 +558,9 @@ void TCalcGrid::Predict(int colOffset, int rowOffset) {
   const int latticeCols = colOffset < width ? (width - 1 - colOffset) / spacing + 1 : 0;
   const auto readFlags = [&](int row, std::vector<char>& flags) {
     if (row >= height) return;
-    const TDot* dots = FState.RowPtr(row);
+    const TDotRowView dots = FState.Row(row);
     for (int j = 0; j < latticeCols; ++j)
-      flags[j] = LoadDot(dots[colOffset + j * spacing]) >= kInsideThreshold;
+      flags[j] = dots.Load(colOffset + j * spacing) >= kInsideThreshold;
   };
   std::vector<char> above(latticeCols), here(latticeCols), below(latticeCols);
   readFlags(rowOffset, here);
@@ -579,7 +599,7 @@ void TCalcGrid::MarkPredictedBlock(int row, int col, int spacing) {
 void TCalcGrid::VerifyPredicted() {
   PrecomputeRepairs();
   RepairPredictions(
-      FState.Grid.data(), FState.GridWidth, FState.GridHeight,
+      FState.Grid.At(0), FState.GridWidth, FState.GridHeight,
       [this](int row, int col) { RepairWindow(row, col); },
       [this](int row) {
         FState.NextRow = row + 1;
@@ -601,7 +621,7 @@ void TCalcGrid::PrecomputeRepairs() {
     return;
   constexpr int kBandRows = 32;
   const int height = FState.GridHeight;
-  FRepairCounts = TPageBuffer<TDot>(FState.Grid.size(), TPages::Small);
+  FRepairCounts = TDotBuffer(FState.Grid.size(), FState.Grid.Wide(), TPages::Small);
   const int bands = (height + kBandRows - 1) / kBandRows;
   FTeam->StartItems(TeamSizeFor(kPassMinimumTeam), bands, [this, height](int band) {
     PrecomputeRepairBand(band * kBandRows, std::min((band + 1) * kBandRows, height) - 1);
@@ -615,7 +635,7 @@ void TCalcGrid::PrecomputeRepairs() {
 void TCalcGrid::PrecomputeRepairBand(int firstRow, int lastRow) {
   const int width = FState.GridWidth;
   std::vector<char> wanted(static_cast<std::size_t>(lastRow - firstRow + 1) * width, 0);
-  ForEachSetOffDot(FState.Grid.data(), width, FState.GridHeight, firstRow - kRepairRadius,
+  ForEachSetOffDot(FState.Grid.At(0), width, FState.GridHeight, firstRow - kRepairRadius,
                    lastRow + kRepairRadius, [&](int row, int col) {
                      for (int r = std::max(row - kRepairRadius, firstRow);
                           r <= std::min(row + kRepairRadius, lastRow); ++r)
@@ -630,7 +650,7 @@ void TCalcGrid::PrecomputeRepairBand(int firstRow, int lastRow) {
     for (int col = 0; col < width; ++col)
       if (rowWanted[col] && FState.LoadAt(row, col) == kDotPredicted) cols.push_back(col);
     RepairDots(row, cols.data(), static_cast<int>(cols.size()),
-               FRepairCounts.data() + static_cast<std::size_t>(row) * width);
+               FRepairCounts.At(static_cast<std::size_t>(row) * width));
   }
 }
 
@@ -654,7 +674,7 @@ void TCalcGrid::RepairWindow(int row, int col) {
       const TDot computed =
           FRepairCounts.empty()
               ? kDotUncomputed
-              : LoadDot(FRepairCounts[static_cast<std::size_t>(r) * FState.GridWidth + c]);
+              : FRepairCounts.Load(static_cast<std::size_t>(r) * FState.GridWidth + c);
       if (computed != kDotUncomputed)
         FState.StoreAt(r, c, computed);
       else
@@ -664,7 +684,7 @@ void TCalcGrid::RepairWindow(int row, int col) {
   }
   const auto repairLine = [&](int line) {
     const int row = firstRow + line;
-    RepairDots(row, cols[line].data(), counts[line], FState.RowPtr(row));
+    RepairDots(row, cols[line].data(), counts[line], FState.Row(row));
   };
   const int lines = lastRow - firstRow + 1;
   if (RepairWorthSharing(dots)) {
@@ -684,7 +704,7 @@ void TCalcGrid::RepairWindow(int row, int col) {
 // With the family that draws the view, so that a repaired dot gets the count
 // the passes would have given it. An abort is honoured between dots. Runs on
 // the grid thread or on a worker; a fault goes into the state under its lock.
-void TCalcGrid::RepairDots(int row, const int* cols, int count, TDot* dots) {
+void TCalcGrid::RepairDots(int row, const int* cols, int count, TDotRow dots) {
   if (count == 0) return;
   if (FAbort) throw TAbortSignal{};
   const long double y = FState.RowIm(row);
@@ -692,7 +712,7 @@ void TCalcGrid::RepairDots(int row, const int* cols, int count, TDot* dots) {
     case kKernelExtended:
       for (int i = 0; i < count; ++i) {
         if (FAbort) throw TAbortSignal{};
-        StoreDot(dots[cols[i]], RepairDot(FState, FState.ColRe[cols[i]], y));
+        dots.Store(cols[i], RepairDot(FState, FState.ColRe[cols[i]], y));
       }
       break;
     case kKernelSingle:
@@ -715,15 +735,8 @@ bool TCalcGrid::RepairWorthSharing(int dots) const {
 
 // --- Reuse after scrolls, zooms and limit changes --------------------------
 
-std::vector<TDot> TCalcGrid::CopyGrid() const {
-  std::vector<TDot> copy(FState.Grid.size());
-  for (std::size_t i = 0; i < copy.size(); ++i)
-    copy[i] = LoadDot(FState.Grid[i]);
-  return copy;
-}
-
 void TCalcGrid::ApplyShift() {
-  const std::vector<TDot> old = CopyGrid();
+  const TDotBuffer old = FState.Grid.Copy();
   Clear();
   const int width = FState.GridWidth;
   TGridRect src, dst;
@@ -731,7 +744,7 @@ void TCalcGrid::ApplyShift() {
   for (int row = src.Top; row < src.Bottom; ++row)
     for (int col = src.Left; col < src.Right; ++col)
       FState.StoreAt(row + FShiftY, col + FShiftX,
-                     old[static_cast<std::size_t>(row) * width + col]);
+                     old.Load(static_cast<std::size_t>(row) * width + col));
   FShiftX = 0;
   FShiftY = 0;
 }
@@ -778,8 +791,10 @@ std::pair<int, int> TCalcGrid::ReuseScaled(float factor) {
 }
 
 void TCalcGrid::ResetUndecided() {
-  for (TDot& dot : FState.Grid)
-    if (LoadDot(dot) > kInsideThreshold) StoreDot(dot, kDotUncomputed);
+  FState.Grid.Visit([](auto dots) {
+    for (auto& dot : dots)
+      if (LoadDot(dot) > kInsideThreshold) StoreDot(dot, kDotUncomputed);
+  });
 }
 
 // --- Reading ---------------------------------------------------------------
@@ -829,17 +844,21 @@ long double TCalcGrid::RowIm(int row) const {
 TDot TCalcGrid::GetDot(int row, int col) const {
   const std::int64_t index = std::int64_t{row} * FState.GridWidth + col;
   if (index < 0 || index >= static_cast<std::int64_t>(FState.Grid.size())) return kDotUncomputed;
-  return LoadDot(FState.Grid[index]);
+  return FState.Grid.Load(index);
 }
 
 void TCalcGrid::SetDot(int row, int col, TDot value) {
   const std::int64_t index = std::int64_t{row} * FState.GridWidth + col;
   if (index < 0 || index >= static_cast<std::int64_t>(FState.Grid.size())) return;
-  StoreDot(FState.Grid[index], value);
+  FState.Grid.Store(index, value);
 }
 
-const TDot* TCalcGrid::RowPtr(int row) const {
-  return FState.RowPtr(row);
+TDotRowView TCalcGrid::Row(int row) const {
+  return FState.Row(row);
+}
+
+bool TCalcGrid::WideDots() const {
+  return FState.Grid.Wide();
 }
 
 int TCalcGrid::RowPass(int row) const {
@@ -848,7 +867,7 @@ int TCalcGrid::RowPass(int row) const {
 }
 
 void TCalcGrid::Clear() {
-  FillDots(FState.Grid.data(), FState.Grid.size(), kDotUncomputed);
+  FState.Grid.Visit([](auto dots) { FillDots(dots.data(), dots.size(), kDotUncomputed); });
   FMinCache = kDotInside;
 }
 

@@ -36,6 +36,9 @@ struct TGridRect {
   bool operator==(const TGridRect&) const = default;
 };
 
+// MinCount of statistics without escaped dots.
+inline constexpr std::int32_t kNoEscapedCount = 0xFF00;
+
 // Counts over the whole grid for the statistics window.
 struct TCalcStats {
   std::int32_t Escaped = 0;      // counts up to the limit (an uncomputed dot counts as 0)
@@ -45,7 +48,7 @@ struct TCalcStats {
   std::int32_t Total = 0;        // every dot
   std::int32_t OutsideBins = 0;  // escaped dots outside the histogram's bins
   std::int32_t MaxCount = 0;     // of the escaped dots
-  std::int32_t MinCount = 0;     // of the escaped dots; 0xFF00 when there are none
+  std::int32_t MinCount = 0;     // of the escaped dots; kNoEscapedCount when there are none
   std::int32_t Mean = 0;         // of all dots, inside ones counting as the limit
   bool operator==(const TCalcStats&) const = default;
 };
@@ -132,8 +135,11 @@ class TCalcGrid {
   long double RowIm(int row) const;
   TDot GetDot(int row, int col) const;
   void SetDot(int row, int col, TDot value);
-  const TDot* RowPtr(int row) const;  // read with LoadDot
-  int RowPass(int row) const;         // acquire: the row's dots are visible after it
+  TDotRowView Row(int row) const;
+  // Whether the dots are kept in 32 bits: while the limit is above
+  // kMaxNarrowLimit (they are in 16 bits otherwise).
+  bool WideDots() const;
+  int RowPass(int row) const;  // acquire: the row's dots are visible after it
   // Where the last command's repair changed predicted dots after its final
   // pass; read only while idle.
   const std::vector<TGridRect>& RepairedAreas() const { return FRepairedAreas; }
@@ -152,6 +158,7 @@ class TCalcGrid {
   struct TAbortSignal {};
 
   std::unique_lock<std::mutex> LockIdle() const;
+  void FitDotWidth(int limit);
   void UpdateScale();
   void UpdateColumns();
   void UpdateKernel();
@@ -177,12 +184,11 @@ class TCalcGrid {
   void PrecomputeRepairs();
   void PrecomputeRepairBand(int firstRow, int lastRow);
   void RepairWindow(int row, int col);
-  void RepairDots(int row, const int* cols, int count, TDot* dots);
+  void RepairDots(int row, const int* cols, int count, TDotRow dots);
   bool RepairWorthSharing(int dots) const;
   void ApplyShift();
   std::pair<int, int> ReuseScaled(float factor);  // column and row offset
   void ResetUndecided();
-  std::vector<TDot> CopyGrid() const;
 
   TCalcState FState;
   std::atomic<TCalcCommand> FCommand{ccNone};
@@ -212,7 +218,7 @@ class TCalcGrid {
   std::vector<TGridRect> FRepairedAreas;
   // Counts of predicted dots that the repair is likely to need, computed by
   // the team beforehand; 0 where none was computed.
-  TPageBuffer<TDot> FRepairCounts;
+  TDotBuffer FRepairCounts;
 
   // FRunning is true from Start until the command has ended; setters and Start
   // wait for it to fall, which serialises them with the grid thread. FIdle

@@ -408,7 +408,7 @@ TEST(CalcGridDots, FlatIndexCheckOnly) {
   EXPECT_EQ(grid.GetDot(-1, 3), 0);
   EXPECT_EQ(grid.GetDot(0, -1), 0);
   grid.SetDot(2, 3, 9);
-  EXPECT_EQ(grid.RowPtr(2)[3], 9);
+  EXPECT_EQ(grid.Row(2).Load(3), 9);
 }
 
 // --- Passes, prediction and mirroring ----------------------------------------
@@ -471,8 +471,8 @@ std::string ThreadName() {
 class TRepairProbe : public TRecurrence {
  public:
   explicit TRepairProbe(const TCalcGrid& grid) : FGrid(grid) {}
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag) const override {
     if (FGrid.Pass() >= 3) {
       if (FaultInRepair) throw std::runtime_error("fault in the repair");
       std::lock_guard lock(FLock);
@@ -643,7 +643,8 @@ TEST(CalcGridRepair, BothPredictionsMarkTheNextPassesDots) {
 class TOneEscapedDot : public TRecurrence {
  public:
   TOneEscapedDot(const TCalcGrid& grid, int row, int col) : FGrid(grid), FRow(row), FCol(col) {}
-  TDot Iterate(long double cRe, long double cIm, long double, long double, int) const override {
+  TDot Iterate(long double cRe, long double cIm, long double, long double, int,
+               TStopFlag) const override {
     const long double step = FGrid.GetStep();
     const int row = static_cast<int>(std::lround((cIm - FGrid.RowIm(0)) / step));
     const int col = static_cast<int>(std::lround((cRe - FGrid.ColRe(0)) / step));
@@ -734,8 +735,8 @@ TEST_F(CalcGridPrediction, OffMeansNoPredictedDotsAndSameAsDirect) {
 // calls each wait a little for company, so that a team shows itself.
 class TOverlapProbe : public TRecurrence {
  public:
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag) const override {
     {
       std::unique_lock lock(FLock);
       FMostAtOnce = std::max(FMostAtOnce, ++FAtOnce);
@@ -947,8 +948,8 @@ TEST(CalcGridTeams, FaultInASharedRepairIsReported) {
 class TSharedRepairGate : public TRecurrence {
  public:
   explicit TSharedRepairGate(const TCalcGrid& grid) : FGrid(grid) {}
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag) const override {
     if (FGrid.Pass() >= 3) {
       std::unique_lock lock(FLock);
       ++FCalls;
@@ -1138,7 +1139,8 @@ TEST(CalcGridControl, AbortDuringFirstPassKeepsItsDots) {
   }
   int computed = 0;
   for (int row = 0; row < 48; ++row)
-    for (int col = 0; col < 64; ++col) computed += grid.GetDot(row, col) != kDotUncomputed;
+    for (int col = 0; col < 64; ++col)
+      computed += grid.GetDot(row, col) != kDotUncomputed;
   EXPECT_EQ(computed, static_cast<int>(calls.size()));
 
   held.HoldFirstCall = false;  // the grid is idle, so no worker reads it now
@@ -1154,8 +1156,8 @@ class TStageGate : public TRecurrence {
   TStageGate(const TCalcGrid& grid, std::array<int, 4> holdRows)
       : FGrid(grid), FHoldRows(holdRows) {}
 
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag) const override {
     const int stage = FGrid.Pass();
     const int row = static_cast<int>(std::lround((cIm - FGrid.RowIm(0)) / FGrid.GetStep()));
     std::unique_lock lock(FLock);
@@ -1294,7 +1296,8 @@ TEST(CalcGridControl, SettersWaitForTheRunningCommand) {
 TEST(CalcGridControl, DestroyingABusyGridAbortsItsCommand) {
   struct TSlowRecurrence : TRecurrence {
     mutable std::atomic<int> Calls{0};
-    TDot Iterate(long double, long double, long double, long double, int) const override {
+    TDot Iterate(long double, long double, long double, long double, int,
+                 TStopFlag) const override {
       ++Calls;
       std::this_thread::sleep_for(1ms);
       return kDotInside;

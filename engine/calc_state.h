@@ -13,7 +13,7 @@
 #include "arithmetic_fault.h"
 #include "bla_table.h"
 #include "dot.h"
-#include "page_buffer.h"
+#include "dot_buffer.h"
 #include "recurrence.h"
 #include "reference_orbit.h"
 
@@ -38,9 +38,10 @@ struct TCalcFault {
 };
 
 struct TCalcState {
-  // Row-major, row 0 on top; touch through LoadDot/StoreDot. Fresh pages, so a
-  // new size costs no pass over the dots before the first command clears them.
-  TPageBuffer<TDot> Grid;
+  // Row-major, row 0 on top; narrow unless the limit needs wide dots. Fresh
+  // pages, so a new size costs no pass over the dots before the first command
+  // clears them.
+  TDotBuffer Grid;
   int GridWidth = 0;
   int GridHeight = 0;
   std::vector<long double> ColRe;  // real part of every column
@@ -123,12 +124,10 @@ struct TCalcState {
   long double RowIm(int row) const { return PictureRow(row) * Step + CenterY; }
   // The row's offset from the view centre, for the deep family.
   double RowDc(int row) const { return static_cast<double>(PictureRow(row) * Step); }
-  TDot* RowPtr(int row) { return Grid.data() + static_cast<std::size_t>(row) * GridWidth; }
-  const TDot* RowPtr(int row) const {
-    return Grid.data() + static_cast<std::size_t>(row) * GridWidth;
-  }
-  TDot LoadAt(int row, int col) const { return LoadDot(RowPtr(row)[col]); }
-  void StoreAt(int row, int col, TDot value) { StoreDot(RowPtr(row)[col], value); }
+  TDotRow Row(int row) { return Grid.At(static_cast<std::size_t>(row) * GridWidth); }
+  TDotRowView Row(int row) const { return Grid.At(static_cast<std::size_t>(row) * GridWidth); }
+  TDot LoadAt(int row, int col) const { return Row(row).Load(col); }
+  void StoreAt(int row, int col, TDot value) { Row(row).Store(col, value); }
   int LoadRowPass(int row) const {
     return std::atomic_ref<std::int16_t>(const_cast<std::int16_t&>(RowPasses[row]))
         .load(std::memory_order_acquire);

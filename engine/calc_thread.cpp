@@ -80,16 +80,16 @@ bool TCalcThread::TakeRow(int stride, int& row) {
   return true;
 }
 
-TDot* TCalcThread::MirrorRow(int row) {
+TDotRow TCalcThread::MirrorRow(int row) {
   const int axis = FState.AxisRow;
   const int mirror = 2 * axis - row;
-  if (row < axis && mirror < FState.GridHeight) return FState.RowPtr(mirror);
-  return nullptr;
+  if (row < axis && mirror < FState.GridHeight) return FState.Row(mirror);
+  return {};
 }
 
 void TCalcThread::CalcRow(int row, int stride) {
-  TDot* dots = FState.RowPtr(row);
-  TDot* mirror = MirrorRow(row);
+  const TDotRow dots = FState.Row(row);
+  const TDotRow mirror = MirrorRow(row);
   const long double y = FState.RowIm(row);
   switch (FState.Kernel) {
     case kKernelExtended:

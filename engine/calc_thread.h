@@ -56,7 +56,7 @@ class TCalcThread {
   void Execute();
   void ComputeRows();
   bool TakeRow(int stride, int& row);
-  TDot* MirrorRow(int row);
+  TDotRow MirrorRow(int row);
   void CalcRow(int row, int stride);
   void ComputeItems();
   void CountOut();

@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 void PrepareState(TCalcState& state, int width, int height, const TRecurrence& formula) {
   state.GridWidth = width;
   state.GridHeight = height;
-  state.Grid = TPageBuffer<TDot>(width * height);
+  state.Grid = TDotBuffer(width * height, false);
   state.RowPasses.assign(height, 0);
   state.Step = 0.05L;
   state.CenterX = -0.5L;

@@ -18,33 +18,35 @@ int TCalcGrid::GetStatistics(int offset, int binWidth, int limit, std::span<std:
                              TCalcStats& stats) const {
   if (binWidth <= 0) throw std::invalid_argument("histogram bin width must be positive");
   std::int32_t escaped = 0, over = 0, predicted = 0, outside = 0;
-  int maxCount = 0;
-  int minCount = kInsideThreshold;
-  // Exact in integers (fewer than 2^31 dots below 2^16 each), and without the
+  TDot maxCount = 0;
+  TDot minCount = kInsideThreshold;
+  // Exact in integers (fewer than 2^31 dots below 2^27 each), and without the
   // extended-precision add that would chain every dot to the one before.
   std::int64_t sum = 0;
   // Counts 1 + offset onwards fall into the bins, binWidth counts to a bin.
   const std::int64_t binned = std::int64_t{binWidth} * static_cast<std::int64_t>(hist.size());
-  for (const TDot& dot : FState.Grid) {
-    const int value = LoadDot(dot);
-    if (value == kDotPredicted) {
-      ++predicted;
-    } else if (value > limit) {
-      ++over;
-      sum += limit;
-    } else {
-      // An uncomputed 0 lands here: during a computation it is an escape count of 0.
-      maxCount = std::max(maxCount, value);
-      minCount = std::min(minCount, value);
-      ++escaped;
-      const std::int64_t fromFirstBin = std::int64_t{value} - 1 - offset;
-      if (fromFirstBin >= 0 && fromFirstBin < binned)
-        ++hist[static_cast<std::uint64_t>(fromFirstBin) / static_cast<std::uint32_t>(binWidth)];
-      else
-        ++outside;
-      sum += value;
+  FState.Grid.Visit([&](auto dots) {
+    for (const auto& dot : dots) {
+      const TDot value = LoadDot(dot);
+      if (value == kDotPredicted) {
+        ++predicted;
+      } else if (IsOverLimit(value, limit)) {
+        ++over;
+        sum += limit;
+      } else {
+        // An uncomputed 0 lands here: during a computation it is an escape count of 0.
+        maxCount = std::max(maxCount, value);
+        minCount = std::min(minCount, value);
+        ++escaped;
+        const std::int64_t fromFirstBin = std::int64_t{value} - 1 - offset;
+        if (fromFirstBin >= 0 && fromFirstBin < binned)
+          ++hist[static_cast<std::uint64_t>(fromFirstBin) / static_cast<std::uint32_t>(binWidth)];
+        else
+          ++outside;
+        sum += value;
+      }
     }
-  }
+  });
   const auto total = static_cast<std::int32_t>(FState.Grid.size());
   const auto mean =
       total > 0 ? static_cast<std::int32_t>(std::llrint(static_cast<long double>(sum) / total)) : 0;
@@ -54,8 +56,8 @@ int TCalcGrid::GetStatistics(int offset, int binWidth, int limit, std::span<std:
            .Predicted = predicted,
            .Total = total,
            .OutsideBins = outside,
-           .MaxCount = maxCount,
-           .MinCount = minCount,
+           .MaxCount = static_cast<std::int32_t>(maxCount),
+           .MinCount = escaped > 0 ? static_cast<std::int32_t>(minCount) : kNoEscapedCount,
            .Mean = mean};
   return mean;
 }
@@ -65,13 +67,15 @@ int TCalcGrid::GetStatistics(int offset, int binWidth, int limit, std::span<std:
 void TCalcGrid::SuggestHistRange(int limit, int& low, int& high) const {
   std::array<std::int64_t, kSuggestLastBin + 1> bins{};
   std::int64_t count = 0;
-  for (const TDot& dot : FState.Grid) {
-    const int value = LoadDot(dot);
-    const int bin = value / kSuggestBinWidth;
-    if (value >= limit || bin > kSuggestLastBin) continue;
-    ++count;
-    ++bins[bin];
-  }
+  FState.Grid.Visit([&](auto dots) {
+    for (const auto& dot : dots) {
+      const TDot value = LoadDot(dot);
+      const TDot bin = value / kSuggestBinWidth;
+      if (value >= static_cast<TDot>(limit) || bin > kSuggestLastBin) continue;
+      ++count;
+      ++bins[bin];
+    }
+  });
   const auto used = std::find_if(bins.begin(), bins.end(), [](std::int64_t n) { return n > 0; });
   low = used == bins.end() ? 0 : static_cast<int>(used - bins.begin());
   high = low + 1;
@@ -89,8 +93,10 @@ TDot TCalcGrid::MinDot() {
   const TDot cached = FMinCache;
   if (cached != kDotInside) return cached;
   TDot least = kInsideThreshold;
-  for (const TDot& dot : FState.Grid)
-    least = std::min(least, LoadDot(dot));
+  FState.Grid.Visit([&](auto dots) {
+    for (const auto& dot : dots)
+      least = std::min(least, LoadDot(dot));
+  });
   FMinCache = least;
   return least;
 }

@@ -37,7 +37,7 @@ TEST(GridStatistics, CountsExtremesMeanAndBins) {
        5,
        100,
        {0, 0, 0},
-       {0, 4, 3, 1, 4, 0, 0, kInsideThreshold, 75}},
+       {0, 4, 3, 1, 4, 0, 0, kNoEscapedCount, 75}},
       {"bins by floor division, mean 8.5 to even",
        {1, 6, 11, 16},
        0,

@@ -10,8 +10,10 @@
 
 namespace vortexa {
 
-TDot IterateFPU(long double cRe, long double cIm, long double zRe, long double zIm, int limit) {
+TDot IterateFPU(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+                TStopFlag stop) {
   for (int n = 1; n <= limit; ++n) {
+    if (StopDue(n, stop)) return kDotUncomputed;
     const long double re2 = zRe * zRe;
     const long double im2 = zIm * zIm;
     if (re2 + im2 > 4.0f) return static_cast<TDot>(n);
@@ -28,17 +30,18 @@ TDot IterateDot(const TCalcState& state, long double re, long double im) {
   const long double cIm = mandel ? im : state.ParamIm;
   const long double zRe = mandel ? state.ParamRe : re;
   const long double zIm = mandel ? state.ParamIm : im;
-  if (state.Formula) return state.Formula->Iterate(cRe, cIm, zRe, zIm, state.Limit);
-  return IterateFPU(cRe, cIm, zRe, zIm, state.Limit);
+  if (state.Formula)
+    return state.Formula->Iterate(cRe, cIm, zRe, zIm, state.Limit, &state.StopFlag);
+  return IterateFPU(cRe, cIm, zRe, zIm, state.Limit, &state.StopFlag);
 }
 
-void CalcRowFPU(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
+void CalcRowFPU(const TCalcState& state, TDotRow row, TDotRow mirror, int stride, long double y) {
   for (int col = 0; col < state.GridWidth; col += stride) {
-    if (LoadDot(row[col]) == kDotUncomputed) {
+    if (row.Load(col) == kDotUncomputed) {
       if (state.StopRequested()) return;
-      StoreDot(row[col], IterateDot(state, state.ColRe[col], y));
+      row.Store(col, IterateDot(state, state.ColRe[col], y));
     }
-    if (mirror) StoreDot(mirror[col], LoadDot(row[col]));
+    if (mirror) mirror.Store(col, row.Load(col));
   }
 }
 
@@ -54,6 +57,7 @@ void RunPlain(const TLaneJob<Real>& job) {
     Real re = cRe, im = cIm;
     TDot res = kDotInside;
     for (int n = 1; n <= job.Limit; ++n) {
+      if (StopDue(n, job.Stop)) return;
       const Real re2 = re * re;
       const Real im2 = im * im;
       if (!(re2 + im2 <= Real(4))) {
@@ -165,7 +169,7 @@ template <typename Real>
 void IterateLanes(const Real* cRe, const Real* cIm, TDot* res, int count, int limit) {
   thread_local std::vector<TDot> buffer;
   if (buffer.size() < static_cast<std::size_t>(count) + 1) buffer.resize(count + 1);
-  RunLanes(ActiveSimdUnit(), TLaneJob<Real>{cRe, cIm, count, limit, buffer.data()});
+  RunLanes(ActiveSimdUnit(), TLaneJob<Real>{cRe, cIm, count, limit, buffer.data(), nullptr, {}});
   std::copy(buffer.begin(), buffer.begin() + count, res);
 }
 }  // namespace
@@ -204,8 +208,8 @@ TRowBuffers<Real>& RowBuffers() {
 // most of a frame's dots, so there the row is read four dots per load: runs of
 // uncomputed dots are listed in bulk, and blocks without any are passed over.
 // Reads stay atomic: another worker may be writing this row as its mirror row.
-template <typename Real>
-int GatherUncomputed(const TDot* row, int width, int stride, const Real* __restrict colRe,
+template <typename Real, StoredDot T>
+int GatherUncomputed(const T* row, int width, int stride, const Real* __restrict colRe,
                      int* __restrict cols, Real* __restrict re) {
   int count = 0;
   // A visited column is written at the end of the list and kept only if its
@@ -219,23 +223,24 @@ int GatherUncomputed(const TDot* row, int width, int stride, const Real* __restr
   if (stride == 1) {
     for (; col < width && !IsQuadAligned(row + col); ++col)
       visit(col, LoadDot(row[col]));
-    while (width - col >= kDotsPerQuad) {
+    constexpr int kQuad = kDotsPerQuad<T>;
+    while (width - col >= kQuad) {
       const TDotQuad quad = LoadDotQuad(row + col);
       if (quad == 0) {
         const int runStart = col;
         do
-          col += kDotsPerQuad;
-        while (width - col >= kDotsPerQuad && LoadDotQuad(row + col) == 0);
+          col += kQuad;
+        while (width - col >= kQuad && LoadDotQuad(row + col) == 0);
         std::memcpy(re + count, colRe + runStart, (col - runStart) * sizeof(Real));
         for (int runCol = runStart; runCol < col; ++runCol)
           cols[count++] = runCol;
         continue;
       }
-      if (HasUncomputedDot(quad)) {
-        for (int i = 0; i < kDotsPerQuad; ++i)
-          visit(col + i, QuadDot(quad, i));
+      if (HasUncomputedDot<T>(quad)) {
+        for (int i = 0; i < kQuad; ++i)
+          visit(col + i, QuadDot<T>(quad, i));
       }
-      col += kDotsPerQuad;
+      col += kQuad;
     }
   }
   for (; col < width; col += stride)
@@ -244,7 +249,7 @@ int GatherUncomputed(const TDot* row, int width, int stride, const Real* __restr
 }
 
 template <typename Real>
-void CalcRowLanes(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+void CalcRowLanes(TSimdUnit unit, const TCalcState& state, TDotRow row, TDotRow mirror, int stride,
                   long double y) {
   const int width = state.GridWidth;
   if (width <= 0) return;
@@ -252,7 +257,9 @@ void CalcRowLanes(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirr
   buf.Reserve(static_cast<std::size_t>((width - 1) / stride + 1));
   int* cols = buf.Cols.data();
   Real* re = buf.Re.data();
-  const int count = GatherUncomputed(row, width, stride, state.LaneColRe<Real>(), cols, re);
+  const int count = row.Visit([&](const auto* dots) {
+    return GatherUncomputed(dots, width, stride, state.LaneColRe<Real>(), cols, re);
+  });
   if (count == 0) return;
   const Real im = static_cast<Real>(y);
   RunLanes(unit,
@@ -260,7 +267,8 @@ void CalcRowLanes(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirr
 }
 
 template <typename Real>
-void CalcDotsLanes(const TCalcState& state, TDot* row, const int* cols, int count, long double y) {
+void CalcDotsLanes(const TCalcState& state, TDotRow row, const int* cols, int count,
+                   long double y) {
   TRowBuffers<Real>& buf = RowBuffers<Real>();
   buf.Reserve(static_cast<std::size_t>(count));
   const Real* colRe = state.LaneColRe<Real>();
@@ -268,39 +276,40 @@ void CalcDotsLanes(const TCalcState& state, TDot* row, const int* cols, int coun
     buf.Re[i] = colRe[cols[i]];
   const Real im = static_cast<Real>(y);
   RunLanes(ActiveSimdUnit(),
-           TLaneJob<Real>{buf.Re.data(), &im, count, state.Limit, row, cols, nullptr, true});
+           TLaneJob<Real>{buf.Re.data(), &im, count, state.Limit, row, cols, {}, true});
 }
 
 }  // namespace
 
-int GatherUncomputedDouble(const TDot* row, int width, int stride, const double* colRe, int* cols,
+int GatherUncomputedDouble(TDotRowView row, int width, int stride, const double* colRe, int* cols,
                            double* values) {
-  return GatherUncomputed(row, width, stride, colRe, cols, values);
+  return row.Visit(
+      [&](const auto* dots) { return GatherUncomputed(dots, width, stride, colRe, cols, values); });
 }
 
-void CalcRowSingle(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+void CalcRowSingle(TSimdUnit unit, const TCalcState& state, TDotRow row, TDotRow mirror, int stride,
                    long double y) {
   CalcRowLanes<float>(unit, state, row, mirror, stride, y);
 }
 
-void CalcRowDouble(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+void CalcRowDouble(TSimdUnit unit, const TCalcState& state, TDotRow row, TDotRow mirror, int stride,
                    long double y) {
   CalcRowLanes<double>(unit, state, row, mirror, stride, y);
 }
 
-void CalcRowSSE(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
+void CalcRowSSE(const TCalcState& state, TDotRow row, TDotRow mirror, int stride, long double y) {
   CalcRowSingle(ActiveSimdUnit(), state, row, mirror, stride, y);
 }
 
-void CalcRowSSE2(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y) {
+void CalcRowSSE2(const TCalcState& state, TDotRow row, TDotRow mirror, int stride, long double y) {
   CalcRowDouble(ActiveSimdUnit(), state, row, mirror, stride, y);
 }
 
-void CalcDotsSSE(const TCalcState& state, TDot* row, const int* cols, int count, long double y) {
+void CalcDotsSSE(const TCalcState& state, TDotRow row, const int* cols, int count, long double y) {
   CalcDotsLanes<float>(state, row, cols, count, y);
 }
 
-void CalcDotsSSE2(const TCalcState& state, TDot* row, const int* cols, int count, long double y) {
+void CalcDotsSSE2(const TCalcState& state, TDotRow row, const int* cols, int count, long double y) {
   CalcDotsLanes<double>(state, row, cols, count, y);
 }
 

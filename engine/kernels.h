@@ -7,8 +7,10 @@
 namespace vortexa {
 
 // Plain z^2 + c in 80-bit extended precision: the smallest n >= 1 for which
-// z(n-1) escapes (|z|^2 > 4, NaN never escapes), or kDotInside.
-TDot IterateFPU(long double cRe, long double cIm, long double zRe, long double zIm, int limit);
+// z(n-1) escapes (|z|^2 > 4, NaN never escapes), or kDotInside; kDotUncomputed
+// when `stop` is raised first (see kStopLookInterval).
+TDot IterateFPU(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+                TStopFlag stop = nullptr);
 
 // The extended-precision dot kernel with the Mandelbrot/Julia arrangement of
 // the state and its custom recurrence, if any. Used by CalcRowFPU and the repair.
@@ -24,16 +26,16 @@ void Iterate2(const double* cRe, const double* cIm, TDot* res, int count, int li
 // The lane routines read the state's lane columns, CalcRowFPU reads ColRe.
 // Once the state's stop is requested they return at the next dot (or round of
 // lane iterations), leaving the rest of the row uncomputed.
-void CalcRowFPU(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y);
-void CalcRowSSE(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y);
-void CalcRowSSE2(const TCalcState& state, TDot* row, TDot* mirror, int stride, long double y);
+void CalcRowFPU(const TCalcState& state, TDotRow row, TDotRow mirror, int stride, long double y);
+void CalcRowSSE(const TCalcState& state, TDotRow row, TDotRow mirror, int stride, long double y);
+void CalcRowSSE2(const TCalcState& state, TDotRow row, TDotRow mirror, int stride, long double y);
 
 // The listed dots of a row (columns cols[0 .. count-1]) computed by a lane
 // family exactly as its row routine would compute them, without mirroring;
 // the repair of predictions uses them so that a repaired dot equals a
 // computed one.
-void CalcDotsSSE(const TCalcState& state, TDot* row, const int* cols, int count, long double y);
-void CalcDotsSSE2(const TCalcState& state, TDot* row, const int* cols, int count, long double y);
+void CalcDotsSSE(const TCalcState& state, TDotRow row, const int* cols, int count, long double y);
+void CalcDotsSSE2(const TCalcState& state, TDotRow row, const int* cols, int count, long double y);
 
 // 0 no vector unit usable, 1 single precision lanes, 2 double precision lanes too.
 int ProbeSimd();

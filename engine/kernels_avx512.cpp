@@ -198,7 +198,8 @@ class TRegisterCore {
       typename T::C most = T::Set1C(0);
       for (int v = 0; v < V; ++v)
         most = T::MaxC(most, live[v], cnt[v]);
-      const int budget = job_.Limit + 1 - T::ReduceMax(most);
+      const int toLimit = job_.Limit + 1 - T::ReduceMax(most);
+      const int budget = toLimit < kMaxLaneBlockSteps ? toLimit : kMaxLaneBlockSteps;
       int steps = 0;
       do {
         for (int u = 0; u < kUnroll; ++u) {
@@ -233,14 +234,12 @@ class TRegisterCore {
     if (job_.Cols) {
       T::StoreC(at, T::BlendC(packedIdx, tail, T::BroadcastFirst(packedIdx)));
       T::StoreC(value, T::BlendC(packedCount, tail, T::BroadcastFirst(packedCount)));
-      TDot* const res = job_.Res;
-      TDot* const mirror = job_.Mirror;
       const auto storeLanes = [&](int first, int last) {
         for (int i = first; i < last; ++i)
-          __atomic_store_n(&res[at[i]], static_cast<TDot>(value[i]), __ATOMIC_RELAXED);
-        if (!mirror) return;
+          StoreDotInCore(job_.Res, at[i], static_cast<TDot>(value[i]));
+        if (!job_.Mirror.Data()) return;
         for (int i = first; i < last; ++i)
-          __atomic_store_n(&mirror[at[i]], static_cast<TDot>(value[i]), __ATOMIC_RELAXED);
+          StoreDotInCore(job_.Mirror, at[i], static_cast<TDot>(value[i]));
       };
       storeLanes(0, kWidth / 2);
       if (__builtin_popcount(finished) > kWidth / 2) storeLanes(kWidth / 2, kWidth);
@@ -248,7 +247,7 @@ class TRegisterCore {
       T::StoreC(at, T::BlendC(packedIdx, tail, T::Set1C(job_.Count)));
       T::StoreC(value, packedCount);
       for (int i = 0; i < kWidth; ++i)
-        job_.Res[at[i]] = static_cast<TDot>(value[i]);
+        StoreDotInCore(job_.Res, at[i], static_cast<TDot>(value[i]));
     }
   }
 

@@ -38,9 +38,9 @@ struct TLaneJob {
   // entry the cores may overwrite. With Cols it goes to the dots Res[Cols[i]]
   // and, if given, Mirror[Cols[i]], as relaxed atomic stores; a core may store
   // a finished count more than once.
-  TDot* Res = nullptr;
+  TDotRow Res = nullptr;
   const int* Cols = nullptr;
-  TDot* Mirror = nullptr;
+  TDotRow Mirror = nullptr;
   // All points share the imaginary part CIm[0] (a row of dots).
   bool SharedCIm = false;
   // When given and raised (read with relaxed atomic loads), the core stops
@@ -48,24 +48,27 @@ struct TLaneJob {
   const bool* Stop = nullptr;
 };
 
+// Iterations between two looks of a core at the job's stop however high the
+// limit: lanes that all stay inside at a limit in the millions would hold it
+// for a good part of a second.
+inline constexpr int kMaxLaneBlockSteps = 1 << 16;
+
 // Whether a job has been asked to stop (a builtin, like StoreCount).
 template <typename Real>
 inline bool StopRequested(const TLaneJob<Real>& job) {
   return job.Stop && __atomic_load_n(job.Stop, __ATOMIC_RELAXED);
 }
 
-// Stores a count where the job wants it (relaxed, like StoreDot; a builtin
-// rather than an inline function, so that the vector units' translation units
-// emit no shared inline code).
+// Stores a count where the job wants it (relaxed, like StoreDot).
 template <typename Real>
-inline void StoreCount(const TLaneJob<Real>& job, int point, TDot count) {
+[[gnu::always_inline]] inline void StoreCount(const TLaneJob<Real>& job, int point, TDot count) {
   if (!job.Cols) {
-    job.Res[point] = count;
+    StoreDotInCore(job.Res, point, count);
     return;
   }
   const int col = job.Cols[point];
-  __atomic_store_n(&job.Res[col], count, __ATOMIC_RELAXED);
-  if (job.Mirror) __atomic_store_n(&job.Mirror[col], count, __ATOMIC_RELAXED);
+  StoreDotInCore(job.Res, col, count);
+  if (job.Mirror.Data()) StoreDotInCore(job.Mirror, col, count);
 }
 
 // Runs a job on the given unit (which must be usable).
@@ -76,15 +79,15 @@ void RunLanes(TSimdUnit unit, const TLaneJob<double>& job);
 // gather the row's uncomputed dots, run them as one job, store the counts into
 // the row and, if given, the mirror row. The real parts come from the state's
 // lane columns (TCalcState::UpdateLaneColumns).
-void CalcRowSingle(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+void CalcRowSingle(TSimdUnit unit, const TCalcState& state, TDotRow row, TDotRow mirror, int stride,
                    long double y);
-void CalcRowDouble(TSimdUnit unit, const TCalcState& state, TDot* row, TDot* mirror, int stride,
+void CalcRowDouble(TSimdUnit unit, const TCalcState& state, TDotRow row, TDotRow mirror, int stride,
                    long double y);
 
 // Lists the columns 0, stride, 2 * stride, ... below width whose dot is still
 // uncomputed, with their values of colRe; returns how many (the row routines'
 // gathering, for the deep family).
-int GatherUncomputedDouble(const TDot* row, int width, int stride, const double* colRe, int* cols,
+int GatherUncomputedDouble(TDotRowView row, int width, int stride, const double* colRe, int* cols,
                            double* values);
 
 // The per-unit cores, defined in kernels_<unit>.cpp.

@@ -83,19 +83,20 @@ class TLaneCore {
         oldest = CoreMin(oldest, start_[l]);
       // Steps after which the oldest live lane has been tested at the limit.
       const std::int64_t budget = oldest + job_.Limit - clock_;
+      const std::int64_t blockBudget = budget < kMaxLaneBlockSteps ? budget : kMaxLaneBlockSteps;
       std::int64_t steps = 0;
       switch (vectors_) {
         case 1:
-          steps = RunBlock<1>(stopLive, budget);
+          steps = RunBlock<1>(stopLive, blockBudget);
           break;
         case 2:
-          if constexpr (kMaxVectors >= 2) steps = RunBlock<2>(stopLive, budget);
+          if constexpr (kMaxVectors >= 2) steps = RunBlock<2>(stopLive, blockBudget);
           break;
         case 3:
-          if constexpr (kMaxVectors >= 3) steps = RunBlock<3>(stopLive, budget);
+          if constexpr (kMaxVectors >= 3) steps = RunBlock<3>(stopLive, blockBudget);
           break;
         default:
-          if constexpr (kMaxVectors >= 4) steps = RunBlock<4>(stopLive, budget);
+          if constexpr (kMaxVectors >= 4) steps = RunBlock<4>(stopLive, blockBudget);
           break;
       }
       clock_ += steps;

@@ -157,7 +157,7 @@ void SetUpRow(TCalcState& state, int width, double left, double step, int limit)
   state.UpdateLaneColumns();
 }
 
-using TRowRoutine = void (*)(TSimdUnit, const TCalcState&, TDot*, TDot*, int, long double);
+using TRowRoutine = void (*)(TSimdUnit, const TCalcState&, TDotRow, TDotRow, int, long double);
 
 // Which dots of a row are known before the row routine runs (kept from an
 // earlier pass, predicted or mirrored), in patterns that give four-dot blocks
@@ -367,10 +367,13 @@ TEST(LaneRowConcurrencyTest, RowGatheredWhileItsPartnerMirrorsIntoIt) {
   }
 }
 
-TEST(DotQuadTest, FindsAnUncomputedDotInAnyPosition) {
+// Four dot values per case: a narrow quad holds all four, a wide one the
+// first two; the values are those of the narrow dots' range.
+template <StoredDot T>
+void ExpectQuadsFindUncomputedDots() {
   const struct {
     TDot Dots[4];
-    bool Uncomputed;
+    bool Uncomputed;  // among the four
   } cases[] = {
       {{0, 0, 0, 0}, true},
       {{0, 5, 5, 5}, true},
@@ -381,29 +384,54 @@ TEST(DotQuadTest, FindsAnUncomputedDotInAnyPosition) {
       {{1, 0, 1, 1}, true},
       {{kDotInside, kDotPredicted, kInsideThreshold, 0x8000}, false},
       {{kDotInside, 0, kDotInside, kDotInside}, true},
-      {{0x7FFF, 0x8001, 1, 0xFFFF}, false},
+      {{0x7FFF, 0x8001, 1, kMaxNarrowLimit}, false},
   };
+  constexpr int kQuad = kDotsPerQuad<T>;
   for (const auto& c : cases) {
-    alignas(8) TDot dots[4] = {c.Dots[0], c.Dots[1], c.Dots[2], c.Dots[3]};
-    const TDotQuad quad = LoadDotQuad(dots);
-    EXPECT_EQ(HasUncomputedDot(quad), c.Uncomputed)
-        << c.Dots[0] << " " << c.Dots[1] << " " << c.Dots[2] << " " << c.Dots[3];
-    for (int i = 0; i < kDotsPerQuad; ++i)
-      EXPECT_EQ(QuadDot(quad, i), c.Dots[i]);
+    alignas(8) T dots[4];
+    for (int i = 0; i < 4; ++i)
+      StoreDot(dots[i], c.Dots[i]);
+    for (int first = 0; first < 4; first += kQuad) {
+      const TDotQuad quad = LoadDotQuad(dots + first);
+      bool uncomputed = false;
+      for (int i = 0; i < kQuad; ++i) {
+        EXPECT_EQ(QuadDot<T>(quad, i), c.Dots[first + i]);
+        uncomputed |= c.Dots[first + i] == kDotUncomputed;
+      }
+      EXPECT_EQ(HasUncomputedDot<T>(quad), uncomputed)
+          << sizeof(T) << "-byte dots " << first << ": " << c.Dots[0] << " " << c.Dots[1] << " "
+          << c.Dots[2] << " " << c.Dots[3];
+    }
   }
 }
 
-TEST(DotQuadTest, FillSetsExactlyTheGivenDots) {
+TEST(DotQuadTest, FindsAnUncomputedDotInAnyPosition) {
+  ExpectQuadsFindUncomputedDots<TDot16>();
+  ExpectQuadsFindUncomputedDots<TDot32>();
+  // Wide counts above the narrow range, and a 0 beside one.
+  alignas(8) TDot32 wide[2] = {kMaxLimit, 70000};
+  EXPECT_FALSE(HasUncomputedDot<TDot32>(LoadDotQuad(wide)));
+  wide[1] = 0;
+  EXPECT_TRUE(HasUncomputedDot<TDot32>(LoadDotQuad(wide)));
+}
+
+template <StoredDot T>
+void ExpectFillSetsExactlyTheGivenDots() {
   for (int first : {0, 1, 2, 3, 5})
     for (int count : {0, 1, 3, 4, 7, 8, 13, 40}) {
-      std::vector<TDot> dots(first + count + 6, 9);
-      FillDots(dots.data() + first, static_cast<std::size_t>(count), 0xFFFE);
+      std::vector<T> dots(first + count + 6, 9);
+      FillDots(dots.data() + first, static_cast<std::size_t>(count), kDotPredicted);
       for (int i = 0; i < static_cast<int>(dots.size()); ++i) {
         const bool inside = i >= first && i < first + count;
-        ASSERT_EQ(dots[i], inside ? 0xFFFE : 9)
-            << "first " << first << " count " << count << " dot " << i;
+        ASSERT_EQ(LoadDot(dots[i]), inside ? kDotPredicted : 9)
+            << sizeof(T) << "-byte dots, first " << first << " count " << count << " dot " << i;
       }
     }
+}
+
+TEST(DotQuadTest, FillSetsExactlyTheGivenDots) {
+  ExpectFillSetsExactlyTheGivenDots<TDot16>();
+  ExpectFillSetsExactlyTheGivenDots<TDot32>();
 }
 
 TEST(ExtendedKernelTest, CountsOneMoreThanTheLanesFromZeroStart) {
@@ -413,7 +441,8 @@ TEST(ExtendedKernelTest, CountsOneMoreThanTheLanesFromZeroStart) {
       const long double re = p.Re, im = p.Im;
       const TDot lanes = ReferenceLane(re, im, limit);
       const TDot extended = IterateFPU(re, im, 0, 0, limit);
-      const TDot expected = lanes == kDotInside || lanes == limit ? kDotInside : lanes + 1;
+      const TDot expected =
+          lanes == kDotInside || lanes == static_cast<TDot>(limit) ? kDotInside : lanes + 1;
       ASSERT_EQ(extended, expected) << "c = (" << p.Re << ", " << p.Im << "), limit " << limit;
     }
   }
@@ -455,8 +484,8 @@ TEST(ExtendedKernelTest, MandelbrotStartOutsideTheCircleGivesOneEverywhere) {
 // Records the arguments it is called with.
 class TRecordingRecurrence : public TRecurrence {
  public:
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag) const override {
     Args = {cRe, cIm, zRe, zIm};
     Limit = limit;
     return 42;

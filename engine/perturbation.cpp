@@ -213,7 +213,8 @@ bool Escapes(long double zz, long double zRe, long double zIm, long double dr, l
   return side > 0 || (side == 0 && (dr != 0 || di != 0));
 }
 
-TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int limit, TWideDot& dot) {
+TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int limit, TStopFlag stop,
+                    TWideDot& dot) {
   long double dr = dot.Dr, di = dot.Di;
   int m = dot.M, n = dot.N;
   TWideStage next = TWideStage::Done;
@@ -226,6 +227,10 @@ TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int lim
     }
     if (n == limit) {
       dot.Count = kDotInside;
+      return TWideStage::Done;
+    }
+    if (StopDue(n, stop)) {
+      dot.Count = kDotUncomputed;
       return TWideStage::Done;
     }
     if (m >= orbit.Last || CloserToStart(zr, zi, dr, di)) {
@@ -252,7 +257,7 @@ TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int lim
 }
 
 TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int limit,
-                      TWideDot& dot) {
+                      TStopFlag stop, TWideDot& dot) {
   // The difference is w 2^scale, with w kept below 2^256: its exponent runs
   // far below a double's, its mantissa is a double's.
   constexpr double kRescaleAbove = 0x1p512;  // |w|^2
@@ -283,6 +288,10 @@ TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int l
       dot.Count = kDotInside;
       return TWideStage::Done;
     }
+    if (StopDue(n, stop)) {
+      dot.Count = kDotUncomputed;
+      return TWideStage::Done;
+    }
     if (m >= orbit.Last || zz < kClearOfZero) break;
     const double nr = ((zr + zr) * wr - (zi + zi) * wi) + fr;
     wi = ((zr + zr) * wi + (zi + zi) * wr) + fi;
@@ -310,7 +319,7 @@ TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int l
   return next;
 }
 
-TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TWideDot& dot) {
+TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TStopFlag stop, TWideDot& dot) {
   double r = static_cast<double>(dot.Dr), i = static_cast<double>(dot.Di);
   int m = dot.M, n = dot.N;
   for (;;) {
@@ -323,6 +332,10 @@ TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TWideDot& dot) {
     }
     if (n == limit) {
       dot.Count = kDotInside;
+      return TWideStage::Done;
+    }
+    if (StopDue(n, stop)) {
+      dot.Count = kDotUncomputed;
       return TWideStage::Done;
     }
     if (zz < r * r + i * i || m >= orbit.Last) {
@@ -346,20 +359,20 @@ TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TWideDot& dot) {
 }  // namespace
 
 TDot IteratePerturbedWide(const TReferenceOrbit& orbit, long double dcRe, long double dcIm,
-                          int limit) {
+                          int limit, TStopFlag stop) {
   const TWideOffset dc = WideOffset(dcRe, dcIm);
   TWideDot dot;
   TWideStage stage = TWideStage::Wide;
   while (stage != TWideStage::Done) {
     switch (stage) {
       case TWideStage::Wide:
-        stage = StepWide(orbit, dc, limit, dot);
+        stage = StepWide(orbit, dc, limit, stop, dot);
         break;
       case TWideStage::Scaled:
-        stage = StepScaled(orbit, dc, limit, dot);
+        stage = StepScaled(orbit, dc, limit, stop, dot);
         break;
       case TWideStage::Double:
-        stage = StepDouble(orbit, limit, dot);
+        stage = StepDouble(orbit, limit, stop, dot);
         break;
       case TWideStage::Done:
         break;
@@ -387,8 +400,8 @@ void RunDeepLanes(TSimdUnit unit, const TDeepJob& job) {
       for (int i = 0; i < job.Count; ++i) {
         if (job.Stop && __atomic_load_n(job.Stop, __ATOMIC_RELAXED)) return;
         const TDot count = IteratePerturbed(*job.Orbit, job.DcRe[i], job.DcIm, job.Limit, job.Bla);
-        StoreDot(job.Row[job.Cols[i]], count);
-        if (job.Mirror) StoreDot(job.Mirror[job.Cols[i]], count);
+        job.Row.Store(job.Cols[i], count);
+        if (job.Mirror) job.Mirror.Store(job.Cols[i], count);
       }
       return;
   }
@@ -419,22 +432,23 @@ namespace {
 
 // The listed dots of a row of a view that needs wide offsets, one by one;
 // stops between two dots when the command is stopped.
-void CalcDotsWide(const TCalcState& state, TDot* dots, TDot* mirror, const int* cols, int count,
+void CalcDotsWide(const TCalcState& state, TDotRow dots, TDotRow mirror, const int* cols, int count,
                   int row) {
   const long double dcIm = state.PictureRow(row) * state.Step;
   for (int i = 0; i < count; ++i) {
     if (state.StopRequested()) return;
     const long double dcRe = (cols[i] - state.GridWidth / 2) * state.Step;
-    const TDot dot = IteratePerturbedWide(state.Reference, dcRe, dcIm, state.Limit);
-    StoreDot(dots[cols[i]], dot);
-    if (mirror) StoreDot(mirror[cols[i]], dot);
+    const TDot dot =
+        IteratePerturbedWide(state.Reference, dcRe, dcIm, state.Limit, &state.StopFlag);
+    dots.Store(cols[i], dot);
+    if (mirror) mirror.Store(cols[i], dot);
   }
 }
 
 }  // namespace
 
-void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDot* dots, TDot* mirror, int stride,
-                   int row) {
+void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDotRow dots, TDotRow mirror,
+                   int stride, int row) {
   const int width = state.GridWidth;
   if (width <= 0) return;
   TDeepRowBuffers& buf = DeepRowBuffers();
@@ -451,23 +465,30 @@ void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDot* dots, TDot* mi
                               TinyAsZero(state.Step), state.UseBla ? &state.Bla : nullptr});
 }
 
-void CalcRowDeep(const TCalcState& state, TDot* dots, TDot* mirror, int stride, int row) {
+void CalcRowDeep(const TCalcState& state, TDotRow dots, TDotRow mirror, int stride, int row) {
   CalcRowDeepOn(ActiveSimdUnit(), state, dots, mirror, stride, row);
 }
 
-void CalcDotsDeep(const TCalcState& state, TDot* dots, const int* cols, int count, int row) {
+void CalcDotsDeep(const TCalcState& state, TDotRow dots, const int* cols, int count, int row) {
   if (NeedsWideOffsets(state.Step)) {
-    CalcDotsWide(state, dots, nullptr, cols, count, row);
+    CalcDotsWide(state, dots, {}, cols, count, row);
     return;
   }
   TDeepRowBuffers& buf = DeepRowBuffers();
   buf.Reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i)
     buf.DcRe[i] = state.ColDc[cols[i]];
-  RunDeepLanes(
-      ActiveSimdUnit(),
-      TDeepJob{&state.Reference, buf.DcRe.data(), state.RowDc(row), count, state.Limit, dots, cols,
-               nullptr, nullptr, TinyAsZero(state.Step), state.UseBla ? &state.Bla : nullptr});
+  RunDeepLanes(ActiveSimdUnit(), TDeepJob{&state.Reference,
+                                          buf.DcRe.data(),
+                                          state.RowDc(row),
+                                          count,
+                                          state.Limit,
+                                          dots,
+                                          cols,
+                                          {},
+                                          nullptr,
+                                          TinyAsZero(state.Step),
+                                          state.UseBla ? &state.Bla : nullptr});
 }
 
 }  // namespace vortexa

@@ -47,9 +47,10 @@ inline bool NeedsWideOffsets(long double step) {
 // IteratePerturbed: the difference goes in long double while its square is
 // below a normal double's reach, and in doubles once it has grown past it,
 // where the offset is far below the difference's last bit. A rebase to a
-// difference that small goes back to long double.
+// difference that small goes back to long double. kDotUncomputed when `stop`
+// is raised first (see kStopLookInterval).
 TDot IteratePerturbedWide(const TReferenceOrbit& orbit, long double dcRe, long double dcIm,
-                          int limit);
+                          int limit, TStopFlag stop = nullptr);
 
 // Dots of one row: offsets DcRe[i] and the row's DcIm from the centre.
 struct TDeepJob {
@@ -60,9 +61,9 @@ struct TDeepJob {
   int Limit = 1;
   // The count of point i goes to Row[Cols[i]] and, if given, Mirror[Cols[i]]
   // as relaxed atomic stores.
-  TDot* Row = nullptr;
+  TDotRow Row = nullptr;
   const int* Cols = nullptr;
-  TDot* Mirror = nullptr;
+  TDotRow Mirror = nullptr;
   // When given and raised, the core stops between two rounds of iterations;
   // points not finished keep their dots.
   const bool* Stop = nullptr;
@@ -85,12 +86,12 @@ void RunDeepLanes(TSimdUnit unit, const TDeepJob& job);
 // The row routine of the deep family on the active unit, as the lane
 // families' ones: the uncomputed dots of columns 0, stride, ... of the row
 // with that index, counts copied into the mirror row if any.
-void CalcRowDeep(const TCalcState& state, TDot* dots, TDot* mirror, int stride, int row);
-void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDot* dots, TDot* mirror, int stride,
-                   int row);
+void CalcRowDeep(const TCalcState& state, TDotRow dots, TDotRow mirror, int stride, int row);
+void CalcRowDeepOn(TSimdUnit unit, const TCalcState& state, TDotRow dots, TDotRow mirror,
+                   int stride, int row);
 // The listed dots of a row, exactly as the row routine computes them; for
 // the repair of predictions.
-void CalcDotsDeep(const TCalcState& state, TDot* dots, const int* cols, int count, int row);
+void CalcDotsDeep(const TCalcState& state, TDotRow dots, const int* cols, int count, int row);
 
 // The per-unit cores, defined in perturbation_<unit>.cpp.
 namespace deep_sse2 {

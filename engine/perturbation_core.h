@@ -233,8 +233,8 @@ class TDeepCore {
       const int l = __builtin_ctzll(rest);
       const TDot count = (escaped >> l) & 1 ? static_cast<TDot>(n_[l]) : kDotInside;
       const int col = job_.Cols[point_[l]];
-      __atomic_store_n(&job_.Row[col], count, __ATOMIC_RELAXED);
-      if (job_.Mirror) __atomic_store_n(&job_.Mirror[col], count, __ATOMIC_RELAXED);
+      StoreDotInCore(job_.Row, col, count);
+      if (job_.Mirror.Data()) StoreDotInCore(job_.Mirror, col, count);
       MakeEmpty(l);
     }
     occupied_ &= ~done;

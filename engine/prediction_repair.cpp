@@ -21,10 +21,10 @@ struct TArea {
   int FirstRow, LastRow, FirstCol, LastCol;
 };
 
+template <StoredDot T>
 class TRepairScan {
  public:
-  TRepairScan(const TDot* grid, int width, int height)
-      : FGrid(grid), FWidth(width), FHeight(height) {}
+  TRepairScan(const T* grid, int width, int height) : FGrid(grid), FWidth(width), FHeight(height) {}
 
   // The first dot at or after `at` that sets off a repair; `at` moves up to
   // it, or past the end when there is none. Each row passed is reported.
@@ -87,16 +87,16 @@ class TRepairScan {
     return std::nullopt;
   }
 
-  const TDot* Row(int row) const { return FGrid + static_cast<std::size_t>(row) * FWidth; }
+  const T* Row(int row) const { return FGrid + static_cast<std::size_t>(row) * FWidth; }
 
   // The first dot of a row at or after col that sets off a repair, or the
   // width if none. Blocks of dots away from the first and last column are
   // tested whole; most of them hold no such dot.
   int FirstSetOffInRow(int row, int col) const {
     // A missing row above or below is stood in for by the row itself.
-    const TDot* up = Row(std::max(row - 1, 0));
-    const TDot* here = Row(row);
-    const TDot* down = Row(std::min(row + 1, FHeight - 1));
+    const T* up = Row(std::max(row - 1, 0));
+    const T* here = Row(row);
+    const T* down = Row(std::min(row + 1, FHeight - 1));
     while (col < FWidth) {
       if (col >= 1 && col + kBlock < FWidth) {
         if (BlockSetsOff(up, here, down, col))
@@ -115,31 +115,30 @@ class TRepairScan {
   // the columns on either side of the block lie inside the grid. Nothing
   // writes the grid while the scan reads it, so plain reads are race-free
   // here, and they let the compiler test many dots per instruction.
-  static bool BlockSetsOff(const TDot* up, const TDot* here, const TDot* down, int col) {
-    // 16-bit flags, unlike bools, keep the loop in vector registers.
-    TDot found = 0;
+  static bool BlockSetsOff(const T* up, const T* here, const T* down, int col) {
+    // Flags as wide as the dots, unlike bools, keep the loop in vector registers.
+    constexpr T kInside = StoredForm<T>(kInsideThreshold);
+    constexpr T kPredicted = StoredForm<T>(kDotPredicted);
+    T found = 0;
     for (int i = col; i < col + kBlock; ++i) {
-      const TDot low = TDot(up[i - 1] < kInsideThreshold) | TDot(up[i] < kInsideThreshold) |
-                       TDot(up[i + 1] < kInsideThreshold) | TDot(here[i - 1] < kInsideThreshold) |
-                       TDot(here[i + 1] < kInsideThreshold) | TDot(down[i - 1] < kInsideThreshold) |
-                       TDot(down[i] < kInsideThreshold) | TDot(down[i + 1] < kInsideThreshold);
-      found |= TDot(here[i] == kDotPredicted) & low;
+      const T low = T(up[i - 1] < kInside) | T(up[i] < kInside) | T(up[i + 1] < kInside) |
+                    T(here[i - 1] < kInside) | T(here[i + 1] < kInside) | T(down[i - 1] < kInside) |
+                    T(down[i] < kInside) | T(down[i + 1] < kInside);
+      found |= T(here[i] == kPredicted) & low;
     }
     return found != 0;
   }
 
   static constexpr int kBlock = 32;
-  const TDot* FGrid;
+  const T* FGrid;
   int FWidth, FHeight;
 };
 
-}  // namespace
-
-void RepairPredictions(const TDot* grid, int width, int height,
-                       const std::function<void(int row, int col)>& repairWindow,
-                       const std::function<void(int row)>& rowDone) {
-  if (width <= 0 || height <= 0) return;
-  const TRepairScan scan(grid, width, height);
+template <StoredDot T>
+void RepairPredictionsOf(const T* grid, int width, int height,
+                         const std::function<void(int row, int col)>& repairWindow,
+                         const std::function<void(int row)>& rowDone) {
+  const TRepairScan<T> scan(grid, width, height);
   // Every dot before `ahead` that sets off a repair lies in `around`.
   TDotAt ahead{0, 0};
   std::vector<TArea> around;
@@ -156,11 +155,23 @@ void RepairPredictions(const TDot* grid, int width, int height,
   }
 }
 
-void ForEachSetOffDot(const TDot* grid, int width, int height, int firstRow, int lastRow,
+}  // namespace
+
+void RepairPredictions(TDotRowView grid, int width, int height,
+                       const std::function<void(int row, int col)>& repairWindow,
+                       const std::function<void(int row)>& rowDone) {
+  if (width <= 0 || height <= 0) return;
+  grid.Visit(
+      [&](const auto* dots) { RepairPredictionsOf(dots, width, height, repairWindow, rowDone); });
+}
+
+void ForEachSetOffDot(TDotRowView grid, int width, int height, int firstRow, int lastRow,
                       const std::function<void(int row, int col)>& visit) {
   if (width <= 0 || height <= 0) return;
-  TRepairScan(grid, width, height)
-      .ForEach(std::max(firstRow, 0), std::min(lastRow, height - 1), visit);
+  grid.Visit([&](const auto* dots) {
+    TRepairScan(dots, width, height)
+        .ForEach(std::max(firstRow, 0), std::min(lastRow, height - 1), visit);
+  });
 }
 
 }  // namespace vortexa

@@ -28,13 +28,13 @@ inline constexpr int kRepairRadius = 4;
 // the windows repaired since the scan last went forward and from the dots
 // ahead, so that each dot ahead is looked at once rather than nine rows over
 // again after every repair.
-void RepairPredictions(const TDot* grid, int width, int height,
+void RepairPredictions(TDotRowView grid, int width, int height,
                        const std::function<void(int row, int col)>& repairWindow,
                        const std::function<void(int row)>& rowDone);
 
 // Calls visit(row, col), row by row, for every dot of rows firstRow to
 // lastRow that sets off a repair in the grid as it stands.
-void ForEachSetOffDot(const TDot* grid, int width, int height, int firstRow, int lastRow,
+void ForEachSetOffDot(TDotRowView grid, int width, int height, int firstRow, int lastRow,
                       const std::function<void(int row, int col)>& visit);
 
 }  // namespace vortexa

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dot.h"
+#include "stop_flag.h"
 
 namespace vortexa {
 
@@ -10,11 +11,13 @@ class TRecurrence {
   virtual ~TRecurrence() = default;
 
   // Same contract as IterateFPU: the smallest n >= 1 for which z(n-1) escapes
-  // (|z|^2 > 4), or kDotInside when none of z0 .. z(limit-1) does. An
-  // arithmetic fault (overflow, division by zero, invalid operation) throws
-  // EArithmeticError, which ends the worker that met it.
+  // (|z|^2 > 4), kDotInside when none of z0 .. z(limit-1) does, or
+  // kDotUncomputed when `stop` was raised first (looked at every
+  // kStopLookInterval iterations). An arithmetic fault (overflow, division by
+  // zero, invalid operation) throws EArithmeticError, which ends the worker
+  // that met it.
   virtual TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-                       int limit) const = 0;
+                       int limit, TStopFlag stop) const = 0;
 
   // True when one step commutes exactly with complex conjugation,
   // f(conj z, conj c) = conj f(z, c), in the arithmetic it uses; with a real

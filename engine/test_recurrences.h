@@ -29,8 +29,8 @@ class TProbeRecurrence : public TRecurrence {
   bool HoldFirstCall = false;
   bool Symmetric = true;  // plain z^2 + c and a fixed result both are
 
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag) const override {
     bool hold = false;
     {
       std::lock_guard lock(FLock);

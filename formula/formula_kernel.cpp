@@ -8,7 +8,7 @@
 namespace vortexa {
 
 TDot IterateFormula(const TTokenList& program, long double cRe, long double cIm, long double zRe,
-                    long double zIm, int limit) {
+                    long double zIm, int limit, TStopFlag stop) {
   if (program.StackDepth() == 0) throw std::logic_error("the formula program is not bound");
   // Two stacks taking turns: Z refers to the previous result where it lies,
   // in the other stack, so it is never copied and never overwritten too soon.
@@ -20,6 +20,7 @@ TDot IterateFormula(const TTokenList& program, long double cRe, long double cIm,
   // A fault turns Z into infinity or NaN, which escapes or never does; either
   // way the sticky flags are tested before any count leaves the kernel.
   for (int n = 1; n <= limit; ++n) {
+    if (StopDue(n, stop)) return kDotUncomputed;
     const long double re2 = z->Re * z->Re;
     const long double im2 = z->Im * z->Im;
     if (re2 + im2 > 4.0f) {

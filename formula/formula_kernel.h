@@ -11,7 +11,7 @@ namespace vortexa {
 // Z := program(Z, C) as the step. Throws EArithmeticError at the first
 // arithmetic fault and std::logic_error for a program that is not bound.
 TDot IterateFormula(const TTokenList& program, long double cRe, long double cIm, long double zRe,
-                    long double zIm, int limit);
+                    long double zIm, int limit, TStopFlag stop = nullptr);
 
 // Whether a token keeps a program's step commuting with complex conjugation:
 // the variables, real constants, + - * /, the unary minus, Abs and Exp do, in
@@ -27,9 +27,9 @@ bool IsConjugationSymmetric(const TTokenList& program);
 class TFormulaRecurrence : public TRecurrence {
  public:
   explicit TFormulaRecurrence(const TTokenList& program) : FProgram(program) {}
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
-    return IterateFormula(FProgram, cRe, cIm, zRe, zIm, limit);
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag stop) const override {
+    return IterateFormula(FProgram, cRe, cIm, zRe, zIm, limit, stop);
   }
   bool IsConjugationSymmetric() const override { return vortexa::IsConjugationSymmetric(FProgram); }
 

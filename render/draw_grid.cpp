@@ -150,14 +150,14 @@ void TDrawGrid::SetReliefStep(int step) {
 
 void TDrawGrid::ComputeHeights() {
   const int limit = FPalette.ColorLimit();
-  const std::vector<THeight> byCount = HeightsByCount(FGrid.MinDot(), limit, FConvex);
+  const THeightsByCount byCount(FGrid.MinDot(), limit, FConvex);
   AllocateHeights();
   for (int y = 0; y < FHeight; ++y) {
-    const TDot* counts = FGrid.RowPtr(y);
+    const TDotRowView counts = FGrid.Row(y);
     THeight* heights = FHeights.data() + static_cast<std::size_t>(y) * FWidth;
     for (int x = 0; x < FWidth; ++x) {
-      const TDot count = LoadDot(counts[x]);
-      heights[x] = count > limit ? 0 : byCount[count];
+      const TDot count = counts.Load(x);
+      heights[x] = IsOverLimit(count, limit) ? 0 : byCount.Height(count);
     }
   }
   MarkBorderWalls(FHeights, FWidth, FHeight);
@@ -278,37 +278,37 @@ void TDrawGrid::RenderFlat() {
   // still computes each count is read on its own.
   const bool final = FGrid.IsIdle();
   for (int y = 0; y < FHeight; ++y) {
-    const TDot* counts = FGrid.RowPtr(y);
+    const TDotRowView counts = FGrid.Row(y);
     TColor32* out = pixels.Row(y);
     if (final) {
       FPalette.ColorRow(counts, out, FWidth);
       continue;
     }
     for (int x = 0; x < FWidth; ++x)
-      out[x] = FPalette.GetColor(LoadDot(counts[x]));
+      out[x] = FPalette.GetColor(counts.Load(x));
   }
 }
 
-std::vector<const TDot*> TDrawGrid::CountRows() const {
-  std::vector<const TDot*> rows(FHeight);
+std::vector<TDotRowView> TDrawGrid::CountRows() const {
+  std::vector<TDotRowView> rows(FHeight);
   for (int y = 0; y < FHeight; ++y)
-    rows[y] = FGrid.RowPtr(y);
+    rows[y] = FGrid.Row(y);
   return rows;
 }
 
 void TDrawGrid::RenderFlatRotated() {
-  const std::vector<const TDot*> counts = CountRows();
+  const std::vector<TDotRowView> counts = CountRows();
   for (int i = 0; i < FHeight; ++i) {
     TColor32* pixels = FBitmap.Row(i);
     ForEachSource(i, [&](int j, int column, int row) {
-      pixels[j] = FPalette.GetColor(LoadDot(counts[row][column]));
+      pixels[j] = FPalette.GetColor(counts[row].Load(column));
     });
   }
 }
 
 void TDrawGrid::RenderRelief(bool full) {
   if (FHeightsStale) ComputeHeights();
-  const std::vector<const TDot*> counts = CountRows();
+  const std::vector<TDotRowView> counts = CountRows();
   const TPixelView pixels = FBitmap.Pixels();
   const int bottom = FHeight - 1;
   const int limit = FPalette.ColorLimit();
@@ -324,8 +324,8 @@ void TDrawGrid::RenderRelief(bool full) {
       nextPlainRow = static_cast<int>(std::ceil((elevation / 1800 + 1.005L) * nextPlainRow));
     }
     ForEachSource(i, [&](int j, int column, int row) {
-      const TDot count = LoadDot(counts[row][column]);
-      if (count > limit) return;
+      const TDot count = counts[row].Load(column);
+      if (IsOverLimit(count, limit)) return;
       const THeight height = FHeights[static_cast<std::size_t>(row) * FWidth + column];
       const int rise = FixedRound((height & kHeightBits) * FHeightScale);
       const int top = base - rise;

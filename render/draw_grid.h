@@ -150,7 +150,7 @@ class TDrawGrid {
   template <typename Visit>
   void ForEachSource(int i, Visit visit) const;
   // The count rows, fetched once per picture rather than once per dot.
-  std::vector<const TDot*> CountRows() const;
+  std::vector<TDotRowView> CountRows() const;
   void RenderFlat();
   void RenderFlatRotated();
   void RenderRelief(bool full);

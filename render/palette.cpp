@@ -93,10 +93,13 @@ std::uint32_t TPalette::RoundedScaledIndex(TDot count) const {
 
 namespace {
 
-using TColorRowFunction = void (*)(const TDot*, TColor32*, int, const TColor32*, int, int);
+template <StoredDot T>
+using TColorRowFunction = void (*)(const T*, TColor32*, int, const TColor32*, int, int);
 
-// Plain loads and no branch, so that the loop vectorises.
-[[gnu::always_inline]] inline void ColorRowAtPeriod(const TDot* __restrict counts,
+// Plain loads and no branch, so that the loop vectorises. A narrow dot's
+// inside marks lie above every limit it serves, as the wide ones do.
+template <StoredDot T>
+[[gnu::always_inline]] inline void ColorRowAtPeriod(const T* __restrict counts,
                                                     TColor32* __restrict out, int count,
                                                     const TColor32* __restrict palette, int limit,
                                                     int period) {
@@ -109,33 +112,39 @@ using TColorRowFunction = void (*)(const TDot*, TColor32*, int, const TColor32*,
 
 // The same loop for each vector unit: the wider the vectors, the faster a
 // finished picture is coloured.
-[[gnu::target("avx512f")]] void ColorRowAvx512(const TDot* counts, TColor32* out, int count,
+template <StoredDot T>
+[[gnu::target("avx512f")]] void ColorRowAvx512(const T* counts, TColor32* out, int count,
                                                const TColor32* palette, int limit, int period) {
   ColorRowAtPeriod(counts, out, count, palette, limit, period);
 }
-[[gnu::target("avx2")]] void ColorRowAvx2(const TDot* counts, TColor32* out, int count,
+template <StoredDot T>
+[[gnu::target("avx2")]] void ColorRowAvx2(const T* counts, TColor32* out, int count,
                                           const TColor32* palette, int limit, int period) {
   ColorRowAtPeriod(counts, out, count, palette, limit, period);
 }
-void ColorRowPlain(const TDot* counts, TColor32* out, int count, const TColor32* palette, int limit,
+template <StoredDot T>
+void ColorRowPlain(const T* counts, TColor32* out, int count, const TColor32* palette, int limit,
                    int period) {
   ColorRowAtPeriod(counts, out, count, palette, limit, period);
 }
 
-TColorRowFunction PickColorRow() {
-  if (__builtin_cpu_supports("avx512f")) return ColorRowAvx512;
-  if (__builtin_cpu_supports("avx2")) return ColorRowAvx2;
-  return ColorRowPlain;
+template <StoredDot T>
+TColorRowFunction<T> PickColorRow() {
+  if (__builtin_cpu_supports("avx512f")) return ColorRowAvx512<T>;
+  if (__builtin_cpu_supports("avx2")) return ColorRowAvx2<T>;
+  return ColorRowPlain<T>;
 }
 
 }  // namespace
 
-void TPalette::ColorRow(const TDot* counts, TColor32* out, int count) const {
-  static const TColorRowFunction colorRowAtPeriod = PickColorRow();
-  if (!FPeriodAnim)
-    return colorRowAtPeriod(counts, out, count, FPalette.data(), FColorLimit, FPeriod);
-  for (int x = 0; x < count; ++x)
-    out[x] = GetColor(counts[x]);
+void TPalette::ColorRow(TDotRowView counts, TColor32* out, int count) const {
+  counts.Visit([&]<StoredDot T>(const T* dots) {
+    static const TColorRowFunction<T> colorRowAtPeriod = PickColorRow<T>();
+    if (!FPeriodAnim)
+      return colorRowAtPeriod(dots, out, count, FPalette.data(), FColorLimit, FPeriod);
+    for (int x = 0; x < count; ++x)
+      out[x] = GetColor(DotValue(dots[x]));
+  });
 }
 
 int PaletteStripIndex(int x, int width) {

@@ -40,7 +40,7 @@ class TPalette {
   }
 
   TColor32 GetColor(TDot count) const {
-    return count > FColorLimit ? kInsideColor : FPalette[PaletteIndex(count)];
+    return IsOverLimit(count, FColorLimit) ? kInsideColor : FPalette[PaletteIndex(count)];
   }
   // Palette entry of a count at or below the colour limit.
   int PaletteIndex(TDot count) const {
@@ -51,7 +51,7 @@ class TPalette {
   TColor GetPaletteColor(int index) const;
   // Colours `count` dots at once. The counts are read with plain loads, so
   // nobody may write them meanwhile (the calculation grid must be idle).
-  void ColorRow(const TDot* counts, TColor32* out, int count) const;
+  void ColorRow(TDotRowView counts, TColor32* out, int count) const;
 
   int ColorMode() const { return FColorMode; }
   int Hue() const { return FHue; }

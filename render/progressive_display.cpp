@@ -69,8 +69,8 @@ void TDrawGrid::RecolorRepairedAreas() {
   const TPixelView pixels = FBitmap.Pixels();
   for (const TGridRect& area : FGrid.RepairedAreas()) {
     for (int y = area.Top; y < area.Bottom; ++y) {
-      const TDot* counts = FGrid.RowPtr(y);
-      FPalette.ColorRow(counts + area.Left, pixels.Row(y) + area.Left, area.Right - area.Left);
+      FPalette.ColorRow(FGrid.Row(y).Offset(area.Left), pixels.Row(y) + area.Left,
+                        area.Right - area.Left);
     }
   }
   Present();
@@ -96,16 +96,16 @@ void TDrawGrid::CopyComputedRows(int& row, int pass, int step, const QRect& skip
   const TPixelView pixels = target.Pixels();
   const bool plain = !IsRotated() && IsFlat() && !toPreview;
   for (int y = row; y < end; y += step) {
-    const TDot* counts = FGrid.RowPtr(y);
+    const TDotRowView counts = FGrid.Row(y);
     if (plain && block == 1) {
       TColor32* out = pixels.Row(y);
       for (int x = 0; x < FWidth; ++x)
-        if (const TDot count = LoadDot(counts[x]); count != kDotUncomputed)
+        if (const TDot count = counts.Load(x); count != kDotUncomputed)
           out[x] = FPalette.GetColor(count);
       continue;
     }
     for (int x = 0; x < FWidth; x += step) {
-      const TDot count = LoadDot(counts[x]);
+      const TDot count = counts.Load(x);
       if (count == kDotUncomputed) continue;
       QPoint at(x, y);
       if (IsRotated()) {

@@ -173,7 +173,7 @@ TCounts EngineCounts(const TRegressionView& v, int kernel, int& usedKernel) {
   TCounts counts;
   for (int row = 0; row < v.Height; ++row)
     for (int col = 0; col < v.Width; ++col)
-      counts.push_back(LoadDot(grid.RowPtr(row)[col]));
+      counts.push_back(grid.Row(row).Load(col));
   return counts;
 }
 
@@ -185,10 +185,13 @@ bool TouchesEscaped(const TCounts& counts, int width, int height, int row, int c
   return false;
 }
 
+// Of the counts as 16-bit dots, as they were recorded (every view's limit is
+// within the narrow dots' reach).
 std::string Checksum(const TCounts& counts) {
   std::uint64_t hash = 0xcbf29ce484222325u;
   for (const TDot dot : counts) {
-    for (const int byte : {dot & 0xFF, dot >> 8}) {
+    const TDot16 narrow = NarrowDot(dot);
+    for (const int byte : {narrow & 0xFF, narrow >> 8}) {
       hash ^= static_cast<std::uint64_t>(byte);
       hash *= 0x100000001b3u;
     }

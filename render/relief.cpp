@@ -38,14 +38,19 @@ int NextThresholdStep(int previousStep, float previousFraction, float fraction, 
 
 }  // namespace
 
-std::vector<THeight> HeightsByCount(TDot minDot, int colorLimit, bool convex) {
-  const float lnLimit = static_cast<float>(std::log(static_cast<long double>(colorLimit)));
-  std::vector<THeight> heights(static_cast<std::size_t>(colorLimit) + 1);
-  for (int count = 0; count <= colorLimit; ++count) {
-    const long double lnCount = std::log(static_cast<long double>(std::max(count - minDot + 1, 1)));
-    heights[count] = RoundedHeight((convex ? lnCount : lnLimit - lnCount) * 64);
-  }
-  return heights;
+THeightsByCount::THeightsByCount(TDot minDot, int colorLimit, bool convex)
+    : FMinDot(minDot),
+      FLnLimit(static_cast<float>(std::log(static_cast<long double>(colorLimit)))),
+      FConvex(convex) {
+  FTable.resize(static_cast<std::size_t>(std::min(colorLimit + 1, kTabledCounts)));
+  for (std::size_t count = 0; count < FTable.size(); ++count)
+    FTable[count] = Compute(static_cast<TDot>(count));
+}
+
+THeight THeightsByCount::Compute(TDot count) const {
+  const std::int64_t above = std::int64_t{count} - FMinDot + 1;
+  const long double lnCount = std::log(static_cast<long double>(std::max<std::int64_t>(above, 1)));
+  return RoundedHeight((FConvex ? lnCount : FLnLimit - lnCount) * 64);
 }
 
 void MarkBorderWalls(std::span<THeight> heights, int width, int height) {

@@ -19,9 +19,28 @@ inline constexpr THeight kHeightBits = 0x7FFF;
 inline constexpr int kThickWallThreshold = 20;
 inline constexpr int kMaxWallThreshold = 200;
 
-// Height of every count 0..colorLimit; counts above the limit have height 0.
-// Convex raises slowly escaping dots near the set, concave sinks them.
-std::vector<THeight> HeightsByCount(TDot minDot, int colorLimit, bool convex);
+// Height of every count 0..colorLimit (the caller gives counts above the
+// limit height 0). Convex raises slowly escaping dots near the set, concave
+// sinks them. Counts below kTabledCounts come from a table; at limits in the
+// millions the rarer counts above it are worked out one by one instead of
+// tabling every count up to the limit.
+class THeightsByCount {
+ public:
+  static constexpr int kTabledCounts = 1 << 17;
+
+  THeightsByCount(TDot minDot, int colorLimit, bool convex);
+  THeight Height(TDot count) const {
+    return count < FTable.size() ? FTable[count] : Compute(count);
+  }
+
+ private:
+  THeight Compute(TDot count) const;
+
+  TDot FMinDot;
+  long double FLnLimit;
+  bool FConvex;
+  std::vector<THeight> FTable;
+};
 
 // The two outermost rows and columns always carry walls, so the plane's edges show.
 void MarkBorderWalls(std::span<THeight> heights, int width, int height);

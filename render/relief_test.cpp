@@ -24,13 +24,14 @@ TEST(HeightsByCount, ConvexAndConcave) {
       {0, 4000, false, 4000, 0},  // ln 4001 > ln 4000: clamped, never negative
       {0, 20, false, 20, 0},
       {7, 100, true, 3, 0},  // below the smallest count: as low as it
+      // Past the table: Round(ln 1e8 × 64) and Round(ln 200000 × 64)
+      {1, 100'000'000, true, 100'000'000, 1179},
+      {1, 100'000'000, false, 200'000, 398},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << c.minDot << " " << c.limit << " " << c.convex << " " << c.count);
-    const std::vector<THeight> heights = HeightsByCount(c.minDot, c.limit, c.convex);
-    ASSERT_EQ(heights.size(), static_cast<std::size_t>(c.limit) + 1);
-    EXPECT_EQ(heights[c.count], c.height);
+    EXPECT_EQ(THeightsByCount(c.minDot, c.limit, c.convex).Height(c.count), c.height);
   }
 }
 

@@ -42,7 +42,8 @@ class TGatedRecurrence : public TRecurrence {
     FWake.notify_all();
   }
 
-  TDot Iterate(long double cRe, long double cIm, long double, long double, int) const override {
+  TDot Iterate(long double cRe, long double cIm, long double, long double, int,
+               TStopFlag) const override {
     const int col = static_cast<int>(std::lround(cRe * 32)) + FCx;
     const int row = static_cast<int>(std::lround(cIm * 32)) + FCy;
     const int pass = col % 16 == 0 && row % 16 == 0 ? 1 : col % 4 == 0 && row % 4 == 0 ? 2 : 3;
@@ -179,8 +180,8 @@ class TRepairGate : public TRecurrence {
  public:
   explicit TRepairGate(const TCalcGrid& grid) : FGrid(grid) {}
 
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag) const override {
     if (FGrid.Pass() >= 3) {  // only the repair runs after the final pass
       std::unique_lock lock(FLock);
       FChanged.wait_for(lock, std::chrono::seconds(10), [this] { return FOpen; });

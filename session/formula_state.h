@@ -40,9 +40,9 @@ long double PadParameter(std::string_view minText, std::string_view maxText, int
 class TOwnedFormula : public TRecurrence {
  public:
   TOwnedFormula(const TTokenList& checked, long double a, long double b);
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
-    return FRecurrence.Iterate(cRe, cIm, zRe, zIm, limit);
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag stop) const override {
+    return FRecurrence.Iterate(cRe, cIm, zRe, zIm, limit, stop);
   }
   bool IsConjugationSymmetric() const override { return FRecurrence.IsConjugationSymmetric(); }
 

@@ -72,7 +72,7 @@ TEST_F(FormulaStateTest, ParametersAreBoundIntoBothFormulas) {
   EXPECT_EQ(outcome.Choice->Initial.Re, 0.25L);
   EXPECT_EQ(outcome.Choice->Initial.Im, -0.5L);
   for (const auto& [re, im] : {std::pair{-1.2L, 0.3L}, std::pair{0.1L, 0.1L}, {0.3L, -0.6L}})
-    EXPECT_EQ(outcome.Choice->Recurrence->Iterate(re, im, 0, 0, 200),
+    EXPECT_EQ(outcome.Choice->Recurrence->Iterate(re, im, 0, 0, 200, nullptr),
               ReferenceCount(re, im, 0.25L, 200));
 }
 
@@ -88,7 +88,7 @@ TEST_F(FormulaStateTest, EngineKeepsItsOwnProgramWhileTheWindowRebuildsIts) {
   ASSERT_TRUE(second.Choice);
   EXPECT_NE(first.Choice->Recurrence, second.Choice->Recurrence);
   for (const auto& [re, im] : {std::pair{-1.2L, 0.3L}, std::pair{0.1L, 0.1L}, {0.3L, -0.6L}})
-    EXPECT_EQ(first.Choice->Recurrence->Iterate(re, im, 0, 0, 200),
+    EXPECT_EQ(first.Choice->Recurrence->Iterate(re, im, 0, 0, 200, nullptr),
               ReferenceCount(re, im, 0.25L, 200));
 }
 

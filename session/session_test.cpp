@@ -734,8 +734,8 @@ TEST_F(NoNestedCommandTest, CommandsArrivingDuringAnAnimationAreRefused) {
 // z^2 + c written out, so that the engine takes its slow custom-recurrence path.
 class TSquarePlusC : public TRecurrence {
  public:
-  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm,
-               int limit) const override {
+  TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
+               TStopFlag) const override {
     for (int n = 1; n <= limit; ++n) {
       if (zRe * zRe + zIm * zIm > 4) return static_cast<TDot>(n);
       const long double re = zRe * zRe - zIm * zIm + cRe;
@@ -776,7 +776,7 @@ TEST_F(NoNestedCommandTest, AFormulaRedrawStopsSoonAfterAStopRequest) {
 // their places: the end columns the first and last entries.
 TEST_F(SessionTest, PaletteStripShowsThePalettesEntries) {
   const TPalette& palette = TSessionParts::DrawGrid(FSession).Palette();
-  for (const auto [x, entry] : {std::pair{0, 0}, std::pair{199, kPaletteSize - 1}}) {
+  for (const auto& [x, entry] : {std::pair{0, 0}, std::pair{199, kPaletteSize - 1}}) {
     const TColor32 expected = palette.Entry(entry);
     const QColor shown = FSession.PaletteStripColor(x, 200);
     EXPECT_EQ(shown.red(), static_cast<int>((expected >> 16) & 0xFF)) << x;
