@@ -314,6 +314,63 @@ TEST(CalcGridFamilies, CountsFollowTheFamilysDefinition) {
   }
 }
 
+// On the real axis beside the cusp at 1/4 a dot at distance d escapes after
+// about pi / sqrt(d) iterations: 82,000 to 137,000 on the middle of the three
+// rows of a 48 x 3 grid; the rows beside it stay inside.
+constexpr TViewSpec kCuspView{0.25L + 1e-9L, 0, 3e-11L, 150000};
+constexpr int kCuspWidth = 48, kCuspHeight = 3;
+
+TEST(CalcGridWideDots, CountsPastSixteenBitsFollowTheFamilysDefinition) {
+  constexpr int kWidth = kCuspWidth, kHeight = kCuspHeight;
+  for (const auto& [family, options] :
+       {std::pair{kKernelDouble, 0}, std::pair{kKernelExtended, kOptNoSimd}}) {
+    TCalcGrid grid;
+    if (grid.SimdLevel() < 2) GTEST_SKIP() << "needs the double lanes";
+    const std::vector<TDot> expected = ReferenceGrid(kCuspView, kWidth, kHeight, family);
+    const auto pastSixteenBits = std::count_if(expected.begin(), expected.end(), [](TDot dot) {
+      return dot > 0xFFFF && !IsOverLimit(dot, kCuspView.Limit);
+    });
+    ASSERT_GE(pastSixteenBits, kWidth / 2) << "the view must reach past 16 bits";
+    grid.SetSize(kWidth, kHeight);
+    grid.SetView(kCuspView.X, kCuspView.Y, kCuspView.Limit, kCuspView.Range);
+    grid.SetOptions(options | kOptNoPrediction);
+    RunToEnd(grid, ccDraw);
+    EXPECT_TRUE(grid.WideDots());
+    EXPECT_EQ(grid.GetKernel(), family);
+    EXPECT_EQ(Dots(grid), expected) << "family " << family;
+  }
+}
+
+// The dots follow the limit across 65000 both ways: raised, the kept counts
+// are widened and the inside ones computed anew; lowered, counts beyond the
+// narrow dots become inside, as they are at the lower limit.
+TEST(CalcGridWideDots, TheGridWidensAndNarrowsWithTheLimit) {
+  TCalcGrid grid;
+  grid.SetSize(kCuspWidth, kCuspHeight);
+  grid.SetOptions(kOptNoSimd);
+  const auto setLimit = [&](int limit) {
+    grid.SetView(kCuspView.X, kCuspView.Y, limit, kCuspView.Range);
+  };
+  setLimit(kMaxNarrowLimit);
+  RunToEnd(grid, ccDraw);
+  EXPECT_FALSE(grid.WideDots());
+  setLimit(kCuspView.Limit);
+  EXPECT_TRUE(grid.WideDots());
+  RunToEnd(grid, ccContinue);
+  const std::vector<TDot> continued = Dots(grid);
+  RunToEnd(grid, ccDraw);
+  const std::vector<TDot> fresh = Dots(grid);
+  EXPECT_EQ(continued, fresh);
+  setLimit(1000);
+  EXPECT_FALSE(grid.WideDots());
+  const std::vector<TDot> narrowed = Dots(grid);
+  for (std::size_t i = 0; i < fresh.size(); ++i)
+    ASSERT_EQ(narrowed[i], IsOverLimit(fresh[i], kMaxNarrowLimit) && fresh[i] < kInsideThreshold
+                               ? kDotInside
+                               : fresh[i])
+        << "dot " << i;
+}
+
 TEST(CalcGridMapping, ProgressRoundsHalfToEven) {
   struct TCase {
     int Base, Span, NextRow, Height, Percent;

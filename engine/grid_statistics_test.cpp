@@ -8,8 +8,9 @@
 namespace vortexa {
 namespace {
 
-// A one-row grid holding `values`.
-void Load(TCalcGrid& grid, const std::vector<TDot>& values) {
+// A one-row grid holding `values`, with dots wide enough for the limit.
+void Load(TCalcGrid& grid, const std::vector<TDot>& values, int limit = 1000) {
+  grid.SetView(0, 0, limit, 1);
   grid.SetSize(static_cast<int>(values.size()), 1);
   for (std::size_t i = 0; i < values.size(); ++i)
     grid.SetDot(0, static_cast<int>(i), values[i]);
@@ -63,10 +64,17 @@ TEST(GridStatistics, CountsExtremesMeanAndBins) {
        20,
        {1, 0, 0},
        {1, 1, 1, 0, 2, 0, 3, 3, 12}},
+      {"counts past 16 bits, mean 320000 / 4",
+       {70000, 100000, kDotInside, kDotPredicted},
+       65000,
+       20000,
+       150000,
+       {1, 1, 0},
+       {2, 2, 1, 1, 4, 0, 100000, 70000, 80000}},
   };
   for (const TCase& c : cases) {
     TCalcGrid grid;
-    Load(grid, c.Values);
+    Load(grid, c.Values, c.Limit);
     std::vector<std::int32_t> hist(c.Hist.size());
     TCalcStats stats;
     const int mean = grid.GetStatistics(c.Offset, c.BinWidth, c.Limit, hist, stats);

@@ -20,6 +20,7 @@
 namespace vortexa {
 namespace {
 
+using test_support::ReferenceExtended;
 using test_support::ReferenceLane;
 
 struct TPoint {
@@ -469,6 +470,18 @@ TEST(ExtendedKernelTest, EdgesOfTheLimitAndTheStart) {
         << "c = (" << static_cast<double>(c.CRe) << ", " << static_cast<double>(c.CIm)
         << "), z0 = (" << static_cast<double>(c.ZRe) << ", " << static_cast<double>(c.ZIm)
         << "), limit " << c.Limit;
+}
+
+// A raised stop is looked at every 65536 iterations: never within the
+// narrow dots' limits, and at once past them, leaving the dot uncomputed.
+TEST(ExtendedKernelTest, ARaisedStopEndsOnlyDotsPastTheNarrowLimits) {
+  const bool raised = true;
+  EXPECT_EQ(IterateFPU(0, 0, 0, 0, kMaxNarrowLimit, &raised), kDotInside);
+  EXPECT_EQ(IterateFPU(0, 0, 0, 0, kMaxLimit, &raised), kDotUncomputed);
+  EXPECT_EQ(IterateFPU(3, 0, 0, 0, kMaxLimit, &raised), 2);  // escapes before the first look
+  const bool lowered = false;
+  EXPECT_EQ(IterateFPU(0.25L + 1e-9L, 0, 0, 0, 150000, &lowered),
+            ReferenceExtended(0.25L + 1e-9L, 0, 150000));
 }
 
 TEST(ExtendedKernelTest, MandelbrotStartOutsideTheCircleGivesOneEverywhere) {

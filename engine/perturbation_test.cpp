@@ -243,6 +243,16 @@ TEST(DeepFamily, ComputesTheReferenceOrbitOncePerView) {
 
 // At 1e-1200 the orbit takes most of a second: an abort ends it at once and
 // leaves it to be computed by the next command.
+// Dots beyond a double's range look at a raised stop every 65536 iterations:
+// at c = -1 (the orbit 0, -1, 0, ... repeated from its start) a dot of a
+// limit in the millions ends at the first look, one within 65000 never looks.
+TEST(DeepFamily, WideOffsetDotsLookAtTheStopPastTheNarrowLimits) {
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(-1.0L, 0.0L, 100, 128);
+  const bool stop = true;
+  EXPECT_EQ(IteratePerturbedWide(orbit, 1e-400L, 0, kMaxNarrowLimit, &stop), kDotInside);
+  EXPECT_EQ(IteratePerturbedWide(orbit, 1e-400L, 0, kMaxLimit, &stop), kDotUncomputed);
+}
+
 TEST(DeepFamily, AnAbortCutsTheReferenceOrbitShort) {
   TCalcGrid grid;
   if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";

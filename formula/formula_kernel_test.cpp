@@ -73,6 +73,10 @@ TEST(FormulaKernelEdgeTest, CountsFromTheStartingValue) {
   EXPECT_EQ(IterateFormula(program, 0, 0, 0, 0, kLimit), kDotInside);
   EXPECT_EQ(IterateFormula(program, 0, 0, 0, 0, 1), kDotInside);
   EXPECT_EQ(IterateFormula(BoundProgram("Z^3+C"), 1, 0, 0, 0, kLimit), 4);  // 0, 1, 2, 9
+  // A raised stop is looked at every 65536 iterations, never within 65000.
+  const bool stop = true;
+  EXPECT_EQ(IterateFormula(program, 0, 0, 0, 0, kMaxNarrowLimit, &stop), kDotInside);
+  EXPECT_EQ(IterateFormula(program, 0, 0, 0, 0, kMaxLimit, &stop), kDotUncomputed);
 }
 
 TEST(FormulaKernelEdgeTest, ArithmeticFaultsLeaveTheKernel) {
