@@ -16,7 +16,7 @@ inline constexpr TDot kDotUncomputed = 0;
 inline constexpr TDot kInsideThreshold = 0xFF00;
 inline constexpr TDot kDotPredicted = 0xFFFE;
 inline constexpr TDot kDotInside = 0xFFFF;
-inline constexpr int kMaxLimit = 65000;
+inline constexpr int kMaxLimit = 100'000'000;
 
 // The window thread reads dots while workers write them. Relaxed atomics cost
 // nothing on x86 and keep the program free of data races.
