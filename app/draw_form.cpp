@@ -204,7 +204,7 @@ void TDrawForm::CreateBasicToolBar() {
     cbLimit->addItem(item);
   cbLimit->setEditText("1000");
   cbLimit->setGeometry(220, 27, 70, 22);
-  SetHint(cbLimit, tr("反復数上限|反復計算回数の上限[1-65000]を指定/表示します"));
+  SetHint(cbLimit, tr("反復数上限|反復計算回数の上限[1-100000000]を指定/表示します"));
   btDraw = new QPushButton(tr("描画"), BasicToolBar);
   btDraw->setGeometry(294, 27, 44, 23);
   SetHint(btDraw, tr("再計算して描画|再計算して描画します"));
@@ -566,13 +566,15 @@ void TDrawForm::ProgressChanged() {
 
 void TDrawForm::ViewShown() {
   const std::pair<QLineEdit*, std::string> fields[] = {
-      {edX, FSession.XText()}, {edY, FSession.YText()}, {edRange, FSession.RangeText()}};
+      {edX, FSession.XText()},
+      {edY, FSession.YText()},
+      {edRange, FSession.RangeText()},
+      {cbLimit->lineEdit(), std::to_string(FSession.View().Limit)}};
   for (const auto& [field, text] : fields) {
     field->setText(Text(text));
     // A long number shows its start (the sign and the first digits).
     field->setCursorPosition(0);
   }
-  cbLimit->setEditText(QString::number(FSession.View().Limit));
   for (QWidget* field : std::initializer_list<QWidget*>{edX, edY, edRange, cbLimit})
     ClearEdited(field);
 }

@@ -272,7 +272,8 @@ TEST_F(DrawFormTest, FieldsFallBackAndClampWhenDrawing) {
   const TCase cases[] = {
       {"0", "", "1000", {0, 0, 2, 1000}, "2", "1000"},
       {"abc", "1", "1000", {0, 0, 1, 1000}, "1", "1000"},
-      {"0", "2", "70000", {0, 0, 2, 65000}, "2", "65000"},
+      // Outside the set every dot escapes at once, whatever the limit.
+      {"3", "0.25", "100000001", {3, 0, 0.25L, 100'000'000}, "0.25", "100000000"},
       {"0", "2", "0", {0, 0, 2, 1}, "2", "1"},
       {"-0.5", "0.25", "abc", {-0.5L, 0, 0.25L, 4000}, "0.25", "4000"},
   };
@@ -283,6 +284,7 @@ TEST_F(DrawFormTest, FieldsFallBackAndClampWhenDrawing) {
     EXPECT_EQ(form->Session().View(), c.view);
     EXPECT_EQ(form->edRange->text(), c.shownRange);
     EXPECT_EQ(form->cbLimit->currentText(), c.shownLimit);
+    EXPECT_EQ(form->cbLimit->lineEdit()->cursorPosition(), 0);  // the first digits show
     EXPECT_EQ(TSessionParts::CalcGrid(form->Session()).Limit(), c.view.Limit);
   }
 }
@@ -506,12 +508,12 @@ TEST_F(DrawFormTest, ChoosingAFavouriteDrawsItsViewAndAddsHistory) {
 TEST_F(DrawFormTest, CorruptFavouriteValuesStayInsideTheControls) {
   auto form = StartForm();
   TMBItem item;
-  item.Limit = 70000;
+  item.Limit = 100'000'001;
   item.Range = 2;
   item.ColorIndex = 9;
   item.Period = 100;
   form->Session().LoadView(item);
-  EXPECT_EQ(form->Session().View().Limit, 65000);
+  EXPECT_EQ(form->Session().View().Limit, 100'000'000);
   EXPECT_EQ(form->cbColor->currentIndex(), 2);
   EXPECT_EQ(form->cbTimes->currentIndex(), 12);
   EXPECT_EQ(TSessionParts::DrawGrid(form->Session()).Palette().Period(), 12);

@@ -22,6 +22,7 @@ const char* const kRenderUsage =
     "                      [--julia RE,IM | --init RE,IM] [--formula TEXT [--a A] [--b B]]\n"
     "                      [--jpeg-quality 0|1|2] [--counts FILE] [-o FILE.png|.bmp|.jpg]\n"
     "                      [--timings]\n"
+    "  --limit and --to-limit N: the iteration limit, 1 to 100000000\n"
     "  pictures beyond 9999 a side, up to 100000 (PNG, flat): rendered in bands\n"
     "                      [--tile I/N]        band I (0-based) of N of the picture\n"
     "       vortexa-render --stitch BAND.png... -o FILE.png\n"

@@ -75,6 +75,19 @@ TEST(RenderArguments, ViewTextSetsCentreRangeLimitAndColours) {
   EXPECT_EQ(request.Colors.Period, 6);
 }
 
+// The largest limit is taken wherever a limit is given; one more is refused
+// (RefusesBadInput).
+TEST(RenderArguments, LimitsUpToTheLargestAreTaken) {
+  const std::string deep = "120,0,-0.75,0.1,1E-30,100000000,0,0,0,0,4,1";
+  const TRenderRequest request = ParseRenderArguments({"--view", deep, "--to-view", deep});
+  EXPECT_EQ(request.Limit, 100'000'000);
+  EXPECT_EQ(request.ToLimit, 100'000'000);
+  const TRenderRequest options =
+      ParseRenderArguments({"--limit", "100000000", "--to-limit", "99999999"});
+  EXPECT_EQ(options.Limit, 100'000'000);
+  EXPECT_EQ(options.ToLimit, 99'999'999);
+}
+
 TEST(RenderArguments, ReliefAndFileOptions) {
   const TRenderRequest plain = ParseRenderArguments({});
   EXPECT_EQ(plain.Rotation, 0);
@@ -159,7 +172,8 @@ TEST(RenderArguments, RefusesBadInput) {
       "--range 1e5000",
       "--range abc",
       "--limit 0",
-      "--limit 65001",
+      "--limit 100000001",
+      "--to-limit 100000001",
       "--limit 12x",
       "--size 0x10",
       "--size 100001x10",
@@ -190,7 +204,8 @@ TEST(RenderArguments, RefusesBadInput) {
       "--view hello",
       "--view 120,0,0,0,2,0,0,0,0,0,0,1",
       "--view 120,0,0,0,2,1000,0,0,0,0,0",
-      "--view 120,0,0,0,2,70000,0,0,0,0,0,1",
+      "--view 120,0,0,0,2,100000001,0,0,0,0,0,1",
+      "--to-view 120,0,0,0,2,100000001,0,0,0,0,0,1",
       "--view 120,0,0,0,0,1000,0,0,0,0,0,1",
       "--view 120,0,0,0,-1,1000,0,0,0,0,0,1",
       "--view 120,0,0,0,2,1000,3,0,0,0,0,1",
@@ -291,7 +306,7 @@ TEST(RenderProgram, BadInputSaysOneLineExitsWithTwoAndWritesNothing) {
   const auto picture = folder / "bad.png", errors = folder / "errors.txt";
   std::filesystem::remove(picture);
   for (const char* arguments :
-       {"--range 0", "--limit 70000", "--size 0x5", "--frobnicate",
+       {"--range 0", "--limit 100000001", "--size 0x5", "--frobnicate",
         "--counts /nonexistent/dir/c.raw", "--formula Z-+C", "--view 120,0,0,0,2,0,0,0,0,0,0,1"}) {
     EXPECT_EQ(RunRenderer(std::string(arguments) + " -o " + picture.string(), errors), 2)
         << arguments;

@@ -402,6 +402,46 @@ TEST(FavFiles, SaveAtExitCreatesTheFolderAndWritesTheWholeTree) {
   EXPECT_EQ(ReadBytes(own), "[Version]\nNo=120\n\n[Folder]\n-1=お気に入り,-2\n-2=empty\n\n");
 }
 
+// Limits up to 100,000,000 are stored as they are; the shipped file and the
+// files of earlier versions, whose limits are at most 65000, are written
+// back byte for byte. A line whose limit does not read stays as it was and
+// gives no view (limit 0); a limit beyond the largest is left to the window
+// (clamped) and the renderer (refused).
+TEST(FavFiles, LimitsAreReadAndWrittenBackByteForByte) {
+  const std::string limits = FavFile(120, "-2=上限,1,2,3,4,5\n",
+                                     "1=一,0,0,0,2,1,0,0,0,0,0,1\n"
+                                     "2=旧,0,-0.75,0.1,1.2346E-13,65000,1,32,0,0,4,1\n"
+                                     "3=新,0,-0.75,0.1,1E-30,100000000,2,0,1,4,6,0\n"
+                                     "4=越,0,0,0,2,100000001,0,0,0,0,0,1\n"
+                                     "5=壊,0,0,0,2,12x,0,0,0,0,0,1\n") +
+                             "\n";
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    std::vector<int> Limits;
+  } files[] = {
+      {"shipped",
+       ReadBytes(VORTEXA_RECOMMENDED_FILE),
+       {1000, 2000, 2000, 2000, 3000, 2000, 2000, 3000, 3000, 5000, 5000, 5000, 8000, 10000, 20000,
+        20000}},
+      {"limits", limits, {1, 65000, 100'000'000, 100'000'001, 0}},
+  };
+  for (const auto& file : files) {
+    TTempFolder folder;
+    WriteBytes(folder / "in.fav", file.Bytes);
+    TMBList list;
+    TFavTree tree(list);
+    tree.LoadFile(folder / "in.fav", false);
+    TFavNode& loaded = *tree.Root().Children().back();
+    std::vector<int> read;
+    for (const auto& node : loaded.Children())
+      read.push_back(node->Item()->Limit);
+    EXPECT_EQ(read, file.Limits) << file.Name;
+    tree.SaveFolder(folder / "out.fav", loaded);
+    EXPECT_EQ(ReadBytes(folder / "out.fav"), file.Bytes) << file.Name;
+  }
+}
+
 TEST(FavFiles, ShippedRecommendationsAreViews) {
   const fs::path shipped = VORTEXA_RECOMMENDED_FILE;
   EXPECT_FALSE(TFavTree::IsWholeTree(shipped));

@@ -31,7 +31,7 @@ void RequireBounded(const TRenderRequest& r) {
               std::isfinite(r.CenterY.ToLongDouble()),
           "finite centre");
   Require(std::isfinite(r.Range) && r.Range > 0, "positive finite range");
-  Require(Within(r.Limit, 1, 65000), "limit");
+  Require(Within(r.Limit, 1, 100'000'000), "limit");
   Require(Within(r.Width, 1, kMaxPosterSide) && Within(r.Height, 1, kMaxPosterSide), "size");
   Require(Within(r.Options, 0, 63), "options");
   const TColorPositions& c = r.Colors;

@@ -144,6 +144,21 @@ TEST_F(TourTest, FromHomeToADeepViewInThePictureTakesAnApproachAndSeventeenSteps
   EXPECT_TRUE(FSession.DestName().empty());
 }
 
+// 24 parts of a climb to the largest limit: (i + 1) times the climb would
+// not fit in 32 bits. Outside the set every dot escapes at once.
+TEST_F(TourTest, TheLimitClimbsToTheLargestInEqualParts) {
+  FSession.PressDraw({3, 0, 0.25L, 1000});
+  const TMBItem dest = Favourite("遠", 3, 0.1L, 1e-15L, 100'000'000);
+  const std::size_t start = FLog.Views.size();
+  ASSERT_TRUE(FTour.TourToFavorite(dest));
+
+  // log2(0.25 / 1e-15) = 47.8: an approach and 23 steps of ×4; 99,999,000 / 24 = 4,166,625.
+  const std::vector<TViewState> views = FlightViews(start);
+  ASSERT_EQ(views.size(), 24u);
+  for (std::size_t k = 0; k < views.size(); ++k)
+    EXPECT_EQ(views[k].Limit, 1000 + static_cast<int>(k + 1) * 4'166'625) << k;
+}
+
 TEST_F(TourTest, FromADeepViewTheTourZoomsOutUntilTheDestinationIsInThePicture) {
   FSession.PressDraw({0, 0, 1e-6L, 1000});
   const TMBItem dest = Favourite("外", -0.75L, 0.1L, 0.01L, 1000);

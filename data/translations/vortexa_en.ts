@@ -841,8 +841,8 @@ osusume.fav in Organise favourites.</translation>
         <translation>Limit:</translation>
     </message>
     <message>
-        <source>反復数上限|反復計算回数の上限[1-65000]を指定/表示します</source>
-        <translation>Iteration limit|The most iterations computed for a dot (1-65000)</translation>
+        <source>反復数上限|反復計算回数の上限[1-100000000]を指定/表示します</source>
+        <translation>Iteration limit|The most iterations computed for a dot (1-100000000)</translation>
     </message>
     <message>
         <source>描画</source>
