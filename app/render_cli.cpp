@@ -17,15 +17,20 @@
 namespace vortexa {
 namespace {
 
-// Raw little-endian unsigned 16-bit counts, row-major, row 0 first.
-void WriteCounts(const TFinishedGrid& grid, const std::string& path) {
+// Raw little-endian unsigned counts, row-major, row 0 first: 16-bit values
+// (inside marks 65534 and 65535) up to limit 65000, as ever, and 32-bit ones
+// (marks 0xFFFFFFFE and 0xFFFFFFFF) above it.
+void WriteCounts(const TFinishedGrid& grid, int limit, const std::string& path) {
+  const bool wide = NeedsWideDots(limit);
+  const int bytesPerDot = wide ? 4 : 2;
   std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(grid.Width()) * grid.Height() * 2);
+  bytes.reserve(static_cast<std::size_t>(grid.Width()) * grid.Height() * bytesPerDot);
   for (int row = 0; row < grid.Height(); ++row) {
     for (int col = 0; col < grid.Width(); ++col) {
       const TDot dot = grid.Dot(col, row);
-      bytes.push_back(static_cast<char>(dot & 0xFF));
-      bytes.push_back(static_cast<char>(dot >> 8));
+      const TDot value = wide ? dot : NarrowDot(dot);
+      for (int byte = 0; byte < bytesPerDot; ++byte)
+        bytes.push_back(static_cast<char>(value >> (8 * byte) & 0xFF));
     }
   }
   WriteFileWhole(path, bytes, TTargetKinds::kStreamsToo);
@@ -64,7 +69,8 @@ int Run(const TRenderRequest& request, TStageClock& clock) {
   std::printf("view=%s\n", session.ReproductionText().c_str());
   clock.Lap("statistics");
 
-  if (!request.CountsPath.empty()) WriteCounts(session.FinishedGrid(), request.CountsPath);
+  if (!request.CountsPath.empty())
+    WriteCounts(session.FinishedGrid(), request.Limit, request.CountsPath);
   // A flat picture is composed already; a relief or a turn is composed once more.
   if (request.Rotation != 0 || request.Elevation != 90 || request.Concave || request.ThinWalls)
     session.SetAngles(request.Rotation, request.Elevation, !request.Concave, !request.ThinWalls);

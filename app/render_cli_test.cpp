@@ -17,6 +17,7 @@
 
 #include "app/test_folder.h"
 #include "engine/calc_grid.h"
+#include "engine/reference_counts.h"
 #include "render/canvas.h"
 #include "render/decoded_video.h"
 #include "render/draw_grid.h"
@@ -33,11 +34,14 @@ int RunRenderer(const std::string& arguments) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::vector<TDot> ReadCounts(const std::filesystem::path& path) {
+// Little-endian values of `bytesPerDot` bytes each.
+std::vector<TDot> ReadCounts(const std::filesystem::path& path, int bytesPerDot = 2) {
   std::ifstream in(path, std::ios::binary);
-  std::vector<TDot> counts;
-  for (int low, high; (low = in.get()) != EOF && (high = in.get()) != EOF;)
-    counts.push_back(static_cast<TDot>(low | high << 8));
+  const std::string bytes(std::istreambuf_iterator<char>(in), {});
+  std::vector<TDot> counts(bytes.size() / bytesPerDot);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    counts[i / bytesPerDot] |= TDot{static_cast<unsigned char>(bytes[i])}
+                               << (8 * (i % bytesPerDot));
   return counts;
 }
 
@@ -90,6 +94,28 @@ TEST(RenderPictures, FilesDecodeToThePictureComposedFromTheirCounts) {
       ASSERT_FALSE(decoded.isNull()) << name << c.View;
       EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32), expected) << name << c.View;
     }
+}
+
+// Above limit 65000 the counts are 32-bit values: on the real axis beside the
+// cusp at 1/4 they pass 16 bits, as the plain double loop counts them.
+TEST(RenderPictures, CountsAboveTheNarrowLimitsAreWrittenInThirtyTwoBits) {
+  const std::filesystem::path counts = OwnTestFolder() / "wide.raw";
+  ASSERT_EQ(
+      RunRenderer("--size 48x3 --center 0.250000001,0 --range 3e-11 --limit 150000 --counts " +
+                  counts.string() + " -o " + (OwnTestFolder() / "wide.png").string()),
+      0);
+  ASSERT_EQ(std::filesystem::file_size(counts), 48u * 3 * 4);
+  const std::vector<TDot> dots = ReadCounts(counts, 4);
+  const long double step = 2 * 3e-11L / 3;
+  int pastSixteenBits = 0;
+  for (int col = 0; col < 48; ++col) {
+    const TDot expected = test_support::ReferenceLane<double>(
+        static_cast<double>(0.250000001L + (col - 24) * step), 0.0, 150000);
+    EXPECT_EQ(dots[48 + col], expected) << "column " << col;
+    pastSixteenBits += expected > 0xFFFF && expected != kDotInside;
+  }
+  EXPECT_GT(pastSixteenBits, 24);
+  EXPECT_EQ(dots[0], kDotInside);  // beside the axis
 }
 
 QImage Decoded(const std::filesystem::path& path) {
