@@ -49,6 +49,28 @@ TEST(ReproductionText, EmptyNameComesBackAsTheFormatNumber) {
   EXPECT_EQ(item.Name, "120");
 }
 
+// Texts read and written again come back byte for byte, limits up to 65000
+// as ever and larger ones up to 100,000,000 alike.
+TEST(ReproductionText, LimitsComeBackByteForByte) {
+  const struct {
+    const char* Text;
+    int Limit;
+  } cases[] = {
+      {"120,0,0,0,2,1,0,0,0,0,0,1", 1},
+      {"渦,0,-0.75,0.1,0.01,2000,1,32,0,0,4,1", 2000},
+      {"\"(0, 0)\",0,-1.25066,0.02012,1.2346E-13,65000,0,-1,0,0,0,255", 65000},
+      {"a,0,-0.75,0.1,0.01,65001,1,32,0,0,4,1", 65001},
+      {"b,0,-0.75,0.1,1E-30,1000000,0,0,0,0,12,1", 1000000},
+      {"c,0,-0.75,0.1,0.01,100000000,0,0,0,0,4,0", 100000000},
+  };
+  for (const auto& c : cases) {
+    TMBItem item;
+    ASSERT_TRUE(TextToItem(item, c.Text, 0)) << c.Text;
+    EXPECT_EQ(item.Limit, c.Limit) << c.Text;
+    EXPECT_EQ(ItemToText(item), c.Text);
+  }
+}
+
 TEST(ReproductionText, ValuesSurviveARoundTrip) {
   TMBItem original = MakeItem("v", -0.743643887037158704752191506114774L,
                               0.131825904205311970493132056385139L, 2.5e-13L, 4321);
