@@ -184,17 +184,17 @@ void TDrawForm::CreateBasicToolBar() {
   BasicToolBar = new QWidget(TopPanel);
   AddLabel(BasicToolBar, tr("X："), 4, 6);
   edX = new QLineEdit("0", BasicToolBar);
-  edX->setGeometry(26, 3, 150, 22);
+  edX->setGeometry(26, 3, 126, 22);
   SetHint(edX, tr("中心点 X座標|中心点のX座標[有効桁数18桁]を指定/表示します"));
   AddLabel(BasicToolBar, tr("Y："), 4, 30);
   edY = new QLineEdit("0", BasicToolBar);
-  edY->setGeometry(26, 27, 150, 22);
+  edY->setGeometry(26, 27, 126, 22);
   SetHint(edY, tr("中心点 Y座標|中心点のY座標[有効桁数18桁]を指定/表示します"));
-  AddLabel(BasicToolBar, tr("範囲："), 182, 6);
+  AddLabel(BasicToolBar, tr("範囲："), 156, 6);
   edRange = new QLineEdit("2", BasicToolBar);
-  edRange->setGeometry(220, 3, 70, 22);
+  edRange->setGeometry(194, 3, 96, 22);
   SetHint(edRange, tr("中心点からの表示範囲|中心点からの表示範囲[有効桁数5桁]を指定/表示します"));
-  AddLabel(BasicToolBar, tr("上限："), 182, 30);
+  AddLabel(BasicToolBar, tr("上限："), 156, 30);
   cbLimit = new QComboBox(BasicToolBar);
   cbLimit->setEditable(true);
   cbLimit->setInsertPolicy(QComboBox::NoInsert);
@@ -203,7 +203,8 @@ void TDrawForm::CreateBasicToolBar() {
   for (const char* item : kLimitItems)
     cbLimit->addItem(item);
   cbLimit->setEditText("1000");
-  cbLimit->setGeometry(220, 27, 70, 22);
+  // Wide enough for the nine digits of the highest limit.
+  cbLimit->setGeometry(194, 27, 96, 22);
   SetHint(cbLimit, tr("反復数上限|反復計算回数の上限[1-100000000]を指定/表示します"));
   btDraw = new QPushButton(tr("描画"), BasicToolBar);
   btDraw->setGeometry(294, 27, 44, 23);
