@@ -22,7 +22,6 @@ namespace vortexa {
 
 namespace {
 
-constexpr int kTrackMax = 130;  // 130 × 500 = the largest limit
 constexpr int kInitialEnd = 8;
 constexpr int kSummaryValueWidth = 90;
 
@@ -51,7 +50,7 @@ QLabel* MakeBracketedValue(QWidget* parent, const QString& caption, int x, int y
 
 QSlider* MakeTrackBar(QWidget* parent, int x, int y) {
   auto* bar = new QSlider(Qt::Horizontal, parent);
-  bar->setRange(0, kTrackMax);
+  bar->setRange(0, kHistSteps);
   bar->setPageStep(20);
   bar->setTickInterval(20);
   bar->setTickPosition(QSlider::TicksBelow);
@@ -63,16 +62,26 @@ QColor WindowColor(TColor32 color) {
   return QColor::fromRgb(color & 0xFFFFFF);
 }
 
+// Digits of the table's largest count, at least five (limits up to 65000).
+int FrequencyDigits(int offset, int binWidth) {
+  return std::max(5, static_cast<int>(QString::number(offset + binWidth * kHistBins).size()));
+}
+
 }  // namespace
 
 QString FrequencyLine(int offset, int binWidth, int bin, int count) {
+  const int digits = FrequencyDigits(offset, binWidth);
   return TInfoForm::tr("%1： %2")
-      .arg(QString::asprintf("%5d-%5d", offset + binWidth * bin + 1, offset + binWidth * (bin + 1)))
+      .arg(QString::asprintf("%*d-%*d", digits, offset + binWidth * bin + 1, digits,
+                             offset + binWidth * (bin + 1)))
       .arg(count);
 }
 
-QString OutOfRangeLine(int count) {
-  return TInfoForm::tr("     範囲外： %1").arg(count);
+// The line ends under the ranges' ends: each digit beyond five widens both
+// numbers of a range.
+QString OutOfRangeLine(int offset, int binWidth, int count) {
+  const QString indent(2 * (FrequencyDigits(offset, binWidth) - 5), ' ');
+  return indent + TInfoForm::tr("     範囲外： %1").arg(count);
 }
 
 TDotShape::TDotShape(QWidget* parent) : QWidget(parent) {}
@@ -167,7 +176,7 @@ void TInfoForm::CreateHistogram() {
     const QSignalBlocker blockEnd(tbEnd);
     tbEnd->setValue(kInitialEnd);
   }
-  FEndTag = kInitialEnd * kHistStep;
+  FEndTag = kInitialEnd * FStep;
   lbEndVal->setNum(FEndTag);
   connect(tbEnd, &QSlider::valueChanged, this, [this] { tbEndChange(); });
   connect(tbStart, &QSlider::valueChanged, this, [this] { tbStartChange(); });
@@ -209,19 +218,26 @@ void TInfoForm::Bind(const TFinishedGrid* grid) {
   FGrid = grid;
 }
 
+// The 500 bins span the track bars' range exactly: every step is a multiple of 500.
 int TInfoForm::BinWidth() const {
-  return tbEnd->value() - tbStart->value();
+  return (tbEnd->value() - tbStart->value()) * FStep / kHistBins;
 }
 
 void TInfoForm::SetRange(int limit) {
   const QSignalBlocker blockEnd(tbEnd);
   const QSignalBlocker blockStart(tbStart);
   FStatLimit = limit;
-  FEndSelection = std::max(1, limit / kHistStep);
+  if (const int step = HistStep(limit); step != FStep) {
+    // A limit on another scale keeps the chosen counts in the range.
+    tbStart->setValue(FStartTag / step);
+    tbEnd->setValue((FEndTag + step - 1) / step);
+    FStep = step;
+  }
+  FEndSelection = std::max(1, limit / FStep);
   tbEnd->setValue(std::min(tbEnd->value(), FEndSelection));
   if (tbStart->value() >= tbEnd->value()) tbStart->setValue(tbEnd->value() - 1);
-  FEndTag = tbEnd->value() * kHistStep;
-  FStartTag = tbStart->value() * kHistStep;
+  FEndTag = tbEnd->value() * FStep;
+  FStartTag = tbStart->value() * FStep;
   lbEndVal->setNum(FEndTag);
   lbStartVal->setNum(FStartTag);
 }
@@ -265,7 +281,7 @@ void TInfoForm::FillFrequencyTable(const std::vector<std::int32_t>& bins) {
     lbCount->addItem(item);
     FMaxBinCount = std::max(FMaxBinCount, bins[i]);
   }
-  lbCount->addItem(OutOfRangeLine(FStats.OutsideBins));
+  lbCount->addItem(OutOfRangeLine(FStartTag, width, FStats.OutsideBins));
   lbCount->setUpdatesEnabled(true);
 }
 
@@ -312,8 +328,8 @@ void TInfoForm::tbEndChange() {
     tbEnd->setValue(wanted);  // runs this handler again with the corrected position
     return;
   }
-  if (wanted * kHistStep == FEndTag) return;
-  FEndTag = wanted * kHistStep;
+  if (wanted * FStep == FEndTag) return;
+  FEndTag = wanted * FStep;
   lbEndVal->setNum(FEndTag);
   UpdateStats(0);
 }
@@ -323,8 +339,8 @@ void TInfoForm::tbStartChange() {
     tbStart->setValue(tbEnd->value() - 1);
     return;
   }
-  if (tbStart->value() * kHistStep == FStartTag) return;
-  FStartTag = tbStart->value() * kHistStep;
+  if (tbStart->value() * FStep == FStartTag) return;
+  FStartTag = tbStart->value() * FStep;
   lbStartVal->setNum(FStartTag);
   UpdateStats(0);
 }

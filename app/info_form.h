@@ -20,15 +20,14 @@ class QSlider;
 
 namespace vortexa {
 
-// Track bar positions stand for multiples of this count.
-inline constexpr int kHistStep = 500;
 inline constexpr int kHistBins = 500;
 inline constexpr int kGraphWidth = 500;
 inline constexpr int kGraphHeight = 200;
 
-// One label line of the frequency table.
+// The label lines of the frequency table whose bins of binWidth counts start
+// after offset. The counts take five digits, more when the range needs them.
 QString FrequencyLine(int offset, int binWidth, int bin, int count);
-QString OutOfRangeLine(int count);
+QString OutOfRangeLine(int offset, int binWidth, int count);
 
 // A dot of the inspector: a rounded square with an outline and a fill.
 class TDotShape : public QWidget {
@@ -66,6 +65,8 @@ class TInfoForm : public QDialog {
   bool DotInspectorOn() const;
 
   int StatLimit() const { return FStatLimit; }
+  // The count one track bar position stands for: HistStep of the limit.
+  int TrackStep() const { return FStep; }
   const TCalcStats& Stats() const { return FStats; }
   const QImage& GraphBitmap() const { return FGraphBitmap; }
 
@@ -109,6 +110,7 @@ class TInfoForm : public QDialog {
 
   const TFinishedGrid* FGrid = nullptr;
   int FStatLimit = 0;
+  int FStep = HistStep(0);
   int FEndSelection = 1;  // largest position tbEnd may take
   int FEndTag = 0;        // counts the track bars stand for
   int FStartTag = 0;

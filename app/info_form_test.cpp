@@ -58,10 +58,14 @@ TEST(FrequencyLineTest, LinesReadAsTheTableFormatsThem) {
       {0, 8, 0, 3, "    1-    8： 3"},
       {0, 8, 499, 0, " 3993- 4000： 0"},
       {60000, 10, 499, 12345, "64991-65000： 12345"},
+      // Wider counts widen every number of the table alike.
+      {0, 2000, 0, 5, "      1-   2000： 5"},
+      {99000000, 2000, 499, 1, " 99998001-100000000： 1"},
   };
   for (const TCase& c : cases)
     EXPECT_EQ(FrequencyLine(c.offset, c.width, c.bin, c.count).toStdString(), c.line);
-  EXPECT_EQ(OutOfRangeLine(12).toStdString(), "     範囲外： 12");
+  EXPECT_EQ(OutOfRangeLine(60000, 10, 12).toStdString(), "     範囲外： 12");
+  EXPECT_EQ(OutOfRangeLine(0, 2000, 3).toStdString(), "         範囲外： 3");
 }
 
 TEST_F(InfoFormTest, ShowsTheGridStatisticsForTheChosenRange) {
@@ -72,7 +76,7 @@ TEST_F(InfoFormTest, ShowsTheGridStatisticsForTheChosenRange) {
   EXPECT_EQ(FForm.tbStart->value(), low);
   EXPECT_EQ(FForm.tbEnd->value(), high);
 
-  const int offset = FForm.tbStart->value() * kHistStep;
+  const int offset = FForm.tbStart->value() * FForm.TrackStep();
   const int width = FForm.tbEnd->value() - FForm.tbStart->value();
   std::vector<std::int32_t> bins(kHistBins, 0);
   TCalcStats stats;
@@ -90,7 +94,8 @@ TEST_F(InfoFormTest, ShowsTheGridStatisticsForTheChosenRange) {
   ASSERT_EQ(FForm.lbCount->count(), kHistBins + 1);
   for (int i = 0; i < kHistBins; ++i)
     ASSERT_EQ(FForm.lbCount->item(i)->text(), FrequencyLine(offset, width, i, bins[i])) << i;
-  EXPECT_EQ(FForm.lbCount->item(kHistBins)->text(), OutOfRangeLine(stats.OutsideBins));
+  EXPECT_EQ(FForm.lbCount->item(kHistBins)->text(),
+            OutOfRangeLine(offset, width, stats.OutsideBins));
 
   // Bars stand on the bottom row in the colour of their bin's middle count.
   for (int i = 0; i < kHistBins; ++i) {
@@ -99,7 +104,48 @@ TEST_F(InfoFormTest, ShowsTheGridStatisticsForTheChosenRange) {
     EXPECT_EQ(bottom, FDrawGrid.GetColor(offset + i * width + width / 2) & 0xFFFFFF) << i;
   }
   EXPECT_EQ(FForm.lbGraphMin->text(), QString::number(offset));
-  EXPECT_EQ(FForm.lbGraphMax->text(), QString::number(FForm.tbEnd->value() * kHistStep));
+  EXPECT_EQ(FForm.lbGraphMax->text(), QString::number(FForm.tbEnd->value() * FForm.TrackStep()));
+}
+
+// The automatic range, its labels and the table, worked out by hand: the
+// counts' first step and where the top 1 % (12 of 1200 dots) begins.
+TEST_F(InfoFormTest, AutomaticRangeAtLimitsUpToAHundredMillion) {
+  struct TCase {
+    int Limit;
+    TDot Low, High;  // 1187 dots count Low, 13 count High
+    int Start, End;  // track bar positions
+    const char *StartVal, *MidVal, *EndVal;
+    int LowBin, HighBin;
+    const char *LowLine, *HighLine, *OutOfRange;
+  };
+  const TCase cases[] = {
+      {1000, 600, 600, 1, 2, "500", "750", "1000", 99, 99, "  600-  600： 1200",
+       "  600-  600： 1200", "     範囲外： 0"},
+      {65000, 600, 64000, 1, 129, "500", "32500", "64500", 0, 496, "  501-  628： 1187",
+       "63989-64116： 13", "     範囲外： 0"},
+      {1000000, 600, 700000, 0, 71, "0", "355000", "710000", 0, 492, "     1-  1420： 1187",
+       "698641-700060： 13", "       範囲外： 0"},
+      {100000000, 70000, 99999999, 0, 100, "0", "50000000", "100000000", 0, 499,
+       "        1-   200000： 1187", " 99800001-100000000： 13", "             範囲外： 0"},
+  };
+  for (const TCase& c : cases) {
+    FGrid.SetView(0, 0, c.Limit, 1);
+    FDrawGrid.SetSize(kWidth, kHeight);
+    for (int dot = 0; dot < kWidth * kHeight; ++dot)
+      FGrid.SetDot(dot / kWidth, dot % kWidth, dot < 1187 ? c.Low : c.High);
+    FForm.UpdateStats(c.Limit);
+    EXPECT_EQ(FForm.tbStart->value(), c.Start) << c.Limit;
+    EXPECT_EQ(FForm.tbEnd->value(), c.End) << c.Limit;
+    EXPECT_EQ(FForm.lbStartVal->text(), c.StartVal) << c.Limit;
+    EXPECT_EQ(FForm.lbEndVal->text(), c.EndVal) << c.Limit;
+    EXPECT_EQ(FForm.lbGraphMin->text(), c.StartVal) << c.Limit;
+    EXPECT_EQ(FForm.lbGraphMid->text(), c.MidVal) << c.Limit;
+    EXPECT_EQ(FForm.lbGraphMax->text(), c.EndVal) << c.Limit;
+    EXPECT_EQ(FForm.lbCount->item(c.LowBin)->text(), c.LowLine) << c.Limit;
+    EXPECT_EQ(FForm.lbCount->item(c.HighBin)->text(), c.HighLine) << c.Limit;
+    EXPECT_EQ(FForm.lbCount->item(kHistBins)->text(), c.OutOfRange) << c.Limit;
+    EXPECT_EQ(FForm.lbMaxVal->text(), QString::number(c.High)) << c.Limit;
+  }
 }
 
 // Dots of the bar's colour standing on the bottom row of graph column x.
@@ -172,6 +218,31 @@ TEST_F(InfoFormTest, TrackBarsKeepTheStartBelowTheEnd) {
   FForm.UpdateStats(65000);
   FForm.tbEnd->setValue(130);
   EXPECT_EQ(FForm.tbEnd->value(), 130);
+  // At 1000000 a position stands for 10000: 100 of them reach the limit.
+  FForm.UpdateStats(1000000);
+  FForm.tbEnd->setValue(130);
+  EXPECT_EQ(FForm.tbEnd->value(), 100);
+  EXPECT_EQ(FForm.lbEndVal->text(), "1000000");
+}
+
+// A limit on another scale keeps the counts chosen by hand, as far as its
+// steps and its end allow.
+TEST_F(InfoFormTest, ManualRangeKeepsItsCountsAcrossScales) {
+  FillSpread();
+  FForm.cbAuto->setChecked(false);
+  FForm.UpdateStats(1000000);
+  FForm.tbEnd->setValue(10);
+  FForm.tbStart->setValue(5);
+  const struct {
+    int Limit;
+    const char *StartVal, *EndVal;
+  } steps[] = {
+      {2000000, "40000", "100000"}, {60000, "40000", "60000"}, {1000000, "40000", "60000"}};
+  for (const auto& step : steps) {
+    FForm.UpdateStats(step.Limit);
+    EXPECT_EQ(FForm.lbStartVal->text(), step.StartVal) << step.Limit;
+    EXPECT_EQ(FForm.lbEndVal->text(), step.EndVal) << step.Limit;
+  }
 }
 
 TEST_F(InfoFormTest, DotInspectorOutlinesPredictedLimitReachedAndOutsideDots) {

@@ -1,4 +1,6 @@
 // Read-only analyses of the dot grid for the statistics window and the relief.
+#include "grid_statistics.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -6,13 +8,6 @@
 #include "calc_grid.h"
 
 namespace vortexa {
-
-namespace {
-
-constexpr int kSuggestBinWidth = 500;
-constexpr int kSuggestLastBin = 130;
-
-}  // namespace
 
 int TCalcGrid::GetStatistics(int offset, int binWidth, int limit, std::span<std::int32_t> hist,
                              TCalcStats& stats) const {
@@ -62,16 +57,18 @@ int TCalcGrid::GetStatistics(int offset, int binWidth, int limit, std::span<std:
   return mean;
 }
 
-// Low is the first 500-iteration bin in use; High marks where the top 1 % of
-// the counted dots begins, so a few stragglers do not stretch the histogram.
+// In steps of HistStep(limit) iterations (500 up to limit 65000): Low is the
+// first step in use; High marks where the top 1 % of the counted dots begins,
+// so a few stragglers do not stretch the histogram.
 void TCalcGrid::SuggestHistRange(int limit, int& low, int& high) const {
-  std::array<std::int64_t, kSuggestLastBin + 1> bins{};
+  const auto step = static_cast<TDot>(HistStep(limit));
+  std::array<std::int64_t, kHistSteps + 1> bins{};
   std::int64_t count = 0;
   FState.Grid.Visit([&](auto dots) {
     for (const auto& dot : dots) {
       const TDot value = LoadDot(dot);
-      const TDot bin = value / kSuggestBinWidth;
-      if (value >= static_cast<TDot>(limit) || bin > kSuggestLastBin) continue;
+      const TDot bin = value / step;
+      if (value >= static_cast<TDot>(limit) || bin > kHistSteps) continue;
       ++count;
       ++bins[bin];
     }
@@ -80,7 +77,7 @@ void TCalcGrid::SuggestHistRange(int limit, int& low, int& high) const {
   low = used == bins.end() ? 0 : static_cast<int>(used - bins.begin());
   high = low + 1;
   std::int64_t sum = 0;
-  for (int i = kSuggestLastBin; i >= high; --i) {
+  for (int i = kHistSteps; i >= high; --i) {
     sum += bins[i];
     if (sum > count / 100) {
       high = i + 1;

@@ -1,3 +1,5 @@
+#include "grid_statistics.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -108,18 +110,34 @@ TEST(GridStatistics, SuggestedHistogramRange) {
       {"more than 1 % sets the top", {{600, 98}, {5000, 2}}, 6000, 1, 11},
       {"values at the limit are left out", {{600, 98}, {5000, 2}}, 5000, 1, 2},
       {"highest possible bin", {{600, 50}, {64999, 50}}, 65000, 1, 130},
+      // Above limit 65000 the bins widen with the limit's step.
+      {"step 1000 at limit 100000", {{600, 98}, {99999, 2}}, 100000, 0, 100},
+      {"counts past 65000 at limit 1000000", {{70000, 98}, {900000, 2}}, 1000000, 7, 91},
+      {"top 1 % at limit 100000000", {{5000000, 99}, {99999999, 1}}, 100000000, 5, 6},
+      {"top bin at limit 100000000", {{5000000, 98}, {99999999, 2}}, 100000000, 5, 100},
   };
   for (const TCase& c : cases) {
     std::vector<TDot> values;
     for (const auto& [value, count] : c.Runs)
       values.insert(values.end(), count, value);
     TCalcGrid grid;
-    Load(grid, values);
+    Load(grid, values, c.Limit);
     int low = -1, high = -1;
     grid.SuggestHistRange(c.Limit, low, high);
     EXPECT_EQ(low, c.Low) << c.Name;
     EXPECT_EQ(high, c.High) << c.Name;
   }
+}
+
+TEST(GridStatistics, HistogramStepFollowsTheLimit) {
+  const std::pair<int, int> cases[] = {
+      // limit, step
+      {1, 500},           {65000, 500},       {65001, 1000},        {130000, 1000},
+      {130001, 2000},     {260001, 5000},     {650001, 10000},      {1000000, 10000},
+      {10000000, 100000}, {65000000, 500000}, {100000000, 1000000},
+  };
+  for (const auto& [limit, step] : cases)
+    EXPECT_EQ(HistStep(limit), step) << limit;
 }
 
 TEST(GridStatistics, MinDotIsCachedUntilClear) {

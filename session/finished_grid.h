@@ -7,6 +7,7 @@
 #include <span>
 
 #include "engine/calc_grid.h"
+#include "engine/grid_statistics.h"
 #include "render/draw_grid.h"
 
 namespace vortexa {
