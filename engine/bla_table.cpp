@@ -59,20 +59,26 @@ TBlaTable::TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsi
   }
   Last = last;
   Starts.resize(orbit.Re.size());
-  Entries.reserve(levels[0].size());
+  Radius2.reserve(levels[0].size() + 1);
+  Steps.reserve(levels[0].size() + 1);
+  Radius2.push_back(0);
+  Steps.push_back({0, 0, 0, 0});
   for (std::size_t m = 0; m < Starts.size(); ++m) {
     TBlaStart& start = Starts[m];
     start.Re = orbit.Re[m];
     start.Im = orbit.Im[m];
-    start.First = static_cast<std::int32_t>(Entries.size());
+    start.First = static_cast<double>(Steps.size());
+    int count = 0;
     for (std::size_t l = 1; m >= 1 && l < levels.size(); ++l) {
       const std::size_t span = std::size_t{1} << l;
       if ((m - 1) % span != 0 || (m - 1) / span >= levels[l].size()) break;
       const TStep& s = levels[l][(m - 1) / span];
-      if (l == kBlaOpeningLevel) start.Opening = s.R * s.R;
-      Entries.push_back({s.R * s.R, s.ARe, s.AIm, s.BRe, s.BIm});
-      ++start.Levels;
+      Radius2.push_back(s.R * s.R);
+      Steps.push_back({s.ARe, s.AIm, s.BRe, s.BIm});
+      ++count;
     }
+    start.Levels = count;
+    MaxLevels = std::max(MaxLevels, count);
   }
 }
 

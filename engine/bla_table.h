@@ -17,45 +17,43 @@ namespace vortexa {
 inline constexpr const char* kBlaVariable = "VORTEXA_BLA";
 
 // Whether VORTEXA_BLA turns the approximation on: "1" does; unset, empty or
-// "0" leave it off (on the lanes it does not pay yet: see docs/engine.md).
+// "0" leave it off.
 // Throws std::invalid_argument naming the variable for anything else.
 bool BlaFromEnvironment();
 
-// One merged step: d' = A d + B dc while |d|^2 < Radius2; together, so that a
-// dot's look at a step loads one cache line.
-struct TBlaEntry {
-  double Radius2;
+// One merged step: d' = A d + B dc (while |d|^2 is below its radius).
+struct TBlaStep {
   double ARe, AIm, BRe, BIm;
 };
 
-// A run of merged steps opens only with a step of at least 2^this iterates:
-// shorter runs save less than handing a vector lane over to them costs (the
-// lanes do a few single steps to reach such a start instead).
-inline constexpr int kBlaOpeningLevel = 4;
-
-// What a dot at orbit index m looks at, together: Z(m), the radius squared
-// of m's step of 2^kBlaOpeningLevel (0 when it has none), and where its
-// steps lie.
+// What a dot at orbit index m looks at: Z(m) and where its steps lie (whole
+// numbers, so that a vector unit gathers them with Z(m) from one cache line).
+// The step of 2^l iterates from m is Steps[First + l - 1], valid while
+// |d|^2 < Radius2[First + l - 1], for l = 1 .. Levels; the radii never grow
+// with l, so the valid steps are the first ones.
 struct TBlaStart {
   double Re = 0, Im = 0;
-  double Opening = 0;
-  std::int32_t First = 0, Levels = 0;
+  double First = 1, Levels = 0;
 };
-// Doubles per start: a vector unit gathers Opening at Opening + m * this.
+// Doubles per start: a vector unit gathers a field at its own + m * this.
 inline constexpr int kBlaStartDoubles = sizeof(TBlaStart) / sizeof(double);
 static_assert(sizeof(TBlaStart) == 4 * sizeof(double));
+// Doubles per step, likewise.
+inline constexpr int kBlaStepDoubles = sizeof(TBlaStep) / sizeof(double);
 
 // The arrays of a table, for the cores.
 struct TBlaArrays {
   int Last;
+  int MaxLevels;  // the most levels of any start
   const TBlaStart* Starts;
-  const TBlaEntry* Entries;
+  const double* Radius2;
+  const TBlaStep* Steps;
 };
 
 // The relative size of the dropped square to the linear term that a single
 // step allows: at the double's rounding, so that the approximation loses no
 // more than the arithmetic it replaces.
-inline constexpr double kBlaEpsilon = 0x1p-53;
+inline constexpr double kBlaEpsilon = 0x1p-50;
 
 // Merged steps along one reference orbit for one picture. Steps start at
 // m >= 1 (from Z0 = 0 the square is the whole step) and end at the orbit's
@@ -68,12 +66,21 @@ class TBlaTable {
   // maxOffset: the largest |dc| of the picture's dots.
   TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsilon = kBlaEpsilon);
 
-  TBlaArrays Arrays() const { return {Last, Starts.data(), Entries.data()}; }
+  TBlaArrays Arrays() const {
+    return {Last, MaxLevels, Starts.data(), Radius2.data(), Steps.data()};
+  }
 
   int Last = 0;
+  int MaxLevels = 0;
+  // Iterates per step on a sample of the picture's dots, once measured
+  // (MergedIteratesPerStep).
+  double IteratesPerStep = 0;
   // One for every index of the orbit, spare included.
   std::vector<TBlaStart> Starts;
-  std::vector<TBlaEntry> Entries;
+  // Index 0 is a spare that a start without steps points just past, so that
+  // a vector unit may look at First - 1 whatever the start.
+  std::vector<double> Radius2;
+  std::vector<TBlaStep> Steps;
 };
 
 }  // namespace vortexa

@@ -14,11 +14,15 @@ namespace {
 
 using TComplex = std::complex<double>;
 
-TComplex A(const TBlaEntry& e) {
+TComplex A(const TBlaStep& e) {
   return {e.ARe, e.AIm};
 }
-TComplex B(const TBlaEntry& e) {
+TComplex B(const TBlaStep& e) {
   return {e.BRe, e.BIm};
+}
+
+int First(const TBlaStart& start) {
+  return static_cast<int>(start.First);
 }
 
 // c = i/2: Z1 = i/2, Z2 = -1/4 + i/2, Z3 = -3/16 + i/4, Z4 = -7/256 + 13i/32.
@@ -28,8 +32,8 @@ TEST(BlaTable, MergedStepsComposeTheSingleSteps) {
   const TBlaTable table(orbit, 0);
   // By hand: over Z1, Z2 the step is d -> 2Z2 (2Z1 d + dc) + dc.
   const TBlaStart& one = table.Starts[1];
-  EXPECT_EQ(A(table.Entries[one.First]), TComplex(-1, -0.5));
-  EXPECT_EQ(B(table.Entries[one.First]), TComplex(0.5, 1));
+  EXPECT_EQ(A(table.Steps[First(one)]), TComplex(-1, -0.5));
+  EXPECT_EQ(B(table.Steps[First(one)]), TComplex(0.5, 1));
   // Every entry against the single linear steps it stands for, applied one
   // by one; starts m = 1 + j 2^l for steps of 2^l, none past the last iterate.
   int entries = 0;
@@ -46,7 +50,7 @@ TEST(BlaTable, MergedStepsComposeTheSingleSteps) {
         a = twoZ * a;
         b = twoZ * b + 1.0;
       }
-      const TBlaEntry& e = table.Entries[start.First + l - 1];
+      const TBlaStep& e = table.Steps[First(start) + l - 1];
       EXPECT_LT(std::abs(A(e) - a), 1e-14 * std::abs(a)) << "m " << m << " level " << l;
       EXPECT_LT(std::abs(B(e) - b), 1e-14 * std::abs(b)) << "m " << m << " level " << l;
       ++entries;
@@ -64,8 +68,7 @@ TEST(BlaTable, RadiiShrinkWithTheLargestOffset) {
   const struct { double MaxOffset, Radius; } cases[] = {{0, 1}, {0.5, r2 - 0.5}, {r2, 0}, {2, 0}};
   for (const auto& c : cases) {
     const TBlaTable table(orbit, c.MaxOffset, 1.0);
-    EXPECT_NEAR(table.Entries[table.Starts[1].First].Radius2, c.Radius * c.Radius, 1e-15)
-        << c.MaxOffset;
+    EXPECT_NEAR(table.Radius2[First(table.Starts[1])], c.Radius * c.Radius, 1e-15) << c.MaxOffset;
   }
 }
 
@@ -82,12 +85,14 @@ TEST(BlaTable, StepsInsideTheirRadiusFollowTheFullIteration) {
   for (int m = 1; m < orbit.Last; ++m) {
     const TBlaStart& start = table.Starts[m];
     if (start.Levels == 0) continue;
-    const TBlaEntry& e = table.Entries[start.First + start.Levels - 1];
-    if (e.Radius2 == 0) continue;
-    const std::complex<long double> d0 = std::polar<long double>(std::sqrt(e.Radius2) * 0.99L, m);
+    const int top = First(start) + static_cast<int>(start.Levels) - 1;
+    const TBlaStep& e = table.Steps[top];
+    if (table.Radius2[top] == 0) continue;
+    const std::complex<long double> d0 =
+        std::polar<long double>(std::sqrt(table.Radius2[top]) * 0.99L, m);
     const std::complex<long double> dc = std::polar<long double>(maxOffset, 2 * m);
     std::complex<long double> d = d0;
-    for (int k = m; k < m + (1 << start.Levels); ++k)
+    for (int k = m; k < m + (1 << static_cast<int>(start.Levels)); ++k)
       d = (2.0L * std::complex<long double>(orbit.Re[k], orbit.Im[k]) + d) * d + dc;
     const TComplex merged = A(e) * TComplex(d0) + B(e) * TComplex(dc);
     EXPECT_LT(std::abs(std::complex<long double>(merged) - d), 1e-13L * std::abs(d))
@@ -95,6 +100,20 @@ TEST(BlaTable, StepsInsideTheirRadiusFollowTheFullIteration) {
     ++checked;
   }
   EXPECT_GT(checked, 100);
+}
+
+// The vector units search a start's steps by their radii, which never grow
+// with the step's length: the valid steps are always the first ones.
+TEST(BlaTable, RadiiNeverGrowWithTheStepsLength) {
+  const TDeepReal cx = *TDeepReal::FromDecimal("-0.743643887037158704752191506114774");
+  const TDeepReal cy = *TDeepReal::FromDecimal("0.131825904205311970493132056385139");
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, 5000, 256);
+  const TBlaTable table(orbit, 1e-20);
+  int pairs = 0;
+  for (const TBlaStart& start : table.Starts)
+    for (int l = First(start) + 1; l < First(start) + static_cast<int>(start.Levels); ++l, ++pairs)
+      ASSERT_LE(table.Radius2[l], table.Radius2[l - 1]) << "entry " << l;
+  EXPECT_GT(pairs, 1000);
 }
 
 TEST(BlaTable, EnvironmentTurnsItOnWithOneAndRefusesOtherValues) {
