@@ -26,25 +26,25 @@ struct TBlaStep {
   double ARe, AIm, BRe, BIm;
 };
 
-// What a dot at orbit index m looks at: Z(m) and where its steps lie (whole
-// numbers, so that a vector unit gathers them with Z(m) from one cache line).
-// The step of 2^l iterates from m is Steps[First + l - 1], valid while
-// |d|^2 < Radius2[First + l - 1], for l = 1 .. Levels; the radii never grow
-// with l, so the valid steps are the first ones.
+// What a dot at orbit index m looks at first.
 struct TBlaStart {
-  double Re = 0, Im = 0;
-  double First = 1, Levels = 0;
+  double Re = 0, Im = 0;  // Z(m)
 };
 // Doubles per start: a vector unit gathers a field at its own + m * this.
 inline constexpr int kBlaStartDoubles = sizeof(TBlaStart) / sizeof(double);
-static_assert(sizeof(TBlaStart) == 4 * sizeof(double));
 // Doubles per step, likewise.
 inline constexpr int kBlaStepDoubles = sizeof(TBlaStep) / sizeof(double);
 
-// The arrays of a table, for the cores.
+// The arrays of a table, for the cores. Steps lie by length: those of 2^l
+// iterates (l >= 1) from m = 1 + j 2^l at Span - 2 Span 2^-l + (m - 1) 2^-l,
+// Span the smallest power of two above Last, so that a vector unit finds
+// them from m and l alone; a step's radius is Radius2 (|d|^2 below it), 0
+// where it would end past Last. For every start the radii never grow with
+// the step's length, so the valid steps are the shortest ones.
 struct TBlaArrays {
   int Last;
-  int MaxLevels;  // the most levels of any start
+  int MaxLevels;  // the longest steps are of 2^MaxLevels iterates
+  double Span;
   const TBlaStart* Starts;
   const double* Radius2;
   const TBlaStep* Steps;
@@ -57,9 +57,8 @@ inline constexpr double kBlaEpsilon = 0x1p-50;
 
 // Merged steps along one reference orbit for one picture. Steps start at
 // m >= 1 (from Z0 = 0 the square is the whole step) and end at the orbit's
-// last iterate at the latest, where the dot goes on from Z0. The entries of
-// a start m carry it over 2, 4, ... 2^Levels iterates, lying together from
-// First.
+// last iterate at the latest, where the dot goes on from Z0. A start m
+// has steps of 2, 4, ... 2^l iterates as long as 2^l divides m - 1.
 class TBlaTable {
  public:
   TBlaTable() = default;
@@ -67,18 +66,24 @@ class TBlaTable {
   TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsilon = kBlaEpsilon);
 
   TBlaArrays Arrays() const {
-    return {Last, MaxLevels, Starts.data(), Radius2.data(), Steps.data()};
+    return {Last,          MaxLevels,      static_cast<double>(Span),
+            Starts.data(), Radius2.data(), Steps.data()};
+  }
+  // Where the step of 2^level iterates from m lies, or -1 if m has none.
+  int Index(int m, int level) const {
+    if (m < 1 || level < 1 || level > MaxLevels || ((m - 1) & ((1 << level) - 1)) != 0) return -1;
+    return Span - (Span >> (level - 1)) + ((m - 1) >> level);
   }
 
   int Last = 0;
   int MaxLevels = 0;
+  int Span = 1;
   // Iterates per step on a sample of the picture's dots, once measured
   // (MergedIteratesPerStep).
   double IteratesPerStep = 0;
   // One for every index of the orbit, spare included.
   std::vector<TBlaStart> Starts;
-  // Index 0 is a spare that a start without steps points just past, so that
-  // a vector unit may look at First - 1 whatever the start.
+  // Span of each, by length (see TBlaArrays).
   std::vector<double> Radius2;
   std::vector<TBlaStep> Steps;
 };

@@ -128,14 +128,15 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
       m = 0;
     } else if (bla) {
       // The longest valid step that ends by the limit, if any.
-      const TBlaStart& start = bla->Starts[m];
-      const int first = static_cast<int>(start.First);
-      const int levels = static_cast<int>(start.Levels);
-      int level = 0;
-      while (level < levels && (2 << level) <= limit - n && dd < bla->Radius2[first + level])
-        ++level;
+      int level = 0, index = -1;
+      for (int l = 1; l <= bla->MaxLevels && (1 << l) <= limit - n; ++l) {
+        const int at = bla->Index(m, l);
+        if (at < 0 || !(dd < bla->Radius2[at])) break;
+        level = l;
+        index = at;
+      }
       if (level > 0) {
-        const TBlaStep& s = bla->Steps[first + level - 1];
+        const TBlaStep& s = bla->Steps[index];
         const double nr = (s.ARe * dr - s.AIm * di) + (s.BRe * dcRe - s.BIm * dcIm);
         di = (s.ARe * di + s.AIm * dr) + (s.BRe * dcIm + s.BIm * dcRe);
         dr = nr;

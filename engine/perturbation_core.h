@@ -187,13 +187,9 @@ class TDeepCore {
     V dr[NV], di[NV], zre[NV], zim[NV], m[NV], n[NV];
     M occupied[NV];
     Load<NV>(dr, di, zre, zim, m, occupied);
-    for (int v = 0; v < NV; ++v)
-      n[v] = T::Load(n_ + v * kWidth);
     const TBlaArrays& t = *bla_;
     const double* startRe = &t.Starts[0].Re;
     const double* startIm = &t.Starts[0].Im;
-    const double* startFirst = &t.Starts[0].First;
-    const double* startLevels = &t.Starts[0].Levels;
     const double* stepARe = &t.Steps[0].ARe;
     const double* stepAIm = &t.Steps[0].AIm;
     const double* stepBRe = &t.Steps[0].BRe;
@@ -203,8 +199,11 @@ class TDeepCore {
     const V limit = T::Set1(static_cast<double>(job_.Limit));
     const V zero = T::Set1(0.0);
     const V one = T::Set1(1.0);
+    const V maxLevels = T::Set1(t.MaxLevels);
     const V startDoubles = T::Set1(kBlaStartDoubles);
     const V stepDoubles = T::Set1(kBlaStepDoubles);
+    for (int v = 0; v < NV; ++v)
+      n[v] = T::Load(n_ + v * kWidth);
     for (int round = 0;; ++round) {
       V zr[NV], zi[NV], zz[NV];
       M escaped[NV];
@@ -223,44 +222,56 @@ class TDeepCore {
         break;
       }
       if (anyAtLimit != 0 || round == kDeepBlockSteps) break;
+      // In stages, each for all vectors: the gathers of one stage do not
+      // wait for each other, only for the stage before.
+      TSearch search[NV];
+      M rebase[NV];
       for (int v = 0; v < NV; ++v) {
+        TSearch& s = search[v];
+        s.Dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
+        rebase[v] = T::Or(T::Less(zz[v], s.Dd), T::GreaterEqual(m[v], last));
+        // No merged step after a rebase: from Z(0) the square is the step.
+        s.Levels = T::Blend(rebase[v], zero, maxLevels);
+        s.Room = T::Sub(limit, n[v]);
+        s.Before = T::Sub(m[v], one);
+        s.Level = zero;
+        s.Span = one;
+        s.Inverse = one;
+        s.Index = zero;
+      }
+      // The longest valid step is found in two rounds of independent looks:
+      // at every kBlaStride-th length, then at those after the longest valid
+      // of these.
+      for (int v = 0; v < NV; ++v)
+        for (int l = kBlaStride; l <= t.MaxLevels; l += kBlaStride)
+          Probe(t, T::Set1(l), T::Set1(1 << l), T::Set1(1.0 / (1 << l)), search[v]);
+      for (int v = 0; v < NV; ++v) {
+        const V base = search[v].Level, baseSpan = search[v].Span, baseInverse = search[v].Inverse;
+        for (int l = 1; l < kBlaStride; ++l)
+          Probe(t, T::Add(base, T::Set1(l)), T::Mul(baseSpan, T::Set1(1 << l)),
+                T::Mul(baseInverse, T::Set1(1.0 / (1 << l))), search[v]);
+      }
+      for (int v = 0; v < NV; ++v) {
+        const TSearch& s = search[v];
         const V dcr = T::Load(dcr_ + v * kWidth);
         const V dci = T::Load(dci_ + v * kWidth);
-        const V dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
-        const M rebase = T::Or(T::Less(zz[v], dd), T::GreaterEqual(m[v], last));
-        const V at = T::Mul(m[v], startDoubles);
-        const V first = T::Gather(startFirst, at);
-        // No merged step after a rebase: from Z(0) the square is the step.
-        const V levels = T::Blend(rebase, zero, T::Gather(startLevels, at));
-        const V room = T::Sub(limit, n[v]);
-        // level: how many of the first steps are valid (a prefix); span =
-        // 2^level. Two rounds of independent looks: every kBlaStride-th
-        // step, then the ones after the last valid of those.
-        V level = zero, span = one;
-        for (int probe = kBlaStride; probe <= t.MaxLevels; probe += kBlaStride)
-          Probe(t.Radius2, first, levels, room, dd, T::Set1(probe), T::Set1(1 << probe), level,
-                span);
-        const V base = level, baseSpan = span;
-        for (int step = 1; step < kBlaStride; ++step)
-          Probe(t.Radius2, first, levels, room, dd, T::Add(base, T::Set1(step)),
-                T::Mul(baseSpan, T::Set1(1 << step)), level, span);
-        const M merged = T::GreaterEqual(level, one);
-        const V at2 = T::Mul(T::Add(first, T::Sub(level, one)), stepDoubles);
+        const M merged = T::GreaterEqual(s.Level, one);
+        const V at = T::Mul(s.Index, stepDoubles);
         // After a rebase Z(0) = 0, so w = (0 + 0) + z = z.
-        const V r = T::Blend(rebase, zr[v], dr[v]);
-        const V i = T::Blend(rebase, zi[v], di[v]);
-        const V wr = T::Blend(rebase, zr[v], T::Add(T::Add(zre[v], zre[v]), dr[v]));
-        const V wi = T::Blend(rebase, zi[v], T::Add(T::Add(zim[v], zim[v]), di[v]));
-        const V ar = T::Blend(merged, T::Gather(stepARe, at2), wr);
-        const V ai = T::Blend(merged, T::Gather(stepAIm, at2), wi);
-        const V br = T::Blend(merged, T::Gather(stepBRe, at2), one);
-        const V bi = T::Blend(merged, T::Gather(stepBIm, at2), zero);
+        const V r = T::Blend(rebase[v], zr[v], dr[v]);
+        const V i = T::Blend(rebase[v], zi[v], di[v]);
+        const V wr = T::Blend(rebase[v], zr[v], T::Add(T::Add(zre[v], zre[v]), dr[v]));
+        const V wi = T::Blend(rebase[v], zi[v], T::Add(T::Add(zim[v], zim[v]), di[v]));
+        const V ar = T::Blend(merged, T::Gather(stepARe, at), wr);
+        const V ai = T::Blend(merged, T::Gather(stepAIm, at), wi);
+        const V br = T::Blend(merged, T::Gather(stepBRe, at), one);
+        const V bi = T::Blend(merged, T::Gather(stepBIm, at), zero);
         dr[v] =
             T::Add(T::Sub(T::Mul(ar, r), T::Mul(ai, i)), T::Sub(T::Mul(br, dcr), T::Mul(bi, dci)));
         di[v] =
             T::Add(T::Add(T::Mul(ar, i), T::Mul(ai, r)), T::Add(T::Mul(br, dci), T::Mul(bi, dcr)));
-        m[v] = T::Add(T::Blend(rebase, zero, m[v]), span);
-        n[v] = T::Add(n[v], span);
+        m[v] = T::Add(T::Blend(rebase[v], zero, m[v]), s.Span);
+        n[v] = T::Add(n[v], s.Span);
         const V atNext = T::Mul(m[v], startDoubles);
         zre[v] = T::Gather(startRe, atNext);
         zim[v] = T::Gather(startIm, atNext);
@@ -276,21 +287,35 @@ class TDeepCore {
     Save<NV>(dr, di, zre, zim, m);
   }
 
-  // Levels looked at together in a search.
+  // Lengths looked at together in a search.
   static constexpr int kBlaStride = 4;
 
-  // Takes the step of `probe` levels (2^probe = probeSpan iterates) as the
-  // longest valid one if it is valid: within the start's levels, ending by
-  // the limit, and dd inside its radius.
-  static void Probe(const double* radius2, V first, V levels, V room, V dd, V probe, V probeSpan,
-                    V& level, V& span) {
-    const V one = T::Set1(1.0);
-    const M within = T::GreaterEqual(levels, probe);
-    const V index = T::Add(first, T::Sub(T::Blend(within, probe, levels), one));
-    const M valid = T::And(T::And(within, T::GreaterEqual(room, probeSpan)),
-                           T::Less(dd, T::Gather(radius2, index)));
-    level = T::Blend(valid, probe, level);
-    span = T::Blend(valid, probeSpan, span);
+  // One lane's search for its longest valid step: what it is looked for
+  // with, and the longest valid step found so far (Level 0: none) with its
+  // length 2^Level, 2^-Level and where it lies.
+  struct TSearch {
+    V Dd, Levels, Room, Before;  // |d|^2, 0 after a rebase, limit - n, m - 1
+    V Level, Span, Inverse, Index;
+  };
+
+  // Takes the step of 2^level iterates (span, and inverse its reciprocal) as
+  // the longest valid one if it is valid: m has one (2^level divides m - 1),
+  // no rebase, it ends by the limit and |d|^2 is inside its radius.
+  static void Probe(const TBlaArrays& t, V level, V span, V inverse, TSearch& s) {
+    // (x + 1.5 2^52) - 1.5 2^52 rounds x to a whole number, negative or not.
+    constexpr double kRound = 0x1.8p52;
+    const V x = T::Mul(s.Before, inverse);
+    const V whole = T::Sub(T::Add(x, T::Set1(kRound)), T::Set1(kRound));
+    const M divides = T::And(T::GreaterEqual(x, whole), T::GreaterEqual(whole, x));
+    // Span - 2 Span 2^-level + (m - 1) 2^-level, truncated where m has none.
+    const V index = T::Add(T::Set1(t.Span), T::Mul(T::Sub(s.Before, T::Set1(2 * t.Span)), inverse));
+    const M valid = T::And(
+        T::And(T::And(divides, T::GreaterEqual(s.Levels, level)), T::GreaterEqual(s.Room, span)),
+        T::Less(s.Dd, T::Gather(t.Radius2, index)));
+    s.Level = T::Blend(valid, level, s.Level);
+    s.Span = T::Blend(valid, span, s.Span);
+    s.Inverse = T::Blend(valid, inverse, s.Inverse);
+    s.Index = T::Blend(valid, index, s.Index);
   }
 
   template <int NV>

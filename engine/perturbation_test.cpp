@@ -118,10 +118,20 @@ TEST(IteratePerturbed, CountsAsTheExtendedFamilyOnShallowViews) {
 // writes it to the row and the mirror row, and leaves other columns alone;
 // with merged steps as without (at 1e-40 most iterates are merged).
 TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
-  const TDeepReal cx = Deep(kSpiralX), cy = Deep(kSpiralY);
-  const int limit = 6000;
-  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, limit, 256);
-  for (double step : {2e-20, 2e-40}) {
+  const std::string axis = "0";
+  const struct {
+    const std::string& X;
+    const std::string& Y;
+    int Limit;
+    double Step;
+  } cases[] = {{kSpiralX, kSpiralY, 6000, 2e-20},
+               {kSpiralX, kSpiralY, 6000, 2e-40},
+               // Beside the minibrot near -2, where dots start with merged steps.
+               {kNearTwoX, axis, 20000, 3e-47}};
+  for (const auto& c : cases) {
+    const int limit = c.Limit;
+    const double step = c.Step;
+    const TReferenceOrbit orbit = *ComputeReferenceOrbit(Deep(c.X), Deep(c.Y), limit, 400);
     std::mt19937 random(15);
     std::uniform_int_distribution<int> offset(-400, 400);
     constexpr int kDots = 77;  // no multiple of any width: the tail is partial
