@@ -10,8 +10,8 @@ namespace vortexa {
 
 bool BlaFromEnvironment() {
   const char* text = std::getenv(kBlaVariable);
-  if (text == nullptr || *text == '\0' || std::string(text) == "0") return false;
-  if (std::string(text) == "1") return true;
+  if (text == nullptr || *text == '\0' || std::string(text) == "1") return true;
+  if (std::string(text) == "0") return false;
   throw std::invalid_argument(std::string(kBlaVariable) + " must be 0 or 1, not \"" + text + "\"");
 }
 

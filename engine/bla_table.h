@@ -13,11 +13,11 @@
 
 namespace vortexa {
 
-// The environment variable that turns the approximation on, for comparisons.
+// The environment variable that turns the approximation off, for comparisons.
 inline constexpr const char* kBlaVariable = "VORTEXA_BLA";
 
-// Whether VORTEXA_BLA turns the approximation on: "1" does; unset, empty or
-// "0" leave it off.
+// Whether VORTEXA_BLA leaves the approximation on: unset, empty or "1" do,
+// "0" turns it off.
 // Throws std::invalid_argument naming the variable for anything else.
 bool BlaFromEnvironment();
 

@@ -126,11 +126,11 @@ TEST(BlaTable, RadiiNeverGrowWithTheStepsLength) {
   EXPECT_GT(pairs, 1000);
 }
 
-TEST(BlaTable, EnvironmentTurnsItOnWithOneAndRefusesOtherValues) {
+TEST(BlaTable, EnvironmentTurnsItOffWithZeroAndRefusesOtherValues) {
   const struct {
     const char* Value;
     bool On;
-  } accepted[] = {{"", false}, {"0", false}, {"1", true}};
+  } accepted[] = {{"", true}, {"0", false}, {"1", true}};
   for (const auto& c : accepted) {
     setenv(kBlaVariable, c.Value, 1);
     EXPECT_EQ(BlaFromEnvironment(), c.On) << c.Value;
@@ -140,7 +140,7 @@ TEST(BlaTable, EnvironmentTurnsItOnWithOneAndRefusesOtherValues) {
     EXPECT_THROW(BlaFromEnvironment(), std::invalid_argument) << bad;
   }
   unsetenv(kBlaVariable);
-  EXPECT_FALSE(BlaFromEnvironment());
+  EXPECT_TRUE(BlaFromEnvironment());
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, in
 // merged steps costs the vector units as much as some kMergedStepsPayFrom
 // rounds of single ones, so merged steps pay from that many.
 double MergedIteratesPerStep(const TCalcState& state);
-inline constexpr double kMergedStepsPayFrom = 14;
+inline constexpr double kMergedStepsPayFrom = 12;
 
 // Below this dot size the offsets of a view's dots are no longer normal
 // doubles and lose their bits; such views carry the difference of each dot in
