@@ -18,8 +18,9 @@
 //
 // With a table of merged steps every lane takes, each round, the longest
 // valid one that ends by the limit, or else a single step, as the one-dot
-// routine does: a search of the table's radii by halves (they never grow with
-// the step's length), then one linear step d = A d + B dc for every lane,
+// routine does: a search of the table's radii in two rounds of gathers (they
+// never grow with the step's length, so the valid steps are the shortest),
+// then one linear step d = A d + B dc for every lane,
 // with A = w and B = 1 for a single step (1 * dcr - 0 * dci is dcr), so that
 // no lane waits for another's kind of step. Each lane then keeps its own
 // count.
