@@ -252,6 +252,15 @@ class TDeepCore {
           Probe(t, T::Add(base, T::Set1(l)), T::Mul(baseSpan, T::Set1(1 << l)),
                 T::Mul(baseInverse, T::Set1(1.0 / (1 << l))), search[v]);
       }
+      // Z at the next test, with the steps' coefficients.
+      V zreNext[NV], zimNext[NV];
+      for (int v = 0; v < NV; ++v) {
+        m[v] = T::Add(T::Blend(rebase[v], zero, m[v]), search[v].Span);
+        n[v] = T::Add(n[v], search[v].Span);
+        const V atNext = T::Mul(m[v], startDoubles);
+        zreNext[v] = T::Gather(startRe, atNext);
+        zimNext[v] = T::Gather(startIm, atNext);
+      }
       for (int v = 0; v < NV; ++v) {
         const TSearch& s = search[v];
         const V dcr = T::Load(dcr_ + v * kWidth);
@@ -271,11 +280,8 @@ class TDeepCore {
             T::Add(T::Sub(T::Mul(ar, r), T::Mul(ai, i)), T::Sub(T::Mul(br, dcr), T::Mul(bi, dci)));
         di[v] =
             T::Add(T::Add(T::Mul(ar, i), T::Mul(ai, r)), T::Add(T::Mul(br, dci), T::Mul(bi, dcr)));
-        m[v] = T::Add(T::Blend(rebase[v], zero, m[v]), s.Span);
-        n[v] = T::Add(n[v], s.Span);
-        const V atNext = T::Mul(m[v], startDoubles);
-        zre[v] = T::Gather(startRe, atNext);
-        zim[v] = T::Gather(startIm, atNext);
+        zre[v] = zreNext[v];
+        zim[v] = zimNext[v];
       }
     }
     doneBits = escapedBits;
