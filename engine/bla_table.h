@@ -6,7 +6,6 @@
 // iterates at once while d stays inside the entry's radius.
 #pragma once
 
-#include <cstdint>
 #include <vector>
 
 #include "reference_orbit.h"
@@ -51,8 +50,8 @@ struct TBlaArrays {
 };
 
 // The relative size of the dropped square to the linear term that a single
-// step allows: at the double's rounding, so that the approximation loses no
-// more than the arithmetic it replaces.
+// step allows: a few ulps, the most with which every exactness view still
+// counts as the full iteration does (docs/engine.md).
 inline constexpr double kBlaEpsilon = 0x1p-50;
 
 // Merged steps along one reference orbit for one picture. Steps start at
