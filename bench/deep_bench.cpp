@@ -8,9 +8,10 @@
 // alone draws the same centre at ranges down to 1e-300, in turn, and the
 // rates are given as ratios to the shallowest one: tiny differences must not
 // slow the family down (merged steps off, so that the rates are of iterations
-// done one by one). Last, a view beside a minibrot deep in the seahorse
-// valley is drawn at limit 65000 with merged steps (bilinear approximation)
-// and without, in turn, with how many dots the two agree on.
+// done one by one). Last, a view beside a minibrot near -2 at limit 65000
+// and three other deep views are drawn with merged steps (bilinear
+// approximation) and without, in turn, with how many dots the two agree on;
+// a third argument "merged" runs this comparison alone.
 #include <time.h>
 
 #include <algorithm>
@@ -110,40 +111,65 @@ std::vector<TDot> Dots(const TCalcGrid& grid) {
   return dots;
 }
 
-// Merged steps against single ones on the minibrot view, in turn.
+// The views of the comparison of merged steps: the minibrot view first, then
+// shallower and other deep views that merged steps must not slow down.
+struct TMergedView {
+  const char* Name;
+  TView View;
+  int Width, Height;
+};
+const TMergedView kMergedViews[] = {
+    {"minibrot 2464",
+     {kMinibrotX, kMinibrotY, kMinibrotRange, kMinibrotLimit},
+     kMinibrotWidth,
+     kMinibrotHeight},
+    {"spiral 1e-17", {kCenterX, kCenterY, 1e-17L, 10000}, 320, 180},
+    {"spiral 1e-30", {kCenterX, kCenterY, 1e-30L, 50000}, 320, 180},
+    // The nucleus of the period-8007 minibrot at the heart of the spiral.
+    {"minibrot 8007",
+     {"-0.743643887037158704752191506114779778215256207948181289816883901818560735784",
+      "0.131825904205311970493132056385140678972952279328918966209127677465513481738", 2e-32L,
+      65000},
+     320,
+     180},
+};
+
+// Merged steps against single ones on each view, in turn, with how many dots
+// the two agree on.
 void CompareMerged(int rounds) {
-  TCalcGrid grid;
-  grid.SetSize(kMinibrotWidth, kMinibrotHeight);
-  const TView view{kMinibrotX, kMinibrotY, kMinibrotRange, kMinibrotLimit};
-  std::printf("minibrot view: %d x %d, range %Lg, limit %d, one worker\n", kMinibrotWidth,
-              kMinibrotHeight, view.Range, view.Limit);
-  std::vector<double> ratios, merged, single;
-  for (int round = 0; round < rounds; ++round) {
-    grid.SetBla(true);
-    const TDraw on = DrawOnce(grid, 0, view);
-    const std::vector<TDot> withBla = Dots(grid);
-    grid.SetBla(false);
-    const TDraw off = DrawOnce(grid, 0, view);
-    const std::vector<TDot> without = Dots(grid);
-    int equal = 0, swapped = 0;
-    for (std::size_t i = 0; i < withBla.size(); ++i) {
-      equal += withBla[i] == without[i];
-      swapped += (withBla[i] >= kInsideThreshold) != (without[i] >= kInsideThreshold);
+  for (const TMergedView& v : kMergedViews) {
+    TCalcGrid grid;
+    grid.SetSize(v.Width, v.Height);
+    std::printf("%s: %d x %d, range %Lg, limit %d, one worker\n", v.Name, v.Width, v.Height,
+                v.View.Range, v.View.Limit);
+    std::vector<double> ratios, merged, single;
+    for (int round = 0; round < rounds; ++round) {
+      grid.SetBla(true);
+      const TDraw on = DrawOnce(grid, 0, v.View);
+      const std::vector<TDot> withBla = Dots(grid);
+      grid.SetBla(false);
+      const TDraw off = DrawOnce(grid, 0, v.View);
+      const std::vector<TDot> without = Dots(grid);
+      int equal = 0, swapped = 0;
+      for (std::size_t i = 0; i < withBla.size(); ++i) {
+        equal += withBla[i] == without[i];
+        swapped += (withBla[i] >= kInsideThreshold) != (without[i] >= kInsideThreshold);
+      }
+      std::printf(
+          "  round %d: merged %.0f ms cpu (%.3f G/s), single %.0f ms cpu (%.3f G/s), orbit %.1f "
+          "ms: %.2f times as fast; %.2f %% of dots equal, %d inside/outside swapped\n",
+          round + 1, on.CpuMs, on.Iterations / on.CpuMs / 1e6, off.CpuMs,
+          off.Iterations / off.CpuMs / 1e6, on.ReferenceMs, off.CpuMs / on.CpuMs,
+          100.0 * equal / static_cast<double>(withBla.size()), swapped);
+      ratios.push_back(off.CpuMs / on.CpuMs);
+      merged.push_back(on.Iterations / on.CpuMs / 1e6);
+      single.push_back(off.Iterations / off.CpuMs / 1e6);
     }
     std::printf(
-        "round %d: merged %.0f ms cpu (%.3f G/s), single %.0f ms cpu (%.3f G/s), orbit %.1f ms: "
-        "%.2f times as fast; %.2f %% of dots equal, %d inside/outside swapped\n",
-        round + 1, on.CpuMs, on.Iterations / on.CpuMs / 1e6, off.CpuMs,
-        off.Iterations / off.CpuMs / 1e6, on.ReferenceMs, off.CpuMs / on.CpuMs,
-        100.0 * equal / static_cast<double>(withBla.size()), swapped);
-    ratios.push_back(off.CpuMs / on.CpuMs);
-    merged.push_back(on.Iterations / on.CpuMs / 1e6);
-    single.push_back(off.Iterations / off.CpuMs / 1e6);
+        "  median of %d rounds: merged %.3f G/s, single %.3f G/s (processor time): %.2f times as "
+        "fast\n",
+        rounds, Median(merged), Median(single), Median(ratios));
   }
-  std::printf(
-      "median of %d rounds: merged %.3f G/s, single %.3f G/s (processor time): %.2f times as "
-      "fast\n",
-      rounds, Median(merged), Median(single), Median(ratios));
 }
 
 }  // namespace
@@ -153,6 +179,12 @@ int main(int argc, char** argv) {
   using namespace vortexa;
   using namespace vortexa::bench;
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+  // A third argument "merged" runs the comparison of merged steps alone.
+  const bool mergedOnly = argc > 3 && std::string(argv[3]) == "merged";
+  if (argc > 4 || (argc > 3 && !mergedOnly)) {
+    std::fprintf(stderr, "usage: vortexa-deep-bench [ROUNDS] [avx512|avx2|sse2|scalar] [merged]\n");
+    return 2;
+  }
   if (argc > 2) {
     const std::string unit = argv[2];
     bool known = false;
@@ -160,9 +192,15 @@ int main(int argc, char** argv) {
          {TSimdUnit::Scalar, TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512})
       if (unit == SimdUnitName(candidate)) known = SetActiveSimdUnit(candidate);
     if (!known) {
-      std::fprintf(stderr, "usage: vortexa-deep-bench [ROUNDS] [avx512|avx2|sse2|scalar]\n");
+      std::fprintf(stderr,
+                   "usage: vortexa-deep-bench [ROUNDS] [avx512|avx2|sse2|scalar] [merged]\n");
       return 2;
     }
+  }
+  if (mergedOnly) {
+    std::printf("vector unit %s\n", SimdUnitName());
+    CompareMerged(rounds);
+    return 0;
   }
   std::printf("vector unit %s, %d x %d, range %Lg, limit %d, one worker\n", SimdUnitName(), kWidth,
               kHeight, kRange, kLimit);

@@ -10,8 +10,8 @@ namespace vortexa {
 
 bool BlaFromEnvironment() {
   const char* text = std::getenv(kBlaVariable);
-  if (text == nullptr || *text == '\0' || std::string(text) == "0") return false;
-  if (std::string(text) == "1") return true;
+  if (text == nullptr || *text == '\0' || std::string(text) == "1") return true;
+  if (std::string(text) == "0") return false;
   throw std::invalid_argument(std::string(kBlaVariable) + " must be 0 or 1, not \"" + text + "\"");
 }
 
@@ -58,22 +58,21 @@ TBlaTable::TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsi
     levels.push_back(std::move(merged));
   }
   Last = last;
+  MaxLevels = static_cast<int>(levels.size()) - 1;
+  while (Span <= last)
+    Span *= 2;
   Starts.resize(orbit.Re.size());
-  Entries.reserve(levels[0].size());
-  for (std::size_t m = 0; m < Starts.size(); ++m) {
-    TBlaStart& start = Starts[m];
-    start.Re = orbit.Re[m];
-    start.Im = orbit.Im[m];
-    start.First = static_cast<std::int32_t>(Entries.size());
-    for (std::size_t l = 1; m >= 1 && l < levels.size(); ++l) {
-      const std::size_t span = std::size_t{1} << l;
-      if ((m - 1) % span != 0 || (m - 1) / span >= levels[l].size()) break;
-      const TStep& s = levels[l][(m - 1) / span];
-      if (l == kBlaOpeningLevel) start.Opening = s.R * s.R;
-      Entries.push_back({s.R * s.R, s.ARe, s.AIm, s.BRe, s.BIm});
-      ++start.Levels;
+  for (std::size_t m = 0; m < Starts.size(); ++m)
+    Starts[m] = {orbit.Re[m], orbit.Im[m]};
+  Radius2.assign(static_cast<std::size_t>(Span), 0);
+  Steps.assign(static_cast<std::size_t>(Span), {0, 0, 0, 0});
+  for (int l = 1; l <= MaxLevels; ++l)
+    for (std::size_t j = 0; j < levels[l].size(); ++j) {
+      const TStep& s = levels[l][j];
+      const int index = Index(1 + static_cast<int>(j << l), l);
+      Radius2[index] = s.R * s.R;
+      Steps[index] = {s.ARe, s.AIm, s.BRe, s.BIm};
     }
-  }
 }
 
 }  // namespace vortexa

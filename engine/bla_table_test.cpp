@@ -14,11 +14,19 @@ namespace {
 
 using TComplex = std::complex<double>;
 
-TComplex A(const TBlaEntry& e) {
+TComplex A(const TBlaStep& e) {
   return {e.ARe, e.AIm};
 }
-TComplex B(const TBlaEntry& e) {
+TComplex B(const TBlaStep& e) {
   return {e.BRe, e.BIm};
+}
+
+// The longest step from m that ends by the orbit's last iterate; 0 if none.
+int Longest(const TBlaTable& table, int m) {
+  int level = 0;
+  while (table.Index(m, level + 1) >= 0 && m + (2 << level) <= table.Last)
+    ++level;
+  return level;
 }
 
 // c = i/2: Z1 = i/2, Z2 = -1/4 + i/2, Z3 = -3/16 + i/4, Z4 = -7/256 + 13i/32.
@@ -27,26 +35,31 @@ TEST(BlaTable, MergedStepsComposeTheSingleSteps) {
   ASSERT_EQ(orbit.Last, 9);
   const TBlaTable table(orbit, 0);
   // By hand: over Z1, Z2 the step is d -> 2Z2 (2Z1 d + dc) + dc.
-  const TBlaStart& one = table.Starts[1];
-  EXPECT_EQ(A(table.Entries[one.First]), TComplex(-1, -0.5));
-  EXPECT_EQ(B(table.Entries[one.First]), TComplex(0.5, 1));
+  EXPECT_EQ(A(table.Steps[table.Index(1, 1)]), TComplex(-1, -0.5));
+  EXPECT_EQ(B(table.Steps[table.Index(1, 1)]), TComplex(0.5, 1));
   // Every entry against the single linear steps it stands for, applied one
-  // by one; starts m = 1 + j 2^l for steps of 2^l, none past the last iterate.
+  // by one; starts m = 1 + j 2^l for steps of 2^l, none valid past the last
+  // iterate.
   int entries = 0;
   for (int m = 0; m < static_cast<int>(table.Starts.size()); ++m) {
-    const TBlaStart& start = table.Starts[m];
     int expectedLevels = 0;
     while (m >= 1 && (m - 1) % (2 << expectedLevels) == 0 && m + (2 << expectedLevels) <= 9)
       ++expectedLevels;
-    EXPECT_EQ(start.Levels, expectedLevels) << "m " << m;
-    for (int l = 1; l <= start.Levels; ++l) {
+    EXPECT_EQ(Longest(table, m), expectedLevels) << "m " << m;
+    for (int l = 1; l <= table.MaxLevels; ++l) {
+      const int index = table.Index(m, l);
+      if (index < 0) continue;
+      if (l > expectedLevels) {
+        EXPECT_EQ(table.Radius2[index], 0) << "m " << m << " level " << l;
+        continue;
+      }
       TComplex a = 1, b = 0;
       for (int k = m; k < m + (1 << l); ++k) {
         const TComplex twoZ = 2.0 * TComplex(orbit.Re[k], orbit.Im[k]);
         a = twoZ * a;
         b = twoZ * b + 1.0;
       }
-      const TBlaEntry& e = table.Entries[start.First + l - 1];
+      const TBlaStep& e = table.Steps[index];
       EXPECT_LT(std::abs(A(e) - a), 1e-14 * std::abs(a)) << "m " << m << " level " << l;
       EXPECT_LT(std::abs(B(e) - b), 1e-14 * std::abs(b)) << "m " << m << " level " << l;
       ++entries;
@@ -64,8 +77,7 @@ TEST(BlaTable, RadiiShrinkWithTheLargestOffset) {
   const struct { double MaxOffset, Radius; } cases[] = {{0, 1}, {0.5, r2 - 0.5}, {r2, 0}, {2, 0}};
   for (const auto& c : cases) {
     const TBlaTable table(orbit, c.MaxOffset, 1.0);
-    EXPECT_NEAR(table.Entries[table.Starts[1].First].Radius2, c.Radius * c.Radius, 1e-15)
-        << c.MaxOffset;
+    EXPECT_NEAR(table.Radius2[table.Index(1, 1)], c.Radius * c.Radius, 1e-15) << c.MaxOffset;
   }
 }
 
@@ -80,28 +92,45 @@ TEST(BlaTable, StepsInsideTheirRadiusFollowTheFullIteration) {
   const TBlaTable table(orbit, maxOffset);
   int checked = 0;
   for (int m = 1; m < orbit.Last; ++m) {
-    const TBlaStart& start = table.Starts[m];
-    if (start.Levels == 0) continue;
-    const TBlaEntry& e = table.Entries[start.First + start.Levels - 1];
-    if (e.Radius2 == 0) continue;
-    const std::complex<long double> d0 = std::polar<long double>(std::sqrt(e.Radius2) * 0.99L, m);
+    const int level = Longest(table, m);
+    if (level == 0) continue;
+    const int top = table.Index(m, level);
+    const TBlaStep& e = table.Steps[top];
+    if (table.Radius2[top] == 0) continue;
+    const std::complex<long double> d0 =
+        std::polar<long double>(std::sqrt(table.Radius2[top]) * 0.99L, m);
     const std::complex<long double> dc = std::polar<long double>(maxOffset, 2 * m);
     std::complex<long double> d = d0;
-    for (int k = m; k < m + (1 << start.Levels); ++k)
+    for (int k = m; k < m + (1 << level); ++k)
       d = (2.0L * std::complex<long double>(orbit.Re[k], orbit.Im[k]) + d) * d + dc;
     const TComplex merged = A(e) * TComplex(d0) + B(e) * TComplex(dc);
     EXPECT_LT(std::abs(std::complex<long double>(merged) - d), 1e-13L * std::abs(d))
-        << "m " << m << " level " << start.Levels;
+        << "m " << m << " level " << level;
     ++checked;
   }
   EXPECT_GT(checked, 100);
 }
 
-TEST(BlaTable, EnvironmentTurnsItOnWithOneAndRefusesOtherValues) {
+// The vector units search a start's steps by their radii, which never grow
+// with the step's length: the valid steps are always the shortest ones.
+TEST(BlaTable, RadiiNeverGrowWithTheStepsLength) {
+  const TDeepReal cx = *TDeepReal::FromDecimal("-0.743643887037158704752191506114774");
+  const TDeepReal cy = *TDeepReal::FromDecimal("0.131825904205311970493132056385139");
+  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, 5000, 256);
+  const TBlaTable table(orbit, 1e-20);
+  int pairs = 0;
+  for (int m = 1; m < table.Last; ++m)
+    for (int l = 2; table.Index(m, l) >= 0; ++l, ++pairs)
+      ASSERT_LE(table.Radius2[table.Index(m, l)], table.Radius2[table.Index(m, l - 1)])
+          << "m " << m << " level " << l;
+  EXPECT_GT(pairs, 1000);
+}
+
+TEST(BlaTable, EnvironmentTurnsItOffWithZeroAndRefusesOtherValues) {
   const struct {
     const char* Value;
     bool On;
-  } accepted[] = {{"", false}, {"0", false}, {"1", true}};
+  } accepted[] = {{"", true}, {"0", false}, {"1", true}};
   for (const auto& c : accepted) {
     setenv(kBlaVariable, c.Value, 1);
     EXPECT_EQ(BlaFromEnvironment(), c.On) << c.Value;
@@ -111,7 +140,7 @@ TEST(BlaTable, EnvironmentTurnsItOnWithOneAndRefusesOtherValues) {
     EXPECT_THROW(BlaFromEnvironment(), std::invalid_argument) << bad;
   }
   unsetenv(kBlaVariable);
-  EXPECT_FALSE(BlaFromEnvironment());
+  EXPECT_TRUE(BlaFromEnvironment());
 }
 
 }  // namespace

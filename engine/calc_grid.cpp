@@ -445,14 +445,18 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
 void TCalcGrid::PrepareReferenceOrbit() {
   FReferenceTime = std::chrono::nanoseconds{0};
   // Dots of views with wide offsets run their own routine, without merged steps.
-  FState.UseBla = FBla && !NeedsWideOffsets(FState.Step);
+  const bool bla = FBla && !NeedsWideOffsets(FState.Step);
+  FState.UseBla = false;
   if (FState.Kernel != kKernelDeep) return;
   if (FReferenceStale) ComputeReference();
   // Built only for drawings that use it: at limit 65000 it takes some 20 ms.
-  if (FState.UseBla && FBlaStale) {
+  if (bla && FBlaStale) {
     FState.Bla = TBlaTable(FState.Reference, LargestOffset());
+    FState.Bla.IteratesPerStep = MergedIteratesPerStep(FState);
     FBlaStale = false;
   }
+  // Where steps merge too few iterates, single ones in vector lanes are faster.
+  FState.UseBla = bla && FState.Bla.IteratesPerStep >= kMergedStepsPayFrom;
 }
 
 void TCalcGrid::ComputeReference() {

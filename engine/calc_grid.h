@@ -94,8 +94,9 @@ class TCalcGrid {
   // likewise for a bad VORTEXA_WORKERS).
   int FixedTeamSize() const;
   void SetFixedTeamSize(int size);
-  // Whether the deep family takes merged steps (bilinear approximation); the
-  // default comes from VORTEXA_BLA (off unless it is "1"), and the
+  // Whether the deep family takes merged steps (bilinear approximation) on
+  // views where they pay; the default comes from VORTEXA_BLA (on unless it
+  // is "0"), and the
   // constructor throws std::invalid_argument for a bad value of it. The
   // pictures agree but for dots that no double iteration can settle.
   bool Bla() const;

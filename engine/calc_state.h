@@ -55,7 +55,7 @@ struct TCalcState {
   std::vector<double> ColDc;
   TReferenceOrbit Reference;
   // Merged steps along the orbit for the picture's largest offset, built with
-  // it, and whether the rows use them.
+  // it, and whether the rows use them (asked for, and paying on this view).
   TBlaTable Bla;
   bool UseBla = false;
   // Last pass (1..3) that finished each row, 0 = none since Start. A row's

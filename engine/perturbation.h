@@ -35,6 +35,13 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
 TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
                       const TBlaTable* bla = nullptr);
 
+// How many iterates a step covers on average, merged or single, on a sample
+// of the picture's dots with the state's table of merged steps: a round of
+// merged steps costs the vector units as much as some kMergedStepsPayFrom
+// rounds of single ones, so merged steps pay from that many.
+double MergedIteratesPerStep(const TCalcState& state);
+inline constexpr double kMergedStepsPayFrom = 12;
+
 // Below this dot size the offsets of a view's dots are no longer normal
 // doubles and lose their bits; such views carry the difference of each dot in
 // long double (its exponent reaches 1e-4900) while it is that small.

@@ -10,20 +10,25 @@
 // same order, so its count equals the one-dot routine's whatever the width:
 //   z = Z(m) + d; zz = zr*zr + zi*zi; escaped when zz > 4;
 //   rebase (d := z, m := 0) when zz < dr*dr + di*di or m >= Last;
-//   otherwise, with a table, where a run of merged steps may open the
-//   lane goes on with the one-dot routine's own merged steps (TakeMergedSteps,
-//   scalar: lanes seldom agree on a step's length, and a vector search of
-//   the table costs more gathers than the steps save);
-//   else w = (Z(m) + Z(m)) + d; d = ((wr*dr - wi*di) + dcr, (wr*di + wi*dr) + dci).
+//   w = (Z(m) + Z(m)) + d; d = ((wr*dr - wi*di) + dcr, (wr*di + wi*dr) + dci).
 // The reference value of the next step is gathered before the rebase is
 // decided (Z(1) replaces it after a rebase), which keeps the gather off the
 // chain of dependent operations. When a lane finishes, the block returns, the
 // lane's count is stored and the lane takes the next dot of the row.
+//
+// With a table of merged steps every lane takes, each round, the longest
+// valid one that ends by the limit, or else a single step, as the one-dot
+// routine does: a search of the table's radii in two rounds of gathers (they
+// never grow with the step's length, so the valid steps are the shortest),
+// then one linear step d = A d + B dc for every lane,
+// with A = w and B = 1 for a single step (1 * dcr - 0 * dci is dcr), so that
+// no lane waits for another's kind of step. Each lane then keeps its own
+// count.
 #pragma once
 
 #include <cstdint>
 
-#include "bla_steps.h"
+#include "bla_table.h"
 #include "perturbation.h"
 
 namespace vortexa {
@@ -81,53 +86,51 @@ class TDeepCore {
   void RunVectors(std::uint64_t& done, std::uint64_t& escaped) {
     switch (vectors_) {
       case 1:
-        RunBlock<1, kBla>(done, escaped);
+        RunBlockOf<1, kBla>(done, escaped);
         break;
       case 2:
-        if constexpr (kMaxVectors >= 2) RunBlock<2, kBla>(done, escaped);
+        if constexpr (kMaxVectors >= 2) RunBlockOf<2, kBla>(done, escaped);
         break;
       case 3:
-        if constexpr (kMaxVectors >= 3) RunBlock<3, kBla>(done, escaped);
+        if constexpr (kMaxVectors >= 3) RunBlockOf<3, kBla>(done, escaped);
         break;
       default:
-        if constexpr (kMaxVectors >= 4) RunBlock<4, kBla>(done, escaped);
+        if constexpr (kMaxVectors >= 4) RunBlockOf<4, kBla>(done, escaped);
         break;
     }
+  }
+
+  template <int NV, bool kBla>
+  void RunBlockOf(std::uint64_t& done, std::uint64_t& escaped) {
+    if constexpr (kBla)
+      RunMergedBlock<NV>(done, escaped);
+    else
+      RunBlock<NV>(done, escaped);
   }
 
   // Iterates the first NV vectors until a lane escapes, or one has been
   // tested at the limit, or kDeepBlockSteps rounds have passed; reports the
   // finished lanes and which of them escaped. Every lane's count grows by one
-  // per round, and by what its merged steps skip beyond that (extra_), so
-  // the rounds left to the lane nearest its limit bound the block. Finished
-  // lanes keep the state of their last test.
-  template <int NV, bool kBla>
+  // per round, so the rounds left to the lane nearest its limit bound the
+  // block. Finished lanes keep the state of their last test.
+  template <int NV>
   void RunBlock(std::uint64_t& doneBits, std::uint64_t& escapedBits) {
     V dr[NV], di[NV], zre[NV], zim[NV], m[NV];
     M occupied[NV];
+    Load<NV>(dr, di, zre, zim, m, occupied);
     double oldest = 0;
-    for (int v = 0; v < NV; ++v) {
-      dr[v] = T::Load(dr_ + v * kWidth);
-      di[v] = T::Load(di_ + v * kWidth);
-      zre[v] = T::Load(zre_ + v * kWidth);
-      zim[v] = T::Load(zim_ + v * kWidth);
-      m[v] = T::Load(m_ + v * kWidth);
-      occupied[v] = T::ToMask(static_cast<unsigned>(occupied_ >> (v * kWidth)) & kWidthBits);
-    }
     for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
       const int l = __builtin_ctzll(rest);
       if (n_[l] > oldest) oldest = n_[l];
-      extra_[l] = 0;
     }
     // Rounds until the oldest lane makes its test at the limit.
     const int budget = job_.Limit - static_cast<int>(oldest);
-    int steps = budget < kDeepBlockSteps ? budget : kDeepBlockSteps;
+    const int steps = budget < kDeepBlockSteps ? budget : kDeepBlockSteps;
     const V four = T::Set1(4.0);
     const V last = T::Set1(static_cast<double>(job_.Orbit->Last));
     const V one = T::Set1(1.0);
     const V firstRe = T::Set1(re_[1]);
     const V firstIm = T::Set1(im_[1]);
-    const V startDoubles = T::Set1(kBlaStartDoubles);
     int step = 0;
     for (;; ++step) {
       V zr[NV], zi[NV], zz[NV];
@@ -154,21 +157,6 @@ class TDeepCore {
         const V dci = T::Load(dci_ + v * kWidth);
         const V dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
         const M rebase = T::Or(T::Less(zz[v], dd), T::GreaterEqual(m[v], last));
-        // Lanes that keep their reference where a run of merged steps may
-        // open (m's opening radius is 0 where it has none) go on with the
-        // one-dot routine's merged steps instead of this single step.
-        unsigned bits = 0;
-        alignas(64) double before[3][kWidth];
-        if constexpr (kBla) {
-          const V opening = T::Gather(&bla_->Starts[0].Opening, T::Mul(m[v], startDoubles));
-          bits = T::Bits(
-              T::And(T::And(T::GreaterEqual(zz[v], dd), occupied[v]), T::Less(dd, opening)));
-          if (bits != 0) {
-            T::Store(before[0], dr[v]);
-            T::Store(before[1], di[v]);
-            T::Store(before[2], m[v]);
-          }
-        }
         // After a rebase Z(0) = 0, so w = (0 + 0) + z = z.
         const V r = T::Blend(rebase, zr[v], dr[v]);
         const V i = T::Blend(rebase, zi[v], di[v]);
@@ -179,45 +167,178 @@ class TDeepCore {
         m[v] = T::Blend(rebase, one, next);
         zre[v] = T::Blend(rebase, firstRe, nextRe);
         zim[v] = T::Blend(rebase, firstIm, nextIm);
-        if constexpr (kBla) {
-          if (bits == 0) continue;
-          alignas(64) double after[5][kWidth];
-          T::Store(after[0], dr[v]);
-          T::Store(after[1], di[v]);
-          T::Store(after[2], m[v]);
-          T::Store(after[3], zre[v]);
-          T::Store(after[4], zim[v]);
-          for (unsigned rest = bits; rest != 0; rest &= rest - 1) {
-            const int l = __builtin_ctz(rest);
-            const int g = v * kWidth + l;
-            const int count = static_cast<int>(n_[g]) + step + extra_[g];
-            TBlaDot dot{before[0][l], before[1][l], static_cast<int>(before[2][l]), count};
-            if (!TakeMergedSteps(*bla_, job_.Limit, dcr_[g], dci_[g], dot)) continue;
-            after[0][l] = dot.Dr;
-            after[1][l] = dot.Di;
-            after[2][l] = dot.M;
-            after[3][l] = bla_->Starts[dot.M].Re;
-            after[4][l] = bla_->Starts[dot.M].Im;
-            // The round counts one iterate; the lane's next test comes at dot.N.
-            extra_[g] += dot.N - count - 1;
-            const int left = job_.Limit - static_cast<int>(n_[g]) - extra_[g];
-            if (left < steps) steps = left;
-          }
-          dr[v] = T::Load(after[0]);
-          di[v] = T::Load(after[1]);
-          m[v] = T::Load(after[2]);
-          zre[v] = T::Load(after[3]);
-          zim[v] = T::Load(after[4]);
-        }
       }
     }
     // Lanes tested at the limit without escaping are finished as well.
     doneBits = escapedBits;
     for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
       const int l = __builtin_ctzll(rest);
-      n_[l] += step + extra_[l];
+      n_[l] += step;
       if (n_[l] >= job_.Limit) doneBits |= std::uint64_t{1} << l;
     }
+    Save<NV>(dr, di, zre, zim, m);
+  }
+
+  // As RunBlock, with merged steps: every round each lane takes the longest
+  // valid step of the table that ends by the limit, or else a single one, and
+  // counts its own iterates. Ends when a lane escapes or is tested at the
+  // limit, or after kDeepBlockSteps rounds.
+  template <int NV>
+  void RunMergedBlock(std::uint64_t& doneBits, std::uint64_t& escapedBits) {
+    V dr[NV], di[NV], zre[NV], zim[NV], m[NV], n[NV];
+    M occupied[NV];
+    Load<NV>(dr, di, zre, zim, m, occupied);
+    const TBlaArrays& t = *bla_;
+    const double* startRe = &t.Starts[0].Re;
+    const double* startIm = &t.Starts[0].Im;
+    const double* stepARe = &t.Steps[0].ARe;
+    const double* stepAIm = &t.Steps[0].AIm;
+    const double* stepBRe = &t.Steps[0].BRe;
+    const double* stepBIm = &t.Steps[0].BIm;
+    const V four = T::Set1(4.0);
+    const V last = T::Set1(static_cast<double>(t.Last));
+    const V limit = T::Set1(static_cast<double>(job_.Limit));
+    const V zero = T::Set1(0.0);
+    const V one = T::Set1(1.0);
+    const V maxLevels = T::Set1(t.MaxLevels);
+    const V startDoubles = T::Set1(kBlaStartDoubles);
+    const V stepDoubles = T::Set1(kBlaStepDoubles);
+    for (int v = 0; v < NV; ++v)
+      n[v] = T::Load(n_ + v * kWidth);
+    for (int round = 0;; ++round) {
+      V zr[NV], zi[NV], zz[NV];
+      M escaped[NV];
+      unsigned anyEscaped = 0, anyAtLimit = 0;
+      for (int v = 0; v < NV; ++v) {
+        zr[v] = T::Add(zre[v], dr[v]);
+        zi[v] = T::Add(zim[v], di[v]);
+        zz[v] = T::Add(T::Mul(zr[v], zr[v]), T::Mul(zi[v], zi[v]));
+        escaped[v] = T::And(T::Greater(zz[v], four), occupied[v]);
+        anyEscaped |= T::Bits(escaped[v]);
+        anyAtLimit |= T::Bits(T::And(T::GreaterEqual(n[v], limit), occupied[v]));
+      }
+      if (anyEscaped != 0) {
+        for (int v = 0; v < NV; ++v)
+          escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
+        break;
+      }
+      if (anyAtLimit != 0 || round == kDeepBlockSteps) break;
+      // In stages, each for all vectors: the gathers of one stage do not
+      // wait for each other, only for the stage before.
+      TSearch search[NV];
+      M rebase[NV];
+      for (int v = 0; v < NV; ++v) {
+        TSearch& s = search[v];
+        s.Dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
+        rebase[v] = T::Or(T::Less(zz[v], s.Dd), T::GreaterEqual(m[v], last));
+        // No merged step after a rebase: from Z(0) the square is the step.
+        s.Levels = T::Blend(rebase[v], zero, maxLevels);
+        s.Room = T::Sub(limit, n[v]);
+        s.Before = T::Sub(m[v], one);
+        s.Level = zero;
+        s.Span = one;
+        s.Inverse = one;
+        s.Index = zero;
+      }
+      // The longest valid step is found in two rounds of independent looks:
+      // at every kBlaStride-th length, then at those after the longest valid
+      // of these.
+      for (int v = 0; v < NV; ++v)
+        for (int l = kBlaStride; l <= t.MaxLevels; l += kBlaStride)
+          Probe(t, T::Set1(l), T::Set1(1 << l), T::Set1(1.0 / (1 << l)), search[v]);
+      for (int v = 0; v < NV; ++v) {
+        const V base = search[v].Level, baseSpan = search[v].Span, baseInverse = search[v].Inverse;
+        for (int l = 1; l < kBlaStride; ++l)
+          Probe(t, T::Add(base, T::Set1(l)), T::Mul(baseSpan, T::Set1(1 << l)),
+                T::Mul(baseInverse, T::Set1(1.0 / (1 << l))), search[v]);
+      }
+      // Z at the next test, with the steps' coefficients.
+      V zreNext[NV], zimNext[NV];
+      for (int v = 0; v < NV; ++v) {
+        m[v] = T::Add(T::Blend(rebase[v], zero, m[v]), search[v].Span);
+        n[v] = T::Add(n[v], search[v].Span);
+        const V atNext = T::Mul(m[v], startDoubles);
+        zreNext[v] = T::Gather(startRe, atNext);
+        zimNext[v] = T::Gather(startIm, atNext);
+      }
+      for (int v = 0; v < NV; ++v) {
+        const TSearch& s = search[v];
+        const V dcr = T::Load(dcr_ + v * kWidth);
+        const V dci = T::Load(dci_ + v * kWidth);
+        const M merged = T::GreaterEqual(s.Level, one);
+        const V at = T::Mul(s.Index, stepDoubles);
+        // After a rebase Z(0) = 0, so w = (0 + 0) + z = z.
+        const V r = T::Blend(rebase[v], zr[v], dr[v]);
+        const V i = T::Blend(rebase[v], zi[v], di[v]);
+        const V wr = T::Blend(rebase[v], zr[v], T::Add(T::Add(zre[v], zre[v]), dr[v]));
+        const V wi = T::Blend(rebase[v], zi[v], T::Add(T::Add(zim[v], zim[v]), di[v]));
+        const V ar = T::Blend(merged, T::Gather(stepARe, at), wr);
+        const V ai = T::Blend(merged, T::Gather(stepAIm, at), wi);
+        const V br = T::Blend(merged, T::Gather(stepBRe, at), one);
+        const V bi = T::Blend(merged, T::Gather(stepBIm, at), zero);
+        dr[v] =
+            T::Add(T::Sub(T::Mul(ar, r), T::Mul(ai, i)), T::Sub(T::Mul(br, dcr), T::Mul(bi, dci)));
+        di[v] =
+            T::Add(T::Add(T::Mul(ar, i), T::Mul(ai, r)), T::Add(T::Mul(br, dci), T::Mul(bi, dcr)));
+        zre[v] = zreNext[v];
+        zim[v] = zimNext[v];
+      }
+    }
+    doneBits = escapedBits;
+    for (int v = 0; v < NV; ++v)
+      T::Store(n_ + v * kWidth, n[v]);
+    for (std::uint64_t rest = occupied_; rest != 0; rest &= rest - 1) {
+      const int l = __builtin_ctzll(rest);
+      if (n_[l] >= job_.Limit) doneBits |= std::uint64_t{1} << l;
+    }
+    Save<NV>(dr, di, zre, zim, m);
+  }
+
+  // Lengths looked at together in a search.
+  static constexpr int kBlaStride = 4;
+
+  // One lane's search for its longest valid step: what it is looked for
+  // with, and the longest valid step found so far (Level 0: none) with its
+  // length 2^Level, 2^-Level and where it lies.
+  struct TSearch {
+    V Dd, Levels, Room, Before;  // |d|^2, 0 after a rebase, limit - n, m - 1
+    V Level, Span, Inverse, Index;
+  };
+
+  // Takes the step of 2^level iterates (span, and inverse its reciprocal) as
+  // the longest valid one if it is valid: m has one (2^level divides m - 1),
+  // no rebase, it ends by the limit and |d|^2 is inside its radius.
+  static void Probe(const TBlaArrays& t, V level, V span, V inverse, TSearch& s) {
+    // (x + 1.5 2^52) - 1.5 2^52 rounds x to a whole number, negative or not.
+    constexpr double kRound = 0x1.8p52;
+    const V x = T::Mul(s.Before, inverse);
+    const V whole = T::Sub(T::Add(x, T::Set1(kRound)), T::Set1(kRound));
+    const M divides = T::And(T::GreaterEqual(x, whole), T::GreaterEqual(whole, x));
+    // Span - 2 Span 2^-level + (m - 1) 2^-level, truncated where m has none.
+    const V index = T::Add(T::Set1(t.Span), T::Mul(T::Sub(s.Before, T::Set1(2 * t.Span)), inverse));
+    const M valid = T::And(
+        T::And(T::And(divides, T::GreaterEqual(s.Levels, level)), T::GreaterEqual(s.Room, span)),
+        T::Less(s.Dd, T::Gather(t.Radius2, index)));
+    s.Level = T::Blend(valid, level, s.Level);
+    s.Span = T::Blend(valid, span, s.Span);
+    s.Inverse = T::Blend(valid, inverse, s.Inverse);
+    s.Index = T::Blend(valid, index, s.Index);
+  }
+
+  template <int NV>
+  void Load(V* dr, V* di, V* zre, V* zim, V* m, M* occupied) const {
+    for (int v = 0; v < NV; ++v) {
+      dr[v] = T::Load(dr_ + v * kWidth);
+      di[v] = T::Load(di_ + v * kWidth);
+      zre[v] = T::Load(zre_ + v * kWidth);
+      zim[v] = T::Load(zim_ + v * kWidth);
+      m[v] = T::Load(m_ + v * kWidth);
+      occupied[v] = T::ToMask(static_cast<unsigned>(occupied_ >> (v * kWidth)) & kWidthBits);
+    }
+  }
+
+  template <int NV>
+  void Save(const V* dr, const V* di, const V* zre, const V* zim, const V* m) {
     for (int v = 0; v < NV; ++v) {
       T::Store(dr_ + v * kWidth, dr[v]);
       T::Store(di_ + v * kWidth, di[v]);
@@ -299,7 +420,6 @@ class TDeepCore {
   alignas(64) double zim_[kLanes];
   alignas(64) double m_[kLanes];  // index into the orbit, whole numbers
   alignas(64) double n_[kLanes];  // the count if the lane's z escapes now
-  int extra_[kLanes];             // iterates skipped by merged steps in this block
   int point_[kLanes];
   std::uint64_t occupied_ = 0;
   int next_ = 0;

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "calc_grid.h"
@@ -117,10 +118,20 @@ TEST(IteratePerturbed, CountsAsTheExtendedFamilyOnShallowViews) {
 // writes it to the row and the mirror row, and leaves other columns alone;
 // with merged steps as without (at 1e-40 most iterates are merged).
 TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
-  const TDeepReal cx = Deep(kSpiralX), cy = Deep(kSpiralY);
-  const int limit = 6000;
-  const TReferenceOrbit orbit = *ComputeReferenceOrbit(cx, cy, limit, 256);
-  for (double step : {2e-20, 2e-40}) {
+  const std::string axis = "0";
+  const struct {
+    const std::string& X;
+    const std::string& Y;
+    int Limit;
+    double Step;
+  } cases[] = {{kSpiralX, kSpiralY, 6000, 2e-20},
+               {kSpiralX, kSpiralY, 6000, 2e-40},
+               // Beside the minibrot near -2, where dots start with merged steps.
+               {kNearTwoX, axis, 20000, 3e-47}};
+  for (const auto& c : cases) {
+    const int limit = c.Limit;
+    const double step = c.Step;
+    const TReferenceOrbit orbit = *ComputeReferenceOrbit(Deep(c.X), Deep(c.Y), limit, 400);
     std::mt19937 random(15);
     std::uniform_int_distribution<int> offset(-400, 400);
     constexpr int kDots = 77;  // no multiple of any width: the tail is partial
@@ -306,28 +317,46 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
   TCalcGrid grid;
   if (grid.SimdLevel() < 2) GTEST_SKIP() << "no double precision lanes";
   const int width = param.Width, height = param.Height;
-  grid.SetBla(true);  // merged steps: the arithmetic that can drift from the truth
+  grid.SetBla(true);  // merged steps where they pay
   Draw(grid, param.View, width, height, kOptNoPrediction);
   ASSERT_EQ(grid.GetKernel(), kKernelDeep);
   const long double step = grid.GetStep();
   const int bits = ReferenceBits(step) * (param.OnEscapeCircle ? 2 : 1);
+  // The one-dot routine with merged steps wherever they are valid, paying or
+  // not: the arithmetic that can drift from the truth.
+  const bool merges = !NeedsWideOffsets(step);
+  TReferenceOrbit orbit;
+  TBlaTable table;
+  if (merges) {
+    orbit = *ComputeReferenceOrbit(Deep(param.View.X), Deep(param.View.Y), param.View.Limit,
+                                   BitsForStep(step));
+    table = TBlaTable(orbit, static_cast<double>(std::hypot(width / 2 * step, height / 2 * step)));
+  }
   int samples = 0, equal = 0, chaotic = 0, insideCount = 0;
   for (int row = 0; row < height; row += param.Spacing)
     for (int col = 0; col < width; col += param.Spacing) {
       const long dx = col - width / 2, dy = row - height / 2;
       const TDot expected =
           ReferenceDeep(param.View.X, param.View.Y, step, dx, dy, param.View.Limit, bits);
-      const TDot got = grid.GetDot(row, col);
+      std::vector<std::pair<const char*, TDot>> counts{{"grid", grid.GetDot(row, col)}};
+      if (merges)
+        counts.push_back(
+            {"merged", IteratePerturbed(orbit, static_cast<double>(dx * step),
+                                        static_cast<double>(dy * step), param.View.Limit, &table)});
       ++samples;
-      if (got == expected)
-        ++equal;
-      else if (ChaoticBelowDoublePrecision(param.View, step, dx, dy, bits, expected))
-        ++chaotic;
-      else
-        ADD_FAILURE() << "row " << row << " col " << col << ": " << got << ", reference "
-                      << expected;
       insideCount += IsInside(expected);
-      EXPECT_EQ(IsInside(got), IsInside(expected)) << "row " << row << " col " << col;
+      bool isChaotic = false;
+      for (const auto& [name, got] : counts) {
+        if (got == expected)
+          ++equal;
+        else if (ChaoticBelowDoublePrecision(param.View, step, dx, dy, bits, expected))
+          isChaotic = true;
+        else
+          ADD_FAILURE() << name << " row " << row << " col " << col << ": " << got << ", reference "
+                        << expected;
+        EXPECT_EQ(IsInside(got), IsInside(expected)) << name << " row " << row << " col " << col;
+      }
+      chaotic += isChaotic;
     }
   EXPECT_LE(chaotic * 100, samples) << chaotic << " of " << samples;
   RecordProperty("samples", samples);
