@@ -36,6 +36,10 @@ constexpr std::int64_t kMinSharedRepairIterations = 50000;
 // took 1 ms longer with it, the seahorse view at 1920 x 1080 and limit 4000
 // 2 ms shorter).
 constexpr int kMinPrecomputedRepairLimit = 2000;
+// Merged steps take some 56 bytes an iterate of the orbit: an orbit of a limit
+// in the millions that never settles on a cycle would need gigabytes, so
+// beyond this many iterates the dots take single steps.
+constexpr int kMaxMergedStepsOrbit = 1 << 21;
 
 // Rows (or columns) of the old grid that a zoom by n about `anchor` keeps
 // (old row r goes to anchor + (r - anchor) * n), and where the kept dots
@@ -444,11 +448,13 @@ void TCalcGrid::RunCommand(TCalcCommand command) {
 // new, and every repaired one follows the same orbit.
 void TCalcGrid::PrepareReferenceOrbit() {
   FReferenceTime = std::chrono::nanoseconds{0};
-  // Dots of views with wide offsets run their own routine, without merged steps.
-  const bool bla = FBla && !NeedsWideOffsets(FState.Step);
   FState.UseBla = false;
   if (FState.Kernel != kKernelDeep) return;
   if (FReferenceStale) ComputeReference();
+  // Dots of views with wide offsets run their own routine, without merged
+  // steps; so do those of orbits too long for a table of reasonable size.
+  const bool bla =
+      FBla && !NeedsWideOffsets(FState.Step) && FState.Reference.Last <= kMaxMergedStepsOrbit;
   // Built only for drawings that use it: at limit 65000 it takes some 20 ms.
   if (bla && FBlaStale) {
     FState.Bla = TBlaTable(FState.Reference, LargestOffset());

@@ -54,6 +54,48 @@ bool TinyAsZero(long double step) {
   return step >= DBL_MIN;
 }
 
+namespace {
+
+constexpr std::size_t kCycleReserve = std::size_t{1} << 20;
+
+// Brent's search for the cycle an orbit settles on, in its doubles: the
+// iterate at each power of two is kept, and a later iterate equal to it names
+// a period, taken once a whole period of iterates has repeated.
+class TCycleSearch {
+ public:
+  // After iterate n has been added: the period found, or 0.
+  int Step(const TReferenceOrbit& orbit, int n) {
+    if (FPeriod != 0) {
+      if (!SameAt(orbit, n, n - FPeriod)) {
+        FPeriod = 0;
+      } else if (++FMatched > FPeriod) {
+        return FPeriod;
+      }
+    }
+    if (FPeriod == 0 && SameAt(orbit, n, FSaved)) {
+      FPeriod = n - FSaved;
+      FMatched = 1;
+    }
+    if (n == FNextSave) {
+      FSaved = n;
+      FNextSave = 2 * n;
+    }
+    return 0;
+  }
+
+ private:
+  static bool SameAt(const TReferenceOrbit& orbit, int a, int b) {
+    return orbit.Re[a] == orbit.Re[b] && orbit.Im[a] == orbit.Im[b];
+  }
+
+  int FSaved = 1;
+  int FNextSave = 2;
+  int FPeriod = 0;
+  int FMatched = 0;
+};
+
+}  // namespace
+
 std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
                                                      const TDeepReal& centerY, int limit, int bits,
                                                      const std::atomic<bool>* stop) {
@@ -61,8 +103,14 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
   // lane that goes on from the start steps to it.
   const int last = std::max(limit - 1, 1);
   TReferenceOrbit orbit;
-  orbit.Re.reserve(static_cast<std::size_t>(last) + 2);
-  orbit.Im.reserve(static_cast<std::size_t>(last) + 2);
+  // Above the narrow limits a centre inside the set would need an orbit of
+  // up to 1.6 GB; one that settles on a cycle ends after a whole period
+  // repeats, and the rest is grown as it comes.
+  const bool cycles = NeedsWideDots(limit);
+  const std::size_t reserved = static_cast<std::size_t>(last) + 2;
+  orbit.Re.reserve(cycles ? std::min<std::size_t>(reserved, kCycleReserve) : reserved);
+  orbit.Im.reserve(orbit.Re.capacity());
+  TCycleSearch cycle;
   TMpfr cRe(bits), cIm(bits), zRe(bits), zIm(bits), re2(bits), im2(bits), reIm(bits);
   mpfr_set(*cRe, centerX.Get(), MPFR_RNDN);
   mpfr_set(*cIm, centerY.Get(), MPFR_RNDN);
@@ -86,6 +134,10 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
     orbit.Im.push_back(im);
     // An escaped reference cannot lead a dot further; dots go on from Z0.
     if (re * re + im * im > 4) break;
+    if (cycles) {
+      orbit.Period = cycle.Step(orbit, n);
+      if (orbit.Period != 0) break;
+    }
   }
   orbit.Last = std::min(n, last);
   orbit.Re.push_back(0);
@@ -106,15 +158,16 @@ struct TStepTally {
 // IteratePerturbed; with a tally, the dot stops (as if inside) after
 // tally->MaxSteps steps.
 TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
-               const TBlaTable* bla, TStepTally* tally) {
+               const TBlaTable* bla, TStepTally* tally, TStopFlag stop) {
   double dr = 0, di = 0;
   int m = 0;
-  for (int n = 1;;) {
+  for (int n = 1, steps = 1;; ++steps) {
     const double zr = orbit.Re[m] + dr;
     const double zi = orbit.Im[m] + di;
     const double zz = zr * zr + zi * zi;
     if (zz > 4) return static_cast<TDot>(n);
     if (n == limit) return kDotInside;
+    if (StopDue(steps, stop)) return kDotUncomputed;
     if (tally) {
       tally->Iterates = n;
       if (++tally->Steps > tally->MaxSteps) return kDotInside;
@@ -122,7 +175,7 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
     const double dd = dr * dr + di * di;
     // Near 0 the dot is closer to the orbit's start than to Z(m): going on
     // from there keeps the difference small, so one reference serves all.
-    if (zz < dd || m >= orbit.Last) {
+    if (zz < dd || PastTheEnd(orbit, m)) {
       dr = zr;
       di = zi;
       m = 0;
@@ -140,7 +193,7 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
         const double nr = (s.ARe * dr - s.AIm * di) + (s.BRe * dcRe - s.BIm * dcIm);
         di = (s.ARe * di + s.AIm * dr) + (s.BRe * dcIm + s.BIm * dcRe);
         dr = nr;
-        m += 1 << level;
+        m = WrapIterate(orbit, m + (1 << level));
         n += 1 << level;
         continue;
       }
@@ -150,7 +203,7 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
     const double nr = (wr * dr - wi * di) + dcRe;
     di = (wr * di + wi * dr) + dcIm;
     dr = nr;
-    ++m;
+    m = NextIterate(orbit, m);
     ++n;
   }
 }
@@ -158,8 +211,8 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
 }  // namespace
 
 TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
-                      const TBlaTable* bla) {
-  return Perturbed(orbit, dcRe, dcIm, limit, bla, nullptr);
+                      const TBlaTable* bla, TStopFlag stop) {
+  return Perturbed(orbit, dcRe, dcIm, limit, bla, nullptr, stop);
 }
 
 double MergedIteratesPerStep(const TCalcState& state) {
@@ -175,7 +228,7 @@ double MergedIteratesPerStep(const TCalcState& state) {
       const int row = (2 * j + 1) * state.GridHeight / (2 * kSide);
       TStepTally tally{kMaxSteps};
       Perturbed(state.Reference, state.ColDc[col], state.RowDc(row), state.Limit, &state.Bla,
-                &tally);
+                &tally, nullptr);
       iterates += tally.Iterates;
       steps += tally.Steps;
     }
@@ -283,7 +336,7 @@ TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int lim
       dot.Count = kDotUncomputed;
       return TWideStage::Done;
     }
-    if (m >= orbit.Last || CloserToStart(zr, zi, dr, di)) {
+    if (PastTheEnd(orbit, m) || CloserToStart(zr, zi, dr, di)) {
       dr = zr;
       di = zi;
       m = 0;
@@ -299,7 +352,7 @@ TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int lim
     const long double nr = (wr * dr - wi * di) + dc.Re;
     di = (wr * di + wi * dr) + dc.Im;
     dr = nr;
-    ++m;
+    m = NextIterate(orbit, m);
     ++n;
   }
   dot = {dr, di, m, n};
@@ -342,11 +395,11 @@ TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int l
       dot.Count = kDotUncomputed;
       return TWideStage::Done;
     }
-    if (m >= orbit.Last || zz < kClearOfZero) break;
+    if (PastTheEnd(orbit, m) || zz < kClearOfZero) break;
     const double nr = ((zr + zr) * wr - (zi + zi) * wi) + fr;
     wi = ((zr + zr) * wi + (zi + zi) * wr) + fi;
     wr = nr;
-    ++m;
+    m = NextIterate(orbit, m);
     ++n;
     const double ww = wr * wr + wi * wi;
     if (ww >= reached) {
@@ -388,7 +441,7 @@ TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TStopFlag stop, T
       dot.Count = kDotUncomputed;
       return TWideStage::Done;
     }
-    if (zz < r * r + i * i || m >= orbit.Last) {
+    if (zz < r * r + i * i || PastTheEnd(orbit, m)) {
       r = zr;
       i = zi;
       m = 0;
@@ -399,7 +452,7 @@ TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TStopFlag stop, T
     const double nr = wr * r - wi * i;
     i = wr * i + wi * r;
     r = nr;
-    ++m;
+    m = NextIterate(orbit, m);
     ++n;
   }
   dot = {r, i, m, n};
@@ -449,7 +502,8 @@ void RunDeepLanes(TSimdUnit unit, const TDeepJob& job) {
     case TSimdUnit::Scalar:
       for (int i = 0; i < job.Count; ++i) {
         if (job.Stop && __atomic_load_n(job.Stop, __ATOMIC_RELAXED)) return;
-        const TDot count = IteratePerturbed(*job.Orbit, job.DcRe[i], job.DcIm, job.Limit, job.Bla);
+        const TDot count =
+            IteratePerturbed(*job.Orbit, job.DcRe[i], job.DcIm, job.Limit, job.Bla, job.Stop);
         job.Row.Store(job.Cols[i], count);
         if (job.Mirror) job.Mirror.Store(job.Cols[i], count);
       }

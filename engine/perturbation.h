@@ -18,6 +18,7 @@
 #include "deep_real.h"
 #include "kernels_lanes.h"
 #include "reference_orbit.h"
+#include "stop_flag.h"
 
 namespace vortexa {
 
@@ -31,9 +32,10 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
 // One dot at offset (dcRe, dcIm) from the orbit's centre: the definition that
 // the vector units reproduce exactly. With a table (built for the orbit and
 // a largest offset at least |dc|), merged steps replace single ones wherever
-// they are valid.
+// they are valid. kDotUncomputed when `stop` is raised first (looked at
+// every kStopLookInterval steps).
 TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
-                      const TBlaTable* bla = nullptr);
+                      const TBlaTable* bla = nullptr, TStopFlag stop = nullptr);
 
 // How many iterates a step covers on average, merged or single, on a sample
 // of the picture's dots with the state's table of merged steps: a round of

@@ -9,7 +9,8 @@
 // Every lane follows one dot with the arithmetic of IteratePerturbed, in the
 // same order, so its count equals the one-dot routine's whatever the width:
 //   z = Z(m) + d; zz = zr*zr + zi*zi; escaped when zz > 4;
-//   rebase (d := z, m := 0) when zz < dr*dr + di*di or m >= Last;
+//   rebase (d := z, m := 0) when zz < dr*dr + di*di or m >= Last (a cycling
+//   orbit instead goes on one period back: see WrapIterate);
 //   w = (Z(m) + Z(m)) + d; d = ((wr*dr - wi*di) + dcr, (wr*di + wi*dr) + dci).
 // The reference value of the next step is gathered before the rebase is
 // decided (Z(1) replaces it after a rebase), which keeps the gather off the
@@ -61,10 +62,11 @@ class TDeepCore {
       if (StopRequested()) return;
       std::uint64_t done = 0;
       std::uint64_t escaped = 0;
+      const bool cycle = job_.Orbit->Period != 0;
       if (bla_)
-        RunVectors<true>(done, escaped);
+        cycle ? RunVectors<true, true>(done, escaped) : RunVectors<true, false>(done, escaped);
       else
-        RunVectors<false>(done, escaped);
+        cycle ? RunVectors<false, true>(done, escaped) : RunVectors<false, false>(done, escaped);
       Finish(done, escaped);
       if (next_ < job_.Count)
         Refill(done);
@@ -82,30 +84,40 @@ class TDeepCore {
 
   bool StopRequested() const { return job_.Stop && __atomic_load_n(job_.Stop, __ATOMIC_RELAXED); }
 
-  template <bool kBla>
+  template <bool kBla, bool kCycle>
   void RunVectors(std::uint64_t& done, std::uint64_t& escaped) {
     switch (vectors_) {
       case 1:
-        RunBlockOf<1, kBla>(done, escaped);
+        RunBlockOf<1, kBla, kCycle>(done, escaped);
         break;
       case 2:
-        if constexpr (kMaxVectors >= 2) RunBlockOf<2, kBla>(done, escaped);
+        if constexpr (kMaxVectors >= 2) RunBlockOf<2, kBla, kCycle>(done, escaped);
         break;
       case 3:
-        if constexpr (kMaxVectors >= 3) RunBlockOf<3, kBla>(done, escaped);
+        if constexpr (kMaxVectors >= 3) RunBlockOf<3, kBla, kCycle>(done, escaped);
         break;
       default:
-        if constexpr (kMaxVectors >= 4) RunBlockOf<4, kBla>(done, escaped);
+        if constexpr (kMaxVectors >= 4) RunBlockOf<4, kBla, kCycle>(done, escaped);
         break;
     }
   }
 
-  template <int NV, bool kBla>
+  template <int NV, bool kBla, bool kCycle>
   void RunBlockOf(std::uint64_t& done, std::uint64_t& escaped) {
     if constexpr (kBla)
-      RunMergedBlock<NV>(done, escaped);
+      RunMergedBlock<NV, kCycle>(done, escaped);
     else
-      RunBlock<NV>(done, escaped);
+      RunBlock<NV, kCycle>(done, escaped);
+  }
+
+  // Where lanes arriving at iterates m go on: past the end of a cycling orbit
+  // one period back, as WrapIterate; so m stays below Last.
+  template <bool kCycle>
+  static V Wrapped(V m, V last, V period) {
+    if constexpr (kCycle)
+      return T::Blend(T::GreaterEqual(m, last), T::Sub(m, period), m);
+    else
+      return m;
   }
 
   // Iterates the first NV vectors until a lane escapes, or one has been
@@ -113,7 +125,7 @@ class TDeepCore {
   // finished lanes and which of them escaped. Every lane's count grows by one
   // per round, so the rounds left to the lane nearest its limit bound the
   // block. Finished lanes keep the state of their last test.
-  template <int NV>
+  template <int NV, bool kCycle>
   void RunBlock(std::uint64_t& doneBits, std::uint64_t& escapedBits) {
     V dr[NV], di[NV], zre[NV], zim[NV], m[NV];
     M occupied[NV];
@@ -128,6 +140,7 @@ class TDeepCore {
     const int steps = budget < kDeepBlockSteps ? budget : kDeepBlockSteps;
     const V four = T::Set1(4.0);
     const V last = T::Set1(static_cast<double>(job_.Orbit->Last));
+    const V period = T::Set1(static_cast<double>(job_.Orbit->Period));
     const V one = T::Set1(1.0);
     const V firstRe = T::Set1(re_[1]);
     const V firstIm = T::Set1(im_[1]);
@@ -150,7 +163,7 @@ class TDeepCore {
       }
       if (step == steps) break;
       for (int v = 0; v < NV; ++v) {
-        const V next = T::Add(m[v], one);
+        const V next = Wrapped<kCycle>(T::Add(m[v], one), last, period);
         const V nextRe = T::Gather(re_, next);
         const V nextIm = T::Gather(im_, next);
         const V dcr = T::Load(dcr_ + v * kWidth);
@@ -183,7 +196,7 @@ class TDeepCore {
   // valid step of the table that ends by the limit, or else a single one, and
   // counts its own iterates. Ends when a lane escapes or is tested at the
   // limit, or after kDeepBlockSteps rounds.
-  template <int NV>
+  template <int NV, bool kCycle>
   void RunMergedBlock(std::uint64_t& doneBits, std::uint64_t& escapedBits) {
     V dr[NV], di[NV], zre[NV], zim[NV], m[NV], n[NV];
     M occupied[NV];
@@ -197,6 +210,7 @@ class TDeepCore {
     const double* stepBIm = &t.Steps[0].BIm;
     const V four = T::Set1(4.0);
     const V last = T::Set1(static_cast<double>(t.Last));
+    const V period = T::Set1(static_cast<double>(job_.Orbit->Period));
     const V limit = T::Set1(static_cast<double>(job_.Limit));
     const V zero = T::Set1(0.0);
     const V one = T::Set1(1.0);
@@ -255,7 +269,8 @@ class TDeepCore {
       // Z at the next test, with the steps' coefficients.
       V zreNext[NV], zimNext[NV];
       for (int v = 0; v < NV; ++v) {
-        m[v] = T::Add(T::Blend(rebase[v], zero, m[v]), search[v].Span);
+        m[v] =
+            Wrapped<kCycle>(T::Add(T::Blend(rebase[v], zero, m[v]), search[v].Span), last, period);
         n[v] = T::Add(n[v], search[v].Span);
         const V atNext = T::Mul(m[v], startDoubles);
         zreNext[v] = T::Gather(startRe, atNext);

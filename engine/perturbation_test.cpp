@@ -4,6 +4,7 @@
 #include <xmmintrin.h>
 
 #include <cmath>
+#include <numeric>
 #include <ostream>
 #include <random>
 #include <string>
@@ -87,6 +88,72 @@ TEST(ReferenceOrbit, EndsAtTheFirstEscapeOrTheLastTestedIterate) {
   const TReferenceOrbit shortest = *ComputeReferenceOrbit(0.25L, 0.5L, 1, 128);
   EXPECT_EQ(shortest.Last, 1);
   EXPECT_EQ(shortest.Im, (std::vector<double>{0, 0.5, 0}));
+}
+
+// Above limit 65000 an orbit that settles on a cycle ends once a whole period
+// has repeated, and dots carry on one period back: every unit then counts
+// exactly as with the whole orbit (computed here with a limit that keeps it
+// whole). The minibrots' nuclei settle at once, the other centres inside
+// after an approach; 0.3 escapes and is never cut.
+TEST(ReferenceOrbit, ACycleCutsTheOrbitAndDotsCountAsWithTheWholeOne) {
+  const struct {
+    const char* Name;
+    TDeepReal X, Y;
+    int Period;  // of the cycle in doubles, 0 for none
+    double Step;
+  } cases[] = {
+      {"nucleus 8007", Deep(kMinibrotX), Deep(kMinibrotY), 8007, 1e-34},
+      {"nucleus 2464", Deep(kNearTwoX), Deep("0"), 2464, 1e-46},
+      {"fixed point", Deep("-0.1"), Deep("0"), 1, 1e-18},
+      {"cycle of 4", Deep("-1.3"), Deep("0.02"), 4, 1e-18},
+      {"cycle of 3", Deep("-0.11"), Deep("0.72"), 3, 1e-18},
+      {"escaping", Deep("0.3"), Deep("0"), 0, 1e-18},
+  };
+  constexpr int kDotLimit = 60000;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const int bits = BitsForStep(c.Step);
+    const TReferenceOrbit whole = *ComputeReferenceOrbit(c.X, c.Y, kMaxNarrowLimit, bits);
+    const TReferenceOrbit cut = *ComputeReferenceOrbit(c.X, c.Y, kMaxLimit, bits);
+    EXPECT_EQ(whole.Period, 0);
+    EXPECT_EQ(cut.Period, c.Period);
+    if (c.Period != 0) {
+      ASSERT_LT(cut.Last, kDotLimit);
+    }
+    // Dots on a ring around the centre, some inside, some escaping.
+    constexpr int kDots = 64;
+    std::vector<double> dcRe(kDots), dcIm(kDots);
+    for (int i = 0; i < kDots; ++i) {
+      const double radius = c.Step * (1 + 40 * (i % 8));
+      dcRe[i] = radius * std::cos(i * 0.7);
+      dcIm[i] = radius * std::sin(i * 0.7);
+    }
+    std::vector<TDot> expected(kDots);
+    for (int i = 0; i < kDots; ++i)
+      expected[i] = IteratePerturbed(whole, dcRe[i], dcIm[i], kDotLimit);
+    for (int i = 0; i < kDots; ++i)
+      ASSERT_EQ(IteratePerturbed(cut, dcRe[i], dcIm[i], kDotLimit), expected[i]) << "dot " << i;
+    // The lanes take a row's dots with one imaginary offset.
+    std::vector<int> cols(kDots);
+    std::iota(cols.begin(), cols.end(), 0);
+    for (TSimdUnit unit : {TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
+      if (!SimdUnitUsable(unit)) continue;
+      for (int i = 0; i < kDots; ++i)
+        expected[i] = IteratePerturbed(whole, dcRe[i], dcIm[0], kDotLimit);
+      std::vector<TDot> row(kDots);
+      RunDeepLanes(unit, TDeepJob{&cut, dcRe.data(), dcIm[0], kDots, kDotLimit, row.data(),
+                                  cols.data(), nullptr, nullptr, true, nullptr});
+      EXPECT_EQ(row, expected) << SimdUnitName(unit);
+      // Merged steps end by the cut orbit's end, and the lanes take them as
+      // the one-dot routine does.
+      const TBlaTable table(cut, (1 + 40 * 7) * c.Step);
+      for (int i = 0; i < kDots; ++i)
+        expected[i] = IteratePerturbed(cut, dcRe[i], dcIm[0], kDotLimit, &table);
+      RunDeepLanes(unit, TDeepJob{&cut, dcRe.data(), dcIm[0], kDots, kDotLimit, row.data(),
+                                  cols.data(), nullptr, nullptr, true, &table});
+      EXPECT_EQ(row, expected) << SimdUnitName(unit) << " with merged steps";
+    }
+  }
 }
 
 // Away from deep views the differences are plain doubles, so the one-dot
@@ -254,14 +321,16 @@ TEST(DeepFamily, ComputesTheReferenceOrbitOncePerView) {
 
 // At 1e-1200 the orbit takes most of a second: an abort ends it at once and
 // leaves it to be computed by the next command.
-// Dots beyond a double's range look at a raised stop every 65536 iterations:
-// at c = -1 (the orbit 0, -1, 0, ... repeated from its start) a dot of a
-// limit in the millions ends at the first look, one within 65000 never looks.
-TEST(DeepFamily, WideOffsetDotsLookAtTheStopPastTheNarrowLimits) {
+// The one-dot routines look at a raised stop every 65536 steps: at c = -1
+// (the orbit 0, -1, 0, ... repeated from its start) a dot of a limit in the
+// millions ends at the first look, one within 65000 never looks.
+TEST(DeepFamily, OneDotRoutinesLookAtTheStopPastTheNarrowLimits) {
   const TReferenceOrbit orbit = *ComputeReferenceOrbit(-1.0L, 0.0L, 100, 128);
   const bool stop = true;
   EXPECT_EQ(IteratePerturbedWide(orbit, 1e-400L, 0, kMaxNarrowLimit, &stop), kDotInside);
   EXPECT_EQ(IteratePerturbedWide(orbit, 1e-400L, 0, kMaxLimit, &stop), kDotUncomputed);
+  EXPECT_EQ(IteratePerturbed(orbit, 1e-20, 0, kMaxNarrowLimit, nullptr, &stop), kDotInside);
+  EXPECT_EQ(IteratePerturbed(orbit, 1e-20, 0, kMaxLimit, nullptr, &stop), kDotUncomputed);
 }
 
 TEST(DeepFamily, AnAbortCutsTheReferenceOrbitShort) {

@@ -13,8 +13,27 @@ struct TReferenceOrbit {
   // it, so a lane that steps past the end never reads outside.
   std::vector<double> Re;
   std::vector<double> Im;
-  // Index of the last iterate: a dot that reaches it continues from Z0.
+  // Index of the last iterate: a dot that reaches it continues from Z0,
+  // unless the orbit has settled on a cycle.
   int Last = 0;
+  // Non-zero when the orbit has settled on a cycle of this many iterates: in
+  // doubles the last Period + 1 iterates repeat those Period before them, so
+  // the orbit goes on past Last as it went on past Last - Period. Only orbits
+  // of limits above 65000 are cut short so.
+  int Period = 0;
 };
+
+// Where a dot arriving at iterate m goes on: from the end of a cycling orbit
+// one period back, where the orbit holds the same values.
+inline int WrapIterate(const TReferenceOrbit& orbit, int m) {
+  return orbit.Period != 0 && m >= orbit.Last ? m - orbit.Period : m;
+}
+inline int NextIterate(const TReferenceOrbit& orbit, int m) {
+  return WrapIterate(orbit, m + 1);
+}
+// Whether a dot at iterate m has run off the orbit and goes on from Z0.
+inline bool PastTheEnd(const TReferenceOrbit& orbit, int m) {
+  return orbit.Period == 0 && m >= orbit.Last;
+}
 
 }  // namespace vortexa
