@@ -155,6 +155,17 @@ struct TStepTally {
   long Iterates = 0;
 };
 
+// |Z + d|^2 > 4 for a difference too small to move |Z + d|^2 = zz off 4 when
+// it rounds to 4 exactly (at the tip of the needle Z is -2, then 2 for ever):
+// |Z + d|^2 = 4 + 2 Re(conj(Z) d) + |d|^2, so the difference's side of the
+// circle decides, and on the circle's tangent any difference at all escapes.
+template <typename Real>
+bool Escapes(Real zz, Real zRe, Real zIm, Real dr, Real di) {
+  if (zz != 4) return zz > 4;
+  const Real side = zRe * dr + zIm * di;
+  return side > 0 || (side == 0 && (dr != 0 || di != 0));
+}
+
 // IteratePerturbed; with a tally, the dot stops (as if inside) after
 // tally->MaxSteps steps.
 TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
@@ -165,7 +176,7 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
     const double zr = orbit.Re[m] + dr;
     const double zi = orbit.Im[m] + di;
     const double zz = zr * zr + zi * zi;
-    if (zz > 4) return static_cast<TDot>(n);
+    if (Escapes<double>(zz, orbit.Re[m], orbit.Im[m], dr, di)) return static_cast<TDot>(n);
     if (n == limit) return kDotInside;
     if (StopDue(steps, stop)) return kDotUncomputed;
     if (tally) {
@@ -306,16 +317,6 @@ bool CloserToStart(long double zr, long double zi, long double dr, long double d
   return zr * zr + zi * zi < dr * dr + di * di;
 }
 
-// |Z + d|^2 > 4 for a difference too small to move |Z + d|^2 = zz off 4 when
-// it rounds to 4 exactly (at the tip of the needle Z is -2, then 2 for ever):
-// |Z + d|^2 = 4 + 2 Re(conj(Z) d) + |d|^2, so the difference's side of the
-// circle decides, and on the circle's tangent any difference at all escapes.
-bool Escapes(long double zz, long double zRe, long double zIm, long double dr, long double di) {
-  if (zz != 4) return zz > 4;
-  const long double side = zRe * dr + zIm * di;
-  return side > 0 || (side == 0 && (dr != 0 || di != 0));
-}
-
 TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int limit, TStopFlag stop,
                     TWideDot& dot) {
   long double dr = dot.Dr, di = dot.Di;
@@ -324,7 +325,7 @@ TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int lim
   for (;;) {
     const long double zr = orbit.Re[m] + dr;
     const long double zi = orbit.Im[m] + di;
-    if (Escapes(SquareOf(zr) + SquareOf(zi), orbit.Re[m], orbit.Im[m], dr, di)) {
+    if (Escapes<long double>(SquareOf(zr) + SquareOf(zi), orbit.Re[m], orbit.Im[m], dr, di)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }
@@ -383,7 +384,7 @@ TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int l
   for (;;) {
     const double zr = orbit.Re[m], zi = orbit.Im[m];
     const double zz = zr * zr + zi * zi;
-    if (Escapes(zz, zr, zi, wr, wi)) {
+    if (Escapes<long double>(zz, zr, zi, wr, wi)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }
@@ -429,7 +430,7 @@ TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TStopFlag stop, T
     const double zr = orbit.Re[m] + r;
     const double zi = orbit.Im[m] + i;
     const double zz = zr * zr + zi * zi;
-    if (Escapes(zz, orbit.Re[m], orbit.Im[m], r, i)) {
+    if (Escapes<long double>(zz, orbit.Re[m], orbit.Im[m], r, i)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }

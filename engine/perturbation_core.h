@@ -8,7 +8,8 @@
 //
 // Every lane follows one dot with the arithmetic of IteratePerturbed, in the
 // same order, so its count equals the one-dot routine's whatever the width:
-//   z = Z(m) + d; zz = zr*zr + zi*zi; escaped when zz > 4;
+//   z = Z(m) + d; zz = zr*zr + zi*zi; escaped when zz > 4, or when zz is 4
+//   exactly and the difference lies on the outer side of the circle;
 //   rebase (d := z, m := 0) when zz < dr*dr + di*di or m >= Last (a cycling
 //   orbit instead goes on one period back: see WrapIterate);
 //   w = (Z(m) + Z(m)) + d; d = ((wr*dr - wi*di) + dcr, (wr*di + wi*dr) + dci).
@@ -153,10 +154,10 @@ class TDeepCore {
         zr[v] = T::Add(zre[v], dr[v]);
         zi[v] = T::Add(zim[v], di[v]);
         zz[v] = T::Add(T::Mul(zr[v], zr[v]), T::Mul(zi[v], zi[v]));
-        escaped[v] = T::And(T::Greater(zz[v], four), occupied[v]);
+        escaped[v] = T::And(T::GreaterEqual(zz[v], four), occupied[v]);
         anyEscaped |= T::Bits(escaped[v]);
       }
-      if (anyEscaped != 0) {
+      if (anyEscaped != 0 && SettleTies<NV>(escaped, zz, zre, zim, dr, di)) {
         for (int v = 0; v < NV; ++v)
           escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
         break;
@@ -227,11 +228,11 @@ class TDeepCore {
         zr[v] = T::Add(zre[v], dr[v]);
         zi[v] = T::Add(zim[v], di[v]);
         zz[v] = T::Add(T::Mul(zr[v], zr[v]), T::Mul(zi[v], zi[v]));
-        escaped[v] = T::And(T::Greater(zz[v], four), occupied[v]);
+        escaped[v] = T::And(T::GreaterEqual(zz[v], four), occupied[v]);
         anyEscaped |= T::Bits(escaped[v]);
         anyAtLimit |= T::Bits(T::And(T::GreaterEqual(n[v], limit), occupied[v]));
       }
-      if (anyEscaped != 0) {
+      if (anyEscaped != 0 && SettleTies<NV>(escaped, zz, zre, zim, dr, di)) {
         for (int v = 0; v < NV; ++v)
           escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
         break;
@@ -338,6 +339,35 @@ class TDeepCore {
     s.Span = T::Blend(valid, span, s.Span);
     s.Inverse = T::Blend(valid, inverse, s.Inverse);
     s.Index = T::Blend(valid, index, s.Index);
+  }
+
+  // The lanes whose |z|^2 came to 4 or more keep their escape only where it is
+  // one: where |z|^2 rounds to 4 exactly, the difference's side of the circle
+  // decides, as in the one-dot routine (at the tip of the needle Z is 2 for
+  // ever, and only the difference tells the dots outside from those inside).
+  // Seldom called, so per lane. True when a lane escapes.
+  template <int NV>
+  static bool SettleTies(M* escaped, const V* zz, const V* zre, const V* zim, const V* dr,
+                         const V* di) {
+    unsigned any = 0;
+    for (int v = 0; v < NV; ++v) {
+      alignas(64) double a[5][kWidth];
+      T::Store(a[0], zz[v]);
+      T::Store(a[1], zre[v]);
+      T::Store(a[2], zim[v]);
+      T::Store(a[3], dr[v]);
+      T::Store(a[4], di[v]);
+      unsigned bits = T::Bits(escaped[v]);
+      for (unsigned rest = bits; rest != 0; rest &= rest - 1) {
+        const int l = __builtin_ctz(rest);
+        if (a[0][l] != 4) continue;
+        const double side = a[1][l] * a[3][l] + a[2][l] * a[4][l];
+        if (!(side > 0 || (side == 0 && (a[3][l] != 0 || a[4][l] != 0)))) bits &= ~(1u << l);
+      }
+      escaped[v] = T::ToMask(bits);
+      any |= bits;
+    }
+    return any != 0;
   }
 
   template <int NV>

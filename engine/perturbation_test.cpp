@@ -185,7 +185,7 @@ TEST(IteratePerturbed, CountsAsTheExtendedFamilyOnShallowViews) {
 // writes it to the row and the mirror row, and leaves other columns alone;
 // with merged steps as without (at 1e-40 most iterates are merged).
 TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
-  const std::string axis = "0";
+  const std::string axis = "0", minusTwo = "-2";
   const struct {
     const std::string& X;
     const std::string& Y;
@@ -194,7 +194,9 @@ TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
   } cases[] = {{kSpiralX, kSpiralY, 6000, 2e-20},
                {kSpiralX, kSpiralY, 6000, 2e-40},
                // Beside the minibrot near -2, where dots start with merged steps.
-               {kNearTwoX, axis, 20000, 3e-47}};
+               {kNearTwoX, axis, 20000, 3e-47},
+               // The tip of the needle: |z|^2 rounds to 4 and the side decides.
+               {minusTwo, axis, 200, 1e-30}};
   for (const auto& c : cases) {
     const int limit = c.Limit;
     const double step = c.Step;
@@ -452,6 +454,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // The tip of the needle: the orbit runs along the escape circle, and
                     // the side of it the dot lies on decides.
                     TExactnessCase{"minus2_1e1000", {"-2", "0", 1e-1000L, 5000}, 80, 60, 8, true},
+                    TExactnessCase{"minus2_1e30", {"-2", "0", 1e-30L, 5000}, 80, 60, 4, true},
                     // Beside a minibrot of period 8007 at the heart of the
                     // spiral: dots circle it up to the limit, and merged
                     // steps skip nearly all of their iterates.
