@@ -139,7 +139,6 @@ class TDeepCore {
     // Rounds until the oldest lane makes its test at the limit.
     const int budget = job_.Limit - static_cast<int>(oldest);
     const int steps = budget < kDeepBlockSteps ? budget : kDeepBlockSteps;
-    const V four = T::Set1(4.0);
     const V last = T::Set1(static_cast<double>(job_.Orbit->Last));
     const V period = T::Set1(static_cast<double>(job_.Orbit->Period));
     const V one = T::Set1(1.0);
@@ -149,14 +148,7 @@ class TDeepCore {
     for (;; ++step) {
       V zr[NV], zi[NV], zz[NV];
       M escaped[NV];
-      unsigned anyEscaped = 0;
-      for (int v = 0; v < NV; ++v) {
-        zr[v] = T::Add(zre[v], dr[v]);
-        zi[v] = T::Add(zim[v], di[v]);
-        zz[v] = T::Add(T::Mul(zr[v], zr[v]), T::Mul(zi[v], zi[v]));
-        escaped[v] = T::And(T::GreaterEqual(zz[v], four), occupied[v]);
-        anyEscaped |= T::Bits(escaped[v]);
-      }
+      const unsigned anyEscaped = TestLanes<NV>(zre, zim, dr, di, occupied, zr, zi, zz, escaped);
       if (anyEscaped != 0 && SettleTies<NV>(escaped, zz, zre, zim, dr, di)) {
         for (int v = 0; v < NV; ++v)
           escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
@@ -209,7 +201,6 @@ class TDeepCore {
     const double* stepAIm = &t.Steps[0].AIm;
     const double* stepBRe = &t.Steps[0].BRe;
     const double* stepBIm = &t.Steps[0].BIm;
-    const V four = T::Set1(4.0);
     const V last = T::Set1(static_cast<double>(t.Last));
     const V period = T::Set1(static_cast<double>(job_.Orbit->Period));
     const V limit = T::Set1(static_cast<double>(job_.Limit));
@@ -223,15 +214,10 @@ class TDeepCore {
     for (int round = 0;; ++round) {
       V zr[NV], zi[NV], zz[NV];
       M escaped[NV];
-      unsigned anyEscaped = 0, anyAtLimit = 0;
-      for (int v = 0; v < NV; ++v) {
-        zr[v] = T::Add(zre[v], dr[v]);
-        zi[v] = T::Add(zim[v], di[v]);
-        zz[v] = T::Add(T::Mul(zr[v], zr[v]), T::Mul(zi[v], zi[v]));
-        escaped[v] = T::And(T::GreaterEqual(zz[v], four), occupied[v]);
-        anyEscaped |= T::Bits(escaped[v]);
+      const unsigned anyEscaped = TestLanes<NV>(zre, zim, dr, di, occupied, zr, zi, zz, escaped);
+      unsigned anyAtLimit = 0;
+      for (int v = 0; v < NV; ++v)
         anyAtLimit |= T::Bits(T::And(T::GreaterEqual(n[v], limit), occupied[v]));
-      }
       if (anyEscaped != 0 && SettleTies<NV>(escaped, zz, zre, zim, dr, di)) {
         for (int v = 0; v < NV; ++v)
           escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
@@ -339,6 +325,24 @@ class TDeepCore {
     s.Span = T::Blend(valid, span, s.Span);
     s.Inverse = T::Blend(valid, inverse, s.Inverse);
     s.Index = T::Blend(valid, index, s.Index);
+  }
+
+  // Every lane's z = Z(m) + d and |z|^2; the occupied lanes whose |z|^2
+  // comes to 4 or more go to `escaped` (SettleTies has the last word on
+  // those at 4). Returns their bits, all vectors together.
+  template <int NV>
+  static unsigned TestLanes(const V* zre, const V* zim, const V* dr, const V* di, const M* occupied,
+                            V* zr, V* zi, V* zz, M* escaped) {
+    const V four = T::Set1(4.0);
+    unsigned any = 0;
+    for (int v = 0; v < NV; ++v) {
+      zr[v] = T::Add(zre[v], dr[v]);
+      zi[v] = T::Add(zim[v], di[v]);
+      zz[v] = T::Add(T::Mul(zr[v], zr[v]), T::Mul(zi[v], zi[v]));
+      escaped[v] = T::And(T::GreaterEqual(zz[v], four), occupied[v]);
+      any |= T::Bits(escaped[v]);
+    }
+    return any;
   }
 
   // The lanes whose |z|^2 came to 4 or more keep their escape only where it is
