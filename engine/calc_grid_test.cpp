@@ -75,7 +75,7 @@ int CountDiffering(const std::vector<TDot>& a, const std::vector<TDot>& b) {
   return differing;
 }
 
-// Predicted dots that touch an escaped dot (a value below 0xFF00); the repair
+// Predicted dots that touch an escaped dot (a value below kInsideThreshold); the repair
 // leaves none.
 int PredictedNextToEscaped(const TCalcGrid& grid) {
   int touching = 0;
