@@ -44,10 +44,13 @@ TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, in
 double MergedIteratesPerStep(const TCalcState& state);
 inline constexpr double kMergedStepsPayFrom = 12;
 
-// Below this dot size the offsets of a view's dots are no longer normal
-// doubles and lose their bits; such views carry the difference of each dot in
-// long double (its exponent reaches 1e-4900) while it is that small.
-inline constexpr long double kWideOffsetStep = 1e-300L;
+// Below this dot size the differences of a view's dots come too near the end
+// of a normal double (2.2e-308, below which the deep rows flush them to 0)
+// to keep their bits; such views carry the difference of each dot in long
+// double (its exponent reaches 1e-4900) while it is that small. Views of a
+// range down to 1e-300 keep the lanes up to 2000 dots high: a product flushed
+// there is below 2e-5 of a dot.
+inline constexpr long double kWideOffsetStep = 1e-303L;
 inline bool NeedsWideOffsets(long double step) {
   return step < kWideOffsetStep;
 }

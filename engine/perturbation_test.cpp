@@ -447,6 +447,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // differences square to subnormal numbers.
                     TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 4},
                     TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 4},
+                    // The smallest dots of the double differences (3.3e-303).
+                    TExactnessCase{"i_1e301", {"0", "1", 1e-301L, 5000}, 80, 60, 4},
                     // Below a normal double's range the differences go in long double
                     // until they have grown (some 2.6 iterates per factor of ten here).
                     TExactnessCase{"i_1e1000", {"0", "1", 1e-1000L, 5000}, 80, 60, 8},
