@@ -176,7 +176,7 @@ void TInfoForm::CreateHistogram() {
     const QSignalBlocker blockEnd(tbEnd);
     tbEnd->setValue(kInitialEnd);
   }
-  FEndTag = kInitialEnd * FStep;
+  FEndTag = kInitialEnd * TrackStep();
   lbEndVal->setNum(FEndTag);
   connect(tbEnd, &QSlider::valueChanged, this, [this] { tbEndChange(); });
   connect(tbStart, &QSlider::valueChanged, this, [this] { tbStartChange(); });
@@ -220,24 +220,25 @@ void TInfoForm::Bind(const TFinishedGrid* grid) {
 
 // The 500 bins span the track bars' range exactly: every step is a multiple of 500.
 int TInfoForm::BinWidth() const {
-  return (tbEnd->value() - tbStart->value()) * FStep / kHistBins;
+  return (tbEnd->value() - tbStart->value()) * TrackStep() / kHistBins;
 }
 
 void TInfoForm::SetRange(int limit) {
   const QSignalBlocker blockEnd(tbEnd);
   const QSignalBlocker blockStart(tbStart);
+  const int oldStep = TrackStep();
   FStatLimit = limit;
-  if (const int step = HistStep(limit); step != FStep) {
+  const int step = TrackStep();
+  if (step != oldStep) {
     // A limit on another scale keeps the chosen counts in the range.
     tbStart->setValue(FStartTag / step);
     tbEnd->setValue((FEndTag + step - 1) / step);
-    FStep = step;
   }
-  FEndSelection = std::max(1, limit / FStep);
+  FEndSelection = std::max(1, limit / step);
   tbEnd->setValue(std::min(tbEnd->value(), FEndSelection));
   if (tbStart->value() >= tbEnd->value()) tbStart->setValue(tbEnd->value() - 1);
-  FEndTag = tbEnd->value() * FStep;
-  FStartTag = tbStart->value() * FStep;
+  FEndTag = tbEnd->value() * step;
+  FStartTag = tbStart->value() * step;
   lbEndVal->setNum(FEndTag);
   lbStartVal->setNum(FStartTag);
 }
@@ -328,8 +329,8 @@ void TInfoForm::tbEndChange() {
     tbEnd->setValue(wanted);  // runs this handler again with the corrected position
     return;
   }
-  if (wanted * FStep == FEndTag) return;
-  FEndTag = wanted * FStep;
+  if (wanted * TrackStep() == FEndTag) return;
+  FEndTag = wanted * TrackStep();
   lbEndVal->setNum(FEndTag);
   UpdateStats(0);
 }
@@ -339,8 +340,8 @@ void TInfoForm::tbStartChange() {
     tbStart->setValue(tbEnd->value() - 1);
     return;
   }
-  if (tbStart->value() * FStep == FStartTag) return;
-  FStartTag = tbStart->value() * FStep;
+  if (tbStart->value() * TrackStep() == FStartTag) return;
+  FStartTag = tbStart->value() * TrackStep();
   lbStartVal->setNum(FStartTag);
   UpdateStats(0);
 }

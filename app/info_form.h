@@ -66,7 +66,7 @@ class TInfoForm : public QDialog {
 
   int StatLimit() const { return FStatLimit; }
   // The count one track bar position stands for: HistStep of the limit.
-  int TrackStep() const { return FStep; }
+  int TrackStep() const { return HistStep(FStatLimit); }
   const TCalcStats& Stats() const { return FStats; }
   const QImage& GraphBitmap() const { return FGraphBitmap; }
 
@@ -110,7 +110,6 @@ class TInfoForm : public QDialog {
 
   const TFinishedGrid* FGrid = nullptr;
   int FStatLimit = 0;
-  int FStep = HistStep(0);
   int FEndSelection = 1;  // largest position tbEnd may take
   int FEndTag = 0;        // counts the track bars stand for
   int FStartTag = 0;

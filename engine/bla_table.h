@@ -56,7 +56,8 @@ inline constexpr double kBlaEpsilon = 0x1p-50;
 
 // Merged steps along one reference orbit for one picture. Steps start at
 // m >= 1 (from Z0 = 0 the square is the whole step) and end at the orbit's
-// last iterate at the latest, where the dot goes on from Z0. A start m
+// last iterate at the latest, where the dot goes on from Z0 (or, on a
+// cycling orbit, one period back). A start m
 // has steps of 2, 4, ... 2^l iterates as long as 2^l divides m - 1.
 class TBlaTable {
  public:

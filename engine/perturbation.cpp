@@ -181,7 +181,8 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
     if (StopDue(steps, stop)) return kDotUncomputed;
     if (tally) {
       tally->Iterates = n;
-      if (++tally->Steps > tally->MaxSteps) return kDotInside;
+      tally->Steps = steps;
+      if (steps > tally->MaxSteps) return kDotInside;
     }
     const double dd = dr * dr + di * di;
     // Near 0 the dot is closer to the orbit's start than to Z(m): going on
