@@ -82,7 +82,7 @@ void SendWheel(QWidget* area, QPointF at, int delta) {
 // The plane's x under dot column `column` by the plane mapping: dot size
 // 2 × range / min(width, height), column (c − width div 2).
 long double PlaneX(const TViewState& view, int width, int height, int column) {
-  const long double dot = 2 * view.Range / std::min(width, height);
+  const long double dot = 2 * view.Range.ToLongDouble() / std::min(width, height);
   return view.CenterX.ToLongDouble() + dot * (column - width / 2);
 }
 
@@ -177,7 +177,7 @@ TEST_F(DrawFormHiDpiTest, ScrollDragMovesTheViewByTheDotsUnderThePointer) {
   const TViewState before = form->Session().View();
   const int width = TSessionParts::DrawGrid(form->Session()).Width();
   const int height = TSessionParts::DrawGrid(form->Session()).Height();
-  const long double dot = 2 * before.Range / std::min(width, height);
+  const long double dot = 2 * before.Range.ToLongDouble() / std::min(width, height);
   const QPointF start(40, 30);
   SendMouse(area, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
   SendMouse(area, QEvent::MouseMove, start + QPointF(50, 0), Qt::NoButton, Qt::LeftButton);
@@ -215,7 +215,7 @@ TEST_F(DrawFormHiDpiTest, WheelAtThePointerKeepsThePointUnderIt) {
   WaitForPicture(*form);
   const TViewState after = form->Session().View();
   ASSERT_EQ(after.Range, 0.5L);
-  const long double dot = 2 * after.Range / std::min(width, height);
+  const long double dot = 2 * after.Range.ToLongDouble() / std::min(width, height);
   EXPECT_LE(std::fabs(static_cast<double>(PlaneX(after, width, height, 121) - before)),
             static_cast<double>(dot));
 }

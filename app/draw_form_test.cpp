@@ -441,7 +441,7 @@ TEST_F(DrawFormTest, StatisticsWindowFollowsDrawingsAndTheHover) {
   form->FormMouseMove(QPoint(10, top + 20));
   EXPECT_EQ(info->lbXdot->text(), "[10]");
   EXPECT_EQ(info->lbYdot->text(), "[20]");
-  const long double step = TSessionParts::CalcGrid(form->Session()).GetStep();
+  const long double step = TSessionParts::CalcGrid(form->Session()).GetStep().ToLongDouble();
   EXPECT_EQ(info->lbXVal->text().toStdString(),
             FormatGeneral(step * (10 - TSessionParts::DrawGrid(form->Session()).Width() / 2),
                           kCoordinateDigits));
@@ -595,7 +595,7 @@ TEST_F(DrawFormTest, WheelAndDragsOnThePictureMoveTheView) {
   SendMouse(area, QEvent::MouseMove, middle + QPoint(30, 0), Qt::NoButton, Qt::LeftButton);
   EXPECT_TRUE(form->StatusText(3).startsWith("X=-")) << form->StatusText(3).toStdString();
   SendMouse(area, QEvent::MouseButtonRelease, middle + QPoint(30, 0), Qt::LeftButton, Qt::NoButton);
-  const long double step = TSessionParts::CalcGrid(form->Session()).GetStep();
+  const long double step = TSessionParts::CalcGrid(form->Session()).GetStep().ToLongDouble();
   EXPECT_NEAR(form->Session().View().CenterX.ToDouble(), static_cast<double>(-30 * step), 1e-15);
 
   SendMouse(area, QEvent::MouseButtonPress, middle, Qt::RightButton, Qt::RightButton);
@@ -620,7 +620,7 @@ TEST_F(DrawFormTest, TheWheelZoomsWhereverThePointerIsInTheWindow) {
   const int hue = form->tbHue->value();
   const QString limit = form->cbLimit->currentText();
   const QString period = form->cbTimes->currentText();
-  long double range = form->Session().View().Range;
+  long double range = form->Session().View().Range.ToLongDouble();
   for (QWidget* over : {form->ImageArea(), form->BasicToolBar, static_cast<QWidget*>(form->tbHue),
                         static_cast<QWidget*>(form->cbLimit), static_cast<QWidget*>(form->cbTimes),
                         static_cast<QWidget*>(form->btDraw)}) {

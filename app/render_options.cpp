@@ -78,17 +78,31 @@ void SetCenter(TRenderRequest& request, const TDeepReal& x, const TDeepReal& y) 
 
 // A centre coordinate with every digit given: deep views need more than
 // long double holds.
-TDeepReal ParseCoordinate(std::string_view text, std::string_view what, long double range = 1) {
+TDeepReal ParseCoordinate(std::string_view text, std::string_view what,
+                          const TFloatExp& range = 1) {
   const std::optional<TDeepReal> value = ParseDeep(text, range);
   if (!value)
     throw EUsageError(std::string(what) + ": not a number: \"" + std::string(text) + "\"");
   return *value;
 }
 
-void SetRange(TRenderRequest& request, long double range) {
-  if (!std::isfinite(range) || !(range > 0))
+// A range with an exponent beyond long double's where it is that small.
+TFloatExp ParseRange(std::string_view text, std::string_view what) {
+  const std::optional<TFloatExp> value = ParseWideExponent(text);
+  if (!value)
+    throw EUsageError(std::string(what) + ": not a number: \"" + std::string(text) + "\"");
+  return *value;
+}
+
+TFloatExp CheckedRange(const TFloatExp& range) {
+  if (!range.IsFinite() || !(range > 0))
     throw EUsageError("the range must be a positive finite number");
-  request.Range = range;
+  if (range < DeepestRange()) throw EUsageError("the range must be at least 1E-10000");
+  return range;
+}
+
+void SetRange(TRenderRequest& request, const TFloatExp& range) {
+  request.Range = CheckedRange(range);
 }
 
 void ApplyCenter(TRenderRequest& request, std::string_view value) {
@@ -98,7 +112,7 @@ void ApplyCenter(TRenderRequest& request, std::string_view value) {
 }
 
 void ApplyRange(TRenderRequest& request, std::string_view value) {
-  SetRange(request, ParseNumber<long double>(value, "--range"));
+  SetRange(request, ParseRange(value, "--range"));
 }
 
 void ApplySize(TRenderRequest& request, std::string_view value) {
@@ -164,13 +178,12 @@ void ApplyTile(TRenderRequest& request, std::string_view value) {
 void ApplyToView(TRenderRequest& request, std::string_view value) {
   const std::optional<TMBItem> view = ParseView(value);
   if (!view) throw EUsageError("--to-view: not the text of a view: \"" + std::string(value) + "\"");
-  if (!view->X.IsFinite() || !view->Y.IsFinite() || !std::isfinite(view->Range) ||
-      !(view->Range > 0))
-    throw EUsageError("--to-view: the centre and range must be finite, the range positive");
+  if (!view->X.IsFinite() || !view->Y.IsFinite())
+    throw EUsageError("--to-view: the centre must be finite");
   request.ToCenterX = view->X;
   request.ToCenterY = view->Y;
   request.ToCenterText.clear();
-  request.ToRange = view->Range;
+  request.ToRange = CheckedRange(view->Range);
   request.ToLimit = InRange(view->Limit, "the limit", 1, kMaxLimit);
 }
 
@@ -185,7 +198,8 @@ void ApplyToCenter(TRenderRequest& request, std::string_view value) {
 
 // A centre text read again at the bits its view's range needs: the range may
 // come after it on the line.
-void ReadCentreAtRange(const std::string& text, long double range, TDeepReal& x, TDeepReal& y) {
+void ReadCentreAtRange(const std::string& text, const TFloatExp& range, TDeepReal& x,
+                       TDeepReal& y) {
   if (text.empty()) return;
   const auto xy = SplitFields(text, ',', 2, "--center");
   x = ParseCoordinate(xy[0], "--center", range);
@@ -193,10 +207,7 @@ void ReadCentreAtRange(const std::string& text, long double range, TDeepReal& x,
 }
 
 void ApplyToRange(TRenderRequest& request, std::string_view value) {
-  const long double range = ParseNumber<long double>(value, "--to-range");
-  if (!std::isfinite(range) || !(range > 0))
-    throw EUsageError("the range must be a positive finite number");
-  request.ToRange = range;
+  request.ToRange = CheckedRange(ParseRange(value, "--to-range"));
 }
 
 void ApplySeconds(TRenderRequest& request, std::string_view value) {

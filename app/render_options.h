@@ -18,7 +18,7 @@ struct TRenderRequest {
   // The texts of --center and --to-center: read again, once the ranges are
   // known, with the bits those need.
   std::string CenterText, ToCenterText;
-  long double Range = 2;
+  TFloatExp Range = 2;
   int Limit = 1000;
   int Width = 590;
   int Height = 400;
@@ -56,7 +56,7 @@ struct TRenderRequest {
   double Seconds = 0;                  // 0: the zoom's default, the tour's whole flight
   std::optional<TDeepReal> ToCenterX;  // unset: the start's
   std::optional<TDeepReal> ToCenterY;
-  std::optional<long double> ToRange;
+  std::optional<TFloatExp> ToRange;
   std::optional<int> ToLimit;
   std::string TourDestination;  // a favourite's name
   bool RandomTour = false;

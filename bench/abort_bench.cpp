@@ -109,7 +109,7 @@ void MeasureStops(const TCase& c, int limit, std::mt19937& random) {
       "%-14s kernel %d: stop after abort, %d stops: median %.1f ms, max %.1f ms; one dot %.2f "
       "ms\n",
       c.Name, grid.GetKernel(), kStops, latencies[kStops / 2], latencies.back(),
-      OneDotMs(c, grid.GetKernel(), grid.GetStep(), program, limit));
+      OneDotMs(c, grid.GetKernel(), grid.GetStep().ToLongDouble(), program, limit));
 }
 
 }  // namespace

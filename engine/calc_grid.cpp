@@ -171,7 +171,7 @@ void TCalcGrid::SetBand(int pictureHeight, int firstRow) {
 }
 
 void TCalcGrid::SetView(const TDeepReal& centerX, const TDeepReal& centerY, int limit,
-                        long double range) {
+                        const TFloatExp& range) {
   // Counts above the limit bound would collide with the inside marks.
   if (limit < 1 || limit > kMaxLimit) throw std::invalid_argument("iteration limit out of range");
   const auto lock = LockIdle();
@@ -264,13 +264,13 @@ void TCalcGrid::SetBla(bool on) {
 // The range is the distance from the centre to the nearer picture edge.
 void TCalcGrid::UpdateScale() {
   const int side = std::min(FState.GridWidth, FPictureHeight);
-  FState.Step = side > 0 ? 2 * FRange / side : 0;
+  FState.Step = side > 0 ? FRange.Scaled(1) / static_cast<long double>(side) : TFloatExp();
   UpdateKernel();
 }
 
 void TCalcGrid::UpdateColumns() {
   for (int col = 0; col < FState.GridWidth; ++col)
-    FState.ColRe[col] = (col - FState.GridWidth / 2) * FState.Step + FState.CenterX;
+    FState.ColRe[col] = (col - FState.GridWidth / 2) * FState.StepValue() + FState.CenterX;
   FState.UpdateLaneColumns();
 }
 
@@ -307,7 +307,7 @@ void TCalcGrid::Start(TCalcCommand command) {
   FState.AxisRow = -1;
   for (int row = 0; row < FState.GridHeight; ++row) {
     FState.StoreRowPass(row, 0);
-    if (mirror && std::fabs(FState.RowIm(row)) <= FState.Step / 10) FState.AxisRow = row;
+    if (mirror && std::fabs(FState.RowIm(row)) <= FState.StepValue() / 10) FState.AxisRow = row;
   }
   FCommand = command;
   // Cleared here rather than on the grid thread, so that an Abort right after
@@ -824,7 +824,7 @@ int TCalcGrid::Pass() const {
 int TCalcGrid::AxisRow() const {
   return FState.AxisRow;
 }
-long double TCalcGrid::GetStep() const {
+TFloatExp TCalcGrid::GetStep() const {
   return FState.Step;
 }
 int TCalcGrid::GetKernel() const {

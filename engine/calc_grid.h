@@ -79,7 +79,8 @@ class TCalcGrid {
   void SetBand(int pictureHeight, int firstRow);
   // The centre keeps all its digits for the deep family's reference orbit;
   // ColRe, RowIm and the other families use it rounded to long double.
-  void SetView(const TDeepReal& centerX, const TDeepReal& centerY, int limit, long double range);
+  void SetView(const TDeepReal& centerX, const TDeepReal& centerY, int limit,
+               const TFloatExp& range);
   void SetFormula(bool isMandel, const TRecurrence* formula, long double paramRe,
                   long double paramIm);
   void SetShift(int dx, int dy);
@@ -121,7 +122,7 @@ class TCalcGrid {
   int Limit() const;
   int Pass() const;
   int AxisRow() const;
-  long double GetStep() const;
+  TFloatExp GetStep() const;
   int GetKernel() const;
   int SimdLevel() const;
   TCalcCommand Command() const;  // back to ccNone only when a command completes
@@ -206,7 +207,7 @@ class TCalcGrid {
   std::atomic<int> FProgressBase{0};
   std::atomic<int> FProgressSpan{0};
   std::atomic<bool> FAbort{false};
-  long double FRange = 0;
+  TFloatExp FRange;
   int FPictureHeight = 0;  // the grid's height unless it holds a band
   TDeepReal FDeepCenterX;
   TDeepReal FDeepCenterY;

@@ -32,7 +32,7 @@ using test_support::RunToEnd;
 
 // Row and column of a dot that a recurrence was asked about.
 std::pair<int, int> CellOf(const TCalcGrid& grid, const test_support::TCall& call) {
-  const long double step = grid.GetStep();
+  const long double step = grid.GetStep().ToLongDouble();
   return {static_cast<int>(std::lround((call.Im - grid.RowIm(0)) / step)),
           static_cast<int>(std::lround((call.Re - grid.ColRe(0)) / step))};
 }
@@ -122,14 +122,14 @@ TEST(CalcGridMapping, DotSizeColumnsAndRows) {
   TCalcGrid grid;
   grid.SetSize(590, 400);
   grid.SetView(0, 0, 100, 2);
-  EXPECT_NEAR(static_cast<double>(grid.GetStep()), 0.01, 1e-15);
+  EXPECT_NEAR(static_cast<double>(grid.GetStep().ToLongDouble()), 0.01, 1e-15);
   EXPECT_NEAR(static_cast<double>(grid.ColRe(0)), -2.95, 1e-15);
   EXPECT_NEAR(static_cast<double>(grid.ColRe(589)), 2.94, 1e-15);
   EXPECT_NEAR(static_cast<double>(grid.RowIm(0)), -2.0, 1e-15);
   EXPECT_NEAR(static_cast<double>(grid.RowIm(399)), 1.99, 1e-15);
 
   grid.SetSize(300, 500);  // the nearer edge is now the left and right one
-  EXPECT_NEAR(static_cast<double>(grid.GetStep()), 4.0 / 300, 1e-15);
+  EXPECT_NEAR(static_cast<double>(grid.GetStep().ToLongDouble()), 4.0 / 300, 1e-15);
 }
 
 TEST(CalcGridMapping, AxisRowFoundByStart) {
@@ -156,7 +156,7 @@ TEST(CalcGridMapping, AxisRowToleranceIsATenthOfADot) {
   TCalcGrid grid;
   grid.SetSize(590, 400);
   grid.SetView(0, 0, 100, 2);
-  const long double tenth = grid.GetStep() / 10;
+  const long double tenth = grid.GetStep().ToLongDouble() / 10;
   const long double above = tenth * (1 + 1e-12L);
   const std::pair<long double, int> cases[] = {
       {tenth, 200}, {-tenth, 200}, {tenth / 2, 200}, {above, -1}, {-above, -1},
@@ -262,7 +262,7 @@ TEST(CalcGridMapping, KernelChoice) {
     grid.SetOptions(c.Options);
     grid.SetFormula(c.IsMandel, c.Formula, c.ParamRe, c.ParamIm);
     grid.SetView(0, 0, 100, c.Step);
-    EXPECT_EQ(grid.GetStep(), c.Step);
+    EXPECT_EQ(grid.GetStep().ToLongDouble(), c.Step);
     EXPECT_EQ(grid.GetKernel(), c.Kernel) << "step " << static_cast<double>(c.Step);
   }
 }
@@ -702,7 +702,7 @@ class TOneEscapedDot : public TRecurrence {
   TOneEscapedDot(const TCalcGrid& grid, int row, int col) : FGrid(grid), FRow(row), FCol(col) {}
   TDot Iterate(long double cRe, long double cIm, long double, long double, int,
                TStopFlag) const override {
-    const long double step = FGrid.GetStep();
+    const long double step = FGrid.GetStep().ToLongDouble();
     const int row = static_cast<int>(std::lround((cIm - FGrid.RowIm(0)) / step));
     const int col = static_cast<int>(std::lround((cRe - FGrid.ColRe(0)) / step));
     if (FGrid.Pass() == 1) {
@@ -1216,7 +1216,8 @@ class TStageGate : public TRecurrence {
   TDot Iterate(long double cRe, long double cIm, long double zRe, long double zIm, int limit,
                TStopFlag) const override {
     const int stage = FGrid.Pass();
-    const int row = static_cast<int>(std::lround((cIm - FGrid.RowIm(0)) / FGrid.GetStep()));
+    const int row =
+        static_cast<int>(std::lround((cIm - FGrid.RowIm(0)) / FGrid.GetStep().ToLongDouble()));
     std::unique_lock lock(FLock);
     ++FCalls[stage];
     if (stage < 4 && row >= FHoldRows[stage] && !FHeld[stage]) {
@@ -1532,7 +1533,7 @@ TEST(CalcGridReuse, ZoomBy2CountsWhatAFreshDrawCounts) {
     grid.SetView(c.Old.X, c.Old.Y, c.Old.Limit, c.Old.Range);
     RunToEnd(grid, ccDraw);
     // The anchor's point keeps its place: the centre moves half way to it.
-    const long double step = grid.GetStep();
+    const long double step = grid.GetStep().ToLongDouble();
     const TViewSpec view{c.Old.X + step * c.AnchorX / 2, c.Old.Y + step * c.AnchorY / 2,
                          c.Old.Range / 2, c.Old.Limit};
     grid.SetView(view.X, view.Y, view.Limit, view.Range);

@@ -14,6 +14,7 @@
 #include "bla_table.h"
 #include "dot.h"
 #include "dot_buffer.h"
+#include "float_exp.h"
 #include "recurrence.h"
 #include "reference_orbit.h"
 
@@ -63,7 +64,10 @@ struct TCalcState {
   std::vector<std::int16_t> RowPasses;
   long double CenterX = 0;
   long double CenterY = 0;
-  long double Step = 0;
+  // The dot size, with an exponent of its own: views go deeper than long
+  // double reaches. StepValue() is it as a long double, for the kernels
+  // that work in one.
+  TFloatExp Step;
   int Limit = 1024;
   bool IsMandel = true;
   const TRecurrence* Formula = nullptr;
@@ -105,7 +109,7 @@ struct TCalcState {
     ColReDouble.assign(ColRe.begin(), ColRe.end());
     ColDc.resize(ColRe.size());
     for (int col = 0; col < static_cast<int>(ColDc.size()); ++col)
-      ColDc[col] = static_cast<double>((col - GridWidth / 2) * Step);
+      ColDc[col] = static_cast<double>((col - GridWidth / 2) * StepValue());
   }
   template <typename Real>
   const Real* LaneColRe() const {
@@ -121,9 +125,10 @@ struct TCalcState {
   // Rows of a row from the picture's middle row.
   int PictureRow(int row) const { return row - GridHeight / 2 + BandOffset; }
   // Imaginary part of a row; grows downwards on the screen.
-  long double RowIm(int row) const { return PictureRow(row) * Step + CenterY; }
+  long double StepValue() const { return Step.ToLongDouble(); }
+  long double RowIm(int row) const { return PictureRow(row) * StepValue() + CenterY; }
   // The row's offset from the view centre, for the deep family.
-  double RowDc(int row) const { return static_cast<double>(PictureRow(row) * Step); }
+  double RowDc(int row) const { return static_cast<double>(PictureRow(row) * StepValue()); }
   TDotRow Row(int row) { return Grid.At(static_cast<std::size_t>(row) * GridWidth); }
   TDotRowView Row(int row) const { return Grid.At(static_cast<std::size_t>(row) * GridWidth); }
   TDot LoadAt(int row, int col) const { return Row(row).Load(col); }

@@ -23,7 +23,7 @@ void PrepareState(TCalcState& state, int width, int height, const TRecurrence& f
   state.Step = 0.05L;
   state.CenterX = -0.5L;
   for (int col = 0; col < width; ++col)
-    state.ColRe.push_back((col - width / 2) * state.Step - 0.5L);
+    state.ColRe.push_back((col - width / 2) * state.StepValue() - 0.5L);
   state.Limit = 30;
   state.Formula = &formula;
   state.Pass = 2;

@@ -9,9 +9,9 @@ namespace vortexa {
 
 namespace {
 
-// The deepest view a long double step can hold (about 1e-4950) needs some
-// 16500 bits; longer texts are rounded here.
-constexpr int kDeepMaxBits = 16512;
+// The deepest view (a range of 1e-10000, kDeepestRange) needs some 33350
+// bits; longer texts are rounded here.
+constexpr int kDeepMaxBits = 33536;
 
 int ClampBits(int bits) {
   return std::clamp(bits, kDeepMinBits, kDeepMaxBits);
@@ -123,6 +123,19 @@ bool TDeepReal::IsFinite() const {
 long double TDeepReal::ToLongDouble() const {
   return mpfr_get_ld(FValue, MPFR_RNDN);
 }
+TFloatExp TDeepReal::ToFloatExp() const {
+  if (!IsFinite()) return ToLongDouble();
+  long exponent = 0;
+  const long double mantissa = mpfr_get_ld_2exp(&exponent, FValue, MPFR_RNDN);
+  return TFloatExp::FromParts(mantissa, exponent);
+}
+
+TDeepReal TDeepReal::FromFloatExp(const TFloatExp& value, int bits) {
+  TDeepReal result(value.Mantissa(), bits);
+  if (value.IsFinite()) mpfr_mul_2si(result.FValue, result.FValue, value.Exponent(), MPFR_RNDN);
+  return result;
+}
+
 double TDeepReal::ToDouble() const {
   return mpfr_get_d(FValue, MPFR_RNDN);
 }
@@ -149,6 +162,12 @@ TDeepReal& TDeepReal::operator+=(long double offset) {
   return *this;
 }
 
+TDeepReal& TDeepReal::operator+=(const TFloatExp& offset) {
+  const TDeepReal term = FromFloatExp(offset, 64);
+  mpfr_add(FValue, FValue, term.FValue, MPFR_RNDN);
+  return *this;
+}
+
 TDeepReal& TDeepReal::operator-=(long double offset) {
   return *this += -offset;
 }
@@ -159,6 +178,12 @@ long double operator-(const TDeepReal& a, const TDeepReal& b) {
   TDeepReal difference(64);
   mpfr_sub(difference.FValue, a.FValue, b.FValue, MPFR_RNDN);
   return difference.ToLongDouble();
+}
+
+TFloatExp WideDifference(const TDeepReal& a, const TDeepReal& b) {
+  TDeepReal difference(64);
+  mpfr_sub(difference.FValue, a.FValue, b.FValue, MPFR_RNDN);
+  return difference.ToFloatExp();
 }
 
 TDeepReal TDeepReal::operator-() const {
@@ -174,18 +199,36 @@ bool operator<(const TDeepReal& a, const TDeepReal& b) {
   return mpfr_less_p(a.FValue, b.FValue);
 }
 
-int BitsForStep(long double step) {
-  if (!(step > 0) || !std::isfinite(step)) return kDeepMinBits;
+const TFloatExp& DeepestRange() {
+  static const TFloatExp deepest = TDeepReal::FromDecimal("1E-10000", 64)->ToFloatExp();
+  return deepest;
+}
+
+int BitsForStep(const TFloatExp& step) {
+  if (!(step > 0) || !step.IsFinite()) return kDeepMinBits;
   // Three bits of magnitude, the step's own bits, ten for a thousandth of a
   // dot and a word to spare, in whole words.
-  const int bits = 3 + std::max(-std::ilogb(step), 0) + 10 + 64;
+  const long stepBits = std::clamp(1 - step.Exponent(), 0L, long{kDeepMaxBits});
+  const int bits = 3 + static_cast<int>(stepBits) + 10 + 64;
   return ClampBits((bits + 63) / 64 * 64);
 }
 
-int DigitsForStep(long double step, int atLeast) {
-  if (!(step > 0) || !std::isfinite(step)) return atLeast;
+namespace {
+
+// Within long double's reach as its own log10 (exact at powers of ten, as the
+// digits of shallower views have always been counted), beyond it from log2.
+long double Log10(const TFloatExp& value) {
+  constexpr long kLongDoubleReach = 16000;
+  if (std::labs(value.Exponent()) < kLongDoubleReach) return std::log10(value.ToLongDouble());
+  return value.Log2() * std::log10(2.0L);
+}
+
+}  // namespace
+
+int DigitsForStep(const TFloatExp& step, int atLeast) {
+  if (!(step > 0) || !step.IsFinite()) return atLeast;
   // One integer digit and three for a thousandth of a dot.
-  const int digits = static_cast<int>(std::ceil(-std::log10(step))) + 4;
+  const int digits = static_cast<int>(std::ceil(-Log10(step))) + 4;
   return std::max(atLeast, digits);
 }
 

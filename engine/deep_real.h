@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "float_exp.h"
+
 namespace vortexa {
 
 // Bits of a coordinate when nothing asks for more: well above long double's 64.
@@ -27,6 +29,7 @@ class TDeepReal {
   TDeepReal();  // zero, kDeepMinBits
   // Exactly the given value (a long double always fits).
   TDeepReal(long double value, int bits = kDeepMinBits);  // NOLINT: a long double is a deep real
+  static TDeepReal FromFloatExp(const TFloatExp& value, int bits = kDeepMinBits);
   TDeepReal(const TDeepReal& other);
   TDeepReal(TDeepReal&& other) noexcept;
   TDeepReal& operator=(const TDeepReal& other);
@@ -47,6 +50,7 @@ class TDeepReal {
   bool IsZero() const;
   bool IsFinite() const;
   long double ToLongDouble() const;  // rounded to nearest
+  TFloatExp ToFloatExp() const;      // rounded to nearest
   double ToDouble() const;           // rounded to nearest
   // Rounded to nearest at `digits` significant decimal digits (1 or more).
   TDeepDigits ToDigits(int digits) const;
@@ -54,10 +58,15 @@ class TDeepReal {
   // Sums keep this value's bits; give it enough first (WithAtLeastBits).
   TDeepReal& operator+=(long double offset);
   TDeepReal& operator-=(long double offset);
+  TDeepReal& operator+=(const TFloatExp& offset);
   friend TDeepReal operator+(TDeepReal a, long double b) { return a += b; }
   friend TDeepReal operator-(TDeepReal a, long double b) { return a -= b; }
+  friend TDeepReal operator+(TDeepReal a, const TFloatExp& b) { return a += b; }
   // The difference, computed exactly and then rounded to long double.
   friend long double operator-(const TDeepReal& a, const TDeepReal& b);
+  // The same, with an exponent of its own: deep centres may differ by less
+  // than a long double holds.
+  friend TFloatExp WideDifference(const TDeepReal& a, const TDeepReal& b);
   TDeepReal operator-() const;
 
   friend bool operator==(const TDeepReal& a, const TDeepReal& b);
@@ -70,12 +79,16 @@ class TDeepReal {
   mpfr_t FValue;
 };
 
+// The smallest range a view can have, 1e-10000: views are drawn to any depth
+// above it, at a cost that grows with the bits its coordinates take.
+const TFloatExp& DeepestRange();
+
 // Bits a coordinate of magnitude below 8 needs to resolve a thousandth of a
 // dot of size `step` with room to spare: at least kDeepMinBits.
-int BitsForStep(long double step);
+int BitsForStep(const TFloatExp& step);
 
 // Significant decimal digits that write such a coordinate to a thousandth of
 // a dot: at least `atLeast`.
-int DigitsForStep(long double step, int atLeast);
+int DigitsForStep(const TFloatExp& step, int atLeast);
 
 }  // namespace vortexa

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "dot.h"
+#include "float_exp.h"
 
 namespace vortexa::test_support {
 
@@ -28,27 +29,30 @@ class TMpfrValue {
 // Bits for a reference at dot size `step`: the step's binary exponent, 96 bits
 // beyond it for the iteration's growth of rounding errors, and never fewer
 // than 160.
-inline int ReferenceBits(long double step) {
-  int exponent = 0;
-  std::frexp(step, &exponent);
-  return std::max(160, -exponent + 96);
+inline int ReferenceBits(const TFloatExp& step) {
+  return std::max(160, static_cast<int>(-step.Exponent()) + 96);
 }
 
 // The smallest n >= 1 for which z(n-1) escapes (|z|^2 > 4) from z0 = 0 at
 // c = (centerX + dx * step * scale, centerY + dy * step * scale), every
 // operation in MPFR at `bits`; kDotInside when none of z0 .. z(limit-1) does.
-inline TDot ReferenceDeep(const std::string& centerX, const std::string& centerY, long double step,
-                          long dx, long dy, int limit, int bits, double scale = 1) {
+inline TDot ReferenceDeep(const std::string& centerX, const std::string& centerY,
+                          const TFloatExp& step, long dx, long dy, int limit, int bits,
+                          double scale = 1) {
   TMpfrValue cRe(bits), cIm(bits), offset(bits), zRe(bits), zIm(bits), re2(bits), im2(bits),
       t(bits), norm(bits);
   mpfr_set_str(*cRe, centerX.c_str(), 10, MPFR_RNDN);
   mpfr_set_str(*cIm, centerY.c_str(), 10, MPFR_RNDN);
   // A whole number times a 64-bit step is exact in these bits.
-  mpfr_set_ld(*offset, step, MPFR_RNDN);
+  const auto setStep = [&] {
+    mpfr_set_ld(*offset, step.Mantissa(), MPFR_RNDN);
+    mpfr_mul_2si(*offset, *offset, step.Exponent(), MPFR_RNDN);
+  };
+  setStep();
   mpfr_mul_si(*offset, *offset, dx, MPFR_RNDN);
   mpfr_mul_d(*offset, *offset, scale, MPFR_RNDN);
   mpfr_add(*cRe, *cRe, *offset, MPFR_RNDN);
-  mpfr_set_ld(*offset, step, MPFR_RNDN);
+  setStep();
   mpfr_mul_si(*offset, *offset, dy, MPFR_RNDN);
   mpfr_mul_d(*offset, *offset, scale, MPFR_RNDN);
   mpfr_add(*cIm, *cIm, *offset, MPFR_RNDN);

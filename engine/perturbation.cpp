@@ -50,7 +50,7 @@ class TTinyAsZeroScope {
 // returns to 0, where the test chooses between two differences of the same
 // tiny size either way; the products of the next difference are far below
 // the offset they are added to.
-bool TinyAsZero(long double step) {
+bool TinyAsZero(const TFloatExp& step) {
   return step >= DBL_MIN;
 }
 
@@ -255,78 +255,112 @@ namespace {
 //   start, a rebase) and the square of the difference counts;
 // - Scaled: a difference below 2^-480 beside an orbit clear of 0, whose
 //   square is far below its last bit: the linear step d' = 2 Z(m) d + dc in
-//   doubles, the difference and the offset scaled by a power of two;
+//   doubles;
 // - Double: a difference of 2^-480 or more, where the offset lies far below
 //   its last bit and is left out.
+// The first two carry the difference and the offset as mantissas times powers
+// of two of their own, so a view goes as deep as those exponents reach, far
+// below long double's smallest number; scaling by a power of two is exact, so
+// wherever long double would do, they round as it would.
 // Every stage hands the dot on where its tests are due; the next one makes
 // them again and steps at least once, so no two stages pass a dot to and fro.
 enum class TWideStage { Wide, Scaled, Double, Done };
 
+// The difference is (Dr, Di) 2^Scale.
 struct TWideDot {
-  long double Dr = 0, Di = 0;  // the difference
+  long double Dr = 0, Di = 0;
+  long Scale = 0;
   int M = 0;
   int N = 1;
   TDot Count = 0;  // once Done
 };
 
-// The dot's offset, also as doubles scaled by 2^-Exponent.
+// The dot's offset is (Re, Im) 2^Exponent, the larger part in [1, 2) (or 0).
 struct TWideOffset {
   long double Re, Im;
-  int Exponent;
-  double ScaledRe, ScaledIm;
+  long Exponent;
 };
 
-TWideOffset WideOffset(long double dcRe, long double dcIm) {
-  const long double size = std::max(std::fabs(dcRe), std::fabs(dcIm));
-  const int exponent = size > 0 ? std::ilogb(size) : 0;
-  return {dcRe, dcIm, exponent, static_cast<double>(std::ldexp(dcRe, -exponent)),
-          static_cast<double>(std::ldexp(dcIm, -exponent))};
+// x 2^exponent; exponents beyond an int are far beyond any result's reach.
+long double TimesPowerOfTwo(long double x, long exponent) {
+  constexpr long kReach = 1L << 20;
+  return std::ldexp(x, static_cast<int>(std::clamp(exponent, -kReach, kReach)));
+}
+
+TWideOffset WideOffset(long double re, long double im, long exponent) {
+  const long double size = std::max(std::fabs(re), std::fabs(im));
+  if (size == 0) return {0, 0, exponent};
+  const int shift = std::ilogb(size);
+  return {std::ldexp(re, -shift), std::ldexp(im, -shift), exponent + shift};
+}
+
+// The binary exponent of the larger part of (r, i) 2^scale, which is not 0.
+long SizeExponent(long double r, long double i, long scale) {
+  return std::ilogb(std::max(std::fabs(r), std::fabs(i))) + scale;
 }
 
 // |d|^2 from which doubles carry the dot: its square stays a normal double,
 // and offsets of views with wide offsets (at most 1e-295 for pictures 100000
 // dots wide) lie some 2^-500 below it.
 constexpr double kDoubleReach = 0x1p-960;
-constexpr long double kDoubleReachSide = 0x1p-480L;
+constexpr long kDoubleReachExponent = -480;
 // |Z|^2 from which a difference below 2^-480 is less than 2^-80 of Z: its
 // square, and its part in the escape and rebase tests, are lost below Z's last
 // bit.
 constexpr double kClearOfZero = 0x1p-800;
 
-// Differences below 2^-6000 square to less than a long double holds, and the
-// x87 takes some hundred cycles for every such underflow: their squares count
-// as 0 and the rebase test compares them scaled up.
-constexpr long double kSquareSafe = 0x1p-6000L;
-
-bool IsTiny(long double x) {
-  return std::fabs(x) < kSquareSafe;
-}
-
+// Parts below 2^-6000 square to less than a long double holds, and the x87
+// takes some hundred cycles for every such underflow: their squares count as
+// 0 beside Z's, and the rebase test compares differences scaled.
 long double SquareOf(long double x) {
-  return IsTiny(x) ? 0 : x * x;
+  constexpr long double kSquareSafe = 0x1p-6000L;
+  return std::fabs(x) < kSquareSafe ? 0 : x * x;
 }
 
-// Whether |z| < |d|, the rebase test.
-bool CloserToStart(long double zr, long double zi, long double dr, long double di) {
-  constexpr long double kScale = 0x1p8000L;
-  if (IsTiny(dr) && IsTiny(di)) {
-    zr *= kScale;
-    zi *= kScale;
-    dr *= kScale;
-    di *= kScale;
-  }
-  return zr * zr + zi * zi < dr * dr + di * di;
+// The difference rescaled so that its larger part lies in [1, 2), or, while it
+// is far below the offset, to the offset's scale.
+void Normalise(long double& dr, long double& di, long& scale, long offsetExponent) {
+  const long next =
+      dr == 0 && di == 0 ? offsetExponent : std::max(SizeExponent(dr, di, scale), offsetExponent);
+  dr = TimesPowerOfTwo(dr, scale - next);
+  di = TimesPowerOfTwo(di, scale - next);
+  scale = next;
+}
+
+// Whether |Z + d| < |d| for d = (dr, di) 2^scale, the rebase test: in units of
+// 2^scale, unless Z is so much larger than d that it cannot be.
+bool CloserToStart(long double zr, long double zi, long double dr, long double di, long scale) {
+  if ((zr == 0 && zi == 0) || (dr == 0 && di == 0)) return false;
+  if (SizeExponent(zr, zi, 0) > SizeExponent(dr, di, scale) + 1) return false;  // |Z| >= 2 |d|
+  const long double sr = TimesPowerOfTwo(zr, -scale) + dr;
+  const long double si = TimesPowerOfTwo(zi, -scale) + di;
+  return sr * sr + si * si < dr * dr + di * di;
+}
+
+// d := Z + d, the rebase, in a scale that holds both.
+void TakeWholeValue(long double zr, long double zi, long double& dr, long double& di, long& scale) {
+  const long next = zr == 0 && zi == 0 ? scale : std::max(scale, SizeExponent(zr, zi, 0));
+  dr = TimesPowerOfTwo(zr, -next) + TimesPowerOfTwo(dr, scale - next);
+  di = TimesPowerOfTwo(zi, -next) + TimesPowerOfTwo(di, scale - next);
+  scale = next;
 }
 
 TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int limit, TStopFlag stop,
                     TWideDot& dot) {
   long double dr = dot.Dr, di = dot.Di;
+  long scale = dot.Scale;
   int m = dot.M, n = dot.N;
   TWideStage next = TWideStage::Done;
   for (;;) {
-    const long double zr = orbit.Re[m] + dr;
-    const long double zi = orbit.Im[m] + di;
-    if (Escapes<long double>(SquareOf(zr) + SquareOf(zi), orbit.Re[m], orbit.Im[m], dr, di)) {
+    Normalise(dr, di, scale, dc.Exponent);
+    const long double zRe = orbit.Re[m], zIm = orbit.Im[m];
+    // The difference itself: 0 where it lies below long double's reach, and
+    // then lost beside Z (or, at Z = 0, beside the offset).
+    const long double ddr = TimesPowerOfTwo(dr, scale);
+    const long double ddi = TimesPowerOfTwo(di, scale);
+    const long double zr = zRe + ddr;
+    const long double zi = zIm + ddi;
+    if (Escapes<long double>(SquareOf(zr) + SquareOf(zi), zRe, zIm, dr, di)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }
@@ -338,26 +372,25 @@ TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int lim
       dot.Count = kDotUncomputed;
       return TWideStage::Done;
     }
-    if (PastTheEnd(orbit, m) || CloserToStart(zr, zi, dr, di)) {
-      dr = zr;
-      di = zi;
+    if (PastTheEnd(orbit, m) || CloserToStart(zRe, zIm, dr, di, scale)) {
+      TakeWholeValue(zRe, zIm, dr, di, scale);
       m = 0;
-    } else if (std::fabs(dr) >= kDoubleReachSide || std::fabs(di) >= kDoubleReachSide) {
+    } else if ((dr != 0 || di != 0) && SizeExponent(dr, di, scale) >= kDoubleReachExponent) {
       next = TWideStage::Double;
       break;
     } else if (orbit.Re[m] * orbit.Re[m] + orbit.Im[m] * orbit.Im[m] >= kClearOfZero) {
       next = TWideStage::Scaled;
       break;
     }
-    const long double wr = (orbit.Re[m] + orbit.Re[m]) + dr;
-    const long double wi = (orbit.Im[m] + orbit.Im[m]) + di;
-    const long double nr = (wr * dr - wi * di) + dc.Re;
-    di = (wr * di + wi * dr) + dc.Im;
+    const long double wr = (zRe + zRe) + ddr;
+    const long double wi = (zIm + zIm) + ddi;
+    const long double nr = (wr * dr - wi * di) + TimesPowerOfTwo(dc.Re, dc.Exponent - scale);
+    di = (wr * di + wi * dr) + TimesPowerOfTwo(dc.Im, dc.Exponent - scale);
     dr = nr;
     m = NextIterate(orbit, m);
     ++n;
   }
-  dot = {dr, di, m, n};
+  dot = {dr, di, scale, m, n};
   return next;
 }
 
@@ -368,17 +401,18 @@ TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int l
   constexpr double kRescaleAbove = 0x1p512;  // |w|^2
   constexpr double kRescale = 0x1p-256;
   constexpr double kLostBelow = 0x1p-512;  // |w|^2 that loses bits as it shrinks
-  const long double size = std::max(std::fabs(dot.Dr), std::fabs(dot.Di));
-  int scale = size > 0 ? std::max(std::ilogb(size), dc.Exponent) : dc.Exponent;
+  long scale = dot.Dr == 0 && dot.Di == 0
+                   ? dc.Exponent
+                   : std::max(SizeExponent(dot.Dr, dot.Di, dot.Scale), dc.Exponent);
   // |w|^2 at which the difference is within doubles' reach.
   const auto reachedAt = [&scale] {
-    const int exponent = -960 - 2 * scale;
-    return exponent > 1023 ? HUGE_VAL : std::ldexp(1.0, exponent);
+    const long exponent = -960 - 2 * scale;
+    return exponent > 1023 ? HUGE_VAL : std::ldexp(1.0, static_cast<int>(exponent));
   };
-  double wr = static_cast<double>(std::ldexp(dot.Dr, -scale));
-  double wi = static_cast<double>(std::ldexp(dot.Di, -scale));
-  double fr = std::ldexp(dc.ScaledRe, dc.Exponent - scale);
-  double fi = std::ldexp(dc.ScaledIm, dc.Exponent - scale);
+  double wr = static_cast<double>(TimesPowerOfTwo(dot.Dr, dot.Scale - scale));
+  double wi = static_cast<double>(TimesPowerOfTwo(dot.Di, dot.Scale - scale));
+  double fr = std::ldexp(static_cast<double>(dc.Re), static_cast<int>(dc.Exponent - scale));
+  double fi = std::ldexp(static_cast<double>(dc.Im), static_cast<int>(dc.Exponent - scale));
   double reached = reachedAt();
   int m = dot.M, n = dot.N;
   TWideStage next = TWideStage::Wide;
@@ -419,13 +453,13 @@ TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int l
       break;
     }
   }
-  dot = {std::ldexp(static_cast<long double>(wr), scale),
-         std::ldexp(static_cast<long double>(wi), scale), m, n};
+  dot = {wr, wi, scale, m, n};
   return next;
 }
 
 TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TStopFlag stop, TWideDot& dot) {
-  double r = static_cast<double>(dot.Dr), i = static_cast<double>(dot.Di);
+  double r = static_cast<double>(TimesPowerOfTwo(dot.Dr, dot.Scale));
+  double i = static_cast<double>(TimesPowerOfTwo(dot.Di, dot.Scale));
   int m = dot.M, n = dot.N;
   for (;;) {
     const double zr = orbit.Re[m] + r;
@@ -457,15 +491,15 @@ TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TStopFlag stop, T
     m = NextIterate(orbit, m);
     ++n;
   }
-  dot = {r, i, m, n};
+  dot = {r, i, 0, m, n};
   return TWideStage::Wide;
 }
 
 }  // namespace
 
 TDot IteratePerturbedWide(const TReferenceOrbit& orbit, long double dcRe, long double dcIm,
-                          int limit, TStopFlag stop) {
-  const TWideOffset dc = WideOffset(dcRe, dcIm);
+                          long dcExponent, int limit, TStopFlag stop) {
+  const TWideOffset dc = WideOffset(dcRe, dcIm, dcExponent);
   TWideDot dot;
   TWideStage stage = TWideStage::Wide;
   while (stage != TWideStage::Done) {
@@ -540,12 +574,14 @@ namespace {
 // stops between two dots when the command is stopped.
 void CalcDotsWide(const TCalcState& state, TDotRow dots, TDotRow mirror, const int* cols, int count,
                   int row) {
-  const long double dcIm = state.PictureRow(row) * state.Step;
+  // Whole dots times the step's mantissa, with its exponent apart.
+  const long double step = state.Step.Mantissa();
+  const long double dcIm = state.PictureRow(row) * step;
   for (int i = 0; i < count; ++i) {
     if (state.StopRequested()) return;
-    const long double dcRe = (cols[i] - state.GridWidth / 2) * state.Step;
-    const TDot dot =
-        IteratePerturbedWide(state.Reference, dcRe, dcIm, state.Limit, &state.StopFlag);
+    const long double dcRe = (cols[i] - state.GridWidth / 2) * step;
+    const TDot dot = IteratePerturbedWide(state.Reference, dcRe, dcIm, state.Step.Exponent(),
+                                          state.Limit, &state.StopFlag);
     dots.Store(cols[i], dot);
     if (mirror) mirror.Store(cols[i], dot);
   }

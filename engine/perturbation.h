@@ -46,23 +46,24 @@ inline constexpr double kMergedStepsPayFrom = 12;
 
 // Below this dot size the differences of a view's dots come too near the end
 // of a normal double (2.2e-308, below which the deep rows flush them to 0)
-// to keep their bits; such views carry the difference of each dot in long
-// double (its exponent reaches 1e-4900) while it is that small. Views of a
+// to keep their bits; such views carry the difference of each dot with an
+// exponent of its own while it is that small. Views of a
 // range down to 1e-300 keep the lanes up to 2000 dots high: a product flushed
 // there is below 2e-5 of a dot.
 inline constexpr long double kWideOffsetStep = 1e-303L;
-inline bool NeedsWideOffsets(long double step) {
+inline bool NeedsWideOffsets(const TFloatExp& step) {
   return step < kWideOffsetStep;
 }
 
-// One dot of a view that needs wide offsets, by the same definition as
-// IteratePerturbed: the difference goes in long double while its square is
-// below a normal double's reach, and in doubles once it has grown past it,
-// where the offset is far below the difference's last bit. A rebase to a
-// difference that small goes back to long double. kDotUncomputed when `stop`
-// is raised first (see kStopLookInterval).
+// One dot of a view that needs wide offsets, at offset (dcRe, dcIm)
+// 2^dcExponent, by the same definition as IteratePerturbed: the difference
+// goes as a long double or double mantissa with an exponent of its own while
+// its square is below a normal double's reach, and in doubles once it has
+// grown past it, where the offset is far below the difference's last bit. A
+// rebase to a difference that small goes back to the first. kDotUncomputed
+// when `stop` is raised first (see kStopLookInterval).
 TDot IteratePerturbedWide(const TReferenceOrbit& orbit, long double dcRe, long double dcIm,
-                          int limit, TStopFlag stop = nullptr);
+                          long dcExponent, int limit, TStopFlag stop = nullptr);
 
 // Dots of one row: offsets DcRe[i] and the row's DcIm from the centre.
 struct TDeepJob {
@@ -90,7 +91,7 @@ struct TDeepJob {
 // Whether the deep rows of a view take subnormal numbers as 0: while every
 // non-zero offset is a normal number. Below that, offsets themselves are
 // subnormal and keep what little they carry.
-bool TinyAsZero(long double step);
+bool TinyAsZero(const TFloatExp& step);
 
 // Runs a job on the given unit (which must be usable).
 void RunDeepLanes(TSimdUnit unit, const TDeepJob& job);

@@ -56,9 +56,14 @@ void RunWithoutFault(TCalcGrid& grid, TCalcCommand command) {
 
 struct TDeepView {
   std::string X, Y;
-  long double Range;
+  TFloatExp Range;
   int Limit;
 };
+
+// A range beyond long double's reach, as written.
+TFloatExp Range(const std::string& text) {
+  return TDeepReal::FromDecimal(text, 64)->ToFloatExp();
+}
 
 void Draw(TCalcGrid& grid, const TDeepView& view, int width, int height, int options) {
   grid.SetSize(width, height);
@@ -329,8 +334,8 @@ TEST(DeepFamily, ComputesTheReferenceOrbitOncePerView) {
 TEST(DeepFamily, OneDotRoutinesLookAtTheStopPastTheNarrowLimits) {
   const TReferenceOrbit orbit = *ComputeReferenceOrbit(-1.0L, 0.0L, 100, 128);
   const bool stop = true;
-  EXPECT_EQ(IteratePerturbedWide(orbit, 1e-400L, 0, kMaxNarrowLimit, &stop), kDotInside);
-  EXPECT_EQ(IteratePerturbedWide(orbit, 1e-400L, 0, kMaxLimit, &stop), kDotUncomputed);
+  EXPECT_EQ(IteratePerturbedWide(orbit, 1e-400L, 0, 0, kMaxNarrowLimit, &stop), kDotInside);
+  EXPECT_EQ(IteratePerturbedWide(orbit, 1e-400L, 0, 0, kMaxLimit, &stop), kDotUncomputed);
   EXPECT_EQ(IteratePerturbed(orbit, 1e-20, 0, kMaxNarrowLimit, nullptr, &stop), kDotInside);
   EXPECT_EQ(IteratePerturbed(orbit, 1e-20, 0, kMaxLimit, nullptr, &stop), kDotUncomputed);
 }
@@ -370,7 +375,7 @@ void PrintTo(const TExactnessCase& c, std::ostream* out) {
 // 1 +- 2^-45 to 2^-48 would, so no iteration in doubles can give these
 // counts. Such a dot is recognised by its reference count changing when its
 // offset is scaled by 1 +- 2^-44; it must still agree on inside or outside.
-bool ChaoticBelowDoublePrecision(const TDeepView& view, long double step, long dx, long dy,
+bool ChaoticBelowDoublePrecision(const TDeepView& view, const TFloatExp& step, long dx, long dy,
                                  int bits, TDot count) {
   constexpr double kNudge = 0x1p-44;
   for (double scale : {1 - kNudge, 1 + kNudge})
@@ -391,7 +396,7 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
   grid.SetBla(true);  // merged steps where they pay
   Draw(grid, param.View, width, height, kOptNoPrediction);
   ASSERT_EQ(grid.GetKernel(), kKernelDeep);
-  const long double step = grid.GetStep();
+  const TFloatExp step = grid.GetStep();
   const int bits = ReferenceBits(step) * (param.OnEscapeCircle ? 2 : 1);
   // The one-dot routine with merged steps wherever they are valid, paying or
   // not: the arithmetic that can drift from the truth.
@@ -401,7 +406,8 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
   if (merges) {
     orbit = *ComputeReferenceOrbit(Deep(param.View.X), Deep(param.View.Y), param.View.Limit,
                                    BitsForStep(step));
-    table = TBlaTable(orbit, static_cast<double>(std::hypot(width / 2 * step, height / 2 * step)));
+    const long double dot = step.ToLongDouble();
+    table = TBlaTable(orbit, static_cast<double>(std::hypot(width / 2 * dot, height / 2 * dot)));
   }
   int samples = 0, equal = 0, chaotic = 0, insideCount = 0;
   for (int row = 0; row < height; row += param.Spacing)
@@ -412,8 +418,9 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
       std::vector<std::pair<const char*, TDot>> counts{{"grid", grid.GetDot(row, col)}};
       if (merges)
         counts.push_back(
-            {"merged", IteratePerturbed(orbit, static_cast<double>(dx * step),
-                                        static_cast<double>(dy * step), param.View.Limit, &table)});
+            {"merged", IteratePerturbed(orbit, static_cast<double>(dx * step.ToLongDouble()),
+                                        static_cast<double>(dy * step.ToLongDouble()),
+                                        param.View.Limit, &table)});
       ++samples;
       insideCount += IsInside(expected);
       bool isChaotic = false;
@@ -438,33 +445,37 @@ TEST_P(DeepExactness, CountsMatchWideReferenceArithmetic) {
 
 INSTANTIATE_TEST_SUITE_P(
     Views, DeepExactness,
-    testing::Values(TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 4},
-                    TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 4},
-                    // Four of the 576 dots of this lattice are chaotic below double
-                    // precision (rows/columns 48/0, 132/108, 72/204, 12/276).
-                    TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 12},
-                    // The Misiurewicz point i has branches at every depth; there the
-                    // differences square to subnormal numbers.
-                    TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 4},
-                    TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 4},
-                    // The smallest dots of the double differences (3.3e-303).
-                    TExactnessCase{"i_1e301", {"0", "1", 1e-301L, 5000}, 80, 60, 4},
-                    // Below a normal double's range the differences go in long double
-                    // until they have grown (some 2.6 iterates per factor of ten here).
-                    TExactnessCase{"i_1e1000", {"0", "1", 1e-1000L, 5000}, 80, 60, 8},
-                    TExactnessCase{"i_1e3000", {"0", "1", 1e-3000L, 10000}, 80, 60, 20},
-                    // The tip of the needle: the orbit runs along the escape circle, and
-                    // the side of it the dot lies on decides.
-                    TExactnessCase{"minus2_1e1000", {"-2", "0", 1e-1000L, 5000}, 80, 60, 8, true},
-                    TExactnessCase{"minus2_1e30", {"-2", "0", 1e-30L, 5000}, 80, 60, 4, true},
-                    // Beside a minibrot of period 8007 at the heart of the
-                    // spiral: dots circle it up to the limit, and merged
-                    // steps skip nearly all of their iterates.
-                    TExactnessCase{
-                        "minibrot_8007", {kMinibrotX, kMinibrotY, 2e-32L, 65000}, 160, 90, 12},
-                    // A minibrot of period 2464 and size 9e-45 near -2 (the deep
-                    // benchmark's): its dots lie far below the offsets' scale.
-                    TExactnessCase{"minibrot_2464", {kNearTwoX, "0", 1e-44L, 65000}, 160, 90, 12}),
+    testing::Values(
+        TExactnessCase{"range_1e16", {kSpiralX, kSpiralY, 1e-16L, 10000}, 80, 60, 4},
+        TExactnessCase{"range_1e18", {kSpiralX, kSpiralY, 1e-18L, 20000}, 80, 60, 4},
+        // Four of the 576 dots of this lattice are chaotic below double
+        // precision (rows/columns 48/0, 132/108, 72/204, 12/276).
+        TExactnessCase{"range_1e30", {kSpiralX, kSpiralY, 1e-30L, 50000}, 384, 216, 12},
+        // The Misiurewicz point i has branches at every depth; there the
+        // differences square to subnormal numbers.
+        TExactnessCase{"i_1e200", {"0", "1", 1e-200L, 5000}, 80, 60, 4},
+        TExactnessCase{"i_1e300", {"0", "1", 1e-300L, 5000}, 80, 60, 4},
+        // The smallest dots of the double differences (3.3e-303).
+        TExactnessCase{"i_1e301", {"0", "1", 1e-301L, 5000}, 80, 60, 4},
+        // Below a normal double's range the differences go in long double
+        // until they have grown (some 2.6 iterates per factor of ten here).
+        TExactnessCase{"i_1e1000", {"0", "1", 1e-1000L, 5000}, 80, 60, 8},
+        TExactnessCase{"i_1e3000", {"0", "1", 1e-3000L, 10000}, 80, 60, 20},
+        // Below long double's reach, the differences and offsets carry
+        // exponents of their own.
+        TExactnessCase{"i_1e5000", {"0", "1", Range("1E-5000"), 15000}, 80, 60, 20},
+        // The tip of the needle: the orbit runs along the escape circle, and
+        // the side of it the dot lies on decides.
+        TExactnessCase{"minus2_1e1000", {"-2", "0", 1e-1000L, 5000}, 80, 60, 8, true},
+        TExactnessCase{"minus2_1e5000", {"-2", "0", Range("1E-5000"), 10000}, 80, 60, 20, true},
+        TExactnessCase{"minus2_1e30", {"-2", "0", 1e-30L, 5000}, 80, 60, 4, true},
+        // Beside a minibrot of period 8007 at the heart of the
+        // spiral: dots circle it up to the limit, and merged
+        // steps skip nearly all of their iterates.
+        TExactnessCase{"minibrot_8007", {kMinibrotX, kMinibrotY, 2e-32L, 65000}, 160, 90, 12},
+        // A minibrot of period 2464 and size 9e-45 near -2 (the deep
+        // benchmark's): its dots lie far below the offsets' scale.
+        TExactnessCase{"minibrot_2464", {kNearTwoX, "0", 1e-44L, 65000}, 160, 90, 12}),
     [](const testing::TestParamInfo<TExactnessCase>& info) { return info.param.Name; });
 
 // Each dot depends only on its place: any team gives the same picture, with
@@ -532,7 +543,7 @@ TEST(DeepFamily, ScrollAndZoomReuseMatchAFreshDrawing) {
   const TDeepView view{kSpiralX, kSpiralY, 1e-24L, 8000};
   constexpr int kWidth = 96, kHeight = 64;
   Draw(grid, view, kWidth, kHeight, kOptNoPrediction);
-  const long double step = grid.GetStep();
+  const long double step = grid.GetStep().ToLongDouble();
   // The view's centre moves 10 dots right and 6 up: old dot (r, c) becomes
   // (r + 6, c - 10).
   const int bits = BitsForStep(step) + 64;

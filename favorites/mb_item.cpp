@@ -26,11 +26,11 @@ constexpr std::int32_t kDefaultLimit = 4000;
 struct TFieldReader {
   const std::vector<std::string>& Fields;
 
-  TDeepReal Coordinate(std::size_t i, long double range) const {
+  TDeepReal Coordinate(std::size_t i, const TFloatExp& range) const {
     return ParseDeep(Fields[i], range).value_or(TDeepReal());
   }
-  long double Real(std::size_t i, long double fallback) const {
-    return ParseExtended(Fields[i]).value_or(fallback);
+  TFloatExp Range(std::size_t i) const {
+    return ParseWideExponent(Fields[i]).value_or(kDefaultRange);
   }
   std::int32_t Integer(std::size_t i, std::int32_t fallback) const {
     return ParseInt32(Fields[i]).value_or(fallback);
@@ -60,7 +60,7 @@ int VersionOf(const std::vector<std::string>& fields, int version) {
 
 bool AllReal(const std::vector<std::string>& fields, std::size_t first, std::size_t count) {
   for (std::size_t i = first; i < first + count; ++i)
-    if (!ParseExtended(fields[i])) return false;
+    if (!ParseWideExponent(fields[i])) return false;
   return true;
 }
 
@@ -98,7 +98,7 @@ bool TextToItem(TMBItem& item, std::string_view text, int version) {
   if (version >= kNameFirstVersion) {
     if (fields.size() != kFieldCount) return false;
     item.Name = fields[0];
-    item.Range = reader.Real(4, kDefaultRange);
+    item.Range = reader.Range(4);
     item.X = reader.Coordinate(2, item.Range);
     item.Y = reader.Coordinate(3, item.Range);
     item.Limit = reader.Integer(5, kDefaultLimit);
@@ -107,7 +107,7 @@ bool TextToItem(TMBItem& item, std::string_view text, int version) {
     return true;
   }
   if (fields.size() != kOldestFieldCount) return false;
-  item.Range = reader.Real(2, kDefaultRange);
+  item.Range = reader.Range(2);
   item.X = reader.Coordinate(0, item.Range);
   item.Y = reader.Coordinate(1, item.Range);
   item.Limit = reader.Integer(3, kDefaultLimit);
@@ -131,7 +131,7 @@ std::optional<TMBItem> ParseView(std::string_view text) {
   if (!ReadsWholeAsItem(text, 0)) return std::nullopt;
   TMBItem item;
   TextToItem(item, text, 0);
-  if (!item.IsView() || !(item.Range > 0) || !std::isfinite(item.Range)) return std::nullopt;
+  if (!item.IsView() || !(item.Range > 0) || !item.Range.IsFinite()) return std::nullopt;
   return item;
 }
 

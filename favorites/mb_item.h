@@ -17,7 +17,7 @@ struct TMBItem {
   // The centre keeps every digit of a deep view.
   TDeepReal X;
   TDeepReal Y;
-  long double Range = 0;
+  TFloatExp Range;
   std::int32_t Limit = 0;  // 0 marks a blank item, not a view
   std::string Name;
   // Positions of the colour controls.

@@ -103,6 +103,18 @@ TEST(ReproductionText, DeepCentresGetTheDigitsTheirRangeNeeds) {
   EXPECT_EQ(ItemToText(item), "120,0,-1.768778833,0.00173899607320746683,0.01,5000,0,0,0,0,4,1");
 }
 
+// Below long double's reach the range keeps its exponent, and the centre its
+// five thousand digits.
+TEST(ReproductionText, ViewsBeyondLongDoubleComeBackWhole) {
+  const std::string deep =
+      "120,0,-0." + std::string(5004, '7') + ",1E-5000,1E-5000,9000,0,0,0,0,4,1";
+  TMBItem item;
+  ASSERT_TRUE(TextToItem(item, deep, 0));
+  EXPECT_EQ(item.Range.Exponent(), -16609);
+  EXPECT_EQ(ItemToText(item), deep);
+  EXPECT_TRUE(ParseView(deep));
+}
+
 struct TVersionCase {
   const char* Name;
   std::string Text;

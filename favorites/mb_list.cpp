@@ -11,7 +11,7 @@ int TMBList::AddNew() {
   return Count() - 1;
 }
 
-TMBItem* TMBList::AddView(const TDeepReal& x, const TDeepReal& y, long double range) {
+TMBItem* TMBList::AddView(const TDeepReal& x, const TDeepReal& y, const TFloatExp& range) {
   if (const TMBItem* current = GetItem(FIndex);
       current && current->X == x && current->Y == y && current->Range == range) {
     return nullptr;

@@ -26,7 +26,7 @@ class TMBList {
 
   // Makes a new view current, dropping the entries ahead of the current one;
   // none when the current view has exactly this centre and range.
-  TMBItem* AddView(const TDeepReal& x, const TDeepReal& y, long double range);
+  TMBItem* AddView(const TDeepReal& x, const TDeepReal& y, const TFloatExp& range);
 
   bool CanBack() const { return FIndex > 0; }
   bool CanForward() const { return FIndex < Count() - 1; }

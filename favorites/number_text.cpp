@@ -89,11 +89,18 @@ std::string FormatGeneral(const TDeepReal& value, int digits) {
   return Layout(value.ToDigits(digits), digits);
 }
 
-int CoordinateDigits(long double range) {
+std::string FormatGeneral(const TFloatExp& value, int digits) {
+  if (value.ToLongDouble() == value || !value.IsFinite()) {
+    return FormatGeneral(value.ToLongDouble(), digits);
+  }
+  return FormatGeneral(TDeepReal::FromFloatExp(value, 64), digits);
+}
+
+int CoordinateDigits(const TFloatExp& range) {
   // A range given as a power of ten ("1E-13") may be held a hair below it;
   // it takes the digits of the power itself, not one more.
   constexpr long double kHair = 1 + 1e-12L;
-  return DigitsForStep(std::fabs(range) / kRangeStepsPerRange * kHair, kCoordinateDigits);
+  return DigitsForStep(range.Abs() / kRangeStepsPerRange * kHair, kCoordinateDigits);
 }
 
 std::optional<long double> ParseExtended(std::string_view text) {
@@ -106,10 +113,11 @@ std::optional<long double> ParseExtended(std::string_view text) {
   return ParseWhole<long double>(*digits);
 }
 
-std::optional<TDeepReal> ParseDeep(std::string_view text, long double range) {
-  // The long double reader decides what is a number (and refuses values out
-  // of its exponent range); the deep one then reads every digit.
-  if (!ParseExtended(text)) return std::nullopt;
+std::optional<TDeepReal> ParseDeep(std::string_view text, const TFloatExp& range) {
+  // The long double reader decides what is a number (and refuses values
+  // beyond its exponent range: any tiny one is taken); the deep one then reads
+  // every digit.
+  if (!ParseWideExponent(text)) return std::nullopt;
   return TDeepReal::FromDecimal(text, CoordinateBits(range));
 }
 
@@ -117,8 +125,28 @@ std::optional<TDeepReal> ParseDeep(std::string_view text) {
   return ParseDeep(text, kShallowRange);
 }
 
-int CoordinateBits(long double range) {
-  return BitsForStep(std::fabs(range) / kDotsPerRange);
+int CoordinateBits(const TFloatExp& range) {
+  return BitsForStep(range.Abs() / kDotsPerRange);
+}
+
+std::optional<TFloatExp> ParseWideExponent(std::string_view text) {
+  if (const auto value = ParseExtended(text); value && (*value == 0 || std::isnormal(*value))) {
+    return *value;
+  }
+  // Out of long double's reach or among its subnormals: a tiny value keeps its
+  // 64 bits with its own exponent; a huge one is refused as before.
+  const auto digits = WithoutPlus(text);
+  if (!digits || digits->empty() || !std::isdigit(static_cast<unsigned char>(digits->back()))) {
+    return std::nullopt;
+  }
+  long double ignored = 0;
+  const auto [end, ec] = std::from_chars(digits->data(), digits->data() + digits->size(), ignored);
+  if (end != digits->data() + digits->size()) return std::nullopt;
+  const auto deep = TDeepReal::FromDecimal(text, 64);
+  if (!deep || !deep->IsFinite()) return std::nullopt;
+  const TFloatExp value = deep->ToFloatExp();
+  if (!(value.Abs() < 1)) return std::nullopt;
+  return value;
 }
 
 std::optional<std::int32_t> ParseInt32(std::string_view text) {

@@ -22,12 +22,15 @@ inline constexpr int kRangeDigits = 5;
 std::string FormatGeneral(long double value, int digits);
 // The same layout for a deep value, with any number of digits (1 or more).
 std::string FormatGeneral(const TDeepReal& value, int digits);
+// The same for a value whose exponent may lie beyond long double's: those
+// within its reach read exactly as the long double would.
+std::string FormatGeneral(const TFloatExp& value, int digits);
 
 // Significant digits of a view's centre coordinates: enough to resolve a
 // ten-thousandth of the range, as kCoordinateDigits do down to a range of
 // 1e-13 (a tenth of a dot of a picture 2000 dots high), and never fewer than
 // those; so only views deeper than that get longer texts.
-int CoordinateDigits(long double range);
+int CoordinateDigits(const TFloatExp& range);
 
 // A whole text as a decimal real ("1.5", "-2E-3", "+7"); none for anything
 // else, including blanks, "inf" and "nan".
@@ -39,10 +42,13 @@ std::optional<TDeepReal> ParseDeep(std::string_view text);
 // bits the range needs, as a view draws with them. A short decimal such as
 // "-0.1" has no exact binary value, and rounded at fewer bits it would move
 // a deep view by far more than its range.
-std::optional<TDeepReal> ParseDeep(std::string_view text, long double range);
+std::optional<TDeepReal> ParseDeep(std::string_view text, const TFloatExp& range);
 // Those bits: a thousandth of a dot of a picture up to 2^17 dots across, and
 // a word to spare.
-int CoordinateBits(long double range);
+int CoordinateBits(const TFloatExp& range);
+// The same texts as ParseExtended, also those too small for a long double (a
+// range such as "1E-6000"): 64 bits with an exponent of their own.
+std::optional<TFloatExp> ParseWideExponent(std::string_view text);
 
 // A whole text as a decimal 32-bit integer with an optional sign.
 std::optional<std::int32_t> ParseInt32(std::string_view text);

@@ -152,10 +152,25 @@ TEST(NumberText, CoordinateDigitsFollowTheRange) {
   for (const auto& [range, digits] : cases)
     EXPECT_EQ(CoordinateDigits(range), digits) << static_cast<double>(range);
   // Every power of ten as a text gives it: 1E-k resolved to 1E-(k+4).
-  for (int k = 14; k <= 4900; ++k) {
+  for (int k = 14; k <= 10000; ++k) {
     const std::string text = "1E-" + std::to_string(k);
-    ASSERT_EQ(CoordinateDigits(*ParseExtended(text)), k + 5) << text;
+    ASSERT_EQ(CoordinateDigits(*ParseWideExponent(text)), k + 5) << text;
   }
+}
+
+// Ranges too small for a long double keep 64 bits and come back as written;
+// those within its reach read and write as the long double does.
+TEST(NumberText, TinyRangesKeepTheirExponent) {
+  for (const char* text : {"1E-5000", "2.5E-9999", "-3.25E-6000", "1.2345E-4940"}) {
+    const std::optional<TFloatExp> value = ParseWideExponent(text);
+    ASSERT_TRUE(value) << text;
+    EXPECT_EQ(FormatGeneral(*value, kRangeDigits), text);
+  }
+  for (const char* text : {"1.5", "-2E-3", "1e-4900", "0"})
+    EXPECT_EQ(*ParseWideExponent(text), *ParseExtended(text)) << text;
+  for (const char* text : {"1e5000", "inf", "nan", "1e-", "1e-5000x", "", "1e-999999999999"})
+    EXPECT_FALSE(ParseWideExponent(text)) << text;
+  EXPECT_EQ(ParseDeep("-1E-6000")->ToFloatExp(), *ParseWideExponent("-1E-6000"));
 }
 
 }  // namespace

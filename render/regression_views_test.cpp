@@ -138,7 +138,7 @@ int KernelOf(const std::string& family) {
 using TCounts = std::vector<TDot>;
 
 TCounts ReferenceCounts(const TRegressionView& v, int kernel) {
-  const long double step = 2 * v.View.Range / std::min(v.Width, v.Height);
+  const long double step = 2 * v.View.Range.ToLongDouble() / std::min(v.Width, v.Height);
   const int limit = v.View.Limit;
   TCounts counts;
   counts.reserve(static_cast<std::size_t>(v.Width) * v.Height);

@@ -20,7 +20,7 @@ class TFinishedGrid {
   int Height() const { return FGrid.GridHeight(); }
   TDot Dot(int x, int y) const { return FGrid.GetDot(y, x); }
   // The size of one dot in the plane.
-  long double Step() const { return FGrid.GetStep(); }
+  TFloatExp Step() const { return FGrid.GetStep(); }
   int Statistics(int offset, int binWidth, int limit, std::span<std::int32_t> hist,
                  TCalcStats& stats) const {
     return FGrid.GetStatistics(offset, binWidth, limit, hist, stats);

@@ -11,6 +11,11 @@ namespace vortexa {
 
 namespace {
 
+// Zooming in stops at the deepest range a view can have.
+bool PastTheDeepest(const TFloatExp& range) {
+  return range < DeepestRange();
+}
+
 // What zooms do to the colours and the relief once the new counts are in:
 // the relief rises again, the colours stay.
 constexpr TDisplayDriver::TColorMorph kZoomMorph{};
@@ -372,6 +377,7 @@ bool TSession::RenderAtSize(int width, int height, const QRect& shown,
 void TSession::Magnify(int index) {
   const float factor = TDisplayDriver::kZoomRatio.at(static_cast<std::size_t>(index));
   RunCommand(TCommandId::Magnify, [this, index, factor](TBusyScope& busy) {
+    if (PastTheDeepest(FView.Range / factor)) return;
     FView.Range /= factor;
     ShowView();
     AddHistory("");
@@ -389,8 +395,9 @@ void TSession::MagnifyAt(int index, QPoint pointer) {
   anchor.setX(std::clamp(anchor.x(), -(width / 2), width - 1 - width / 2));
   anchor.setY(std::clamp(anchor.y(), -(height / 2), height - 1 - height / 2));
   RunCommand(TCommandId::Magnify, [this, index, factor, anchor, shown](TBusyScope& busy) {
-    const long double step = FCalcGrid.GetStep();
-    const long double move = step * (1 - 1.0L / factor);
+    if (PastTheDeepest(FView.Range / factor)) return;
+    const TFloatExp step = FCalcGrid.GetStep();
+    const TFloatExp move = step * (1 - 1.0L / factor);
     MoveCentre(move * anchor.x(), move * anchor.y(), step / factor);
     FView.Range /= factor;
     ShowView();
@@ -418,7 +425,7 @@ void TSession::Scroll(QPoint offset) {
 
 void TSession::ScrollBy(QPoint offset, bool raise) {
   RunCommand(TCommandId::Scroll, [this, offset, raise](TBusyScope& busy) {
-    const long double step = FCalcGrid.GetStep();
+    const TFloatExp step = FCalcGrid.GetStep();
     MoveCentre(-step * offset.x(), -step * offset.y(), step);
     ShowView();
     AddHistory("");
@@ -427,7 +434,7 @@ void TSession::ScrollBy(QPoint offset, bool raise) {
   });
 }
 
-void TSession::MoveCentre(long double dx, long double dy, long double step) {
+void TSession::MoveCentre(const TFloatExp& dx, const TFloatExp& dy, const TFloatExp& step) {
   FView.CenterX = MovedCoordinate(FView.CenterX, dx, step);
   FView.CenterY = MovedCoordinate(FView.CenterY, dy, step);
 }
@@ -528,7 +535,7 @@ void TSession::MoveScrollDrag(QPoint position, bool shift) {
   if (shift) offset = LockedToAxis(offset);
   FDrawGrid.DrawShifted(offset);
   const QPoint grid = ConvertOffset(offset, true);
-  const long double step = FCalcGrid.GetStep();
+  const TFloatExp step = FCalcGrid.GetStep();
   const int digits = DigitsForStep(step, kDragDigits);
   if (FObserver)
     FObserver->StatusChanged(Concat(
@@ -566,7 +573,7 @@ void TSession::EndScrollDrag(QPoint position, bool shift) {
 }
 
 std::pair<TDeepReal, TDeepReal> TSession::PointAt(QPoint position) const {
-  const long double step = FCalcGrid.GetStep();
+  const TFloatExp step = FCalcGrid.GetStep();
   return {MovedCoordinate(FView.CenterX, step * (position.x() - FDrawGrid.Width() / 2), step),
           MovedCoordinate(FView.CenterY, step * (position.y() - FDrawGrid.Height() / 2), step)};
 }

@@ -324,7 +324,7 @@ class TSession {
 
   void ApplyColors(const TColorPositions& colors);
   // Moves the centre by (dx, dy) in a view whose dot is `step`.
-  void MoveCentre(long double dx, long double dy, long double step);
+  void MoveCentre(const TFloatExp& dx, const TFloatExp& dy, const TFloatExp& step);
   // Moves the view by a grid offset; the relief rises again afterwards when raise holds.
   void ScrollBy(QPoint offset, bool raise);
   QPoint LockedToAxis(QPoint offset) const;

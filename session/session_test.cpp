@@ -365,11 +365,11 @@ TEST_F(SessionTest, ZoomAboutThePointerKeepsItsPointAndReusesExactCounts) {
   FSession.PressDraw(TViewState{-0.75L, 0.1L, 0.05L, 500});
   for (const QPoint pointer : {QPoint(60, 200), QPoint(399, 0), QPoint(201, 150)}) {
     const auto [re, im] = FSession.PointAt(pointer);
-    const long double range = FSession.View().Range;
+    const long double range = FSession.View().Range.ToLongDouble();
     FSession.Wheel(true, kNoButton, false, pointer);  // position 1: ×4
     EXPECT_EQ(FSession.View().Range, range / 4);
     const auto [reAfter, imAfter] = FSession.PointAt(pointer);
-    const long double step = TSessionParts::CalcGrid(FSession).GetStep();
+    const long double step = TSessionParts::CalcGrid(FSession).GetStep().ToLongDouble();
     EXPECT_LE(std::fabs(reAfter - re), step / 1000);
     EXPECT_LE(std::fabs(imAfter - im), step / 1000);
 
@@ -471,7 +471,7 @@ TEST_F(DeepSessionTest, WheelZoomAboutThePointerFromHomeKeepsEveryDigit) {
   constexpr int kNotches = 130, a = 100, b = -37;
   for (int i = 0; i < kNotches; ++i)
     FSession.Wheel(true, kNoButton, false, {kSide / 2 + a, kSide / 2 + b});
-  const long double range = FSession.View().Range;
+  const long double range = FSession.View().Range.ToLongDouble();
   EXPECT_EQ(range, std::ldexp(2.0L, -kNotches));
   EXPECT_LT(range, 1e-30L);
   EXPECT_EQ(FSession.History().Count(), kNotches + 1);
@@ -494,10 +494,30 @@ TEST_F(DeepSessionTest, WheelZoomAboutThePointerFromHomeKeepsEveryDigit) {
   EXPECT_LE(std::fabs(fresh.View().CenterY - expectedY), 0.5L * std::pow(10.0L, -digits));
 }
 
+// Below long double's reach a scroll still moves by whole dots, and zooming
+// in stops at the deepest range.
+TEST_F(DeepSessionTest, BeyondLongDoubleScrollsByWholeDotsAndStopsAtTheDeepest) {
+  ASSERT_TRUE(FSession.PasteText("120,0,0.3,0.1,1E-6000,100,0,0,0,0,4,1"));
+  EXPECT_EQ(FSession.RangeText(), "1E-6000");
+  const TViewState before = FSession.View();
+  const TFloatExp step = TSessionParts::CalcGrid(FSession).GetStep();
+  FSession.Scroll({10, -3});
+  EXPECT_EQ(WideDifference(FSession.View().CenterX, before.CenterX), step * -10);
+  EXPECT_EQ(WideDifference(FSession.View().CenterY, before.CenterY), step * 3);
+
+  ASSERT_TRUE(FSession.PasteText("120,0,0.3,0.1,1E-10000,100,0,0,0,0,4,1"));
+  const int entries = FSession.History().Count();
+  FSession.Magnify(3);
+  EXPECT_EQ(FSession.View().Range, DeepestRange());
+  EXPECT_EQ(FSession.History().Count(), entries);
+  FSession.Magnify(4);  // out again
+  EXPECT_EQ(FSession.View().Range, DeepestRange().Scaled(1));
+}
+
 TEST_F(DeepSessionTest, ScrollAtRange1e30MovesByExactlyTheDots) {
   ASSERT_TRUE(FSession.PasteText(kDeepText));
   const TViewState before = FSession.View();
-  const long double step = TSessionParts::CalcGrid(FSession).GetStep();
+  const long double step = TSessionParts::CalcGrid(FSession).GetStep().ToLongDouble();
   EXPECT_EQ(step, 2e-30L / kSide);
   FSession.Scroll({7, -3});
   EXPECT_EQ(FSession.View().CenterX - before.CenterX, -7 * step);
@@ -524,7 +544,7 @@ TEST_F(DeepSessionTest, ScrollAtRange1e30MovesByExactlyTheDots) {
 TEST_F(DeepSessionTest, AViewAtRange1e300ScrollsAndTravelsAsText) {
   ASSERT_TRUE(FSession.PasteText("120,0,-0.75,0.1,1E-300,100,0,0,0,0,4,1"));
   const TViewState before = FSession.View();
-  const long double step = TSessionParts::CalcGrid(FSession).GetStep();
+  const long double step = TSessionParts::CalcGrid(FSession).GetStep().ToLongDouble();
   FSession.Scroll({-5, 9});
   EXPECT_EQ(FSession.View().CenterX - before.CenterX, 5 * step);
   EXPECT_EQ(FSession.View().CenterY - before.CenterY, -9 * step);

@@ -36,9 +36,9 @@ int RoundLimit(long double value) {
 
 // A range of 0 would never grow while zooming out, and a destination range
 // of 0 could never be zoomed into; both fall back to the home range.
-long double UsableRange(long double range) {
-  range = std::fabs(range);
-  return range > 0 && std::isfinite(range) ? range : kHomeRange;
+TFloatExp UsableRange(TFloatExp range) {
+  range = range.Abs();
+  return range > 0 && range.IsFinite() ? range : kHomeRange;
 }
 
 TColorPositions ColorsOf(const TMBItem& item) {
@@ -151,10 +151,10 @@ bool TTour::TourTo(TBusyScope& busy, const TMBItem& dest) {
 // the destination's; the limit sinks towards 4000 on the way.
 bool TTour::ZoomOut(TBusyScope& busy, const TMBItem& dest, int sign) {
   const TTourPace pace = TourPace(FSpeed);
-  const long double destRange = UsableRange(dest.Range);
+  const TFloatExp destRange = UsableRange(dest.Range);
   int e = pace.ZoomOut;
   TViewState view = FSession.View();
-  const auto steps = static_cast<long long>(std::trunc(std::log2(2 / view.Range))) / (e + 1);
+  const auto steps = static_cast<long long>(std::trunc((2 / view.Range).Log2())) / (e + 1);
   // From ranges above 4 no step is expected; the limit then stays.
   const double limitDown =
       steps + 1 > 0 ? (view.Limit - kTourOutLimit) / static_cast<double>(steps + 1) : 0;
@@ -184,11 +184,11 @@ bool TTour::ZoomOut(TBusyScope& busy, const TMBItem& dest, int sign) {
 bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
   const TTourPace pace = TourPace(FSpeed);
   const int a = pace.ZoomIn;
-  const long double destRange = UsableRange(dest.Range);
+  const TFloatExp destRange = UsableRange(dest.Range);
   const TColorPositions target = ColorsOf(dest);
   TViewState view = FSession.View();
-  const long long q = static_cast<long long>(std::trunc(std::log2(view.Range / destRange))) / a;
-  const long double ratio = view.Range / (destRange * std::exp2(static_cast<long double>(a * q)));
+  const long long q = static_cast<long long>(std::trunc((view.Range / destRange).Log2())) / a;
+  const long double ratio = (view.Range / destRange.Scaled(a * q)).ToLongDouble();
   const int l0 = view.Limit;
   const TColorPositions start = FSession.Colors();
   const double parts = static_cast<double>(q + 1);
@@ -196,16 +196,19 @@ bool TTour::ZoomIn(TBusyScope& busy, const TMBItem& dest, int sign) {
   const double pStep = (target.Period - start.Period) / parts;
   const double sStep = (target.Saturation - start.Saturation) / parts;
   const double hStep = (target.Highlight - start.Highlight) / parts;
-  const long double d = TSessionParts::CalcGrid(FSession).GetStep();
-  // Deep differences: both centres may hold more digits than long double.
-  const long double toX = dest.X - view.CenterX, toY = dest.Y - view.CenterY;
-  QPoint shift(RoundToInt(toX / d), RoundToInt(toY / d));
+  const TFloatExp d = TSessionParts::CalcGrid(FSession).GetStep();
+  // Deep differences: both centres may hold more digits than long double,
+  // and differ by less than it reaches.
+  const TFloatExp toX = WideDifference(dest.X, view.CenterX);
+  const TFloatExp toY = WideDifference(dest.Y, view.CenterY);
+  QPoint shift(RoundToInt((toX / d).ToLongDouble()), RoundToInt((toY / d).ToLongDouble()));
 
   // In a deep view 1e-18 spans many of the destination's dots: its centre
   // counts as reached only within a thousandth of one of them as well.
-  const long double sameCentre = std::min(kSameCentre, d * (destRange / view.Range) / 1000);
-  const bool there = std::fabs(toX) <= sameCentre && std::fabs(toY) <= sameCentre &&
-                     std::fabs(ratio - 1) <= kSameRatio;
+  const TFloatExp sameCentre =
+      std::min<TFloatExp>(kSameCentre, d * (destRange / view.Range) / 1000);
+  const bool there =
+      toX.Abs() <= sameCentre && toY.Abs() <= sameCentre && std::fabs(ratio - 1) <= kSameRatio;
   if (!there) {
     view = {dest.X, dest.Y, view.Range / ratio, RoundLimit(l0 + lStep)};
     FSession.SetView(view);
@@ -273,14 +276,14 @@ bool TTour::HuePause(TBusyScope& busy, int sign) {
 }
 
 bool TTour::DestinationInView(const TMBItem& dest) const {
-  const double d = static_cast<double>(TSessionParts::CalcGrid(FSession).GetStep());
-  const double halfWidth = d * (TSessionParts::DrawGrid(FSession).Width() / 2);
-  const double halfHeight = d * (TSessionParts::DrawGrid(FSession).Height() / 2);
-  // The distances, not the coordinates, go into doubles: deep centres differ
-  // in digits far beyond a double's.
-  const auto x = static_cast<double>(dest.X - FSession.View().CenterX);
-  const auto y = static_cast<double>(dest.Y - FSession.View().CenterY);
-  return std::fabs(x) <= halfWidth && std::fabs(y) <= halfHeight;
+  const TFloatExp d = TSessionParts::CalcGrid(FSession).GetStep();
+  const TFloatExp halfWidth = d * (TSessionParts::DrawGrid(FSession).Width() / 2);
+  const TFloatExp halfHeight = d * (TSessionParts::DrawGrid(FSession).Height() / 2);
+  // The distances, not the coordinates, are compared: deep centres differ in
+  // digits far beyond a long double's.
+  const TFloatExp x = WideDifference(dest.X, FSession.View().CenterX);
+  const TFloatExp y = WideDifference(dest.Y, FSession.View().CenterY);
+  return x.Abs() <= halfWidth && y.Abs() <= halfHeight;
 }
 
 int TTour::DriftHue(int hue, int sign) const {

@@ -127,7 +127,7 @@ TEST_F(TourTest, FromHomeToADeepViewInThePictureTakesAnApproachAndSeventeenSteps
   ASSERT_EQ(views.size(), 18u);
   for (std::size_t k = 0; k < views.size(); ++k) {
     const long double expected = 1e-10L * std::pow(4.0L, 17 - static_cast<int>(k));
-    EXPECT_NEAR(static_cast<double>(views[k].Range / expected), 1.0, 1e-12) << k;
+    EXPECT_NEAR(static_cast<double>((views[k].Range / expected).ToLongDouble()), 1.0, 1e-12) << k;
     EXPECT_EQ(views[k].CenterX, dest.X);
     EXPECT_EQ(views[k].CenterY, dest.Y);
   }
@@ -173,13 +173,13 @@ TEST_F(TourTest, FromADeepViewTheTourZoomsOutUntilTheDestinationIsInThePicture) 
   const std::vector<TViewState> views = FlightViews(start);
   ASSERT_GT(views.size(), 8u);
   for (std::size_t k = 0; k < 8; ++k) {
-    EXPECT_NEAR(static_cast<double>(views[k].Range / ranges[k]), 1.0, 1e-12) << k;
+    EXPECT_NEAR(static_cast<double>((views[k].Range / ranges[k]).ToLongDouble()), 1.0, 1e-12) << k;
     EXPECT_EQ(views[k].Limit, limits[k]) << k;
     EXPECT_EQ(views[k].CenterX, 0);
   }
   // Then the approach onto the destination: 1.048576 / 0.01 = 104.9 = 4^3 × 1.64.
   EXPECT_EQ(views[8].CenterX, dest.X);
-  EXPECT_NEAR(static_cast<double>(views.back().Range), 0.01, 1e-15);
+  EXPECT_NEAR(static_cast<double>(views.back().Range.ToLongDouble()), 0.01, 1e-15);
   EXPECT_EQ(views.size(), 8u + 1 + 3);
   EXPECT_EQ(views.back().Limit, 1000);
 }
@@ -200,7 +200,7 @@ TEST_F(TourTest, ANearDestinationIsReachedByTheApproachAlone) {
   ASSERT_TRUE(FTour.TourToFavorite(dest));
   EXPECT_EQ(FLog.Steps, 1);
   EXPECT_EQ(FSession.View(), (TViewState{dest.X, dest.Y, FSession.View().Range, 3000}));
-  EXPECT_NEAR(static_cast<double>(FSession.View().Range), 2.0 / 3, 1e-15);
+  EXPECT_NEAR(static_cast<double>(FSession.View().Range.ToLongDouble()), 2.0 / 3, 1e-15);
   EXPECT_EQ(FSession.Colors(), (TColorPositions{1, 40, 3, 5, 7}));
 }
 
@@ -221,8 +221,8 @@ TViewState DeepStart() {
 TEST_F(TourTest, BetweenTwoDeepViewsTheTourLandsOnTheDestinationsEveryDigit) {
   const TViewState start = DeepStart();
   FSession.PressDraw(start);
-  const long double step = TSessionParts::CalcGrid(FSession).GetStep();
-  TMBItem dest = Favourite("深", 0, 0, start.Range / 64, 500);
+  const long double step = TSessionParts::CalcGrid(FSession).GetStep().ToLongDouble();
+  TMBItem dest = Favourite("深", 0, 0, start.Range.ToLongDouble() / 64, 500);
   dest.X = start.CenterX.WithAtLeastBits(256) + 5 * step;
   dest.Y = start.CenterY.WithAtLeastBits(256) - 2 * step;
   const std::size_t first = FLog.Views.size();
@@ -243,7 +243,7 @@ TEST_F(TourTest, BetweenTwoDeepViewsTheTourLandsOnTheDestinationsEveryDigit) {
 TEST_F(TourTest, ADeepDestinationOutOfThePictureIsFlownToOverAZoomOut) {
   const TViewState start = DeepStart();
   FSession.PressDraw(start);
-  TMBItem dest = Favourite("遠", 0, 0, start.Range, 500);
+  TMBItem dest = Favourite("遠", 0, 0, start.Range.ToLongDouble(), 500);
   dest.X = Decimal("-1.768778833000000000000000001000001");
   dest.Y = start.CenterY;
   const std::size_t first = FLog.Views.size();
@@ -260,7 +260,7 @@ TEST_F(TourTest, ADeepDestinationOutOfThePictureIsFlownToOverAZoomOut) {
   EXPECT_EQ(views[4].CenterX, dest.X);
   EXPECT_EQ(FSession.View().CenterX, dest.X);
   EXPECT_EQ(FSession.View().CenterY, dest.Y);
-  EXPECT_NEAR(static_cast<double>(FSession.View().Range / dest.Range), 1.0, 1e-12);
+  EXPECT_NEAR(static_cast<double>((FSession.View().Range / dest.Range).ToLongDouble()), 1.0, 1e-12);
 }
 
 TEST_F(TourTest, TheHueDriftsOneWayWrapsAndPausesWhereThePeriodStays) {

@@ -28,15 +28,17 @@ bool IsDigit(char32_t code) {
 
 }  // namespace
 
-long double FieldToReal(std::string_view text, long double fallback) {
-  return ParseExtended(TrimBlanks(text)).value_or(fallback);
+TFloatExp FieldToRange(std::string_view text, const TFloatExp& fallback) {
+  const TFloatExp range = ParseWideExponent(TrimBlanks(text)).value_or(fallback);
+  return range > 0 ? std::max(range, DeepestRange()) : range;
 }
 
-TDeepReal FieldToCoordinate(std::string_view text, long double range) {
+TDeepReal FieldToCoordinate(std::string_view text, const TFloatExp& range) {
   return ParseDeep(TrimBlanks(text), range).value_or(TDeepReal(kHomeCenter));
 }
 
-TDeepReal MovedCoordinate(const TDeepReal& coordinate, long double offset, long double step) {
+TDeepReal MovedCoordinate(const TDeepReal& coordinate, const TFloatExp& offset,
+                          const TFloatExp& step) {
   return coordinate.WithAtLeastBits(BitsForStep(step)) + offset;
 }
 
@@ -46,13 +48,13 @@ int FieldToLimit(std::string_view text) {
 }
 
 bool RangeFieldRefused(std::string_view text) {
-  const std::optional<long double> range = ParseExtended(TrimBlanks(text));
+  const std::optional<TFloatExp> range = ParseWideExponent(TrimBlanks(text));
   return range && !(*range > 0);
 }
 
 TViewState FieldsToView(std::string_view x, std::string_view y, std::string_view range,
                         std::string_view limit) {
-  const long double rangeValue = FieldToReal(range, kHomeRange);
+  const TFloatExp rangeValue = FieldToRange(range, kHomeRange);
   return {FieldToCoordinate(x, rangeValue), FieldToCoordinate(y, rangeValue), rangeValue,
           FieldToLimit(limit)};
 }

@@ -36,19 +36,21 @@ struct TViewState {
   // The centre keeps every digit a deep view needs.
   TDeepReal CenterX = kHomeCenter;
   TDeepReal CenterY = kHomeCenter;
-  long double Range = kHomeRange;
+  TFloatExp Range = kHomeRange;
   int Limit = kHomeLimit;
   bool operator==(const TViewState&) const = default;
 };
 
-// A range field's text; `fallback` when it is not a number.
-long double FieldToReal(std::string_view text, long double fallback);
+// A range field's text; `fallback` when it is not a number, and the deepest
+// range for any smaller positive one.
+TFloatExp FieldToRange(std::string_view text, const TFloatExp& fallback);
 // A coordinate field's text with every digit it holds, read with the bits the
 // view's range needs; the home centre when it is not a number.
-TDeepReal FieldToCoordinate(std::string_view text, long double range);
+TDeepReal FieldToCoordinate(std::string_view text, const TFloatExp& range);
 // A centre coordinate moved by `offset` in a view whose dot is `step`: the
 // coordinate first gets the bits that step needs, so no digit is lost.
-TDeepReal MovedCoordinate(const TDeepReal& coordinate, long double offset, long double step);
+TDeepReal MovedCoordinate(const TDeepReal& coordinate, const TFloatExp& offset,
+                          const TFloatExp& step);
 // The limit field's text: kFallbackLimit when not a number, clamped to 1..kMaxLimit.
 int FieldToLimit(std::string_view text);
 // A range field holding a number that no view can have (zero, negative); the

@@ -30,6 +30,9 @@ TEST(ViewInputTest, FieldsBecomeTheViewWithFallbacks) {
       {"0", "0", "2", "abc", {0, 0, 2, 4000}},
       {"0", "0", "2", "99999999999", {0, 0, 2, 4000}},
       {"2E", "1e+", "inf", "", {0, 0, 2, 4000}},
+      // Ranges beyond long double's reach, down to the deepest.
+      {"0", "0", "1e-6000", "10", {0, 0, TDeepReal::FromDecimal("1e-6000", 64)->ToFloatExp(), 10}},
+      {"0", "0", "1e-10001", "10", {0, 0, DeepestRange(), 10}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::string(c.x) + "|" + c.y + "|" + c.range + "|" + c.limit);
@@ -71,6 +74,15 @@ TEST(ViewInputTest, MovedCoordinateIsExact) {
   const TDeepReal moved = MovedCoordinate(centre, 12345 * step, step);
   EXPECT_EQ(moved - centre, 12345 * step);
   EXPECT_EQ(MovedCoordinate(moved, -12345 * step, step), centre);
+}
+
+// Below long double's reach, too: a move of a few dots of 1e-6000.
+TEST(ViewInputTest, MovedCoordinateIsExactBeyondLongDouble) {
+  const TFloatExp step = TDeepReal::FromDecimal("1e-6000", 64)->ToFloatExp();
+  const TDeepReal centre = MovedCoordinate(Decimal("0.3"), 0, step);
+  const TDeepReal moved = MovedCoordinate(centre, step * 12345, step);
+  EXPECT_EQ(WideDifference(moved, centre), step * 12345);
+  EXPECT_EQ(MovedCoordinate(moved, step * -12345, step), centre);
 }
 
 TEST(ViewInputTest, KeyFiltersPassOnlyNumberCharacters) {

@@ -28,15 +28,26 @@ TViewState ZoomFrameView(const TViewState& from, const TViewState& to, int frame
   if (frames < 2 || frame <= 0) return from;
   if (frame >= frames - 1) return to;
   const long double t = static_cast<long double>(frame) / (frames - 1);
-  const long double ratio = to.Range / from.Range;
-  const long double scale = std::pow(ratio, t);
-  // With P the fixed point, centre = P + (from − P) × scale, which is
-  // from + (to − from) × (1 − scale) / (1 − ratio).
-  const long double share = std::fabs(1 - ratio) < kPanRatio ? t : (1 - scale) / (1 - ratio);
+  // Ranges may lie beyond long double's reach, their ratio too: powers of it
+  // go through its logarithm.
+  const TFloatExp ratio = to.Range / from.Range;
+  const TFloatExp scale = TFloatExp::Exp2(ratio.Log2() * t);
   TViewState view;
-  view.CenterX = from.CenterX + (to.CenterX - from.CenterX) * share;
-  view.CenterY = from.CenterY + (to.CenterY - from.CenterY) * share;
   view.Range = from.Range * scale;
+  // With P the fixed point, centre = P + (from − P) × scale, which is
+  // to + (from − to) × rest with rest = (scale − ratio) / (1 − ratio): taken
+  // from the destination, whose digits a deep view needs, the offset shrinks
+  // with the range.
+  TFloatExp rest = 1 - t;
+  if (std::fabs(1 - ratio.ToLongDouble()) >= kPanRatio) {
+    // u = ratio / scale; rest = scale (1 − u) / (1 − ratio), written for
+    // each side of 1 so that nothing overflows.
+    const TFloatExp u = TFloatExp::Exp2(ratio.Log2() * (1 - t));
+    rest = ratio < 1 ? scale * ((1 - u.ToLongDouble()) / (1 - ratio.ToLongDouble()))
+                     : (1 - (1 / u).ToLongDouble()) / (1 - (1 / ratio).ToLongDouble());
+  }
+  view.CenterX = to.CenterX + WideDifference(from.CenterX, to.CenterX) * rest;
+  view.CenterY = to.CenterY + WideDifference(from.CenterY, to.CenterY) * rest;
   view.Limit = static_cast<int>(std::nearbyint(from.Limit + (to.Limit - from.Limit) * t));
   return view;
 }
@@ -52,7 +63,7 @@ int RenderZoomVideo(TSession& session, const TZoomVideoJob& job,
     const TViewState view = ZoomFrameView(job.From, job.To, k, job.Frames);
     session.SetView(view);
     session.ShowView();
-    const int index = TableIndexOf(last.Range / view.Range);
+    const int index = TableIndexOf((last.Range / view.Range).ToLongDouble());
     if (k > 0 && index >= 0 && last.CenterX == view.CenterX && last.CenterY == view.CenterY) {
       grid.SetMagnify(TDisplayDriver::kZoomRatio[static_cast<std::size_t>(index)]);
       ComputeToEnd(grid, ccMagnify);

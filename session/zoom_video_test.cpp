@@ -42,7 +42,7 @@ TEST(ZoomFrameView, GlidesAboutOneFixedPoint) {
   };
   constexpr int kFrames = 9;
   for (const TCase& c : cases) {
-    const long double rho = c.To.Range / c.From.Range;
+    const long double rho = (c.To.Range / c.From.Range).ToLongDouble();
     // By hand: P = (to − ρ·from) / (1 − ρ).
     const long double px = (X(c.To) - rho * X(c.From)) / (1 - rho);
     const long double py = (Y(c.To) - rho * Y(c.From)) / (1 - rho);
@@ -53,12 +53,13 @@ TEST(ZoomFrameView, GlidesAboutOneFixedPoint) {
     EXPECT_EQ(path.back(), c.To);
     const long double step = std::pow(rho, 1.0L / (kFrames - 1));
     for (int k = 1; k < kFrames; ++k) {
-      EXPECT_NEAR(static_cast<double>(path[k].Range / path[k - 1].Range / step), 1, 1e-12);
-      EXPECT_NEAR(static_cast<double>((px - X(path[k])) / path[k].Range),
-                  static_cast<double>((px - X(c.From)) / c.From.Range), 1e-9)
+      EXPECT_NEAR(static_cast<double>((path[k].Range / path[k - 1].Range).ToLongDouble() / step), 1,
+                  1e-12);
+      EXPECT_NEAR(static_cast<double>((px - X(path[k])) / path[k].Range.ToLongDouble()),
+                  static_cast<double>((px - X(c.From)) / c.From.Range.ToLongDouble()), 1e-9)
           << "frame " << k;
-      EXPECT_NEAR(static_cast<double>((py - Y(path[k])) / path[k].Range),
-                  static_cast<double>((py - Y(c.From)) / c.From.Range), 1e-9)
+      EXPECT_NEAR(static_cast<double>((py - Y(path[k])) / path[k].Range.ToLongDouble()),
+                  static_cast<double>((py - Y(c.From)) / c.From.Range.ToLongDouble()), 1e-9)
           << "frame " << k;
     }
     EXPECT_EQ(path[kFrames / 2].Limit, (c.From.Limit + c.To.Limit) / 2);
