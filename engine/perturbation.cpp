@@ -41,7 +41,39 @@ class TTinyAsZeroScope {
   unsigned FSaved;
 };
 
+// x 2^exponent; exponents beyond an int are far beyond any result's reach.
+long double TimesPowerOfTwo(long double x, long exponent) {
+  constexpr long kReach = 1L << 20;
+  return std::ldexp(x, static_cast<int>(std::clamp(exponent, -kReach, kReach)));
+}
+
 }  // namespace
+
+TNearCircle TReferenceOrbit::RoundingAt(int m) const {
+  const auto kept = std::lower_bound(NearCircle.begin(), NearCircle.end(), m,
+                                     [](const TNearCircle& e, int at) { return e.M < at; });
+  if (kept != NearCircle.end() && kept->M == m) return *kept;
+  return {m, 0, 0};
+}
+
+bool EscapesNearCircle(const TReferenceOrbit& orbit, int m, long double dr, long double di,
+                       long scale) {
+  // The difference from the doubles of Z: the rounding and d, of the same
+  // order here, add up exactly; all in units of 2^scale.
+  const TNearCircle rounding = orbit.RoundingAt(m);
+  const long double wr = rounding.ErrorRe.Scaled(-scale).ToLongDouble() + dr;
+  const long double wi = rounding.ErrorIm.Scaled(-scale).ToLongDouble() + di;
+  // |Z|^2 - 4 of the doubles, without cancellation near |Z| = 2.
+  const long double zr = orbit.Re[m], zi = orbit.Im[m];
+  const long double size = std::fabs(zr);
+  const long double excess = TimesPowerOfTwo((size - 2) * (size + 2) + zi * zi, -scale);
+  // |Z + w|^2 - 4 = excess + 2 Re(conj(Z) w) + |w|^2; on the circle's tangent
+  // a square lost below the smallest number still takes the dot out.
+  const long double square = TimesPowerOfTwo(wr * wr + wi * wi, scale);
+  const long double total = excess + 2 * (zr * wr + zi * wi) + square;
+  if (total != 0) return total > 0;
+  return square == 0 && (wr != 0 || wi != 0);
+}
 
 // Differences below 1e-154 square to subnormals in the rebase test, and
 // subnormal arithmetic runs several times slower: a third of the speed from
@@ -55,6 +87,15 @@ bool TinyAsZero(const TFloatExp& step) {
 }
 
 namespace {
+
+// What a double lacks of the exact value.
+TFloatExp RoundingOf(TMpfr& exact, double rounded) {
+  TMpfr error(static_cast<int>(mpfr_get_prec(*exact)));
+  mpfr_sub_d(*error, *exact, rounded, MPFR_RNDN);
+  long exponent = 0;
+  const long double mantissa = mpfr_get_ld_2exp(&exponent, *error, MPFR_RNDN);
+  return TFloatExp::FromParts(mantissa, exponent);
+}
 
 constexpr std::size_t kCycleReserve = std::size_t{1} << 20;
 
@@ -132,8 +173,11 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
     const double im = mpfr_get_d(*zIm, MPFR_RNDN);
     orbit.Re.push_back(re);
     orbit.Im.push_back(im);
+    const double norm = re * re + im * im;
+    if (std::fabs(norm - 4) < kNearCircleKept)
+      orbit.NearCircle.push_back({n, RoundingOf(zRe, re), RoundingOf(zIm, im)});
     // An escaped reference cannot lead a dot further; dots go on from Z0.
-    if (re * re + im * im > 4) break;
+    if (norm > 4) break;
     if (cycles) {
       orbit.Period = cycle.Step(orbit, n);
       if (orbit.Period != 0) break;
@@ -155,15 +199,12 @@ struct TStepTally {
   long Iterates = 0;
 };
 
-// |Z + d|^2 > 4 for a difference too small to move |Z + d|^2 = zz off 4 when
-// it rounds to 4 exactly (at the tip of the needle Z is -2, then 2 for ever):
-// |Z + d|^2 = 4 + 2 Re(conj(Z) d) + |d|^2, so the difference's side of the
-// circle decides, and on the circle's tangent any difference at all escapes.
+// |Z(m) + d|^2 > 4 for d = (dr, di) 2^scale, given zz, that |z|^2 in doubles
+// (or Z's alone where d is far below it): near 4 the exact excess decides.
 template <typename Real>
-bool Escapes(Real zz, Real zRe, Real zIm, Real dr, Real di) {
-  if (zz != 4) return zz > 4;
-  const Real side = zRe * dr + zIm * di;
-  return side > 0 || (side == 0 && (dr != 0 || di != 0));
+bool Escapes(Real zz, const TReferenceOrbit& orbit, int m, Real dr, Real di, long scale = 0) {
+  if (!(std::fabs(zz - 4) <= kNearCircle)) return zz > 4;
+  return EscapesNearCircle(orbit, m, dr, di, scale);
 }
 
 // IteratePerturbed; with a tally, the dot stops (as if inside) after
@@ -176,7 +217,7 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
     const double zr = orbit.Re[m] + dr;
     const double zi = orbit.Im[m] + di;
     const double zz = zr * zr + zi * zi;
-    if (Escapes<double>(zz, orbit.Re[m], orbit.Im[m], dr, di)) return static_cast<TDot>(n);
+    if (Escapes<double>(zz, orbit, m, dr, di)) return static_cast<TDot>(n);
     if (n == limit) return kDotInside;
     if (StopDue(steps, stop)) return kDotUncomputed;
     if (tally) {
@@ -281,12 +322,6 @@ struct TWideOffset {
   long Exponent;
 };
 
-// x 2^exponent; exponents beyond an int are far beyond any result's reach.
-long double TimesPowerOfTwo(long double x, long exponent) {
-  constexpr long kReach = 1L << 20;
-  return std::ldexp(x, static_cast<int>(std::clamp(exponent, -kReach, kReach)));
-}
-
 TWideOffset WideOffset(long double re, long double im, long exponent) {
   const long double size = std::max(std::fabs(re), std::fabs(im));
   if (size == 0) return {0, 0, exponent};
@@ -360,7 +395,7 @@ TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int lim
     const long double ddi = TimesPowerOfTwo(di, scale);
     const long double zr = zRe + ddr;
     const long double zi = zIm + ddi;
-    if (Escapes<long double>(SquareOf(zr) + SquareOf(zi), zRe, zIm, dr, di)) {
+    if (Escapes<long double>(SquareOf(zr) + SquareOf(zi), orbit, m, dr, di, scale)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }
@@ -419,7 +454,7 @@ TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int l
   for (;;) {
     const double zr = orbit.Re[m], zi = orbit.Im[m];
     const double zz = zr * zr + zi * zi;
-    if (Escapes<long double>(zz, zr, zi, wr, wi)) {
+    if (Escapes<long double>(zz, orbit, m, wr, wi, scale)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }
@@ -465,7 +500,7 @@ TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TStopFlag stop, T
     const double zr = orbit.Re[m] + r;
     const double zi = orbit.Im[m] + i;
     const double zz = zr * zr + zi * zi;
-    if (Escapes<long double>(zz, orbit.Re[m], orbit.Im[m], r, i)) {
+    if (Escapes<long double>(zz, orbit, m, r, i)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }

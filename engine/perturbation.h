@@ -29,6 +29,16 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
                                                      const TDeepReal& centerY, int limit, int bits,
                                                      const std::atomic<bool>* stop = nullptr);
 
+// Where |z|^2 of the doubles lies this near 4, the rounding of Z(m) may put
+// a dot on the wrong side of the escape circle: EscapesNearCircle decides.
+inline constexpr double kNearCircle = 0x1p-46;
+
+// Whether z = Z(m) + d escapes (|z|^2 > 4), d = (dr, di) 2^scale the
+// difference from the exact orbit, with the rounding of Z(m) taken into
+// account.
+bool EscapesNearCircle(const TReferenceOrbit& orbit, int m, long double dr, long double di,
+                       long scale = 0);
+
 // One dot at offset (dcRe, dcIm) from the orbit's centre: the definition that
 // the vector units reproduce exactly. With a table (built for the orbit and
 // a largest offset at least |dc|), merged steps replace single ones wherever

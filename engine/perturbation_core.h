@@ -149,7 +149,7 @@ class TDeepCore {
       V zr[NV], zi[NV], zz[NV];
       M escaped[NV];
       const unsigned anyEscaped = TestLanes<NV>(zre, zim, dr, di, occupied, zr, zi, zz, escaped);
-      if (anyEscaped != 0 && SettleTies<NV>(escaped, zz, zre, zim, dr, di)) {
+      if (anyEscaped != 0 && SettleTies<NV>(escaped, zz, m, dr, di)) {
         for (int v = 0; v < NV; ++v)
           escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
         break;
@@ -218,7 +218,7 @@ class TDeepCore {
       unsigned anyAtLimit = 0;
       for (int v = 0; v < NV; ++v)
         anyAtLimit |= T::Bits(T::And(T::GreaterEqual(n[v], limit), occupied[v]));
-      if (anyEscaped != 0 && SettleTies<NV>(escaped, zz, zre, zim, dr, di)) {
+      if (anyEscaped != 0 && SettleTies<NV>(escaped, zz, m, dr, di)) {
         for (int v = 0; v < NV; ++v)
           escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
         break;
@@ -328,12 +328,12 @@ class TDeepCore {
   }
 
   // Every lane's z = Z(m) + d and |z|^2; the occupied lanes whose |z|^2
-  // comes to 4 or more go to `escaped` (SettleTies has the last word on
-  // those at 4). Returns their bits, all vectors together.
+  // comes to 4 or more, or near it, go to `escaped` (SettleTies has the last
+  // word on those near 4). Returns their bits, all vectors together.
   template <int NV>
   static unsigned TestLanes(const V* zre, const V* zim, const V* dr, const V* di, const M* occupied,
                             V* zr, V* zi, V* zz, M* escaped) {
-    const V four = T::Set1(4.0);
+    const V four = T::Set1(4 - kNearCircle);
     unsigned any = 0;
     for (int v = 0; v < NV; ++v) {
       zr[v] = T::Add(zre[v], dr[v]);
@@ -345,28 +345,27 @@ class TDeepCore {
     return any;
   }
 
-  // The lanes whose |z|^2 came to 4 or more keep their escape only where it is
-  // one: where |z|^2 rounds to 4 exactly, the difference's side of the circle
-  // decides, as in the one-dot routine (at the tip of the needle Z is 2 for
-  // ever, and only the difference tells the dots outside from those inside).
-  // Seldom called, so per lane. True when a lane escapes.
+  // The lanes whose |z|^2 came to 4 or near it keep their escape only where
+  // it is one: near 4 the orbit's exact excess over 4 decides, as in the
+  // one-dot routine (at the tip of the needle Z is 2 for ever, and only the
+  // difference tells the dots outside from those inside; beside it the
+  // rounding of Z is as large as the difference). Seldom called, so per lane.
+  // True when a lane escapes.
   template <int NV>
-  static bool SettleTies(M* escaped, const V* zz, const V* zre, const V* zim, const V* dr,
-                         const V* di) {
+  bool SettleTies(M* escaped, const V* zz, const V* m, const V* dr, const V* di) const {
     unsigned any = 0;
     for (int v = 0; v < NV; ++v) {
-      alignas(64) double a[5][kWidth];
+      alignas(64) double a[4][kWidth];
       T::Store(a[0], zz[v]);
-      T::Store(a[1], zre[v]);
-      T::Store(a[2], zim[v]);
-      T::Store(a[3], dr[v]);
-      T::Store(a[4], di[v]);
+      T::Store(a[1], m[v]);
+      T::Store(a[2], dr[v]);
+      T::Store(a[3], di[v]);
       unsigned bits = T::Bits(escaped[v]);
       for (unsigned rest = bits; rest != 0; rest &= rest - 1) {
         const int l = __builtin_ctz(rest);
-        if (a[0][l] != 4) continue;
-        const double side = a[1][l] * a[3][l] + a[2][l] * a[4][l];
-        if (!(side > 0 || (side == 0 && (a[3][l] != 0 || a[4][l] != 0)))) bits &= ~(1u << l);
+        if (a[0][l] > 4 + kNearCircle) continue;
+        if (!EscapesNearCircle(*job_.Orbit, static_cast<int>(a[1][l]), a[2][l], a[3][l]))
+          bits &= ~(1u << l);
       }
       escaped[v] = T::ToMask(bits);
       any |= bits;

@@ -190,7 +190,8 @@ TEST(IteratePerturbed, CountsAsTheExtendedFamilyOnShallowViews) {
 // writes it to the row and the mirror row, and leaves other columns alone;
 // with merged steps as without (at 1e-40 most iterates are merged).
 TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
-  const std::string axis = "0", minusTwo = "-2";
+  const std::string axis = "0", minusTwo = "-2", besideTip = "-1.999999999999999999999",
+                    aboveAxis = "1e-22";
   const struct {
     const std::string& X;
     const std::string& Y;
@@ -201,7 +202,9 @@ TEST(DeepLanes, EveryUnitCountsAsTheOneDotRoutine) {
                // Beside the minibrot near -2, where dots start with merged steps.
                {kNearTwoX, axis, 20000, 3e-47},
                // The tip of the needle: |z|^2 rounds to 4 and the side decides.
-               {minusTwo, axis, 200, 1e-30}};
+               {minusTwo, axis, 200, 1e-30},
+               // Beside it, where the rounding of Z is as large as the differences.
+               {besideTip, aboveAxis, 200, 3e-24}};
   for (const auto& c : cases) {
     const int limit = c.Limit;
     const double step = c.Step;
@@ -275,6 +278,32 @@ TEST(DeepLanes, DotsOutliveAnEscapingReferenceInEveryUnit) {
 
 // Subnormal numbers are taken as 0 only inside the deep rows: the kernels and
 // the pictures that run after them on the same thread round as before.
+// A reference whose Z1 = 2 is held a unit of its last bit low: dots just
+// outside the circle have |z|^2 below 4 in doubles, and only the rounding of
+// Z tells them from those inside. Every unit and the one-dot routine count
+// as the plain definition at c = 2 + dc does.
+TEST(DeepLanes, TheRoundingOfZDecidesNearTheEscapeCircle) {
+  constexpr double kUnitBelowTwo = 0x1p-51;
+  TReferenceOrbit orbit;
+  orbit.Re = {0, 2 - kUnitBelowTwo, 6, 0};
+  orbit.Im = {0, 0, 0, 0};
+  orbit.Last = 2;
+  orbit.NearCircle = {{1, kUnitBelowTwo, 0}};
+  const double dcRe[] = {1e-20, 3e-30, 0, -1e-20, -3e-30, 1e-17};
+  // |2 + dc| > 2 escapes at z1; the others at z2, near 6.
+  const TDot expected[] = {2, 2, 3, 3, 3, 2};
+  constexpr int kDots = 6;
+  const int cols[kDots] = {0, 1, 2, 3, 4, 5};
+  for (int i = 0; i < kDots; ++i)
+    EXPECT_EQ(IteratePerturbed(orbit, dcRe[i], 0, 100), expected[i]) << dcRe[i];
+  for (TSimdUnit unit : {TSimdUnit::Sse2, TSimdUnit::Avx2, TSimdUnit::Avx512}) {
+    if (!SimdUnitUsable(unit)) continue;
+    std::vector<TDot> row(kDots, 7);
+    RunDeepLanes(unit, TDeepJob{&orbit, dcRe, 0, kDots, 100, row.data(), cols});
+    EXPECT_EQ(row, std::vector<TDot>(expected, expected + kDots)) << SimdUnitName(unit);
+  }
+}
+
 TEST(DeepLanes, LeaveTheFloatingPointModesAsFound) {
   const TReferenceOrbit orbit = *ComputeReferenceOrbit(0.0L, 1.0L, 100, 128);
   const double dcRe[] = {1e-200, 1e-300};
@@ -469,6 +498,15 @@ INSTANTIATE_TEST_SUITE_P(
         TExactnessCase{"minus2_1e1000", {"-2", "0", 1e-1000L, 5000}, 80, 60, 8, true},
         TExactnessCase{"minus2_1e5000", {"-2", "0", Range("1E-5000"), 10000}, 80, 60, 20, true},
         TExactnessCase{"minus2_1e30", {"-2", "0", 1e-30L, 5000}, 80, 60, 4, true},
+        // Beside the tip, off the axis: the doubles of Z are -2 and 2 while
+        // the dots differ from the exact orbit by less than their last bit,
+        // on either side of the escape circle.
+        TExactnessCase{"beside_minus2_1e20",
+                       {"-1.999999999999999999999", "1e-22", 1e-20L, 5000},
+                       80,
+                       60,
+                       4,
+                       true},
         // Beside a minibrot of period 8007 at the heart of the
         // spiral: dots circle it up to the limit, and merged
         // steps skip nearly all of their iterates.

@@ -5,7 +5,17 @@
 
 #include <vector>
 
+#include "float_exp.h"
+
 namespace vortexa {
+
+// What the doubles of Z(M) lack of the exact orbit: near the escape circle
+// that rounding may be as large as a dot's difference, and put the dot on the
+// wrong side of the circle.
+struct TNearCircle {
+  int M;
+  TFloatExp ErrorRe, ErrorIm;
+};
 
 struct TReferenceOrbit {
   // Z0 = 0, Z1 = C, ... up to and including the first iterate that escapes
@@ -21,7 +31,16 @@ struct TReferenceOrbit {
   // the orbit goes on past Last as it went on past Last - Period. Only orbits
   // of limits above 65000 are cut short so.
   int Period = 0;
+  // The iterates whose |Z|^2 in doubles lies within kNearCircleKept of 4, in
+  // order, with their rounding (beside the needle's tip Z stays near 2 for
+  // ever, and the dots there differ from it by less than its last bit).
+  std::vector<TNearCircle> NearCircle;
+
+  // The rounding of Z(m) where kept, else none.
+  TNearCircle RoundingAt(int m) const;
 };
+
+inline constexpr double kNearCircleKept = 0x1p-30;
 
 // Where a dot arriving at iterate m goes on: from the end of a cycling orbit
 // one period back, where the orbit holds the same values.
