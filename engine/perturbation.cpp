@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace vortexa {
@@ -41,37 +43,76 @@ class TTinyAsZeroScope {
   unsigned FSaved;
 };
 
-// x 2^exponent; exponents beyond an int are far beyond any result's reach.
+// The binary exponent of a long double, read off its bits (ilogb takes a
+// library call, and these are asked for on every iterate beside the
+// needle's tip).
+long ExponentOf(long double x) {
+  static_assert(LDBL_MANT_DIG == 64, "the x87 80-bit format");
+  std::uint16_t signAndExponent = 0;
+  std::memcpy(&signAndExponent, reinterpret_cast<const unsigned char*>(&x) + 8,
+              sizeof signAndExponent);
+  return static_cast<long>(signAndExponent & 0x7FFF) - 16383;
+}
+
+// 2^exponent for a normal long double's exponent, built from its bits: ldexp
+// takes a library call, and this is asked for at every iterate beside the
+// needle's tip.
+long double PowerOfTwo(long exponent) {
+  constexpr long kBias = 16383;
+  unsigned char bits[sizeof(long double)] = {};
+  const std::uint64_t mantissa = std::uint64_t{1} << 63;
+  const auto biased = static_cast<std::uint16_t>(exponent + kBias);
+  std::memcpy(bits, &mantissa, sizeof mantissa);
+  std::memcpy(bits + sizeof mantissa, &biased, sizeof biased);
+  long double result = 0;
+  std::memcpy(&result, bits, sizeof result);
+  return result;
+}
+
+// x 2^exponent, exact unless the result leaves long double's range.
 long double TimesPowerOfTwo(long double x, long exponent) {
-  constexpr long kReach = 1L << 20;
-  return std::ldexp(x, static_cast<int>(std::clamp(exponent, -kReach, kReach)));
+  // Two factors of normal exponents reach any result that is a normal number
+  // or a subnormal; beyond, the result is 0 or infinite anyway.
+  constexpr long kHalfReach = 16000;
+  const long clamped = std::clamp(exponent, -2 * kHalfReach, 2 * kHalfReach);
+  const long first = clamped / 2;
+  return x * PowerOfTwo(first) * PowerOfTwo(clamped - first);
 }
 
 }  // namespace
 
-TNearCircle TReferenceOrbit::RoundingAt(int m) const {
-  const auto kept = std::lower_bound(NearCircle.begin(), NearCircle.end(), m,
-                                     [](const TNearCircle& e, int at) { return e.M < at; });
-  if (kept != NearCircle.end() && kept->M == m) return *kept;
-  return {m, 0, 0};
-}
-
 bool EscapesNearCircle(const TReferenceOrbit& orbit, int m, long double dr, long double di,
-                       long scale) {
-  // The difference from the doubles of Z: the rounding and d, of the same
-  // order here, add up exactly; all in units of 2^scale.
-  const TNearCircle rounding = orbit.RoundingAt(m);
-  const long double wr = rounding.ErrorRe.Scaled(-scale).ToLongDouble() + dr;
-  const long double wi = rounding.ErrorIm.Scaled(-scale).ToLongDouble() + di;
-  // |Z|^2 - 4 of the doubles, without cancellation near |Z| = 2.
-  const long double zr = orbit.Re[m], zi = orbit.Im[m];
+                       long scale, std::size_t& hint) {
+  const double zRe = orbit.Re[m], zIm = orbit.Im[m];
+  if (orbit.IsExactlyOnCircle(m)) return EscapesBesideExactCircle(zRe, zIm, dr, di, scale);
+  const TNearCircle* rounding = orbit.RoundingAt(m, hint);
+  // All in units of 2^scale. The difference from the doubles of Z: the
+  // rounding and d, of the same order here, add up exactly.
+  long double wr = dr, wi = di;
+  if (rounding != nullptr) {
+    const TFloatExp& re = rounding->ErrorRe;
+    const TFloatExp& im = rounding->ErrorIm;
+    if (re.Mantissa() != 0) wr += TimesPowerOfTwo(re.Mantissa(), re.Exponent() - scale);
+    if (im.Mantissa() != 0) wi += TimesPowerOfTwo(im.Mantissa(), im.Exponent() - scale);
+  }
+  // |Z + w|^2 - 4 = excess + 2 Re(conj(Z) w) + |w|^2, the excess of the
+  // doubles taken without cancellation near |Z| = 2.
+  const long double zr = zRe, zi = zIm;
   const long double size = std::fabs(zr);
-  const long double excess = TimesPowerOfTwo((size - 2) * (size + 2) + zi * zi, -scale);
-  // |Z + w|^2 - 4 = excess + 2 Re(conj(Z) w) + |w|^2; on the circle's tangent
-  // a square lost below the smallest number still takes the dot out.
-  const long double square = TimesPowerOfTwo(wr * wr + wi * wi, scale);
-  const long double total = excess + 2 * (zr * wr + zi * wi) + square;
+  const long double doublesExcess = (size - 2) * (size + 2) + zi * zi;
+  const long double excess = doublesExcess == 0 ? 0 : TimesPowerOfTwo(doublesExcess, -scale);
+  const long double cross = 2 * (zr * wr + zi * wi);
+  const long double squareUnscaled = wr * wr + wi * wi;
+  // A square scaled far below the cross term cannot tell.
+  const bool squareCounts = scale == 0 || cross == 0 || squareUnscaled == 0 ||
+                            ExponentOf(squareUnscaled) + scale > ExponentOf(cross) - 80;
+  const long double square = scale == 0     ? squareUnscaled
+                             : squareCounts ? TimesPowerOfTwo(squareUnscaled, scale)
+                                            : 0;
+  const long double total = excess + cross + square;
   if (total != 0) return total > 0;
+  // On the circle's tangent, a square lost below the smallest number still
+  // takes the dot out.
   return square == 0 && (wr != 0 || wi != 0);
 }
 
@@ -159,6 +200,7 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
   mpfr_set_zero(*zIm, 1);
   orbit.Re.push_back(0);
   orbit.Im.push_back(0);
+  orbit.ExactlyOnCircle.push_back(false);
   int n = 1;
   for (; n <= last; ++n) {
     if (stop && stop->load(std::memory_order_relaxed)) return std::nullopt;
@@ -174,8 +216,14 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
     orbit.Re.push_back(re);
     orbit.Im.push_back(im);
     const double norm = re * re + im * im;
-    if (std::fabs(norm - 4) < kNearCircleKept)
-      orbit.NearCircle.push_back({n, RoundingOf(zRe, re), RoundingOf(zIm, im)});
+    bool exactlyOnCircle = false;
+    if (std::fabs(norm - 4) < kNearCircleKept) {
+      const TNearCircle kept{n, RoundingOf(zRe, re), RoundingOf(zIm, im)};
+      orbit.NearCircle.push_back(kept);
+      exactlyOnCircle =
+          kept.Exact() && ((im == 0 && std::fabs(re) == 2) || (re == 0 && std::fabs(im) == 2));
+    }
+    orbit.ExactlyOnCircle.push_back(exactlyOnCircle);
     // An escaped reference cannot lead a dot further; dots go on from Z0.
     if (norm > 4) break;
     if (cycles) {
@@ -186,6 +234,7 @@ std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
   orbit.Last = std::min(n, last);
   orbit.Re.push_back(0);
   orbit.Im.push_back(0);
+  orbit.ExactlyOnCircle.push_back(false);
   return orbit;
 }
 
@@ -202,9 +251,13 @@ struct TStepTally {
 // |Z(m) + d|^2 > 4 for d = (dr, di) 2^scale, given zz, that |z|^2 in doubles
 // (or Z's alone where d is far below it): near 4 the exact excess decides.
 template <typename Real>
-bool Escapes(Real zz, const TReferenceOrbit& orbit, int m, Real dr, Real di, long scale = 0) {
+[[gnu::always_inline]] inline bool Escapes(Real zz, const TReferenceOrbit& orbit, int m, Real dr,
+                                           Real di, std::size_t& hint, long scale = 0) {
   if (!(std::fabs(zz - 4) <= kNearCircle)) return zz > 4;
-  return EscapesNearCircle(orbit, m, dr, di, scale);
+  // At the needle's tip Z is 2 for ever, exactly: asked at every iterate.
+  if (orbit.IsExactlyOnCircle(m))
+    return EscapesBesideExactCircle(orbit.Re[m], orbit.Im[m], dr, di, scale);
+  return EscapesNearCircle(orbit, m, dr, di, scale, hint);
 }
 
 // IteratePerturbed; with a tally, the dot stops (as if inside) after
@@ -213,11 +266,12 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
                const TBlaTable* bla, TStepTally* tally, TStopFlag stop) {
   double dr = 0, di = 0;
   int m = 0;
+  std::size_t nearCircle = 0;  // where the orbit's roundings were last looked up
   for (int n = 1, steps = 1;; ++steps) {
     const double zr = orbit.Re[m] + dr;
     const double zi = orbit.Im[m] + di;
     const double zz = zr * zr + zi * zi;
-    if (Escapes<double>(zz, orbit, m, dr, di)) return static_cast<TDot>(n);
+    if (Escapes<double>(zz, orbit, m, dr, di, nearCircle)) return static_cast<TDot>(n);
     if (n == limit) return kDotInside;
     if (StopDue(steps, stop)) return kDotUncomputed;
     if (tally) {
@@ -385,6 +439,7 @@ TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int lim
   long double dr = dot.Dr, di = dot.Di;
   long scale = dot.Scale;
   int m = dot.M, n = dot.N;
+  std::size_t nearCircle = 0;  // where the orbit's roundings were last looked up
   TWideStage next = TWideStage::Done;
   for (;;) {
     Normalise(dr, di, scale, dc.Exponent);
@@ -395,7 +450,7 @@ TWideStage StepWide(const TReferenceOrbit& orbit, const TWideOffset& dc, int lim
     const long double ddi = TimesPowerOfTwo(di, scale);
     const long double zr = zRe + ddr;
     const long double zi = zIm + ddi;
-    if (Escapes<long double>(SquareOf(zr) + SquareOf(zi), orbit, m, dr, di, scale)) {
+    if (Escapes<long double>(SquareOf(zr) + SquareOf(zi), orbit, m, dr, di, nearCircle, scale)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }
@@ -450,11 +505,12 @@ TWideStage StepScaled(const TReferenceOrbit& orbit, const TWideOffset& dc, int l
   double fi = std::ldexp(static_cast<double>(dc.Im), static_cast<int>(dc.Exponent - scale));
   double reached = reachedAt();
   int m = dot.M, n = dot.N;
+  std::size_t nearCircle = 0;  // where the orbit's roundings were last looked up
   TWideStage next = TWideStage::Wide;
   for (;;) {
     const double zr = orbit.Re[m], zi = orbit.Im[m];
     const double zz = zr * zr + zi * zi;
-    if (Escapes<long double>(zz, orbit, m, wr, wi, scale)) {
+    if (Escapes<long double>(zz, orbit, m, wr, wi, nearCircle, scale)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }
@@ -496,11 +552,12 @@ TWideStage StepDouble(const TReferenceOrbit& orbit, int limit, TStopFlag stop, T
   double r = static_cast<double>(TimesPowerOfTwo(dot.Dr, dot.Scale));
   double i = static_cast<double>(TimesPowerOfTwo(dot.Di, dot.Scale));
   int m = dot.M, n = dot.N;
+  std::size_t nearCircle = 0;  // where the orbit's roundings were last looked up
   for (;;) {
     const double zr = orbit.Re[m] + r;
     const double zi = orbit.Im[m] + i;
     const double zz = zr * zr + zi * zi;
-    if (Escapes<long double>(zz, orbit, m, r, i)) {
+    if (Escapes<long double>(zz, orbit, m, r, i, nearCircle)) {
       dot.Count = static_cast<TDot>(n);
       return TWideStage::Done;
     }

@@ -36,8 +36,22 @@ inline constexpr double kNearCircle = 0x1p-46;
 // Whether z = Z(m) + d escapes (|z|^2 > 4), d = (dr, di) 2^scale the
 // difference from the exact orbit, with the rounding of Z(m) taken into
 // account.
+// The same where Z is exactly 2, -2, 2i or -2i: |z|^2 - 4 = 2 Re(conj(Z) d) +
+// |d|^2. A tiny difference (scale below 0, |d| below 2^-480) has its side of
+// the circle decide, and on the tangent any difference at all escapes.
+inline bool EscapesBesideExactCircle(double zRe, double zIm, long double dr, long double di,
+                                     long scale) {
+  const long double side = zRe * dr + zIm * di;
+  if (scale < 0) return side > 0 || (side == 0 && (dr != 0 || di != 0));
+  const long double square = dr * dr + di * di;
+  const long double total = 2 * side + square;
+  if (total != 0) return total > 0;
+  return square == 0 && (dr != 0 || di != 0);
+}
+
+// `hint` as for TReferenceOrbit::RoundingAt.
 bool EscapesNearCircle(const TReferenceOrbit& orbit, int m, long double dr, long double di,
-                       long scale = 0);
+                       long scale, std::size_t& hint);
 
 // One dot at offset (dcRe, dcIm) from the orbit's centre: the definition that
 // the vector units reproduce exactly. With a table (built for the orbit and

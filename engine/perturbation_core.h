@@ -364,7 +364,8 @@ class TDeepCore {
       for (unsigned rest = bits; rest != 0; rest &= rest - 1) {
         const int l = __builtin_ctz(rest);
         if (a[0][l] > 4 + kNearCircle) continue;
-        if (!EscapesNearCircle(*job_.Orbit, static_cast<int>(a[1][l]), a[2][l], a[3][l]))
+        std::size_t hint = 0;
+        if (!EscapesNearCircle(*job_.Orbit, static_cast<int>(a[1][l]), a[2][l], a[3][l], 0, hint))
           bits &= ~(1u << l);
       }
       escaped[v] = T::ToMask(bits);

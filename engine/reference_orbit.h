@@ -3,6 +3,8 @@
 // in which the dots' small differences from it are iterated.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "float_exp.h"
@@ -15,6 +17,7 @@ namespace vortexa {
 struct TNearCircle {
   int M;
   TFloatExp ErrorRe, ErrorIm;
+  bool Exact() const { return ErrorRe.Mantissa() == 0 && ErrorIm.Mantissa() == 0; }
 };
 
 struct TReferenceOrbit {
@@ -36,8 +39,24 @@ struct TReferenceOrbit {
   // ever, and the dots there differ from it by less than its last bit).
   std::vector<TNearCircle> NearCircle;
 
-  // The rounding of Z(m) where kept, else none.
-  TNearCircle RoundingAt(int m) const;
+  // The rounding of Z(m) where kept, else none. `hint` keeps the index of the
+  // last one asked for: a dot asks for one iterate after another.
+  const TNearCircle* RoundingAt(int m, std::size_t& hint) const {
+    for (std::size_t at : {hint, hint + 1})
+      if (at < NearCircle.size() && NearCircle[at].M == m) return &NearCircle[hint = at];
+    const auto kept = std::lower_bound(NearCircle.begin(), NearCircle.end(), m,
+                                       [](const TNearCircle& e, int at) { return e.M < at; });
+    hint = static_cast<std::size_t>(kept - NearCircle.begin());
+    return kept != NearCircle.end() && kept->M == m ? &*kept : nullptr;
+  }
+  // Per iterate: whether Z(m) is exactly 2, -2, 2i or -2i, the only doubles
+  // on the escape circle, and the exact orbit too (at the needle's tip it is 2
+  // for ever, and this is asked at every iterate).
+  std::vector<bool> ExactlyOnCircle;
+  bool IsExactlyOnCircle(int m) const {
+    const auto at = static_cast<std::size_t>(m);
+    return at < ExactlyOnCircle.size() && ExactlyOnCircle[at];
+  }
 };
 
 inline constexpr double kNearCircleKept = 0x1p-30;
