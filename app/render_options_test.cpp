@@ -153,7 +153,8 @@ TEST(RenderArguments, ShortCentresAreReadAtTheBitsOfTheirRange) {
     return std::fabs(value - (negative ? -tenth : tenth)) < 1e-306L;
   };
   for (const char* line : {"--center -0.1,0.1 --range 1e-300", "--range 1e-300 --center -0.1,0.1",
-                           "--center 0,0 --to-center -0.1,0.1 --to-range 1e-300 --video v.mp4"}) {
+                           "--center 0,0 --to-center -0.1,0.1 --to-range 1e-300 --video v.mp4",
+                           "--center -0.1,0.1 --range 1e-6000"}) {
     SCOPED_TRACE(line);
     const TRenderRequest request = ParseRenderArguments(Words(line));
     const TDeepReal& x = request.ToCenterX ? *request.ToCenterX : request.CenterX;
@@ -170,6 +171,7 @@ TEST(RenderArguments, RefusesBadInput) {
       "--range inf",
       "--range nan",
       "--range 1e5000",
+      "--range 1e-10001",  // below the deepest range
       "--range abc",
       "--limit 0",
       "--limit 100000001",
@@ -184,6 +186,7 @@ TEST(RenderArguments, RefusesBadInput) {
       "--frames 0",
       "--seconds 0",
       "--to-range 0",
+      "--to-range 1e-10001",
       "--to-view hello",
       "--tour-speed 4",
       "--stitch",
