@@ -20,32 +20,50 @@ inline constexpr const char* kBlaVariable = "VORTEXA_BLA";
 // Throws std::invalid_argument naming the variable for anything else.
 bool BlaFromEnvironment();
 
-// One merged step: d' = A d + B dc (while |d|^2 is below its radius).
-struct TBlaStep {
+// One merged step: d' = A d + B dc (while |d|^2 is below its radius); aligned
+// for the vector units' loads.
+struct alignas(32) TBlaStep {
   double ARe, AIm, BRe, BIm;
 };
 
-// What a dot at orbit index m looks at first.
-struct TBlaStart {
-  double Re = 0, Im = 0;  // Z(m)
+// Records of eight doubles, one cache line each, which a vector unit loads
+// whole for every lane. Group 0 has one per orbit index m: Z(m), then the
+// radii (|d|^2 below them) of the steps of 2 to 64 iterates from m. Group
+// g >= 1 has one per start aligned to 2^(8g - 1) iterates, with the radii of
+// its steps of 2^(8g - 1) to 2^(8g + 6). So slot s of group g belongs to the
+// steps of 2^(8g + s - 1) iterates. A radius is 0 where m has no such step.
+inline constexpr int kBlaRecordDoubles = 8;
+struct alignas(64) TBlaRecord {
+  double Slot[kBlaRecordDoubles] = {};
 };
-// Doubles per start: a vector unit gathers a field at its own + m * this.
-inline constexpr int kBlaStartDoubles = sizeof(TBlaStart) / sizeof(double);
-// Doubles per step, likewise.
+// The groups of longer steps: enough for any orbit an int can index.
+inline constexpr int kBlaLongGroups = 3;
+
+// Where a step's record lies: its group, slot and the record's index in the
+// group (group 0: m; else one after the start's number, 0 being all zeros
+// for the lanes that look at none).
+struct TBlaSlot {
+  int Group, Slot, Record;
+};
+inline TBlaSlot BlaSlot(int m, int level) {
+  const int group = (level + 1) / kBlaRecordDoubles;
+  const int slot = (level + 1) % kBlaRecordDoubles;
+  return {group, slot, group == 0 ? m : 1 + ((m - 1) >> (kBlaRecordDoubles * group - 1))};
+}
+
+// Doubles per step: a vector unit loads a lane's step at index * this.
 inline constexpr int kBlaStepDoubles = sizeof(TBlaStep) / sizeof(double);
 
 // The arrays of a table, for the cores. Steps lie by length: those of 2^l
 // iterates (l >= 1) from m = 1 + j 2^l at Span - 2 Span 2^-l + (m - 1) 2^-l,
 // Span the smallest power of two above Last, so that a vector unit finds
-// them from m and l alone; a step's radius is Radius2 (|d|^2 below it), 0
-// where it would end past Last. For every start the radii never grow with
-// the step's length, so the valid steps are the shortest ones.
+// them from m and l alone. For every start the radii never grow with the
+// step's length, so the valid steps are the shortest ones.
 struct TBlaArrays {
   int Last;
   int MaxLevels;  // the longest steps are of 2^MaxLevels iterates
   double Span;
-  const TBlaStart* Starts;
-  const double* Radius2;
+  const double* Records[1 + kBlaLongGroups];  // by group; null past the longest steps
   const TBlaStep* Steps;
 };
 
@@ -65,14 +83,18 @@ class TBlaTable {
   // maxOffset: the largest |dc| of the picture's dots.
   TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsilon = kBlaEpsilon);
 
-  TBlaArrays Arrays() const {
-    return {Last,          MaxLevels,      static_cast<double>(Span),
-            Starts.data(), Radius2.data(), Steps.data()};
-  }
+  TBlaArrays Arrays() const;
   // Where the step of 2^level iterates from m lies, or -1 if m has none.
   int Index(int m, int level) const {
     if (m < 1 || level < 1 || level > MaxLevels || ((m - 1) & ((1 << level) - 1)) != 0) return -1;
     return Span - (Span >> (level - 1)) + ((m - 1) >> level);
+  }
+  // The radius (|d|^2 below it) of the step of 2^level iterates from m; 0 if
+  // m has none.
+  double Radius2(int m, int level) const {
+    if (Index(m, level) < 0) return 0;
+    const TBlaSlot at = BlaSlot(m, level);
+    return Records[at.Group][at.Record].Slot[at.Slot];
   }
 
   int Last = 0;
@@ -81,10 +103,10 @@ class TBlaTable {
   // Iterates per step on a sample of the picture's dots, once measured
   // (MergedIteratesPerStep).
   double IteratesPerStep = 0;
-  // One for every index of the orbit, spare included.
-  std::vector<TBlaStart> Starts;
-  // Span of each, by length (see TBlaArrays).
-  std::vector<double> Radius2;
+  // By group (TBlaRecord); group 0 has one for every index of the orbit,
+  // spare included.
+  std::vector<TBlaRecord> Records[1 + kBlaLongGroups];
+  // Span of them, by length (see TBlaArrays).
   std::vector<TBlaStep> Steps;
 };
 
