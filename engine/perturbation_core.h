@@ -244,8 +244,7 @@ class TDeepCore {
         s.Span = one;
         for (int slot = 2; slot < kBlaRecordDoubles; ++slot)
           s.Span = T::Blend(T::Less(s.Dd, record[v][slot]), T::Set1(1 << (slot - 1)), s.Span);
-        for (int g = 1; g <= kBlaLongGroups && kBlaRecordDoubles * g - 1 <= t.MaxLevels; ++g)
-          if (!ExtendLong(t, g, m[v], s)) break;
+        ExtendLong<1>(t, m[v], s);
         // The valid steps are the shortest ones, and so are those that end by
         // the limit.
         s.Span = T::Min(s.Span, T::PowerOfTwoFloor(T::Sub(limit, n[v])));
@@ -303,29 +302,34 @@ class TDeepCore {
     V Dd, Span, At;
   };
 
-  // Goes on with the steps of group g (kBlaRecordDoubles) for the lanes whose
-  // search came to its first length at a start aligned to it; the others read
-  // the group's first record, which has no step. The radii never grow with
-  // the step's length and are 0 where m has no step, so the valid steps of a
-  // lane are the shortest ones. False when no lane went on.
-  static bool ExtendLong(const TBlaArrays& t, int g, V m, TSearch& s) {
-    // (x + 1.5 2^52) - 1.5 2^52 rounds x to a whole number, negative or not.
-    constexpr double kRound = 0x1.8p52;
-    const int first = kBlaRecordDoubles * g - 1;
-    const M longer = T::GreaterEqual(s.Span, T::Set1(static_cast<double>(1 << (first - 1))));
-    if (T::Bits(longer) == 0) return false;
-    const V x = T::Mul(T::Sub(m, T::Set1(1.0)), T::Set1(1.0 / (1 << first)));
-    const V whole = T::Sub(T::Add(x, T::Set1(kRound)), T::Set1(kRound));
-    const M reached = T::And(longer, T::And(T::GreaterEqual(x, whole), T::GreaterEqual(whole, x)));
-    if (T::Bits(reached) == 0) return false;
-    const V record = T::Blend(reached, T::Add(whole, T::Set1(1.0)), T::Set1(0.0));
-    V radii[kBlaRecordDoubles];
-    T::template LoadRecords<kBlaRecordDoubles>(t.Records[g],
-                                               T::Mul(record, T::Set1(kBlaRecordDoubles)), radii);
-    for (int slot = 0; slot < kBlaRecordDoubles && first + slot <= t.MaxLevels; ++slot)
-      s.Span = T::Blend(T::Less(s.Dd, radii[slot]),
-                        T::Set1(static_cast<double>(1 << (first + slot))), s.Span);
-    return true;
+  // Goes on with the steps of group g (kBlaRecordDoubles) and after for the
+  // lanes whose search came to its first length at a start aligned to it;
+  // the others read the group's first record, which has no step. The radii
+  // never grow with the step's length and are 0 where m has no step, so the
+  // valid steps of a lane are the shortest ones.
+  template <int g>
+  static void ExtendLong(const TBlaArrays& t, V m, TSearch& s) {
+    constexpr int kFirst = kBlaRecordDoubles * g - 1;
+    if constexpr (g <= kBlaLongGroups) {
+      if (kFirst > t.MaxLevels) return;
+      const M longer = T::GreaterEqual(s.Span, T::Set1(static_cast<double>(1 << (kFirst - 1))));
+      if (T::Bits(longer) == 0) return;
+      // (x + 1.5 2^52) - 1.5 2^52 rounds x to a whole number, negative or not.
+      constexpr double kRound = 0x1.8p52;
+      const V x = T::Mul(T::Sub(m, T::Set1(1.0)), T::Set1(1.0 / (1 << kFirst)));
+      const V whole = T::Sub(T::Add(x, T::Set1(kRound)), T::Set1(kRound));
+      const M reached =
+          T::And(longer, T::And(T::GreaterEqual(x, whole), T::GreaterEqual(whole, x)));
+      if (T::Bits(reached) == 0) return;
+      const V record = T::Blend(reached, T::Add(whole, T::Set1(1.0)), T::Set1(0.0));
+      V radii[kBlaRecordDoubles];
+      T::template LoadRecords<kBlaRecordDoubles>(t.Records[g],
+                                                 T::Mul(record, T::Set1(kBlaRecordDoubles)), radii);
+      for (int slot = 0; slot < kBlaRecordDoubles; ++slot)
+        s.Span = T::Blend(T::Less(s.Dd, radii[slot]),
+                          T::Set1(static_cast<double>(1 << (kFirst + slot))), s.Span);
+      ExtendLong<g + 1>(t, m, s);
+    }
   }
 
   // Every lane's z = Z(m) + d and |z|^2; the occupied lanes whose |z|^2
