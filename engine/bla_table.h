@@ -26,29 +26,43 @@ struct alignas(32) TBlaStep {
   double ARe, AIm, BRe, BIm;
 };
 
-// Records of eight doubles, one cache line each, which a vector unit loads
-// whole for every lane. Group 0 has one per orbit index m: Z(m), then the
-// radii (|d|^2 below them) of the steps of 2 to 64 iterates from m. Group
-// g >= 1 has one per start aligned to 2^(8g - 1) iterates, with the radii of
-// its steps of 2^(8g - 1) to 2^(8g + 6). So slot s of group g belongs to the
-// steps of 2^(8g + s - 1) iterates. A radius is 0 where m has no such step.
-inline constexpr int kBlaRecordDoubles = 8;
-struct alignas(64) TBlaRecord {
-  double Slot[kBlaRecordDoubles] = {};
+// What a vector unit loads whole for every lane, in records that never
+// straddle a cache line. One start per orbit index m: Z(m) and the radii
+// (|d|^2 below them) of the steps of 2 and 4 iterates from m; half a line,
+// so that the table stays small enough for the caches. Then groups of the
+// radii of eight longer steps each, one per start aligned to the group's
+// first: group g >= 1 holds the steps of 2^(8g - 5) to 2^(8g + 2) iterates.
+// A radius is 0 where m has no such step.
+struct alignas(32) TBlaStart {
+  double Re = 0, Im = 0;
+  double Radius2[2] = {};
 };
-// The groups of longer steps: enough for any orbit an int can index.
-inline constexpr int kBlaLongGroups = 3;
+struct alignas(64) TBlaRadii {
+  double Radius2[8] = {};
+};
+inline constexpr int kBlaStartDoubles = sizeof(TBlaStart) / sizeof(double);
+inline constexpr int kBlaRadiiDoubles = sizeof(TBlaRadii) / sizeof(double);
+// The longest steps of a start record, and the groups after it: enough for
+// any orbit an int can index.
+inline constexpr int kBlaStartLevels = 2;
+inline constexpr int kBlaLongGroups = 4;
+// The level of the shortest steps of group g >= 1, to which its starts are
+// aligned.
+inline constexpr int BlaFirstLevel(int g) {
+  return kBlaStartLevels + 1 + kBlaRadiiDoubles * (g - 1);
+}
 
-// Where a step's record lies: its group, slot and the record's index in the
-// group (group 0: m; else one after the start's number, 0 being all zeros
-// for the lanes that look at none).
+// Where the radius of the step of 2^level iterates from m lies: its group
+// (0: the start records), slot and the record's index in the group (for
+// g >= 1 one after the start's number, 0 being all zeros for the lanes that
+// look at none).
 struct TBlaSlot {
   int Group, Slot, Record;
 };
 inline TBlaSlot BlaSlot(int m, int level) {
-  const int group = (level + 1) / kBlaRecordDoubles;
-  const int slot = (level + 1) % kBlaRecordDoubles;
-  return {group, slot, group == 0 ? m : 1 + ((m - 1) >> (kBlaRecordDoubles * group - 1))};
+  if (level <= kBlaStartLevels) return {0, level - 1, m};
+  const int group = 1 + (level - kBlaStartLevels - 1) / kBlaRadiiDoubles;
+  return {group, level - BlaFirstLevel(group), 1 + ((m - 1) >> BlaFirstLevel(group))};
 }
 
 // Doubles per step: a vector unit loads a lane's step at index * this.
@@ -63,7 +77,8 @@ struct TBlaArrays {
   int Last;
   int MaxLevels;  // the longest steps are of 2^MaxLevels iterates
   double Span;
-  const double* Records[1 + kBlaLongGroups];  // by group; null past the longest steps
+  const double* Starts;
+  const double* Longer[kBlaLongGroups];  // by group; null past the longest steps
   const TBlaStep* Steps;
 };
 
@@ -94,7 +109,8 @@ class TBlaTable {
   double Radius2(int m, int level) const {
     if (Index(m, level) < 0) return 0;
     const TBlaSlot at = BlaSlot(m, level);
-    return Records[at.Group][at.Record].Slot[at.Slot];
+    return at.Group == 0 ? Starts[m].Radius2[at.Slot]
+                         : Longer[at.Group - 1][at.Record].Radius2[at.Slot];
   }
 
   int Last = 0;
@@ -103,9 +119,9 @@ class TBlaTable {
   // Iterates per step on a sample of the picture's dots, once measured
   // (MergedIteratesPerStep).
   double IteratesPerStep = 0;
-  // By group (TBlaRecord); group 0 has one for every index of the orbit,
-  // spare included.
-  std::vector<TBlaRecord> Records[1 + kBlaLongGroups];
+  // One for every index of the orbit, spare included.
+  std::vector<TBlaStart> Starts;
+  std::vector<TBlaRadii> Longer[kBlaLongGroups];
   // Span of them, by length (see TBlaArrays).
   std::vector<TBlaStep> Steps;
 };

@@ -41,7 +41,7 @@ TEST(BlaTable, MergedStepsComposeTheSingleSteps) {
   // by one; starts m = 1 + j 2^l for steps of 2^l, none valid past the last
   // iterate.
   int entries = 0;
-  for (int m = 0; m < static_cast<int>(table.Records[0].size()); ++m) {
+  for (int m = 0; m < static_cast<int>(table.Starts.size()); ++m) {
     int expectedLevels = 0;
     while (m >= 1 && (m - 1) % (2 << expectedLevels) == 0 && m + (2 << expectedLevels) <= 9)
       ++expectedLevels;

@@ -40,6 +40,11 @@ struct TAvx512Deep {
     return _mm512_castsi512_pd(
         _mm512_sub_epi64(_mm512_set1_epi64(kInverseBits), _mm512_castpd_si512(x)));
   }
+  // Two halves in one vector.
+  static V Join(__m256d low, __m256d high) {
+    return _mm512_maskz_insertf64x4(
+        kAll, _mm512_maskz_insertf64x4(kAll, _mm512_setzero_pd(), low, 0), high, 1);
+  }
   // The kFields (8 or 4) doubles at base + index of every lane, field by
   // field: a load of every lane's record and a transpose, where a gather of
   // each field would touch every lane's line again.
@@ -59,12 +64,8 @@ struct TAvx512Deep {
       }
     } else {
       for (int k = 0; k < 4; k += 2) {
-        const V a =
-            _mm512_maskz_insertf64x4(kAll, _mm512_zextpd256_pd512(_mm256_load_pd(base + at[k])),
-                                     _mm256_load_pd(base + at[k + 4]), 1);
-        const V b =
-            _mm512_maskz_insertf64x4(kAll, _mm512_zextpd256_pd512(_mm256_load_pd(base + at[k + 1])),
-                                     _mm256_load_pd(base + at[k + 5]), 1);
+        const V a = Join(_mm256_load_pd(base + at[k]), _mm256_load_pd(base + at[k + 4]));
+        const V b = Join(_mm256_load_pd(base + at[k + 1]), _mm256_load_pd(base + at[k + 5]));
         pairs[k] = _mm512_maskz_unpacklo_pd(kAll, a, b);
         pairs[k + 1] = _mm512_maskz_unpackhi_pd(kAll, a, b);
       }

@@ -203,17 +203,16 @@ class TDeepCore {
     const V one = T::Set1(1.0);
     const V two = T::Set1(2.0);
     const V nowhere = T::Set1(__builtin_inf());
-    const V recordDoubles = T::Set1(kBlaRecordDoubles);
+    const V startDoubles = T::Set1(kBlaStartDoubles);
     const V stepDoubles = T::Set1(kBlaStepDoubles);
     const V span = T::Set1(t.Span);
     const V twoSpan = T::Set1(2 * t.Span);
     for (int v = 0; v < NV; ++v)
       n[v] = T::Load(n_ + v * kWidth);
     // Each lane's record of its m, loaded a round ahead.
-    V record[NV][kBlaRecordDoubles];
+    V record[NV][kBlaStartDoubles];
     for (int v = 0; v < NV; ++v)
-      T::template LoadRecords<kBlaRecordDoubles>(t.Records[0], T::Mul(m[v], recordDoubles),
-                                                 record[v]);
+      T::template LoadRecords<kBlaStartDoubles>(t.Starts, T::Mul(m[v], startDoubles), record[v]);
     for (int round = 0;; ++round) {
       // In stages, each for all vectors: the loads of one stage do not wait
       // for each other, only for the stage before.
@@ -242,8 +241,8 @@ class TDeepCore {
         // No merged step after a rebase: from Z(0) the square is the step.
         s.Dd = T::Blend(rebase[v], nowhere, dd);
         s.Span = one;
-        for (int slot = 2; slot < kBlaRecordDoubles; ++slot)
-          s.Span = T::Blend(T::Less(s.Dd, record[v][slot]), T::Set1(1 << (slot - 1)), s.Span);
+        for (int l = 1; l <= kBlaStartLevels; ++l)
+          s.Span = T::Blend(T::Less(s.Dd, record[v][1 + l]), T::Set1(1 << l), s.Span);
         ExtendLong<1>(t, m[v], s);
         // The valid steps are the shortest ones, and so are those that end by
         // the limit.
@@ -260,8 +259,7 @@ class TDeepCore {
         m[v] =
             Wrapped<kCycle>(T::Add(T::Blend(rebase[v], zero, m[v]), search[v].Span), last, period);
         n[v] = T::Add(n[v], search[v].Span);
-        T::template LoadRecords<kBlaRecordDoubles>(t.Records[0], T::Mul(m[v], recordDoubles),
-                                                   record[v]);
+        T::template LoadRecords<kBlaStartDoubles>(t.Starts, T::Mul(m[v], startDoubles), record[v]);
       }
       for (int v = 0; v < NV; ++v) {
         const TSearch& s = search[v];
@@ -302,15 +300,15 @@ class TDeepCore {
     V Dd, Span, At;
   };
 
-  // Goes on with the steps of group g (kBlaRecordDoubles) and after for the
-  // lanes whose search came to its first length at a start aligned to it;
-  // the others read the group's first record, which has no step. The radii
-  // never grow with the step's length and are 0 where m has no step, so the
-  // valid steps of a lane are the shortest ones.
+  // Goes on with the steps of group g and after for the lanes whose search
+  // came to its first length at a start aligned to it; the others read the
+  // group's first record, which has no step. The radii never grow with the
+  // step's length and are 0 where m has no step, so the valid steps of a
+  // lane are the shortest ones.
   template <int g>
   static void ExtendLong(const TBlaArrays& t, V m, TSearch& s) {
-    constexpr int kFirst = kBlaRecordDoubles * g - 1;
     if constexpr (g <= kBlaLongGroups) {
+      constexpr int kFirst = BlaFirstLevel(g);
       if (kFirst > t.MaxLevels) return;
       const M longer = T::GreaterEqual(s.Span, T::Set1(static_cast<double>(1 << (kFirst - 1))));
       if (T::Bits(longer) == 0) return;
@@ -322,12 +320,12 @@ class TDeepCore {
           T::And(longer, T::And(T::GreaterEqual(x, whole), T::GreaterEqual(whole, x)));
       if (T::Bits(reached) == 0) return;
       const V record = T::Blend(reached, T::Add(whole, T::Set1(1.0)), T::Set1(0.0));
-      V radii[kBlaRecordDoubles];
-      T::template LoadRecords<kBlaRecordDoubles>(t.Records[g],
-                                                 T::Mul(record, T::Set1(kBlaRecordDoubles)), radii);
-      for (int slot = 0; slot < kBlaRecordDoubles; ++slot)
+      V radii[kBlaRadiiDoubles];
+      T::template LoadRecords<kBlaRadiiDoubles>(t.Longer[g - 1],
+                                                T::Mul(record, T::Set1(kBlaRadiiDoubles)), radii);
+      for (int slot = 0; slot < kBlaRadiiDoubles; ++slot)
         s.Span = T::Blend(T::Less(s.Dd, radii[slot]),
-                          T::Set1(static_cast<double>(1 << (kFirst + slot))), s.Span);
+                          T::Set1(static_cast<double>(std::int64_t{1} << (kFirst + slot))), s.Span);
       ExtendLong<g + 1>(t, m, s);
     }
   }
