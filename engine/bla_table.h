@@ -121,6 +121,7 @@ class TBlaTable {
   double IteratesPerStep = 0;
   // One for every index of the orbit, spare included.
   std::vector<TBlaStart> Starts;
+  // The radii of longer steps by group, each with a first record of zeros.
   std::vector<TBlaRadii> Longer[kBlaLongGroups];
   // Span of them, by length (see TBlaArrays).
   std::vector<TBlaStep> Steps;
