@@ -62,17 +62,29 @@ TBlaTable::TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsi
   while (Span <= last)
     Span *= 2;
   Starts.resize(orbit.Re.size());
-  for (std::size_t m = 0; m < Starts.size(); ++m)
-    Starts[m] = {orbit.Re[m], orbit.Im[m]};
-  Radius2.assign(static_cast<std::size_t>(Span), 0);
+  for (std::size_t m = 0; m < Starts.size(); ++m) {
+    Starts[m].Re = orbit.Re[m];
+    Starts[m].Im = orbit.Im[m];
+  }
+  for (int g = 1; g <= kBlaLongGroups && BlaFirstLevel(g) <= MaxLevels; ++g)
+    Longer[g - 1].resize(2 + (static_cast<std::size_t>(Span) >> BlaFirstLevel(g)));
   Steps.assign(static_cast<std::size_t>(Span), {0, 0, 0, 0});
   for (int l = 1; l <= MaxLevels; ++l)
     for (std::size_t j = 0; j < levels[l].size(); ++j) {
       const TStep& s = levels[l][j];
-      const int index = Index(1 + static_cast<int>(j << l), l);
-      Radius2[index] = s.R * s.R;
-      Steps[index] = {s.ARe, s.AIm, s.BRe, s.BIm};
+      const int m = 1 + static_cast<int>(j << l);
+      const TBlaSlot at = BlaSlot(m, l);
+      (at.Group == 0 ? Starts[m].Radius2 : Longer[at.Group - 1][at.Record].Radius2)[at.Slot] =
+          s.R * s.R;
+      Steps[Index(m, l)] = {s.ARe, s.AIm, s.BRe, s.BIm};
     }
+}
+
+TBlaArrays TBlaTable::Arrays() const {
+  TBlaArrays arrays{Last, MaxLevels, static_cast<double>(Span), &Starts[0].Re, {}, Steps.data()};
+  for (int g = 0; g < kBlaLongGroups; ++g)
+    arrays.Longer[g] = Longer[g].empty() ? nullptr : Longer[g][0].Radius2;
+  return arrays;
 }
 
 }  // namespace vortexa

@@ -20,32 +20,65 @@ inline constexpr const char* kBlaVariable = "VORTEXA_BLA";
 // Throws std::invalid_argument naming the variable for anything else.
 bool BlaFromEnvironment();
 
-// One merged step: d' = A d + B dc (while |d|^2 is below its radius).
-struct TBlaStep {
+// One merged step: d' = A d + B dc (while |d|^2 is below its radius); aligned
+// for the vector units' loads.
+struct alignas(32) TBlaStep {
   double ARe, AIm, BRe, BIm;
 };
 
-// What a dot at orbit index m looks at first.
-struct TBlaStart {
-  double Re = 0, Im = 0;  // Z(m)
+// What a vector unit loads whole for every lane, in records that never
+// straddle a cache line. One start per orbit index m: Z(m) and the radii
+// (|d|^2 below them) of the steps of 2 and 4 iterates from m; half a line,
+// so that the table stays small enough for the caches. Then groups of the
+// radii of eight longer steps each, one per start aligned to the group's
+// first: group g >= 1 holds the steps of 2^(8g - 5) to 2^(8g + 2) iterates.
+// A radius is 0 where m has no such step.
+struct alignas(32) TBlaStart {
+  double Re = 0, Im = 0;
+  double Radius2[2] = {};
 };
-// Doubles per start: a vector unit gathers a field at its own + m * this.
+struct alignas(64) TBlaRadii {
+  double Radius2[8] = {};
+};
 inline constexpr int kBlaStartDoubles = sizeof(TBlaStart) / sizeof(double);
-// Doubles per step, likewise.
+inline constexpr int kBlaRadiiDoubles = sizeof(TBlaRadii) / sizeof(double);
+// The longest steps of a start record, and the groups after it: enough for
+// any orbit an int can index.
+inline constexpr int kBlaStartLevels = 2;
+inline constexpr int kBlaLongGroups = 4;
+// The level of the shortest steps of group g >= 1, to which its starts are
+// aligned.
+inline constexpr int BlaFirstLevel(int g) {
+  return kBlaStartLevels + 1 + kBlaRadiiDoubles * (g - 1);
+}
+
+// Where the radius of the step of 2^level iterates from m lies: its group
+// (0: the start records), slot and the record's index in the group (for
+// g >= 1 one after the start's number, 0 being all zeros for the lanes that
+// look at none).
+struct TBlaSlot {
+  int Group, Slot, Record;
+};
+inline TBlaSlot BlaSlot(int m, int level) {
+  if (level <= kBlaStartLevels) return {0, level - 1, m};
+  const int group = 1 + (level - kBlaStartLevels - 1) / kBlaRadiiDoubles;
+  return {group, level - BlaFirstLevel(group), 1 + ((m - 1) >> BlaFirstLevel(group))};
+}
+
+// Doubles per step: a vector unit loads a lane's step at index * this.
 inline constexpr int kBlaStepDoubles = sizeof(TBlaStep) / sizeof(double);
 
 // The arrays of a table, for the cores. Steps lie by length: those of 2^l
 // iterates (l >= 1) from m = 1 + j 2^l at Span - 2 Span 2^-l + (m - 1) 2^-l,
 // Span the smallest power of two above Last, so that a vector unit finds
-// them from m and l alone; a step's radius is Radius2 (|d|^2 below it), 0
-// where it would end past Last. For every start the radii never grow with
-// the step's length, so the valid steps are the shortest ones.
+// them from m and l alone. For every start the radii never grow with the
+// step's length, so the valid steps are the shortest ones.
 struct TBlaArrays {
   int Last;
   int MaxLevels;  // the longest steps are of 2^MaxLevels iterates
   double Span;
-  const TBlaStart* Starts;
-  const double* Radius2;
+  const double* Starts;
+  const double* Longer[kBlaLongGroups];  // by group; null past the longest steps
   const TBlaStep* Steps;
 };
 
@@ -65,14 +98,19 @@ class TBlaTable {
   // maxOffset: the largest |dc| of the picture's dots.
   TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsilon = kBlaEpsilon);
 
-  TBlaArrays Arrays() const {
-    return {Last,          MaxLevels,      static_cast<double>(Span),
-            Starts.data(), Radius2.data(), Steps.data()};
-  }
+  TBlaArrays Arrays() const;
   // Where the step of 2^level iterates from m lies, or -1 if m has none.
   int Index(int m, int level) const {
     if (m < 1 || level < 1 || level > MaxLevels || ((m - 1) & ((1 << level) - 1)) != 0) return -1;
     return Span - (Span >> (level - 1)) + ((m - 1) >> level);
+  }
+  // The radius (|d|^2 below it) of the step of 2^level iterates from m; 0 if
+  // m has none.
+  double Radius2(int m, int level) const {
+    if (Index(m, level) < 0) return 0;
+    const TBlaSlot at = BlaSlot(m, level);
+    return at.Group == 0 ? Starts[m].Radius2[at.Slot]
+                         : Longer[at.Group - 1][at.Record].Radius2[at.Slot];
   }
 
   int Last = 0;
@@ -83,8 +121,9 @@ class TBlaTable {
   double IteratesPerStep = 0;
   // One for every index of the orbit, spare included.
   std::vector<TBlaStart> Starts;
-  // Span of each, by length (see TBlaArrays).
-  std::vector<double> Radius2;
+  // The radii of longer steps by group, each with a first record of zeros.
+  std::vector<TBlaRadii> Longer[kBlaLongGroups];
+  // Span of them, by length (see TBlaArrays).
   std::vector<TBlaStep> Steps;
 };
 

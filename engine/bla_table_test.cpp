@@ -50,7 +50,7 @@ TEST(BlaTable, MergedStepsComposeTheSingleSteps) {
       const int index = table.Index(m, l);
       if (index < 0) continue;
       if (l > expectedLevels) {
-        EXPECT_EQ(table.Radius2[index], 0) << "m " << m << " level " << l;
+        EXPECT_EQ(table.Radius2(m, l), 0) << "m " << m << " level " << l;
         continue;
       }
       TComplex a = 1, b = 0;
@@ -77,7 +77,7 @@ TEST(BlaTable, RadiiShrinkWithTheLargestOffset) {
   const struct { double MaxOffset, Radius; } cases[] = {{0, 1}, {0.5, r2 - 0.5}, {r2, 0}, {2, 0}};
   for (const auto& c : cases) {
     const TBlaTable table(orbit, c.MaxOffset, 1.0);
-    EXPECT_NEAR(table.Radius2[table.Index(1, 1)], c.Radius * c.Radius, 1e-15) << c.MaxOffset;
+    EXPECT_NEAR(table.Radius2(1, 1), c.Radius * c.Radius, 1e-15) << c.MaxOffset;
   }
 }
 
@@ -96,9 +96,9 @@ TEST(BlaTable, StepsInsideTheirRadiusFollowTheFullIteration) {
     if (level == 0) continue;
     const int top = table.Index(m, level);
     const TBlaStep& e = table.Steps[top];
-    if (table.Radius2[top] == 0) continue;
+    if (table.Radius2(m, level) == 0) continue;
     const std::complex<long double> d0 =
-        std::polar<long double>(std::sqrt(table.Radius2[top]) * 0.99L, m);
+        std::polar<long double>(std::sqrt(table.Radius2(m, level)) * 0.99L, m);
     const std::complex<long double> dc = std::polar<long double>(maxOffset, 2 * m);
     std::complex<long double> d = d0;
     for (int k = m; k < m + (1 << level); ++k)
@@ -121,8 +121,7 @@ TEST(BlaTable, RadiiNeverGrowWithTheStepsLength) {
   int pairs = 0;
   for (int m = 1; m < table.Last; ++m)
     for (int l = 2; table.Index(m, l) >= 0; ++l, ++pairs)
-      ASSERT_LE(table.Radius2[table.Index(m, l)], table.Radius2[table.Index(m, l - 1)])
-          << "m " << m << " level " << l;
+      ASSERT_LE(table.Radius2(m, l), table.Radius2(m, l - 1)) << "m " << m << " level " << l;
   EXPECT_GT(pairs, 1000);
 }
 

@@ -291,7 +291,7 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
       int level = 0, index = -1;
       for (int l = 1; l <= bla->MaxLevels && (1 << l) <= limit - n; ++l) {
         const int at = bla->Index(m, l);
-        if (at < 0 || !(dd < bla->Radius2[at])) break;
+        if (at < 0 || !(dd < bla->Radius2(m, l))) break;
         level = l;
         index = at;
       }

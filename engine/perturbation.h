@@ -66,7 +66,7 @@ TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, in
 // merged steps costs the vector units as much as some kMergedStepsPayFrom
 // rounds of single ones, so merged steps pay from that many.
 double MergedIteratesPerStep(const TCalcState& state);
-inline constexpr double kMergedStepsPayFrom = 12;
+inline constexpr double kMergedStepsPayFrom = 6;
 
 // Below this dot size the differences of a view's dots come too near the end
 // of a normal double (2.2e-308, below which the deep rows flush them to 0)

@@ -25,6 +25,40 @@ struct TAvx2Deep {
     const V all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
     return _mm256_mask_i32gather_pd(_mm256_setzero_pd(), base, _mm256_cvttpd_epi32(index), all, 8);
   }
+  static V Min(V a, V b) { return _mm256_min_pd(a, b); }
+  // For x >= 1: the largest power of two up to x (its mantissa cleared).
+  static V PowerOfTwoFloor(V x) {
+    return _mm256_and_pd(x, _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FF0000000000000)));
+  }
+  // 1 / x for a power of two x, by its exponent: the bits of 2^-k are those
+  // of 2^(2046 - 1023) less those of 2^k.
+  static V PowerOfTwoInverse(V x) {
+    return _mm256_castsi256_pd(
+        _mm256_sub_epi64(_mm256_set1_epi64x(0x7FE0000000000000), _mm256_castpd_si256(x)));
+  }
+  // The kFields (8 or 4) doubles at base + index of every lane, field by
+  // field: a load of every lane's record, four fields at a time, and 4 x 4
+  // transposes.
+  template <int kFields>
+  static void LoadRecords(const double* base, V index, V* fields) {
+    static_assert(kFields == 8 || kFields == 4, "records of eight or four doubles");
+    alignas(16) int at[kWidth];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm256_cvttpd_epi32(index));
+    for (int quarter = 0; quarter < kFields; quarter += 4) {
+      V r[kWidth];
+      for (int k = 0; k < kWidth; ++k)
+        r[k] = _mm256_load_pd(base + at[k] + quarter);
+      const V even01 = _mm256_unpacklo_pd(r[0], r[1]);
+      const V odd01 = _mm256_unpackhi_pd(r[0], r[1]);
+      const V even23 = _mm256_unpacklo_pd(r[2], r[3]);
+      const V odd23 = _mm256_unpackhi_pd(r[2], r[3]);
+      V* f = fields + quarter;
+      f[0] = _mm256_permute2f128_pd(even01, even23, 0x20);
+      f[1] = _mm256_permute2f128_pd(odd01, odd23, 0x20);
+      f[2] = _mm256_permute2f128_pd(even01, even23, 0x31);
+      f[3] = _mm256_permute2f128_pd(odd01, odd23, 0x31);
+    }
+  }
   static M Greater(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
   static M GreaterEqual(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
   static M Less(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }

@@ -20,12 +20,13 @@
 //
 // With a table of merged steps every lane takes, each round, the longest
 // valid one that ends by the limit, or else a single step, as the one-dot
-// routine does: a search of the table's radii in two rounds of gathers (they
-// never grow with the step's length, so the valid steps are the shortest),
-// then one linear step d = A d + B dc for every lane,
-// with A = w and B = 1 for a single step (1 * dcr - 0 * dci is dcr), so that
-// no lane waits for another's kind of step. Each lane then keeps its own
-// count.
+// routine does: each lane loads the record of its m (Z(m) and the radii of
+// the steps of 2 to 64 iterates, one cache line) whole, and the lanes at
+// starts of longer steps the record of those; the radii never grow with the
+// step's length, so the valid steps are the shortest. Then one linear step
+// d = A d + B dc for every lane, with A = w and B = 1 for a single step
+// (1 * dcr - 0 * dci is dcr), so that no lane waits for another's kind of
+// step. Each lane then keeps its own count.
 #pragma once
 
 #include <cstdint>
@@ -195,23 +196,30 @@ class TDeepCore {
     M occupied[NV];
     Load<NV>(dr, di, zre, zim, m, occupied);
     const TBlaArrays& t = *bla_;
-    const double* startRe = &t.Starts[0].Re;
-    const double* startIm = &t.Starts[0].Im;
-    const double* stepARe = &t.Steps[0].ARe;
-    const double* stepAIm = &t.Steps[0].AIm;
-    const double* stepBRe = &t.Steps[0].BRe;
-    const double* stepBIm = &t.Steps[0].BIm;
     const V last = T::Set1(static_cast<double>(t.Last));
     const V period = T::Set1(static_cast<double>(job_.Orbit->Period));
     const V limit = T::Set1(static_cast<double>(job_.Limit));
     const V zero = T::Set1(0.0);
     const V one = T::Set1(1.0);
-    const V maxLevels = T::Set1(t.MaxLevels);
+    const V two = T::Set1(2.0);
+    const V nowhere = T::Set1(__builtin_inf());
     const V startDoubles = T::Set1(kBlaStartDoubles);
     const V stepDoubles = T::Set1(kBlaStepDoubles);
+    const V span = T::Set1(t.Span);
+    const V twoSpan = T::Set1(2 * t.Span);
     for (int v = 0; v < NV; ++v)
       n[v] = T::Load(n_ + v * kWidth);
+    // Each lane's record of its m, loaded a round ahead.
+    V record[NV][kBlaStartDoubles];
+    for (int v = 0; v < NV; ++v)
+      T::template LoadRecords<kBlaStartDoubles>(t.Starts, T::Mul(m[v], startDoubles), record[v]);
     for (int round = 0;; ++round) {
+      // In stages, each for all vectors: the loads of one stage do not wait
+      // for each other, only for the stage before.
+      for (int v = 0; v < NV; ++v) {
+        zre[v] = record[v][0];
+        zim[v] = record[v][1];
+      }
       V zr[NV], zi[NV], zz[NV];
       M escaped[NV];
       const unsigned anyEscaped = TestLanes<NV>(zre, zim, dr, di, occupied, zr, zi, zz, escaped);
@@ -224,66 +232,55 @@ class TDeepCore {
         break;
       }
       if (anyAtLimit != 0 || round == kDeepBlockSteps) break;
-      // In stages, each for all vectors: the gathers of one stage do not
-      // wait for each other, only for the stage before.
       TSearch search[NV];
       M rebase[NV];
       for (int v = 0; v < NV; ++v) {
         TSearch& s = search[v];
-        s.Dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
-        rebase[v] = T::Or(T::Less(zz[v], s.Dd), T::GreaterEqual(m[v], last));
+        const V dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
+        rebase[v] = T::Or(T::Less(zz[v], dd), T::GreaterEqual(m[v], last));
         // No merged step after a rebase: from Z(0) the square is the step.
-        s.Levels = T::Blend(rebase[v], zero, maxLevels);
-        s.Room = T::Sub(limit, n[v]);
-        s.Before = T::Sub(m[v], one);
-        s.Level = zero;
+        s.Dd = T::Blend(rebase[v], nowhere, dd);
         s.Span = one;
-        s.Inverse = one;
-        s.Index = zero;
+        for (int l = 1; l <= kBlaStartLevels; ++l)
+          s.Span = T::Blend(T::Less(s.Dd, record[v][1 + l]), T::Set1(1 << l), s.Span);
+        ExtendLong<1>(t, m[v], s);
+        // The valid steps are the shortest ones, and so are those that end by
+        // the limit.
+        s.Span = T::Min(s.Span, T::PowerOfTwoFloor(T::Sub(limit, n[v])));
+        // Span - 2 Span / span + (m - 1) / span for a step of span iterates;
+        // a single step reads the first (any) entry.
+        const V index =
+            T::Add(span, T::Mul(T::Sub(T::Sub(m[v], one), twoSpan), T::PowerOfTwoInverse(s.Span)));
+        s.At = T::Mul(T::Blend(T::GreaterEqual(s.Span, two), index, zero), stepDoubles);
       }
-      // The longest valid step is found in two rounds of independent looks:
-      // at every kBlaStride-th length, then at those after the longest valid
-      // of these.
-      for (int v = 0; v < NV; ++v)
-        for (int l = kBlaStride; l <= t.MaxLevels; l += kBlaStride)
-          Probe(t, T::Set1(l), T::Set1(1 << l), T::Set1(1.0 / (1 << l)), search[v]);
-      for (int v = 0; v < NV; ++v) {
-        const V base = search[v].Level, baseSpan = search[v].Span, baseInverse = search[v].Inverse;
-        for (int l = 1; l < kBlaStride; ++l)
-          Probe(t, T::Add(base, T::Set1(l)), T::Mul(baseSpan, T::Set1(1 << l)),
-                T::Mul(baseInverse, T::Set1(1.0 / (1 << l))), search[v]);
-      }
-      // Z at the next test, with the steps' coefficients.
-      V zreNext[NV], zimNext[NV];
+      // The next round's records, before the coefficients: the two loads
+      // from memory overlap.
       for (int v = 0; v < NV; ++v) {
         m[v] =
             Wrapped<kCycle>(T::Add(T::Blend(rebase[v], zero, m[v]), search[v].Span), last, period);
         n[v] = T::Add(n[v], search[v].Span);
-        const V atNext = T::Mul(m[v], startDoubles);
-        zreNext[v] = T::Gather(startRe, atNext);
-        zimNext[v] = T::Gather(startIm, atNext);
+        T::template LoadRecords<kBlaStartDoubles>(t.Starts, T::Mul(m[v], startDoubles), record[v]);
       }
       for (int v = 0; v < NV; ++v) {
         const TSearch& s = search[v];
         const V dcr = T::Load(dcr_ + v * kWidth);
         const V dci = T::Load(dci_ + v * kWidth);
-        const M merged = T::GreaterEqual(s.Level, one);
-        const V at = T::Mul(s.Index, stepDoubles);
+        const M merged = T::GreaterEqual(s.Span, two);
         // After a rebase Z(0) = 0, so w = (0 + 0) + z = z.
         const V r = T::Blend(rebase[v], zr[v], dr[v]);
         const V i = T::Blend(rebase[v], zi[v], di[v]);
         const V wr = T::Blend(rebase[v], zr[v], T::Add(T::Add(zre[v], zre[v]), dr[v]));
         const V wi = T::Blend(rebase[v], zi[v], T::Add(T::Add(zim[v], zim[v]), di[v]));
-        const V ar = T::Blend(merged, T::Gather(stepARe, at), wr);
-        const V ai = T::Blend(merged, T::Gather(stepAIm, at), wi);
-        const V br = T::Blend(merged, T::Gather(stepBRe, at), one);
-        const V bi = T::Blend(merged, T::Gather(stepBIm, at), zero);
+        V step[kBlaStepDoubles];
+        T::template LoadRecords<kBlaStepDoubles>(&t.Steps[0].ARe, s.At, step);
+        const V ar = T::Blend(merged, step[0], wr);
+        const V ai = T::Blend(merged, step[1], wi);
+        const V br = T::Blend(merged, step[2], one);
+        const V bi = T::Blend(merged, step[3], zero);
         dr[v] =
             T::Add(T::Sub(T::Mul(ar, r), T::Mul(ai, i)), T::Sub(T::Mul(br, dcr), T::Mul(bi, dci)));
         di[v] =
             T::Add(T::Add(T::Mul(ar, i), T::Mul(ai, r)), T::Add(T::Mul(br, dci), T::Mul(bi, dcr)));
-        zre[v] = zreNext[v];
-        zim[v] = zimNext[v];
       }
     }
     doneBits = escapedBits;
@@ -296,35 +293,41 @@ class TDeepCore {
     Save<NV>(dr, di, zre, zim, m);
   }
 
-  // Lengths looked at together in a search.
-  static constexpr int kBlaStride = 4;
-
-  // One lane's search for its longest valid step: what it is looked for
-  // with, and the longest valid step found so far (Level 0: none) with its
-  // length 2^Level, 2^-Level and where it lies.
+  // One lane's search for its longest valid step: |d|^2 (infinite after a
+  // rebase), the longest valid step's length (1: none) and, at the end,
+  // where its coefficients lie.
   struct TSearch {
-    V Dd, Levels, Room, Before;  // |d|^2, 0 after a rebase, limit - n, m - 1
-    V Level, Span, Inverse, Index;
+    V Dd, Span, At;
   };
 
-  // Takes the step of 2^level iterates (span, and inverse its reciprocal) as
-  // the longest valid one if it is valid: m has one (2^level divides m - 1),
-  // no rebase, it ends by the limit and |d|^2 is inside its radius.
-  static void Probe(const TBlaArrays& t, V level, V span, V inverse, TSearch& s) {
-    // (x + 1.5 2^52) - 1.5 2^52 rounds x to a whole number, negative or not.
-    constexpr double kRound = 0x1.8p52;
-    const V x = T::Mul(s.Before, inverse);
-    const V whole = T::Sub(T::Add(x, T::Set1(kRound)), T::Set1(kRound));
-    const M divides = T::And(T::GreaterEqual(x, whole), T::GreaterEqual(whole, x));
-    // Span - 2 Span 2^-level + (m - 1) 2^-level, truncated where m has none.
-    const V index = T::Add(T::Set1(t.Span), T::Mul(T::Sub(s.Before, T::Set1(2 * t.Span)), inverse));
-    const M valid = T::And(
-        T::And(T::And(divides, T::GreaterEqual(s.Levels, level)), T::GreaterEqual(s.Room, span)),
-        T::Less(s.Dd, T::Gather(t.Radius2, index)));
-    s.Level = T::Blend(valid, level, s.Level);
-    s.Span = T::Blend(valid, span, s.Span);
-    s.Inverse = T::Blend(valid, inverse, s.Inverse);
-    s.Index = T::Blend(valid, index, s.Index);
+  // Goes on with the steps of group g and after for the lanes whose search
+  // came to its first length at a start aligned to it; the others read the
+  // group's first record, which has no step. The radii never grow with the
+  // step's length and are 0 where m has no step, so the valid steps of a
+  // lane are the shortest ones.
+  template <int g>
+  static void ExtendLong(const TBlaArrays& t, V m, TSearch& s) {
+    if constexpr (g <= kBlaLongGroups) {
+      constexpr int kFirst = BlaFirstLevel(g);
+      if (kFirst > t.MaxLevels) return;
+      const M longer = T::GreaterEqual(s.Span, T::Set1(static_cast<double>(1 << (kFirst - 1))));
+      if (T::Bits(longer) == 0) return;
+      // (x + 1.5 2^52) - 1.5 2^52 rounds x to a whole number, negative or not.
+      constexpr double kRound = 0x1.8p52;
+      const V x = T::Mul(T::Sub(m, T::Set1(1.0)), T::Set1(1.0 / (1 << kFirst)));
+      const V whole = T::Sub(T::Add(x, T::Set1(kRound)), T::Set1(kRound));
+      const M reached =
+          T::And(longer, T::And(T::GreaterEqual(x, whole), T::GreaterEqual(whole, x)));
+      if (T::Bits(reached) == 0) return;
+      const V record = T::Blend(reached, T::Add(whole, T::Set1(1.0)), T::Set1(0.0));
+      V radii[kBlaRadiiDoubles];
+      T::template LoadRecords<kBlaRadiiDoubles>(t.Longer[g - 1],
+                                                T::Mul(record, T::Set1(kBlaRadiiDoubles)), radii);
+      for (int slot = 0; slot < kBlaRadiiDoubles; ++slot)
+        s.Span = T::Blend(T::Less(s.Dd, radii[slot]),
+                          T::Set1(static_cast<double>(std::int64_t{1} << (kFirst + slot))), s.Span);
+      ExtendLong<g + 1>(t, m, s);
+    }
   }
 
   // Every lane's z = Z(m) + d and |z|^2; the occupied lanes whose |z|^2

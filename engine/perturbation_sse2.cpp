@@ -24,6 +24,30 @@ struct TSse2Deep {
     const int high = _mm_cvtsi128_si32(_mm_srli_si128(i, 4));
     return _mm_set_pd(base[high], base[low]);
   }
+  static V Min(V a, V b) { return _mm_min_pd(a, b); }
+  // For x >= 1: the largest power of two up to x (its mantissa cleared).
+  static V PowerOfTwoFloor(V x) {
+    return _mm_and_pd(x, _mm_castsi128_pd(_mm_set1_epi64x(0x7FF0000000000000)));
+  }
+  // 1 / x for a power of two x, by its exponent: the bits of 2^-k are those
+  // of 2^(2046 - 1023) less those of 2^k.
+  static V PowerOfTwoInverse(V x) {
+    return _mm_castsi128_pd(
+        _mm_sub_epi64(_mm_set1_epi64x(0x7FE0000000000000), _mm_castpd_si128(x)));
+  }
+  // The kFields doubles at base + index of both lanes, field by field.
+  template <int kFields>
+  static void LoadRecords(const double* base, V index, V* fields) {
+    const __m128i i = _mm_cvttpd_epi32(index);
+    const double* low = base + _mm_cvtsi128_si32(i);
+    const double* high = base + _mm_cvtsi128_si32(_mm_srli_si128(i, 4));
+    for (int f = 0; f < kFields; f += 2) {
+      const V a = _mm_load_pd(low + f);
+      const V b = _mm_load_pd(high + f);
+      fields[f] = _mm_unpacklo_pd(a, b);
+      fields[f + 1] = _mm_unpackhi_pd(a, b);
+    }
+  }
   // Ordered comparisons: a NaN compares false.
   static M Greater(V a, V b) { return _mm_cmpgt_pd(a, b); }
   static M GreaterEqual(V a, V b) { return _mm_cmpge_pd(a, b); }
