@@ -17,17 +17,15 @@ bool BlaFromEnvironment() {
 
 namespace {
 
-struct TStep {
-  double ARe, AIm, BRe, BIm, R;
-};
-
 double Magnitude(double re, double im) {
   return std::sqrt(re * re + im * im);
 }
 
+}  // namespace
+
 // x then y.
-TStep Merge(const TStep& x, const TStep& y, double maxOffset) {
-  TStep s;
+TBlaTable::TMergeStep TBlaTable::Merge(const TMergeStep& x, const TMergeStep& y, double maxOffset) {
+  TMergeStep s;
   s.ARe = y.ARe * x.ARe - y.AIm * x.AIm;
   s.AIm = y.ARe * x.AIm + y.AIm * x.ARe;
   s.BRe = (y.ARe * x.BRe - y.AIm * x.BIm) + y.BRe;
@@ -39,49 +37,61 @@ TStep Merge(const TStep& x, const TStep& y, double maxOffset) {
   return s;
 }
 
-}  // namespace
-
 TBlaTable::TBlaTable(const TReferenceOrbit& orbit, double maxOffset, double epsilon) {
-  const int last = orbit.Last;
-  // levels[l][j] carries m = 1 + j 2^l over 2^l iterates, ending by Last.
-  std::vector<std::vector<TStep>> levels(1);
-  levels[0].reserve(static_cast<std::size_t>(std::max(last - 1, 0)));
-  for (int m = 1; m < last; ++m) {
-    const double a = 2 * Magnitude(orbit.Re[m], orbit.Im[m]);
-    levels[0].push_back({2 * orbit.Re[m], 2 * orbit.Im[m], 1, 0, epsilon * a});
+  Build(orbit, maxOffset, epsilon);
+}
+
+void TBlaTable::Build(const TReferenceOrbit& orbit, double maxOffset, double epsilon) {
+  Last = orbit.Last;
+  Period = orbit.Period;
+  MaxLevels = 0;
+  IteratesPerStep = 0;
+  // An orbit of a limit up to 65000 runs on where its doubles cycle; the
+  // table ends where a whole period has repeated, as such orbits of longer
+  // limits do.
+  if (Period == 0) {
+    TCycleSearch cycle;
+    for (int n = 1; n <= orbit.Last && Period == 0; ++n)
+      if ((Period = cycle.Step(orbit, n)) != 0) Last = n;
   }
-  while (levels.back().size() >= 2) {
-    const std::vector<TStep>& below = levels.back();
-    std::vector<TStep> merged(below.size() / 2);
-    for (std::size_t j = 0; j < merged.size(); ++j)
-      merged[j] = Merge(below[2 * j], below[2 * j + 1], maxOffset);
-    levels.push_back(std::move(merged));
-  }
-  Last = last;
-  MaxLevels = static_cast<int>(levels.size()) - 1;
-  while (Span <= last)
-    Span *= 2;
-  Starts.resize(orbit.Re.size());
-  for (std::size_t m = 0; m < Starts.size(); ++m) {
+  // Steps of 2^l iterates from m end by Last: m + 2^l <= Last.
+  while (1 + (2 << MaxLevels) <= Last)
+    ++MaxLevels;
+  Starts.assign(static_cast<std::size_t>(Last) + 2, {});
+  for (std::size_t m = 0; m <= static_cast<std::size_t>(Last); ++m) {
     Starts[m].Re = orbit.Re[m];
     Starts[m].Im = orbit.Im[m];
   }
-  for (int g = 1; g <= kBlaLongGroups && BlaFirstLevel(g) <= MaxLevels; ++g)
-    Longer[g - 1].resize(2 + (static_cast<std::size_t>(Span) >> BlaFirstLevel(g)));
-  Steps.assign(static_cast<std::size_t>(Span), {0, 0, 0, 0});
-  for (int l = 1; l <= MaxLevels; ++l)
-    for (std::size_t j = 0; j < levels[l].size(); ++j) {
-      const TStep& s = levels[l][j];
-      const int m = 1 + static_cast<int>(j << l);
+  for (int g = 1; g <= kBlaLongGroups; ++g)
+    if (BlaFirstLevel(g) <= MaxLevels)
+      Longer[g - 1].assign(1 + Starts.size(), {});
+    else
+      Longer[g - 1].clear();
+  Steps.assign(static_cast<std::size_t>(MaxLevels) * static_cast<std::size_t>(Last), {0, 0, 0, 0});
+  // The steps of one length from every start, each merged from two of half
+  // its length.
+  FShorter.resize(static_cast<std::size_t>(std::max(Last, 1)));
+  FLonger.resize(FShorter.size());
+  for (int m = 1; m < Last; ++m) {
+    const double a = 2 * Magnitude(orbit.Re[m], orbit.Im[m]);
+    FShorter[m] = {2 * orbit.Re[m], 2 * orbit.Im[m], 1, 0, epsilon * a};
+  }
+  for (int l = 1; l <= MaxLevels; ++l) {
+    const int half = 1 << (l - 1);
+    for (int m = 1; m + 2 * half <= Last; ++m) {
+      const TMergeStep s = Merge(FShorter[m], FShorter[m + half], maxOffset);
+      FLonger[m] = s;
       const TBlaSlot at = BlaSlot(m, l);
       (at.Group == 0 ? Starts[m].Radius2 : Longer[at.Group - 1][at.Record].Radius2)[at.Slot] =
           s.R * s.R;
       Steps[Index(m, l)] = {s.ARe, s.AIm, s.BRe, s.BIm};
     }
+    std::swap(FShorter, FLonger);
+  }
 }
 
 TBlaArrays TBlaTable::Arrays() const {
-  TBlaArrays arrays{Last, MaxLevels, static_cast<double>(Span), &Starts[0].Re, {}, Steps.data()};
+  TBlaArrays arrays{Last, Period, MaxLevels, &Starts[0].Re, {}, Steps.data()};
   for (int g = 0; g < kBlaLongGroups; ++g)
     arrays.Longer[g] = Longer[g].empty() ? nullptr : Longer[g][0].Radius2;
   return arrays;

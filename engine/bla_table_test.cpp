@@ -38,12 +38,12 @@ TEST(BlaTable, MergedStepsComposeTheSingleSteps) {
   EXPECT_EQ(A(table.Steps[table.Index(1, 1)]), TComplex(-1, -0.5));
   EXPECT_EQ(B(table.Steps[table.Index(1, 1)]), TComplex(0.5, 1));
   // Every entry against the single linear steps it stands for, applied one
-  // by one; starts m = 1 + j 2^l for steps of 2^l, none valid past the last
+  // by one; every start m >= 1 has steps of 2^l, none valid past the last
   // iterate.
   int entries = 0;
   for (int m = 0; m < static_cast<int>(table.Starts.size()); ++m) {
     int expectedLevels = 0;
-    while (m >= 1 && (m - 1) % (2 << expectedLevels) == 0 && m + (2 << expectedLevels) <= 9)
+    while (m >= 1 && m + (2 << expectedLevels) <= 9)
       ++expectedLevels;
     EXPECT_EQ(Longest(table, m), expectedLevels) << "m " << m;
     for (int l = 1; l <= table.MaxLevels; ++l) {
@@ -65,7 +65,7 @@ TEST(BlaTable, MergedStepsComposeTheSingleSteps) {
       ++entries;
     }
   }
-  EXPECT_EQ(entries, 4 + 2 + 1);
+  EXPECT_EQ(entries, 7 + 5 + 1);
 }
 
 // With epsilon 1 the radius of a single step at m is |2 Z(m)|; a merged one
@@ -123,6 +123,21 @@ TEST(BlaTable, RadiiNeverGrowWithTheStepsLength) {
     for (int l = 2; table.Index(m, l) >= 0; ++l, ++pairs)
       ASSERT_LE(table.Radius2(m, l), table.Radius2(m, l - 1)) << "m " << m << " level " << l;
   EXPECT_GT(pairs, 1000);
+}
+
+// A table ends where the orbit has repeated a whole period in its doubles,
+// as the orbits of limits above 65000 are cut, and dots go on one period
+// back; an orbit that never cycles keeps its whole length.
+TEST(BlaTable, EndsWhereTheOrbitsDoublesCycle) {
+  const struct { long double X, Y; } centres[] = {{0, 1}, {-1, 0}, {0.25L, 0.5L}};
+  for (const auto& c : centres) {
+    const TReferenceOrbit orbit = *ComputeReferenceOrbit(c.X, c.Y, 1000, 128);
+    const TReferenceOrbit cut = *ComputeReferenceOrbit(c.X, c.Y, 100000, 128);
+    const TBlaTable table(orbit, 1e-10);
+    EXPECT_EQ(table.Last, cut.Period != 0 ? cut.Last : orbit.Last) << c.X << " " << c.Y;
+    EXPECT_EQ(table.Period, cut.Period) << c.X << " " << c.Y;
+    EXPECT_EQ(table.Wrap(table.Last), table.Last - table.Period);
+  }
 }
 
 TEST(BlaTable, EnvironmentTurnsItOffWithZeroAndRefusesOtherValues) {

@@ -36,10 +36,11 @@ constexpr std::int64_t kMinSharedRepairIterations = 50000;
 // took 1 ms longer with it, the seahorse view at 1920 x 1080 and limit 4000
 // 2 ms shorter).
 constexpr int kMinPrecomputedRepairLimit = 2000;
-// Merged steps take some 56 bytes an iterate of the orbit: an orbit of a limit
-// in the millions that never settles on a cycle would need gigabytes, so
+// Merged steps from every iterate of the orbit take some 40 bytes for each
+// length (640 bytes an iterate at limit 65000): an orbit of a limit in the
+// hundred thousands that never settles on a cycle would need gigabytes, so
 // beyond this many iterates the dots take single steps.
-constexpr int kMaxMergedStepsOrbit = 1 << 21;
+constexpr int kMaxMergedStepsOrbit = 1 << 17;
 
 // Rows (or columns) of the old grid that a zoom by n about `anchor` keeps
 // (old row r goes to anchor + (r - anchor) * n), and where the kept dots
@@ -457,7 +458,7 @@ void TCalcGrid::PrepareReferenceOrbit() {
       FBla && !NeedsWideOffsets(FState.Step) && FState.Reference.Last <= kMaxMergedStepsOrbit;
   // Built only for drawings that use it: at limit 65000 it takes some 20 ms.
   if (bla && FBlaStale) {
-    FState.Bla = TBlaTable(FState.Reference, LargestOffset());
+    FState.Bla.Build(FState.Reference, LargestOffset());
     FState.Bla.IteratesPerStep = MergedIteratesPerStep(FState);
     FBlaStale = false;
   }

@@ -140,42 +140,6 @@ TFloatExp RoundingOf(TMpfr& exact, double rounded) {
 
 constexpr std::size_t kCycleReserve = std::size_t{1} << 20;
 
-// Brent's search for the cycle an orbit settles on, in its doubles: the
-// iterate at each power of two is kept, and a later iterate equal to it names
-// a period, taken once a whole period of iterates has repeated.
-class TCycleSearch {
- public:
-  // After iterate n has been added: the period found, or 0.
-  int Step(const TReferenceOrbit& orbit, int n) {
-    if (FPeriod != 0) {
-      if (!SameAt(orbit, n, n - FPeriod)) {
-        FPeriod = 0;
-      } else if (++FMatched > FPeriod) {
-        return FPeriod;
-      }
-    }
-    if (FPeriod == 0 && SameAt(orbit, n, FSaved)) {
-      FPeriod = n - FSaved;
-      FMatched = 1;
-    }
-    if (n == FNextSave) {
-      FSaved = n;
-      FNextSave = 2 * n;
-    }
-    return 0;
-  }
-
- private:
-  static bool SameAt(const TReferenceOrbit& orbit, int a, int b) {
-    return orbit.Re[a] == orbit.Re[b] && orbit.Im[a] == orbit.Im[b];
-  }
-
-  int FSaved = 1;
-  int FNextSave = 2;
-  int FPeriod = 0;
-  int FMatched = 0;
-};
-
 }  // namespace
 
 std::optional<TReferenceOrbit> ComputeReferenceOrbit(const TDeepReal& centerX,
@@ -282,11 +246,11 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
     const double dd = dr * dr + di * di;
     // Near 0 the dot is closer to the orbit's start than to Z(m): going on
     // from there keeps the difference small, so one reference serves all.
-    if (zz < dd || PastTheEnd(orbit, m)) {
+    if (zz < dd || (bla ? bla->PastTheEnd(m) : PastTheEnd(orbit, m))) {
       dr = zr;
       di = zi;
       m = 0;
-    } else if (bla) {
+    } else if (bla && (steps - 1) % kBlaMergeEvery == 0) {
       // The longest valid step that ends by the limit, if any.
       int level = 0, index = -1;
       for (int l = 1; l <= bla->MaxLevels && (1 << l) <= limit - n; ++l) {
@@ -300,7 +264,7 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
         const double nr = (s.ARe * dr - s.AIm * di) + (s.BRe * dcRe - s.BIm * dcIm);
         di = (s.ARe * di + s.AIm * dr) + (s.BRe * dcIm + s.BIm * dcRe);
         dr = nr;
-        m = WrapIterate(orbit, m + (1 << level));
+        m = bla->Wrap(m + (1 << level));
         n += 1 << level;
         continue;
       }
@@ -310,7 +274,7 @@ TDot Perturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit
     const double nr = (wr * dr - wi * di) + dcRe;
     di = (wr * di + wi * dr) + dcIm;
     dr = nr;
-    m = NextIterate(orbit, m);
+    m = bla ? bla->Wrap(m + 1) : NextIterate(orbit, m);
     ++n;
   }
 }

@@ -61,12 +61,13 @@ bool EscapesNearCircle(const TReferenceOrbit& orbit, int m, long double dr, long
 TDot IteratePerturbed(const TReferenceOrbit& orbit, double dcRe, double dcIm, int limit,
                       const TBlaTable* bla = nullptr, TStopFlag stop = nullptr);
 
-// How many iterates a step covers on average, merged or single, on a sample
-// of the picture's dots with the state's table of merged steps: a round of
-// merged steps costs the vector units as much as some kMergedStepsPayFrom
-// rounds of single ones, so merged steps pay from that many.
+// How many iterates a round covers on average, with a merged or a single
+// step, on a sample of the picture's dots with the state's table of merged
+// steps: the rounds of merged steps and the single ones between them cost the
+// vector units as much as some kMergedStepsPayFrom rounds of single steps
+// alone, so merged steps pay from that many.
 double MergedIteratesPerStep(const TCalcState& state);
-inline constexpr double kMergedStepsPayFrom = 6;
+inline constexpr double kMergedStepsPayFrom = 3;
 
 // Below this dot size the differences of a view's dots come too near the end
 // of a normal double (2.2e-308, below which the deep rows flush them to 0)

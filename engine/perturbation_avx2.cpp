@@ -30,12 +30,6 @@ struct TAvx2Deep {
   static V PowerOfTwoFloor(V x) {
     return _mm256_and_pd(x, _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FF0000000000000)));
   }
-  // 1 / x for a power of two x, by its exponent: the bits of 2^-k are those
-  // of 2^(2046 - 1023) less those of 2^k.
-  static V PowerOfTwoInverse(V x) {
-    return _mm256_castsi256_pd(
-        _mm256_sub_epi64(_mm256_set1_epi64x(0x7FE0000000000000), _mm256_castpd_si256(x)));
-  }
   // The kFields (8 or 4) doubles at base + index of every lane, field by
   // field: a load of every lane's record, four fields at a time, and 4 x 4
   // transposes.

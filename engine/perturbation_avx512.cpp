@@ -18,8 +18,6 @@ struct TAvx512Deep {
   // of it.
   static constexpr __mmask8 kAll = 0xFF;
   static constexpr long long kExponentBits = 0x7FF0000000000000;
-  // The bits of 2^-k are those of 2^(2046 - 1023) less those of 2^k.
-  static constexpr long long kInverseBits = 0x7FE0000000000000;
   static V Load(const double* p) { return _mm512_load_pd(p); }
   static void Store(double* p, V v) { _mm512_store_pd(p, v); }
   static V Set1(double x) { return _mm512_set1_pd(x); }
@@ -34,11 +32,6 @@ struct TAvx512Deep {
   static V PowerOfTwoFloor(V x) {
     return _mm512_castsi512_pd(
         _mm512_and_epi64(_mm512_castpd_si512(x), _mm512_set1_epi64(kExponentBits)));
-  }
-  // 1 / x for a power of two x, by its exponent.
-  static V PowerOfTwoInverse(V x) {
-    return _mm512_castsi512_pd(
-        _mm512_sub_epi64(_mm512_set1_epi64(kInverseBits), _mm512_castpd_si512(x)));
   }
   // Two halves in one vector.
   static V Join(__m256d low, __m256d high) {

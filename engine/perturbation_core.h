@@ -18,15 +18,18 @@
 // chain of dependent operations. When a lane finishes, the block returns, the
 // lane's count is stored and the lane takes the next dot of the row.
 //
-// With a table of merged steps every lane takes, each round, the longest
-// valid one that ends by the limit, or else a single step, as the one-dot
-// routine does: each lane loads the record of its m (Z(m) and the radii of
-// the steps of 2 to 64 iterates, one cache line) whole, and the lanes at
-// starts of longer steps the record of those; the radii never grow with the
-// step's length, so the valid steps are the shortest. Then one linear step
-// d = A d + B dc for every lane, with A = w and B = 1 for a single step
-// (1 * dcr - 0 * dci is dcr), so that no lane waits for another's kind of
-// step. Each lane then keeps its own count.
+// With a table of merged steps, in every kBlaMergeEvery-th round every lane
+// takes the longest valid one that ends by the limit, or else a single step,
+// as the one-dot routine does: each lane loads the record of its m (Z(m) and
+// the radii of the steps of 2 and 4 iterates, half a cache line) whole, and
+// the lanes whose steps of 4 are valid the records of the longer ones; the
+// radii never grow with the step's length, so the valid steps are the
+// shortest. Then one linear step d = A d + B dc for every lane, with A = w
+// and B = 1 for a single step (1 * dcr - 0 * dci is dcr), so that no lane
+// waits for another's kind of step. Each lane then keeps its own count. The
+// rounds between are single steps for all lanes, as without the table; all
+// lanes' dots are in the same round of that cycle, so a lane that finishes
+// waits for the next merged round before it takes a new dot.
 #pragma once
 
 #include <cstdint>
@@ -64,16 +67,20 @@ class TDeepCore {
       if (StopRequested()) return;
       std::uint64_t done = 0;
       std::uint64_t escaped = 0;
-      const bool cycle = job_.Orbit->Period != 0;
+      const bool cycle = (bla_ ? bla_->Period : job_.Orbit->Period) != 0;
       if (bla_)
         cycle ? RunVectors<true, true>(done, escaped) : RunVectors<true, false>(done, escaped);
       else
         cycle ? RunVectors<false, true>(done, escaped) : RunVectors<false, false>(done, escaped);
       Finish(done, escaped);
-      if (next_ < job_.Count)
-        Refill(done);
-      else
+      // With merged steps all dots keep the same phase: the empty lanes wait
+      // for the next merged round, unless no lane holds a dot.
+      if (next_ < job_.Count) {
+        if (occupied_ == 0) phase_ = 0;
+        if (!bla_ || phase_ == 0) Refill(FullBits(vectors_) & ~occupied_);
+      } else {
         Pack();
+      }
     }
   }
 
@@ -186,10 +193,12 @@ class TDeepCore {
     Save<NV>(dr, di, zre, zim, m);
   }
 
-  // As RunBlock, with merged steps: every round each lane takes the longest
-  // valid step of the table that ends by the limit, or else a single one, and
-  // counts its own iterates. Ends when a lane escapes or is tested at the
-  // limit, or after kDeepBlockSteps rounds.
+  // As RunBlock, with merged steps: every kBlaMergeEvery-th round (phase_ 0)
+  // each lane takes the longest valid step of the table that ends by the
+  // limit, or else a single one; the rounds between are single steps for
+  // every lane, which cost a fraction of a merged round. Each lane counts its
+  // own iterates. Ends when a lane escapes or is tested at the limit, after
+  // kDeepBlockSteps rounds, or where empty lanes wait for dots at phase 0.
   template <int NV, bool kCycle>
   void RunMergedBlock(std::uint64_t& doneBits, std::uint64_t& escapedBits) {
     V dr[NV], di[NV], zre[NV], zim[NV], m[NV], n[NV];
@@ -197,29 +206,21 @@ class TDeepCore {
     Load<NV>(dr, di, zre, zim, m, occupied);
     const TBlaArrays& t = *bla_;
     const V last = T::Set1(static_cast<double>(t.Last));
-    const V period = T::Set1(static_cast<double>(job_.Orbit->Period));
     const V limit = T::Set1(static_cast<double>(job_.Limit));
-    const V zero = T::Set1(0.0);
-    const V one = T::Set1(1.0);
-    const V two = T::Set1(2.0);
-    const V nowhere = T::Set1(__builtin_inf());
     const V startDoubles = T::Set1(kBlaStartDoubles);
-    const V stepDoubles = T::Set1(kBlaStepDoubles);
-    const V span = T::Set1(t.Span);
-    const V twoSpan = T::Set1(2 * t.Span);
+    const bool refillDue = occupied_ != FullBits(vectors_) && next_ < job_.Count;
     for (int v = 0; v < NV; ++v)
       n[v] = T::Load(n_ + v * kWidth);
-    // Each lane's record of its m, loaded a round ahead.
+    // Each lane's record of its m, loaded in the round before a merged one.
     V record[NV][kBlaStartDoubles];
-    for (int v = 0; v < NV; ++v)
+    for (int v = 0; v < NV; ++v) {
       T::template LoadRecords<kBlaStartDoubles>(t.Starts, T::Mul(m[v], startDoubles), record[v]);
+      zre[v] = record[v][0];
+      zim[v] = record[v][1];
+    }
     for (int round = 0;; ++round) {
       // In stages, each for all vectors: the loads of one stage do not wait
       // for each other, only for the stage before.
-      for (int v = 0; v < NV; ++v) {
-        zre[v] = record[v][0];
-        zim[v] = record[v][1];
-      }
       V zr[NV], zi[NV], zz[NV];
       M escaped[NV];
       const unsigned anyEscaped = TestLanes<NV>(zre, zim, dr, di, occupied, zr, zi, zz, escaped);
@@ -231,57 +232,21 @@ class TDeepCore {
           escapedBits |= std::uint64_t{T::Bits(escaped[v])} << (v * kWidth);
         break;
       }
-      if (anyAtLimit != 0 || round == kDeepBlockSteps) break;
-      TSearch search[NV];
+      if (anyAtLimit != 0 || round == kDeepBlockSteps || (refillDue && phase_ == 0 && round > 0))
+        break;
+      V dd[NV];
       M rebase[NV];
       for (int v = 0; v < NV; ++v) {
-        TSearch& s = search[v];
-        const V dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
-        rebase[v] = T::Or(T::Less(zz[v], dd), T::GreaterEqual(m[v], last));
-        // No merged step after a rebase: from Z(0) the square is the step.
-        s.Dd = T::Blend(rebase[v], nowhere, dd);
-        s.Span = one;
-        for (int l = 1; l <= kBlaStartLevels; ++l)
-          s.Span = T::Blend(T::Less(s.Dd, record[v][1 + l]), T::Set1(1 << l), s.Span);
-        ExtendLong<1>(t, m[v], s);
-        // The valid steps are the shortest ones, and so are those that end by
-        // the limit.
-        s.Span = T::Min(s.Span, T::PowerOfTwoFloor(T::Sub(limit, n[v])));
-        // Span - 2 Span / span + (m - 1) / span for a step of span iterates;
-        // a single step reads the first (any) entry.
-        const V index =
-            T::Add(span, T::Mul(T::Sub(T::Sub(m[v], one), twoSpan), T::PowerOfTwoInverse(s.Span)));
-        s.At = T::Mul(T::Blend(T::GreaterEqual(s.Span, two), index, zero), stepDoubles);
+        dd[v] = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
+        rebase[v] = T::Or(T::Less(zz[v], dd[v]), T::GreaterEqual(m[v], last));
       }
-      // The next round's records, before the coefficients: the two loads
-      // from memory overlap.
-      for (int v = 0; v < NV; ++v) {
-        m[v] =
-            Wrapped<kCycle>(T::Add(T::Blend(rebase[v], zero, m[v]), search[v].Span), last, period);
-        n[v] = T::Add(n[v], search[v].Span);
-        T::template LoadRecords<kBlaStartDoubles>(t.Starts, T::Mul(m[v], startDoubles), record[v]);
-      }
-      for (int v = 0; v < NV; ++v) {
-        const TSearch& s = search[v];
-        const V dcr = T::Load(dcr_ + v * kWidth);
-        const V dci = T::Load(dci_ + v * kWidth);
-        const M merged = T::GreaterEqual(s.Span, two);
-        // After a rebase Z(0) = 0, so w = (0 + 0) + z = z.
-        const V r = T::Blend(rebase[v], zr[v], dr[v]);
-        const V i = T::Blend(rebase[v], zi[v], di[v]);
-        const V wr = T::Blend(rebase[v], zr[v], T::Add(T::Add(zre[v], zre[v]), dr[v]));
-        const V wi = T::Blend(rebase[v], zi[v], T::Add(T::Add(zim[v], zim[v]), di[v]));
-        V step[kBlaStepDoubles];
-        T::template LoadRecords<kBlaStepDoubles>(&t.Steps[0].ARe, s.At, step);
-        const V ar = T::Blend(merged, step[0], wr);
-        const V ai = T::Blend(merged, step[1], wi);
-        const V br = T::Blend(merged, step[2], one);
-        const V bi = T::Blend(merged, step[3], zero);
-        dr[v] =
-            T::Add(T::Sub(T::Mul(ar, r), T::Mul(ai, i)), T::Sub(T::Mul(br, dcr), T::Mul(bi, dci)));
-        di[v] =
-            T::Add(T::Add(T::Mul(ar, i), T::Mul(ai, r)), T::Add(T::Mul(br, dci), T::Mul(bi, dcr)));
-      }
+      TLanes<NV> lanes{zr, zi, zre, zim, dr, di, m, n, record, dd, rebase};
+      const int phase = phase_;
+      phase_ = phase + 1 == kBlaMergeEvery ? 0 : phase + 1;
+      if (phase == 0)
+        MergedRound<NV, kCycle>(t, lanes);
+      else
+        SingleRound<NV, kCycle>(t, lanes);
     }
     doneBits = escapedBits;
     for (int v = 0; v < NV; ++v)
@@ -293,18 +258,150 @@ class TDeepCore {
     Save<NV>(dr, di, zre, zim, m);
   }
 
-  // One lane's search for its longest valid step: |d|^2 (infinite after a
-  // rebase), the longest valid step's length (1: none) and, at the end,
-  // where its coefficients lie.
-  struct TSearch {
-    V Dd, Span, At;
+  // The vectors' state in a round of RunMergedBlock, after the escape test:
+  // z, Z(m), d, the orbit's index m, the count n, the start records, |d|^2
+  // and where to rebase.
+  template <int NV>
+  struct TLanes {
+    V *Zr, *Zi, *Zre, *Zim, *Dr, *Di, *Index, *Count;
+    V (*Record)[kBlaStartDoubles];
+    const V* Dd;
+    const M* Rebase;
   };
 
+  // Z(m) for the lanes' new m, and before a merged round their start
+  // records: loaded before the coefficients of this round are used, so that
+  // the loads from memory overlap.
+  template <int NV>
+  [[gnu::always_inline]] void LoadNext(const TBlaArrays& t, TLanes<NV>& x) const {
+    if (phase_ == 0) {
+      for (int v = 0; v < NV; ++v) {
+        T::template LoadRecords<kBlaStartDoubles>(
+            t.Starts, T::Mul(x.Index[v], T::Set1(kBlaStartDoubles)), x.Record[v]);
+        x.Zre[v] = x.Record[v][0];
+        x.Zim[v] = x.Record[v][1];
+      }
+    } else {
+      for (int v = 0; v < NV; ++v) {
+        x.Zre[v] = T::Gather(re_, x.Index[v]);
+        x.Zim[v] = T::Gather(im_, x.Index[v]);
+      }
+    }
+  }
+
+  // Every lane takes its longest valid step, or else a single one.
+  template <int NV, bool kCycle>
+  [[gnu::always_inline]] void MergedRound(const TBlaArrays& t, TLanes<NV>& x) {
+    const V last = T::Set1(static_cast<double>(t.Last));
+    const V period = T::Set1(static_cast<double>(t.Period));
+    const V limit = T::Set1(static_cast<double>(job_.Limit));
+    const V zero = T::Set1(0.0);
+    const V one = T::Set1(1.0);
+    const V two = T::Set1(2.0);
+    const V nowhere = T::Set1(__builtin_inf());
+    const V stepDoubles = T::Set1(kBlaStepDoubles);
+    TSearch search[NV];
+    for (int v = 0; v < NV; ++v) {
+      TSearch& s = search[v];
+      // No merged step after a rebase: from Z(0) the square is the step.
+      s.Dd = T::Blend(x.Rebase[v], nowhere, x.Dd[v]);
+      s.Span = one;
+      s.Base = zero;
+      for (int l = 1; l <= kBlaStartLevels; ++l)
+        Take(t, l, T::Less(s.Dd, x.Record[v][1 + l]), s);
+      ExtendLong<1>(t, x.Index[v], s);
+      // The valid steps are the shortest ones, and so are those that end by
+      // the limit: seldom shortened, for dots near it.
+      const V room = T::Sub(limit, x.Count[v]);
+      if (T::Bits(T::Less(room, s.Span)) != 0) {
+        s.Span = T::Min(s.Span, T::PowerOfTwoFloor(room));
+        s.Base = zero;
+        for (int l = 1; l <= t.MaxLevels; ++l)
+          Take(t, l, T::GreaterEqual(s.Span, T::Set1(static_cast<double>(1 << l))), s);
+      }
+      // A single step reads the first (any) entry.
+      s.At = T::Mul(T::Blend(T::GreaterEqual(s.Span, two), T::Add(s.Base, x.Index[v]), zero),
+                    stepDoubles);
+    }
+    V r[NV], i[NV], wr[NV], wi[NV];
+    Linear<NV>(x, r, i, wr, wi);
+    for (int v = 0; v < NV; ++v) {
+      x.Index[v] = Wrapped<kCycle>(T::Add(T::Blend(x.Rebase[v], zero, x.Index[v]), search[v].Span),
+                                   last, period);
+      x.Count[v] = T::Add(x.Count[v], search[v].Span);
+    }
+    LoadNext<NV>(t, x);
+    for (int v = 0; v < NV; ++v) {
+      const TSearch& s = search[v];
+      const V dcr = T::Load(dcr_ + v * kWidth);
+      const V dci = T::Load(dci_ + v * kWidth);
+      const M merged = T::GreaterEqual(s.Span, two);
+      V step[kBlaStepDoubles];
+      T::template LoadRecords<kBlaStepDoubles>(&t.Steps[0].ARe, s.At, step);
+      const V ar = T::Blend(merged, step[0], wr[v]);
+      const V ai = T::Blend(merged, step[1], wi[v]);
+      const V br = T::Blend(merged, step[2], one);
+      const V bi = T::Blend(merged, step[3], zero);
+      x.Dr[v] = T::Add(T::Sub(T::Mul(ar, r[v]), T::Mul(ai, i[v])),
+                       T::Sub(T::Mul(br, dcr), T::Mul(bi, dci)));
+      x.Di[v] = T::Add(T::Add(T::Mul(ar, i[v]), T::Mul(ai, r[v])),
+                       T::Add(T::Mul(br, dci), T::Mul(bi, dcr)));
+    }
+  }
+
+  // Every lane takes a single step, with the arithmetic of RunBlock.
+  template <int NV, bool kCycle>
+  [[gnu::always_inline]] void SingleRound(const TBlaArrays& t, TLanes<NV>& x) {
+    const V last = T::Set1(static_cast<double>(t.Last));
+    const V period = T::Set1(static_cast<double>(t.Period));
+    const V one = T::Set1(1.0);
+    V r[NV], i[NV], wr[NV], wi[NV];
+    Linear<NV>(x, r, i, wr, wi);
+    for (int v = 0; v < NV; ++v) {
+      x.Index[v] =
+          T::Blend(x.Rebase[v], one, Wrapped<kCycle>(T::Add(x.Index[v], one), last, period));
+      x.Count[v] = T::Add(x.Count[v], one);
+    }
+    LoadNext<NV>(t, x);
+    for (int v = 0; v < NV; ++v) {
+      const V dcr = T::Load(dcr_ + v * kWidth);
+      const V dci = T::Load(dci_ + v * kWidth);
+      x.Dr[v] = T::Add(T::Sub(T::Mul(wr[v], r[v]), T::Mul(wi[v], i[v])), dcr);
+      x.Di[v] = T::Add(T::Add(T::Mul(wr[v], i[v]), T::Mul(wi[v], r[v])), dci);
+    }
+  }
+
+  // The factors of a single step, d' = w r + dc: after a rebase Z(0) = 0, so
+  // w = (0 + 0) + z = z and r = z.
+  template <int NV>
+  [[gnu::always_inline]] static void Linear(const TLanes<NV>& x, V* r, V* i, V* wr, V* wi) {
+    for (int v = 0; v < NV; ++v) {
+      r[v] = T::Blend(x.Rebase[v], x.Zr[v], x.Dr[v]);
+      i[v] = T::Blend(x.Rebase[v], x.Zi[v], x.Di[v]);
+      wr[v] = T::Blend(x.Rebase[v], x.Zr[v], T::Add(T::Add(x.Zre[v], x.Zre[v]), x.Dr[v]));
+      wi[v] = T::Blend(x.Rebase[v], x.Zi[v], T::Add(T::Add(x.Zim[v], x.Zim[v]), x.Di[v]));
+    }
+  }
+
+  // One lane's search for its longest valid step: |d|^2 (infinite after a
+  // rebase), the longest valid step's length (1: none), where the steps of
+  // that length begin in the table and, at the end, where its coefficients
+  // lie.
+  struct TSearch {
+    V Dd, Span, Base, At;
+  };
+
+  // The step of 2^level iterates for the lanes where `valid`.
+  [[gnu::always_inline]] static void Take(const TBlaArrays& t, int level, M valid, TSearch& s) {
+    s.Span = T::Blend(valid, T::Set1(static_cast<double>(std::int64_t{1} << level)), s.Span);
+    s.Base = T::Blend(valid, T::Set1(static_cast<double>(level - 1) * t.Last), s.Base);
+  }
+
   // Goes on with the steps of group g and after for the lanes whose search
-  // came to its first length at a start aligned to it; the others read the
-  // group's first record, which has no step. The radii never grow with the
-  // step's length and are 0 where m has no step, so the valid steps of a
-  // lane are the shortest ones.
+  // came to the group's first length; the others read the group's first
+  // record, which has no step. The radii never grow with the step's length
+  // and are 0 where m has no step, so the valid steps of a lane are the
+  // shortest ones.
   template <int g>
   static void ExtendLong(const TBlaArrays& t, V m, TSearch& s) {
     if constexpr (g <= kBlaLongGroups) {
@@ -312,20 +409,12 @@ class TDeepCore {
       if (kFirst > t.MaxLevels) return;
       const M longer = T::GreaterEqual(s.Span, T::Set1(static_cast<double>(1 << (kFirst - 1))));
       if (T::Bits(longer) == 0) return;
-      // (x + 1.5 2^52) - 1.5 2^52 rounds x to a whole number, negative or not.
-      constexpr double kRound = 0x1.8p52;
-      const V x = T::Mul(T::Sub(m, T::Set1(1.0)), T::Set1(1.0 / (1 << kFirst)));
-      const V whole = T::Sub(T::Add(x, T::Set1(kRound)), T::Set1(kRound));
-      const M reached =
-          T::And(longer, T::And(T::GreaterEqual(x, whole), T::GreaterEqual(whole, x)));
-      if (T::Bits(reached) == 0) return;
-      const V record = T::Blend(reached, T::Add(whole, T::Set1(1.0)), T::Set1(0.0));
+      const V record = T::Blend(longer, T::Add(m, T::Set1(1.0)), T::Set1(0.0));
       V radii[kBlaRadiiDoubles];
       T::template LoadRecords<kBlaRadiiDoubles>(t.Longer[g - 1],
                                                 T::Mul(record, T::Set1(kBlaRadiiDoubles)), radii);
       for (int slot = 0; slot < kBlaRadiiDoubles; ++slot)
-        s.Span = T::Blend(T::Less(s.Dd, radii[slot]),
-                          T::Set1(static_cast<double>(std::int64_t{1} << (kFirst + slot))), s.Span);
+        Take(t, kFirst + slot, T::Less(s.Dd, radii[slot]), s);
       ExtendLong<g + 1>(t, m, s);
     }
   }
@@ -476,6 +565,9 @@ class TDeepCore {
   std::uint64_t occupied_ = 0;
   int next_ = 0;
   int vectors_ = 1;
+  // The round of the lanes' dots, all alike, in the cycle of merged steps:
+  // new dots start at 0.
+  int phase_ = 0;
 };
 
 }  // namespace

@@ -29,12 +29,6 @@ struct TSse2Deep {
   static V PowerOfTwoFloor(V x) {
     return _mm_and_pd(x, _mm_castsi128_pd(_mm_set1_epi64x(0x7FF0000000000000)));
   }
-  // 1 / x for a power of two x, by its exponent: the bits of 2^-k are those
-  // of 2^(2046 - 1023) less those of 2^k.
-  static V PowerOfTwoInverse(V x) {
-    return _mm_castsi128_pd(
-        _mm_sub_epi64(_mm_set1_epi64x(0x7FE0000000000000), _mm_castpd_si128(x)));
-  }
   // The kFields doubles at base + index of both lanes, field by field.
   template <int kFields>
   static void LoadRecords(const double* base, V index, V* fields) {

@@ -61,17 +61,60 @@ struct TReferenceOrbit {
 
 inline constexpr double kNearCircleKept = 0x1p-30;
 
-// Where a dot arriving at iterate m goes on: from the end of a cycling orbit
-// one period back, where the orbit holds the same values.
+// Brent's search for the cycle an orbit settles on, in its doubles: the
+// iterate at each power of two is kept, and a later iterate equal to it names
+// a period, taken once a whole period of iterates has repeated.
+class TCycleSearch {
+ public:
+  // After iterate n has been added: the period found, or 0.
+  int Step(const TReferenceOrbit& orbit, int n) {
+    if (FPeriod != 0) {
+      if (!SameAt(orbit, n, n - FPeriod)) {
+        FPeriod = 0;
+      } else if (++FMatched > FPeriod) {
+        return FPeriod;
+      }
+    }
+    if (FPeriod == 0 && SameAt(orbit, n, FSaved)) {
+      FPeriod = n - FSaved;
+      FMatched = 1;
+    }
+    if (n == FNextSave) {
+      FSaved = n;
+      FNextSave = 2 * n;
+    }
+    return 0;
+  }
+
+ private:
+  static bool SameAt(const TReferenceOrbit& orbit, int a, int b) {
+    return orbit.Re[a] == orbit.Re[b] && orbit.Im[a] == orbit.Im[b];
+  }
+
+  int FSaved = 1;
+  int FNextSave = 2;
+  int FPeriod = 0;
+  int FMatched = 0;
+};
+
+// Where a dot arriving at iterate m goes on: from the end (last) of an orbit
+// cycling with a period one period back, where the orbit holds the same
+// values.
+inline int WrapIterate(int m, int last, int period) {
+  return period != 0 && m >= last ? m - period : m;
+}
 inline int WrapIterate(const TReferenceOrbit& orbit, int m) {
-  return orbit.Period != 0 && m >= orbit.Last ? m - orbit.Period : m;
+  return WrapIterate(m, orbit.Last, orbit.Period);
 }
 inline int NextIterate(const TReferenceOrbit& orbit, int m) {
   return WrapIterate(orbit, m + 1);
 }
 // Whether a dot at iterate m has run off the orbit and goes on from Z0.
+inline bool PastTheEnd(int m, int last, int period) {
+  return period == 0 && m >= last;
+}
 inline bool PastTheEnd(const TReferenceOrbit& orbit, int m) {
-  return orbit.Period == 0 && m >= orbit.Last;
+  return PastTheEnd(m, orbit.Last, orbit.Period);
 }
 
 }  // namespace vortexa
