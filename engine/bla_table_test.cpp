@@ -140,6 +140,39 @@ TEST(BlaTable, EndsWhereTheOrbitsDoublesCycle) {
   }
 }
 
+// A table rebuilt in place over a longer one keeps nothing of it: every
+// radius and step is the new orbit's, or 0 where it has none.
+TEST(BlaTable, RebuiltInPlaceEqualsANewOne) {
+  const TDeepReal cx = *TDeepReal::FromDecimal("-0.743643887037158704752191506114774");
+  const TDeepReal cy = *TDeepReal::FromDecimal("0.131825904205311970493132056385139");
+  const TReferenceOrbit longer = *ComputeReferenceOrbit(cx, cy, 3000, 256);
+  const TReferenceOrbit shorter = *ComputeReferenceOrbit(-0.75L, 0.1L, 500, 128);
+  TBlaTable table(longer, 1e-20);
+  table.Build(shorter, 1e-3);
+  const TBlaTable fresh(shorter, 1e-3);
+  ASSERT_EQ(table.Last, fresh.Last);
+  ASSERT_EQ(table.MaxLevels, fresh.MaxLevels);
+  for (int m = 0; m <= fresh.Last; ++m)
+    for (int l = 1; l <= fresh.MaxLevels; ++l) {
+      ASSERT_EQ(table.Radius2(m, l), fresh.Radius2(m, l)) << "m " << m << " level " << l;
+      const int at = fresh.Index(m, l);
+      if (at < 0) continue;
+      EXPECT_EQ(A(table.Steps[at]), A(fresh.Steps[at])) << "m " << m << " level " << l;
+      EXPECT_EQ(B(table.Steps[at]), B(fresh.Steps[at])) << "m " << m << " level " << l;
+    }
+  const TBlaArrays arrays = table.Arrays();
+  for (int g = 0; g < kBlaLongGroups; ++g)
+    EXPECT_EQ(arrays.Longer[g] == nullptr, fresh.Arrays().Longer[g] == nullptr) << g;
+  // The records the vector units read whole, unused slots included.
+  for (int m = 0; m <= fresh.Last; ++m)
+    for (int slot = 0; slot < kBlaStartLevels; ++slot)
+      EXPECT_EQ(table.Starts[m].Radius2[slot], fresh.Starts[m].Radius2[slot]) << m;
+  for (int g = 0; g < kBlaLongGroups; ++g)
+    for (std::size_t r = 0; r < fresh.Longer[g].size(); ++r)
+      for (int slot = 0; slot < kBlaRadiiDoubles; ++slot)
+        EXPECT_EQ(table.Longer[g][r].Radius2[slot], fresh.Longer[g][r].Radius2[slot]) << r;
+}
+
 TEST(BlaTable, EnvironmentTurnsItOffWithZeroAndRefusesOtherValues) {
   const struct {
     const char* Value;
