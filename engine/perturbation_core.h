@@ -21,9 +21,10 @@
 // With a table of merged steps, in every kBlaMergeEvery-th round every lane
 // takes the longest valid one that ends by the limit, or else a single step,
 // as the one-dot routine does: each lane loads the record of its m (Z(m) and
-// the radii of the steps of 2 and 4 iterates, half a cache line) whole, and
-// the lanes whose steps of 4 are valid the records of the longer ones; the
-// radii never grow with the step's length, so the valid steps are the
+// the radii of the steps of 2 and 4 iterates, half a cache line) whole and
+// the line of the radii of the steps of 8 to 1024 iterates, both in the round
+// before, and the lanes whose steps of 1024 are valid the records of the
+// longer ones; the radii never grow with the step's length, so the valid steps are the
 // shortest. Then one linear step d = A d + B dc for every lane, with A = w
 // and B = 1 for a single step (1 * dcr - 0 * dci is dcr), so that no lane
 // waits for another's kind of step. Each lane then keeps its own count. The
@@ -211,10 +212,15 @@ class TDeepCore {
     const bool refillDue = occupied_ != FullBits(vectors_) && next_ < job_.Count;
     for (int v = 0; v < NV; ++v)
       n[v] = T::Load(n_ + v * kWidth);
-    // Each lane's record of its m, loaded in the round before a merged one.
+    // Each lane's start record and radii of steps of 8 to 1024 iterates, for
+    // its m, loaded in the round before a merged one.
     V record[NV][kBlaStartDoubles];
+    V longer[NV][kBlaRadiiDoubles] = {};  // unread where the table has no such steps
     for (int v = 0; v < NV; ++v) {
       T::template LoadRecords<kBlaStartDoubles>(t.Starts, T::Mul(m[v], startDoubles), record[v]);
+      if (t.Longer[0])
+        T::template LoadRecords<kBlaRadiiDoubles>(
+            t.Longer[0], T::Mul(T::Add(m[v], T::Set1(1.0)), T::Set1(kBlaRadiiDoubles)), longer[v]);
       zre[v] = record[v][0];
       zim[v] = record[v][1];
     }
@@ -240,7 +246,7 @@ class TDeepCore {
         dd[v] = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
         rebase[v] = T::Or(T::Less(zz[v], dd[v]), T::GreaterEqual(m[v], last));
       }
-      TLanes<NV> lanes{zr, zi, zre, zim, dr, di, m, n, record, dd, rebase};
+      TLanes<NV> lanes{zr, zi, zre, zim, dr, di, m, n, record, longer, dd, rebase};
       const int phase = phase_;
       phase_ = phase + 1 == kBlaMergeEvery ? 0 : phase + 1;
       if (phase == 0)
@@ -265,19 +271,25 @@ class TDeepCore {
   struct TLanes {
     V *Zr, *Zi, *Zre, *Zim, *Dr, *Di, *Index, *Count;
     V (*Record)[kBlaStartDoubles];
+    V (*Longer)[kBlaRadiiDoubles];
     const V* Dd;
     const M* Rebase;
   };
 
-  // Z(m) for the lanes' new m, and before a merged round their start
-  // records: loaded before the coefficients of this round are used, so that
-  // the loads from memory overlap.
+  // Z(m) for the lanes' new m, and before a merged round their start records
+  // and radii of steps of 8 to 1024 iterates (nearly every vector has a lane
+  // that looks at them): loaded before the coefficients of this round are
+  // used, so that the loads from memory overlap.
   template <int NV>
   [[gnu::always_inline]] void LoadNext(const TBlaArrays& t, TLanes<NV>& x) const {
     if (phase_ == 0) {
       for (int v = 0; v < NV; ++v) {
         T::template LoadRecords<kBlaStartDoubles>(
             t.Starts, T::Mul(x.Index[v], T::Set1(kBlaStartDoubles)), x.Record[v]);
+        if (t.Longer[0])
+          T::template LoadRecords<kBlaRadiiDoubles>(
+              t.Longer[0], T::Mul(T::Add(x.Index[v], T::Set1(1.0)), T::Set1(kBlaRadiiDoubles)),
+              x.Longer[v]);
         x.Zre[v] = x.Record[v][0];
         x.Zim[v] = x.Record[v][1];
       }
@@ -309,7 +321,11 @@ class TDeepCore {
       s.Base = zero;
       for (int l = 1; l <= kBlaStartLevels; ++l)
         Take(t, l, T::Less(s.Dd, x.Record[v][1 + l]), s);
-      ExtendLong<1>(t, x.Index[v], s);
+      if (t.Longer[0]) {
+        for (int slot = 0; slot < kBlaRadiiDoubles; ++slot)
+          Take(t, BlaFirstLevel(1) + slot, T::Less(s.Dd, x.Longer[v][slot]), s);
+        ExtendLong<2>(t, x.Index[v], s);
+      }
       // The valid steps are the shortest ones, and so are those that end by
       // the limit: seldom shortened, for dots near it.
       const V room = T::Sub(limit, x.Count[v]);
