@@ -24,13 +24,13 @@
 // the radii of the steps of 2 and 4 iterates, half a cache line) whole and
 // the line of the radii of the steps of 8 to 1024 iterates, both in the round
 // before, and the lanes whose steps of 1024 are valid the records of the
-// longer ones; the radii never grow with the step's length, so the valid steps are the
-// shortest. Then one linear step d = A d + B dc for every lane, with A = w
-// and B = 1 for a single step (1 * dcr - 0 * dci is dcr), so that no lane
-// waits for another's kind of step. Each lane then keeps its own count. The
-// rounds between are single steps for all lanes, as without the table; all
-// lanes' dots are in the same round of that cycle, so a lane that finishes
-// waits for the next merged round before it takes a new dot.
+// longer ones; the radii never grow with the step's length, so the valid
+// steps are the shortest. Then one linear step d = A d + B dc for every
+// lane, with A = w and B = 1 for a single step (1 * dcr - 0 * dci is dcr),
+// so that no lane waits for another's kind of step. Each lane then keeps its
+// own count. The rounds between are single steps for all lanes, as without
+// the table; all lanes' dots are in the same round of that cycle, so a lane
+// that finishes waits for the next merged round before it takes a new dot.
 #pragma once
 
 #include <cstdint>
@@ -172,13 +172,8 @@ class TDeepCore {
         const V dci = T::Load(dci_ + v * kWidth);
         const V dd = T::Add(T::Mul(dr[v], dr[v]), T::Mul(di[v], di[v]));
         const M rebase = T::Or(T::Less(zz[v], dd), T::GreaterEqual(m[v], last));
-        // After a rebase Z(0) = 0, so w = (0 + 0) + z = z.
-        const V r = T::Blend(rebase, zr[v], dr[v]);
-        const V i = T::Blend(rebase, zi[v], di[v]);
-        const V wr = T::Blend(rebase, zr[v], T::Add(T::Add(zre[v], zre[v]), dr[v]));
-        const V wi = T::Blend(rebase, zi[v], T::Add(T::Add(zim[v], zim[v]), di[v]));
-        dr[v] = T::Add(T::Sub(T::Mul(wr, r), T::Mul(wi, i)), dcr);
-        di[v] = T::Add(T::Add(T::Mul(wr, i), T::Mul(wi, r)), dci);
+        SingleStep(SingleFactors(rebase, zr[v], zi[v], zre[v], zim[v], dr[v], di[v]), dcr, dci,
+                   dr[v], di[v]);
         m[v] = T::Blend(rebase, one, next);
         zre[v] = T::Blend(rebase, firstRe, nextRe);
         zim[v] = T::Blend(rebase, firstIm, nextIm);
@@ -208,7 +203,6 @@ class TDeepCore {
     const TBlaArrays& t = *bla_;
     const V last = T::Set1(static_cast<double>(t.Last));
     const V limit = T::Set1(static_cast<double>(job_.Limit));
-    const V startDoubles = T::Set1(kBlaStartDoubles);
     const bool refillDue = occupied_ != FullBits(vectors_) && next_ < job_.Count;
     for (int v = 0; v < NV; ++v)
       n[v] = T::Load(n_ + v * kWidth);
@@ -216,14 +210,7 @@ class TDeepCore {
     // its m, loaded in the round before a merged one.
     V record[NV][kBlaStartDoubles];
     V longer[NV][kBlaRadiiDoubles] = {};  // unread where the table has no such steps
-    for (int v = 0; v < NV; ++v) {
-      T::template LoadRecords<kBlaStartDoubles>(t.Starts, T::Mul(m[v], startDoubles), record[v]);
-      if (t.Longer[0])
-        T::template LoadRecords<kBlaRadiiDoubles>(
-            t.Longer[0], T::Mul(T::Add(m[v], T::Set1(1.0)), T::Set1(kBlaRadiiDoubles)), longer[v]);
-      zre[v] = record[v][0];
-      zim[v] = record[v][1];
-    }
+    LoadStarts<NV>(t, m, record, longer, zre, zim);
     for (int round = 0;; ++round) {
       // In stages, each for all vectors: the loads of one stage do not wait
       // for each other, only for the stage before.
@@ -276,23 +263,30 @@ class TDeepCore {
     const M* Rebase;
   };
 
-  // Z(m) for the lanes' new m, and before a merged round their start records
-  // and radii of steps of 8 to 1024 iterates (nearly every vector has a lane
-  // that looks at them): loaded before the coefficients of this round are
-  // used, so that the loads from memory overlap.
+  // The lanes' start records and radii of steps of 8 to 1024 iterates at m
+  // (nearly every vector has a lane that looks at them), and Z(m) from them.
+  template <int NV>
+  [[gnu::always_inline]] static void LoadStarts(const TBlaArrays& t, const V* m,
+                                                V (*record)[kBlaStartDoubles],
+                                                V (*longer)[kBlaRadiiDoubles], V* zre, V* zim) {
+    for (int v = 0; v < NV; ++v) {
+      T::template LoadRecords<kBlaStartDoubles>(t.Starts, T::Mul(m[v], T::Set1(kBlaStartDoubles)),
+                                                record[v]);
+      if (t.Longer[0])
+        T::template LoadRecords<kBlaRadiiDoubles>(
+            t.Longer[0], T::Mul(T::Add(m[v], T::Set1(1.0)), T::Set1(kBlaRadiiDoubles)), longer[v]);
+      zre[v] = record[v][0];
+      zim[v] = record[v][1];
+    }
+  }
+
+  // Z(m) for the lanes' new m, and before a merged round (phase_, already
+  // the next round's, is 0) their starts: loaded before the coefficients of
+  // this round are used, so that the loads from memory overlap.
   template <int NV>
   [[gnu::always_inline]] void LoadNext(const TBlaArrays& t, TLanes<NV>& x) const {
     if (phase_ == 0) {
-      for (int v = 0; v < NV; ++v) {
-        T::template LoadRecords<kBlaStartDoubles>(
-            t.Starts, T::Mul(x.Index[v], T::Set1(kBlaStartDoubles)), x.Record[v]);
-        if (t.Longer[0])
-          T::template LoadRecords<kBlaRadiiDoubles>(
-              t.Longer[0], T::Mul(T::Add(x.Index[v], T::Set1(1.0)), T::Set1(kBlaRadiiDoubles)),
-              x.Longer[v]);
-        x.Zre[v] = x.Record[v][0];
-        x.Zim[v] = x.Record[v][1];
-      }
+      LoadStarts<NV>(t, x.Index, x.Record, x.Longer, x.Zre, x.Zim);
     } else {
       for (int v = 0; v < NV; ++v) {
         x.Zre[v] = T::Gather(re_, x.Index[v]);
@@ -339,8 +333,9 @@ class TDeepCore {
       s.At = T::Mul(T::Blend(T::GreaterEqual(s.Span, two), T::Add(s.Base, x.Index[v]), zero),
                     stepDoubles);
     }
-    V r[NV], i[NV], wr[NV], wi[NV];
-    Linear<NV>(x, r, i, wr, wi);
+    TFactors f[NV];
+    for (int v = 0; v < NV; ++v)
+      f[v] = SingleFactors(x.Rebase[v], x.Zr[v], x.Zi[v], x.Zre[v], x.Zim[v], x.Dr[v], x.Di[v]);
     for (int v = 0; v < NV; ++v) {
       x.Index[v] = Wrapped<kCycle>(T::Add(T::Blend(x.Rebase[v], zero, x.Index[v]), search[v].Span),
                                    last, period);
@@ -354,13 +349,13 @@ class TDeepCore {
       const M merged = T::GreaterEqual(s.Span, two);
       V step[kBlaStepDoubles];
       T::template LoadRecords<kBlaStepDoubles>(&t.Steps[0].ARe, s.At, step);
-      const V ar = T::Blend(merged, step[0], wr[v]);
-      const V ai = T::Blend(merged, step[1], wi[v]);
+      const V ar = T::Blend(merged, step[0], f[v].Wr);
+      const V ai = T::Blend(merged, step[1], f[v].Wi);
       const V br = T::Blend(merged, step[2], one);
       const V bi = T::Blend(merged, step[3], zero);
-      x.Dr[v] = T::Add(T::Sub(T::Mul(ar, r[v]), T::Mul(ai, i[v])),
+      x.Dr[v] = T::Add(T::Sub(T::Mul(ar, f[v].R), T::Mul(ai, f[v].I)),
                        T::Sub(T::Mul(br, dcr), T::Mul(bi, dci)));
-      x.Di[v] = T::Add(T::Add(T::Mul(ar, i[v]), T::Mul(ai, r[v])),
+      x.Di[v] = T::Add(T::Add(T::Mul(ar, f[v].I), T::Mul(ai, f[v].R)),
                        T::Add(T::Mul(br, dci), T::Mul(bi, dcr)));
     }
   }
@@ -371,8 +366,9 @@ class TDeepCore {
     const V last = T::Set1(static_cast<double>(t.Last));
     const V period = T::Set1(static_cast<double>(t.Period));
     const V one = T::Set1(1.0);
-    V r[NV], i[NV], wr[NV], wi[NV];
-    Linear<NV>(x, r, i, wr, wi);
+    TFactors f[NV];
+    for (int v = 0; v < NV; ++v)
+      f[v] = SingleFactors(x.Rebase[v], x.Zr[v], x.Zi[v], x.Zre[v], x.Zim[v], x.Dr[v], x.Di[v]);
     for (int v = 0; v < NV; ++v) {
       x.Index[v] =
           T::Blend(x.Rebase[v], one, Wrapped<kCycle>(T::Add(x.Index[v], one), last, period));
@@ -382,21 +378,25 @@ class TDeepCore {
     for (int v = 0; v < NV; ++v) {
       const V dcr = T::Load(dcr_ + v * kWidth);
       const V dci = T::Load(dci_ + v * kWidth);
-      x.Dr[v] = T::Add(T::Sub(T::Mul(wr[v], r[v]), T::Mul(wi[v], i[v])), dcr);
-      x.Di[v] = T::Add(T::Add(T::Mul(wr[v], i[v]), T::Mul(wi[v], r[v])), dci);
+      SingleStep(f[v], dcr, dci, x.Dr[v], x.Di[v]);
     }
   }
 
-  // The factors of a single step, d' = w r + dc: after a rebase Z(0) = 0, so
-  // w = (0 + 0) + z = z and r = z.
-  template <int NV>
-  [[gnu::always_inline]] static void Linear(const TLanes<NV>& x, V* r, V* i, V* wr, V* wi) {
-    for (int v = 0; v < NV; ++v) {
-      r[v] = T::Blend(x.Rebase[v], x.Zr[v], x.Dr[v]);
-      i[v] = T::Blend(x.Rebase[v], x.Zi[v], x.Di[v]);
-      wr[v] = T::Blend(x.Rebase[v], x.Zr[v], T::Add(T::Add(x.Zre[v], x.Zre[v]), x.Dr[v]));
-      wi[v] = T::Blend(x.Rebase[v], x.Zi[v], T::Add(T::Add(x.Zim[v], x.Zim[v]), x.Di[v]));
-    }
+  // The factors of a single step d' = w r + dc from z, Z(m) and d: after a
+  // rebase Z(0) = 0, so w = (0 + 0) + z = z and r = z.
+  struct TFactors {
+    V R, I, Wr, Wi;
+  };
+  [[gnu::always_inline]] static TFactors SingleFactors(M rebase, V zr, V zi, V zre, V zim, V dr,
+                                                       V di) {
+    return {T::Blend(rebase, zr, dr), T::Blend(rebase, zi, di),
+            T::Blend(rebase, zr, T::Add(T::Add(zre, zre), dr)),
+            T::Blend(rebase, zi, T::Add(T::Add(zim, zim), di))};
+  }
+  [[gnu::always_inline]] static void SingleStep(const TFactors& f, V dcr, V dci, V& dr, V& di) {
+    const V nr = T::Add(T::Sub(T::Mul(f.Wr, f.R), T::Mul(f.Wi, f.I)), dcr);
+    di = T::Add(T::Add(T::Mul(f.Wr, f.I), T::Mul(f.Wi, f.R)), dci);
+    dr = nr;
   }
 
   // One lane's search for its longest valid step: |d|^2 (infinite after a
